@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+#include "patrol/articlerecord.h"
+#include "platform/fetchoptions.h"
+#include "platform/paths.h"
+#include "settings/settings.h"
+#include "sitelist/siterow.h"
+#include "sitelist/sitetree.h"
+
+class Browser;
+class Clock;
+class MessageBoxSeam;
+class ScreenInfo;
+
+// The seams to the platform that the application state hands to every part.
+struct PlatformSeams {
+    Clock& clock;
+    MessageBoxSeam& messageBox;
+    Browser& browser;
+    ScreenInfo& screen;
+};
+
+// The state the whole program shares: the settings record, the site table and tree, the
+// news queue and the article list. Created once by the application (or by a test) and
+// handed by reference to every window.
+struct AppState {
+    AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams)
+        : paths(programPaths), seams(platformSeams) {}
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    ProgramPaths paths;
+    PlatformSeams seams;
+    FetchOptions fetchOptions;
+
+    Settings settings;
+
+    SiteRowArray SiteTable;
+    // The tree the main window's trvOPML shows.
+    SiteTree trvOPML;
+    // True while SiteTable holds rows made by a load or by the editor.
+    bool blnSiteListFlg = false;
+    // The entry the new-site dialog is preparing.
+    SiteRow NewSiteRow;
+
+    ArticleArray NewsQueue;
+    ArticleArray ListArticles;
+
+    // The new-site dialog opens with a clean pending row.
+    void ClearNewSiteRow() {
+        NewSiteRow.intKind = 2;
+        NewSiteRow.blnDeleted = false;
+        NewSiteRow.strTitle.clear();
+        NewSiteRow.strHtmlUrl.clear();
+    }
+
+    [[nodiscard]] QString programFile(const QString& name) const {
+        return joinPath(paths.programDir, name);
+    }
+    [[nodiscard]] const QString& exeBaseName() const { return paths.exeBaseName; }
+};

@@ -1,0 +1,3 @@
+#include "app/probecommon.h"
+
+int probeFeed(const QStringList&) { return printUsage(QStringLiteral("feed: not available")); }

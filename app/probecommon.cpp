@@ -1,0 +1,36 @@
+#include "app/probecommon.h"
+
+#include <QDir>
+#include <cstdio>
+
+ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exeBaseName) {
+    ProgramPaths paths;
+    paths.programDir = QDir::cleanPath(QDir(programDir).absolutePath());
+    paths.exeDir = paths.programDir;
+    paths.exeBaseName = exeBaseName;
+    appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
+}
+
+MsgResult ProbeEnvironment::StderrMessageBox::show(const QString& text, const QString& title,
+                                                   MsgButtons buttons, MsgIcon) {
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
+    return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
+}
+
+void printRecord(const QStringList& fields) {
+    QStringList escaped;
+    escaped.reserve(fields.size());
+    for (QString field : fields) {
+        field.replace(QLatin1Char('\t'), QLatin1String("\\t"));
+        field.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        field.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+        escaped.append(field);
+    }
+    const QByteArray line = escaped.join(QLatin1Char('\t')).toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+}
+
+int printUsage(const QString& text) {
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+    return kProbeUsage;
+}

@@ -1,0 +1,42 @@
+// qv3probe: checks Quorvane3's file formats and feed handling from the command line.
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <functional>
+#include <map>
+
+#include "app/probecommon.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: qv3probe COMMAND ARGS\n"
+    "  opml FILE                 rows of a site list: key, parent key, kind, title,\n"
+    "                            homepage URL, feed URL\n"
+    "  opml-resave IN OUT        load a site list and save it again\n"
+    "  settings DIR [NAME] [--save]\n"
+    "                            the settings read from DIR/config.ini, section [NAME]\n"
+    "  feed URL|FILE             the items of a feed\n"
+    "  date TEXT                 how a feed date is read and shown\n"
+    "  md5 TEXT                  the MD5 digest used for shown-list files";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        return printUsage(QString::fromLatin1(kUsage));
+    }
+    const std::map<QString, std::function<int(const QStringList&)>> commands{
+        {QStringLiteral("opml"), probeOpml},         {QStringLiteral("opml-resave"), probeOpmlResave},
+        {QStringLiteral("settings"), probeSettings}, {QStringLiteral("feed"), probeFeed},
+        {QStringLiteral("date"), probeDate},         {QStringLiteral("md5"), probeMd5},
+    };
+    const auto command = commands.find(args.takeFirst());
+    if (command == commands.end()) {
+        return printUsage(QString::fromLatin1(kUsage));
+    }
+    return command->second(args);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QString>
+
+#include "platform/fetchoptions.h"
+
+// The XML document object: every XML read and write goes through it. A fresh document is
+// made for every load or save. Parsed without namespace processing; element and attribute
+// names keep their prefixes and baseName() gives the text after the first ":".
+class XmlDocument {
+public:
+    explicit XmlDocument(const FetchOptions& options = {});
+
+    // Loads a local path, a file: URL or an http(s) URL and parses it. True when the
+    // resource was fetched and is well-formed XML; on false the document is empty.
+    [[nodiscard]] bool load(const QString& location);
+    // Parses a complete XML text held in memory.
+    bool loadXML(const QString& text);
+    // Writes the document to a file in UTF-8 through a temporary file and a rename.
+    [[nodiscard]] bool save(const QString& path) const;
+
+    [[nodiscard]] const QDomDocument& document() const { return doc; }
+    // The document's own top-level child nodes, in document order.
+    [[nodiscard]] QDomNodeList childNodes() const { return doc.childNodes(); }
+    [[nodiscard]] QString errorString() const { return error; }
+
+    // Local name of an element or attribute: the text after the first ":". Empty for
+    // text, comment and processing-instruction nodes.
+    [[nodiscard]] static QString baseName(const QDomNode& node);
+    // Text content with entities decoded; for an element, all descendants' text joined.
+    [[nodiscard]] static QString text(const QDomNode& node);
+
+private:
+    bool parse(const QByteArray& data);
+
+    FetchOptions fetchOptions;
+    QDomDocument doc;
+    // The text given to loadXML, written unchanged by save().
+    QString sourceText;
+    bool fromText = false;
+    QString error;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+inline constexpr qint16 kKindFolder = 1;
+inline constexpr qint16 kKindSite = 2;
+// Row indexes are signed 16-bit: at most 32768 rows (0 to 32767).
+inline constexpr int kMaxSiteRows = 32768;
+
+// One entry of the site list.
+struct SiteRow {
+    qint16 intKind = 0;  // 1 folder, 2 site, 0 never filled
+    bool blnDeleted = false;
+    QString strTitle;
+    QString strHtmlUrl;
+    QString strXmlUrl;
+
+    bool operator==(const SiteRow&) const = default;
+};
+
+// The site table: rows indexed from 0, only ever appended to between two loads.
+class SiteRowArray {
+public:
+    [[nodiscard]] int size() const { return int(rows.size()); }
+    // Highest index; -1 when the table is empty.
+    [[nodiscard]] int lastIndex() const { return int(rows.size()) - 1; }
+    [[nodiscard]] bool isValidIndex(int index) const { return index >= 0 && index < size(); }
+    [[nodiscard]] SiteRow& operator[](int index) { return rows[index]; }
+    [[nodiscard]] const SiteRow& operator[](int index) const { return rows[index]; }
+
+    // Grows the table so that index exists, keeping every row. False when index lies
+    // beyond the 16-bit limit.
+    bool growTo(int index);
+    // Appends a row and returns its index, or -1 when the table is full.
+    int append(const SiteRow& row);
+    void clear() { rows.clear(); }
+
+private:
+    QList<SiteRow> rows;
+};
+
+// "R" + index.
+[[nodiscard]] QString keyOfIndex(int index);
+// Integer value of the key from its second character; -1 for a text that is no key.
+[[nodiscard]] int indexOfKey(const QString& key);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+
+// A clock the test sets.
+class FakeClock final : public Clock {
+public:
+    [[nodiscard]] QDateTime now() const override { return current; }
+    void set(const QDateTime& t) { current = t; }
+    QDateTime current = wallClock(QDate(2006, 3, 16), QTime(12, 0, 0));
+};
+
+// A message box that answers as told and records what it showed.
+class FakeMessageBox final : public MessageBoxSeam {
+public:
+    struct Shown {
+        QString text;
+        QString title;
+        MsgButtons buttons;
+        MsgIcon icon;
+    };
+    MsgResult show(const QString& text, const QString& title, MsgButtons buttons,
+                   MsgIcon icon) override {
+        shown.append({text, title, buttons, icon});
+        if (!answers.isEmpty()) {
+            return answers.takeFirst();
+        }
+        return defaultAnswer;
+    }
+    QList<Shown> shown;
+    // Answers given in order; then defaultAnswer.
+    QList<MsgResult> answers;
+    MsgResult defaultAnswer = MsgResult::Ok;
+};
+
+// A browser that records the URLs it was asked to open.
+class FakeBrowser final : public Browser {
+public:
+    void openUrl(const QString& url) override { opened.append(url); }
+    QStringList opened;
+};

@@ -1,0 +1,40 @@
+#include "common/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+TestEnv::TestEnv() {
+    ProgramPaths paths;
+    paths.programDir = QDir::cleanPath(tempDir.path());
+    paths.exeDir = paths.programDir;
+    paths.exeBaseName = QStringLiteral("Quorvane3");
+    appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
+}
+
+QString TestEnv::path(const QString& name) const { return joinPath(tempDir.path(), name); }
+
+void TestEnv::writeFile(const QString& name, const QByteArray& bytes) const {
+    const QString full = path(name);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(bytes);
+    }
+}
+
+QByteArray TestEnv::readFile(const QString& name) const {
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestEnv::exists(const QString& name) const { return QFileInfo::exists(path(name)); }
+
+QString testDataPath(const QString& name) {
+    return QStringLiteral(QV_TEST_DATA_DIR) + QLatin1Char('/') + name;
+}
+
+QByteArray readTestData(const QString& name) {
+    QFile file(testDataPath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/appstate.h"
+#include "common/fakes.h"
+#include "platform/screeninfo.h"
+
+// A fresh program directory in a temporary folder with an AppState over fake seams.
+// Executable base name "Quorvane3"; screen 1024 × 768 pixels (15360 × 11520 twips).
+class TestEnv {
+public:
+    TestEnv();
+
+    AppState& state() { return *appState; }
+    [[nodiscard]] QString dir() const { return tempDir.path(); }
+    [[nodiscard]] QString path(const QString& name) const;
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+    [[nodiscard]] QByteArray readFile(const QString& name) const;
+    [[nodiscard]] bool exists(const QString& name) const;
+
+    FakeClock clock;
+    FakeMessageBox messageBox;
+    FakeBrowser browser;
+    FixedScreen screen{1024, 768};
+
+private:
+    QTemporaryDir tempDir;
+    std::unique_ptr<AppState> appState;
+};
+
+// Path of a fixture file under tests/data.
+[[nodiscard]] QString testDataPath(const QString& name);
+[[nodiscard]] QByteArray readTestData(const QString& name);
