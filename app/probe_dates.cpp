@@ -1,4 +1,25 @@
 #include "app/probecommon.h"
+#include "patrol/feeddates.h"
+#include "patrol/md5.h"
 
-int probeDate(const QStringList&) { return printUsage(QStringLiteral("date: not available")); }
-int probeMd5(const QStringList&) { return printUsage(QStringLiteral("md5: not available")); }
+// date TEXT: the normalised text, the date read from it (empty when none) and its display.
+int probeDate(const QStringList& args) {
+    if (args.size() != 1) {
+        return printUsage(QStringLiteral("usage: qv3probe date TEXT"));
+    }
+    const QString normalized = NormalizeRssDate(args[0]);
+    const QDateTime date = parseFeedDate(normalized);
+    printRecord({normalized,
+                 date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString(),
+                 FormatNewsDate(date)});
+    return kProbeOk;
+}
+
+// md5 TEXT: the digest that names shown-list files and fills their lines.
+int probeMd5(const QStringList& args) {
+    if (args.size() != 1) {
+        return printUsage(QStringLiteral("usage: qv3probe md5 TEXT"));
+    }
+    printRecord({MD5Hex(args[0])});
+    return kProbeOk;
+}

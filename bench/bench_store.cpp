@@ -1,0 +1,116 @@
+// The shown-list comparison of one patrolled site and the digest behind it.
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/appstate.h"
+#include "patrol/articlestore.h"
+#include "patrol/md5.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+#include "platform/screeninfo.h"
+
+namespace {
+
+constexpr int kItems = 1000;
+
+class QuietMessageBox final : public MessageBoxSeam {
+public:
+    MsgResult show(const QString&, const QString&, MsgButtons, MsgIcon) override {
+        return MsgResult::Ok;
+    }
+};
+class NoBrowser final : public Browser {
+public:
+    void openUrl(const QString&) override {}
+};
+
+// A program directory in a temporary folder with one site.
+struct Program {
+    Program() {
+        ProgramPaths paths;
+        paths.programDir = dir.path();
+        paths.exeDir = dir.path();
+        paths.exeBaseName = QStringLiteral("Quorvane3");
+        state = std::make_unique<AppState>(paths,
+                                           PlatformSeams{clock, messageBox, browser, screen});
+        SiteRow site;
+        site.intKind = kKindSite;
+        site.strXmlUrl = QStringLiteral("http://www.example.com/rss/index.rdf");
+        state->SiteTable.append(site);
+        QDir().mkpath(dir.filePath(QStringLiteral("temporary")));
+    }
+    QString link(int i) const {
+        return QStringLiteral("http://www.example.com/news/2006/03/16/article-%1.html").arg(i);
+    }
+    QList<ArticleRecord> feed(int first) const {
+        QList<ArticleRecord> records;
+        for (int i = first; i < first + kItems; ++i) {
+            ArticleRecord record;
+            record.Link = link(i);
+            records.append(record);
+        }
+        return records;
+    }
+    // kItems lines for the links first … first + kItems − 1.
+    void writeShownList(int first) const {
+        QByteArray content;
+        for (int i = first; i < first + kItems; ++i) {
+            content += MD5Hex(link(i)).toLatin1() + "20060316120000\r\n";
+        }
+        QFile file(shownListPath(*state, state->SiteTable[0].strXmlUrl));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            file.write(content);
+        }
+    }
+
+    QTemporaryDir dir;
+    SystemClock clock;
+    QuietMessageBox messageBox;
+    NoBrowser browser;
+    FixedScreen screen{1024, 768};
+    std::unique_ptr<AppState> state;
+};
+
+// Every item was shown and every line matches: read, compare, no rewrite needed.
+void BM_MarkShownArticles_AllShown(benchmark::State& bench) {
+    Program program;
+    program.writeShownList(0);
+    for (auto _ : bench) {
+        QList<ArticleRecord> records = program.feed(0);
+        MarkShownArticles(*program.state, records, 0);
+        benchmark::DoNotOptimize(records);
+    }
+}
+BENCHMARK(BM_MarkShownArticles_AllShown)->Unit(benchmark::kMillisecond);
+
+// Half the lines belong to articles that left the feed: the file is pruned and rewritten.
+void BM_MarkShownArticles_Prune(benchmark::State& bench) {
+    Program program;
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        program.writeShownList(kItems / 2);
+        QList<ArticleRecord> records = program.feed(0);
+        bench.ResumeTiming();
+        MarkShownArticles(*program.state, records, 0);
+        benchmark::DoNotOptimize(records);
+    }
+}
+BENCHMARK(BM_MarkShownArticles_Prune)->Unit(benchmark::kMillisecond);
+
+void BM_MD5Hex_Url(benchmark::State& bench) {
+    const QString url = QStringLiteral("http://www.example.com/news/2006/03/16/article-12345.html");
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(MD5Hex(url));
+    }
+}
+BENCHMARK(BM_MD5Hex_Url);
+
+}  // namespace
+
+BENCHMARK_MAIN();

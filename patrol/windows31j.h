@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+// The system code page of the stored files and digests: windows-31j (cp932, Shift-JIS
+// with the Microsoft extensions), through ICU. ICU reports U+301C (wave dash) and U+2212
+// (minus sign) as unencodable, which the title clean-up relies on.
+
+// Encodes the whole text. True when every UTF-16 unit had a windows-31j form; then bytes
+// holds the encoding. False (bytes unspecified) as soon as one unit has none, including
+// any surrogate half: the code page has no character beyond U+FFFF.
+[[nodiscard]] bool encodeWindows31j(QStringView text, QByteArray& bytes);
+
+// The windows-31j bytes of one UTF-16 unit (one or two bytes), or an empty array when the
+// unit has none.
+[[nodiscard]] QByteArray windows31jBytesOfUnit(char16_t unit);
+
+[[nodiscard]] inline bool isWindows31jEncodable(char16_t unit) {
+    return !windows31jBytesOfUnit(unit).isEmpty();
+}

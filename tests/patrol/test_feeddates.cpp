@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "patrol/feeddates.h"
+#include "platform/clock.h"
+
+namespace {
+
+QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return wallClock(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+struct FeedDateRow {
+    const char* feedText;
+    const char* normalized;
+    QDateTime stored;  // invalid: rejected
+};
+
+// Feed text -> normalised text -> stored wall-clock value, as a feed item would see it.
+TEST(FeedDates, NormalizeAndParse) {
+    const QDateTime t = at(2006, 3, 16, 7, 24, 48);
+    const FeedDateRow rows[] = {
+        {"Thu, 16 Mar 2006 07:24:48 +0900", "16 Mar 2006 07:24:48", t},
+        {"2006-03-16T07:24:48+09:00", "2006-03-16 07:24:48", t},
+        {"2006-03-16", "2006-03-16", at(2006, 3, 16)},
+        {"2006-03-16T07:24:48-05:00", "2006-03-16 07:24:48-05:00", t},
+        {"Thu, 16 Mar 2006 07:24:48 GMT", "16 Mar 2006 07:24:48 GMT", t},
+        {"16 Mar 2006 07:24:48 EST", "16 Mar 2006 07:24:48 ES ", t},
+        {"no date at all", "no date at all", {}},
+        // More of what feeds write.
+        {"2006-03-16T07:24:48Z", "2006-03-16 07:24:48Z", t},
+        {"2006-03-16T07:24:48.123+09:00", "2006-03-16 07:24:48.123", t},
+        {"2006-03-16T07:24+09:00", "2006-03-16 07:24", at(2006, 3, 16, 7, 24)},
+        {"16 Mar 2006 07:24:48 UTC", "16 Mar 2006 07:24:48 U C", t},
+        {"Thu, 16 Mar 2006 07:24:48 -0500", "16 Mar 2006 07:24:48 -0500", t},
+        {"Thu, 16 Mar 2006 07:24 JST", "16 Mar 2006 07:24 JST", at(2006, 3, 16, 7, 24)},
+        {"Thu, 6 march 2006 7:04:08 PM", "6 march 2006 7:04:08 PM", at(2006, 3, 6, 19, 4, 8)},
+        {"Thu, 16 MAR 06 07:24:48 GMT", "16 MAR 06 07:24:48 GMT", t},
+        {"Thu, 16 September 2006", "16 September 2006", at(2006, 9, 16)},
+        {"2006/3/6 7:24:48", "2006/3/6 7:24:48", at(2006, 3, 6, 7, 24, 48)},
+        {"  2006-03-16 07:24:48 \t", "  2006-03-16 07:24:48 \t", t},
+        // A lower-case "t" is no separator, and the day name without comma stays.
+        {"2006-03-16t07:24:48", "2006-03-16t07:24:48", {}},
+        {"Thu 16 Mar 2006 07:24:48", " hu 16 Mar 2006 07:24:48", {}},
+        {"a,b,c+d", "b", {}},
+        {"", "", {}},
+    };
+    for (const FeedDateRow& row : rows) {
+        const QString normalized = NormalizeRssDate(QString::fromUtf8(row.feedText));
+        EXPECT_EQ(normalized, QString::fromUtf8(row.normalized)) << row.feedText;
+        EXPECT_EQ(parseFeedDate(normalized), row.stored) << row.feedText;
+    }
+}
+
+// Texts that look like dates but name none, or carry something after the date.
+TEST(FeedDates, ParserRejects) {
+    const char* rejected[] = {
+        "2006-13-01",           "2006-02-30",          "2006-03-16 24:00:00",
+        "2006-03-16 07:60",     "2006-03-16 07:24:60", "2006-03-16 7",
+        "2006-03-16 07:2",      "2006-03/16",          "2006-03",
+        "16 Foo 2006 07:24:48", "32 Mar 2006",         "16 Mar 206",
+        "16 Mar 2006 07:24:48 Eastern",                "2006-03-16 07:24:48 -2500",
+        "2006-03-16 07:24:48 junk 1", "2006-03-16GMT",  "13:00 PM 2006-03-16",
+        "2006-03-16 13:00 PM",  "２００６-03-16",       "0000-01-01",
+    };
+    for (const char* text : rejected) {
+        EXPECT_FALSE(parseFeedDate(QString::fromUtf8(text)).isValid()) << text;
+    }
+}
+
+TEST(FeedDates, FormatNewsDate) {
+    EXPECT_EQ(FormatNewsDate(at(2006, 3, 16, 7, 24, 0)), QStringLiteral("06/03/16 07:24"));
+    EXPECT_EQ(FormatNewsDate(at(2006, 3, 16)), QStringLiteral("06/03/16"));
+    EXPECT_EQ(FormatNewsDate(at(2006, 3, 16, 7, 24, 48)), QStringLiteral("06/03/16 07:24:48"));
+    EXPECT_EQ(FormatNewsDate(QDateTime()), QString());
+    // Midnight with seconds is not midnight; one second after noon keeps its seconds.
+    EXPECT_EQ(FormatNewsDate(at(2010, 1, 2, 0, 0, 5)), QStringLiteral("10/01/02 00:00:05"));
+    EXPECT_EQ(FormatNewsDate(at(2010, 1, 2, 23, 59)), QStringLiteral("10/01/02 23:59"));
+}
+
+}  // namespace
