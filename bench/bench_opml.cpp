@@ -1,0 +1,177 @@
+// Loading and saving site lists of the largest size a list may have (32,767 entries, 3,000
+// folders nested up to 6 deep) and of a quarter of it. Saving must grow linearly: the
+// 32k/8k ratio of the save times is printed at the end and should stay at most 5.
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <iomanip>
+#include <iostream>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "app/appstate.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+#include "platform/screeninfo.h"
+#include "sitelist/opml.h"
+#include "sitelist/opmlreader.h"
+
+namespace {
+
+constexpr int kLargeEntries = kMaxOpmlEntries;
+constexpr int kLargeFolders = 3000;
+constexpr int kSmallEntries = 8192;
+// The same share of folders as in the large list.
+constexpr int kSmallFolders = kSmallEntries * kLargeFolders / kLargeEntries;
+
+class SilentMessageBox final : public MessageBoxSeam {
+public:
+    MsgResult show(const QString&, const QString&, MsgButtons, MsgIcon) override {
+        return MsgResult::Ok;
+    }
+};
+
+class NoBrowser final : public Browser {
+public:
+    void openUrl(const QString&) override {}
+};
+
+// An application state over inert seams.
+struct BenchState {
+    explicit BenchState(const QString& dir)
+        : state(ProgramPaths{dir, dir, QStringLiteral("Quorvane3")},
+                PlatformSeams{clock, messageBox, browser, screen}) {}
+
+    SystemClock clock;
+    SilentMessageBox messageBox;
+    NoBrowser browser;
+    FixedScreen screen{1024, 768};
+    AppState state;
+};
+
+// A generated list in memory and its saved copy.
+struct ListFixture {
+    ListFixture(const QString& dir, int entries, int folders)
+        : bench(dir), file(dir + QStringLiteral("/list%1.opml").arg(entries)) {
+        build(entries, folders);
+        saved = SaveOpml(bench.state, file);
+    }
+
+    // Folders first: three at the top, every later one in the folder (i - 3) / 4, which
+    // nests 3,000 folders 6 deep. Then the sites, spread over the folders in turn.
+    void build(int entries, int folders) {
+        AppState& state = bench.state;
+        for (int i = 0; i < entries; ++i) {
+            const bool isFolder = i < folders;
+            const int parent = isFolder ? (i < 3 ? -1 : (i - 3) / 4) : i % folders;
+            SiteRow row;
+            row.intKind = isFolder ? kKindFolder : kKindSite;
+            row.strTitle = QStringLiteral("サイト %1 & <news>").arg(i);
+            if (!isFolder) {
+                row.strHtmlUrl = QStringLiteral("https://example.jp/%1/").arg(i);
+                row.strXmlUrl = QStringLiteral("https://example.jp/%1/rss?a=1&b=2").arg(i);
+            }
+            const int index = state.SiteTable.append(row);
+            state.trvOPML.addNode(parent < 0 ? QStringLiteral("R") : keyOfIndex(parent),
+                                  keyOfIndex(index), row.strTitle, row.intKind);
+        }
+    }
+
+    BenchState bench;
+    QString file;
+    bool saved = false;
+};
+
+// The two lists, made on first use and kept for all runs.
+class Lists {
+public:
+    ListFixture& get(int entries) {
+        auto& fixture = byEntries[entries];
+        if (!fixture) {
+            const int folders = entries == kLargeEntries ? kLargeFolders : kSmallFolders;
+            fixture = std::make_unique<ListFixture>(dir.path(), entries, folders);
+        }
+        return *fixture;
+    }
+    [[nodiscard]] QString path(const QString& name) const {
+        return dir.path() + QLatin1Char('/') + name;
+    }
+
+private:
+    QTemporaryDir dir;
+    std::map<int, std::unique_ptr<ListFixture>> byEntries;
+};
+
+void saveList(benchmark::State& bench, Lists& lists) {
+    ListFixture& fixture = lists.get(int(bench.range(0)));
+    const QString out = lists.path(QStringLiteral("saved.opml"));
+    for (auto _ : bench) {
+        if (!SaveOpml(fixture.bench.state, out)) {
+            bench.SkipWithError("SaveOpml failed");
+            break;
+        }
+    }
+    bench.counters["entries"] = double(fixture.bench.state.SiteTable.size());
+}
+
+void loadList(benchmark::State& bench, Lists& lists) {
+    ListFixture& fixture = lists.get(int(bench.range(0)));
+    if (!fixture.saved) {
+        bench.SkipWithError("the list could not be saved");
+        return;
+    }
+    BenchState target(lists.path(QString()));
+    for (auto _ : bench) {
+        if (!LoadOpml(target.state, fixture.file)) {
+            bench.SkipWithError("LoadOpml failed");
+            break;
+        }
+    }
+    bench.counters["entries"] = double(target.state.SiteTable.size());
+}
+
+// Prints as usual and keeps the save times for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Lists lists;
+    benchmark::RegisterBenchmark("BM_SaveOpml", saveList, std::ref(lists))
+        ->Arg(kSmallEntries)
+        ->Arg(kLargeEntries)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_LoadOpml", loadList, std::ref(lists))
+        ->Arg(kSmallEntries)
+        ->Arg(kLargeEntries)
+        ->Unit(benchmark::kMillisecond);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto small = reporter.times.find("BM_SaveOpml/" + std::to_string(kSmallEntries));
+    const auto large = reporter.times.find("BM_SaveOpml/" + std::to_string(kLargeEntries));
+    if (small != reporter.times.end() && large != reporter.times.end() && small->second > 0) {
+        std::cout << "SaveOpml time ratio " << kLargeEntries << "/" << kSmallEntries
+                  << " entries: " << std::fixed << std::setprecision(2)
+                  << large->second / small->second << " (linear "
+                  << double(kLargeEntries) / kSmallEntries << ", limit 5)" << std::endl;
+    }
+    benchmark::Shutdown();
+    return 0;
+}
