@@ -354,7 +354,7 @@ QString XmlDocument::text(const QDomNode& node) {
     if (node.isAttr()) {
         return node.toAttr().value();
     }
-    if (!node.isElement()) {
+    if (!node.isElement() && !node.isDocument() && !node.isDocumentFragment()) {
         return node.nodeValue();
     }
     // Depth-first over the descendants without recursion; text and CDATA in document order.
@@ -366,7 +366,7 @@ QString XmlDocument::text(const QDomNode& node) {
         } else if (current.isEntityReference() && !current.hasChildNodes()) {
             result += unresolvedEntityText(current.nodeName());
         }
-        if (current.hasChildNodes()) {
+        if (current.hasChildNodes() && !current.isDocumentType()) {
             current = current.firstChild();
             continue;
         }

@@ -37,7 +37,8 @@ public:
     // Local name of an element or attribute: the text after the first ":". Empty for
     // text, comment and processing-instruction nodes.
     [[nodiscard]] static QString baseName(const QDomNode& node);
-    // Text content with entities decoded; for an element, all descendants' text joined.
+    // Text content with entities decoded; for an element (or the document), all descendants'
+    // text and CDATA joined in document order, comments and processing instructions left out.
     [[nodiscard]] static QString text(const QDomNode& node);
 
 private:

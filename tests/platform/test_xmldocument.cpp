@@ -171,6 +171,7 @@ TEST_F(XmlDocumentTest, PresentsTheTreeTheReadersRelyOn) {
 
     // Entities decoded, CDATA kept, descendants joined, comments left out.
     EXPECT_EQ(XmlDocument::text(item), QStringLiteral(u"A <b> あ<raw>inner tail"));
+    EXPECT_EQ(XmlDocument::text(xml.document()), XmlDocument::text(item));
     EXPECT_EQ(xml.document().elementsByTagName(QStringLiteral("title")).length(), 1);
     EXPECT_EQ(xml.document().elementsByTagName(QStringLiteral("Title")).length(), 0);
 }
