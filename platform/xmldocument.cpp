@@ -6,9 +6,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTextStream>
@@ -54,8 +54,13 @@ qint64 entityExpansionBound(const QXmlStreamEntityDeclarations& declarations, co
     }
     constexpr qint64 kCap = qint64(1) << 40;  // keeps the sums from overflowing
     QHash<QString, qint64> lengths;
-    // Expanded length of one entity; a cycle counts as empty (the reader rejects it anyway).
-    const auto lengthOf = [&](const QString& name, const auto& self) -> qint64 {
+    // Expanded length of one entity; a cycle counts as empty (the reader rejects it anyway)
+    // and a chain of references too long to follow without deep recursion as too large.
+    constexpr int kMaxChain = 64;
+    const auto lengthOf = [&](const QString& name, int chain, const auto& self) -> qint64 {
+        if (chain > kMaxChain) {
+            return kCap;
+        }
         const auto known = lengths.constFind(name);
         if (known != lengths.constEnd()) {
             return known.value();
@@ -69,7 +74,7 @@ qint64 entityExpansionBound(const QXmlStreamEntityDeclarations& declarations, co
         QRegularExpressionMatchIterator it = entityReferencePattern().globalMatch(*value);
         while (it.hasNext()) {
             const QRegularExpressionMatch match = it.next();
-            length += self(match.captured(1), self) - match.capturedLength();
+            length += self(match.captured(1), chain + 1, self) - match.capturedLength();
         }
         length = std::clamp<qint64>(length, 0, kCap);
         lengths.insert(name, length);
@@ -80,7 +85,7 @@ qint64 entityExpansionBound(const QXmlStreamEntityDeclarations& declarations, co
         entityReferencePattern().globalMatch(text, std::clamp<qsizetype>(offset, 0, text.size()));
     while (it.hasNext() && bound < kCap) {
         const QRegularExpressionMatch match = it.next();
-        bound += lengthOf(match.captured(1), lengthOf);
+        bound += lengthOf(match.captured(1), 0, lengthOf);
     }
     return bound;
 }
