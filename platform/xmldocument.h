@@ -8,8 +8,14 @@
 // The XML document object: every XML read and write goes through it. A fresh document is
 // made for every load or save. Parsed without namespace processing; element and attribute
 // names keep their prefixes and baseName() gives the text after the first ":".
+//
+// Hostile input is refused rather than parsed: no DTD or external entity is ever fetched,
+// entity expansion is bounded, and documents nested deeper than kMaxElementDepth are
+// rejected (the DOM builds, walks and frees its tree recursively).
 class XmlDocument {
 public:
+    static constexpr int kMaxElementDepth = 1000;
+
     explicit XmlDocument(const FetchOptions& options = {});
 
     // Loads a local path, a file: URL or an http(s) URL and parses it. True when the
@@ -17,7 +23,10 @@ public:
     [[nodiscard]] bool load(const QString& location);
     // Parses a complete XML text held in memory.
     bool loadXML(const QString& text);
-    // Writes the document to a file in UTF-8 through a temporary file and a rename.
+    // Writes the document through a temporary file and a rename, in the encoding its XML
+    // declaration names (UTF-8 when it names none or one that cannot hold the text). After
+    // loadXML the text given is written unchanged. Fails, leaving any existing file as it
+    // was, when nothing was loaded successfully.
     [[nodiscard]] bool save(const QString& path) const;
 
     [[nodiscard]] const QDomDocument& document() const { return doc; }
@@ -28,10 +37,13 @@ public:
     // Local name of an element or attribute: the text after the first ":". Empty for
     // text, comment and processing-instruction nodes.
     [[nodiscard]] static QString baseName(const QDomNode& node);
-    // Text content with entities decoded; for an element, all descendants' text joined.
+    // Text content with entities decoded; for an element (or the document), all descendants'
+    // text and CDATA joined in document order, comments and processing instructions left out.
     [[nodiscard]] static QString text(const QDomNode& node);
 
 private:
+    void reset();
+    bool readResource(const QString& location, QByteArray& data);
     bool parse(const QByteArray& data);
 
     FetchOptions fetchOptions;
@@ -39,5 +51,6 @@ private:
     // The text given to loadXML, written unchanged by save().
     QString sourceText;
     bool fromText = false;
+    bool loaded = false;
     QString error;
 };

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/fetchoptions.h"
+
+// Outcome of one HTTP(S) GET. On failure the body is empty and error says why.
+struct HttpFetchResult {
+    bool ok = false;
+    QByteArray body;
+    QString error;
+    // Status of the last response seen; 0 when none arrived.
+    long httpStatus = 0;
+};
+
+// A blocking GET over libcurl on the calling thread (no event loop runs meanwhile).
+// Follows at most options.maxRedirects redirects, never leaving http and https; accepts
+// gzip and deflate; any final status outside 200..299 is a failure; a body that grows past
+// options.maxBytes after decoding is refused as soon as it does.
+[[nodiscard]] HttpFetchResult httpGet(const QString& url, const FetchOptions& options);
+
+// The User-Agent sent with every request: "Quorvane3/<version>".
+[[nodiscard]] QByteArray httpUserAgent();

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// A small HTTP/1.1 server on 127.0.0.1 at an ephemeral port, for tests of code that fetches
+// over HTTP. It runs on its own thread with plain sockets, so the code under test may block
+// the test's thread (and its event loop) while it waits for an answer. Every response closes
+// its connection. Paths not registered answer 404.
+//
+//     LoopbackServer server;
+//     server.serve("/feed.xml", feedBytes);
+//     server.redirect("/old", "/feed.xml");
+//     xml.load(server.url("/old"));
+//     EXPECT_EQ(server.requests().last().header("User-Agent"), "Quorvane3/3.0.37");
+class LoopbackServer {
+public:
+    struct Response {
+        int status = 200;
+        // Sent after the status line, besides Content-Length and Connection: close.
+        QList<QPair<QByteArray, QByteArray>> headers;
+        QByteArray body;
+        // Send the body gzip-compressed with "Content-Encoding: gzip".
+        bool gzip = false;
+        // Accept the request and never answer; the connection is held until stop().
+        bool hold = false;
+    };
+
+    struct Request {
+        QByteArray method;
+        // The request target as sent ("/feed.xml?x=1") and its path ("/feed.xml").
+        QByteArray target;
+        QString path;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        // Value of a header, name matched without regard to case; empty when absent.
+        [[nodiscard]] QByteArray header(const QByteArray& name) const;
+    };
+
+    // Starts listening at once; isListening() says whether that worked.
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    // Registers (or replaces) the answer for a path (without query). Safe while serving.
+    void route(const QString& path, const Response& response);
+    void serve(const QString& path, const QByteArray& body,
+               const QByteArray& contentType = "application/xml; charset=UTF-8");
+    void serveGzip(const QString& path, const QByteArray& body,
+                   const QByteArray& contentType = "application/xml");
+    // Answers with a Location header; location may be a path, an absolute URL or anything
+    // else a test wants a client to be sent to.
+    void redirect(const QString& path, const QString& location, int status = 302);
+    void hold(const QString& path);
+
+    // "http://127.0.0.1:PORT/path"; a missing leading "/" is added.
+    [[nodiscard]] QString url(const QString& path) const;
+    [[nodiscard]] quint16 port() const { return listenPort; }
+    [[nodiscard]] bool isListening() const { return listenFd >= 0; }
+
+    // Requests seen so far, in arrival order.
+    [[nodiscard]] QList<Request> requests() const;
+    [[nodiscard]] int requestCount(const QString& path) const;
+    void clearRequests();
+
+    // Stops the thread and closes held connections; the destructor calls it too.
+    void stop();
+
+    [[nodiscard]] static QByteArray gzip(const QByteArray& data);
+
+private:
+    void run();
+    void handle(int fd);
+    bool readRequest(int fd, QByteArray& head) const;
+
+    int listenFd = -1;
+    int wakePipe[2] = {-1, -1};
+    quint16 listenPort = 0;
+    std::thread thread;
+    std::atomic<bool> stopped{false};
+
+    mutable std::mutex mutex;
+    QHash<QString, Response> routes;
+    QList<Request> seen;
+    // Connections of "hold" routes; only the server thread touches this.
+    std::vector<int> heldFds;
+};

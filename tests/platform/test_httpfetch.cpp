@@ -1,0 +1,134 @@
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include "app/version.h"
+#include "common/loopbackserver.h"
+#include "platform/httpfetch.h"
+#include "platform/xmldocument.h"
+#include "platform/qstringprinter.h"
+
+namespace {
+
+const QByteArray kFeed =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
+    "<title>\xE9\x80\x9F\xE5\xA0\xB1</title></channel></rss>";
+
+class HttpFetchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.isListening());
+        server.serve(QStringLiteral("/feed.xml"), kFeed);
+        // Short limits so that failing cases end quickly.
+        options.connectTimeoutMs = 2000;
+        options.totalTimeoutMs = 5000;
+    }
+
+    LoopbackServer server;
+    FetchOptions options;
+};
+
+TEST_F(HttpFetchTest, FetchesAFeedAndNamesItself) {
+    XmlDocument xml(options);
+    ASSERT_TRUE(xml.load(server.url(QStringLiteral("/feed.xml"))))
+        << xml.errorString().toStdString();
+    EXPECT_EQ(XmlDocument::text(xml.document().documentElement()), QStringLiteral(u"速報"));
+
+    ASSERT_EQ(server.requests().size(), 1);
+    const LoopbackServer::Request request = server.requests().first();
+    EXPECT_EQ(request.method, "GET");
+    EXPECT_EQ(request.header("user-agent"), "Quorvane3/" + versionText().toLatin1());
+    EXPECT_EQ(request.header("User-Agent"), httpUserAgent());
+    EXPECT_TRUE(request.header("Accept-Encoding").contains("gzip"));
+}
+
+TEST_F(HttpFetchTest, FollowsRedirectsWithinTheLimit) {
+    // /hop0 → /hop1 → … → /hop<n> → /feed.xml: n + 1 redirects.
+    const int limit = options.maxRedirects;
+    for (int i = 0; i <= limit; ++i) {
+        const QString next = i == limit ? server.url(QStringLiteral("/feed.xml"))
+                                        : QStringLiteral("/hop%1").arg(i + 1);
+        server.redirect(QStringLiteral("/hop%1").arg(i), next, i % 2 == 0 ? 301 : 302);
+    }
+    EXPECT_TRUE(httpGet(server.url(QStringLiteral("/hop1")), options).ok);  // limit redirects
+    const HttpFetchResult tooMany = httpGet(server.url(QStringLiteral("/hop0")), options);
+    EXPECT_FALSE(tooMany.ok);
+    EXPECT_TRUE(tooMany.body.isEmpty());
+
+    server.redirect(QStringLiteral("/loop"), QStringLiteral("/loop"));
+    EXPECT_FALSE(httpGet(server.url(QStringLiteral("/loop")), options).ok);
+}
+
+TEST_F(HttpFetchTest, NeverLeavesHttpThroughARedirect) {
+    for (const QString& target :
+         {QStringLiteral("file:///etc/passwd"), QStringLiteral("ftp://127.0.0.1/feed.xml"),
+          QStringLiteral("gopher://127.0.0.1/")}) {
+        server.redirect(QStringLiteral("/away"), target);
+        XmlDocument xml(options);
+        EXPECT_FALSE(xml.load(server.url(QStringLiteral("/away")))) << target.toStdString();
+        EXPECT_TRUE(xml.document().isNull());
+    }
+}
+
+TEST_F(HttpFetchTest, DecodesCompressedBodies) {
+    server.serveGzip(QStringLiteral("/feed.xml.gz"), kFeed);
+    const HttpFetchResult result = httpGet(server.url(QStringLiteral("/feed.xml.gz")), options);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(result.body, kFeed);
+}
+
+TEST_F(HttpFetchTest, AnyStatusOutside2xxFails) {
+    for (const int status : {201, 204, 304, 404, 410, 500, 503}) {
+        LoopbackServer::Response response;
+        response.status = status;
+        response.body = kFeed;
+        server.route(QStringLiteral("/status"), response);
+        const HttpFetchResult result = httpGet(server.url(QStringLiteral("/status")), options);
+        const bool success = status >= 200 && status < 300;
+        EXPECT_EQ(result.ok, success) << status;
+        EXPECT_EQ(result.httpStatus, status);
+    }
+    XmlDocument xml(options);
+    EXPECT_FALSE(xml.load(server.url(QStringLiteral("/not-there.xml"))));
+}
+
+TEST_F(HttpFetchTest, RefusesBodiesOverTheCap) {
+    const QByteArray big = "<a>" + QByteArray(200'000, 'x') + "</a>";
+    server.serve(QStringLiteral("/big"), big);
+    // Small on the wire with a small Content-Length: only the decoded size can refuse it.
+    server.serveGzip(QStringLiteral("/bomb"), big);
+    options.maxBytes = 100'000;
+    for (const QString& path : {QStringLiteral("/big"), QStringLiteral("/bomb")}) {
+        const HttpFetchResult result = httpGet(server.url(path), options);
+        EXPECT_FALSE(result.ok) << path.toStdString();
+        EXPECT_TRUE(result.body.isEmpty());
+    }
+    options.maxBytes = big.size();
+    EXPECT_TRUE(httpGet(server.url(QStringLiteral("/big")), options).ok);
+    EXPECT_TRUE(httpGet(server.url(QStringLiteral("/bomb")), options).ok);
+}
+
+TEST_F(HttpFetchTest, GivesUpOnAServerThatNeverAnswers) {
+    server.hold(QStringLiteral("/silent"));
+    options.totalTimeoutMs = 500;
+    const HttpFetchResult result = httpGet(server.url(QStringLiteral("/silent")), options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_EQ(server.requestCount(QStringLiteral("/silent")), 1);
+}
+
+TEST_F(HttpFetchTest, SendsNonAsciiPathsPercentEncoded) {
+    server.serve(QStringLiteral("/%E3%83%95%E3%82%A3%E3%83%BC%E3%83%89/a%20b.xml"), kFeed);
+    const QString url = QStringLiteral("http://127.0.0.1:%1/フィード/a b.xml").arg(server.port());
+    EXPECT_TRUE(httpGet(url, options).ok);
+}
+
+TEST_F(HttpFetchTest, RefusesOtherSchemes) {
+    for (const QString& url :
+         {QStringLiteral("file:///etc/passwd"), QStringLiteral("ftp://127.0.0.1/"),
+          QStringLiteral("not a url"), QString()}) {
+        EXPECT_FALSE(httpGet(url, options).ok) << url.toStdString();
+    }
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+}  // namespace

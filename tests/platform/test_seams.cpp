@@ -1,0 +1,102 @@
+#include <memory>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "common/fakes.h"
+#include "platform/browser.h"
+#include "platform/qtmessagebox.h"
+#include "platform/qstringprinter.h"
+
+namespace {
+
+TEST(FeedLinks, OnlyHttpAndHttpsWithAHostAreOpened) {
+    struct Case {
+        const char* link;
+        bool openable;
+    };
+    const Case cases[] = {
+        {"http://example.jp/news/1", true},
+        {"https://example.jp/news?id=1&x=2", true},
+        {"HTTP://EXAMPLE.JP/", true},
+        {"http://", false},
+        {"https:///path-only", false},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"mailto:user@example.jp", false},
+        {"/news/1", false},
+        {"news/1", false},
+        {"", false},
+        {"http://exa mple.jp/", false},
+    };
+    FakeBrowser browser;
+    QStringList expected;
+    for (const Case& c : cases) {
+        const QString link = QString::fromLatin1(c.link);
+        EXPECT_EQ(isFeedLinkOpenable(link), c.openable) << c.link;
+        openFeedLink(browser, link);
+        if (c.openable) {
+            expected.append(link);
+        }
+    }
+    EXPECT_EQ(browser.opened, expected);  // passed on unchanged
+}
+
+// What a message box showed, noted from inside its event loop.
+struct BoxAnswer {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttonCount = 0;
+    bool okIsDefault = false;
+};
+
+TEST(QtMessageBoxSeam, ShowsWhatItIsGivenAndMapsTheAnswer) {
+    QtMessageBox seam;
+    struct Case {
+        MsgButtons buttons;
+        MsgIcon icon;
+        int key;
+        QMessageBox::Icon qtIcon;
+        int buttonCount;
+        MsgResult result;
+    };
+    const Case cases[] = {
+        {MsgButtons::OkCancel, MsgIcon::Question, Qt::Key_Escape, QMessageBox::Question, 2,
+         MsgResult::Cancel},
+        {MsgButtons::OkCancel, MsgIcon::Question, Qt::Key_Return, QMessageBox::Question, 2,
+         MsgResult::Ok},
+        {MsgButtons::Ok, MsgIcon::Warning, Qt::Key_Return, QMessageBox::Warning, 1, MsgResult::Ok},
+        {MsgButtons::Ok, MsgIcon::Information, Qt::Key_Escape, QMessageBox::Information, 1,
+         MsgResult::Ok},
+        {MsgButtons::Ok, MsgIcon::None, Qt::Key_Return, QMessageBox::NoIcon, 1, MsgResult::Ok},
+    };
+    for (const Case& c : cases) {
+        // Answered by key from inside the box's own event loop.
+        auto seen = std::make_shared<BoxAnswer>();
+        QTimer::singleShot(0, qApp, [seen, key = c.key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            seen->buttonCount = static_cast<int>(box->buttons().size());
+            seen->okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
+            QTest::keyClick(box, static_cast<Qt::Key>(key));
+        });
+        const MsgResult result = seam.show(QStringLiteral(u"サイトを削除しますか？"),
+                                           QStringLiteral("Quorvane3"), c.buttons, c.icon);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(seen->title, QStringLiteral("Quorvane3"));
+        EXPECT_EQ(seen->text, QStringLiteral(u"サイトを削除しますか？"));
+        EXPECT_EQ(seen->icon, c.qtIcon);
+        EXPECT_EQ(seen->buttonCount, c.buttonCount);
+        EXPECT_TRUE(seen->okIsDefault);
+    }
+}
+
+}  // namespace
