@@ -66,6 +66,15 @@ HttpFetchResult httpGet(const QString& url, const FetchOptions& options) {
     }
     const QByteArray encodedUrl = parsed.toEncoded();
     const QByteArray userAgent = httpUserAgent();
+    // Loopback addresses never go through a proxy; the user's own no_proxy list is kept.
+    QByteArray noProxy = qgetenv("no_proxy");
+    if (noProxy.isEmpty()) {
+        noProxy = qgetenv("NO_PROXY");
+    }
+    if (!noProxy.isEmpty()) {
+        noProxy += ',';
+    }
+    noProxy += "localhost,127.0.0.1,::1";
 
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
     if (!handle) {
@@ -84,6 +93,7 @@ HttpFetchResult httpGet(const QString& url, const FetchOptions& options) {
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(options.maxRedirects));
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent.constData());
+    curl_easy_setopt(curl, CURLOPT_NOPROXY, noProxy.constData());
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeoutMs));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.totalTimeoutMs));
     // A declared length over the cap is refused before any body byte is read.
