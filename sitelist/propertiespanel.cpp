@@ -32,7 +32,9 @@ QString trimFeedText(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-QString lowerBaseName(const QDomNode& node) { return XmlDocument::baseName(node).toLower(); }
+QString lowerBaseName(const QDomNode& node) {
+    return XmlDocument::baseName(node).toLower();
+}
 
 }  // namespace
 

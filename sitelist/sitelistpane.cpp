@@ -110,11 +110,17 @@ void SiteListPane::clearPanel() {
     cmdOK->setEnabled(false);
 }
 
-SiteTree::Node* SiteListPane::selectedNode() { return trvOPML->selectedNode(); }
+SiteTree::Node* SiteListPane::selectedNode() {
+    return trvOPML->selectedNode();
+}
 
-void SiteListPane::selectNode(SiteTree::Node* node) { trvOPML->selectNode(node); }
+void SiteListPane::selectNode(SiteTree::Node* node) {
+    trvOPML->selectNode(node);
+}
 
-void SiteListPane::saveList() { SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml"))); }
+void SiteListPane::saveList() {
+    SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml")));
+}
 
 void SiteListPane::setCommentText(const QString& text) {
     strComment = text;

@@ -79,15 +79,17 @@ void SiteListPane::mnuNewFolder_Click() {
     saveList();
 }
 
-void SiteListPane::mnuNewRdf_Click() { host.openNewSiteDialog(); }
+void SiteListPane::mnuNewRdf_Click() {
+    host.openNewSiteDialog();
+}
 
 void SiteListPane::mnuNewRdf_Click_Ret() {
     const int index = takeNewRow();
     if (index < 0) {
         return;
     }
-    Node* parent = intCurrentIndex >= 0 && state.trvOPML.nodeCount() >= 1 ? placementParent()
-                                                                           : nullptr;
+    Node* parent =
+        intCurrentIndex >= 0 && state.trvOPML.nodeCount() >= 1 ? placementParent() : nullptr;
     SiteRow& row = state.SiteTable[index];
     row = state.NewSiteRow;
     Node* node = state.trvOPML.addNode(parent, keyOfIndex(index), row.strTitle, kImageSite);
@@ -146,9 +148,13 @@ void SiteListPane::takeIntoClipboard(qint16 mode) {
     host.setPasteEnabled(true);
 }
 
-void SiteListPane::mnuETriming_Click() { takeIntoClipboard(1); }
+void SiteListPane::mnuETriming_Click() {
+    takeIntoClipboard(1);
+}
 
-void SiteListPane::mnuECopy_Click() { takeIntoClipboard(2); }
+void SiteListPane::mnuECopy_Click() {
+    takeIntoClipboard(2);
+}
 
 void SiteListPane::mnuEPaste_Click() {
     if (intClipMode == 0) {
@@ -241,8 +247,7 @@ void SiteListPane::pasteCopy(Node* source) {
 void SiteListPane::mnuDelete_Click() {
     Node* node = commonGuard() ? state.trvOPML.find(keyOfIndex(intCurrentIndex)) : nullptr;
     if (node && state.SiteTable.isValidIndex(intCurrentIndex)) {
-        const QString question = QStringLiteral("「") +
-                                 state.SiteTable[intCurrentIndex].strTitle +
+        const QString question = QStringLiteral("「") + state.SiteTable[intCurrentIndex].strTitle +
                                  QStringLiteral("」を削除します。\r\nよろしいですか。");
         if (state.seams.messageBox.show(question, state.exeBaseName(), MsgButtons::OkCancel,
                                         MsgIcon::Question) != MsgResult::Ok) {

@@ -49,9 +49,7 @@ inline const QByteArray kSampleList = R"(<?xml version="1.0"?>
 
 class SitePaneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        pane = std::make_unique<SiteListPane>(env.state(), host);
-    }
+    void SetUp() override { pane = std::make_unique<SiteListPane>(env.state(), host); }
 
     AppState& state() { return env.state(); }
     SiteTreeView& view() { return *pane->trvOPML; }

@@ -91,9 +91,9 @@ TEST_F(SitePaneTest, ApplyAndRenameChangeTheListButSaveNothing) {
     pane->txtHomepage->setText(QStringLiteral("http://a.example/"));
     pane->txtRDFPath->setText(QStringLiteral("a2.xml"));
     pane->cmdOK->click();
-    EXPECT_EQ(state().SiteTable[1], (SiteRow{kKindSite, false, QStringLiteral("a2"),
-                                             QStringLiteral("http://a.example/"),
-                                             QStringLiteral("a2.xml")}));
+    EXPECT_EQ(state().SiteTable[1],
+              (SiteRow{kKindSite, false, QStringLiteral("a2"), QStringLiteral("http://a.example/"),
+                       QStringLiteral("a2.xml")}));
 
     // A folder only its title, even when the selection has moved on meanwhile.
     click("R0");

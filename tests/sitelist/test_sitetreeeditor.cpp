@@ -83,8 +83,8 @@ TEST_F(SitePaneTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
     view().itemOf(node("R2"))->setExpanded(false);
     pane->mnuNewRdf_Click_Ret();
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T"));
-    EXPECT_EQ(state().SiteTable[6], (SiteRow{kKindSite, false, QStringLiteral("New"), {},
-                                             QStringLiteral("new.xml")}));
+    EXPECT_EQ(state().SiteTable[6],
+              (SiteRow{kKindSite, false, QStringLiteral("New"), {}, QStringLiteral("new.xml")}));
     EXPECT_EQ(node("R6")->image, kImageSite);
     EXPECT_TRUE(view().itemOf(node("R2"))->isExpanded());
     EXPECT_EQ(pane->selectedNode(), node("R6"));
