@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPoint>
+
+// What the site list pane asks of the main window that embeds it.
+class SiteListHost {
+public:
+    virtual ~SiteListHost() = default;
+    // Opens the new-site dialog (modeless); it calls SiteListPane::mnuNewRdf_Click_Ret when
+    // the user registers the site.
+    virtual void openNewSiteDialog() = 0;
+    // Enables or disables the Edit menu's paste command (mnuEPaste).
+    virtual void setPasteEnabled(bool enabled) = 0;
+    // Pops up the Edit menu (mnuEdit) at a screen position.
+    virtual void popupEditMenu(const QPoint& globalPos) = 0;
+};

@@ -1,0 +1,141 @@
+#include "sitelist/sitelistpane.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/appstate.h"
+#include "sitelist/opml.h"
+#include "sitelist/sitelisthost.h"
+#include "sitelist/sitetreeview.h"
+
+namespace {
+
+// Positions are designed in twips; pixels are derived, 15 twips to a pixel.
+void placeTwips(QWidget* widget, int left, int top, int width, int height) {
+    const auto px = [](int twips) { return qRound(twips / 15.0); };
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+}  // namespace
+
+SiteListPane::SiteListPane(AppState& appState, SiteListHost& siteListHost, QWidget* parent)
+    : QWidget(parent), state(appState), host(siteListHost) {
+    setObjectName(QStringLiteral("SiteListPane"));
+    // The desktop's UI font at 9 pt; Japanese glyphs come from Noto Sans CJK JP where the
+    // UI font has none.
+    QFont uiFont = font();
+    uiFont.setPointSize(9);
+    uiFont.setFamilies({uiFont.family(), QStringLiteral("Noto Sans CJK JP")});
+    setFont(uiFont);
+
+    buildWidgets();
+    const int width = qRound(kWidthTwips / 15.0);
+    const int height = qRound(kHeightTwips / 15.0);
+    setMinimumSize(width, height);
+    resize(width, height);
+
+    connect(trvOPML, &SiteTreeView::nodeClicked, this, &SiteListPane::trvOPML_NodeClick);
+    connect(trvOPML, &SiteTreeView::labelEdited, this, &SiteListPane::renameEntry);
+    connect(trvOPML, &SiteTreeView::editMenuRequested, this,
+            [this](const QPoint& globalPos) { host.popupEditMenu(globalPos); });
+    connect(cmdOK, &QPushButton::clicked, this, &SiteListPane::cmdOK_Click);
+    connect(&state.trvOPML, &SiteTree::treeCleared, this, &SiteListPane::onTreeCleared);
+}
+
+void SiteListPane::buildWidgets() {
+    const auto label = [this](const char* name, const QString& caption) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    const auto lineEdit = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+
+    trvOPML = new SiteTreeView(state.trvOPML, this);
+    lblTitle = label("lblTitle", QStringLiteral("タイトル"));
+    txtTitle = lineEdit("txtTitle");
+    lblHomepage = label("lblHomepage", QStringLiteral("ホームページ"));
+    txtHomepage = lineEdit("txtHomepage");
+    lblRDFPath = label("lblRDFPath", QStringLiteral("RSSファイルパス"));
+    txtRDFPath = lineEdit("txtRDFPath");
+    txtComment = new QPlainTextEdit(this);
+    txtComment->setObjectName(QStringLiteral("txtComment"));
+    txtComment->setReadOnly(true);
+    cmdOK = new QPushButton(QStringLiteral("適用"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    // Nothing is shown yet, so there is nothing to apply.
+    cmdOK->setEnabled(false);
+
+    // (left, top, width, height) in twips.
+    placeTwips(trvOPML, 0, 0, 3735, 3855);
+    placeTwips(lblTitle, 3840, 45, 525, 180);
+    placeTwips(txtTitle, 3840, 240, 3135, 270);
+    placeTwips(lblHomepage, 3840, 525, 900, 180);
+    placeTwips(txtHomepage, 3840, 720, 3135, 270);
+    placeTwips(lblRDFPath, 3840, 1005, 1125, 180);
+    placeTwips(txtRDFPath, 3840, 1200, 3135, 270);
+    placeTwips(txtComment, 3840, 1560, 3135, 1770);
+    placeTwips(cmdOK, 5880, 3480, 1095, 375);
+
+    // Tab order as the panel reads, top to bottom.
+    setTabOrder(trvOPML, txtTitle);
+    setTabOrder(txtTitle, txtHomepage);
+    setTabOrder(txtHomepage, txtRDFPath);
+    setTabOrder(txtRDFPath, txtComment);
+    setTabOrder(txtComment, cmdOK);
+}
+
+bool SiteListPane::selectFirstNode() {
+    SiteTree::Node* first = state.trvOPML.nodeAt(1);
+    if (!first) {
+        return false;
+    }
+    selectNode(first);
+    trvOPML_NodeClick();
+    return true;
+}
+
+void SiteListPane::clearPanel() {
+    intCurrentIndex = -1;
+    txtTitle->clear();
+    txtHomepage->clear();
+    txtRDFPath->clear();
+    setCommentText(QString());
+    cmdOK->setEnabled(false);
+}
+
+SiteTree::Node* SiteListPane::selectedNode() {
+    return trvOPML->selectedNode();
+}
+
+void SiteListPane::selectNode(SiteTree::Node* node) {
+    trvOPML->selectNode(node);
+}
+
+void SiteListPane::saveList() {
+    SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml")));
+}
+
+void SiteListPane::setCommentText(const QString& text) {
+    strComment = text;
+    // The box breaks lines at LF; CR LF and a lone CR each make one line break.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    txtComment->setPlainText(shown);
+}
+
+void SiteListPane::onTreeCleared() {
+    // A load numbers the rows afresh: the shown index and the clipboard's key may now name
+    // other entries.
+    intCurrentIndex = -1;
+    if (intClipMode != 0) {
+        clipStale = true;
+    }
+}

@@ -1,0 +1,300 @@
+// The tree editor of SiteListPane: new folder and site, cut, copy, paste, delete, and copying
+// an entry's title or homepage to the system clipboard.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHash>
+#include <QList>
+
+#include "app/appstate.h"
+#include "platform/messagebox.h"
+#include "sitelist/sitelisthost.h"
+#include "sitelist/sitelistpane.h"
+#include "sitelist/sitetreeview.h"
+
+namespace {
+
+using Node = SiteTree::Node;
+
+const QString kNewFolderTitle = QStringLiteral("新しいフォルダ");
+
+}  // namespace
+
+bool SiteListPane::commonGuard() {
+    if (state.trvOPML.nodeCount() < 1) {
+        intCurrentIndex = -1;
+    }
+    return intCurrentIndex >= 0;
+}
+
+Node* SiteListPane::placementParent() {
+    Node* selection = selectedNode();
+    if (!selection) {
+        return nullptr;
+    }
+    if (selection->image == kImageFolder) {
+        return selection;
+    }
+    return selection->parent;
+}
+
+int SiteListPane::takeNewRow() {
+    SiteRowArray& table = state.SiteTable;
+    // Without a list the first entry is row 0 of a fresh table. (Only the editor adds rows,
+    // so rows without the flag belong to no node.)
+    if (!state.blnSiteListFlg && state.trvOPML.nodeCount() == 0) {
+        table.clear();
+    }
+    const int index = table.lastIndex() + 1;
+    if (!table.growTo(index)) {
+        warnTableFull();
+        return -1;
+    }
+    return index;
+}
+
+void SiteListPane::warnTableFull() {
+    state.seams.messageBox.show(QStringLiteral("サイト一覧がいっぱいです"), state.exeBaseName(),
+                                MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void SiteListPane::mnuNewFolder_Click() {
+    const int index = takeNewRow();
+    if (index < 0) {
+        return;
+    }
+    Node* parent = state.trvOPML.nodeCount() >= 1 ? placementParent() : nullptr;
+    Node* node = state.trvOPML.addNode(parent, keyOfIndex(index), kNewFolderTitle, kImageFolder);
+    if (!node) {
+        return;  // key taken: cannot happen while rows are only appended
+    }
+    SiteRow& row = state.SiteTable[index];
+    row.intKind = kKindFolder;
+    row.strTitle = kNewFolderTitle;
+    intCurrentIndex = qint16(index);
+
+    selectNode(node);
+    trvOPML_NodeClick();
+    state.blnSiteListFlg = true;
+    saveList();
+}
+
+void SiteListPane::mnuNewRdf_Click() {
+    host.openNewSiteDialog();
+}
+
+void SiteListPane::mnuNewRdf_Click_Ret() {
+    const int index = takeNewRow();
+    if (index < 0) {
+        return;
+    }
+    Node* parent =
+        intCurrentIndex >= 0 && state.trvOPML.nodeCount() >= 1 ? placementParent() : nullptr;
+    SiteRow& row = state.SiteTable[index];
+    row = state.NewSiteRow;
+    Node* node = state.trvOPML.addNode(parent, keyOfIndex(index), row.strTitle, kImageSite);
+    if (!node) {
+        row = SiteRow{};
+        return;
+    }
+    if (parent) {
+        trvOPML->expandNode(parent);
+    }
+    selectNode(node);
+    trvOPML_NodeClick();
+    state.blnSiteListFlg = true;
+    saveList();
+}
+
+Node* SiteListPane::clipNode() const {
+    if (intClipMode == 0 || clipStale) {
+        return nullptr;
+    }
+    return state.trvOPML.find(clipKey);
+}
+
+void SiteListPane::releaseCut() {
+    if (intClipMode == 1) {
+        if (const Node* cut = clipNode()) {
+            trvOPML->setNodeCut(cut, false);
+        }
+    }
+}
+
+void SiteListPane::clearClipboard() {
+    releaseCut();
+    intClipMode = 0;
+    clipKey.clear();
+    clipStale = false;
+    host.setPasteEnabled(false);
+}
+
+void SiteListPane::takeIntoClipboard(qint16 mode) {
+    if (!commonGuard()) {
+        return;
+    }
+    Node* selection = selectedNode();
+    if (!selection) {
+        return;
+    }
+    releaseCut();
+    intClipMode = mode;
+    intClipNode = state.trvOPML.positionOf(selection);
+    clipKey = selection->key;
+    clipStale = false;
+    if (mode == 1) {
+        trvOPML->setNodeCut(selection, true);
+    }
+    host.setPasteEnabled(true);
+}
+
+void SiteListPane::mnuETriming_Click() {
+    takeIntoClipboard(1);
+}
+
+void SiteListPane::mnuECopy_Click() {
+    takeIntoClipboard(2);
+}
+
+void SiteListPane::mnuEPaste_Click() {
+    if (intClipMode == 0) {
+        return;
+    }
+    Node* source = clipNode();
+    if (!source) {
+        // The entry is gone (deleted, or another list was loaded): nothing to paste.
+        clearClipboard();
+        return;
+    }
+    if (intClipMode == 1) {
+        pasteCut(source);
+    } else {
+        pasteCopy(source);
+    }
+}
+
+void SiteListPane::pasteCut(Node* source) {
+    // A folder cannot move into itself or below itself: the tree stays and the cut pending.
+    if (!state.trvOPML.moveNode(source, placementParent())) {
+        return;
+    }
+    trvOPML->setNodeCut(source, false);
+    intClipNode = -1;
+    intClipMode = 0;
+    clipKey.clear();
+    host.setPasteEnabled(false);
+    saveList();
+}
+
+void SiteListPane::pasteCopy(Node* source) {
+    SiteTree& tree = state.trvOPML;
+    SiteRowArray& table = state.SiteTable;
+    const auto rowOf = [&table](const Node* node) -> const SiteRow* {
+        const int index = indexOfKey(node->key);
+        return table.isValidIndex(index) ? &table[index] : nullptr;
+    };
+    if (!rowOf(source)) {
+        return;
+    }
+
+    // Plan the whole copy before changing anything, so that a copy that does not fit in the
+    // table changes nothing. The source first, then folder by folder (level by level) each
+    // folder's entries in node-collection order. Only nodes that exist now are planned, so a
+    // folder pasted into its own subtree is copied exactly once.
+    struct Planned {
+        const Node* from;
+        qsizetype parentCopy;  // plan position of the copy to add under; -1: the paste target
+    };
+    QList<Planned> plan{{source, -1}};
+    if (rowOf(source)->intKind == kKindFolder) {
+        // Children of every node in collection order, in one pass over the collection.
+        QHash<const Node*, QList<const Node*>> childrenOf;
+        for (int position = 1; position <= tree.nodeCount(); ++position) {
+            const Node* node = tree.nodeAt(position);
+            if (node->parent && rowOf(node)) {
+                childrenOf[node->parent].append(node);
+            }
+        }
+        QList<qsizetype> folders{0};
+        for (qsizetype f = 0; f < folders.size(); ++f) {
+            const qsizetype folderCopy = folders.at(f);
+            for (const Node* child : childrenOf.value(plan.at(folderCopy).from)) {
+                plan.append({child, folderCopy});
+                if (rowOf(child)->intKind == kKindFolder) {
+                    folders.append(plan.size() - 1);
+                }
+            }
+        }
+    }
+    if (table.lastIndex() + 1 + plan.size() > kMaxSiteRows) {
+        warnTableFull();
+        return;
+    }
+
+    Node* target = placementParent();
+    QList<Node*> copies;
+    copies.reserve(plan.size());
+    for (const Planned& planned : plan) {
+        const SiteRow row = *rowOf(planned.from);
+        const int index = table.append(row);
+        Node* under = planned.parentCopy < 0 ? target : copies.at(planned.parentCopy);
+        copies.append(tree.addNode(under, keyOfIndex(index), row.strTitle, row.intKind));
+    }
+    // The clipboard stays: the same entry can be pasted again.
+    saveList();
+}
+
+void SiteListPane::mnuDelete_Click() {
+    Node* node = commonGuard() ? state.trvOPML.find(keyOfIndex(intCurrentIndex)) : nullptr;
+    if (node && state.SiteTable.isValidIndex(intCurrentIndex)) {
+        const QString question = QStringLiteral("「") + state.SiteTable[intCurrentIndex].strTitle +
+                                 QStringLiteral("」を削除します。\r\nよろしいですか。");
+        if (state.seams.messageBox.show(question, state.exeBaseName(), MsgButtons::OkCancel,
+                                        MsgIcon::Question) != MsgResult::Ok) {
+            return;
+        }
+        clearClipboard();
+        // Every row under the entry goes with it: its nodes leave the tree, and a row left
+        // undeleted without a node would still be patrolled.
+        QList<const Node*> doomed{node};
+        for (qsizetype i = 0; i < doomed.size(); ++i) {
+            const Node* n = doomed.at(i);
+            const int index = indexOfKey(n->key);
+            if (state.SiteTable.isValidIndex(index)) {
+                state.SiteTable[index].blnDeleted = true;
+            }
+            for (const Node* child : n->children) {
+                doomed.append(child);
+            }
+        }
+        state.trvOPML.removeNode(node);
+        trvOPML_NodeClick();
+    }
+    if (state.trvOPML.nodeCount() < 1) {
+        clearPanel();
+    }
+    saveList();
+}
+
+void SiteListPane::putOnSystemClipboard(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void SiteListPane::mnuCopyTitle_Click() {
+    if (!commonGuard()) {
+        return;
+    }
+    if (const Node* selection = selectedNode()) {
+        putOnSystemClipboard(selection->text);
+    }
+}
+
+void SiteListPane::mnuCopyURL_Click() {
+    if (!commonGuard() || !state.SiteTable.isValidIndex(intCurrentIndex)) {
+        return;
+    }
+    // The homepage, not the feed; a folder's is empty.
+    putOnSystemClipboard(state.SiteTable[intCurrentIndex].strHtmlUrl);
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QPoint>
+#include <QStringList>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidgetItem>
+#include <memory>
+
+#include "common/testenv.h"
+#include "platform/qstringprinter.h"
+#include "sitelist/opml.h"
+#include "sitelist/sitelisthost.h"
+#include "sitelist/sitelistpane.h"
+#include "sitelist/sitetreeview.h"
+
+// Records what the pane asked of the main window.
+class FakeSiteListHost final : public SiteListHost {
+public:
+    void openNewSiteDialog() override { ++dialogsOpened; }
+    void setPasteEnabled(bool enabled) override { pasteEnabled = enabled; }
+    void popupEditMenu(const QPoint& globalPos) override { popups.append(globalPos); }
+
+    int dialogsOpened = 0;
+    bool pasteEnabled = false;
+    QList<QPoint> popups;
+};
+
+// A folder F holding a site, a sub-folder with a site, and another site; a top-level site T.
+// Keys in document order: F R0, a R1, Sub R2, b R3, c R4, T R5. Only T has a homepage (its
+// feed path is empty, so showing it fails at once without any network).
+inline const QByteArray kSampleList = R"(<?xml version="1.0"?>
+<opml version="1.1"><head/><body>
+  <outline text="F">
+    <outline text="a" htmlUrl="" xmlUrl="a.xml"/>
+    <outline text="Sub">
+      <outline text="b" htmlUrl="" xmlUrl="b.xml"/>
+    </outline>
+    <outline text="c" htmlUrl="" xmlUrl="c.xml"/>
+  </outline>
+  <outline text="T" htmlUrl="http://t.example/" xmlUrl=""/>
+</body></opml>
+)";
+
+class SitePaneTest : public ::testing::Test {
+protected:
+    void SetUp() override { pane = std::make_unique<SiteListPane>(env.state(), host); }
+
+    AppState& state() { return env.state(); }
+    SiteTreeView& view() { return *pane->trvOPML; }
+
+    // Loads an OPML list the way the main window does.
+    void loadList(const QByteArray& opml) {
+        env.writeFile(QStringLiteral("load.opml"), opml);
+        ASSERT_TRUE(LoadOpml(state(), env.path(QStringLiteral("load.opml"))));
+    }
+
+    SiteTree::Node* node(const char* key) { return state().trvOPML.find(QLatin1String(key)); }
+
+    // Selects the node as a click would, filling the panel.
+    void click(const char* key) {
+        SiteTree::Node* n = node(key);
+        ASSERT_NE(n, nullptr) << key;
+        pane->selectNode(n);
+        pane->trvOPML_NodeClick();
+    }
+
+    // The tree in shown order, "title[children]" joined by commas, checked against the view's
+    // items so that every test also sees the widget follow the model.
+    QString shape() {
+        const QString model = modelShape(state().trvOPML.topLevelNodes());
+        QList<QTreeWidgetItem*> top;
+        view().syncWithModel();
+        for (int i = 0; i < view().topLevelItemCount(); ++i) {
+            top.append(view().topLevelItem(i));
+        }
+        EXPECT_EQ(itemShape(top), model);
+        return model;
+    }
+
+    // Same, with keys instead of titles.
+    QString keyShape() { return modelShape(state().trvOPML.topLevelNodes(), true); }
+
+    QByteArray savedList() { return env.readFile(QStringLiteral("rsslist.opml")); }
+
+    TestEnv env;
+    FakeSiteListHost host;
+    std::unique_ptr<SiteListPane> pane;
+
+private:
+    static QString modelShape(const QList<SiteTree::Node*>& nodes, bool keys = false) {
+        QStringList parts;
+        for (const SiteTree::Node* n : nodes) {
+            QString part = keys ? n->key : n->text;
+            if (!n->children.isEmpty()) {
+                part += QLatin1Char('[') + modelShape(n->children, keys) + QLatin1Char(']');
+            }
+            parts << part;
+        }
+        return parts.join(QLatin1Char(','));
+    }
+    static QString itemShape(const QList<QTreeWidgetItem*>& items) {
+        QStringList parts;
+        for (const QTreeWidgetItem* item : items) {
+            QString part = item->text(0);
+            if (item->childCount() > 0) {
+                QList<QTreeWidgetItem*> children;
+                for (int c = 0; c < item->childCount(); ++c) {
+                    children.append(item->child(c));
+                }
+                part += QLatin1Char('[') + itemShape(children) + QLatin1Char(']');
+            }
+            parts << part;
+        }
+        return parts.join(QLatin1Char(','));
+    }
+};

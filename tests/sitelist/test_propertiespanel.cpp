@@ -1,0 +1,147 @@
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "common/loopbackserver.h"
+#include "sitelist/sitepanefixture.h"
+
+namespace {
+
+// One site whose homepage is set and whose feed is the given URL.
+QByteArray listWithFeed(const QString& feedUrl) {
+    return "<?xml version=\"1.0\"?><opml version=\"1.1\"><head/><body>"
+           "<outline text=\"S\" htmlUrl=\"http://s.example/\" xmlUrl=\"" +
+           feedUrl.toUtf8() + "\"/></body></opml>";
+}
+
+}  // namespace
+
+TEST_F(SitePaneTest, FolderIsShownGreyedAndSiteEditable) {
+    loadList(kSampleList);
+    click("R0");
+    const QColor buttonFace = QGuiApplication::palette().color(QPalette::Button);
+    for (const QLineEdit* box : {pane->txtHomepage, pane->txtRDFPath}) {
+        EXPECT_FALSE(box->isEnabled());
+        EXPECT_EQ(box->palette().color(QPalette::Disabled, QPalette::Base), buttonFace);
+    }
+    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("F"));
+    EXPECT_TRUE(pane->commentText().isEmpty());
+    EXPECT_EQ(pane->intCurrentIndex, 0);
+    EXPECT_TRUE(pane->cmdOK->isEnabled());
+
+    click("R1");  // a site without a homepage: editable, not fetched
+    const QColor window = QGuiApplication::palette().color(QPalette::Base);
+    for (const QLineEdit* box : {pane->txtHomepage, pane->txtRDFPath}) {
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_EQ(box->palette().color(QPalette::Active, QPalette::Base), window);
+    }
+    EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("a.xml"));
+    EXPECT_TRUE(pane->commentText().isEmpty());
+}
+
+TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.isListening());
+    server.serve(QStringLiteral("/rss10.rdf"), readTestData(QStringLiteral("channel_rss10.rdf")));
+    server.serve(QStringLiteral("/rss20.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
+    server.serve(QStringLiteral("/atom.xml"), readTestData(QStringLiteral("channel_atom.xml")));
+    server.serve(QStringLiteral("/broken.xml"), "<rss><channel><title>x</channel>");
+    state().fetchOptions.connectTimeoutMs = 2000;
+    state().fetchOptions.totalTimeoutMs = 5000;
+
+    struct Case {
+        const char* path;
+        QString comment;
+    };
+    const Case cases[] = {
+        {"/rss10.rdf", QStringLiteral("【RDF の 例】\r\nhttp://rdf.example.jp/\r\n"
+                                      "RSS 1.0 で配信しています & テスト")},
+        // U+3000 stays; only space, tab, CR and LF are trimmed. The item's title is no
+        // channel title.
+        {"/rss20.xml", QStringLiteral("【\u3000Example News】\r\nhttp://news.example.com/\r\n"
+                                      "Every day's news")},
+        {"/atom.xml", QString()},
+        {"/missing.xml", QStringLiteral("情報の取得に失敗しました")},
+        {"/broken.xml", QStringLiteral("情報の取得に失敗しました")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        loadList(listWithFeed(server.url(QLatin1String(c.path))));
+        pane->setCommentText(QStringLiteral("left over"));
+        ASSERT_TRUE(pane->selectFirstNode());
+        EXPECT_EQ(pane->commentText(), c.comment);
+        EXPECT_EQ(server.requestCount(QLatin1String(c.path)), 1);
+    }
+    // The box shows the three parts on lines of their own.
+    loadList(listWithFeed(server.url(QStringLiteral("/rss20.xml"))));
+    pane->selectFirstNode();
+    EXPECT_EQ(pane->txtComment->toPlainText(),
+              QStringLiteral("【\u3000Example News】\nhttp://news.example.com/\nEvery day's news"));
+}
+
+TEST_F(SitePaneTest, ApplyAndRenameChangeTheListButSaveNothing) {
+    loadList(kSampleList);
+    pane->saveList();
+    const QByteArray before = savedList();
+
+    // A site takes all three boxes.
+    click("R1");
+    pane->txtTitle->setText(QStringLiteral("a2"));
+    pane->txtHomepage->setText(QStringLiteral("http://a.example/"));
+    pane->txtRDFPath->setText(QStringLiteral("a2.xml"));
+    pane->cmdOK->click();
+    EXPECT_EQ(state().SiteTable[1],
+              (SiteRow{kKindSite, false, QStringLiteral("a2"), QStringLiteral("http://a.example/"),
+                       QStringLiteral("a2.xml")}));
+
+    // A folder only its title, even when the selection has moved on meanwhile.
+    click("R0");
+    pane->txtTitle->setText(QStringLiteral("F2"));
+    pane->txtHomepage->setText(QStringLiteral("http://f.example/"));
+    pane->selectNode(node("R5"));
+    pane->cmdOK_Click();
+    EXPECT_EQ(state().SiteTable[0], (SiteRow{kKindFolder, false, QStringLiteral("F2"), {}, {}}));
+    EXPECT_EQ(shape(), QStringLiteral("F2[a2,Sub[b],c],T"));
+
+    // Renaming the shown entry in place updates the panel; another entry leaves it alone.
+    click("R4");
+    pane->trvOPML_AfterLabelEdit(QStringLiteral("c2"));
+    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("c2"));
+    pane->selectNode(node("R3"));
+    pane->trvOPML_AfterLabelEdit(QStringLiteral("b2"));
+    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("c2"));
+    EXPECT_EQ(state().SiteTable[3].strTitle, QStringLiteral("b2"));
+    EXPECT_EQ(shape(), QStringLiteral("F2[a2,Sub[b2],c2],T"));
+
+    EXPECT_EQ(savedList(), before);
+    pane->mnuNewFolder_Click();
+    EXPECT_TRUE(savedList().contains("<outline text=\"b2\" title=\"b2\""));
+}
+
+TEST_F(SitePaneTest, LabelEditInTheTreeRenamesUnlessCancelled) {
+    loadList(kSampleList);
+    pane->show();
+    click("R4");
+
+    struct Case {
+        Qt::Key key;
+        const char* title;
+    };
+    const Case cases[] = {{Qt::Key_Escape, "c"}, {Qt::Key_Return, "renamed"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        view().editNode(node("R4"));
+        auto* editor = view().findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(QStringLiteral("renamed"));
+        QTest::keyClick(editor, c.key);
+        // The delegate commits a Return through a queued call.
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(state().SiteTable[4].strTitle, QLatin1String(c.title));
+        EXPECT_EQ(view().itemOf(node("R4"))->text(0), QLatin1String(c.title));
+        EXPECT_EQ(pane->txtTitle->text(), QLatin1String(c.title));
+    }
+    EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));
+}

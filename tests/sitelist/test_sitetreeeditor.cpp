@@ -1,0 +1,324 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+
+#include "sitelist/sitepanefixture.h"
+
+namespace {
+
+const QString kNewFolder = QStringLiteral("新しいフォルダ");
+
+QStringList rowTitles(const AppState& state, int from) {
+    QStringList titles;
+    for (int i = from; i < state.SiteTable.size(); ++i) {
+        titles << state.SiteTable[i].strTitle;
+    }
+    return titles;
+}
+
+}  // namespace
+
+TEST_F(SitePaneTest, NewFolderFollowsThePlacementRule) {
+    struct Case {
+        const char* selected;
+        const char* shape;
+    };
+    const Case cases[] = {
+        {"R0", "F[a,Sub[b],c,新しいフォルダ],T"},  // a folder: its last child
+        {"R5", "F[a,Sub[b],c],T,新しいフォルダ"},  // a top-level site: the top level
+        {"R3", "F[a,Sub[b,新しいフォルダ],c],T"},  // a site in a folder: that folder
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.selected);
+        loadList(kSampleList);
+        env.writeFile(QStringLiteral("rsslist.opml"), "old");
+        click(c.selected);
+
+        pane->mnuNewFolder_Click();
+
+        EXPECT_EQ(shape(), QString::fromUtf8(c.shape));
+        ASSERT_EQ(pane->selectedNode(), node("R6"));
+        EXPECT_EQ(state().SiteTable.size(), 7);
+        EXPECT_EQ(state().SiteTable[6], (SiteRow{kKindFolder, false, kNewFolder, {}, {}}));
+        EXPECT_EQ(pane->intCurrentIndex, 6);
+        EXPECT_EQ(pane->txtTitle->text(), kNewFolder);
+        EXPECT_FALSE(pane->txtHomepage->isEnabled());
+        EXPECT_TRUE(savedList().contains("<outline text=\"新しいフォルダ\">"));
+    }
+}
+
+TEST_F(SitePaneTest, NewFolderInAnEmptyTreeTakesRowZeroOrTheNextFreeRow) {
+    // No list yet: row 0 of a fresh table.
+    pane->mnuNewFolder_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R0"));
+    EXPECT_EQ(state().SiteTable.size(), 1);
+    EXPECT_TRUE(state().blnSiteListFlg);
+
+    // Everything deleted: rows are never reused.
+    loadList(kSampleList);
+    click("R0");
+    pane->mnuDelete_Click();
+    click("R5");
+    pane->mnuDelete_Click();
+    ASSERT_EQ(state().trvOPML.nodeCount(), 0);
+    EXPECT_EQ(pane->intCurrentIndex, -1);
+    EXPECT_FALSE(pane->cmdOK->isEnabled());
+
+    pane->mnuNewFolder_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R6"));
+    EXPECT_EQ(pane->intCurrentIndex, 6);
+}
+
+TEST_F(SitePaneTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
+    pane->mnuNewRdf_Click();
+    EXPECT_EQ(host.dialogsOpened, 1);
+
+    loadList(kSampleList);
+    state().ClearNewSiteRow();
+    state().NewSiteRow.strTitle = QStringLiteral("New");
+    state().NewSiteRow.strXmlUrl = QStringLiteral("new.xml");
+
+    // Shown and selected: inside the folder, which opens to show it.
+    click("R2");
+    view().itemOf(node("R2"))->setExpanded(false);
+    pane->mnuNewRdf_Click_Ret();
+    EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T"));
+    EXPECT_EQ(state().SiteTable[6],
+              (SiteRow{kKindSite, false, QStringLiteral("New"), {}, QStringLiteral("new.xml")}));
+    EXPECT_EQ(node("R6")->image, kImageSite);
+    EXPECT_TRUE(view().itemOf(node("R2"))->isExpanded());
+    EXPECT_EQ(pane->selectedNode(), node("R6"));
+    EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("new.xml"));
+    EXPECT_TRUE(savedList().contains("xmlUrl=\"new.xml\""));
+
+    // Nothing shown in the panel: the top level.
+    pane->clearPanel();
+    pane->mnuNewRdf_Click_Ret();
+    EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T,New"));
+}
+
+TEST_F(SitePaneTest, CopiedFolderIsPastedDeepLevelByLevelAndAgain) {
+    loadList(kSampleList);
+    click("R0");
+    pane->mnuECopy_Click();
+    EXPECT_EQ(pane->intClipMode, 2);
+    EXPECT_EQ(pane->intClipNode, 1);
+    EXPECT_TRUE(host.pasteEnabled);
+    EXPECT_FALSE(view().isNodeCut(node("R0")));
+
+    click("R5");
+    pane->mnuEPaste_Click();
+    pane->mnuEPaste_Click();
+
+    EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b],c],T,F[a,Sub[b],c],F[a,Sub[b],c]"));
+    // Fresh keys, the source level by level: F, its entries, then the sub-folder's.
+    EXPECT_EQ(keyShape(),
+              QStringLiteral("R0[R1,R2[R3],R4],R5,R6[R7,R8[R10],R9],R11[R12,R13[R15],R14]"));
+    EXPECT_EQ(rowTitles(state(), 6), QString("F a Sub c b F a Sub c b").split(' '));
+    for (int copy : {6, 11}) {
+        EXPECT_EQ(state().SiteTable[copy + 4], state().SiteTable[3]);  // b
+        EXPECT_EQ(state().SiteTable[copy + 1], state().SiteTable[1]);  // a
+        EXPECT_EQ(node(qPrintable(keyOfIndex(copy + 2)))->image, kImageFolder);
+    }
+    EXPECT_EQ(pane->intClipMode, 2);
+    EXPECT_TRUE(host.pasteEnabled);
+    EXPECT_EQ(pane->selectedNode(), node("R5"));
+    EXPECT_EQ(savedList().count("<outline text=\"b\""), 3);
+}
+
+TEST_F(SitePaneTest, FolderPastedIntoItsOwnSubtreeIsCopiedOnce) {
+    for (const char* target : {"R0", "R1", "R3"}) {
+        SCOPED_TRACE(target);
+        loadList(kSampleList);
+        click("R0");
+        pane->mnuECopy_Click();
+        click(target);
+        pane->mnuEPaste_Click();
+        const QString expected = QString::fromLatin1(target) == QLatin1String("R3")
+                                     ? QStringLiteral("F[a,Sub[b,F[a,Sub[b],c]],c],T")
+                                     : QStringLiteral("F[a,Sub[b],c,F[a,Sub[b],c]],T");
+        EXPECT_EQ(shape(), expected);
+        EXPECT_EQ(state().SiteTable.size(), 11);
+    }
+}
+
+TEST_F(SitePaneTest, CutEntryMovesWithItsKeyAndIsGreyUntilPasted) {
+    loadList(kSampleList);
+    click("R1");
+    pane->mnuETriming_Click();
+    EXPECT_TRUE(view().isNodeCut(node("R1")));
+    EXPECT_EQ(view().itemOf(node("R1"))->foreground(0).color(),
+              view().palette().color(QPalette::Disabled, QPalette::Text));
+
+    // Another cut replaces the first, which goes back to the normal colour.
+    click("R5");
+    pane->mnuETriming_Click();
+    EXPECT_FALSE(view().isNodeCut(node("R1")));
+    EXPECT_TRUE(view().isNodeCut(node("R5")));
+    EXPECT_EQ(pane->intClipNode, 6);
+
+    click("R2");
+    pane->mnuEPaste_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3,R5],R4]"));
+    EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,T],c]"));
+    EXPECT_EQ(state().SiteTable.size(), 6);
+    EXPECT_FALSE(view().isNodeCut(node("R5")));
+    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_EQ(pane->intClipNode, -1);
+    EXPECT_FALSE(host.pasteEnabled);
+    EXPECT_EQ(pane->selectedNode(), node("R2"));
+    EXPECT_TRUE(savedList().contains("   <outline text=\"Sub\">\r\n    <outline text=\"b\""));
+}
+
+TEST_F(SitePaneTest, CutFolderIntoItselfOrBelowIsRefusedAndStaysPending) {
+    loadList(kSampleList);
+    click("R0");
+    pane->mnuETriming_Click();
+    for (const char* target : {"R0", "R2", "R3"}) {
+        SCOPED_TRACE(target);
+        click(target);
+        pane->mnuEPaste_Click();
+        EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));
+        EXPECT_EQ(pane->intClipMode, 1);
+        EXPECT_TRUE(host.pasteEnabled);
+        EXPECT_TRUE(view().isNodeCut(node("R0")));
+    }
+    EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));
+
+    // Still pending: it can go somewhere sound.
+    click("R5");
+    pane->mnuEPaste_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R5,R0[R1,R2[R3],R4]"));
+}
+
+TEST_F(SitePaneTest, PasteOfAnEntryThatIsGoneDoesNothing) {
+    // Another list loaded after the copy: its R1 is another entry and must not be pasted.
+    loadList(kSampleList);
+    click("R1");
+    pane->mnuECopy_Click();
+    loadList(kSampleList);
+    EXPECT_EQ(pane->intClipMode, 2);
+    click("R5");
+    pane->mnuEPaste_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));
+    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_FALSE(host.pasteEnabled);
+
+    // Removed from the model behind the editor's back.
+    click("R3");
+    pane->mnuETriming_Click();
+    state().trvOPML.removeNode(node("R2"));
+    click("R5");
+    pane->mnuEPaste_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R4],R5"));
+    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_EQ(state().SiteTable.size(), 6);
+}
+
+TEST_F(SitePaneTest, DeleteOfAFolderAsksThenMarksEveryRowAndSaves) {
+    loadList(kSampleList);
+    click("R3");
+    pane->mnuETriming_Click();
+    click("R0");
+
+    env.messageBox.answers = {MsgResult::Cancel};
+    pane->mnuDelete_Click();
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    const FakeMessageBox::Shown& asked = env.messageBox.shown.first();
+    EXPECT_EQ(asked.text, QStringLiteral("「F」を削除します。\r\nよろしいですか。"));
+    EXPECT_EQ(asked.title, QStringLiteral("Quorvane3"));
+    EXPECT_EQ(asked.buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(asked.icon, MsgIcon::Question);
+    EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));
+    EXPECT_EQ(pane->intClipMode, 1);
+    EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));
+
+    pane->mnuDelete_Click();
+    EXPECT_EQ(keyShape(), QStringLiteral("R5"));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(state().SiteTable[i].blnDeleted, i != 5) << i;
+    }
+    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_FALSE(host.pasteEnabled);
+    // The entry that took its place is selected and shown.
+    EXPECT_EQ(pane->selectedNode(), node("R5"));
+    EXPECT_EQ(pane->intCurrentIndex, 5);
+    EXPECT_EQ(pane->commentText(), QStringLiteral("情報の取得に失敗しました"));
+    const QByteArray saved = savedList();
+    EXPECT_TRUE(saved.contains("<outline text=\"T\""));
+    EXPECT_FALSE(saved.contains("<outline text=\"F\""));
+}
+
+TEST_F(SitePaneTest, DeleteOfTheLastEntryEmptiesThePanelAndEmptyTreeStillSaves) {
+    loadList(kSampleList);
+    click("R4");
+    pane->mnuDelete_Click();  // the last child of F: its previous sibling follows
+    EXPECT_EQ(pane->selectedNode(), node("R2"));
+    click("R1");
+    pane->mnuDelete_Click();
+    EXPECT_EQ(pane->selectedNode(), node("R2"));  // the next sibling
+    click("R3");
+    pane->mnuDelete_Click();
+    EXPECT_EQ(pane->selectedNode(), node("R2"));  // no sibling: the parent
+    EXPECT_EQ(shape(), QStringLiteral("F[Sub],T"));
+
+    state().trvOPML.clear();
+    env.messageBox.shown.clear();
+    pane->intCurrentIndex = 5;
+    pane->mnuDelete_Click();
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+    EXPECT_EQ(pane->intCurrentIndex, -1);
+    EXPECT_TRUE(pane->txtTitle->text().isEmpty());
+    EXPECT_FALSE(pane->cmdOK->isEnabled());
+    EXPECT_TRUE(savedList().contains(" <body>\r\n </body>"));
+}
+
+TEST_F(SitePaneTest, CopyTitleAndUrlReplaceTheSystemClipboard) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    loadList(kSampleList);
+    struct Case {
+        const char* key;
+        void (SiteListPane::*command)();
+        QString expected;
+    };
+    const Case cases[] = {
+        {"R0", &SiteListPane::mnuCopyURL_Click, QString()},  // a folder's URL is empty
+        {"R5", &SiteListPane::mnuCopyURL_Click, QStringLiteral("http://t.example/")},
+        {"R5", &SiteListPane::mnuCopyTitle_Click, QStringLiteral("T")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        clipboard->setText(QStringLiteral("before"));
+        click(c.key);
+        (pane.get()->*c.command)();
+        EXPECT_EQ(clipboard->text(), c.expected);
+    }
+    // Internal cut and copy leave the system clipboard alone.
+    pane->mnuECopy_Click();
+    pane->mnuETriming_Click();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("T"));
+}
+
+TEST_F(SitePaneTest, FullTableRefusesNewEntriesWithAWarning) {
+    loadList(kSampleList);
+    click("R0");
+    pane->mnuECopy_Click();
+    // Room for four more rows: the copied folder needs five.
+    ASSERT_TRUE(state().SiteTable.growTo(kMaxSiteRows - 5));
+    pane->mnuEPaste_Click();
+    EXPECT_EQ(state().SiteTable.size(), kMaxSiteRows - 4);
+    EXPECT_EQ(state().trvOPML.nodeCount(), 6);
+
+    ASSERT_TRUE(state().SiteTable.growTo(kMaxSiteRows - 1));
+    pane->mnuNewFolder_Click();
+    state().ClearNewSiteRow();
+    pane->mnuNewRdf_Click_Ret();
+    EXPECT_EQ(state().SiteTable.size(), kMaxSiteRows);
+    EXPECT_EQ(state().trvOPML.nodeCount(), 6);
+    ASSERT_EQ(env.messageBox.shown.size(), 3);
+    for (const FakeMessageBox::Shown& shown : env.messageBox.shown) {
+        EXPECT_EQ(shown.text, QStringLiteral("サイト一覧がいっぱいです"));
+        EXPECT_EQ(shown.icon, MsgIcon::Warning);
+    }
+    EXPECT_EQ(pane->selectedNode(), node("R0"));
+}
