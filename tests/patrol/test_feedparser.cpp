@@ -6,6 +6,7 @@
 #include "common/testenv.h"
 #include "patrol/feedfetch.h"
 #include "patrol/feedparser.h"
+#include "platform/qstringprinter.h"
 #include "platform/xmldocument.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "common/loopbackserver.h"
 #include "common/testenv.h"
 #include "patrol/frmtask.h"
+#include "platform/qstringprinter.h"
 
 namespace {
 
