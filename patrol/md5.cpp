@@ -12,8 +12,7 @@ QByteArray toWindows31j(const QString& text) {
     // Rare: only texts with a character outside the code page come here.
     bytes.clear();
     bytes.reserve(text.size() * 2);
-    for (const QChar c : text) {
-        const QByteArray unit = windows31jBytesOfUnit(c.unicode());
+    for (const QByteArray& unit : windows31jBytesOfUnits(text)) {
         if (unit.isEmpty()) {
             bytes.append('?');
         } else {

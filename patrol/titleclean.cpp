@@ -10,10 +10,12 @@ QString CleanTitleText(const QString& title) {
         return title;
     }
     QString cleaned = title;
-    for (QChar& c : cleaned) {
-        if (isWindows31jEncodable(c.unicode())) {
+    const QList<QByteArray> units = windows31jBytesOfUnits(title);
+    for (qsizetype i = 0; i < cleaned.size(); ++i) {
+        if (!units[i].isEmpty()) {
             continue;
         }
+        QChar& c = cleaned[i];
         switch (c.unicode()) {
             case 0x2212:
                 c = QLatin1Char('-');

@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QStringEncoder>
+#include <optional>
 
 namespace {
 
@@ -56,4 +57,33 @@ QByteArray windows31jBytesOfUnit(char16_t unit) {
         return {};
     }
     return bytes;
+}
+
+QList<QByteArray> windows31jBytesOfUnits(QStringView text) {
+    QList<QByteArray> units;
+    units.reserve(text.size());
+    // Built in place and never moved: ICU's error callback keeps the address of the
+    // encoder's state, so a moved-to encoder would stop reporting errors.
+    std::optional<QStringEncoder> encoder;
+    encoder.emplace(kCodec);
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) {
+            units.append(QByteArray(1, char(unit)));
+            continue;
+        }
+        if (c.isSurrogate()) {
+            units.append(QByteArray());
+            continue;
+        }
+        QByteArray bytes = encoder->encode(QStringView(&unit, 1));
+        if (encoder->hasError()) {
+            units.append(QByteArray());
+            // Errors stick (resetState() does not clear ICU's), so start afresh.
+            encoder.emplace(kCodec);
+        } else {
+            units.append(std::move(bytes));
+        }
+    }
+    return units;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QStringView>
 
 // The system code page of the stored files and digests: windows-31j (cp932, Shift-JIS
@@ -15,6 +16,10 @@
 // The windows-31j bytes of one UTF-16 unit (one or two bytes), or an empty array when the
 // unit has none.
 [[nodiscard]] QByteArray windows31jBytesOfUnit(char16_t unit);
+
+// windows31jBytesOfUnit for every unit of text, in order, with one encoder for the whole
+// text: opening the codec costs far more than encoding a unit.
+[[nodiscard]] QList<QByteArray> windows31jBytesOfUnits(QStringView text);
 
 [[nodiscard]] inline bool isWindows31jEncodable(char16_t unit) {
     return !windows31jBytesOfUnit(unit).isEmpty();

@@ -1,0 +1,125 @@
+// Loading and parsing whole feeds, as the patrol does for every site it visits.
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "patrol/feedparser.h"
+#include "platform/xmldocument.h"
+
+namespace {
+
+const char16_t* const kJapaneseWords[] = {u"東京",   u"株価",     u"速報",     u"天気",
+                                          u"新製品", u"〜発表〜", u"ニュース", u"開発者"};
+const char* const kAsciiWords[] = {"Qt", "release", "update", "2006", "Linux", "beta"};
+
+QString titleOf(int i) {
+    return QString::fromUtf16(kJapaneseWords[i % 8]) + QLatin1Char(' ') +
+           QLatin1String(kAsciiWords[i % 6]) + QString::fromUtf16(kJapaneseWords[(i / 8) % 8]) +
+           QStringLiteral(" No.%1").arg(i);
+}
+
+// An RSS 2.0 feed of items with mixed Japanese and ASCII titles and a pubDate on each.
+QByteArray rss20(int items) {
+    QString text = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
+        "<title>ベンチマーク</title><link>http://bench.example.jp/</link>\n");
+    const QString description = QStringLiteral(
+        u"本日の記事の要約です。詳しくはリンク先をご覧ください。The summary of today's article, "
+        u"with a few more words in English &amp; some markup &lt;b&gt;bold&lt;/b&gt;. "
+        u"さらに日本語の文章が続きます。");
+    for (int i = 0; i < items; ++i) {
+        text += QStringLiteral("<item>\n  <title>%1</title>\n"
+                               "  <link>http://bench.example.jp/news/2006/03/%2/article-%3.html</link>\n"
+                               "  <description>%4</description>\n"
+                               "  <pubDate>Thu, %2 Mar 2006 %5:%6:%7 +0900</pubDate>\n"
+                               "  <guid>http://bench.example.jp/news/%3</guid>\n</item>\n")
+                    .arg(titleOf(i))
+                    .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                    .arg(i)
+                    .arg(description)
+                    .arg(i % 24, 2, 10, QLatin1Char('0'))
+                    .arg(i % 60, 2, 10, QLatin1Char('0'))
+                    .arg((i * 7) % 60, 2, 10, QLatin1Char('0'));
+    }
+    return (text + QStringLiteral("</channel>\n</rss>\n")).toUtf8();
+}
+
+// An RSS 1.0 feed: items beside the channel, dc:date.
+QByteArray rss10(int items) {
+    QString text = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+        "xmlns=\"http://purl.org/rss/1.0/\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
+        "<channel rdf:about=\"http://bench.example.jp/\"><title>ベンチマーク</title>"
+        "<items><rdf:Seq>\n");
+    for (int i = 0; i < items; ++i) {
+        text += QStringLiteral("<rdf:li rdf:resource=\"http://bench.example.jp/entry/%1\"/>\n").arg(i);
+    }
+    text += QStringLiteral("</rdf:Seq></items></channel>\n");
+    for (int i = 0; i < items; ++i) {
+        text += QStringLiteral("<item rdf:about=\"http://bench.example.jp/entry/%1\">\n"
+                               "  <title>%2</title>\n  <link>http://bench.example.jp/entry/%1</link>\n"
+                               "  <description>%3</description>\n"
+                               "  <dc:date>2006-03-16T%4:%5:00+09:00</dc:date>\n</item>\n")
+                    .arg(i)
+                    .arg(titleOf(i))
+                    .arg(QStringLiteral(u"山小屋からのお知らせ。Notes from the hut."))
+                    .arg(i % 24, 2, 10, QLatin1Char('0'))
+                    .arg(i % 60, 2, 10, QLatin1Char('0'));
+    }
+    return (text + QStringLiteral("</rdf:RDF>\n")).toUtf8();
+}
+
+void loadAndParse(benchmark::State& bench, const QByteArray& feed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feed.xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(feed) != feed.size()) {
+        bench.SkipWithError("cannot write the feed file");
+        return;
+    }
+    file.close();
+    qsizetype items = 0;
+    for (auto _ : bench) {
+        XmlDocument xml;
+        QList<ArticleRecord> articles;
+        if (!xml.load(path) || !parseFeedDocument(xml, 0, articles, {})) {
+            bench.SkipWithError("the feed did not parse");
+            return;
+        }
+        items = articles.size();
+        benchmark::DoNotOptimize(articles);
+    }
+    bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
+    bench.counters["items"] = double(items);
+    bench.counters["MB"] = double(feed.size()) / 1e6;
+}
+
+void BM_Feed_Rss20_10000Items(benchmark::State& bench) { loadAndParse(bench, rss20(10000)); }
+BENCHMARK(BM_Feed_Rss20_10000Items)->Unit(benchmark::kMillisecond);
+
+void BM_Feed_Rss10_1000Items(benchmark::State& bench) { loadAndParse(bench, rss10(1000)); }
+BENCHMARK(BM_Feed_Rss10_1000Items)->Unit(benchmark::kMillisecond);
+
+// The parse alone over a document loaded once: the part this program adds to the load.
+void BM_Feed_Rss20_10000Items_ParseOnly(benchmark::State& bench) {
+    const QByteArray feed = rss20(10000);
+    XmlDocument xml;
+    if (!xml.loadXML(QString::fromUtf8(feed))) {
+        bench.SkipWithError("the feed did not load");
+        return;
+    }
+    for (auto _ : bench) {
+        QList<ArticleRecord> articles;
+        benchmark::DoNotOptimize(parseFeedDocument(xml, 0, articles, {}));
+        benchmark::DoNotOptimize(articles);
+    }
+    bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
+}
+BENCHMARK(BM_Feed_Rss20_10000Items_ParseOnly)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

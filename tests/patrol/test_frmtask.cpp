@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <QUrl>
+#include <stdexcept>
+
+#include "common/loopbackserver.h"
+#include "common/testenv.h"
+#include "patrol/frmtask.h"
+#include "platform/qstringprinter.h"
+
+namespace {
+
+const QString kStart = QStringLiteral(u"RDF読み込み開始します...");
+const QString kDone = QStringLiteral(u"完了");
+const QString kProcessing = QStringLiteral(u"を処理中...");
+
+// Resets empty the queue, as the ticker's own reset does.
+class FakeTicker final : public TickerControl {
+public:
+    explicit FakeTicker(AppState& appState) : state(appState) {}
+    void ShowForm(qint16 intTickerModeSet) override {
+        calls.append(QStringLiteral("ShowForm(%1)").arg(intTickerModeSet));
+        if (failShowForm) {
+            throw std::runtime_error("ticker failed");
+        }
+    }
+    void ResetTicker() override {
+        calls.append(QStringLiteral("ResetTicker"));
+        state.NewsQueue.clear();
+    }
+    AppState& state;
+    QStringList calls;
+    bool failShowForm = false;
+};
+
+class FakeStatus final : public StatusSink {
+public:
+    void SetStatus(const QString& strValue) override {
+        texts.append(strValue);
+        if (onStatus) {
+            onStatus(strValue);
+        }
+    }
+    QStringList texts;
+    std::function<void(const QString&)> onStatus;
+};
+
+// Collects what the patrol writes to its log category while it lives.
+class PatrolLog {
+public:
+    PatrolLog() {
+        current = this;
+        previousHandler = qInstallMessageHandler(&PatrolLog::handle);
+        previousFilter = QLoggingCategory::installFilter(&PatrolLog::filter);
+    }
+    ~PatrolLog() {
+        current = nullptr;
+        QLoggingCategory::installFilter(previousFilter);  // back to the category's default
+        qInstallMessageHandler(previousHandler);
+    }
+    PatrolLog(const PatrolLog&) = delete;
+    PatrolLog& operator=(const PatrolLog&) = delete;
+    QStringList lines;
+
+private:
+    static bool isPatrol(const char* category) { return qstrcmp(category, "qv.patrol") == 0; }
+    static void filter(QLoggingCategory* category) {
+        if (previousFilter != nullptr) {
+            previousFilter(category);
+        }
+        if (isPatrol(category->categoryName())) {
+            category->setEnabled(QtInfoMsg, true);
+        }
+    }
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (current != nullptr && isPatrol(context.category)) {
+            current->lines.append(text);
+        } else if (previousHandler != nullptr) {
+            previousHandler(type, context, text);
+        }
+    }
+    static inline PatrolLog* current = nullptr;
+    static inline QtMessageHandler previousHandler = nullptr;
+    static inline QLoggingCategory::CategoryFilter previousFilter = nullptr;
+};
+
+enum class Feed { Fresh, Old };
+
+class PatrolTest : public ::testing::Test {
+protected:
+    PatrolTest() { state().blnSiteListFlg = true; }
+
+    AppState& state() { return env.state(); }
+
+    // An RSS 2.0 file of two items, written an hour (Fresh) or three days (Old) before
+    // the fake clock's 2006-03-16 12:00; old ones are kept out of the queue by age.
+    QString writeFeed(const QString& name, Feed kind) {
+        const QString date = kind == Feed::Fresh ? QStringLiteral("Thu, 16 Mar 2006 11:00:00 +0900")
+                                                 : QStringLiteral("Mon, 13 Mar 2006 11:00:00 +0900");
+        QString text = QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel>");
+        for (int i = 1; i <= 2; ++i) {
+            text += QStringLiteral("<item><title>%1 %2</title><link>http://%1/%2</link>"
+                                   "<pubDate>%3</pubDate></item>")
+                        .arg(name)
+                        .arg(i)
+                        .arg(date);
+        }
+        text += QStringLiteral("</channel></rss>");
+        env.writeFile(name, text.toUtf8());
+        return env.path(name);
+    }
+    int addRow(const QString& url, qint16 kind = kKindSite, bool deleted = false) {
+        SiteRow row;
+        row.intKind = kind;
+        row.blnDeleted = deleted;
+        row.strTitle = QStringLiteral("row");
+        row.strXmlUrl = url;
+        return state().SiteTable.append(row);
+    }
+    // Sites 0 … 4 from feed files; only those listed in fresh have news.
+    QStringList addFiveSites(const QList<int>& fresh) {
+        QStringList urls;
+        for (int i = 0; i < 5; ++i) {
+            urls.append(writeFeed(QStringLiteral("site%1.xml").arg(i),
+                                  fresh.contains(i) ? Feed::Fresh : Feed::Old));
+            addRow(urls.last());
+        }
+        return urls;
+    }
+    // The URLs fetched, in order, as the status bar showed them.
+    QStringList fetched() const {
+        QStringList urls;
+        for (const QString& text : status.texts) {
+            if (text.endsWith(kProcessing)) {
+                urls.append(text.chopped(kProcessing.size()));
+            }
+        }
+        return urls;
+    }
+    QStringList queuedLinks() {
+        QStringList links;
+        for (int i = 1; i <= state().NewsQueue.lastIndex(); ++i) {
+            links.append(state().NewsQueue[i].Link);
+        }
+        return links;
+    }
+    void clearRecords() {
+        status.texts.clear();
+        ticker.calls.clear();
+    }
+
+    TestEnv env;
+    FakeTicker ticker{env.state()};
+    FakeStatus status;
+    frmTask task{env.state(), ticker, status};
+};
+
+TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
+    const QStringList urls = addFiveSites({2});
+    state().settings.TICKER_MODE = 1;
+    task.RssRefresh();
+
+    EXPECT_EQ(fetched(), urls.mid(0, 3));
+    EXPECT_EQ(status.texts.first(), kStart);
+    EXPECT_EQ(status.texts.last(), kDone);
+    EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(1)")});
+    EXPECT_EQ(queuedLinks(), QStringList({QStringLiteral("http://site2.xml/1"),
+                                          QStringLiteral("http://site2.xml/2")}));
+    EXPECT_EQ(task.NextSiteIndex, 3);
+    EXPECT_TRUE(task.tmrRefresh.isActive());
+    EXPECT_FALSE(task.blnBusy);
+
+    // The next patrol goes on from the fourth site and round to the third.
+    clearRecords();
+    task.RssRefresh();
+    EXPECT_EQ(fetched(), QStringList({urls[3], urls[4], urls[0], urls[1], urls[2]}));
+    EXPECT_EQ(task.NextSiteIndex, 3);
+}
+
+TEST_F(PatrolTest, WalkWithoutNewsComesFullCircle) {
+    const QStringList urls = addFiveSites({});
+    const int missing = addRow(env.path(QStringLiteral("missing.xml")));
+    EXPECT_EQ(task.LoadRdf(2, false), 2);
+    EXPECT_EQ(fetched(), QStringList({urls[2], urls[3], urls[4], env.path(QStringLiteral("missing.xml")),
+                                      urls[0], urls[1]}));
+    // The status bar keeps the last site's text; nothing says 完了.
+    EXPECT_EQ(status.texts.last(), urls[1] + kProcessing);
+    EXPECT_TRUE(ticker.calls.isEmpty());
+    EXPECT_TRUE(state().NewsQueue.isEmpty());
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+
+    // A start left beyond the table by a shorter list begins at the top.
+    clearRecords();
+    EXPECT_EQ(task.LoadRdf(qint16(missing + 40), false), 0);
+    EXPECT_EQ(fetched().first(), urls[0]);
+    EXPECT_EQ(fetched().size(), 6);
+}
+
+TEST_F(PatrolTest, OnlyLiveSitesWithAFeedUrlAreFetched) {
+    const QString fresh = writeFeed(QStringLiteral("fresh.xml"), Feed::Fresh);
+    const QString old = writeFeed(QStringLiteral("old.xml"), Feed::Old);
+    addRow(QString(), kKindFolder);
+    addRow(QStringLiteral("  \t "));
+    const int deleted = addRow(old, kKindSite, true);
+    addRow(fresh);
+
+    EXPECT_EQ(task.LoadRdf(0, false), 0);
+    EXPECT_EQ(fetched(), QStringList{fresh});
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
+
+    // Full mode lists a deleted site too, every item, old or not, all new.
+    clearRecords();
+    EXPECT_EQ(task.LoadRdf(qint16(deleted), true), deleted + 1);
+    EXPECT_EQ(status.texts, QStringList({kStart, old + kProcessing, kDone}));
+    ASSERT_EQ(state().ListArticles.lastIndex(), 2);
+    EXPECT_EQ(state().ListArticles[1].Link, QStringLiteral("http://old.xml/1"));
+    EXPECT_TRUE(state().ListArticles[1].IsNew && state().ListArticles[2].IsNew);
+    EXPECT_EQ(state().ListArticles[2].SiteIndex, deleted);
+    EXPECT_TRUE(ticker.calls.isEmpty());
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
+}
+
+TEST_F(PatrolTest, FullModeListsTheRequestedSiteOnly) {
+    const QString fresh = writeFeed(QStringLiteral("fresh.xml"), Feed::Fresh);
+    const int failing = addRow(env.path(QStringLiteral("missing.xml")));
+    const int folder = addRow(QString(), kKindFolder);
+    addRow(fresh);
+
+    for (const int index : {failing, folder, 17, -1}) {
+        SCOPED_TRACE(index);
+        clearRecords();
+        EXPECT_EQ(task.LoadRdf(qint16(index), true), index);
+        EXPECT_TRUE(state().ListArticles.isEmpty());
+        EXPECT_FALSE(fetched().contains(fresh));
+        EXPECT_FALSE(status.texts.contains(kDone));
+    }
+    // The last row's next index wraps to 0.
+    EXPECT_EQ(task.LoadRdf(2, true), 0);
+    EXPECT_EQ(state().ListArticles.lastIndex(), 2);
+}
+
+TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
+    const QStringList urls = addFiveSites({0, 2});
+    task.RssRefresh();  // one-site mode: site 0 queued, the next walk would start at 1
+    ASSERT_EQ(task.NextSiteIndex, 1);
+    ASSERT_FALSE(state().NewsQueue.isEmpty());
+
+    state().settings.AUTO_PIROT_MODE = 2;
+    state().settings.TICKER_MODE = 1;
+    clearRecords();
+    task.RssRefresh();
+    EXPECT_EQ(fetched(), urls);
+    EXPECT_EQ(ticker.calls, QStringList({QStringLiteral("ResetTicker"), QStringLiteral("ShowForm(1)")}));
+    EXPECT_EQ(queuedLinks(),
+              QStringList({QStringLiteral("http://site0.xml/1"), QStringLiteral("http://site0.xml/2"),
+                           QStringLiteral("http://site2.xml/1"), QStringLiteral("http://site2.xml/2")}));
+    EXPECT_EQ(task.NextSiteIndex, 0);
+
+    // Nothing queued, nothing fresh: no reset, no showing, still one visit each.
+    state().NewsQueue.clear();
+    writeFeed(QStringLiteral("site0.xml"), Feed::Old);
+    writeFeed(QStringLiteral("site2.xml"), Feed::Old);
+    clearRecords();
+    task.RssRefresh();
+    EXPECT_EQ(fetched(), urls);
+    EXPECT_TRUE(ticker.calls.isEmpty());
+}
+
+TEST_F(PatrolTest, NewsAtTheLastSiteEndsTheAllSitesPatrol) {
+    const QStringList urls = addFiveSites({4});
+    state().settings.AUTO_PIROT_MODE = 2;
+    task.RssRefresh();
+    EXPECT_EQ(fetched(), urls);
+    EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
+}
+
+TEST_F(PatrolTest, UnknownModeFetchesNothing) {
+    addFiveSites({0});
+    state().settings.AUTO_PIROT_MODE = 1;
+    task.Form_Load();
+    EXPECT_TRUE(status.texts.isEmpty());
+    EXPECT_EQ(task.TickCount, 0);
+    EXPECT_TRUE(task.tmrRefresh.isActive());
+}
+
+TEST_F(PatrolTest, RefusedWhileTheSiteListIsNotReady) {
+    addFiveSites({0});
+    state().blnSiteListFlg = false;
+    EXPECT_EQ(task.LoadRdf(3, false), 3);
+    EXPECT_EQ(task.LoadRdf(1, true), 1);
+    task.RssRefresh();
+    EXPECT_TRUE(status.texts.isEmpty());
+    EXPECT_TRUE(state().NewsQueue.isEmpty());
+    EXPECT_EQ(task.NextSiteIndex, 0);
+}
+
+TEST_F(PatrolTest, CallsDuringAWalkAreRefused) {
+    const QStringList urls = addFiveSites({1});
+    QList<qint16> nested;
+    status.onStatus = [&](const QString&) {
+        if (nested.size() < 2) {
+            nested.append(task.LoadRdf(4, false));
+            nested.append(task.LoadRdf(2, true));
+            task.RssRefresh();
+            task.tmrRefresh_Timer();
+        }
+    };
+    task.RssRefresh();
+    EXPECT_EQ(nested, QList<qint16>({4, 2}));
+    EXPECT_EQ(fetched(), urls.mid(0, 2));
+    EXPECT_EQ(status.texts.count(kStart), 1);
+    EXPECT_TRUE(state().ListArticles.isEmpty());
+    EXPECT_EQ(task.NextSiteIndex, 2);
+    EXPECT_FALSE(task.blnBusy);
+}
+
+TEST_F(PatrolTest, AFailingTickerAbandonsOnlyThatSite) {
+    addFiveSites({1});
+    ticker.failShowForm = true;
+    task.RssRefresh();
+    EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
+    EXPECT_EQ(task.NextSiteIndex, 2);
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
+    EXPECT_FALSE(task.blnBusy);
+    EXPECT_TRUE(task.tmrRefresh.isActive());
+}
+
+TEST_F(PatrolTest, CountdownBetweenPatrols) {
+    addFiveSites({});
+    ASSERT_FALSE(task.tmrRefresh.isActive());
+    EXPECT_EQ(task.tmrRefresh.interval(), 10000);
+
+    PatrolLog log;
+    task.Form_Load();  // patrols at once
+    EXPECT_EQ(status.texts.count(kStart), 1);
+    EXPECT_TRUE(task.tmrRefresh.isActive());
+
+    QStringList countdown;
+    for (int n = 110; n >= 10; n -= 10) {
+        countdown.append(QStringLiteral(u"待機中 あと%1秒...").arg(n));
+    }
+    log.lines.clear();
+    for (int tick = 1; tick <= 11; ++tick) {
+        task.tmrRefresh_Timer();
+    }
+    EXPECT_EQ(log.lines, countdown);
+    EXPECT_EQ(status.texts.count(kStart), 1);
+    task.tmrRefresh_Timer();  // the 12th tick, 120 s on
+    EXPECT_EQ(status.texts.count(kStart), 2);
+    EXPECT_EQ(task.TickCount, 0);
+    // Item lines go to the log only.
+    EXPECT_TRUE(log.lines.contains(QStringLiteral(u"記事「site0.xml 1」を入力しました")));
+    EXPECT_FALSE(status.texts.contains(QStringLiteral(u"記事「site0.xml 1」を入力しました")));
+}
+
+TEST_F(PatrolTest, PeriodOfZeroOrLessPatrolsAtEveryTick) {
+    addFiveSites({});
+    for (const qint16 minutes : {qint16(0), qint16(-3)}) {
+        state().settings.AUTO_PIROT_MINITS = minutes;
+        clearRecords();
+        for (int tick = 0; tick < 3; ++tick) {
+            task.tmrRefresh_Timer();
+        }
+        EXPECT_EQ(status.texts.count(kStart), 3) << minutes;
+    }
+}
+
+TEST_F(PatrolTest, HugePeriodCountsWithoutOverflow) {
+    addFiveSites({});
+    state().settings.AUTO_PIROT_MINITS = 30000;
+    EXPECT_EQ(task.periodTicks(), 180000);
+    PatrolLog log;
+    task.Form_Load();
+    EXPECT_EQ(status.texts.count(kStart), 1);
+    log.lines.clear();
+    task.tmrRefresh_Timer();
+    task.TickCount = 179998;
+    task.tmrRefresh_Timer();
+    EXPECT_EQ(log.lines, QStringList({QStringLiteral(u"待機中 あと1799990秒..."),
+                                      QStringLiteral(u"待機中 あと10秒...")}));
+    task.tmrRefresh_Timer();
+    EXPECT_EQ(status.texts.count(kStart), 2);
+}
+
+TEST_F(PatrolTest, FeedsOverHttp) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.isListening());
+    state().fetchOptions.connectTimeoutMs = 2000;
+    state().fetchOptions.totalTimeoutMs = 5000;
+    const QString fresh = writeFeed(QStringLiteral("fresh.xml"), Feed::Fresh);
+    server.serve(QStringLiteral("/news.xml"), env.readFile(QStringLiteral("fresh.xml")));
+    addRow(server.url(QStringLiteral("/gone.xml")));  // answers 404
+    addRow(server.url(QStringLiteral("/news.xml")));
+
+    task.RssRefresh();
+    EXPECT_EQ(server.requestCount(QStringLiteral("/gone.xml")), 1);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/news.xml")), 1);
+    EXPECT_EQ(queuedLinks(), QStringList({QStringLiteral("http://fresh.xml/1"),
+                                          QStringLiteral("http://fresh.xml/2")}));
+    EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
+    EXPECT_EQ(task.NextSiteIndex, 0);
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+}
+
+}  // namespace
