@@ -5,7 +5,9 @@
 clsTransparency::clsTransparency(MessageBoxSeam& messageBoxSeam, const QString& titleText)
     : messageBox(messageBoxSeam), title(titleText) {}
 
-void clsTransparency::WndHandle(QWidget* window) { handle = window; }
+void clsTransparency::WndHandle(QWidget* window) {
+    handle = window;
+}
 
 void clsTransparency::Opacity(int vNewValue) {
     if (vNewValue < 10 || vNewValue > 100) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -19,6 +20,7 @@
 #include "ticker/textbutton.h"
 #include "ticker/tickercolors.h"
 #include "ticker/tickerhost.h"
+#include "ticker/tickerlabel.h"
 #include "ticker/tickermotion.h"
 
 namespace {
@@ -35,12 +37,20 @@ void placeTwips(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(x, y, twipsToPixels(left + width) - x, twipsToPixels(top + height) - y);
 }
 
+// A text label's pixel box grows downwards to the UI font's line height: the 180-twip
+// (12 px) labels were made for a 12 px font, and the fonts here need about 14 px, or the
+// descenders are cut off. The text sits at the top, where the twips put it.
+void placeTextTwips(QLabel* label, int left, int top, int width, int height) {
+    placeTwips(label, left, top, width, height);
+    const int lineHeight = label->fontMetrics().height();
+    if (label->height() < lineHeight) {
+        label->resize(label->width(), lineHeight);
+    }
+}
+
 QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new TickerLabel(text, parent);
     label->setObjectName(name);
-    // Headlines come from feeds: never let a title be read as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 
@@ -49,7 +59,10 @@ QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
 QFont tickerFont() {
     QFont font = QApplication::font();
     font.setPointSize(9);
-    font.setFamilies({font.family(), QStringLiteral("Noto Sans CJK JP")});
+    // The UI font is often an alias ("Sans Serif") that a family list would skip, making
+    // the CJK font the primary one, with its taller line; name the family it stands for.
+    const QString uiFamily = QFontInfo(font).family();
+    font.setFamilies({uiFamily, QStringLiteral("Noto Sans CJK JP")});
     return font;
 }
 
@@ -90,9 +103,9 @@ void frmTicker::buildWidgets() {
     picIcon->installEventFilter(this);
 
     lblTimeStamp = textLabel(QStringLiteral("lblTimeStamp"), QStringLiteral("Quorvane3"), this);
-    placeTwips(lblTimeStamp, 360, 30, 5175, 180);
+    placeTextTwips(lblTimeStamp, 360, 30, 5175, 180);
     lblSiteTitle = textLabel(QStringLiteral("lblSiteTitle"), QString(), this);
-    placeTwips(lblSiteTitle, 1920, 30, 3615, 180);
+    placeTextTwips(lblSiteTitle, 1920, 30, 3615, 180);
 
     // A one-pixel horizontal line from 360 to 5520 at 240.
     lineTicker = new QWidget(this);
@@ -103,7 +116,7 @@ void frmTicker::buildWidgets() {
                             twipsToPixels(5520) - twipsToPixels(360) + 1, 1);
 
     lblNews = textLabel(QStringLiteral("lblNews"), kLoadingText, this);
-    placeTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
+    placeTextTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
     lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), kLoadingText, this);
     lblNewsOver->setAutoFillBackground(true);
     lblNewsOver->setAttribute(Qt::WA_NoMousePropagation);
@@ -135,18 +148,19 @@ void frmTicker::buildWidgets() {
         connect(b, &TextButton::clicked, this, handler);
         return b;
     };
-    cmdPlay = button("cmdPlay", kPauseCaption, QStringLiteral("記事表示の更新を一時停止/再開します"),
-                     5640, 40, 255, 240, &frmTicker::cmdPlay_Click);
+    cmdPlay =
+        button("cmdPlay", kPauseCaption, QStringLiteral("記事表示の更新を一時停止/再開します"),
+               5640, 40, 255, 240, &frmTicker::cmdPlay_Click);
     cmdBefor = button("cmdBefor", QStringLiteral("<<"), QStringLiteral("前の記事に戻ります"), 5880,
                       40, 255, 200, &frmTicker::cmdBefor_Click);
-    cmdNext = button("cmdNext", QStringLiteral(">>"), QStringLiteral("次の記事に進めます"), 6120, 40,
-                     255, 200, &frmTicker::cmdNext_Click);
+    cmdNext = button("cmdNext", QStringLiteral(">>"), QStringLiteral("次の記事に進めます"), 6120,
+                     40, 255, 200, &frmTicker::cmdNext_Click);
     cmdShowList = button("cmdShowList", QStringLiteral("覧"),
                          QStringLiteral("このサイトの記事一覧を表示します"), 6360, 40, 255, 200,
                          &frmTicker::cmdShowList_Click);
-    cmdSetting = button("cmdSetting", QStringLiteral("設"),
-                        QStringLiteral("ティッカー設定画面を開きます"), 6600, 40, 255, 200,
-                        &frmTicker::cmdSetting_Click);
+    cmdSetting =
+        button("cmdSetting", QStringLiteral("設"), QStringLiteral("ティッカー設定画面を開きます"),
+               6600, 40, 255, 200, &frmTicker::cmdSetting_Click);
     cmdHide = button("cmdHide", QStringLiteral("閉"), QStringLiteral("ティッカーを閉じます"), 6840,
                      40, 255, 200, &frmTicker::cmdHide_Click);
     cmdWeb = button("cmdWeb", QStringLiteral("web"), QStringLiteral("この記事のサイトを開きます"),
@@ -300,6 +314,19 @@ void frmTicker::showEntryTexts(const ArticleRecord& entry) {
         lblTimeStamp->setText(date);
         lblSiteTitle->setText(site);
     }
+    fitSiteTitle();
+}
+
+void frmTicker::fitSiteTitle() {
+    // The site title's column starts 1560 twips after the time stamp's: room for a date
+    // with seconds in the 12 px font the layout was made for, not in wider UI fonts. The
+    // title then starts one space after the date; the twips stay as they are.
+    const int stampLeft = lblTimeStamp->x();
+    const int needed = stampLeft + lblTimeStamp->fontMetrics().horizontalAdvance(
+                                       lblTimeStamp->text() + QLatin1Char(' '));
+    const int right = lblSiteTitle->geometry().right() + 1;
+    const int left = std::min(std::max(twipsToPixels(1920), needed), right);
+    lblSiteTitle->setGeometry(left, lblSiteTitle->y(), right - left, lblSiteTitle->height());
 }
 
 void frmTicker::UpdateButtons() {
@@ -366,7 +393,9 @@ void frmTicker::cmdHide_Click() {
     SlideOut(true);
 }
 
-void frmTicker::cmdSetting_Click() { host.openTickerSettings(); }
+void frmTicker::cmdSetting_Click() {
+    host.openTickerSettings();
+}
 
 void frmTicker::cmdWeb_Click() {
     if (!strCurrentLink.isEmpty()) {
@@ -577,7 +606,9 @@ void frmTicker::CancelWipe() {
     }
 }
 
-void frmTicker::placeNewsOver() { placeTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180); }
+void frmTicker::placeNewsOver() {
+    placeTextTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
+}
 
 // ---- stepping aside and dragging --------------------------------------------------------
 
@@ -607,10 +638,18 @@ void frmTicker::tmrPause_Timer() {
     }
 }
 
-void frmTicker::Form_MouseDown(Qt::MouseButton) { StepAside(); }
-void frmTicker::lblNews_MouseDown(Qt::MouseButton) { StepAside(); }
-void frmTicker::lblSiteTitle_MouseDown(Qt::MouseButton) { StepAside(); }
-void frmTicker::lblTimeStamp_MouseDown(Qt::MouseButton) { StepAside(); }
+void frmTicker::Form_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+void frmTicker::lblNews_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+void frmTicker::lblSiteTitle_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+void frmTicker::lblTimeStamp_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
 
 void frmTicker::picIcon_MouseDown(Qt::MouseButton, float X, float Y) {
     sngDragX = X;
@@ -672,10 +711,18 @@ bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- geometry ---------------------------------------------------------------------------
 
-void frmTicker::KeepOnTop() { setWindowTopmost(*this, state.settings.TICKER_TOPMOST_FLG); }
+void frmTicker::KeepOnTop() {
+    setWindowTopmost(*this, state.settings.TICKER_TOPMOST_FLG);
+}
 
-void frmTicker::placeWindow() { move(twipsToPixels(windowLeft), twipsToPixels(windowTop)); }
+void frmTicker::placeWindow() {
+    move(twipsToPixels(windowLeft), twipsToPixels(windowTop));
+}
 
-int frmTicker::screenWidth() const { return state.seams.screen.widthTwips(); }
+int frmTicker::screenWidth() const {
+    return state.seams.screen.widthTwips();
+}
 
-int frmTicker::scrollSpeed() const { return state.settings.NEWS_SCROLL_SPEED; }
+int frmTicker::scrollSpeed() const {
+    return state.settings.NEWS_SCROLL_SPEED;
+}

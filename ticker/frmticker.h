@@ -148,6 +148,8 @@ private:
     void finishAnimation(int flag);
     void showEntryTexts(const ArticleRecord& entry);
     void applyColors(qint32 backColor, qint32 foreColor);
+    // Moves the site title right of a time stamp too wide for its column.
+    void fitSiteTitle();
     void placeWindow();
     void placeNewsOver();
     [[nodiscard]] int screenWidth() const;

@@ -4,7 +4,8 @@
 
 // A caption that acts as a button: centred text on a transparent background, clicked by
 // the left mouse button only (pressed and released over it). Presses never reach the
-// window behind it, also while it is disabled.
+// window behind it, also while it is disabled. A caption wider than the button ("<<" in
+// a wide UI font) is narrowed to fit instead of being cut at both ends.
 class TextButton : public QLabel {
     Q_OBJECT
 public:
@@ -16,6 +17,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool leftPressed = false;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-int motionStep(int widthTwips, int scrollSpeed) { return widthTwips / std::max(1, scrollSpeed); }
+int motionStep(int widthTwips, int scrollSpeed) {
+    return widthTwips / std::max(1, scrollSpeed);
+}
 
 SlideStep slideInStep(int left, int windowWidth, int screenWidth, int scrollSpeed) {
     const int step = motionStep(windowWidth, scrollSpeed);

@@ -12,7 +12,9 @@ inline constexpr int kParkOffsetTwips = 10;
 [[nodiscard]] int motionStep(int widthTwips, int scrollSpeed);
 
 // Left edge of the parked (off-screen) window.
-[[nodiscard]] constexpr int parkedLeft(int screenWidth) { return screenWidth + kParkOffsetTwips; }
+[[nodiscard]] constexpr int parkedLeft(int screenWidth) {
+    return screenWidth + kParkOffsetTwips;
+}
 
 struct SlideStep {
     int left = 0;
@@ -25,8 +27,7 @@ struct SlideStep {
 
 // One slide-out step: moves right; once the left edge is beyond the screen the window is
 // parked and the slide is finished.
-[[nodiscard]] SlideStep slideOutStep(int left, int windowWidth, int screenWidth,
-                                     int scrollSpeed);
+[[nodiscard]] SlideStep slideOutStep(int left, int windowWidth, int screenWidth, int scrollSpeed);
 
 struct WipeStep {
     int overLeft = 0;

@@ -2,7 +2,7 @@
 // and saves a PNG of the screen around it (captured from the root window, so a
 // compositing manager's translucency is included). Used by scripts/screenshots.
 //
-//   tickershot --out FILE [--title T] [--site S] [--date yyyy-MM-ddTHH:mm:ss]
+//   tickershot --out FILE [--headline T] [--site S] [--date yyyy-MM-ddTHH:mm:ss]
 //              [--back BGR] [--fore BGR] [--opacity PERCENT] [--margin PIXELS]
 
 #include <QApplication>
@@ -51,7 +51,8 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("PNG to write."),
                                  QStringLiteral("file"));
-    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Headline."),
+    // Not "--title": QApplication takes that one for itself.
+    const QCommandLineOption title(QStringLiteral("headline"), QStringLiteral("Headline."),
                                    QStringLiteral("text"),
                                    QStringLiteral("新しいRSSリーダーを公開しました"));
     const QCommandLineOption site(QStringLiteral("site"), QStringLiteral("Site title."),
@@ -127,11 +128,12 @@ int main(int argc, char* argv[]) {
                                  .arg(region.height())
                                  .arg(region.x())
                                  .arg(region.y());
-        status = QProcess::execute(QStringLiteral("import"),
-                                   {QStringLiteral("-window"), QStringLiteral("root"),
-                                    QStringLiteral("-crop"), crop, QStringLiteral("+repage"),
-                                    outFile});
-        app.quit();
+        status =
+            QProcess::execute(QStringLiteral("import"),
+                              {QStringLiteral("-window"), QStringLiteral("root"),
+                               QStringLiteral("-crop"), crop, QStringLiteral("+repage"), outFile});
+        // Not quit(): that first asks every window to close, and the ticker refuses.
+        QCoreApplication::exit(0);
     });
     app.exec();
     return status == 0 ? 0 : 1;
