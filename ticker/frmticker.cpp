@@ -84,7 +84,13 @@ frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent
     setFont(tickerFont());
     setAutoFillBackground(true);
     buildWidgets();
+    // Start-up colours (a grey line) until AfterInit applies the settings.
     applyColors(0x000000, 0xFFFFFF);
+    QPalette linePalette = lineTicker->palette();
+    linePalette.setColor(QPalette::Window, QColor(128, 128, 128));
+    lineTicker->setPalette(linePalette);
+    // AfterInit sets the real interval; never let the article timer run at 0 ms before.
+    tmrNextNews->setInterval(std::max<int>(1, state.settings.NEWS_INTERVAL) * 1000);
     Form_Load();
 }
 
@@ -175,7 +181,7 @@ void frmTicker::buildWidgets() {
     };
     tmrDynamic = timer("tmrDynamic", 15, &frmTicker::tmrDynamic_Timer);
     // Its interval is NEWS_INTERVAL seconds, set by AfterInit.
-    tmrNextNews = timer("tmrNextNews", 0, &frmTicker::tmrNextNews_Timer);
+    tmrNextNews = timer("tmrNextNews", 1000, &frmTicker::tmrNextNews_Timer);
     tmrPause = timer("tmrPause", 3000, &frmTicker::tmrPause_Timer);
 }
 
