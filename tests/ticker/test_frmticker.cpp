@@ -1,0 +1,612 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+
+#include "common/testenv.h"
+#include "patrol/md5.h"
+#include "platform/screeninfo.h"
+#include "ticker/clstransparency.h"
+#include "ticker/frmticker.h"
+#include "ticker/shapeframe.h"
+#include "ticker/textbutton.h"
+#include "ticker/tickerhost.h"
+
+namespace {
+
+class FakeTickerHost final : public TickerHost {
+public:
+    void openArticleList() override { ++opened; }
+    void closeArticleList() override { ++closed; }
+    void openTickerSettings() override { ++settings; }
+    int opened = 0;
+    int closed = 0;
+    int settings = 0;
+};
+
+const QString kFeedUrl = QStringLiteral("http://www.example.com/index.rdf");
+
+class TickerTest : public ::testing::Test {
+protected:
+    TickerTest() {
+        env.screen.setTwips(19200, 14400);
+        for (const char* title : {"Site A", "Site B", "Site C"}) {
+            SiteRow site;
+            site.intKind = kKindSite;
+            site.strTitle = QString::fromUtf8(title);
+            site.strXmlUrl = kFeedUrl + QLatin1Char('?') + site.strTitle;
+            env.state().SiteTable.append(site);
+        }
+        settings().TICKER_LEFT = 3000;
+        settings().TICKER_TOP = 1500;
+        ticker = std::make_unique<frmTicker>(env.state(), host);
+    }
+
+    Settings& settings() { return env.state().settings; }
+    ArticleArray& queue() { return env.state().NewsQueue; }
+
+    // Entries titled "記事 1" … with links http://example.com/1 …, dated unless asked.
+    void fillQueue(int count, qint16 siteIndex = 1, bool dated = true) {
+        for (int i = 1; i <= count; ++i) {
+            ArticleRecord record;
+            record.Title = QStringLiteral("記事 %1").arg(queue().lastIndex() + 1);
+            record.Link = QStringLiteral("http://example.com/%1").arg(queue().lastIndex() + 1);
+            record.SiteIndex = siteIndex;
+            if (dated) {
+                record.PubDate = wallClock(QDate(2006, 3, 16), QTime(7, 24, 0));
+            }
+            queue().append(record);
+        }
+    }
+    static QString title(int i) { return QStringLiteral("記事 %1").arg(i); }
+
+    // Runs the animation timer until no animation is left; returns the number of ticks.
+    int runAnimations() {
+        int ticks = 0;
+        while (ticker->tmrDynamic->isActive() && ticks < 1000) {
+            ticker->tmrDynamic_Timer();
+            ++ticks;
+        }
+        return ticks;
+    }
+    // One article tick followed by its wipe: what the user sees NEWS_INTERVAL later.
+    void nextArticle() {
+        ticker->tmrNextNews_Timer();
+        runAnimations();
+    }
+
+    TestEnv env;
+    FakeTickerHost host;
+    std::unique_ptr<frmTicker> ticker;
+};
+
+TEST_F(TickerTest, LayoutFollowsTheTwipTable) {
+    struct Widget {
+        const char* name;
+        QRect pixels;
+    };
+    // Twips / 15, both edges rounded.
+    const Widget widgets[] = {
+        {"picIcon", {0, 0, 16, 16}},         {"lblTimeStamp", {24, 2, 345, 12}},
+        {"lblSiteTitle", {128, 2, 241, 12}}, {"lineTicker", {24, 16, 345, 1}},
+        {"lblNews", {24, 19, 416, 12}},      {"lblWall", {376, 0, 97, 17}},
+        {"cmdPlay", {376, 3, 17, 16}},       {"cmdBefor", {392, 3, 17, 13}},
+        {"cmdNext", {408, 3, 17, 13}},       {"cmdShowList", {424, 3, 17, 13}},
+        {"cmdSetting", {440, 3, 17, 13}},    {"cmdHide", {456, 3, 17, 13}},
+        {"cmdWeb", {440, 19, 33, 14}},       {"shpButton_0", {376, 0, 17, 17}},
+        {"shpButton_5", {456, 0, 17, 17}},   {"shpButton_6", {440, 19, 33, 13}},
+    };
+    for (const Widget& w : widgets) {
+        auto* child = ticker->findChild<QWidget*>(QLatin1String(w.name));
+        ASSERT_NE(child, nullptr) << w.name;
+        QRect actual = child->geometry();
+        if (qobject_cast<QLabel*>(child) && QByteArray(w.name).startsWith("lbl")) {
+            // Text labels grow downwards to the font's line height.
+            EXPECT_GE(actual.height(), w.pixels.height()) << w.name;
+            actual.setHeight(w.pixels.height());
+        }
+        EXPECT_EQ(actual, w.pixels) << w.name;
+    }
+    EXPECT_EQ(ticker->size(), QSize(474, 33));
+    EXPECT_EQ(ticker->widthTwips(), 7110);
+    EXPECT_EQ(ticker->heightTwips(), 495);
+    EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::Tool));
+    EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_FALSE(ticker->picIcon->pixmap().isNull());
+
+    const QStringList captions = {ticker->cmdPlay->text(),    ticker->cmdBefor->text(),
+                                  ticker->cmdNext->text(),    ticker->cmdShowList->text(),
+                                  ticker->cmdSetting->text(), ticker->cmdHide->text(),
+                                  ticker->cmdWeb->text()};
+    EXPECT_EQ(captions.join(QLatin1Char(' ')), QStringLiteral("停 << >> 覧 設 閉 web"));
+    EXPECT_EQ(ticker->cmdNext->toolTip(), QStringLiteral("次の記事に進めます"));
+
+    // Front to back: buttons, frames, lblWall; the overlay in front of the headline.
+    const QObjectList& order = ticker->children();
+    EXPECT_LT(order.indexOf(ticker->lblWall), order.indexOf(ticker->shpButton[0]));
+    EXPECT_LT(order.indexOf(ticker->shpButton[6]), order.indexOf(ticker->cmdPlay));
+    EXPECT_LT(order.indexOf(ticker->lblNews), order.indexOf(ticker->lblNewsOver));
+}
+
+TEST_F(TickerTest, PopUpRoundSlidesInShowsEachEntryOnceAndSlidesOut) {
+    settings().TICKER_MODE = 1;
+    fillQueue(3);
+    ticker->ShowForm(1);
+    EXPECT_EQ(ticker->leftTwips(), 19190);
+    EXPECT_EQ(ticker->topTwips(), 520);
+    EXPECT_EQ(ticker->tmrNextNews->interval(), 8000);
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSlideIn | frmTicker::kWipe);
+
+    for (int step = 1; step <= 14; ++step) {
+        ticker->tmrDynamic_Timer();
+        EXPECT_EQ(ticker->leftTwips(), 19190 - 474 * step);
+    }
+    ticker->tmrDynamic_Timer();
+    EXPECT_EQ(ticker->leftTwips(), 12090);
+    EXPECT_EQ(ticker->intDynamicFlags, 0);  // the wipe of headline 1 ended with the slide
+    EXPECT_FALSE(ticker->tmrDynamic->isActive());
+    EXPECT_EQ(ticker->lblNews->text(), title(1));
+
+    QStringList shown = {ticker->lblNews->text()};
+    nextArticle();
+    shown.append(ticker->lblNews->text());
+    nextArticle();
+    shown.append(ticker->lblNews->text());
+    EXPECT_EQ(shown, QStringList({title(1), title(2), title(3)}));
+    EXPECT_TRUE(ticker->isRoundDone());
+
+    ticker->tmrNextNews_Timer();  // the last entry had its full interval: hide
+    EXPECT_TRUE(queue().isEmpty());
+    EXPECT_FALSE(ticker->isShowing());
+    EXPECT_FALSE(ticker->tmrNextNews->isActive());
+    EXPECT_EQ(host.closed, 1);
+    EXPECT_EQ(runAnimations(), 16);
+    EXPECT_EQ(ticker->leftTwips(), 19210);
+    EXPECT_EQ(ticker->nextIndex(), 0);  // unloaded: reset, parked, still alive
+    EXPECT_TRUE(ticker->isVisible());
+}
+
+TEST_F(TickerTest, PermanentShowingCyclesThroughTheQueue) {
+    fillQueue(3);
+    ticker->ShowForm(0);
+    EXPECT_EQ(ticker->leftTwips(), 3000);
+    EXPECT_EQ(ticker->topTwips(), 1500);
+    EXPECT_TRUE(ticker->tmrNextNews->isActive());
+    runAnimations();
+    QList<int> order = {ticker->shownIndex()};
+    for (int tick = 0; tick < 5; ++tick) {
+        nextArticle();
+        order.append(ticker->shownIndex());
+        EXPECT_EQ(ticker->lblNews->text(), title(order.last()));
+    }
+    EXPECT_EQ(order, QList<int>({1, 2, 3, 1, 2, 3}));
+    EXPECT_TRUE(ticker->isShowing());
+
+    ticker->ShowForm(1);  // the patrol's call changes nothing in a permanent showing
+    EXPECT_EQ(ticker->showMode(), 0);
+    EXPECT_EQ(ticker->nextIndex(), 1);
+}
+
+TEST_F(TickerTest, ShowFormZeroTurnsAPopUpShowingPermanent) {
+    settings().TICKER_MODE = 1;
+    fillQueue(2);
+    ticker->ShowForm(1);
+    runAnimations();
+    ticker->ShowForm(0);
+    EXPECT_EQ(ticker->showMode(), 0);
+    for (int expected : {2, 1, 2}) {
+        nextArticle();
+        EXPECT_EQ(ticker->shownIndex(), expected);
+    }
+    EXPECT_TRUE(ticker->isShowing());
+    EXPECT_EQ(ticker->leftTwips(), 12090);
+}
+
+TEST_F(TickerTest, RoundEndWaitsWhileAnArticleListIsOpen) {
+    settings().TICKER_MODE = 1;
+    fillQueue(2);
+    ticker->ShowForm(1);
+    runAnimations();
+    nextArticle();
+    ASSERT_TRUE(ticker->isRoundDone());
+    ticker->intCallOPMLKey = 0;  // site index 0 counts as an open list
+    for (int tick = 0; tick < 2; ++tick) {
+        ticker->tmrNextNews_Timer();
+        EXPECT_TRUE(ticker->isShowing());
+        EXPECT_TRUE(ticker->tmrNextNews->isActive());
+        EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
+        EXPECT_EQ(queue().lastIndex(), 2);
+        EXPECT_EQ(ticker->lblNews->text(), title(2));
+    }
+    ticker->intCallOPMLKey = -1;  // the list window closed itself
+    ticker->tmrNextNews_Timer();
+    EXPECT_FALSE(ticker->isShowing());
+    EXPECT_TRUE(queue().isEmpty());
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSlideOut);
+}
+
+TEST_F(TickerTest, OneEntryQueues) {
+    // Permanent: the dated entry on display is not wiped in again.
+    fillQueue(1);
+    ticker->ShowForm(0);
+    runAnimations();
+    ticker->tmrNextNews_Timer();
+    EXPECT_EQ(ticker->intDynamicFlags, 0);
+    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    ticker->cmdHide_Click();
+
+    // Pop-up: shown for one interval, then the ticker hides.
+    settings().TICKER_MODE = 1;
+    fillQueue(1);
+    ticker->ShowForm(1);
+    runAnimations();
+    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    EXPECT_TRUE(ticker->isRoundDone());
+    ticker->tmrNextNews_Timer();
+    EXPECT_FALSE(ticker->isShowing());
+    runAnimations();
+    EXPECT_EQ(ticker->leftTwips(), 19210);
+}
+
+TEST_F(TickerTest, UndatedEntryShowsTheSiteTitleAndIsWipedInAtEveryTick) {
+    fillQueue(1, 2, false);
+    ticker->ShowForm(0);
+    runAnimations();
+    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("Site C"));
+    EXPECT_TRUE(ticker->lblSiteTitle->text().isEmpty());
+    ticker->tmrNextNews_Timer();
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);
+
+    fillQueue(1, 0, true);
+    nextArticle();  // entry 1 again: the round had wrapped before entry 2 came
+    nextArticle();
+    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 07:24"));
+    EXPECT_EQ(ticker->lblSiteTitle->text(), QStringLiteral("Site A"));
+
+    // A date with seconds never runs into the site title, whatever the font's width.
+    queue()[2].PubDate = wallClock(QDate(2006, 3, 21), QTime(10, 5, 30));
+    ticker->cmdBefor_Click();
+    ticker->cmdNext_Click();
+    const QLabel* stamp = ticker->lblTimeStamp;
+    EXPECT_GE(ticker->lblSiteTitle->x(),
+              stamp->x() + stamp->fontMetrics().horizontalAdvance(stamp->text()));
+    EXPECT_EQ(ticker->lblSiteTitle->geometry().right(), stamp->geometry().right());
+}
+
+TEST_F(TickerTest, ManualNavigationPausesAndKeepsTheIndexRules) {
+    fillQueue(5);
+    ticker->ShowForm(0);
+    runAnimations();
+    EXPECT_FALSE(ticker->cmdBefor->isEnabled());
+    EXPECT_TRUE(ticker->cmdNext->isEnabled());
+
+    ticker->cmdBefor_Click();  // on entry 1: only pauses
+    EXPECT_EQ(ticker->shownIndex(), 1);
+    EXPECT_FALSE(ticker->tmrNextNews->isActive());
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+
+    ticker->cmdPlay_Click();
+    EXPECT_TRUE(ticker->tmrNextNews->isActive());
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
+    nextArticle();
+    ASSERT_EQ(ticker->shownIndex(), 2);
+
+    ticker->cmdNext_Click();  // entry 3 at once, without a wipe
+    EXPECT_EQ(ticker->shownIndex(), 3);
+    EXPECT_EQ(ticker->lblNews->text(), title(3));
+    EXPECT_EQ(ticker->intDynamicFlags, 0);
+    EXPECT_EQ(ticker->currentLink(), QStringLiteral("http://example.com/3"));
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    EXPECT_FALSE(ticker->tmrNextNews->isActive());
+
+    ticker->cmdPlay_Click();
+    nextArticle();
+    EXPECT_EQ(ticker->shownIndex(), 4);
+
+    ticker->cmdPlay_Click();  // pause on 4, resume: 5 follows
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    ticker->cmdPlay_Click();
+    nextArticle();
+    EXPECT_EQ(ticker->shownIndex(), 5);
+    EXPECT_FALSE(ticker->cmdNext->isEnabled());
+    ticker->cmdNext_Click();  // no wrap-around
+    EXPECT_EQ(ticker->shownIndex(), 5);
+    ticker->cmdBefor_Click();
+    EXPECT_EQ(ticker->shownIndex(), 4);
+    EXPECT_EQ(ticker->lblNews->text(), title(4));
+}
+
+TEST_F(TickerTest, NavigationDuringAWipeShowsTheChosenHeadline) {
+    fillQueue(3);
+    ticker->ShowForm(0);
+    runAnimations();
+    ticker->tmrNextNews_Timer();  // wipe of 2 starts
+    ticker->tmrDynamic_Timer();
+    ticker->cmdNext_Click();
+    runAnimations();
+    EXPECT_EQ(ticker->lblNews->text(), title(3));
+    EXPECT_FALSE(ticker->lblNewsOver->isVisible());
+}
+
+TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
+    settings().TICKER_MODE = 1;
+    fillQueue(2);
+    ticker->ShowForm(1);
+    runAnimations();
+    nextArticle();
+    ASSERT_TRUE(ticker->isRoundDone());
+
+    ticker->ResetTicker();
+    EXPECT_TRUE(queue().isEmpty());
+    EXPECT_FALSE(ticker->tmrNextNews->isActive());
+    EXPECT_EQ(ticker->lblNews->text(), QStringLiteral("再巡回中です // しばらくお待ちください"));
+    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("Ruorvane3"));
+    EXPECT_TRUE(ticker->lblSiteTitle->text().isEmpty());
+    EXPECT_FALSE(ticker->cmdWeb->isEnabled());
+    // The buttons still point at entries that left with the queue: harmless.
+    ticker->cmdBefor_Click();
+    ticker->cmdShowList_Click();
+    EXPECT_EQ(host.opened, 0);
+
+    fillQueue(2, 2);
+    ticker->ShowForm(1);
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);  // no new slide-in
+    EXPECT_EQ(ticker->leftTwips(), 12090);
+    EXPECT_EQ(ticker->shownIndex(), 1);
+    EXPECT_TRUE(ticker->tmrNextNews->isActive());
+    // The round that had ended before the reset does not end the new one.
+    nextArticle();
+    EXPECT_EQ(ticker->lblNews->text(), title(2));
+    EXPECT_TRUE(ticker->isShowing());
+}
+
+TEST_F(TickerTest, HideIsDroppedDuringSlideInAndImmediateWhenAlwaysShown) {
+    settings().TICKER_MODE = 1;
+    fillQueue(2);
+    ticker->ShowForm(1);
+    ticker->tmrDynamic_Timer();
+    ticker->cmdHide_Click();
+    EXPECT_TRUE(queue().isEmpty());
+    runAnimations();
+    EXPECT_EQ(ticker->leftTwips(), 12090);  // stays, can be closed again
+    ticker->cmdHide_Click();
+    EXPECT_EQ(runAnimations(), 16);
+    EXPECT_EQ(ticker->leftTwips(), 19210);
+
+    settings().TICKER_MODE = 0;
+    fillQueue(2);
+    ticker->ShowForm(0);
+    ticker->intCallOPMLKey = 1;
+    ticker->cmdHide_Click();
+    EXPECT_EQ(ticker->leftTwips(), 19210);
+    EXPECT_EQ(ticker->intDynamicFlags, 0);
+    EXPECT_FALSE(ticker->tmrDynamic->isActive());
+    EXPECT_EQ(ticker->intCallOPMLKey, -1);
+    EXPECT_EQ(host.closed, 1);
+}
+
+TEST_F(TickerTest, ClickOnTheTextStepsAsideAndComesBack) {
+    struct Case {
+        qint16 mode;
+        int backLeft;
+    };
+    for (const Case c : {Case{0, 3000}, Case{1, 19200 - 7110}}) {
+        settings().TICKER_MODE = c.mode;
+        fillQueue(2);
+        ticker->ShowForm(c.mode);
+        ticker->tmrDynamic_Timer();  // mid-animation
+        const bool dynamicRunning = ticker->tmrDynamic->isActive();
+
+        QTest::mouseClick(ticker->lblNews, Qt::RightButton);
+        EXPECT_EQ(ticker->leftTwips(), 19210);
+        EXPECT_FALSE(ticker->tmrNextNews->isActive());
+        EXPECT_FALSE(ticker->tmrDynamic->isActive());
+        EXPECT_TRUE(ticker->tmrPause->isActive());
+        ticker->tmrNextNews_Timer();  // off screen: nothing is shown
+        EXPECT_EQ(ticker->shownIndex(), 1);
+
+        ticker->tmrPause_Timer();
+        EXPECT_EQ(ticker->leftTwips(), c.backLeft) << c.mode;
+        EXPECT_FALSE(ticker->tmrPause->isActive());
+        EXPECT_TRUE(ticker->tmrNextNews->isActive());
+        EXPECT_EQ(ticker->tmrDynamic->isActive(), dynamicRunning);
+        ticker->cmdHide_Click();
+        runAnimations();
+    }
+}
+
+TEST_F(TickerTest, ClicksOnIconButtonsWallAndOverlayDoNotStepAside) {
+    fillQueue(3);
+    ticker->ShowForm(0);
+    ticker->tmrDynamic_Timer();  // the wipe overlay is on screen
+    ticker->cmdBefor->setEnabled(false);
+    const int left = ticker->leftTwips();
+    const QList<QWidget*> targets = {ticker->picIcon, ticker->lblWall, ticker->lblNewsOver,
+                                     ticker->cmdBefor};
+    for (QWidget* target : targets) {
+        QTest::mousePress(target, Qt::LeftButton, {}, QPoint(1, 1));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(1, 1));
+        EXPECT_EQ(ticker->leftTwips(), left) << target->objectName().toStdString();
+    }
+    // Only a left click presses a button.
+    QTest::mouseClick(ticker->cmdSetting, Qt::RightButton);
+    EXPECT_EQ(host.settings, 0);
+    QTest::mouseClick(ticker->cmdSetting, Qt::LeftButton);
+    EXPECT_EQ(host.settings, 1);
+    EXPECT_EQ(ticker->leftTwips(), left);
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(pos), widget->mapToGlobal(QPointF(pos)), button, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+TEST_F(TickerTest, DraggingTheIconMovesOnlyWithTheLeftButtonAndStoresOnRelease) {
+    fillQueue(1);
+    ticker->ShowForm(0);
+    QWidget* icon = ticker->picIcon;
+    sendMouse(icon, QEvent::MouseButtonPress, {5, 5}, Qt::RightButton, Qt::RightButton);
+    sendMouse(icon, QEvent::MouseMove, {9, 12}, Qt::NoButton, Qt::RightButton);
+    EXPECT_EQ(ticker->leftTwips(), 3000);
+    EXPECT_EQ(ticker->topTwips(), 1500);
+    settings().TICKER_LEFT = 0;
+    sendMouse(icon, QEvent::MouseButtonRelease, {9, 12}, Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(settings().TICKER_LEFT, 3000.0f);
+    EXPECT_EQ(settings().TICKER_TOP, 1500.0f);
+
+    sendMouse(icon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(icon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->leftTwips(), 3000 + 3 * 15);
+    EXPECT_EQ(ticker->topTwips(), 1500 + 4 * 15);
+    EXPECT_EQ(ticker->pos(), QPoint(203, 104));
+    sendMouse(icon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+    EXPECT_EQ(ticker->leftTwips(), 3045);
+    sendMouse(icon, QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(settings().TICKER_LEFT, 3045.0f);
+    EXPECT_EQ(settings().TICKER_TOP, 1560.0f);
+
+    settings().TICKER_MODE = 1;  // pop-up mode: no dragging
+    sendMouse(icon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(icon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(ticker->leftTwips(), 3045);
+}
+
+TEST_F(TickerTest, ShownListGetsOneLinePerArticleAndFailuresDoNotStopTheTicker) {
+    fillQueue(2);
+    const QString file = QStringLiteral("temporary/") + MD5Hex(env.state().SiteTable[1].strXmlUrl) +
+                         QStringLiteral(".dat");
+    ticker->ShowForm(0);
+    runAnimations();
+    EXPECT_EQ(env.readFile(file).size(), 48);
+    EXPECT_FALSE(queue()[1].IsNew);
+    nextArticle();
+    nextArticle();  // entry 1 again
+    ticker->cmdNext_Click();
+    ticker->cmdBefor_Click();
+    EXPECT_EQ(env.readFile(file).size(), 2 * 48);
+    EXPECT_TRUE(
+        env.readFile(file).startsWith(MD5Hex(QStringLiteral("http://example.com/1")).toLatin1()));
+
+    // A file where the directory should be: no line can be written.
+    ticker->cmdHide_Click();
+    env.writeFile(QStringLiteral("sub/temporary"), "x");
+    env.state().paths.programDir = env.path(QStringLiteral("sub"));
+    fillQueue(2);
+    ticker->ShowForm(0);
+    runAnimations();
+    nextArticle();
+    EXPECT_EQ(ticker->shownIndex(), 2);
+    EXPECT_TRUE(queue()[1].IsNew);
+    EXPECT_TRUE(queue()[2].IsNew);
+    EXPECT_TRUE(ticker->tmrNextNews->isActive());
+}
+
+TEST_F(TickerTest, EmptyTitleShowsAnEmptyHeadline) {
+    fillQueue(3);
+    queue()[2].Title.clear();
+    queue()[3].Title.clear();
+    ticker->ShowForm(0);
+    ticker->tmrDynamic_Timer();
+    ticker->tmrNextNews_Timer();  // entry 2 while headline 1 still wipes in
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);
+    runAnimations();
+    EXPECT_TRUE(ticker->lblNews->text().isEmpty());
+    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 07:24"));
+
+    ticker->lblNews->setText(QStringLiteral("old"));
+    ticker->tmrNextNews_Timer();  // entry 3, no wipe running
+    EXPECT_TRUE(ticker->lblNews->text().isEmpty());
+    EXPECT_EQ(ticker->intDynamicFlags, 0);
+}
+
+TEST_F(TickerTest, WebButtonOpensOnlyHttpLinks) {
+    struct Case {
+        QString link;
+        bool opened;
+    };
+    const Case cases[] = {{QStringLiteral("http://example.com/a"), true},
+                          {QStringLiteral("javascript:alert(1)"), false},
+                          {QString(), false}};
+    for (const Case& c : cases) {
+        queue().clear();
+        fillQueue(1);
+        queue()[1].Link = c.link;
+        env.browser.opened.clear();
+        ticker->ShowForm(0);
+        ticker->cmdWeb_Click();
+        EXPECT_EQ(env.browser.opened.size(), c.opened ? 1 : 0) << c.link.toStdString();
+        EXPECT_EQ(ticker->cmdWeb->isEnabled(), !c.link.isEmpty());
+        ticker->cmdHide_Click();
+    }
+}
+
+TEST_F(TickerTest, ArticleListToggleAndSetNewsIndex) {
+    fillQueue(2, 2);
+    ticker->ShowForm(0);
+    ticker->cmdShowList_Click();
+    EXPECT_EQ(ticker->intCallOPMLKey, 2);
+    EXPECT_EQ(host.opened, 1);
+    ticker->cmdShowList_Click();
+    EXPECT_EQ(ticker->intCallOPMLKey, -1);
+    EXPECT_EQ(host.closed, 1);
+
+    for (qint16 refused : {qint16(3), qint16(0), qint16(-1)}) {
+        ticker->SetNewsIndex(refused);
+        EXPECT_EQ(ticker->nextIndex(), 2);
+    }
+    ticker->SetNewsIndex(1);
+    EXPECT_EQ(ticker->nextIndex(), 1);
+}
+
+TEST_F(TickerTest, AfterInitAppliesIntervalColoursStackingAndOpacity) {
+    fillQueue(1);
+    ticker->ShowForm(0);
+    const QPoint pos = ticker->pos();
+    settings().NEWS_INTERVAL = 60;
+    settings().TICKER_BACK_COLOR = 0x00FF8000;  // blue 255, green 128, red 0
+    settings().TICKER_FORE_COLOR = 0x000000FF;  // red
+    settings().TICKER_TOPMOST_FLG = -2;
+    settings().TICKER_TRANSPARENCY_LEVEL = 50;
+    ticker->AfterInit();
+    EXPECT_EQ(ticker->tmrNextNews->interval(), 60000);
+    EXPECT_EQ(ticker->palette().color(QPalette::Window), QColor(0, 128, 255));
+    EXPECT_EQ(ticker->lblNews->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(ticker->lblNewsOver->palette().color(QPalette::Window), QColor(0, 128, 255));
+    EXPECT_EQ(ticker->lineTicker->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(ticker->shpButton[6]->borderColor(), QColor(255, 0, 0));
+    EXPECT_FALSE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(ticker->isVisible());
+    EXPECT_EQ(ticker->pos(), pos);
+    EXPECT_EQ(ticker->objTransparency->appliedAlpha(), 128);
+
+    settings().TICKER_TRANSPARENCY_LEVEL = 101;
+    settings().TICKER_TOPMOST_FLG = -1;
+    ticker->AfterInit();
+    EXPECT_EQ(env.messageBox.shown.size(), 1);
+    EXPECT_DOUBLE_EQ(ticker->windowOpacity(), 128 / 255.0);
+    EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(ticker->pos(), pos);
+}
+
+TEST_F(TickerTest, CloseRequestParksAndResetsInsteadOfDestroying) {
+    fillQueue(2);
+    ticker->ShowForm(0);
+    QTest::mouseClick(ticker->lblTimeStamp, Qt::LeftButton);
+    ASSERT_TRUE(ticker->tmrPause->isActive());
+    EXPECT_FALSE(ticker->close());
+    EXPECT_EQ(ticker->leftTwips(), 19210);
+    EXPECT_FALSE(ticker->isShowing());
+    EXPECT_FALSE(ticker->tmrPause->isActive());  // it would bring the ticker back
+    EXPECT_FALSE(ticker->tmrNextNews->isActive());
+    EXPECT_TRUE(ticker->currentLink().isEmpty());
+
+    ticker->ShowForm(0);  // a new showing from the start
+    EXPECT_EQ(ticker->leftTwips(), 3000);
+    EXPECT_EQ(ticker->shownIndex(), 1);
+}
+
+}  // namespace

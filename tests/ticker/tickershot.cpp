@@ -1,0 +1,140 @@
+// Shows the ticker with one article and the given display settings under a real display
+// and saves a PNG of the screen around it (captured from the root window, so a
+// compositing manager's translucency is included). Used by scripts/screenshots.
+//
+//   tickershot --out FILE [--headline T] [--site S] [--date yyyy-MM-ddTHH:mm:ss]
+//              [--back BGR] [--fore BGR] [--opacity PERCENT] [--margin PIXELS]
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/appstate.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+#include "platform/screeninfo.h"
+#include "ticker/frmticker.h"
+#include "ticker/tickerhost.h"
+
+namespace {
+
+class StderrMessageBox final : public MessageBoxSeam {
+public:
+    MsgResult show(const QString& text, const QString& title, MsgButtons, MsgIcon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return MsgResult::Ok;
+    }
+};
+
+class NoBrowser final : public Browser {
+public:
+    void openUrl(const QString&) override {}
+};
+
+class NoHost final : public TickerHost {
+public:
+    void openArticleList() override {}
+    void closeArticleList() override {}
+    void openTickerSettings() override {}
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("PNG to write."),
+                                 QStringLiteral("file"));
+    // Not "--title": QApplication takes that one for itself.
+    const QCommandLineOption title(QStringLiteral("headline"), QStringLiteral("Headline."),
+                                   QStringLiteral("text"),
+                                   QStringLiteral("新しいRSSリーダーを公開しました"));
+    const QCommandLineOption site(QStringLiteral("site"), QStringLiteral("Site title."),
+                                  QStringLiteral("text"), QStringLiteral("Quorvane ニュース"));
+    const QCommandLineOption date(QStringLiteral("date"), QStringLiteral("Article date."),
+                                  QStringLiteral("iso"), QStringLiteral("2006-03-16T07:24:00"));
+    const QCommandLineOption back(QStringLiteral("back"), QStringLiteral("Back colour, BGR."),
+                                  QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption fore(QStringLiteral("fore"), QStringLiteral("Fore colour, BGR."),
+                                  QStringLiteral("n"), QStringLiteral("16777215"));
+    const QCommandLineOption opacity(QStringLiteral("opacity"), QStringLiteral("Percent."),
+                                     QStringLiteral("n"), QStringLiteral("100"));
+    const QCommandLineOption margin(QStringLiteral("margin"),
+                                    QStringLiteral("Pixels of desktop around the ticker."),
+                                    QStringLiteral("n"), QStringLiteral("12"));
+    parser.addOptions({out, title, site, date, back, fore, opacity, margin});
+    parser.process(app);
+    if (!parser.isSet(out)) {
+        std::fprintf(stderr, "tickershot: --out is required\n");
+        return 2;
+    }
+
+    QTemporaryDir programDir;
+    ProgramPaths paths;
+    paths.programDir = programDir.path();
+    paths.exeDir = programDir.path();
+    paths.exeBaseName = QStringLiteral("Quorvane3");
+    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
+    FixedScreen screen(screenSize.width(), screenSize.height());
+    SystemClock clock;
+    StderrMessageBox messageBox;
+    NoBrowser browser;
+    AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+
+    Settings& settings = state.settings;
+    settings.TICKER_MODE = 0;
+    settings.TICKER_LEFT = float(pixelsToTwips(40));
+    settings.TICKER_TOP = float(pixelsToTwips(40));
+    settings.TICKER_BACK_COLOR = parser.value(back).toInt();
+    settings.TICKER_FORE_COLOR = parser.value(fore).toInt();
+    settings.TICKER_TRANSPARENCY_LEVEL = qint16(parser.value(opacity).toInt());
+
+    SiteRow row;
+    row.intKind = kKindSite;
+    row.strTitle = parser.value(site);
+    row.strXmlUrl = QStringLiteral("http://www.example.com/index.rdf");
+    state.SiteTable.append(row);
+    ArticleRecord article;
+    article.Title = parser.value(title);
+    article.Link = QStringLiteral("http://www.example.com/1");
+    const QDateTime when = QDateTime::fromString(parser.value(date), Qt::ISODate);
+    if (when.isValid()) {
+        article.PubDate = wallClock(when.date(), when.time());
+    }
+    state.NewsQueue.append(article);
+
+    NoHost host;
+    frmTicker ticker(state, host);
+    ticker.ShowForm(0);
+    while (ticker.tmrDynamic->isActive()) {
+        ticker.tmrDynamic_Timer();
+    }
+    ticker.tmrNextNews->stop();
+
+    const int m = parser.value(margin).toInt();
+    const QString outFile = parser.value(out);
+    int status = 1;
+    // Leave the server and the compositing manager time to map and paint the window.
+    QTimer::singleShot(1500, &app, [&]() {
+        const QRect region = ticker.frameGeometry().adjusted(-m, -m, m, m);
+        const QString crop = QStringLiteral("%1x%2+%3+%4")
+                                 .arg(region.width())
+                                 .arg(region.height())
+                                 .arg(region.x())
+                                 .arg(region.y());
+        status =
+            QProcess::execute(QStringLiteral("import"),
+                              {QStringLiteral("-window"), QStringLiteral("root"),
+                               QStringLiteral("-crop"), crop, QStringLiteral("+repage"), outFile});
+        // Not quit(): that first asks every window to close, and the ticker refuses.
+        QCoreApplication::exit(0);
+    });
+    app.exec();
+    return status == 0 ? 0 : 1;
+}

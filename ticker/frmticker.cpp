@@ -1,0 +1,734 @@
+#include "ticker/frmticker.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontInfo>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/appstate.h"
+#include "patrol/articlestore.h"
+#include "patrol/feeddates.h"
+#include "platform/browser.h"
+#include "platform/screeninfo.h"
+#include "platform/windowstacking.h"
+#include "ticker/clstransparency.h"
+#include "ticker/shapeframe.h"
+#include "ticker/textbutton.h"
+#include "ticker/tickercolors.h"
+#include "ticker/tickerhost.h"
+#include "ticker/tickerlabel.h"
+#include "ticker/tickermotion.h"
+
+namespace {
+
+const QString kLoadingText = QStringLiteral("読み込み中です...");
+const QString kPauseCaption = QStringLiteral("停");
+const QString kResumeCaption = QStringLiteral("再");
+
+// Sets a child's pixel geometry from twips. Both edges are rounded, so a widget whose
+// right end is fixed in twips keeps it in pixels while its left edge moves.
+void placeTwips(QWidget* widget, int left, int top, int width, int height) {
+    const int x = twipsToPixels(left);
+    const int y = twipsToPixels(top);
+    widget->setGeometry(x, y, twipsToPixels(left + width) - x, twipsToPixels(top + height) - y);
+}
+
+// A text label's pixel box grows downwards to the UI font's line height: the 180-twip
+// (12 px) labels were made for a 12 px font, and the fonts here need about 14 px, or the
+// descenders are cut off. The text sits at the top, where the twips put it.
+void placeTextTwips(QLabel* label, int left, int top, int width, int height) {
+    placeTwips(label, left, top, width, height);
+    const int lineHeight = label->fontMetrics().height();
+    if (label->height() < lineHeight) {
+        label->resize(label->width(), lineHeight);
+    }
+}
+
+QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new TickerLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+// The desktop's UI font at 9 pt; Japanese glyphs from Noto Sans CJK JP where the UI font
+// has none.
+QFont tickerFont() {
+    QFont font = QApplication::font();
+    font.setPointSize(9);
+    // The UI font is often an alias ("Sans Serif") that a family list would skip, making
+    // the CJK font the primary one, with its taller line; name the family it stands for.
+    const QString uiFamily = QFontInfo(font).family();
+    font.setFamilies({uiFamily, QStringLiteral("Noto Sans CJK JP")});
+    return font;
+}
+
+void setTimerEnabled(QTimer* timer, bool enabled) {
+    if (!enabled) {
+        timer->stop();
+    } else if (!timer->isActive()) {
+        timer->start();
+    }
+}
+
+}  // namespace
+
+frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), state(appState), host(tickerHost) {
+    setObjectName(QStringLiteral("frmTicker"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
+    setFont(tickerFont());
+    setAutoFillBackground(true);
+    buildWidgets();
+    // Start-up colours (a grey line) until AfterInit applies the settings.
+    applyColors(0x000000, 0xFFFFFF);
+    QPalette linePalette = lineTicker->palette();
+    linePalette.setColor(QPalette::Window, QColor(128, 128, 128));
+    lineTicker->setPalette(linePalette);
+    // AfterInit sets the real interval; never let the article timer run at 0 ms before.
+    tmrNextNews->setInterval(std::max<int>(1, state.settings.NEWS_INTERVAL) * 1000);
+    Form_Load();
+}
+
+frmTicker::~frmTicker() = default;
+
+void frmTicker::buildWidgets() {
+    // Creation order is stacking order: later siblings lie in front.
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setPixmap(QPixmap(QStringLiteral(":/icons/app-16.png")));
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setAutoFillBackground(true);
+    picIcon->setToolTip(
+        QStringLiteral("常に表示するモードのとき、ここをドラッグすると移動できます。"));
+    placeTwips(picIcon, 0, 0, 240, 240);
+    picIcon->installEventFilter(this);
+
+    lblTimeStamp = textLabel(QStringLiteral("lblTimeStamp"), QStringLiteral("Quorvane3"), this);
+    placeTextTwips(lblTimeStamp, 360, 30, 5175, 180);
+    lblSiteTitle = textLabel(QStringLiteral("lblSiteTitle"), QString(), this);
+    placeTextTwips(lblSiteTitle, 1920, 30, 3615, 180);
+
+    // A one-pixel horizontal line from 360 to 5520 at 240.
+    lineTicker = new QWidget(this);
+    lineTicker->setObjectName(QStringLiteral("lineTicker"));
+    lineTicker->setAutoFillBackground(true);
+    lineTicker->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lineTicker->setGeometry(twipsToPixels(360), twipsToPixels(240),
+                            twipsToPixels(5520) - twipsToPixels(360) + 1, 1);
+
+    lblNews = textLabel(QStringLiteral("lblNews"), kLoadingText, this);
+    placeTextTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
+    lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), kLoadingText, this);
+    lblNewsOver->setAutoFillBackground(true);
+    lblNewsOver->setAttribute(Qt::WA_NoMousePropagation);
+    placeNewsOver();
+    for (QLabel* label : {lblTimeStamp, lblSiteTitle, lblNews}) {
+        label->installEventFilter(this);
+    }
+
+    // Receives the clicks between the buttons, which do nothing.
+    lblWall = new QLabel(this);
+    lblWall->setObjectName(QStringLiteral("lblWall"));
+    lblWall->setAttribute(Qt::WA_NoMousePropagation);
+    placeTwips(lblWall, 5640, 0, 1455, 255);
+
+    for (int i = 0; i < int(shpButton.size()); ++i) {
+        shpButton[i] = new ShapeFrame(this);
+        shpButton[i]->setObjectName(QStringLiteral("shpButton_%1").arg(i));
+        if (i < 6) {
+            placeTwips(shpButton[i], 5640 + 240 * i, 0, 255, 255);
+        }
+    }
+    placeTwips(shpButton[6], 6600, 280, 495, 200);
+
+    auto button = [this](const char* name, const QString& caption, const QString& tip, int left,
+                         int top, int width, int height, void (frmTicker::*handler)()) {
+        auto* b = new TextButton(caption, tip, this);
+        b->setObjectName(QLatin1String(name));
+        placeTwips(b, left, top, width, height);
+        connect(b, &TextButton::clicked, this, handler);
+        return b;
+    };
+    cmdPlay =
+        button("cmdPlay", kPauseCaption, QStringLiteral("記事表示の更新を一時停止/再開します"),
+               5640, 40, 255, 240, &frmTicker::cmdPlay_Click);
+    cmdBefor = button("cmdBefor", QStringLiteral("<<"), QStringLiteral("前の記事に戻ります"), 5880,
+                      40, 255, 200, &frmTicker::cmdBefor_Click);
+    cmdNext = button("cmdNext", QStringLiteral(">>"), QStringLiteral("次の記事に進めます"), 6120,
+                     40, 255, 200, &frmTicker::cmdNext_Click);
+    cmdShowList = button("cmdShowList", QStringLiteral("覧"),
+                         QStringLiteral("このサイトの記事一覧を表示します"), 6360, 40, 255, 200,
+                         &frmTicker::cmdShowList_Click);
+    cmdSetting =
+        button("cmdSetting", QStringLiteral("設"), QStringLiteral("ティッカー設定画面を開きます"),
+               6600, 40, 255, 200, &frmTicker::cmdSetting_Click);
+    cmdHide = button("cmdHide", QStringLiteral("閉"), QStringLiteral("ティッカーを閉じます"), 6840,
+                     40, 255, 200, &frmTicker::cmdHide_Click);
+    cmdWeb = button("cmdWeb", QStringLiteral("web"), QStringLiteral("この記事のサイトを開きます"),
+                    6600, 290, 495, 200, &frmTicker::cmdWeb_Click);
+
+    auto timer = [this](const char* name, int interval, void (frmTicker::*handler)()) {
+        auto* t = new QTimer(this);
+        t->setObjectName(QLatin1String(name));
+        t->setInterval(interval);
+        connect(t, &QTimer::timeout, this, handler);
+        return t;
+    };
+    tmrDynamic = timer("tmrDynamic", 15, &frmTicker::tmrDynamic_Timer);
+    // Its interval is NEWS_INTERVAL seconds, set by AfterInit.
+    tmrNextNews = timer("tmrNextNews", 1000, &frmTicker::tmrNextNews_Timer);
+    tmrPause = timer("tmrPause", 3000, &frmTicker::tmrPause_Timer);
+}
+
+// ---- the showing ------------------------------------------------------------------------
+
+void frmTicker::ShowForm(qint16 intTickerModeSet) {
+    if (blnResetPending) {
+        blnResetPending = false;
+        intNextIndex = 1;
+        intShownIndex = -1;
+        intCallOPMLKey = -1;
+        // The restart begins a new round: a round that had ended before the reset must
+        // not end the showing before the new entries were shown.
+        blnRoundDone = false;
+        tmrNextNews_Timer();
+        setTimerEnabled(tmrNextNews, true);
+    } else if (!blnShowing) {
+        intShowMode = intTickerModeSet;
+        if (!isVisible()) {
+            show();
+        }
+        // Form_Load clears blnRoundDone; a one-entry pop-up round may end in this tick.
+        Form_Load();
+        SlideIn(true);
+        AfterInit();
+        tmrNextNews_Timer();
+        setTimerEnabled(tmrNextNews, true);
+        blnShowing = true;
+    } else if (intTickerModeSet == 0) {
+        intShowMode = 0;
+    }
+}
+
+void frmTicker::ResetTicker() {
+    tmrNextNews->stop();
+    state.NewsQueue.clear();
+    blnResetPending = true;
+    CancelWipe();
+    lblNews->setText(QStringLiteral("再巡回中です // しばらくお待ちください"));
+    lblTimeStamp->setText(QStringLiteral("Ruorvane3"));
+    lblSiteTitle->clear();
+    strCurrentLink.clear();
+    UpdateButtons();
+    repaint();
+}
+
+void frmTicker::SetNewsIndex(qint16 intNewIndex) {
+    if (intNewIndex >= 1 && intNewIndex <= state.NewsQueue.lastIndex()) {
+        intNextIndex = intNewIndex;
+    }
+}
+
+void frmTicker::tmrNextNews_Timer() {
+    if (blnRoundDone) {
+        tmrNextNews->stop();
+        if (intCallOPMLKey >= 0) {
+            // The article list is open: wait, and look again one interval later.
+            cmdPlay_Click();
+            return;
+        }
+        blnShowing = false;
+        state.NewsQueue.clear();
+        intCallOPMLKey = -1;
+        host.closeArticleList();
+        SlideOut(true);
+        return;
+    }
+
+    const int last = state.NewsQueue.lastIndex();
+    const bool skip = windowLeft > screenWidth() || !isVisible() || last == 0 ||
+                      (!lblSiteTitle->text().isEmpty() && last <= 1);
+    if (skip) {
+        if (intShowMode == 1) {
+            blnRoundDone = true;
+        }
+        return;
+    }
+
+    int i = intNextIndex;
+    if (i < 1 || i > last) {
+        i = 1;
+    }
+    intNextIndex = qint16(i);
+    const ArticleRecord& entry = state.NewsQueue[i];
+    WipeNews(entry.Title);
+    showEntryTexts(entry);
+    intShownIndex = qint16(i);
+    strCurrentLink = entry.Link;
+    if (entry.IsNew) {
+        // A shown-list line that cannot be written never stops the ticker; the entry
+        // then stays new.
+        RecordNewsShown(state, i);
+    }
+    UpdateButtons();
+    cmdPlay->setEnabled(true);
+    cmdPlay->setText(kPauseCaption);
+
+    int next = i + 1;
+    if (next > state.NewsQueue.lastIndex()) {
+        next = 1;
+        if (intShowMode == 1) {
+            blnRoundDone = true;
+        }
+    }
+    intNextIndex = qint16(next);
+}
+
+void frmTicker::DisplayNews() {
+    const int i = intNextIndex;
+    // The entry on display may have gone with the queue (ResetTicker): nothing to show.
+    if (i < 1 || i > state.NewsQueue.lastIndex()) {
+        return;
+    }
+    // A wipe still running would otherwise put the previous headline back when it ends.
+    CancelWipe();
+    const ArticleRecord& entry = state.NewsQueue[i];
+    showEntryTexts(entry);
+    lblNews->setText(entry.Title);
+    intShownIndex = qint16(i);
+    strCurrentLink = entry.Link;
+    if (entry.IsNew) {
+        RecordNewsShown(state, i);
+    }
+    UpdateButtons();
+}
+
+void frmTicker::showEntryTexts(const ArticleRecord& entry) {
+    const QString date = FormatNewsDate(entry.PubDate);
+    const QString site = state.SiteTable.isValidIndex(entry.SiteIndex)
+                             ? state.SiteTable[entry.SiteIndex].strTitle
+                             : QString();
+    if (date.isEmpty()) {
+        lblTimeStamp->setText(site);
+        lblSiteTitle->clear();
+    } else {
+        lblTimeStamp->setText(date);
+        lblSiteTitle->setText(site);
+    }
+    fitSiteTitle();
+}
+
+void frmTicker::fitSiteTitle() {
+    // The site title's column starts 1560 twips after the time stamp's: room for a date
+    // with seconds in the 12 px font the layout was made for, not in wider UI fonts. The
+    // title then starts one space after the date; the twips stay as they are.
+    const int stampLeft = lblTimeStamp->x();
+    const int needed = stampLeft + lblTimeStamp->fontMetrics().horizontalAdvance(
+                                       lblTimeStamp->text() + QLatin1Char(' '));
+    const int right = lblSiteTitle->geometry().right() + 1;
+    const int left = std::min(std::max(twipsToPixels(1920), needed), right);
+    lblSiteTitle->setGeometry(left, lblSiteTitle->y(), right - left, lblSiteTitle->height());
+}
+
+void frmTicker::UpdateButtons() {
+    cmdWeb->setEnabled(!strCurrentLink.isEmpty());
+    cmdBefor->setEnabled(intNextIndex >= 2);
+    cmdNext->setEnabled(intNextIndex < state.NewsQueue.lastIndex());
+    cmdShowList->setEnabled(true);
+}
+
+// ---- buttons ----------------------------------------------------------------------------
+
+void frmTicker::cmdPlay_Click() {
+    if (tmrNextNews->isActive()) {
+        tmrNextNews->stop();
+        cmdPlay->setText(kResumeCaption);
+        return;
+    }
+    tmrNextNews->start();
+    cmdPlay->setText(kPauseCaption);
+    if (intShownIndex < state.NewsQueue.lastIndex()) {
+        intNextIndex = qint16(intShownIndex + 1);
+    } else if (intShowMode == 1) {
+        blnRoundDone = true;
+    }
+}
+
+void frmTicker::cmdBefor_Click() {
+    tmrNextNews->stop();
+    cmdPlay->setText(kResumeCaption);
+    if (intShownIndex > 1) {
+        intNextIndex = qint16(intShownIndex - 1);
+        DisplayNews();
+    }
+}
+
+void frmTicker::cmdNext_Click() {
+    tmrNextNews->stop();
+    cmdPlay->setText(kResumeCaption);
+    if (intShownIndex < state.NewsQueue.lastIndex()) {
+        intNextIndex = qint16(intShownIndex + 1);
+        DisplayNews();
+    }
+}
+
+void frmTicker::cmdShowList_Click() {
+    const bool nothingShown = intShownIndex < 1 || intShownIndex > state.NewsQueue.lastIndex();
+    if (intCallOPMLKey >= 0 || nothingShown) {
+        intCallOPMLKey = -1;
+        host.closeArticleList();
+        return;
+    }
+    intCallOPMLKey = state.NewsQueue[intShownIndex].SiteIndex;
+    host.openArticleList();
+}
+
+void frmTicker::cmdHide_Click() {
+    tmrNextNews->stop();
+    blnShowing = false;
+    if (intCallOPMLKey >= 0) {
+        intCallOPMLKey = -1;
+        host.closeArticleList();
+    }
+    state.NewsQueue.clear();
+    SlideOut(true);
+}
+
+void frmTicker::cmdSetting_Click() {
+    host.openTickerSettings();
+}
+
+void frmTicker::cmdWeb_Click() {
+    if (!strCurrentLink.isEmpty()) {
+        openFeedLink(state.seams.browser, strCurrentLink);
+    }
+}
+
+// ---- loading, settings, unloading -------------------------------------------------------
+
+void frmTicker::Form_Load() {
+    blnShowing = false;
+    blnRoundDone = false;
+    blnResetPending = false;
+    intNextIndex = 1;
+    intShownIndex = -1;
+    intCallOPMLKey = -1;
+
+    lblTimeStamp->setText(state.exeBaseName());
+    lblSiteTitle->clear();
+    lblNews->setText(kLoadingText);
+    lblNewsOver->clear();
+
+    windowTop = state.settings.TICKER_MARGIN_TOP;
+    windowLeft = parkedLeft(screenWidth());
+    placeWindow();
+    KeepOnTop();
+
+    objTransparency =
+        std::make_unique<clsTransparency>(state.seams.messageBox, state.exeBaseName());
+    objTransparency->WndHandle(this);
+}
+
+void frmTicker::AfterInit() {
+    const Settings& settings = state.settings;
+    objTransparency->Opacity(settings.TICKER_TRANSPARENCY_LEVEL);
+    tmrNextNews->setInterval(std::max<int>(1, settings.NEWS_INTERVAL) * 1000);
+    KeepOnTop();
+
+    if (settings.TICKER_MODE == 1) {
+        windowTop = settings.TICKER_MARGIN_TOP;
+    } else if (settings.TICKER_MODE == 0 && blnShowing) {
+        windowTop = qRound(settings.TICKER_TOP);
+        windowLeft = qRound(settings.TICKER_LEFT);
+    }
+    placeWindow();
+
+    // A colour that is no 0x00BBGGRR value (a hand-edited file) leaves the colours as
+    // they are, like any failure of this step.
+    if (isBgrColor(settings.TICKER_BACK_COLOR) && isBgrColor(settings.TICKER_FORE_COLOR)) {
+        applyColors(settings.TICKER_BACK_COLOR, settings.TICKER_FORE_COLOR);
+    }
+}
+
+void frmTicker::applyColors(qint32 backColor, qint32 foreColor) {
+    const QColor back = colorFromBgr(backColor);
+    const QColor fore = colorFromBgr(foreColor);
+    // Disabled buttons show their caption half way between the two colours.
+    const QColor disabled((back.red() + fore.red()) / 2, (back.green() + fore.green()) / 2,
+                          (back.blue() + fore.blue()) / 2);
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, back);
+    windowPalette.setColor(QPalette::WindowText, fore);
+    windowPalette.setColor(QPalette::Disabled, QPalette::WindowText, disabled);
+    setPalette(windowPalette);
+
+    QPalette linePalette = lineTicker->palette();
+    linePalette.setColor(QPalette::Window, fore);
+    lineTicker->setPalette(linePalette);
+    for (ShapeFrame* frame : shpButton) {
+        frame->setBorderColor(fore);
+    }
+}
+
+void frmTicker::Form_Unload() {
+    windowLeft = parkedLeft(screenWidth());
+    placeWindow();
+    blnShowing = false;
+    blnRoundDone = false;
+    blnResetPending = false;
+    blnTimerState = {false, false};
+    intShowMode = 0;
+    intNextIndex = 0;
+    intShownIndex = 0;
+    intDynamicFlags = 0;
+    strCurrentLink.clear();
+    // A parked ticker runs no timer: a pending return from a step aside would bring
+    // it back on screen, and an animation step would move it.
+    tmrDynamic->stop();
+    tmrNextNews->stop();
+    tmrPause->stop();
+    lblNewsOver->hide();
+}
+
+void frmTicker::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    Form_Unload();
+}
+
+// ---- animations -------------------------------------------------------------------------
+
+void frmTicker::tmrDynamic_Timer() {
+    if (intDynamicFlags & kSlideIn) {
+        SlideIn(false);
+    }
+    if (intDynamicFlags & kWipe) {
+        WipeNewsStep();
+    }
+    if (intDynamicFlags & kSlideOut) {
+        SlideOut(false);
+    }
+}
+
+void frmTicker::startAnimation(int flag) {
+    intDynamicFlags |= flag;
+    setTimerEnabled(tmrDynamic, true);
+}
+
+void frmTicker::finishAnimation(int flag) {
+    intDynamicFlags &= ~flag;
+    if (intDynamicFlags == 0) {
+        tmrDynamic->stop();
+    }
+}
+
+void frmTicker::SlideIn(bool start) {
+    const Settings& settings = state.settings;
+    if (start) {
+        if (settings.TICKER_MODE == 0) {
+            windowTop = qRound(settings.TICKER_TOP);
+            windowLeft = qRound(settings.TICKER_LEFT);
+            placeWindow();
+        } else if (settings.TICKER_MODE == 1) {
+            windowLeft = screenWidth() - kParkOffsetTwips;
+            placeWindow();
+            startAnimation(kSlideIn);
+        }
+    } else {
+        const SlideStep step = slideInStep(windowLeft, kWidthTwips, screenWidth(), scrollSpeed());
+        windowLeft = step.left;
+        placeWindow();
+        if (step.finished) {
+            finishAnimation(kSlideIn);
+        }
+    }
+    if (settings.TICKER_TOPMOST_FLG == -1) {
+        KeepOnTop();
+    }
+}
+
+void frmTicker::SlideOut(bool start) {
+    // A hide requested while the window slides in is dropped.
+    if (intDynamicFlags & kSlideIn) {
+        intDynamicFlags &= ~kSlideOut;
+        return;
+    }
+    if (start) {
+        if (state.settings.TICKER_MODE == 0) {
+            Form_Unload();
+        } else if (state.settings.TICKER_MODE == 1) {
+            startAnimation(kSlideOut);
+        }
+        return;
+    }
+    const SlideStep step = slideOutStep(windowLeft, kWidthTwips, screenWidth(), scrollSpeed());
+    windowLeft = step.left;
+    placeWindow();
+    if (step.finished) {
+        finishAnimation(kSlideOut);
+        if (intDynamicFlags == 0) {
+            Form_Unload();
+        }
+    }
+}
+
+void frmTicker::WipeNews(const QString& text) {
+    if (text.isEmpty()) {
+        if (intDynamicFlags & kWipe) {
+            lblNewsOver->clear();
+        } else {
+            lblNews->clear();
+        }
+        return;
+    }
+    newsOverLeft = kNewsLeft + kNewsWidth;
+    newsOverWidth = 0;
+    lblNewsOver->setText(text);
+    placeNewsOver();
+    lblNewsOver->show();
+    startAnimation(kWipe);
+}
+
+void frmTicker::WipeNewsStep() {
+    const WipeStep step = wipeStep(kNewsLeft, kNewsWidth, newsOverLeft, scrollSpeed());
+    newsOverLeft = step.overLeft;
+    newsOverWidth = step.overWidth;
+    placeNewsOver();
+    if (step.finished) {
+        lblNewsOver->hide();
+        lblNews->setText(lblNewsOver->text());
+        finishAnimation(kWipe);
+    }
+}
+
+void frmTicker::CancelWipe() {
+    if (intDynamicFlags & kWipe) {
+        lblNewsOver->hide();
+        finishAnimation(kWipe);
+    }
+}
+
+void frmTicker::placeNewsOver() {
+    placeTextTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
+}
+
+// ---- stepping aside and dragging --------------------------------------------------------
+
+void frmTicker::StepAside() {
+    blnTimerState = {tmrDynamic->isActive(), tmrNextNews->isActive()};
+    tmrDynamic->stop();
+    tmrNextNews->stop();
+    tmrPause->start();
+    windowLeft = parkedLeft(screenWidth());
+    placeWindow();
+}
+
+void frmTicker::tmrPause_Timer() {
+    tmrPause->stop();
+    const Settings& settings = state.settings;
+    if (settings.TICKER_MODE == 0) {
+        windowTop = qRound(settings.TICKER_TOP);
+        windowLeft = qRound(settings.TICKER_LEFT);
+    } else if (settings.TICKER_MODE == 1) {
+        windowLeft = screenWidth() - kWidthTwips;
+    }
+    placeWindow();
+    setTimerEnabled(tmrDynamic, blnTimerState[0]);
+    setTimerEnabled(tmrNextNews, blnTimerState[1]);
+    if (settings.TICKER_TOPMOST_FLG == -1) {
+        KeepOnTop();
+    }
+}
+
+void frmTicker::Form_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+void frmTicker::lblNews_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+void frmTicker::lblSiteTitle_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+void frmTicker::lblTimeStamp_MouseDown(Qt::MouseButton) {
+    StepAside();
+}
+
+void frmTicker::picIcon_MouseDown(Qt::MouseButton, float X, float Y) {
+    sngDragX = X;
+    sngDragY = Y;
+}
+
+void frmTicker::picIcon_MouseMove(Qt::MouseButtons Button, float X, float Y) {
+    if (state.settings.TICKER_MODE != 0 || Button != Qt::LeftButton) {
+        return;
+    }
+    windowLeft += qRound(X - sngDragX);
+    windowTop += qRound(Y - sngDragY);
+    placeWindow();
+}
+
+void frmTicker::picIcon_MouseUp(Qt::MouseButton, float, float) {
+    state.settings.TICKER_TOP = float(windowTop);
+    state.settings.TICKER_LEFT = float(windowLeft);
+}
+
+void frmTicker::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    Form_MouseDown(event->button());
+}
+
+bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (watched == picIcon) {
+        const float x = float(mouse->position().x() * kTwipsPerPixel);
+        const float y = float(mouse->position().y() * kTwipsPerPixel);
+        if (type == QEvent::MouseButtonPress) {
+            picIcon_MouseDown(mouse->button(), x, y);
+        } else if (type == QEvent::MouseMove) {
+            picIcon_MouseMove(mouse->buttons(), x, y);
+        } else {
+            picIcon_MouseUp(mouse->button(), x, y);
+        }
+        return true;
+    }
+    if (type != QEvent::MouseButtonPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    if (watched == lblNews) {
+        lblNews_MouseDown(mouse->button());
+    } else if (watched == lblSiteTitle) {
+        lblSiteTitle_MouseDown(mouse->button());
+    } else if (watched == lblTimeStamp) {
+        lblTimeStamp_MouseDown(mouse->button());
+    } else {
+        return QWidget::eventFilter(watched, event);
+    }
+    return true;
+}
+
+// ---- geometry ---------------------------------------------------------------------------
+
+void frmTicker::KeepOnTop() {
+    setWindowTopmost(*this, state.settings.TICKER_TOPMOST_FLG);
+}
+
+void frmTicker::placeWindow() {
+    move(twipsToPixels(windowLeft), twipsToPixels(windowTop));
+}
+
+int frmTicker::screenWidth() const {
+    return state.seams.screen.widthTwips();
+}
+
+int frmTicker::scrollSpeed() const {
+    return state.settings.NEWS_SCROLL_SPEED;
+}

@@ -1,0 +1,174 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "patrol/patrolhost.h"
+
+class QLabel;
+class QTimer;
+class ShapeFrame;
+class TextButton;
+class TickerHost;
+class clsTransparency;
+struct AppState;
+struct ArticleRecord;
+
+// The news ticker: a small frameless window that shows the articles of NewsQueue one at
+// a time, slides in and out in pop-up mode and wipes each new headline in. Created once
+// and never destroyed while the program runs: a close request parks and resets it.
+//
+// Geometry is kept in twips (the window's left/top and the wipe overlay's left/width);
+// widget pixels are derived from them. The screen size comes from state.seams.screen.
+class frmTicker : public QWidget, public TickerControl {
+    Q_OBJECT
+public:
+    static constexpr int kWidthTwips = 7110;
+    static constexpr int kHeightTwips = 495;
+
+    frmTicker(AppState& state, TickerHost& host, QWidget* parent = nullptr);
+    ~frmTicker() override;
+
+    // Starts a showing (0 permanent, 1 one round), restarts after ResetTicker, or turns a
+    // running pop-up showing permanent (0).
+    void ShowForm(qint16 intTickerModeSet) override;
+    // Empties the queue and shows the waiting text until the next ShowForm.
+    void ResetTicker() override;
+    // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
+    void SetNewsIndex(qint16 intNewIndex);
+    // Applies the display settings: opacity, article interval, stacking, position, colours.
+    void AfterInit();
+    // Resets the showing state and parks the window off screen.
+    void Form_Load();
+    // What a close request does instead of destroying the window: park and reset.
+    void Form_Unload();
+
+    // Timer handlers; tests call them directly.
+    void tmrNextNews_Timer();
+    void tmrDynamic_Timer();
+    void tmrPause_Timer();
+
+    void cmdPlay_Click();
+    void cmdBefor_Click();
+    void cmdNext_Click();
+    void cmdShowList_Click();
+    void cmdHide_Click();
+    void cmdSetting_Click();
+    void cmdWeb_Click();
+
+    void Form_MouseDown(Qt::MouseButton Button);
+    void lblNews_MouseDown(Qt::MouseButton Button);
+    void lblSiteTitle_MouseDown(Qt::MouseButton Button);
+    void lblTimeStamp_MouseDown(Qt::MouseButton Button);
+    // Mouse positions within picIcon, in twips.
+    void picIcon_MouseDown(Qt::MouseButton Button, float X, float Y);
+    void picIcon_MouseMove(Qt::MouseButtons Button, float X, float Y);
+    void picIcon_MouseUp(Qt::MouseButton Button, float X, float Y);
+
+    // Window geometry in twips.
+    [[nodiscard]] int leftTwips() const { return windowLeft; }
+    [[nodiscard]] int topTwips() const { return windowTop; }
+    [[nodiscard]] int widthTwips() const { return kWidthTwips; }
+    [[nodiscard]] int heightTwips() const { return kHeightTwips; }
+    // The headline and its wipe overlay, in twips within the window.
+    [[nodiscard]] int lblNewsLeftTwips() const { return kNewsLeft; }
+    [[nodiscard]] int lblNewsWidthTwips() const { return kNewsWidth; }
+    [[nodiscard]] int lblNewsOverLeftTwips() const { return newsOverLeft; }
+    [[nodiscard]] int lblNewsOverWidthTwips() const { return newsOverWidth; }
+
+    // The showing's state, read-only for other windows and tests.
+    [[nodiscard]] qint16 nextIndex() const { return intNextIndex; }
+    [[nodiscard]] qint16 shownIndex() const { return intShownIndex; }
+    [[nodiscard]] const QString& currentLink() const { return strCurrentLink; }
+    [[nodiscard]] qint16 showMode() const { return intShowMode; }
+    [[nodiscard]] bool isShowing() const { return blnShowing; }
+    [[nodiscard]] bool isRoundDone() const { return blnRoundDone; }
+    [[nodiscard]] bool isResetPending() const { return blnResetPending; }
+
+    // Site-table index of the site whose article list window is open; -1 = none. The
+    // article list window reads it and sets it to -1 when it closes.
+    qint16 intCallOPMLKey = -1;
+    // Running animations: kSlideIn | kWipe | kSlideOut; tmrDynamic runs while not 0.
+    int intDynamicFlags = 0;
+    // Enabled states of tmrDynamic and tmrNextNews saved while the ticker steps aside.
+    std::array<bool, 2> blnTimerState{};
+    // Where a drag of picIcon started, in twips within picIcon.
+    float sngDragX = 0;
+    float sngDragY = 0;
+    std::unique_ptr<clsTransparency> objTransparency;
+
+    static constexpr int kSlideIn = 1;
+    static constexpr int kWipe = 2;
+    static constexpr int kSlideOut = 4;
+
+    QLabel* picIcon = nullptr;
+    QLabel* lblTimeStamp = nullptr;
+    QLabel* lblSiteTitle = nullptr;
+    QWidget* lineTicker = nullptr;
+    QLabel* lblNews = nullptr;
+    QLabel* lblNewsOver = nullptr;
+    QLabel* lblWall = nullptr;
+    TextButton* cmdPlay = nullptr;
+    TextButton* cmdBefor = nullptr;
+    TextButton* cmdNext = nullptr;
+    TextButton* cmdShowList = nullptr;
+    TextButton* cmdSetting = nullptr;
+    TextButton* cmdHide = nullptr;
+    TextButton* cmdWeb = nullptr;
+    std::array<ShapeFrame*, 7> shpButton{};
+    QTimer* tmrDynamic = nullptr;
+    QTimer* tmrNextNews = nullptr;
+    QTimer* tmrPause = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static constexpr int kNewsLeft = 360;
+    static constexpr int kNewsWidth = 6240;
+
+    void buildWidgets();
+    void DisplayNews();
+    void UpdateButtons();
+    void SlideIn(bool start);
+    void SlideOut(bool start);
+    // Starts the wipe of a new headline. An empty text starts nothing: the headline
+    // becomes empty, or, while a wipe runs, that wipe ends on an empty headline.
+    void WipeNews(const QString& text);
+    void WipeNewsStep();
+    // Ends a running wipe at once, leaving lblNews as it is.
+    void CancelWipe();
+    void StepAside();
+    void KeepOnTop();
+    void startAnimation(int flag);
+    void finishAnimation(int flag);
+    void showEntryTexts(const ArticleRecord& entry);
+    void applyColors(qint32 backColor, qint32 foreColor);
+    // Moves the site title right of a time stamp too wide for its column.
+    void fitSiteTitle();
+    void placeWindow();
+    void placeNewsOver();
+    [[nodiscard]] int screenWidth() const;
+    [[nodiscard]] int scrollSpeed() const;
+
+    AppState& state;
+    TickerHost& host;
+
+    qint16 intNextIndex = 1;
+    qint16 intShownIndex = -1;
+    QString strCurrentLink;
+    qint16 intShowMode = 0;
+    bool blnShowing = false;
+    bool blnRoundDone = false;
+    bool blnResetPending = false;
+
+    // Twips are the truth; pixels are derived, so the slide arithmetic stays exact.
+    int windowLeft = 0;
+    int windowTop = 0;
+    int newsOverLeft = 6480;
+    int newsOverWidth = 15;
+};
