@@ -1,10 +1,54 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/appexit.h"
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/frmmain.h"
+#include "app/version.h"
+#include "platform/clock.h"
+#include "platform/desktopbrowser.h"
+#include "platform/desktopscreen.h"
+#include "platform/paths.h"
+#include "platform/qtfiledialogs.h"
+#include "platform/qtmessagebox.h"
+#include "platform/systemtrayicon.h"
+
+namespace {
+
+// The ticker places itself on the screen, which Wayland does not let a client do; under a
+// Wayland session the program runs on X (XWayland) unless told otherwise.
+void preferXcbUnderWayland() {
+    const bool wayland = qgetenv("XDG_SESSION_TYPE") == "wayland" ||
+                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (wayland && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+    preferXcbUnderWayland();
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quorvane3"));
-    window.show();
-    return app.exec();
+    QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    QApplication::setApplicationVersion(versionText());
+    // The program lives in the notification area; closing its last window ends nothing.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SystemClock clock;
+    QtMessageBox messageBox;
+    DesktopBrowser browser;
+    DesktopScreen screen;
+    AppState state(resolveProgramPaths(), PlatformSeams{clock, messageBox, browser, screen});
+
+    SystemTrayIcon tray;
+    QtFileDialogs fileDialogs;
+    AppExit appExit;
+    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
+    if (!windows.main().Form_Load()) {
+        // Another instance runs.
+        return 0;
+    }
+    return QApplication::exec();
 }

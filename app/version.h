@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 inline constexpr int kVersionMajor = QV_VERSION_MAJOR;
 inline constexpr int kVersionMinor = QV_VERSION_MINOR;
@@ -9,8 +10,32 @@ inline constexpr int kVersionRevision = QV_VERSION_PATCH;
 inline constexpr char kApplicationTitle[] = "Quorvane3";
 // Where users send opinions and error reports.
 inline constexpr char kSupportEmail[] = "support@quorvane.example.jp";
+// The legal notice line of the about box.
+inline constexpr char kLegalCopyright[] = "Copyright (C) Tallowmere. All rights reserved.";
 
 // "3.0.37"
 [[nodiscard]] inline QString versionText() {
     return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
+
+// The maker's site, whose homepage ("index.html") and online help ("help.html") lie under
+// it: the qvr3/ pages shipped beside the executable, as a file: URL ending in "/".
+[[nodiscard]] inline QString makerSiteUrl(const QString& exeDir) {
+    QString dir = exeDir;
+    if (!dir.endsWith(QLatin1Char('/'))) {
+        dir += QLatin1Char('/');
+    }
+    return QString::fromLatin1(QUrl::fromLocalFile(dir + QStringLiteral("qvr3/")).toEncoded());
+}
+
+// The about box's comment: what the program is, its terms of use and where to write.
+[[nodiscard]] inline QString applicationComments() {
+    return QStringLiteral(
+               u"Quorvane3は、RSS 0.9x/1.0/2.0に対応した汎用のティッカー型RSSリーダです。"
+               u"登録したサイトを定期的に巡回し、新しい記事の見出しを小さなティッカーに"
+               u"表示します。本ソフトウェアは個人・法人を問わず無償で利用できます。"
+               u"改変しないままであれば、無償に限り自由に再配布できます。"
+               u"本ソフトウェアの利用によって生じたいかなる損害についても、作者は責任を"
+               u"負いません。ご意見・ご要望・不具合のご報告は") +
+           QLatin1String(kSupportEmail) + QStringLiteral(u" までお寄せください。");
 }

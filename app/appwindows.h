@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+
+#include "dialogs/dialoghost.h"
+#include "patrol/patrolhost.h"
+#include "platform/instancelock.h"
+#include "ticker/tickerhost.h"
+
+class AppExit;
+class FileDialogs;
+class TrayIcon;
+class frmAbout;
+class frmMain;
+class frmTask;
+class frmTicker;
+struct AppState;
+
+// The seams of the application shell that AppState does not carry.
+struct AppSeams {
+    TrayIcon& tray;
+    FileDialogs& fileDialogs;
+    AppExit& appExit;
+};
+
+// The program's windows. Each is created on its first use and kept until the registry goes
+// at the end of the run; the windows reach each other only through it, by the interfaces
+// they were built against. A test builds the whole program by building one registry over a
+// TestEnv's AppState.
+class AppWindows final : public TickerHost,
+                         public TickerControl,
+                         public StatusSink,
+                         public PatrolControl,
+                         public DialogHost {
+public:
+    AppWindows(AppState& state, const AppSeams& seams);
+    ~AppWindows() override;
+    AppWindows(const AppWindows&) = delete;
+    AppWindows& operator=(const AppWindows&) = delete;
+
+    // The windows, created (and loaded) on first use.
+    [[nodiscard]] frmMain& main();
+    [[nodiscard]] frmTicker& ticker();
+    // Creating the patrol window runs its Form_Load, which patrols at once.
+    [[nodiscard]] frmTask& task();
+    [[nodiscard]] frmAbout& about();
+
+    // The windows that exist so far; null for one not yet used.
+    [[nodiscard]] frmMain* mainIfLoaded() const { return mainWindow.get(); }
+    [[nodiscard]] frmTicker* tickerIfLoaded() const { return tickerWindow.get(); }
+    [[nodiscard]] frmTask* taskIfLoaded() const { return taskWindow.get(); }
+    [[nodiscard]] frmAbout* aboutIfLoaded() const { return aboutWindow.get(); }
+
+    [[nodiscard]] InstanceLock& instanceLock() { return lock; }
+    [[nodiscard]] const AppSeams& appSeams() const { return seams; }
+
+    // The ticker's unload: parks and resets it. Nothing when it was never loaded.
+    void unloadTicker();
+    // The about box, modeless; its texts are rebuilt unless it is already open.
+    void openAbout();
+    // The options dialog, modeless.
+    void openOptions();
+    // The new-site dialog, modeless; it comes back through mnuNewRdf_Click_Ret.
+    void openNewSiteDialog();
+
+    // TickerHost.
+    void openArticleList() override;
+    void closeArticleList() override;
+    void openTickerSettings() override;
+
+    // TickerControl: the ticker, created on first use.
+    void ShowForm(qint16 intTickerModeSet) override;
+    void ResetTicker() override;
+
+    // StatusSink: the main window's status bar.
+    void SetStatus(const QString& strValue) override;
+
+    // PatrolControl: the patrol window, loaded first when it is not (which patrols at once).
+    qint16 LoadRdf(qint16 intNextKey, bool blnFullFlg) override;
+    void RssRefresh() override;
+
+    // DialogHost.
+    [[nodiscard]] QPoint mainWindowTopLeftTwips() const override;
+    void setRefreshCommandsEnabled(bool enabled) override;
+    void mnuNewRdf_Click_Ret() override;
+
+private:
+    AppState& state;
+    AppSeams seams;
+    InstanceLock lock;
+
+    std::unique_ptr<frmMain> mainWindow;
+    std::unique_ptr<frmTicker> tickerWindow;
+    std::unique_ptr<frmTask> taskWindow;
+    std::unique_ptr<frmAbout> aboutWindow;
+};

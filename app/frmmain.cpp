@@ -1,0 +1,264 @@
+// The main window: construction, start-up, shut-down, the close box, the tray icon and the
+// status bar. The menus and their handlers are in mainmenus.cpp.
+
+#include "app/frmmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QIcon>
+#include <QLayout>
+#include <QMenu>
+#include <QStatusBar>
+
+#include "app/appexit.h"
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/version.h"
+#include "patrol/frmtask.h"
+#include "platform/messagebox.h"
+#include "platform/screeninfo.h"
+#include "platform/trayicon.h"
+#include "settings/config.h"
+#include "sitelist/opml.h"
+#include "sitelist/sitelistpane.h"
+#include "ticker/frmticker.h"
+
+namespace {
+
+constexpr int kStartUpDelayMs = 1000;
+
+QIcon applicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        icon.addFile(QStringLiteral(":/icons/app-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+}  // namespace
+
+frmMain::frmMain(AppState& appState, AppWindows& appWindows)
+    : state(appState), windows(appWindows), seams(appWindows.appSeams()) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QLatin1String(kApplicationTitle));
+    setWindowIcon(applicationIcon());
+    // The desktop's UI font at 9 pt, Japanese glyphs from Noto Sans CJK JP where it has none.
+    QFont uiFont = QApplication::font();
+    uiFont.setPointSize(9);
+    uiFont.setFamilies({QFontInfo(uiFont).family(), QStringLiteral("Noto Sans CJK JP")});
+    setFont(uiFont);
+
+    pane = new SiteListPane(state, *this, this);
+    // The pane is designed 3855 twips high; the status bar starts 30 twips below it.
+    pane->setFixedSize(twipsToPixels(SiteListPane::kWidthTwips),
+                       twipsToPixels(kStatusBarTopTwips));
+    setCentralWidget(pane);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setFixedHeight(twipsToPixels(kStatusBarHeightTwips));
+    setStatusBar(StatusBar);
+
+    buildMenus();
+    buildTrayMenu();
+    // The window keeps its designed size.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    tmrLoad.setObjectName(QStringLiteral("tmrLoad"));
+    tmrLoad.setInterval(kStartUpDelayMs);
+    tmrLoad.setSingleShot(true);
+    connect(&tmrLoad, &QTimer::timeout, this, &frmMain::tmrLoad_Timer);
+
+    connect(&seams.tray, &TrayIcon::doubleClicked, this, &frmMain::trayDoubleClicked);
+    connect(&seams.tray, &TrayIcon::rightPressed, this, &frmMain::trayRightPressed);
+
+    // The desktop session may end without our exit command: save what the exit would.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::sessionEnding);
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &frmMain::sessionEnding);
+}
+
+frmMain::~frmMain() = default;
+
+QString frmMain::infoText() const {
+    return QStringLiteral("【") + state.exeBaseName() + QStringLiteral("】") +
+           QStringLiteral("\r\n") +
+           QStringLiteral(
+               "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
+               "バグ・要望などありましたらご連絡ください（") +
+           QLatin1String(kSupportEmail) + QStringLiteral("）") + QStringLiteral("\r\n") +
+           QStringLiteral("  ");
+}
+
+bool frmMain::Form_Load() {
+    // 1. One instance per program directory; a second one ends before touching anything.
+    if (!windows.instanceLock().tryLock()) {
+        return false;
+    }
+
+    // 2. Settings.
+    InitDefaults(state);
+    LoadSettings(state);
+
+    // 3, 4. The info text stays until an entry is selected.
+    pane->setCommentText(infoText());
+    pane->intCurrentIndex = -1;
+
+    // 5. The working list, when there is one.
+    QString path;
+    const QString workingList = state.programFile(QStringLiteral("rsslist.opml"));
+    if (QFileInfo::exists(workingList)) {
+        path = workingList;
+    }
+
+    // 6. A first start offers the starting list shipped beside the executable.
+    bool showMainWindow = false;
+    if (state.settings.OPML_PATH.isEmpty()) {
+        const MsgResult answer = state.seams.messageBox.show(
+            QStringLiteral("デフォルトのOPMLファイルを読み込みます。") + QStringLiteral("\r\n") +
+                QStringLiteral("よろしいですか。"),
+            state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question);
+        if (answer == MsgResult::Ok) {
+            state.settings.OPML_PATH = joinPath(state.paths.exeDir, QStringLiteral("default.xml"));
+            path = state.settings.OPML_PATH;
+            showMainWindow = true;
+        }
+    }
+
+    // 7. The list into the tree; the first entry into the panel.
+    if (!path.isEmpty() && LoadOpml(state, path)) {
+        if (state.trvOPML.nodeCount() == 0) {
+            state.blnSiteListFlg = false;
+        } else {
+            pane->selectFirstNode();
+        }
+    }
+
+    // 8. The patrol starts a second from now, after the windows are up.
+    tmrLoad.start();
+
+    // 9.
+    trayAvailable = seams.tray.isSystemTrayAvailable();
+    AddTrayIcon();
+
+    // 10.
+    frmTicker& ticker = windows.ticker();
+    if (state.settings.AUTO_LOAD_FLG) {
+        ticker.ShowForm(0);
+    }
+
+    // 11. Without a notification area the window is the only way in, so it is shown.
+    if (showMainWindow || !trayAvailable) {
+        show();
+    }
+
+    // 12, 13.
+    mnuEPaste->setEnabled(false);
+    setRefreshCommandsEnabled(state.settings.AUTO_PIROT_MODE == 2);
+    loaded = true;
+    return true;
+}
+
+void frmMain::tmrLoad_Timer() {
+    tmrLoad.stop();
+    // Loading the patrol window patrols at once; a window already loaded stays as it is.
+    (void)windows.task();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    // Only a close the window system delivers comes from the user's close box or menu.
+    Form_QueryUnload(cancel, event->spontaneous() ? kCloseFromControlMenu : kCloseFromCode);
+    if (cancel) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
+}
+
+void frmMain::Form_QueryUnload(bool& cancel, int unloadMode) {
+    if (unloadMode == kCloseFromControlMenu && !exiting) {
+        cancel = true;
+        putAway();
+    }
+}
+
+void frmMain::putAway() {
+    if (trayAvailable) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void frmMain::bringToFront() {
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void frmMain::saveListAndSettings() {
+    // Results are not looked at: there is no one to tell at this point.
+    SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml")));
+    (void)SaveSettings(state);
+}
+
+void frmMain::mnuClose_Click() { putAway(); }
+
+void frmMain::mnuExit_Click() {
+    if (exiting) {
+        return;
+    }
+    saveListAndSettings();
+    RemoveTrayIcon();
+    exiting = true;
+    seams.appExit.exitNow();
+}
+
+void frmMain::mnuExitNotify_Click() { mnuExit_Click(); }
+
+void frmMain::sessionEnding() {
+    // Before start-up finished there is nothing of ours to save, and after the exit
+    // command everything is saved already.
+    if (exiting || !loaded) {
+        return;
+    }
+    saveListAndSettings();
+}
+
+bool frmMain::event(QEvent* event) {
+    // Menu items have no status tips; hovering them must not wipe the patrol's status text.
+    if (event->type() == QEvent::StatusTip) {
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void frmMain::SetStatus(const QString& strValue) { StatusBar->showMessage(strValue); }
+
+QString frmMain::statusText() const { return StatusBar->currentMessage(); }
+
+void frmMain::AddTrayIcon() { seams.tray.add(windowIcon(), state.exeBaseName()); }
+
+void frmMain::RemoveTrayIcon() { seams.tray.remove(); }
+
+void frmMain::trayDoubleClicked() { bringToFront(); }
+
+void frmMain::trayRightPressed(const QPoint& globalPos) { mnuNotifyMenu->popup(globalPos); }
+
+void frmMain::setRefreshCommandsEnabled(bool enabled) {
+    mnuProperty->setEnabled(enabled);
+    mnuRefresh->setEnabled(enabled);
+}
+
+void frmMain::openNewSiteDialog() { windows.openNewSiteDialog(); }
+
+void frmMain::setPasteEnabled(bool enabled) { mnuEPaste->setEnabled(enabled); }
+
+void frmMain::popupEditMenu(const QPoint& globalPos) { mnuEdit->popup(globalPos); }

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+
+#include "sitelist/sitelisthost.h"
+
+class AppWindows;
+class QAction;
+class QMenu;
+class QStatusBar;
+class SiteListPane;
+struct AppSeams;
+struct AppState;
+
+// The main window: the site tree with its properties panel, the status bar, the menus and
+// the tray menu. It is the program's start-up object (Form_Load) and carries its exit.
+// Closing it only hides it: the program lives on in the notification area.
+class frmMain : public QMainWindow, public SiteListHost {
+    Q_OBJECT
+public:
+    // The status bar's place below the pane, in twips.
+    static constexpr int kStatusBarTopTwips = 3885;
+    static constexpr int kStatusBarHeightTwips = 255;
+    // Why a close request came: the user's close box or system menu, or anything else.
+    static constexpr int kCloseFromControlMenu = 0;
+    static constexpr int kCloseFromCode = 1;
+
+    frmMain(AppState& state, AppWindows& windows);
+    ~frmMain() override;
+
+    // Start-up. False when another instance runs: the caller ends the process then, and
+    // nothing has been read or written.
+    bool Form_Load();
+    // Loads the patrol window a second after start-up.
+    void tmrLoad_Timer();
+    // Sets cancel (and hides the window) for a close by the user.
+    void Form_QueryUnload(bool& cancel, int unloadMode);
+    // Saves the list and the settings when the desktop session ends without our exit.
+    void sessionEnding();
+
+    // The status bar's one text.
+    void SetStatus(const QString& strValue);
+    [[nodiscard]] QString statusText() const;
+
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    // The tray icon's gestures.
+    void trayDoubleClicked();
+    void trayRightPressed(const QPoint& globalPos);
+
+    // Enables or disables both "最新の情報を取得(&R)" commands.
+    void setRefreshCommandsEnabled(bool enabled);
+
+    // SiteListHost.
+    void openNewSiteDialog() override;
+    void setPasteEnabled(bool enabled) override;
+    void popupEditMenu(const QPoint& globalPos) override;
+
+    // Menu handlers.
+    void mnuOpenTicker_Click();
+    void mnuOPMLLoad_Click();
+    void mnuOPMLSave_Click();
+    void mnuProperty_Click();
+    void mnuClose_Click();
+    void mnuExit_Click();
+    void mnuOpenBrowser_Click();
+    void mnuSetTicker_Click();
+    void mnuSetOption_Click();
+    void mnuOnlineHelp_Click();
+    void mnuAppInfo_Click();
+    void mnuHomepage_Click();
+    void mnuOpenTickerNotify_Click();
+    void mnuShowMain_Click();
+    void mnuRefresh_Click();
+    void mnuSetTickerNotify_Click();
+    void mnuSetOptionNotify_Click();
+    void mnuAppInfoNotify_Click();
+    void mnuExitNotify_Click();
+
+    // The info text the information box shows until an entry is selected.
+    [[nodiscard]] QString infoText() const;
+    // True when the desktop had a notification area at start-up; without one the window is
+    // minimised instead of hidden, so that the program can always be reached.
+    [[nodiscard]] bool hasTray() const { return trayAvailable; }
+
+    SiteListPane* pane = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QTimer tmrLoad;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuOpenTicker = nullptr;
+    QAction* mnuSepFile1 = nullptr;
+    QAction* mnuOPMLLoad = nullptr;
+    QAction* mnuOPMLSave = nullptr;
+    QAction* mnuSepFile2 = nullptr;
+    QAction* mnuProperty = nullptr;
+    QAction* mnuSepFile3 = nullptr;
+    QAction* mnuClose = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QMenu* mnuNew = nullptr;
+    QAction* mnuNewFolder = nullptr;
+    QAction* mnuNewRdf = nullptr;
+    QAction* mnuSepEdit1 = nullptr;
+    QAction* mnuETriming = nullptr;
+    QAction* mnuECopy = nullptr;
+    QAction* mnuEPaste = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* mnuSepEdit2 = nullptr;
+    QAction* mnuCopyTitle = nullptr;
+    QAction* mnuCopyURL = nullptr;
+    QAction* mnuOpenBrowser = nullptr;
+    QMenu* mnuVirw = nullptr;
+    QMenu* mnuSetting = nullptr;
+    QAction* mnuSetTicker = nullptr;
+    QAction* mnuSetOption = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuOnlineHelp = nullptr;
+    QAction* mnuSepHelp1 = nullptr;
+    QAction* mnuUpdate = nullptr;
+    QAction* mnuAppInfo = nullptr;
+    QAction* mnuHomepage = nullptr;
+    QMenu* mnuNotifyMenu = nullptr;
+    QAction* mnuOpenTickerNotify = nullptr;
+    QAction* mnuShowMain = nullptr;
+    QAction* mnuSepNoti1 = nullptr;
+    QAction* mnuRefresh = nullptr;
+    QAction* mnuSepNoti3 = nullptr;
+    QAction* mnuSetTickerNotify = nullptr;
+    QAction* mnuSetOptionNotify = nullptr;
+    QAction* mnuSepNoti2 = nullptr;
+    QAction* mnuAppInfoNotify = nullptr;
+    QAction* mnuExitNotify = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildTrayMenu();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut = {});
+    QAction* addSeparator(QMenu* menu, const char* name);
+    QMenu* addMenu(QWidget* parent, const char* name, const QString& caption);
+
+    // Hides the window, or minimises it when there is no tray to bring it back from.
+    void putAway();
+    // Shows the window in front of the others.
+    void bringToFront();
+    // Writes the list to rsslist.opml and the settings to config.ini.
+    void saveListAndSettings();
+    // Opens a page of the site shown in the panel only while an entry is shown.
+    void openWhileEntryShown(const QString& url);
+
+    AppState& state;
+    AppWindows& windows;
+    const AppSeams& seams;
+    bool trayAvailable = true;
+    // Set when Form_Load has run through (this is the one instance).
+    bool loaded = false;
+    // Set once the exit command has saved everything; the session-end save is not needed.
+    bool exiting = false;
+};

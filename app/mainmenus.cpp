@@ -1,0 +1,247 @@
+// The main window's menu bar, the tray menu and the handlers of their commands (the Edit
+// menu's commands are the site list pane's).
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/frmmain.h"
+#include "app/version.h"
+#include "platform/browser.h"
+#include "platform/filedialogs.h"
+#include "platform/messagebox.h"
+#include "sitelist/opml.h"
+#include "sitelist/sitelistpane.h"
+#include "ticker/frmticker.h"
+
+namespace {
+
+// The site-list files the OPML commands offer, then everything.
+const QString kOpmlFilter = QStringLiteral(
+    "OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
+
+}  // namespace
+
+QMenu* frmMain::addMenu(QWidget* parent, const char* name, const QString& caption) {
+    auto* menu = new QMenu(caption, parent);
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+QAction* frmMain::addItem(QMenu* menu, const char* name, const QString& caption,
+                          const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QAction* frmMain::addSeparator(QMenu* menu, const char* name) {
+    QAction* separator = menu->addSeparator();
+    separator->setObjectName(QLatin1String(name));
+    return separator;
+}
+
+void frmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    const auto on = [this](QAction* action, void (frmMain::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    const auto onPane = [this](QAction* action, void (SiteListPane::*handler)()) {
+        connect(action, &QAction::triggered, pane, handler);
+    };
+
+    mnuFile = addMenu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
+    bar->addMenu(mnuFile);
+    mnuOpenTicker = addItem(mnuFile, "mnuOpenTicker", QStringLiteral("ニュースティッカーを開く(&N)"),
+                            QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuSepFile1 = addSeparator(mnuFile, "mnuSepFile1");
+    mnuOPMLLoad = addItem(mnuFile, "mnuOPMLLoad",
+                          QStringLiteral("サイト一覧(OPMLファイル)を読み込む(&L)"),
+                          QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuOPMLSave = addItem(mnuFile, "mnuOPMLSave", QStringLiteral("サイト一覧(OPMLファイル)を保存(&S)"),
+                          QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSepFile2 = addSeparator(mnuFile, "mnuSepFile2");
+    mnuProperty = addItem(mnuFile, "mnuProperty", QStringLiteral("最新の情報を取得(&R)"),
+                          QKeySequence(Qt::Key_F5));
+    mnuSepFile3 = addSeparator(mnuFile, "mnuSepFile3");
+    mnuClose = addItem(mnuFile, "mnuClose", QStringLiteral("この画面を閉じる(&C)"));
+    mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("終了(&X)"));
+    on(mnuOpenTicker, &frmMain::mnuOpenTicker_Click);
+    on(mnuOPMLLoad, &frmMain::mnuOPMLLoad_Click);
+    on(mnuOPMLSave, &frmMain::mnuOPMLSave_Click);
+    on(mnuProperty, &frmMain::mnuProperty_Click);
+    on(mnuClose, &frmMain::mnuClose_Click);
+    on(mnuExit, &frmMain::mnuExit_Click);
+
+    mnuEdit = addMenu(bar, "mnuEdit", QStringLiteral("編集(&E)"));
+    bar->addMenu(mnuEdit);
+    mnuNew = addMenu(mnuEdit, "mnuNew", QStringLiteral("新規作成(&N)"));
+    mnuEdit->addMenu(mnuNew);
+    mnuNewFolder = addItem(mnuNew, "mnuNewFolder", QStringLiteral("フォルダ(&F)"));
+    mnuNewRdf = addItem(mnuNew, "mnuNewRdf", QStringLiteral("サイト(&S)"));
+    mnuSepEdit1 = addSeparator(mnuEdit, "mnuSepEdit1");
+    mnuETriming = addItem(mnuEdit, "mnuETriming", QStringLiteral("切り取り(&T)"),
+                          QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuECopy = addItem(mnuEdit, "mnuECopy", QStringLiteral("コピー(&C)"),
+                       QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuEPaste = addItem(mnuEdit, "mnuEPaste", QStringLiteral("貼り付け(&P)"),
+                        QKeySequence(Qt::CTRL | Qt::Key_V));
+    mnuDelete = addItem(mnuEdit, "mnuDelete", QStringLiteral("削除(&D)"),
+                        QKeySequence(Qt::Key_Delete));
+    mnuSepEdit2 = addSeparator(mnuEdit, "mnuSepEdit2");
+    mnuCopyTitle = addItem(mnuEdit, "mnuCopyTitle", QStringLiteral("タイトルをコピー(&T)"));
+    mnuCopyURL = addItem(mnuEdit, "mnuCopyURL", QStringLiteral("URLをコピー(&U)"));
+    mnuOpenBrowser = addItem(mnuEdit, "mnuOpenBrowser", QStringLiteral("URLをブラウザで開く(&B)"),
+                             QKeySequence(Qt::CTRL | Qt::Key_W));
+    onPane(mnuNewFolder, &SiteListPane::mnuNewFolder_Click);
+    onPane(mnuNewRdf, &SiteListPane::mnuNewRdf_Click);
+    onPane(mnuETriming, &SiteListPane::mnuETriming_Click);
+    onPane(mnuECopy, &SiteListPane::mnuECopy_Click);
+    onPane(mnuEPaste, &SiteListPane::mnuEPaste_Click);
+    onPane(mnuDelete, &SiteListPane::mnuDelete_Click);
+    onPane(mnuCopyTitle, &SiteListPane::mnuCopyTitle_Click);
+    onPane(mnuCopyURL, &SiteListPane::mnuCopyURL_Click);
+    on(mnuOpenBrowser, &frmMain::mnuOpenBrowser_Click);
+
+    // An empty menu that is never shown.
+    mnuVirw = addMenu(bar, "mnuVirw", QStringLiteral("表示(&V)"));
+    bar->addMenu(mnuVirw);
+    mnuVirw->menuAction()->setVisible(false);
+
+    mnuSetting = addMenu(bar, "mnuSetting", QStringLiteral("設定(&S)"));
+    bar->addMenu(mnuSetting);
+    mnuSetTicker = addItem(mnuSetting, "mnuSetTicker", QStringLiteral("ニュースティッカーの設定(&D)"),
+                           QKeySequence(Qt::Key_F11));
+    mnuSetOption = addItem(mnuSetting, "mnuSetOption", QStringLiteral("オプション(&O)"),
+                           QKeySequence(Qt::Key_F12));
+    on(mnuSetTicker, &frmMain::mnuSetTicker_Click);
+    on(mnuSetOption, &frmMain::mnuSetOption_Click);
+
+    mnuHelp = addMenu(bar, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
+    bar->addMenu(mnuHelp);
+    mnuOnlineHelp = addItem(mnuHelp, "mnuOnlineHelp", QStringLiteral("オンラインヘルプ(&C)"),
+                            QKeySequence(Qt::Key_F1));
+    mnuSepHelp1 = addSeparator(mnuHelp, "mnuSepHelp1");
+    // Never shown and does nothing.
+    mnuUpdate = addItem(mnuHelp, "mnuUpdate", QStringLiteral("更新確認(&U)"));
+    mnuUpdate->setVisible(false);
+    mnuAppInfo = addItem(mnuHelp, "mnuAppInfo", QStringLiteral("バージョン情報(&A)"));
+    mnuHomepage = addItem(mnuHelp, "mnuHomepage", QStringLiteral("ホームページを開く(&H)"));
+    on(mnuOnlineHelp, &frmMain::mnuOnlineHelp_Click);
+    on(mnuAppInfo, &frmMain::mnuAppInfo_Click);
+    on(mnuHomepage, &frmMain::mnuHomepage_Click);
+}
+
+void frmMain::buildTrayMenu() {
+    const auto on = [this](QAction* action, void (frmMain::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    // Never in the menu bar: it pops up from the tray icon.
+    mnuNotifyMenu = addMenu(this, "mnuNotifyMenu", QStringLiteral("Quorvaen3(&M)"));
+    mnuOpenTickerNotify = addItem(mnuNotifyMenu, "mnuOpenTickerNotify",
+                                  QStringLiteral("ニュースティッカーを開く(&N)"));
+    mnuShowMain = addItem(mnuNotifyMenu, "mnuShowMain", QStringLiteral("メインウィンドウを開く(&M)"));
+    mnuSepNoti1 = addSeparator(mnuNotifyMenu, "mnuSepNoti1");
+    mnuRefresh = addItem(mnuNotifyMenu, "mnuRefresh", QStringLiteral("最新の情報を取得(&R)"));
+    mnuSepNoti3 = addSeparator(mnuNotifyMenu, "mnuSepNoti3");
+    mnuSetTickerNotify = addItem(mnuNotifyMenu, "mnuSetTickerNotify",
+                                 QStringLiteral("ニュースティッカーの設定(&D)"));
+    mnuSetOptionNotify = addItem(mnuNotifyMenu, "mnuSetOptionNotify", QStringLiteral("オプション(&O)"));
+    mnuSepNoti2 = addSeparator(mnuNotifyMenu, "mnuSepNoti2");
+    mnuAppInfoNotify = addItem(mnuNotifyMenu, "mnuAppInfoNotify", QStringLiteral("バージョン情報(&A)"));
+    mnuExitNotify = addItem(mnuNotifyMenu, "mnuExitNotify", QStringLiteral("終了(&X)"));
+    on(mnuOpenTickerNotify, &frmMain::mnuOpenTickerNotify_Click);
+    on(mnuShowMain, &frmMain::mnuShowMain_Click);
+    on(mnuRefresh, &frmMain::mnuRefresh_Click);
+    on(mnuSetTickerNotify, &frmMain::mnuSetTickerNotify_Click);
+    on(mnuSetOptionNotify, &frmMain::mnuSetOptionNotify_Click);
+    on(mnuAppInfoNotify, &frmMain::mnuAppInfoNotify_Click);
+    on(mnuExitNotify, &frmMain::mnuExitNotify_Click);
+}
+
+void frmMain::mnuOpenTicker_Click() {
+    windows.ticker().ShowForm(0);
+    windows.RssRefresh();
+}
+
+void frmMain::mnuOpenTickerNotify_Click() { mnuOpenTicker_Click(); }
+
+void frmMain::mnuProperty_Click() { windows.RssRefresh(); }
+
+void frmMain::mnuRefresh_Click() { windows.RssRefresh(); }
+
+void frmMain::mnuShowMain_Click() { bringToFront(); }
+
+void frmMain::mnuSetTicker_Click() { windows.openTickerSettings(); }
+
+void frmMain::mnuSetTickerNotify_Click() { windows.openTickerSettings(); }
+
+void frmMain::mnuSetOption_Click() { windows.openOptions(); }
+
+void frmMain::mnuSetOptionNotify_Click() { windows.openOptions(); }
+
+void frmMain::mnuAppInfo_Click() { windows.openAbout(); }
+
+void frmMain::mnuAppInfoNotify_Click() { windows.openAbout(); }
+
+void frmMain::openWhileEntryShown(const QString& url) {
+    if (pane->intCurrentIndex >= 0) {
+        state.seams.browser.openUrl(url);
+    }
+}
+
+void frmMain::mnuOpenBrowser_Click() {
+    const int index = pane->intCurrentIndex;
+    if (index >= 0 && state.SiteTable.isValidIndex(index)) {
+        // Passed on as it stands, also when empty (a folder).
+        state.seams.browser.openUrl(state.SiteTable[index].strHtmlUrl);
+    }
+}
+
+void frmMain::mnuOnlineHelp_Click() {
+    openWhileEntryShown(makerSiteUrl(state.paths.exeDir) + QStringLiteral("help.html"));
+}
+
+void frmMain::mnuHomepage_Click() {
+    openWhileEntryShown(makerSiteUrl(state.paths.exeDir) + QStringLiteral("index.html"));
+}
+
+void frmMain::mnuOPMLLoad_Click() {
+    // The ticker and the article list show entries of the list being replaced.
+    windows.unloadTicker();
+    windows.closeArticleList();
+
+    const QString fileName = seams.fileDialogs.openFileName(this, kOpmlFilter);
+    if (!fileName.isEmpty()) {
+        if (LoadOpml(state, fileName)) {
+            if (!pane->selectFirstNode()) {
+                state.blnSiteListFlg = false;
+                pane->clearPanel();
+            }
+        } else {
+            state.seams.messageBox.show(QStringLiteral("OPMLファイルの読み込みに失敗しました"),
+                                        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+        }
+    }
+    // After a successful load the chosen file thus becomes the working list.
+    pane->saveList();
+}
+
+void frmMain::mnuOPMLSave_Click() {
+    QString fileName = seams.fileDialogs.saveFileName(this, kOpmlFilter);
+    if (!fileName.isEmpty()) {
+        // The whole path counts: in a folder whose name holds a "." the name stays as typed.
+        if (!fileName.contains(QLatin1Char('.'))) {
+            fileName += QStringLiteral(".xml");
+        }
+        if (!SaveOpml(state, fileName)) {
+            state.seams.messageBox.show(QStringLiteral("OPMLファイルの保存に失敗しました"),
+                                        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+        }
+    }
+    pane->saveList();
+}

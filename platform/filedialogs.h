@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The open and save file dialogs. Each returns the chosen path, or the empty text when the
+// user cancels. filter is a Qt name filter ("Text (*.txt);;All (*)").
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    [[nodiscard]] virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+    [[nodiscard]] virtual QString saveFileName(QWidget* parent, const QString& filter) = 0;
+};

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QIcon>
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "app/appexit.h"
+#include "app/appwindows.h"
+#include "app/frmmain.h"
+#include "common/testenv.h"
+#include "platform/filedialogs.h"
+#include "platform/qstringprinter.h"
+#include "platform/trayicon.h"
+
+// A notification area that records what was put up; tests make the gestures by emitting its
+// signals.
+class FakeTray final : public TrayIcon {
+public:
+    [[nodiscard]] bool isSystemTrayAvailable() const override { return available; }
+    void add(const QIcon& image, const QString& tip) override {
+        added = true;
+        icon = image;
+        toolTip = tip;
+        ++addCount;
+    }
+    void remove() override { added = false; }
+    [[nodiscard]] bool isAdded() const override { return added; }
+
+    bool available = true;
+    bool added = false;
+    int addCount = 0;
+    QIcon icon;
+    QString toolTip;
+};
+
+// File dialogs answered by the test: each call takes the next answer ("" = cancelled).
+class FakeFileDialogs final : public FileDialogs {
+public:
+    [[nodiscard]] QString openFileName(QWidget*, const QString& filter) override {
+        filters.append(filter);
+        ++opens;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    [[nodiscard]] QString saveFileName(QWidget*, const QString& filter) override {
+        filters.append(filter);
+        ++saves;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QStringList answers;
+    QStringList filters;
+    int opens = 0;
+    int saves = 0;
+};
+
+// Records the exit instead of ending the test process; onExit sees the moment of exit.
+class FakeAppExit final : public AppExit {
+public:
+    void exitNow() override {
+        ++exits;
+        if (onExit) {
+            onExit();
+        }
+    }
+    int exits = 0;
+    std::function<void()> onExit;
+};
+
+// A folder with two sites, then a top-level site. No entry has a homepage, so selecting one
+// never fetches anything.
+inline const QByteArray kTwoLevelList = R"(<?xml version="1.0" encoding="utf-8"?>
+<opml version="1.1"><head/><body>
+  <outline text="ニュース">
+    <outline text="Site A" htmlUrl="" xmlUrl="http://127.0.0.1:9/a.xml"/>
+    <outline text="Site B" htmlUrl="" xmlUrl="http://127.0.0.1:9/b.xml"/>
+  </outline>
+  <outline text="Site C" htmlUrl="" xmlUrl="http://127.0.0.1:9/c.xml"/>
+</body></opml>
+)";
+
+inline const QByteArray kEmptyList = R"(<?xml version="1.0" encoding="utf-8"?>
+<opml version="1.1"><head/><body/></opml>
+)";
+
+// A later start: config.ini with OPML_PATH set and the given extra lines.
+inline QByteArray laterStartConfig(const QByteArray& extraLines = {}) {
+    return "[Quorvane3]\r\nOPML_PATH=/somewhere/default.xml\r\n" + extraLines;
+}
+
+// The whole program over a TestEnv: a registry with fake tray, file dialogs and exit.
+class AppTest : public ::testing::Test {
+protected:
+    AppTest() { windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit}); }
+
+    AppState& state() { return env.state(); }
+    frmMain& main() { return windows->main(); }
+    bool start() { return main().Form_Load(); }
+
+    // Titles of the tree's nodes in collection order.
+    QStringList treeTitles() {
+        QStringList titles;
+        for (int i = 1; i <= state().trvOPML.nodeCount(); ++i) {
+            titles.append(state().trvOPML.nodeAt(i)->text);
+        }
+        return titles;
+    }
+    QStringList configLines() {
+        return QString::fromUtf8(env.readFile(QStringLiteral("config.ini")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
+    TestEnv env;
+    FakeTray tray;
+    FakeFileDialogs fileDialogs;
+    FakeAppExit appExit;
+    std::unique_ptr<AppWindows> windows;
+};

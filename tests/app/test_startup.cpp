@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSpontaneKeyEvent>
+#include <QSysInfo>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/frmmain.h"
+#include "appfixture.h"
+#include "patrol/frmtask.h"
+#include "sitelist/sitelistpane.h"
+#include "ticker/frmticker.h"
+
+namespace {
+
+const QString kQuestion = QStringLiteral("デフォルトのOPMLファイルを読み込みます。\r\nよろしいですか。");
+
+const QByteArray kWorkingList = R"(<?xml version="1.0" encoding="utf-8"?>
+<opml version="1.1"><head/><body>
+  <outline text="Working" htmlUrl="" xmlUrl="http://127.0.0.1:9/w.xml"/>
+</body></opml>
+)";
+
+// A close request as the window system delivers it from the close box.
+void userClose(QWidget& window) {
+    QCloseEvent event;
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    QCoreApplication::instance()->notify(&window, &event);
+}
+
+// The names of the files a directory saw finished (written and closed, or renamed into
+// place), in order; QSaveFile's temporary names are left out.
+class FinishedFiles {
+public:
+    explicit FinishedFiles(const QString& dir) {
+        fd = inotify_init1(IN_NONBLOCK);
+        inotify_add_watch(fd, QFile::encodeName(dir).constData(), IN_CLOSE_WRITE | IN_MOVED_TO);
+    }
+    ~FinishedFiles() { close(fd); }
+    FinishedFiles(const FinishedFiles&) = delete;
+    FinishedFiles& operator=(const FinishedFiles&) = delete;
+
+    QStringList names(const QStringList& wanted) {
+        QStringList seen;
+        alignas(inotify_event) char buffer[8192];
+        ssize_t length = 0;
+        while ((length = read(fd, buffer, sizeof buffer)) > 0) {
+            for (char* p = buffer; p < buffer + length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                const QString name = event->len > 0 ? QString::fromUtf8(event->name) : QString();
+                if (wanted.contains(name) && (seen.isEmpty() || seen.last() != name)) {
+                    seen.append(name);
+                }
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return seen;
+    }
+
+private:
+    int fd = -1;
+};
+
+using StartUpTest = AppTest;
+
+TEST_F(StartUpTest, FirstStartAcceptedLoadsTheStartingListAndShowsTheWindow) {
+    env.writeFile(QStringLiteral("default.xml"), kTwoLevelList);
+    env.writeFile(QStringLiteral("rsslist.opml"), kWorkingList);
+
+    ASSERT_TRUE(start());
+
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    EXPECT_EQ(env.messageBox.shown[0].text, kQuestion);
+    EXPECT_EQ(env.messageBox.shown[0].title, QStringLiteral("Quorvane3"));
+    EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Question);
+    // default.xml wins over the working list; its first entry is shown.
+    EXPECT_EQ(treeTitles(), QStringList({QStringLiteral("ニュース"), QStringLiteral("Site A"),
+                                         QStringLiteral("Site B"), QStringLiteral("Site C")}));
+    EXPECT_EQ(main().pane->intCurrentIndex, 0);
+    EXPECT_EQ(main().pane->txtTitle->text(), QStringLiteral("ニュース"));
+    EXPECT_TRUE(main().pane->commentText().isEmpty());
+    EXPECT_EQ(state().settings.OPML_PATH, env.path(QStringLiteral("default.xml")));
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(tray.added);
+    EXPECT_EQ(tray.toolTip, QStringLiteral("Quorvane3"));
+    ASSERT_NE(windows->tickerIfLoaded(), nullptr);
+    EXPECT_TRUE(windows->tickerIfLoaded()->isShowing());
+    // The patrol waits for tmrLoad.
+    EXPECT_EQ(windows->taskIfLoaded(), nullptr);
+    EXPECT_TRUE(main().tmrLoad.isActive());
+    EXPECT_TRUE(main().tmrLoad.isSingleShot());
+    EXPECT_EQ(main().tmrLoad.interval(), 1000);
+
+    main().mnuExit->trigger();
+    EXPECT_TRUE(configLines().contains(QStringLiteral("OPML_PATH=") +
+                                       env.path(QStringLiteral("default.xml"))));
+    EXPECT_TRUE(env.readFile(QStringLiteral("rsslist.opml")).contains("Site B"));
+}
+
+TEST_F(StartUpTest, FirstStartDeclinedKeepsTheWorkingListAndAsksAgainNextTime) {
+    env.writeFile(QStringLiteral("default.xml"), kTwoLevelList);
+    env.writeFile(QStringLiteral("rsslist.opml"), kWorkingList);
+    env.messageBox.defaultAnswer = MsgResult::Cancel;
+
+    ASSERT_TRUE(start());
+    EXPECT_EQ(treeTitles(), QStringList{QStringLiteral("Working")});
+    EXPECT_FALSE(main().isVisible());
+    main().mnuExit->trigger();
+    EXPECT_TRUE(configLines().contains(QStringLiteral("OPML_PATH=")));
+
+    // The next run (the lock went with the first) asks again.
+    windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit});
+    ASSERT_TRUE(start());
+    ASSERT_EQ(env.messageBox.shown.size(), 2);
+    EXPECT_EQ(env.messageBox.shown[1].text, kQuestion);
+}
+
+TEST_F(StartUpTest, LaterStartAsksNothingAndFollowsTheSettings) {
+    struct Case {
+        QByteArray config;
+        bool tickerShown;
+        bool refreshEnabled;
+    };
+    const Case cases[] = {
+        {laterStartConfig(), true, false},
+        {laterStartConfig("AUTO_LOAD_FLG=0\r\nAUTO_PIROT_MODE=2\r\n"), false, true},
+    };
+    for (const Case& c : cases) {
+        TestEnv later;
+        later.writeFile(QStringLiteral("config.ini"), c.config);
+        later.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+        FakeTray laterTray;
+        AppWindows app(later.state(), AppSeams{laterTray, fileDialogs, appExit});
+        ASSERT_TRUE(app.main().Form_Load());
+
+        EXPECT_TRUE(later.messageBox.shown.isEmpty());
+        EXPECT_FALSE(app.main().isVisible());
+        EXPECT_EQ(later.state().trvOPML.nodeCount(), 4);
+        EXPECT_EQ(app.main().pane->intCurrentIndex, 0);
+        ASSERT_NE(app.tickerIfLoaded(), nullptr);
+        EXPECT_EQ(app.tickerIfLoaded()->isShowing(), c.tickerShown);
+        EXPECT_EQ(app.main().mnuProperty->isEnabled(), c.refreshEnabled);
+        EXPECT_EQ(app.main().mnuRefresh->isEnabled(), c.refreshEnabled);
+        EXPECT_FALSE(app.main().mnuEPaste->isEnabled());
+        EXPECT_TRUE(laterTray.added);
+    }
+}
+
+TEST_F(StartUpTest, EmptyListLeavesThePanelEmptyWithTheInfoText) {
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), kEmptyList);
+    ASSERT_TRUE(start());
+
+    EXPECT_FALSE(state().blnSiteListFlg);
+    EXPECT_EQ(main().pane->intCurrentIndex, -1);
+    EXPECT_TRUE(main().pane->txtTitle->text().isEmpty());
+    EXPECT_TRUE(main().pane->txtHomepage->text().isEmpty());
+    EXPECT_TRUE(main().pane->txtRDFPath->text().isEmpty());
+    EXPECT_EQ(main().pane->commentText(),
+              QStringLiteral("【Quorvane3】\r\n"
+                             "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
+                             "バグ・要望などありましたらご連絡ください（support@quorvane.example.jp）"
+                             "\r\n  "));
+    // The patrol, loaded a second later, refuses to walk an empty list.
+    main().tmrLoad_Timer();
+    ASSERT_NE(windows->taskIfLoaded(), nullptr);
+    EXPECT_FALSE(main().tmrLoad.isActive());
+    EXPECT_TRUE(main().statusText().isEmpty());
+}
+
+TEST_F(StartUpTest, MissingStartingListIsReportedAndTheWindowStillShown) {
+    ASSERT_TRUE(start());
+
+    ASSERT_EQ(env.messageBox.shown.size(), 2);
+    EXPECT_EQ(env.messageBox.shown[1].text, QStringLiteral("OPMLファイルが見つかりません"));
+    EXPECT_EQ(state().trvOPML.nodeCount(), 0);
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(state().settings.OPML_PATH, env.path(QStringLiteral("default.xml")));
+    EXPECT_EQ(main().pane->commentText(), main().infoText());
+}
+
+TEST_F(StartUpTest, SecondInstanceEndsBeforeReadingOrWritingAnything) {
+    QLockFile first(env.path(QStringLiteral("Quorvane3.lock")));
+    ASSERT_TRUE(first.tryLock(0));
+    env.writeFile(QStringLiteral("config.ini"), "[Quorvane3]\r\nAUTO_PIROT_MODE=2\r\n");
+    env.writeFile(QStringLiteral("default.xml"), kTwoLevelList);
+    const QStringList before = QDir(env.dir()).entryList(QDir::Files | QDir::Hidden);
+
+    EXPECT_FALSE(start());
+    main().sessionEnding();
+
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+    EXPECT_EQ(state().settings.AUTO_PIROT_MODE, 0);
+    EXPECT_EQ(state().trvOPML.nodeCount(), 0);
+    EXPECT_FALSE(tray.added);
+    EXPECT_EQ(windows->tickerIfLoaded(), nullptr);
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_FALSE(main().tmrLoad.isActive());
+    EXPECT_EQ(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+TEST_F(StartUpTest, LockLeftByACrashedRunIsTakenOver) {
+    // A process that has ended: its PID names no running program any more.
+    QProcess gone;
+    gone.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999'999;
+    env.writeFile(QStringLiteral("Quorvane3.lock"),
+                  QStringLiteral("%1\nQuorvane3\n%2\n")
+                      .arg(deadPid)
+                      .arg(QSysInfo::machineHostName())
+                      .toUtf8());
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+
+    EXPECT_TRUE(start());
+    EXPECT_TRUE(windows->instanceLock().isLocked());
+}
+
+class ExitTest : public AppTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ExitTest, SavesTheListThenTheSettingsAndRemovesTheTrayIcon) {
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+    ASSERT_TRUE(start());
+    main().pane->mnuNewFolder_Click();
+    state().settings.NEWS_INTERVAL = 21;
+    bool trayGoneAtExit = false;
+    appExit.onExit = [this, &trayGoneAtExit] { trayGoneAtExit = !tray.added; };
+
+    FinishedFiles finished(env.dir());
+    main().findChild<QAction*>(QLatin1String(GetParam()))->trigger();
+
+    const QStringList files = {QStringLiteral("rsslist.opml"), QStringLiteral("config.ini")};
+    EXPECT_EQ(finished.names(files), files);
+    EXPECT_EQ(appExit.exits, 1);
+    EXPECT_TRUE(trayGoneAtExit);
+    const QStringList lines = configLines();
+    EXPECT_EQ(lines.size(), 19);
+    EXPECT_EQ(lines.value(0), QStringLiteral("[Quorvane3]"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("NEWS_INTERVAL=21")));
+    EXPECT_TRUE(env.readFile(QStringLiteral("rsslist.opml")).contains("新しいフォルダ"));
+    // The windows are not unloaded one by one: the ticker is left as it was.
+    EXPECT_TRUE(windows->tickerIfLoaded()->isShowing());
+
+    // What the exit saved is not saved again when the event loop ends behind it.
+    QFile::remove(env.path(QStringLiteral("config.ini")));
+    main().sessionEnding();
+    EXPECT_FALSE(env.exists(QStringLiteral("config.ini")));
+}
+
+INSTANTIATE_TEST_SUITE_P(FileAndTrayMenus, ExitTest, ::testing::Values("mnuExit", "mnuExitNotify"));
+
+TEST_F(StartUpTest, CloseBoxAndCloseCommandOnlyHideTheWindow) {
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+    ASSERT_TRUE(start());
+    const std::function<void()> closeBox = [this] { userClose(main()); };
+    const std::function<void()> closeCommand = [this] { main().mnuClose->trigger(); };
+    for (const std::function<void()>& close : {closeBox, closeCommand}) {
+        main().show();
+        close();
+        EXPECT_FALSE(main().isVisible());
+        EXPECT_TRUE(tray.added);
+        EXPECT_TRUE(windows->tickerIfLoaded()->isShowing());
+        EXPECT_EQ(appExit.exits, 0);
+    }
+    // A close the program itself asks for is let through, saving nothing.
+    main().show();
+    env.writeFile(QStringLiteral("rsslist.opml"), "untouched");
+    EXPECT_TRUE(main().close());
+    EXPECT_EQ(env.readFile(QStringLiteral("rsslist.opml")), QByteArray("untouched"));
+    EXPECT_TRUE(tray.added);
+}
+
+TEST_F(StartUpTest, WithoutANotificationAreaTheWindowIsShownAndMinimisedOnClose) {
+    tray.available = false;
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(main().isVisible());
+
+    userClose(main());
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(main().isMinimized());
+
+    main().showNormal();
+    main().mnuClose->trigger();
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(main().isMinimized());
+}
+
+TEST_F(StartUpTest, SessionEndSavesTheListAndTheSettings) {
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+    ASSERT_TRUE(start());
+    main().pane->mnuNewFolder_Click();
+    state().settings.NEWS_INTERVAL = 33;
+    QFile::remove(env.path(QStringLiteral("rsslist.opml")));
+
+    main().sessionEnding();
+
+    EXPECT_TRUE(configLines().contains(QStringLiteral("NEWS_INTERVAL=33")));
+    EXPECT_TRUE(env.readFile(QStringLiteral("rsslist.opml")).contains("新しいフォルダ"));
+    EXPECT_EQ(appExit.exits, 0);
+}
+
+}  // namespace
