@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "app/version.h"
 #include "platform/screeninfo.h"
@@ -13,7 +14,7 @@
 namespace {
 
 constexpr int kWidthTwips = 6150;
-constexpr int kHeightTwips = 3840;
+constexpr int kHeightTwips = 4770;
 
 void placeTwips(QWidget* widget, int left, int top, int width, int height) {
     const int x = twipsToPixels(left);
@@ -69,28 +70,31 @@ void frmAbout::buildWidgets() {
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(lblVersion, 1050, 780, 4860, 435);
+    placeTwips(lblVersion, 1050, 780, 4860, 480);
 
     lblDescription = new QPlainTextEdit(this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setReadOnly(true);
     lblDescription->setFrameShape(QFrame::NoFrame);
     lblDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Lines up with the labels above it.
+    lblDescription->document()->setDocumentMargin(0);
+    lblDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Reads like the form's text, not like an input box.
     QPalette descriptionPalette = lblDescription->palette();
     descriptionPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
     lblDescription->setPalette(descriptionPalette);
-    placeTwips(lblDescription, 1050, 1290, 4860, 1650);
+    placeTwips(lblDescription, 1050, 1380, 4860, 2520);
 
     line1 = rule("line1", QColor(128, 128, 128), this);
-    placeTwips(line1, 120, 3045, 5910, 15);
+    placeTwips(line1, 120, 4005, 5910, 15);
     line2 = rule("line2", QColor(255, 255, 255), this);
-    placeTwips(line2, 120, 3060, 5910, 15);
+    placeTwips(line2, 120, 4020, 5910, 15);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    placeTwips(cmdOK, 4830, 3270, 1080, 375);
+    placeTwips(cmdOK, 4830, 4200, 1080, 375);
 }
 
 void frmAbout::Form_Load() {

@@ -32,10 +32,9 @@ inline constexpr char kLegalCopyright[] = "Copyright (C) Tallowmere. All rights 
 [[nodiscard]] inline QString applicationComments() {
     return QStringLiteral(
                u"Quorvane3は、RSS 0.9x/1.0/2.0に対応した汎用のティッカー型RSSリーダです。"
-               u"登録したサイトを定期的に巡回し、新しい記事の見出しを小さなティッカーに"
-               u"表示します。本ソフトウェアは個人・法人を問わず無償で利用できます。"
-               u"改変しないままであれば、無償に限り自由に再配布できます。"
-               u"本ソフトウェアの利用によって生じたいかなる損害についても、作者は責任を"
-               u"負いません。ご意見・ご要望・不具合のご報告は") +
+               u"登録したサイトを定期的に巡回し、新しい記事の見出しをティッカーに表示します。"
+               u"個人・法人を問わず無償で利用できます。改変しない限り、無償での再配布も"
+               u"自由です。本ソフトウェアの利用によって生じた損害について、作者は責任を"
+               u"負いません。ご意見・不具合のご報告は ") +
            QLatin1String(kSupportEmail) + QStringLiteral(u" までお寄せください。");
 }

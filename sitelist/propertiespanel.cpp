@@ -54,6 +54,10 @@ void SiteListPane::trvOPML_NodeClick() {
     txtTitle->setText(row.strTitle);
     txtHomepage->setText(row.strHtmlUrl);
     txtRDFPath->setText(row.strXmlUrl);
+    // A text longer than its box shows its beginning, not its end.
+    for (QLineEdit* box : {txtTitle, txtHomepage, txtRDFPath}) {
+        box->setCursorPosition(0);
+    }
     const bool isFolder = row.intKind == kKindFolder;
     setUrlBoxApplies(txtHomepage, !isFolder);
     setUrlBoxApplies(txtRDFPath, !isFolder);

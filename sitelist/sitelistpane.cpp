@@ -82,6 +82,11 @@ void SiteListPane::buildWidgets() {
     placeTwips(txtRDFPath, 3840, 1200, 3135, 270);
     placeTwips(txtComment, 3840, 1560, 3135, 1770);
     placeTwips(cmdOK, 5880, 3480, 1095, 375);
+    // The captions' widths were made for a narrower font: a label grows to the right, where
+    // nothing lies beside it, rather than cut its caption off.
+    for (QLabel* l : {lblTitle, lblHomepage, lblRDFPath}) {
+        l->resize(qMax(l->width(), l->sizeHint().width()), l->height());
+    }
 
     // Tab order as the panel reads, top to bottom.
     setTabOrder(trvOPML, txtTitle);

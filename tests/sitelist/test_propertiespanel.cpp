@@ -38,6 +38,10 @@ TEST_F(SitePaneTest, FolderIsShownGreyedAndSiteEditable) {
     }
     EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("a.xml"));
     EXPECT_TRUE(pane->commentText().isEmpty());
+    // The boxes show the beginning of their texts.
+    for (const QLineEdit* box : {pane->txtTitle, pane->txtHomepage, pane->txtRDFPath}) {
+        EXPECT_EQ(box->cursorPosition(), 0);
+    }
 }
 
 TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {

@@ -1,0 +1,157 @@
+// Starts the program over a temporary program directory holding default.xml, as a first
+// start that accepts the starting list, expands the tree, selects a site and saves a PNG of
+// the main window (docs/main-window.png by default). The selected site's feed is read from a
+// local file, so no network is needed and the information box shows a real channel text.
+//
+//   appshot [--out FILE] [--about FILE]   (--about: also a PNG of the about box)
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "app/appexit.h"
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/frmabout.h"
+#include "app/frmmain.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/desktopscreen.h"
+#include "platform/filedialogs.h"
+#include "platform/messagebox.h"
+#include "platform/trayicon.h"
+#include "sitelist/sitelistpane.h"
+#include "sitelist/sitetreeview.h"
+
+namespace {
+
+// Accepts the starting list; anything else is printed.
+class AcceptingMessageBox final : public MessageBoxSeam {
+public:
+    MsgResult show(const QString& text, const QString& title, MsgButtons, MsgIcon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return MsgResult::Ok;
+    }
+};
+
+class NoBrowser final : public Browser {
+public:
+    void openUrl(const QString&) override {}
+};
+
+class NoTray final : public TrayIcon {
+public:
+    [[nodiscard]] bool isSystemTrayAvailable() const override { return true; }
+    void add(const QIcon&, const QString&) override {}
+    void remove() override {}
+    [[nodiscard]] bool isAdded() const override { return false; }
+};
+
+class NoFileDialogs final : public FileDialogs {
+public:
+    [[nodiscard]] QString openFileName(QWidget*, const QString&) override { return {}; }
+    [[nodiscard]] QString saveFileName(QWidget*, const QString&) override { return {}; }
+};
+
+const char kChannel[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<rss version="2.0"><channel>
+  <title>ITmedia NEWS</title>
+  <link>https://www.itmedia.co.jp/news/</link>
+  <description>IT関連の最新ニュースをお届けします</description>
+</channel></rss>
+)";
+
+bool copyFile(const QString& from, const QString& to) {
+    QFile::remove(to);
+    return QFile::copy(from, to);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("PNG to write."),
+                                 QStringLiteral("file"),
+                                 QStringLiteral(QV_SOURCE_DIR "/docs/main-window.png"));
+    const QCommandLineOption about(QStringLiteral("about"),
+                                   QStringLiteral("PNG of the about box to write as well."),
+                                   QStringLiteral("file"));
+    parser.addOptions({out, about});
+    parser.process(app);
+
+    QTemporaryDir programDir(QDir::tempPath() + QStringLiteral("/Quorvane3-XXXXXX"));
+    ProgramPaths paths;
+    paths.programDir = programDir.path();
+    paths.exeDir = programDir.path();
+    paths.exeBaseName = QStringLiteral("Quorvane3");
+    if (!copyFile(QStringLiteral(QV_SOURCE_DIR "/resources/default.xml"),
+                  programDir.filePath(QStringLiteral("default.xml")))) {
+        std::fprintf(stderr, "appshot: cannot copy default.xml\n");
+        return 1;
+    }
+    const QString feedPath = programDir.filePath(QStringLiteral("itmedia-news.xml"));
+    QFile feed(feedPath);
+    if (!feed.open(QIODevice::WriteOnly) || feed.write(kChannel) < 0) {
+        return 1;
+    }
+    feed.close();
+
+    SystemClock clock;
+    AcceptingMessageBox messageBox;
+    NoBrowser browser;
+    DesktopScreen screen;
+    AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+    NoTray tray;
+    NoFileDialogs fileDialogs;
+    AppExit appExit;
+    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
+    frmMain& main = windows.main();
+    if (!main.Form_Load()) {
+        return 1;
+    }
+    main.tmrLoad.stop();
+
+    // The fourth entry is the first site of the second folder.
+    SiteListPane& pane = *main.pane;
+    pane.trvOPML->expandAll();
+    SiteTree::Node* site = state.trvOPML.find(QStringLiteral("R5"));
+    if (site == nullptr) {
+        std::fprintf(stderr, "appshot: default.xml has no entry R5\n");
+        return 1;
+    }
+    state.SiteTable[5].strXmlUrl = feedPath;
+    pane.selectNode(site);
+    pane.trvOPML_NodeClick();
+    main.SetStatus(QStringLiteral("完了"));
+    main.show();
+    main.activateWindow();
+    pane.trvOPML->setFocus();
+    for (int i = 0; i < 10; ++i) {
+        QApplication::processEvents();
+    }
+
+    const QString file = parser.value(out);
+    if (!main.grab().save(file)) {
+        std::fprintf(stderr, "appshot: cannot write %s\n", qPrintable(file));
+        return 1;
+    }
+    std::printf("Wrote %s\n", qPrintable(file));
+
+    if (parser.isSet(about)) {
+        windows.openAbout();
+        QApplication::processEvents();
+        const QString aboutFile = parser.value(about);
+        if (!windows.about().grab().save(aboutFile)) {
+            std::fprintf(stderr, "appshot: cannot write %s\n", qPrintable(aboutFile));
+            return 1;
+        }
+        std::printf("Wrote %s\n", qPrintable(aboutFile));
+    }
+    return 0;
+}

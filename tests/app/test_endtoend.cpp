@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/frmmain.h"
+#include "appfixture.h"
+#include "common/loopbackserver.h"
+#include "patrol/articlestore.h"
+#include "patrol/frmtask.h"
+#include "patrol/md5.h"
+#include "sitelist/sitelistpane.h"
+#include "ticker/frmticker.h"
+
+namespace {
+
+// An RSS 2.0 date hoursAgo hours before the clock, as a Japanese site writes it.
+QString feedDate(const FakeClock& clock, int hoursAgo) {
+    return QLocale::c().toString(clock.now().addSecs(-3600 * hoursAgo),
+                                 QStringLiteral("ddd, dd MMM yyyy HH:mm:ss")) +
+           QStringLiteral(" +0900");
+}
+
+TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.isListening());
+    const QString feedUrl = server.url(QStringLiteral("/feed.xml"));
+    const QString feed =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
+            "<title>ループバック新聞</title><link>%1</link><description>毎日のニュース</description>"
+            "<item><title>一面の記事</title><link>%1news/1</link><pubDate>%2</pubDate></item>"
+            "<item><title>二面の記事</title><link>%1news/2</link><pubDate>%3</pubDate></item>"
+            "</channel></rss>")
+            .arg(server.url(QStringLiteral("/")), feedDate(env.clock, 1), feedDate(env.clock, 2));
+    server.serve(QStringLiteral("/feed.xml"), feed.toUtf8());
+    env.writeFile(QStringLiteral("rsslist.opml"),
+                  QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                                 "<opml version=\"1.1\"><head/><body>\n"
+                                 "<outline text=\"ループバック\" htmlUrl=\"%1\" xmlUrl=\"%2\"/>\n"
+                                 "</body></opml>\n")
+                      .arg(server.url(QStringLiteral("/")), feedUrl)
+                      .toUtf8());
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+
+    ASSERT_TRUE(start());
+    // The site shown at start-up had its channel fetched for the information box.
+    EXPECT_EQ(main().pane->commentText(), QStringLiteral("【ループバック新聞】\r\n") +
+                                              server.url(QStringLiteral("/")) +
+                                              QStringLiteral("\r\n毎日のニュース"));
+    EXPECT_FALSE(main().isVisible());
+    frmTicker* ticker = windows->tickerIfLoaded();
+    ASSERT_NE(ticker, nullptr);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/feed.xml")), 1);
+
+    // A second later the patrol starts and queues both fresh articles.
+    main().tmrLoad_Timer();
+    ASSERT_NE(windows->taskIfLoaded(), nullptr);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/feed.xml")), 2);
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
+    EXPECT_EQ(main().statusText(), QStringLiteral("完了"));
+
+    // The next article tick wipes the first headline in.
+    ticker->tmrNextNews_Timer();
+    for (int ticks = 0; ticker->tmrDynamic->isActive() && ticks < 100; ++ticks) {
+        ticker->tmrDynamic_Timer();
+    }
+    EXPECT_EQ(ticker->lblNews->text(), QStringLiteral("一面の記事"));
+    EXPECT_EQ(ticker->lblSiteTitle->text(), QStringLiteral("ループバック"));
+    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 11:00"));
+    EXPECT_EQ(ticker->currentLink(), server.url(QStringLiteral("/news/1")));
+
+    // Its shown-list line went to the site's file under temporary/.
+    const QStringList shown = QString::fromUtf8(env.readFile(
+                                                    QStringLiteral("temporary/") +
+                                                    MD5Hex(feedUrl) + QStringLiteral(".dat")))
+                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(MD5Hex(server.url(QStringLiteral("/news/1")))));
+
+    main().mnuExit->trigger();
+    EXPECT_EQ(appExit.exits, 1);
+    EXPECT_FALSE(tray.added);
+    EXPECT_EQ(configLines().size(), 19);
+    EXPECT_TRUE(configLines().contains(QStringLiteral("OPML_PATH=/somewhere/default.xml")));
+    EXPECT_TRUE(QString::fromUtf8(env.readFile(QStringLiteral("rsslist.opml"))).contains(feedUrl));
+}
+
+}  // namespace

@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTest>
+
+#include "app/appstate.h"
+#include "app/appwindows.h"
+#include "app/frmabout.h"
+#include "app/frmmain.h"
+#include "appfixture.h"
+#include "patrol/frmtask.h"
+#include "sitelist/opml.h"
+#include "sitelist/sitelistpane.h"
+#include "sitelist/sitetreeview.h"
+#include "ticker/frmticker.h"
+
+namespace {
+
+const QString kOpmlFilter =
+    QStringLiteral("OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
+
+// A started program with kTwoLevelList as its working list (a later start).
+class MenuTest : public AppTest {
+protected:
+    void SetUp() override {
+        env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+        env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+        ASSERT_TRUE(start());
+    }
+    // "caption|shortcut" of every item of a menu in order ("-" for a separator), sub-menus
+    // as "caption[...]"; hidden items are marked "(hidden)".
+    static QStringList describe(const QMenu* menu) {
+        QStringList items;
+        for (const QAction* action : menu->actions()) {
+            QString item = action->objectName() + QLatin1Char(' ');
+            if (action->isSeparator()) {
+                item += QLatin1Char('-');
+            } else {
+                item += action->text();
+                if (!action->shortcut().isEmpty()) {
+                    item += QLatin1Char('|') + action->shortcut().toString();
+                }
+            }
+            if (!action->isVisible()) {
+                item += QStringLiteral(" (hidden)");
+            }
+            items.append(item);
+            if (action->menu()) {
+                for (const QString& sub : describe(action->menu())) {
+                    items.append(QStringLiteral("  ") + sub);
+                }
+            }
+        }
+        return items;
+    }
+    QByteArray workingList() { return env.readFile(QStringLiteral("rsslist.opml")); }
+};
+
+TEST_F(MenuTest, MenuBarAndTrayMenuHoldEveryItemAsDesigned) {
+    QStringList bar;
+    for (const QAction* action : main().menuBar()->actions()) {
+        bar.append(action->objectName() + QLatin1Char(' ') + action->text() +
+                   (action->isVisible() ? QString() : QStringLiteral(" (hidden)")));
+        bar.append(describe(action->menu()));
+    }
+    const QStringList expectedBar = {
+        QStringLiteral("mnuFile ファイル(&F)"),
+        QStringLiteral("mnuOpenTicker ニュースティッカーを開く(&N)|Ctrl+O"),
+        QStringLiteral("mnuSepFile1 -"),
+        QStringLiteral("mnuOPMLLoad サイト一覧(OPMLファイル)を読み込む(&L)|Ctrl+L"),
+        QStringLiteral("mnuOPMLSave サイト一覧(OPMLファイル)を保存(&S)|Ctrl+S"),
+        QStringLiteral("mnuSepFile2 -"),
+        QStringLiteral("mnuProperty 最新の情報を取得(&R)|F5"),
+        QStringLiteral("mnuSepFile3 -"),
+        QStringLiteral("mnuClose この画面を閉じる(&C)"),
+        QStringLiteral("mnuExit 終了(&X)"),
+        QStringLiteral("mnuEdit 編集(&E)"),
+        QStringLiteral("mnuNew 新規作成(&N)"),
+        QStringLiteral("  mnuNewFolder フォルダ(&F)"),
+        QStringLiteral("  mnuNewRdf サイト(&S)"),
+        QStringLiteral("mnuSepEdit1 -"),
+        QStringLiteral("mnuETriming 切り取り(&T)|Ctrl+X"),
+        QStringLiteral("mnuECopy コピー(&C)|Ctrl+C"),
+        QStringLiteral("mnuEPaste 貼り付け(&P)|Ctrl+V"),
+        QStringLiteral("mnuDelete 削除(&D)|Del"),
+        QStringLiteral("mnuSepEdit2 -"),
+        QStringLiteral("mnuCopyTitle タイトルをコピー(&T)"),
+        QStringLiteral("mnuCopyURL URLをコピー(&U)"),
+        QStringLiteral("mnuOpenBrowser URLをブラウザで開く(&B)|Ctrl+W"),
+        QStringLiteral("mnuVirw 表示(&V) (hidden)"),
+        QStringLiteral("mnuSetting 設定(&S)"),
+        QStringLiteral("mnuSetTicker ニュースティッカーの設定(&D)|F11"),
+        QStringLiteral("mnuSetOption オプション(&O)|F12"),
+        QStringLiteral("mnuHelp ヘルプ(&H)"),
+        QStringLiteral("mnuOnlineHelp オンラインヘルプ(&C)|F1"),
+        QStringLiteral("mnuSepHelp1 -"),
+        QStringLiteral("mnuUpdate 更新確認(&U) (hidden)"),
+        QStringLiteral("mnuAppInfo バージョン情報(&A)"),
+        QStringLiteral("mnuHomepage ホームページを開く(&H)"),
+    };
+    EXPECT_EQ(bar, expectedBar);
+
+    EXPECT_EQ(main().mnuNotifyMenu->title(), QStringLiteral("Quorvaen3(&M)"));
+    const QStringList expectedTray = {
+        QStringLiteral("mnuOpenTickerNotify ニュースティッカーを開く(&N)"),
+        QStringLiteral("mnuShowMain メインウィンドウを開く(&M)"),
+        QStringLiteral("mnuSepNoti1 -"),
+        QStringLiteral("mnuRefresh 最新の情報を取得(&R)"),
+        QStringLiteral("mnuSepNoti3 -"),
+        QStringLiteral("mnuSetTickerNotify ニュースティッカーの設定(&D)"),
+        QStringLiteral("mnuSetOptionNotify オプション(&O)"),
+        QStringLiteral("mnuSepNoti2 -"),
+        QStringLiteral("mnuAppInfoNotify バージョン情報(&A)"),
+        QStringLiteral("mnuExitNotify 終了(&X)"),
+    };
+    EXPECT_EQ(describe(main().mnuNotifyMenu), expectedTray);
+}
+
+TEST_F(MenuTest, WindowHasItsDesignedCaptionIconAndLayout) {
+    EXPECT_EQ(main().windowTitle(), QStringLiteral("Quorvane3"));
+    EXPECT_FALSE(main().windowIcon().isNull());
+    main().show();
+    // Client area 7110 × 4140 twips below the menu bar; status bar at 3885, 255 high.
+    const int top = main().menuBar()->height();
+    EXPECT_EQ(main().pane->geometry(), QRect(0, top, 474, 259));
+    EXPECT_EQ(main().StatusBar->geometry(), QRect(0, top + 259, 474, 17));
+    EXPECT_EQ(main().size(), QSize(474, top + 276));
+}
+
+TEST_F(MenuTest, RefreshCommandsAndF5FollowThePatrolMode) {
+    main().show();
+    QApplication::setActiveWindow(&main());
+    QTest::keyClick(&main(), Qt::Key_F5);
+    EXPECT_FALSE(main().mnuProperty->isEnabled());
+    EXPECT_FALSE(main().mnuRefresh->isEnabled());
+    EXPECT_EQ(windows->taskIfLoaded(), nullptr);
+
+    // As the options dialog sets them after changing the mode.
+    windows->setRefreshCommandsEnabled(true);
+    EXPECT_TRUE(main().mnuRefresh->isEnabled());
+    QTest::keyClick(&main(), Qt::Key_F5);
+    ASSERT_NE(windows->taskIfLoaded(), nullptr);
+    EXPECT_TRUE(main().statusText().endsWith(QStringLiteral("を処理中...")));
+}
+
+TEST_F(MenuTest, PasteFollowsTheEditClipboardAndTheEditMenuPopsUpFromTheTree) {
+    EXPECT_FALSE(main().mnuEPaste->isEnabled());
+    main().mnuECopy->trigger();
+    EXPECT_TRUE(main().mnuEPaste->isEnabled());
+    main().mnuDelete->trigger();  // answered OK: the clipboard empties
+    EXPECT_FALSE(main().mnuEPaste->isEnabled());
+
+    Q_EMIT main().pane->trvOPML->editMenuRequested(QPoint(40, 40));
+    EXPECT_TRUE(main().mnuEdit->isVisible());
+    main().mnuEdit->hide();
+}
+
+TEST_F(MenuTest, StatusBarKeepsItsTextWhileMenusAreHovered) {
+    windows->SetStatus(QStringLiteral("RDF読み込み開始します..."));
+    QStatusTipEvent tip{QString()};
+    QApplication::sendEvent(&main(), &tip);
+    EXPECT_EQ(main().statusText(), QStringLiteral("RDF読み込み開始します..."));
+}
+
+TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
+    struct Case {
+        const char* what;
+        QByteArray file;  // empty: the dialog is cancelled
+        QStringList tree;
+    };
+    const QStringList old = {QStringLiteral("ニュース"), QStringLiteral("Site A"),
+                             QStringLiteral("Site B"), QStringLiteral("Site C")};
+    const Case cases[] = {
+        {"list", "<opml><body><outline text=\"New\" htmlUrl=\"\" xmlUrl=\"n.xml\"/></body></opml>",
+         {QStringLiteral("New")}},
+        {"empty list", kEmptyList, {}},
+        {"broken file", "<opml><body><outline text=\"x\"></body>", old},
+        {"cancelled", {}, old},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case starts from the two-level list with its first entry shown.
+        env.writeFile(QStringLiteral("start.opml"), kTwoLevelList);
+        ASSERT_TRUE(LoadOpml(state(), env.path(QStringLiteral("start.opml"))));
+        main().pane->selectFirstNode();
+        windows->ticker().ShowForm(0);
+        env.messageBox.shown.clear();
+        QFile::remove(env.path(QStringLiteral("rsslist.opml")));
+
+        const bool broken = QByteArray(c.what) == "broken file";
+        if (c.file.isEmpty()) {
+            fileDialogs.answers = {QString()};
+        } else {
+            env.writeFile(QStringLiteral("chosen.opml"), c.file);
+            fileDialogs.answers = {env.path(QStringLiteral("chosen.opml"))};
+        }
+        main().mnuOPMLLoad->trigger();
+
+        EXPECT_EQ(fileDialogs.filters.last(), kOpmlFilter);
+        EXPECT_EQ(treeTitles(), c.tree);
+        // The ticker was unloaded first, whatever the outcome.
+        EXPECT_FALSE(windows->tickerIfLoaded()->isShowing());
+        EXPECT_EQ(windows->tickerIfLoaded()->leftTwips(), env.screen.widthTwips() + 10);
+        if (broken) {
+            ASSERT_EQ(env.messageBox.shown.size(), 1);
+            EXPECT_EQ(env.messageBox.shown[0].text, QStringLiteral("OPMLファイルの読み込みに失敗しました"));
+            EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
+            EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::Ok);
+        } else {
+            EXPECT_TRUE(env.messageBox.shown.isEmpty());
+        }
+        // The working list is rewritten from whatever the tree now holds.
+        const QByteArray saved = workingList();
+        ASSERT_FALSE(saved.isEmpty());
+        EXPECT_EQ(saved.count("<outline"), c.tree.size());
+        if (c.tree.isEmpty()) {
+            EXPECT_FALSE(state().blnSiteListFlg);
+            EXPECT_EQ(main().pane->intCurrentIndex, -1);
+            EXPECT_TRUE(main().pane->txtTitle->text().isEmpty());
+            EXPECT_TRUE(main().pane->commentText().isEmpty());
+            EXPECT_FALSE(main().pane->cmdOK->isEnabled());
+        } else {
+            EXPECT_EQ(main().pane->txtTitle->text(), c.tree.first());
+            EXPECT_EQ(main().pane->intCurrentIndex, 0);
+        }
+    }
+}
+
+TEST_F(MenuTest, SavingAppendsXmlOnlyWhenThePathHoldsNoDot) {
+    const QString plain = env.path(QStringLiteral("lists"));
+    const QString dotted = env.path(QStringLiteral("my.lists"));
+    if (plain.contains(QLatin1Char('.'))) {
+        GTEST_SKIP() << "the temporary directory's path holds a dot";
+    }
+    QDir().mkpath(plain);
+    QDir().mkpath(dotted);
+    struct Case {
+        QString typed;
+        QString written;
+    };
+    const Case cases[] = {
+        {plain + QStringLiteral("/sites"), plain + QStringLiteral("/sites.xml")},
+        {plain + QStringLiteral("/sites.opml"), plain + QStringLiteral("/sites.opml")},
+        {dotted + QStringLiteral("/sites"), dotted + QStringLiteral("/sites")},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(env.path(QStringLiteral("rsslist.opml")));
+        fileDialogs.answers = {c.typed};
+        main().mnuOPMLSave->trigger();
+        EXPECT_TRUE(QFileInfo::exists(c.written)) << c.typed.toStdString();
+        EXPECT_TRUE(workingList().contains("Site C"));
+    }
+    EXPECT_EQ(fileDialogs.filters.last(), kOpmlFilter);
+    EXPECT_FALSE(QFileInfo::exists(dotted + QStringLiteral("/sites.xml")));
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+
+    // A folder that does not exist: reported, and the working list is still written.
+    QFile::remove(env.path(QStringLiteral("rsslist.opml")));
+    fileDialogs.answers = {env.path(QStringLiteral("missing/sites.xml"))};
+    main().mnuOPMLSave->trigger();
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    EXPECT_EQ(env.messageBox.shown[0].text, QStringLiteral("OPMLファイルの保存に失敗しました"));
+    EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(workingList().contains("Site C"));
+}
+
+TEST_F(MenuTest, TrayGesturesShowTheWindowAndPopUpTheTrayMenu) {
+    ASSERT_FALSE(main().isVisible());
+    Q_EMIT tray.doubleClicked();
+    EXPECT_TRUE(main().isVisible());
+
+    main().showMinimized();
+    Q_EMIT tray.doubleClicked();
+    EXPECT_FALSE(main().isMinimized());
+
+    Q_EMIT tray.rightPressed(QPoint(300, 200));
+    EXPECT_TRUE(main().mnuNotifyMenu->isVisible());
+    main().mnuNotifyMenu->hide();
+    EXPECT_FALSE(main().mnuEdit->isVisible());
+
+    main().hide();
+    main().mnuShowMain->trigger();
+    EXPECT_TRUE(main().isVisible());
+}
+
+TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {
+    state().SiteTable[1].strHtmlUrl = QStringLiteral(" http://a.example/ ");
+    const QString site = QUrl::fromLocalFile(env.dir() + QStringLiteral("/qvr3/")).toString();
+    struct Case {
+        QAction* action;
+        QString opened;
+    };
+    const Case cases[] = {
+        {main().mnuOpenBrowser, QString()},  // the folder shown first: its empty homepage
+        {main().mnuOnlineHelp, site + QStringLiteral("help.html")},
+        {main().mnuHomepage, site + QStringLiteral("index.html")},
+    };
+    for (const Case& c : cases) {
+        env.browser.opened.clear();
+        c.action->trigger();
+        EXPECT_EQ(env.browser.opened, QStringList{c.opened}) << c.action->objectName().toStdString();
+    }
+    main().pane->selectNode(state().trvOPML.find(QStringLiteral("R1")));
+    main().pane->trvOPML_NodeClick();
+    env.browser.opened.clear();
+    main().mnuOpenBrowser->trigger();
+    EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral(" http://a.example/ ")});
+
+    // Nothing shown: none of them opens anything.
+    main().pane->clearPanel();
+    env.browser.opened.clear();
+    for (const Case& c : cases) {
+        c.action->trigger();
+    }
+    EXPECT_TRUE(env.browser.opened.isEmpty());
+}
+
+TEST_F(MenuTest, AboutBoxIsOneWindowRebuiltAtEveryOpening) {
+    main().mnuAppInfo->trigger();
+    frmAbout* about = windows->aboutIfLoaded();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_FALSE(about->isModal());
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("Quorvane3のバージョン情報"));
+    EXPECT_EQ(about->lblTitle->text(), QStringLiteral("Quorvane3"));
+    EXPECT_EQ(about->lblVersion->text(),
+              QStringLiteral("バージョン 3.0.37\r\nCopyright (C) Tallowmere. All rights reserved."));
+    const QString comment = about->lblDescription->toPlainText();
+    for (const char* part : {"RSS 0.9x/1.0/2.0", "汎用のティッカー型RSSリーダ", "無償",
+                             "support@quorvane.example.jp"}) {
+        EXPECT_TRUE(comment.contains(QString::fromUtf8(part))) << part;
+    }
+    EXPECT_TRUE(about->lblDescription->isReadOnly());
+    EXPECT_FALSE(about->picIcon->pixmap().isNull());
+
+    // The tray menu's command shows the same open window as it is.
+    about->lblTitle->setText(QStringLiteral("changed"));
+    main().mnuAppInfoNotify->trigger();
+    EXPECT_EQ(windows->aboutIfLoaded(), about);
+    EXPECT_EQ(about->lblTitle->text(), QStringLiteral("changed"));
+
+    about->cmdOK->click();
+    EXPECT_FALSE(about->isVisible());
+    main().mnuAppInfoNotify->trigger();
+    EXPECT_EQ(about->lblTitle->text(), QStringLiteral("Quorvane3"));
+}
+
+TEST_F(MenuTest, OpeningTheTickerAfterALoadShowsItAndPatrolsAtOnce) {
+    fileDialogs.answers = {QString()};
+    main().mnuOPMLLoad->trigger();
+    ASSERT_FALSE(windows->ticker().isShowing());
+
+    main().mnuOpenTickerNotify->trigger();
+    EXPECT_TRUE(windows->ticker().isShowing());
+    ASSERT_NE(windows->taskIfLoaded(), nullptr);
+    // The walk went over the list's sites (none answers).
+    EXPECT_TRUE(main().statusText().endsWith(QStringLiteral("を処理中...")));
+}
+
+TEST_F(MenuTest, DialogsOpenAtTheMainWindowsCornerInTwips) {
+    main().move(100, 50);
+    EXPECT_EQ(windows->mainWindowTopLeftTwips(), QPoint(1500, 750));
+}
+
+}  // namespace
