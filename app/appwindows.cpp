@@ -85,17 +85,25 @@ void AppWindows::openTickerSettings() {
     // Wired to frmTickerOptionDialog (modeless, at the main window + 120 twips) when it lands.
 }
 
-void AppWindows::ShowForm(qint16 intTickerModeSet) { ticker().ShowForm(intTickerModeSet); }
+void AppWindows::ShowForm(qint16 intTickerModeSet) {
+    ticker().ShowForm(intTickerModeSet);
+}
 
-void AppWindows::ResetTicker() { ticker().ResetTicker(); }
+void AppWindows::ResetTicker() {
+    ticker().ResetTicker();
+}
 
-void AppWindows::SetStatus(const QString& strValue) { main().SetStatus(strValue); }
+void AppWindows::SetStatus(const QString& strValue) {
+    main().SetStatus(strValue);
+}
 
 qint16 AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg) {
     return task().LoadRdf(intNextKey, blnFullFlg);
 }
 
-void AppWindows::RssRefresh() { task().RssRefresh(); }
+void AppWindows::RssRefresh() {
+    task().RssRefresh();
+}
 
 QPoint AppWindows::mainWindowTopLeftTwips() const {
     if (!mainWindow) {
@@ -110,4 +118,6 @@ void AppWindows::setRefreshCommandsEnabled(bool enabled) {
     main().setRefreshCommandsEnabled(enabled);
 }
 
-void AppWindows::mnuNewRdf_Click_Ret() { main().pane->mnuNewRdf_Click_Ret(); }
+void AppWindows::mnuNewRdf_Click_Ret() {
+    main().pane->mnuNewRdf_Click_Ret();
+}

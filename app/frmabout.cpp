@@ -107,4 +107,6 @@ void frmAbout::Form_Load() {
     cmdOK->setFocus();
 }
 
-void frmAbout::cmdOK_Click() { close(); }
+void frmAbout::cmdOK_Click() {
+    close();
+}

@@ -52,8 +52,7 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
 
     pane = new SiteListPane(state, *this, this);
     // The pane is designed 3855 twips high; the status bar starts 30 twips below it.
-    pane->setFixedSize(twipsToPixels(SiteListPane::kWidthTwips),
-                       twipsToPixels(kStatusBarTopTwips));
+    pane->setFixedSize(twipsToPixels(SiteListPane::kWidthTwips), twipsToPixels(kStatusBarTopTwips));
     setCentralWidget(pane);
 
     StatusBar = new QStatusBar(this);
@@ -209,7 +208,9 @@ void frmMain::saveListAndSettings() {
     (void)SaveSettings(state);
 }
 
-void frmMain::mnuClose_Click() { putAway(); }
+void frmMain::mnuClose_Click() {
+    putAway();
+}
 
 void frmMain::mnuExit_Click() {
     if (exiting) {
@@ -221,7 +222,9 @@ void frmMain::mnuExit_Click() {
     seams.appExit.exitNow();
 }
 
-void frmMain::mnuExitNotify_Click() { mnuExit_Click(); }
+void frmMain::mnuExitNotify_Click() {
+    mnuExit_Click();
+}
 
 void frmMain::sessionEnding() {
     // Before start-up finished there is nothing of ours to save, and after the exit
@@ -240,25 +243,43 @@ bool frmMain::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void frmMain::SetStatus(const QString& strValue) { StatusBar->showMessage(strValue); }
+void frmMain::SetStatus(const QString& strValue) {
+    StatusBar->showMessage(strValue);
+}
 
-QString frmMain::statusText() const { return StatusBar->currentMessage(); }
+QString frmMain::statusText() const {
+    return StatusBar->currentMessage();
+}
 
-void frmMain::AddTrayIcon() { seams.tray.add(windowIcon(), state.exeBaseName()); }
+void frmMain::AddTrayIcon() {
+    seams.tray.add(windowIcon(), state.exeBaseName());
+}
 
-void frmMain::RemoveTrayIcon() { seams.tray.remove(); }
+void frmMain::RemoveTrayIcon() {
+    seams.tray.remove();
+}
 
-void frmMain::trayDoubleClicked() { bringToFront(); }
+void frmMain::trayDoubleClicked() {
+    bringToFront();
+}
 
-void frmMain::trayRightPressed(const QPoint& globalPos) { mnuNotifyMenu->popup(globalPos); }
+void frmMain::trayRightPressed(const QPoint& globalPos) {
+    mnuNotifyMenu->popup(globalPos);
+}
 
 void frmMain::setRefreshCommandsEnabled(bool enabled) {
     mnuProperty->setEnabled(enabled);
     mnuRefresh->setEnabled(enabled);
 }
 
-void frmMain::openNewSiteDialog() { windows.openNewSiteDialog(); }
+void frmMain::openNewSiteDialog() {
+    windows.openNewSiteDialog();
+}
 
-void frmMain::setPasteEnabled(bool enabled) { mnuEPaste->setEnabled(enabled); }
+void frmMain::setPasteEnabled(bool enabled) {
+    mnuEPaste->setEnabled(enabled);
+}
 
-void frmMain::popupEditMenu(const QPoint& globalPos) { mnuEdit->popup(globalPos); }
+void frmMain::popupEditMenu(const QPoint& globalPos) {
+    mnuEdit->popup(globalPos);
+}

@@ -18,8 +18,8 @@ namespace {
 // The ticker places itself on the screen, which Wayland does not let a client do; under a
 // Wayland session the program runs on X (XWayland) unless told otherwise.
 void preferXcbUnderWayland() {
-    const bool wayland = qgetenv("XDG_SESSION_TYPE") == "wayland" ||
-                         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool wayland =
+        qgetenv("XDG_SESSION_TYPE") == "wayland" || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (wayland && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");

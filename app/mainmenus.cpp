@@ -19,8 +19,8 @@
 namespace {
 
 // The site-list files the OPML commands offer, then everything.
-const QString kOpmlFilter = QStringLiteral(
-    "OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
+const QString kOpmlFilter =
+    QStringLiteral("OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
 
 }  // namespace
 
@@ -56,14 +56,16 @@ void frmMain::buildMenus() {
 
     mnuFile = addMenu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
     bar->addMenu(mnuFile);
-    mnuOpenTicker = addItem(mnuFile, "mnuOpenTicker", QStringLiteral("ニュースティッカーを開く(&N)"),
-                            QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuOpenTicker =
+        addItem(mnuFile, "mnuOpenTicker", QStringLiteral("ニュースティッカーを開く(&N)"),
+                QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuSepFile1 = addSeparator(mnuFile, "mnuSepFile1");
-    mnuOPMLLoad = addItem(mnuFile, "mnuOPMLLoad",
-                          QStringLiteral("サイト一覧(OPMLファイル)を読み込む(&L)"),
-                          QKeySequence(Qt::CTRL | Qt::Key_L));
-    mnuOPMLSave = addItem(mnuFile, "mnuOPMLSave", QStringLiteral("サイト一覧(OPMLファイル)を保存(&S)"),
-                          QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuOPMLLoad =
+        addItem(mnuFile, "mnuOPMLLoad", QStringLiteral("サイト一覧(OPMLファイル)を読み込む(&L)"),
+                QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuOPMLSave =
+        addItem(mnuFile, "mnuOPMLSave", QStringLiteral("サイト一覧(OPMLファイル)を保存(&S)"),
+                QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuSepFile2 = addSeparator(mnuFile, "mnuSepFile2");
     mnuProperty = addItem(mnuFile, "mnuProperty", QStringLiteral("最新の情報を取得(&R)"),
                           QKeySequence(Qt::Key_F5));
@@ -90,8 +92,8 @@ void frmMain::buildMenus() {
                        QKeySequence(Qt::CTRL | Qt::Key_C));
     mnuEPaste = addItem(mnuEdit, "mnuEPaste", QStringLiteral("貼り付け(&P)"),
                         QKeySequence(Qt::CTRL | Qt::Key_V));
-    mnuDelete = addItem(mnuEdit, "mnuDelete", QStringLiteral("削除(&D)"),
-                        QKeySequence(Qt::Key_Delete));
+    mnuDelete =
+        addItem(mnuEdit, "mnuDelete", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete));
     mnuSepEdit2 = addSeparator(mnuEdit, "mnuSepEdit2");
     mnuCopyTitle = addItem(mnuEdit, "mnuCopyTitle", QStringLiteral("タイトルをコピー(&T)"));
     mnuCopyURL = addItem(mnuEdit, "mnuCopyURL", QStringLiteral("URLをコピー(&U)"));
@@ -114,8 +116,9 @@ void frmMain::buildMenus() {
 
     mnuSetting = addMenu(bar, "mnuSetting", QStringLiteral("設定(&S)"));
     bar->addMenu(mnuSetting);
-    mnuSetTicker = addItem(mnuSetting, "mnuSetTicker", QStringLiteral("ニュースティッカーの設定(&D)"),
-                           QKeySequence(Qt::Key_F11));
+    mnuSetTicker =
+        addItem(mnuSetting, "mnuSetTicker", QStringLiteral("ニュースティッカーの設定(&D)"),
+                QKeySequence(Qt::Key_F11));
     mnuSetOption = addItem(mnuSetting, "mnuSetOption", QStringLiteral("オプション(&O)"),
                            QKeySequence(Qt::Key_F12));
     on(mnuSetTicker, &frmMain::mnuSetTicker_Click);
@@ -144,15 +147,18 @@ void frmMain::buildTrayMenu() {
     mnuNotifyMenu = addMenu(this, "mnuNotifyMenu", QStringLiteral("Quorvaen3(&M)"));
     mnuOpenTickerNotify = addItem(mnuNotifyMenu, "mnuOpenTickerNotify",
                                   QStringLiteral("ニュースティッカーを開く(&N)"));
-    mnuShowMain = addItem(mnuNotifyMenu, "mnuShowMain", QStringLiteral("メインウィンドウを開く(&M)"));
+    mnuShowMain =
+        addItem(mnuNotifyMenu, "mnuShowMain", QStringLiteral("メインウィンドウを開く(&M)"));
     mnuSepNoti1 = addSeparator(mnuNotifyMenu, "mnuSepNoti1");
     mnuRefresh = addItem(mnuNotifyMenu, "mnuRefresh", QStringLiteral("最新の情報を取得(&R)"));
     mnuSepNoti3 = addSeparator(mnuNotifyMenu, "mnuSepNoti3");
     mnuSetTickerNotify = addItem(mnuNotifyMenu, "mnuSetTickerNotify",
                                  QStringLiteral("ニュースティッカーの設定(&D)"));
-    mnuSetOptionNotify = addItem(mnuNotifyMenu, "mnuSetOptionNotify", QStringLiteral("オプション(&O)"));
+    mnuSetOptionNotify =
+        addItem(mnuNotifyMenu, "mnuSetOptionNotify", QStringLiteral("オプション(&O)"));
     mnuSepNoti2 = addSeparator(mnuNotifyMenu, "mnuSepNoti2");
-    mnuAppInfoNotify = addItem(mnuNotifyMenu, "mnuAppInfoNotify", QStringLiteral("バージョン情報(&A)"));
+    mnuAppInfoNotify =
+        addItem(mnuNotifyMenu, "mnuAppInfoNotify", QStringLiteral("バージョン情報(&A)"));
     mnuExitNotify = addItem(mnuNotifyMenu, "mnuExitNotify", QStringLiteral("終了(&X)"));
     on(mnuOpenTickerNotify, &frmMain::mnuOpenTickerNotify_Click);
     on(mnuShowMain, &frmMain::mnuShowMain_Click);
@@ -168,25 +174,45 @@ void frmMain::mnuOpenTicker_Click() {
     windows.RssRefresh();
 }
 
-void frmMain::mnuOpenTickerNotify_Click() { mnuOpenTicker_Click(); }
+void frmMain::mnuOpenTickerNotify_Click() {
+    mnuOpenTicker_Click();
+}
 
-void frmMain::mnuProperty_Click() { windows.RssRefresh(); }
+void frmMain::mnuProperty_Click() {
+    windows.RssRefresh();
+}
 
-void frmMain::mnuRefresh_Click() { windows.RssRefresh(); }
+void frmMain::mnuRefresh_Click() {
+    windows.RssRefresh();
+}
 
-void frmMain::mnuShowMain_Click() { bringToFront(); }
+void frmMain::mnuShowMain_Click() {
+    bringToFront();
+}
 
-void frmMain::mnuSetTicker_Click() { windows.openTickerSettings(); }
+void frmMain::mnuSetTicker_Click() {
+    windows.openTickerSettings();
+}
 
-void frmMain::mnuSetTickerNotify_Click() { windows.openTickerSettings(); }
+void frmMain::mnuSetTickerNotify_Click() {
+    windows.openTickerSettings();
+}
 
-void frmMain::mnuSetOption_Click() { windows.openOptions(); }
+void frmMain::mnuSetOption_Click() {
+    windows.openOptions();
+}
 
-void frmMain::mnuSetOptionNotify_Click() { windows.openOptions(); }
+void frmMain::mnuSetOptionNotify_Click() {
+    windows.openOptions();
+}
 
-void frmMain::mnuAppInfo_Click() { windows.openAbout(); }
+void frmMain::mnuAppInfo_Click() {
+    windows.openAbout();
+}
 
-void frmMain::mnuAppInfoNotify_Click() { windows.openAbout(); }
+void frmMain::mnuAppInfoNotify_Click() {
+    windows.openAbout();
+}
 
 void frmMain::openWhileEntryShown(const QString& url) {
     if (pane->intCurrentIndex >= 0) {

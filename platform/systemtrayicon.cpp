@@ -30,6 +30,10 @@ void SystemTrayIcon::add(const QIcon& image, const QString& toolTip) {
     icon->show();
 }
 
-void SystemTrayIcon::remove() { icon->hide(); }
+void SystemTrayIcon::remove() {
+    icon->hide();
+}
 
-bool SystemTrayIcon::isAdded() const { return icon->isVisible(); }
+bool SystemTrayIcon::isAdded() const {
+    return icon->isVisible();
+}

@@ -96,7 +96,9 @@ inline QByteArray laterStartConfig(const QByteArray& extraLines = {}) {
 // The whole program over a TestEnv: a registry with fake tray, file dialogs and exit.
 class AppTest : public ::testing::Test {
 protected:
-    AppTest() { windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit}); }
+    AppTest() {
+        windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit});
+    }
 
     AppState& state() { return env.state(); }
     frmMain& main() { return windows->main(); }

@@ -31,7 +31,8 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     const QString feed =
         QStringLiteral(
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
-            "<title>ループバック新聞</title><link>%1</link><description>毎日のニュース</description>"
+            "<title>ループバック新聞</title><link>%1</link><description>毎日のニュース</"
+            "description>"
             "<item><title>一面の記事</title><link>%1news/1</link><pubDate>%2</pubDate></item>"
             "<item><title>二面の記事</title><link>%1news/2</link><pubDate>%3</pubDate></item>"
             "</channel></rss>")
@@ -74,10 +75,10 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     EXPECT_EQ(ticker->currentLink(), server.url(QStringLiteral("/news/1")));
 
     // Its shown-list line went to the site's file under temporary/.
-    const QStringList shown = QString::fromUtf8(env.readFile(
-                                                    QStringLiteral("temporary/") +
-                                                    MD5Hex(feedUrl) + QStringLiteral(".dat")))
-                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList shown =
+        QString::fromUtf8(
+            env.readFile(QStringLiteral("temporary/") + MD5Hex(feedUrl) + QStringLiteral(".dat")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].startsWith(MD5Hex(server.url(QStringLiteral("/news/1")))));
 

@@ -181,7 +181,8 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
     const QStringList old = {QStringLiteral("ニュース"), QStringLiteral("Site A"),
                              QStringLiteral("Site B"), QStringLiteral("Site C")};
     const Case cases[] = {
-        {"list", "<opml><body><outline text=\"New\" htmlUrl=\"\" xmlUrl=\"n.xml\"/></body></opml>",
+        {"list",
+         "<opml><body><outline text=\"New\" htmlUrl=\"\" xmlUrl=\"n.xml\"/></body></opml>",
          {QStringLiteral("New")}},
         {"empty list", kEmptyList, {}},
         {"broken file", "<opml><body><outline text=\"x\"></body>", old},
@@ -213,7 +214,8 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
         EXPECT_EQ(windows->tickerIfLoaded()->leftTwips(), env.screen.widthTwips() + 10);
         if (broken) {
             ASSERT_EQ(env.messageBox.shown.size(), 1);
-            EXPECT_EQ(env.messageBox.shown[0].text, QStringLiteral("OPMLファイルの読み込みに失敗しました"));
+            EXPECT_EQ(env.messageBox.shown[0].text,
+                      QStringLiteral("OPMLファイルの読み込みに失敗しました"));
             EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
             EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::Ok);
         } else {
@@ -308,7 +310,8 @@ TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {
     for (const Case& c : cases) {
         env.browser.opened.clear();
         c.action->trigger();
-        EXPECT_EQ(env.browser.opened, QStringList{c.opened}) << c.action->objectName().toStdString();
+        EXPECT_EQ(env.browser.opened, QStringList{c.opened})
+            << c.action->objectName().toStdString();
     }
     main().pane->selectNode(state().trvOPML.find(QStringLiteral("R1")));
     main().pane->trvOPML_NodeClick();
@@ -333,8 +336,9 @@ TEST_F(MenuTest, AboutBoxIsOneWindowRebuiltAtEveryOpening) {
     EXPECT_FALSE(about->isModal());
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Quorvane3のバージョン情報"));
     EXPECT_EQ(about->lblTitle->text(), QStringLiteral("Quorvane3"));
-    EXPECT_EQ(about->lblVersion->text(),
-              QStringLiteral("バージョン 3.0.37\r\nCopyright (C) Tallowmere. All rights reserved."));
+    EXPECT_EQ(
+        about->lblVersion->text(),
+        QStringLiteral("バージョン 3.0.37\r\nCopyright (C) Tallowmere. All rights reserved."));
     const QString comment = about->lblDescription->toPlainText();
     for (const char* part : {"RSS 0.9x/1.0/2.0", "汎用のティッカー型RSSリーダ", "無償",
                              "support@quorvane.example.jp"}) {

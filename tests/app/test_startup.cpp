@@ -22,7 +22,8 @@
 
 namespace {
 
-const QString kQuestion = QStringLiteral("デフォルトのOPMLファイルを読み込みます。\r\nよろしいですか。");
+const QString kQuestion =
+    QStringLiteral("デフォルトのOPMLファイルを読み込みます。\r\nよろしいですか。");
 
 const QByteArray kWorkingList = R"(<?xml version="1.0" encoding="utf-8"?>
 <opml version="1.1"><head/><body>
@@ -166,11 +167,12 @@ TEST_F(StartUpTest, EmptyListLeavesThePanelEmptyWithTheInfoText) {
     EXPECT_TRUE(main().pane->txtTitle->text().isEmpty());
     EXPECT_TRUE(main().pane->txtHomepage->text().isEmpty());
     EXPECT_TRUE(main().pane->txtRDFPath->text().isEmpty());
-    EXPECT_EQ(main().pane->commentText(),
-              QStringLiteral("【Quorvane3】\r\n"
-                             "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
-                             "バグ・要望などありましたらご連絡ください（support@quorvane.example.jp）"
-                             "\r\n  "));
+    EXPECT_EQ(
+        main().pane->commentText(),
+        QStringLiteral("【Quorvane3】\r\n"
+                       "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
+                       "バグ・要望などありましたらご連絡ください（support@quorvane.example.jp）"
+                       "\r\n  "));
     // The patrol, loaded a second later, refuses to walk an empty list.
     main().tmrLoad_Timer();
     ASSERT_NE(windows->taskIfLoaded(), nullptr);
@@ -215,11 +217,10 @@ TEST_F(StartUpTest, LockLeftByACrashedRunIsTakenOver) {
     gone.start(QStringLiteral("true"), {});
     ASSERT_TRUE(gone.waitForFinished());
     const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999'999;
-    env.writeFile(QStringLiteral("Quorvane3.lock"),
-                  QStringLiteral("%1\nQuorvane3\n%2\n")
-                      .arg(deadPid)
-                      .arg(QSysInfo::machineHostName())
-                      .toUtf8());
+    env.writeFile(QStringLiteral("Quorvane3.lock"), QStringLiteral("%1\nQuorvane3\n%2\n")
+                                                        .arg(deadPid)
+                                                        .arg(QSysInfo::machineHostName())
+                                                        .toUtf8());
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
 
     EXPECT_TRUE(start());
