@@ -92,27 +92,27 @@ QString frmMain::infoText() const {
 }
 
 bool frmMain::Form_Load() {
-    // 1. One instance per program directory; a second one ends before touching anything.
+    // One instance per program directory; a second one ends before touching anything.
     if (!windows.instanceLock().tryLock()) {
         return false;
     }
 
-    // 2. Settings.
+    // Defaults first, then config.ini over them.
     InitDefaults(state);
     LoadSettings(state);
 
-    // 3, 4. The info text stays until an entry is selected.
+    // The info text stays until an entry is selected.
     pane->setCommentText(infoText());
     pane->intCurrentIndex = -1;
 
-    // 5. The working list, when there is one.
+    // The working list, when there is one.
     QString path;
     const QString workingList = state.programFile(QStringLiteral("rsslist.opml"));
     if (QFileInfo::exists(workingList)) {
         path = workingList;
     }
 
-    // 6. A first start offers the starting list shipped beside the executable.
+    // A first start offers the starting list shipped beside the executable.
     bool showMainWindow = false;
     if (state.settings.OPML_PATH.isEmpty()) {
         const MsgResult answer = state.seams.messageBox.show(
@@ -126,7 +126,8 @@ bool frmMain::Form_Load() {
         }
     }
 
-    // 7. The list into the tree; the first entry into the panel.
+    // The list into the tree; the first entry into the panel. A load that fails has
+    // reported itself where there is anything to tell (a missing file).
     if (!path.isEmpty() && LoadOpml(state, path)) {
         if (state.trvOPML.nodeCount() == 0) {
             state.blnSiteListFlg = false;
@@ -135,25 +136,25 @@ bool frmMain::Form_Load() {
         }
     }
 
-    // 8. The patrol starts a second from now, after the windows are up.
+    // The patrol starts a second from now, after the windows are up.
     tmrLoad.start();
 
-    // 9.
     trayAvailable = seams.tray.isSystemTrayAvailable();
     AddTrayIcon();
 
-    // 10.
+    // The ticker is loaded in any case; shown when so set.
     frmTicker& ticker = windows.ticker();
     if (state.settings.AUTO_LOAD_FLG) {
         ticker.ShowForm(0);
     }
 
-    // 11. Without a notification area the window is the only way in, so it is shown.
+    // The main window is shown on a first start only. Without a notification area the window is the
+    // only way in, so it is shown.
     if (showMainWindow || !trayAvailable) {
         show();
     }
 
-    // 12, 13.
+    // Nothing to paste yet; all-sites patrols only for the refresh commands.
     mnuEPaste->setEnabled(false);
     setRefreshCommandsEnabled(state.settings.AUTO_PIROT_MODE == 2);
     loaded = true;
