@@ -102,7 +102,13 @@ qint16 AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg) {
 }
 
 void AppWindows::RssRefresh() {
-    task().RssRefresh();
+    // Loading the patrol window patrols at once; a second patrol right after it would
+    // only fetch every site again.
+    if (!taskWindow) {
+        (void)task();
+        return;
+    }
+    taskWindow->RssRefresh();
 }
 
 QPoint AppWindows::mainWindowTopLeftTwips() const {

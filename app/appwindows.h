@@ -78,7 +78,8 @@ public:
     // StatusSink: the main window's status bar.
     void SetStatus(const QString& strValue) override;
 
-    // PatrolControl: the patrol window, loaded first when it is not (which patrols at once).
+    // PatrolControl: the patrol window, loaded first when it is not (which patrols at once,
+    // so RssRefresh then patrols no second time).
     qint16 LoadRdf(qint16 intNextKey, bool blnFullFlg) override;
     void RssRefresh() override;
 

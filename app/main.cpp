@@ -12,6 +12,7 @@
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
 #include "platform/systemtrayicon.h"
+#include "platform/terminationsignals.h"
 
 namespace {
 
@@ -50,5 +51,9 @@ int main(int argc, char* argv[]) {
         // Another instance runs.
         return 0;
     }
+    // A logout or shutdown that only sends a signal saves as the exit command does.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &windows.main(),
+                     [&windows](int) { windows.main().mnuExit_Click(); });
     return QApplication::exec();
 }
