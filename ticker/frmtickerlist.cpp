@@ -141,9 +141,11 @@ void frmTickerList::Form_Load() {
         state.SiteTable.isValidIndex(listedKey) ? state.SiteTable[listedKey].strTitle : QString();
     setWindowTitle(state.exeBaseName() + QStringLiteral(" - ") + siteTitle);
 
-    lblPause->setText(kLoadingMessage);
+    // Emptying the list clears the selection, which runs listRss_Click: the message
+    // comes after it.
     listRss->clear();
     listRss->hide();
+    lblPause->setText(kLoadingMessage);
     cmdWeb->setEnabled(false);
     tmrLoad->start();
 }

@@ -249,6 +249,8 @@ TEST_F(TickerListTest, TheTickersButtonOpensAndClosesTheList) {
     // Closed by the user before the list was filled: no fetch, and the ticker is told.
     ticker->cmdShowList_Click();
     ASSERT_TRUE(list->isOpen());
+    EXPECT_EQ(list->lblPause->text(), QStringLiteral("最新の情報を読み込んでいます"));
+    EXPECT_EQ(list->listRss->count(), 0);
     list->close();
     EXPECT_EQ(ticker->intCallOPMLKey, -1);
     EXPECT_FALSE(list->tmrLoad->isActive());
