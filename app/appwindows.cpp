@@ -3,10 +3,14 @@
 #include "app/appstate.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
+#include "dialogs/frmnewsitedialog.h"
+#include "dialogs/frmoption.h"
 #include "patrol/frmtask.h"
 #include "platform/screeninfo.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
+#include "ticker/frmtickerlist.h"
+#include "ticker/frmtickeroptiondialog.h"
 
 AppWindows::AppWindows(AppState& appState, const AppSeams& appSeams)
     : state(appState), seams(appSeams), lock(appState.paths.programDir) {}
@@ -14,6 +18,10 @@ AppWindows::AppWindows(AppState& appState, const AppSeams& appSeams)
 AppWindows::~AppWindows() {
     // The patrol and the ticker call into the other windows; they go first.
     taskWindow.reset();
+    newSiteWindow.reset();
+    optionWindow.reset();
+    tickerSettingsWindow.reset();
+    tickerListWindow.reset();
     aboutWindow.reset();
     tickerWindow.reset();
     mainWindow.reset();
@@ -49,6 +57,34 @@ frmAbout& AppWindows::about() {
     return *aboutWindow;
 }
 
+frmTickerList& AppWindows::tickerList() {
+    if (!tickerListWindow) {
+        tickerListWindow = std::make_unique<frmTickerList>(state, ticker(), *this);
+    }
+    return *tickerListWindow;
+}
+
+frmTickerOptionDialog& AppWindows::tickerSettings() {
+    if (!tickerSettingsWindow) {
+        tickerSettingsWindow = std::make_unique<frmTickerOptionDialog>(state, ticker(), *this);
+    }
+    return *tickerSettingsWindow;
+}
+
+frmOption& AppWindows::options() {
+    if (!optionWindow) {
+        optionWindow = std::make_unique<frmOption>(state, *this);
+    }
+    return *optionWindow;
+}
+
+frmNewSiteDialog& AppWindows::newSiteDialog() {
+    if (!newSiteWindow) {
+        newSiteWindow = std::make_unique<frmNewSiteDialog>(state, *this);
+    }
+    return *newSiteWindow;
+}
+
 void AppWindows::unloadTicker() {
     if (tickerWindow) {
         tickerWindow->Form_Unload();
@@ -66,23 +102,25 @@ void AppWindows::openAbout() {
 }
 
 void AppWindows::openOptions() {
-    // Wired to frmOption (shown modeless, at the main window + 120 twips) when it lands.
+    options().showOrRaise();
 }
 
 void AppWindows::openNewSiteDialog() {
-    // Wired to frmNewSiteDialog (modeless, above other windows) when it lands.
+    newSiteDialog().showOrRaise();
 }
 
 void AppWindows::openArticleList() {
-    // Wired to frmTickerList (for the ticker's intCallOPMLKey) when it lands.
+    tickerList().openFor();
 }
 
 void AppWindows::closeArticleList() {
-    // Wired to frmTickerList's unload when it lands.
+    if (tickerListWindow) {
+        tickerListWindow->closeList();
+    }
 }
 
 void AppWindows::openTickerSettings() {
-    // Wired to frmTickerOptionDialog (modeless, at the main window + 120 twips) when it lands.
+    tickerSettings().showOrRaise();
 }
 
 void AppWindows::ShowForm(qint16 intTickerModeSet) {

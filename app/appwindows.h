@@ -15,8 +15,12 @@ class FileDialogs;
 class TrayIcon;
 class frmAbout;
 class frmMain;
+class frmNewSiteDialog;
+class frmOption;
 class frmTask;
 class frmTicker;
+class frmTickerList;
+class frmTickerOptionDialog;
 struct AppState;
 
 // The seams of the application shell that AppState does not carry.
@@ -47,12 +51,17 @@ public:
     // Creating the patrol window runs its Form_Load, which patrols at once.
     [[nodiscard]] frmTask& task();
     [[nodiscard]] frmAbout& about();
+    [[nodiscard]] frmTickerList& tickerList();
+    [[nodiscard]] frmTickerOptionDialog& tickerSettings();
+    [[nodiscard]] frmOption& options();
+    [[nodiscard]] frmNewSiteDialog& newSiteDialog();
 
     // The windows that exist so far; null for one not yet used.
     [[nodiscard]] frmMain* mainIfLoaded() const { return mainWindow.get(); }
     [[nodiscard]] frmTicker* tickerIfLoaded() const { return tickerWindow.get(); }
     [[nodiscard]] frmTask* taskIfLoaded() const { return taskWindow.get(); }
     [[nodiscard]] frmAbout* aboutIfLoaded() const { return aboutWindow.get(); }
+    [[nodiscard]] frmTickerList* tickerListIfLoaded() const { return tickerListWindow.get(); }
 
     [[nodiscard]] InstanceLock& instanceLock() { return lock; }
     [[nodiscard]] const AppSeams& appSeams() const { return seams; }
@@ -97,4 +106,8 @@ private:
     std::unique_ptr<frmTicker> tickerWindow;
     std::unique_ptr<frmTask> taskWindow;
     std::unique_ptr<frmAbout> aboutWindow;
+    std::unique_ptr<frmTickerList> tickerListWindow;
+    std::unique_ptr<frmTickerOptionDialog> tickerSettingsWindow;
+    std::unique_ptr<frmOption> optionWindow;
+    std::unique_ptr<frmNewSiteDialog> newSiteWindow;
 };

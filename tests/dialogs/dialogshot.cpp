@@ -1,0 +1,177 @@
+// Shows the ticker settings dialog and the options dialog with default settings under a
+// real display and saves PNGs of them with QWidget::grab(). Used by scripts/screenshots.
+//
+//   dialogshot --ticker-settings FILE --options FILE [--new-site FILE] [--article-list FILE]
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QListWidget>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/appstate.h"
+#include "dialogs/dialoghost.h"
+#include "dialogs/frmnewsitedialog.h"
+#include "dialogs/frmoption.h"
+#include "patrol/patrolhost.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+#include "platform/screeninfo.h"
+#include "ticker/frmticker.h"
+#include "ticker/frmtickerlist.h"
+#include "ticker/frmtickeroptiondialog.h"
+#include "ticker/tickerhost.h"
+
+namespace {
+
+class StderrMessageBox final : public MessageBoxSeam {
+public:
+    MsgResult show(const QString& text, const QString& title, MsgButtons, MsgIcon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return MsgResult::Ok;
+    }
+};
+
+class NoBrowser final : public Browser {
+public:
+    void openUrl(const QString&) override {}
+};
+
+class NoTickerHost final : public TickerHost {
+public:
+    void openArticleList() override {}
+    void closeArticleList() override {}
+    void openTickerSettings() override {}
+};
+
+class FixedDialogHost final : public DialogHost {
+public:
+    [[nodiscard]] QPoint mainWindowTopLeftTwips() const override {
+        return {pixelsToTwips(40), pixelsToTwips(40)};
+    }
+    void setRefreshCommandsEnabled(bool) override {}
+    void mnuNewRdf_Click_Ret() override {}
+};
+
+// Lists three sample articles, as a patrol in full mode would.
+class SamplePatrol final : public PatrolControl {
+public:
+    explicit SamplePatrol(AppState& appState) : state(appState) {}
+    qint16 LoadRdf(qint16 intNextKey, bool) override {
+        const struct {
+            const char* title;
+            QTime time;
+        } samples[] = {
+            {"新型ロケットの打ち上げに成功、衛星を予定の軌道に投入", QTime(7, 24)},
+            {"東京の桜が開花、平年より5日早く", QTime(0, 0)},
+            {"RSS reader 3.0 released", QTime(18, 5, 30)},
+        };
+        for (const auto& s : samples) {
+            ArticleRecord record;
+            record.Title = QString::fromUtf8(s.title);
+            record.Link = QStringLiteral("http://www.example.com/news");
+            record.PubDate = wallClock(QDate(2006, 3, 16), s.time);
+            record.SiteIndex = intNextKey;
+            state.ListArticles.append(record);
+        }
+        return intNextKey;
+    }
+    void RssRefresh() override {}
+
+private:
+    AppState& state;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption tickerOut(QStringLiteral("ticker-settings"),
+                                       QStringLiteral("PNG of the ticker settings dialog."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption optionsOut(QStringLiteral("options"),
+                                        QStringLiteral("PNG of the options dialog."),
+                                        QStringLiteral("file"));
+    const QCommandLineOption newSiteOut(QStringLiteral("new-site"),
+                                        QStringLiteral("PNG of the new-site dialog."),
+                                        QStringLiteral("file"));
+    const QCommandLineOption listOut(QStringLiteral("article-list"),
+                                     QStringLiteral("PNG of the article list window."),
+                                     QStringLiteral("file"));
+    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut});
+    parser.process(app);
+
+    QTemporaryDir programDir;
+    ProgramPaths paths;
+    paths.programDir = programDir.path();
+    paths.exeDir = programDir.path();
+    paths.exeBaseName = QStringLiteral("Quorvane3");
+    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
+    FixedScreen screen(screenSize.width(), screenSize.height());
+    SystemClock clock;
+    StderrMessageBox messageBox;
+    NoBrowser browser;
+    AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+    SiteRow row;
+    row.intKind = kKindSite;
+    row.strTitle = QStringLiteral("サイエンスニュース");
+    state.SiteTable.append(row);
+
+    NoTickerHost tickerHost;
+    FixedDialogHost dialogHost;
+    SamplePatrol patrol(state);
+    frmTicker ticker(state, tickerHost);
+    frmTickerOptionDialog tickerSettings(state, ticker, dialogHost);
+    frmOption options(state, dialogHost);
+    frmNewSiteDialog newSite(state, dialogHost);
+    frmTickerList list(state, ticker, patrol);
+
+    struct Shot {
+        QWidget* window;
+        QString file;
+    };
+    QList<Shot> shots;
+    if (parser.isSet(tickerOut)) {
+        tickerSettings.showOrRaise();
+        shots.append({&tickerSettings, parser.value(tickerOut)});
+    }
+    if (parser.isSet(optionsOut)) {
+        options.showOrRaise();
+        shots.append({&options, parser.value(optionsOut)});
+    }
+    if (parser.isSet(newSiteOut)) {
+        newSite.showOrRaise();
+        shots.append({&newSite, parser.value(newSiteOut)});
+    }
+    if (parser.isSet(listOut)) {
+        ticker.intCallOPMLKey = 0;
+        list.openFor();
+        list.tmrLoad_Timer();
+        list.listRss->setCurrentRow(0);
+        shots.append({&list, parser.value(listOut)});
+    }
+    if (shots.isEmpty()) {
+        std::fprintf(stderr, "dialogshot: name at least one PNG to write\n");
+        return 2;
+    }
+
+    int status = 0;
+    // Leave the server time to map and paint the windows.
+    QTimer::singleShot(1000, &app, [&]() {
+        for (const Shot& shot : shots) {
+            if (!shot.window->grab().save(shot.file)) {
+                std::fprintf(stderr, "dialogshot: cannot write %s\n", qPrintable(shot.file));
+                status = 1;
+            }
+        }
+        // Not quit(): that first asks every window to close, and the ticker refuses.
+        QCoreApplication::exit(0);
+    });
+    app.exec();
+    return status;
+}

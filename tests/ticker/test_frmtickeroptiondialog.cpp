@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "common/testenv.h"
+#include "dialogs/fakedialoghost.h"
+#include "dialogs/updown.h"
+#include "platform/colorpicker.h"
+#include "ticker/clstransparency.h"
+#include "ticker/frmticker.h"
+#include "ticker/frmtickeroptiondialog.h"
+#include "ticker/tickercolors.h"
+#include "ticker/tickerhost.h"
+#include "ticker/tickeroptionrules.h"
+
+namespace {
+
+class NoTickerHost final : public TickerHost {
+public:
+    void openArticleList() override {}
+    void closeArticleList() override {}
+    void openTickerSettings() override {}
+};
+
+// A colour dialog that answers with the colours it is given, or cancels (start colour).
+class FakeColorPicker final : public ColorPicker {
+public:
+    QColor chooseColor(const QColor& start, QWidget*) override {
+        starts.append(start);
+        return answers.isEmpty() ? start : answers.takeFirst();
+    }
+    QList<QColor> answers;
+    QList<QColor> starts;
+};
+
+class TickerOptionDialogTest : public ::testing::Test {
+protected:
+    TickerOptionDialogTest()
+        : dialogHost(env.state()),
+          ticker(env.state(), tickerHost),
+          dialog(env.state(), ticker, dialogHost, picker) {}
+
+    Settings& settings() { return env.state().settings; }
+    QColor sampleBack() const { return dialog.lblColorSample->palette().color(QPalette::Window); }
+    QColor sampleFore() const {
+        return dialog.lblColorSample->palette().color(QPalette::WindowText);
+    }
+
+    TestEnv env;
+    NoTickerHost tickerHost;
+    FakeDialogHost dialogHost;
+    FakeColorPicker picker;
+    frmTicker ticker;
+    frmTickerOptionDialog dialog;
+};
+
+TEST(TickerOptionRules, OpacityIntervalAndMargin) {
+    struct Case {
+        const char* text;
+        int expected;
+    };
+    const Case opacity[] = {
+        {"37", 35}, {"7", 10},  {"120", 100},  {"abc", 55},  {"", 55},     {"100", 100}, {"10", 10},
+        {"14", 10}, {"-7", 10}, {"99.5", 100}, {"12.5", 10}, {"9e9", 100}, {"97", 95},
+    };
+    for (const Case& c : opacity) {
+        EXPECT_EQ(cleanOpacityText(QString::fromUtf8(c.text), 55), c.expected) << c.text;
+    }
+    // A restored value that is no multiple of 5 (a hand-edited file) is cut down too.
+    EXPECT_EQ(cleanOpacityText(QString(), 57), 55);
+
+    const Case interval[] = {{"2", 3}, {"99", 60}, {"8", 8}, {"x", 12}, {"", 12}, {"60", 60}};
+    for (const Case& c : interval) {
+        EXPECT_EQ(cleanIntervalText(QString::fromUtf8(c.text), 12), c.expected) << c.text;
+    }
+
+    // TICKER_MARGIN_TOP 525 twips, shown and restored as 52 units of 10 twips.
+    const Case margin[] = {{"52", 52}, {"-5", 0},   {"5000", 1102},
+                           {"", 52},   {"abc", 52}, {"1102", 1102}};
+    for (const Case& c : margin) {
+        EXPECT_EQ(cleanMarginText(QString::fromUtf8(c.text), 525, 1102), c.expected) << c.text;
+    }
+
+    // (screen height − ticker height) \ 10, never negative, and storable in 16 bits.
+    EXPECT_EQ(marginMaximumUnits(11520, 495), 1102);
+    EXPECT_EQ(marginMaximumUnits(400, 495), 0);
+    EXPECT_EQ(marginMaximumUnits(100000, 495), 3276);
+}
+
+TEST_F(TickerOptionDialogTest, LayoutCaptionsAndTips) {
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quorvane3 ニュースティッカーの表示設定"));
+    EXPECT_EQ(dialog.size(), QSize(402, 213));
+    EXPECT_FALSE(dialog.isModal());
+    EXPECT_EQ(dialog.fraView->geometry(), QRect(8, 8, 297, 201));
+    EXPECT_EQ(dialog.cmdOK->geometry(), QRect(312, 8, 81, 25));
+    EXPECT_EQ(dialog.cmdCancel->geometry(), QRect(312, 40, 81, 25));
+    EXPECT_EQ(dialog.cmdFontColor->geometry(), QRect(208, 160, 81, 17));
+    EXPECT_EQ(dialog.lblColorSample->geometry(), QRect(112, 160, 89, 33));
+    EXPECT_TRUE(dialog.cmdOK->isDefault());
+    EXPECT_EQ(dialog.cmdCancel->text(), QStringLiteral("キャンセル"));
+    EXPECT_EQ(dialog.lblColorSample->text(), QStringLiteral("Quorvane3 Quorvane3 Quorvane3 "));
+
+    struct Box {
+        QLineEdit* box;
+        int maxLength;
+        UpDown* updown;
+        int minimum, maximum, step;
+    };
+    const Box boxes[] = {{dialog.txtTransp, 3, dialog.updownTransp, 10, 100, 5},
+                         {dialog.txtNewsInterval, 2, dialog.updownNewsInterval, 3, 60, 1},
+                         {dialog.txtTopMargin, 4, dialog.updownTopMargin, 0, 0, 1}};
+    for (const Box& b : boxes) {
+        SCOPED_TRACE(b.box->objectName().toStdString());
+        EXPECT_EQ(b.box->maxLength(), b.maxLength);
+        EXPECT_FALSE(b.box->testAttribute(Qt::WA_InputMethodEnabled));
+        EXPECT_EQ(b.updown->minimum(), b.minimum);
+        EXPECT_EQ(b.updown->maximum(), b.maximum);
+        EXPECT_EQ(b.updown->increment(), b.step);
+        // The spinner sits against the right edge of its box.
+        EXPECT_EQ(b.updown->x(), b.box->geometry().right() + 1);
+        EXPECT_EQ(b.updown->toolTip(), b.box->toolTip());
+    }
+
+    const QString marginTip =
+        QStringLiteral("ポップアップ表示のとき、ティッカーのスライドイン位置を指定します");
+    for (QWidget* w : QList<QWidget*>{dialog.lblTopMargin, dialog.lblTopMargin2,
+                                      dialog.lblTopMargin3, dialog.txtTopMargin}) {
+        EXPECT_EQ(w->toolTip(), marginTip) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(dialog.chkKeepFront->toolTip(),
+              QStringLiteral("ティッカーを常に前面に表示するときチェックします"));
+    EXPECT_EQ(dialog.cmdBackgroundColor->toolTip(),
+              QStringLiteral("ティッカーの背景色を設定します"));
+}
+
+TEST_F(TickerOptionDialogTest, OpensBesideTheMainWindowFromTheSettings) {
+    settings().TICKER_TRANSPARENCY_LEVEL = 60;
+    settings().NEWS_INTERVAL = 15;
+    settings().TICKER_MARGIN_TOP = 525;
+    settings().TICKER_TOPMOST_FLG = -2;
+    settings().TICKER_BACK_COLOR = 0x336699;  // 0x00BBGGRR
+    settings().TICKER_FORE_COLOR = 0x00FFFF;
+    dialog.showOrRaise();
+    EXPECT_EQ(dialog.topLeftTwips(), QPoint(3120, 1620));
+    EXPECT_EQ(dialog.pos(), QPoint(208, 108));
+    EXPECT_EQ(dialog.txtTransp->text(), QStringLiteral("60"));
+    EXPECT_EQ(dialog.txtNewsInterval->text(), QStringLiteral("15"));
+    EXPECT_EQ(dialog.txtTopMargin->text(), QStringLiteral("52"));
+    // (11520 − 495) \ 10 on a 768-pixel screen.
+    EXPECT_EQ(dialog.updownTopMargin->maximum(), 1102);
+    EXPECT_FALSE(dialog.chkKeepFront->isChecked());
+    EXPECT_FALSE(dialog.chkFlatMode->isChecked());
+    EXPECT_EQ(sampleBack(), QColor(0x99, 0x66, 0x33));
+    EXPECT_EQ(sampleFore(), QColor(0xFF, 0xFF, 0x00));
+    dialog.close();
+}
+
+TEST_F(TickerOptionDialogTest, OkCleansTheNumbersStoresAndAppliesThem) {
+    struct Case {
+        const char* opacity;
+        const char* interval;
+        const char* margin;
+        int storedOpacity, storedInterval, storedMargin;
+    };
+    const Case cases[] = {
+        {"37", "2", "52", 35, 3, 520},
+        {"7", "99", "-5", 10, 60, 0},
+        {"120", "8", "9999", 100, 8, 11020},
+        {"abc", "", "x", 80, 12, 520},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opacity);
+        settings().TICKER_TRANSPARENCY_LEVEL = 80;
+        settings().NEWS_INTERVAL = 12;
+        settings().TICKER_MARGIN_TOP = 525;
+        dialog.Form_Load();
+        dialog.txtTransp->setText(QString::fromUtf8(c.opacity));
+        dialog.txtNewsInterval->setText(QString::fromUtf8(c.interval));
+        dialog.txtTopMargin->setText(QString::fromUtf8(c.margin));
+        dialog.cmdOK_Click();
+        EXPECT_EQ(settings().TICKER_TRANSPARENCY_LEVEL, c.storedOpacity);
+        EXPECT_EQ(settings().NEWS_INTERVAL, c.storedInterval);
+        EXPECT_EQ(settings().TICKER_MARGIN_TOP, c.storedMargin);
+        EXPECT_EQ(dialog.txtTransp->text(), QString::number(c.storedOpacity));
+        EXPECT_EQ(dialog.txtTopMargin->text(), QString::number(c.storedMargin / 10));
+        // Applied to the ticker at once.
+        EXPECT_EQ(ticker.objTransparency->opacity(), c.storedOpacity);
+        EXPECT_EQ(ticker.tmrNextNews->interval(), c.storedInterval * 1000);
+    }
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+}
+
+TEST_F(TickerOptionDialogTest, KeepFrontAndFlatModeAreStored) {
+    dialog.Form_Load();
+    EXPECT_TRUE(dialog.chkKeepFront->isChecked());
+    dialog.chkKeepFront->click();
+    dialog.chkFlatMode->click();
+    dialog.cmdOK_Click();
+    EXPECT_EQ(settings().TICKER_TOPMOST_FLG, -2);
+    EXPECT_TRUE(settings().FlatMode);
+    EXPECT_FALSE(ticker.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // Flat mode lives in memory: the next opening shows it checked.
+    dialog.Form_Load();
+    EXPECT_TRUE(dialog.chkFlatMode->isChecked());
+    dialog.chkKeepFront->click();
+    dialog.cmdOK_Click();
+    EXPECT_EQ(settings().TICKER_TOPMOST_FLG, -1);
+    EXPECT_TRUE(ticker.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(TickerOptionDialogTest, ColoursReachTheSettingsOnlyOnOk) {
+    settings().TICKER_BACK_COLOR = 0x000000;
+    settings().TICKER_FORE_COLOR = 0xFFFFFF;
+    dialog.showOrRaise();
+
+    // The colour dialog starts from the sample's colour; its choice shows in the sample.
+    picker.answers = {QColor(255, 0, 0)};
+    dialog.cmdBackgroundColor->click();
+    EXPECT_EQ(picker.starts.last(), QColor(0, 0, 0));
+    EXPECT_EQ(sampleBack(), QColor(255, 0, 0));
+    // A cancelled colour dialog keeps the sample's colour.
+    dialog.cmdFontColor->click();
+    EXPECT_EQ(picker.starts.last(), QColor(255, 255, 255));
+    EXPECT_EQ(sampleFore(), QColor(255, 255, 255));
+
+    dialog.cmdCancel->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(settings().TICKER_BACK_COLOR, 0x000000);
+    EXPECT_EQ(settings().TICKER_FORE_COLOR, 0xFFFFFF);
+    EXPECT_EQ(ticker.palette().color(QPalette::Window), QColor(0, 0, 0));
+
+    dialog.showOrRaise();
+    EXPECT_EQ(sampleBack(), QColor(0, 0, 0));
+    picker.answers = {QColor(0x11, 0x22, 0x33), QColor(0xAA, 0xBB, 0xCC)};
+    dialog.cmdBackgroundColor->click();
+    dialog.cmdFontColor->click();
+    dialog.cmdOK->click();
+    EXPECT_EQ(settings().TICKER_BACK_COLOR, 0x332211);
+    EXPECT_EQ(settings().TICKER_FORE_COLOR, 0xCCBBAA);
+    EXPECT_EQ(ticker.palette().color(QPalette::Window), QColor(0x11, 0x22, 0x33));
+}
+
+TEST_F(TickerOptionDialogTest, CancelEscapeAndCloseChangeNothing) {
+    settings().TICKER_TRANSPARENCY_LEVEL = 80;
+    const std::function<void()> closers[] = {
+        [this]() { dialog.cmdCancel->click(); },
+        [this]() { QTest::keyClick(dialog.txtTransp, Qt::Key_Escape); },
+        [this]() { dialog.close(); },
+    };
+    for (const auto& closeIt : closers) {
+        dialog.showOrRaise();
+        dialog.txtTransp->setText(QStringLiteral("50"));
+        dialog.chkFlatMode->click();
+        closeIt();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(settings().TICKER_TRANSPARENCY_LEVEL, 80);
+        EXPECT_FALSE(settings().FlatMode);
+    }
+    // Enter in a box is OK.
+    dialog.showOrRaise();
+    dialog.txtTransp->setText(QStringLiteral("50"));
+    QTest::keyClick(dialog.txtTransp, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(settings().TICKER_TRANSPARENCY_LEVEL, 50);
+}
+
+TEST_F(TickerOptionDialogTest, OpeningAgainBringsTheOpenDialogForwardUnchanged) {
+    dialog.showOrRaise();
+    dialog.txtNewsInterval->setText(QStringLiteral("ab"));
+    picker.answers = {QColor(1, 2, 3)};
+    dialog.cmdBackgroundColor->click();
+    dialog.showOrRaise();
+    EXPECT_EQ(dialog.txtNewsInterval->text(), QStringLiteral("ab"));
+    EXPECT_EQ(sampleBack(), QColor(1, 2, 3));
+    dialog.close();
+}
+
+TEST_F(TickerOptionDialogTest, SpinnersStepWithinTheirRanges) {
+    settings().TICKER_TRANSPARENCY_LEVEL = 95;
+    settings().TICKER_MARGIN_TOP = 11000;
+    dialog.Form_Load();
+    dialog.updownTransp->upButton->click();
+    dialog.updownTransp->upButton->click();
+    EXPECT_EQ(dialog.txtTransp->text(), QStringLiteral("100"));
+    dialog.updownTransp->downButton->click();
+    EXPECT_EQ(dialog.txtTransp->text(), QStringLiteral("95"));
+    for (int i = 0; i < 5; ++i) {
+        dialog.updownTopMargin->upButton->click();
+    }
+    EXPECT_EQ(dialog.txtTopMargin->text(), QStringLiteral("1102"));
+    dialog.txtNewsInterval->setText(QStringLiteral("3"));
+    QTest::keyClick(dialog.txtNewsInterval, Qt::Key_Down);
+    EXPECT_EQ(dialog.txtNewsInterval->text(), QStringLiteral("3"));
+}
+
+}  // namespace

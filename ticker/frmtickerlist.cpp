@@ -1,0 +1,203 @@
+#include "ticker/frmtickerlist.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/appstate.h"
+#include "dialogs/dialoglayout.h"
+#include "patrol/feeddates.h"
+#include "patrol/patrolhost.h"
+#include "platform/browser.h"
+#include "platform/screeninfo.h"
+#include "ticker/frmticker.h"
+
+namespace {
+
+const QString kLoadingMessage = QStringLiteral("最新の情報を読み込んでいます");
+
+// A fixed-pitch font at 9 pt, so that the date column lines up. Japanese glyphs come from
+// a fixed-pitch CJK face where one is installed, else from Noto Sans CJK JP.
+QFont listFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(9);
+    font.setFamilies({QFontInfo(font).family(), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("Noto Sans CJK JP")});
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
+}  // namespace
+
+QStringList ArticleListLines(const ArticleArray& articles) {
+    const int last = articles.lastIndex();
+    bool dated = false;
+    for (int k = 1; k <= last && !dated; ++k) {
+        dated = !FormatNewsDate(articles[k].PubDate).isEmpty();
+    }
+    QStringList lines;
+    lines.reserve(last);
+    for (int k = 1; k <= last; ++k) {
+        const ArticleRecord& entry = articles[k];
+        if (dated) {
+            const QString date =
+                FormatNewsDate(entry.PubDate)
+                    .leftJustified(frmTickerList::kDateColumnWidth, QLatin1Char(' '), true);
+            lines.append(date + entry.Title);
+        } else {
+            lines.append(entry.Title);
+        }
+    }
+    return lines;
+}
+
+frmTickerList::frmTickerList(AppState& appState, frmTicker& tickerWindow,
+                             PatrolControl& patrolControl, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      state(appState),
+      ticker(tickerWindow),
+      patrol(patrolControl) {
+    setObjectName(QStringLiteral("frmTickerList"));
+    setFont(dialogFont());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
+    setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
+    buildWidgets();
+}
+
+void frmTickerList::buildWidgets() {
+    listRss = new QListWidget(this);
+    listRss->setObjectName(QStringLiteral("listRss"));
+    listRss->setFont(listFont());
+    listRss->setUniformItemSizes(true);
+    placeTwips(listRss, 0, 0, 7095, 2940);
+    connect(listRss, &QListWidget::currentRowChanged, this, &frmTickerList::listRss_Click);
+    connect(listRss, &QListWidget::itemDoubleClicked, this, &frmTickerList::listRss_DblClick);
+
+    lblPause = new QLabel(kLoadingMessage, this);
+    lblPause->setObjectName(QStringLiteral("lblPause"));
+    // A long link is cut at the label's end rather than widening the window.
+    lblPause->setTextFormat(Qt::PlainText);
+    placeTextTwips(lblPause, 0, 3000, 6480, 180);
+
+    cmdWeb = new QPushButton(QStringLiteral("web"), this);
+    cmdWeb->setObjectName(QStringLiteral("cmdWeb"));
+    cmdWeb->setToolTip(QStringLiteral("選択した記事のサイトを開きます"));
+    cmdWeb->setEnabled(false);
+    cmdWeb->setAutoDefault(false);
+    placeTwips(cmdWeb, 6600, 3000, 495, 225);
+    connect(cmdWeb, &QPushButton::clicked, this, &frmTickerList::cmdWeb_Click);
+
+    tmrLoad = new QTimer(this);
+    tmrLoad->setObjectName(QStringLiteral("tmrLoad"));
+    tmrLoad->setInterval(100);
+    tmrLoad->setSingleShot(true);
+    connect(tmrLoad, &QTimer::timeout, this, &frmTickerList::tmrLoad_Timer);
+}
+
+bool frmTickerList::isOpen() const {
+    return isVisible() || tmrLoad->isActive();
+}
+
+int frmTickerList::heightTwips() const {
+    return std::max(kClientHeightTwips, pixelsToTwips(frameGeometry().height()));
+}
+
+void frmTickerList::openFor() {
+    if (isOpen() && listedKey == ticker.intCallOPMLKey) {
+        showInFront(this);
+        return;
+    }
+    Form_Load();
+    showInFront(this);
+}
+
+void frmTickerList::closeList() {
+    if (isOpen()) {
+        close();
+    }
+}
+
+void frmTickerList::Form_Load() {
+    // Directly under the ticker; above it when the window would reach below the screen
+    // and there is room above; else under it, partly off screen.
+    const int ownHeight = heightTwips();
+    windowLeft = ticker.leftTwips();
+    windowTop = ticker.topTwips() + ticker.heightTwips();
+    if (windowTop + ownHeight > state.seams.screen.heightTwips() &&
+        ticker.topTwips() >= ownHeight) {
+        windowTop = ticker.topTwips() - ownHeight;
+    }
+    moveWindowTwips(this, QPoint(windowLeft, windowTop));
+
+    listedKey = ticker.intCallOPMLKey;
+    const QString siteTitle =
+        state.SiteTable.isValidIndex(listedKey) ? state.SiteTable[listedKey].strTitle : QString();
+    setWindowTitle(state.exeBaseName() + QStringLiteral(" - ") + siteTitle);
+
+    // Emptying the list clears the selection, which runs listRss_Click: the message
+    // comes after it.
+    listRss->clear();
+    listRss->hide();
+    lblPause->setText(kLoadingMessage);
+    cmdWeb->setEnabled(false);
+    tmrLoad->start();
+}
+
+void frmTickerList::tmrLoad_Timer() {
+    tmrLoad->stop();
+    state.ListArticles.clear();
+    // The fetch blocks the one thread; the wait cursor says the window is not dead.
+    // The site is the one the window was opened for: a ticker that starts a new showing
+    // meanwhile resets its intCallOPMLKey, and the caption already names this site.
+    if (listedKey >= 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        patrol.LoadRdf(listedKey, true);
+        QApplication::restoreOverrideCursor();
+    }
+
+    listRss->addItems(ArticleListLines(state.ListArticles));
+    listRss->show();
+    lblPause->clear();
+    listRss_Click();
+}
+
+void frmTickerList::listRss_Click() {
+    const int k = listRss->currentRow() + 1;
+    if (k > state.ListArticles.lastIndex()) {
+        lblPause->clear();
+    } else {
+        lblPause->setText(state.ListArticles[k].Link);
+    }
+    cmdWeb->setEnabled(!lblPause->text().isEmpty());
+}
+
+void frmTickerList::listRss_DblClick() {
+    listRss_Click();
+    if (cmdWeb->isEnabled()) {
+        cmdWeb_Click();
+    }
+}
+
+void frmTickerList::cmdWeb_Click() {
+    if (!lblPause->text().isEmpty()) {
+        openFeedLink(state.seams.browser, lblPause->text());
+    }
+}
+
+void frmTickerList::Form_Unload() {
+    tmrLoad->stop();
+    ticker.intCallOPMLKey = -1;
+    listedKey = -1;
+}
+
+void frmTickerList::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}

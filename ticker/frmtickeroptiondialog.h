@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDialog>
+#include <QtGlobal>
+#include <memory>
+
+class ColorPicker;
+class DialogHost;
+class QCheckBox;
+class QGroupBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class UpDown;
+class frmTicker;
+struct AppState;
+
+// The ticker settings dialog: opacity, seconds per article, the pop-up distance from the
+// top of the screen, keeping the ticker above other windows, and its two colours. OK
+// cleans the three numbers up, stores everything in the settings record (memory only) and
+// applies it to the ticker at once; Cancel, Esc and the close box change nothing.
+// Modeless; one at a time.
+class frmTickerOptionDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidthTwips = 6030;
+    static constexpr int kClientHeightTwips = 3195;
+
+    // Colours are chosen through QColorDialog.
+    frmTickerOptionDialog(AppState& state, frmTicker& ticker, DialogHost& host,
+                          QWidget* parent = nullptr);
+    // Colours are chosen through the given picker (tests answer it).
+    frmTickerOptionDialog(AppState& state, frmTicker& ticker, DialogHost& host, ColorPicker& picker,
+                          QWidget* parent = nullptr);
+    ~frmTickerOptionDialog() override;
+
+    // Opens the dialog filled from the settings, or brings the open one forward unchanged.
+    void showOrRaise();
+
+    void Form_Load();
+    void cmdBackgroundColor_Click();
+    void cmdFontColor_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    // Outer window position in twips.
+    [[nodiscard]] QPoint topLeftTwips() const { return windowTopLeft; }
+    // The sample's colours, 0x00BBGGRR; stored on OK.
+    [[nodiscard]] qint32 sampleBackColor() const { return backColor; }
+    [[nodiscard]] qint32 sampleForeColor() const { return foreColor; }
+
+    QGroupBox* fraView = nullptr;
+    QLabel* lblTransp = nullptr;
+    QLineEdit* txtTransp = nullptr;
+    UpDown* updownTransp = nullptr;
+    QLabel* lblTransp2 = nullptr;
+    QLabel* lblTransp3 = nullptr;
+    QLabel* lblNewsInterval = nullptr;
+    QLineEdit* txtNewsInterval = nullptr;
+    UpDown* updownNewsInterval = nullptr;
+    QLabel* lblNewsInterval2 = nullptr;
+    QLabel* lblTopMargin = nullptr;
+    QLineEdit* txtTopMargin = nullptr;
+    UpDown* updownTopMargin = nullptr;
+    QLabel* lblTopMargin2 = nullptr;
+    QLabel* lblTopMargin3 = nullptr;
+    QCheckBox* chkKeepFront = nullptr;
+    QCheckBox* chkFlatMode = nullptr;
+    QFrame* lineBorder1 = nullptr;
+    QLabel* lblColor = nullptr;
+    QLabel* lblColorSample = nullptr;
+    QPushButton* cmdFontColor = nullptr;
+    QPushButton* cmdBackgroundColor = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void buildWidgets();
+    void showSampleColors();
+
+    AppState& state;
+    frmTicker& ticker;
+    DialogHost& host;
+    std::unique_ptr<ColorPicker> ownPicker;
+    ColorPicker& CommonDialog;
+
+    QPoint windowTopLeft;
+    qint32 backColor = 0;
+    qint32 foreColor = 0xFFFFFF;
+};
