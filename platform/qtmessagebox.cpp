@@ -1,5 +1,6 @@
 #include "platform/qtmessagebox.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -25,7 +26,9 @@ MsgResult QtMessageBox::show(const QString& text, const QString& title, MsgButto
     const QMessageBox::StandardButtons standard =
         buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                         : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(toQtIcon(icon), title, text, standard);
+    // Owned by the active window, so that it never opens behind a window that stays on
+    // top (the new-site dialog, the ticker).
+    QMessageBox box(toQtIcon(icon), title, text, standard, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(buttons == MsgButtons::OkCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? MsgResult::Ok : MsgResult::Cancel;
