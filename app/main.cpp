@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/appexit.h"
 #include "app/appstate.h"
@@ -36,6 +39,13 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(versionText());
     // The program lives in the notification area; closing its last window ends nothing.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program speaks Japanese whatever the locale; Qt's own dialogs and buttons too.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
 
     SystemClock clock;
     QtMessageBox messageBox;
