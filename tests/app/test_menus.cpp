@@ -17,12 +17,16 @@
 #include "app/appwindows.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
+#include "dialogs/frmnewsitedialog.h"
+#include "dialogs/frmoption.h"
 #include "appfixture.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opml.h"
 #include "sitelist/sitelistpane.h"
 #include "sitelist/sitetreeview.h"
 #include "ticker/frmticker.h"
+#include "ticker/frmtickerlist.h"
+#include "ticker/frmtickeroptiondialog.h"
 
 namespace {
 
@@ -374,6 +378,45 @@ TEST_F(MenuTest, OpeningTheTickerAfterALoadShowsItAndPatrolsAtOnce) {
 TEST_F(MenuTest, DialogsOpenAtTheMainWindowsCornerInTwips) {
     main().move(100, 50);
     EXPECT_EQ(windows->mainWindowTopLeftTwips(), QPoint(1500, 750));
+}
+
+TEST_F(MenuTest, EveryDialogCommandOpensItsOneWindow) {
+    main().mnuSetTicker->trigger();
+    frmTickerOptionDialog& tickerSettings = windows->tickerSettings();
+    EXPECT_TRUE(tickerSettings.isVisible());
+    main().mnuSetTickerNotify->trigger();
+    windows->ticker().cmdSetting_Click();
+    EXPECT_EQ(&windows->tickerSettings(), &tickerSettings);
+
+    main().mnuSetOption->trigger();
+    frmOption& options = windows->options();
+    EXPECT_TRUE(options.isVisible());
+    main().mnuSetOptionNotify->trigger();
+    EXPECT_EQ(&windows->options(), &options);
+
+    main().mnuNewRdf->trigger();
+    EXPECT_TRUE(windows->newSiteDialog().isVisible());
+}
+
+TEST_F(MenuTest, ArticleListOpensFromTheTickerAndClosesWhenAListIsLoaded) {
+    ArticleRecord article;
+    article.Title = QStringLiteral("見出し");
+    article.SiteIndex = 1;
+    state().NewsQueue.append(article);
+    // The ticker is up since start-up; its next article tick shows the entry.
+    windows->ShowForm(0);
+    windows->ticker().tmrNextNews_Timer();
+    ASSERT_EQ(windows->ticker().shownIndex(), 1);
+
+    windows->ticker().cmdShowList_Click();
+    ASSERT_NE(windows->tickerListIfLoaded(), nullptr);
+    EXPECT_TRUE(windows->tickerListIfLoaded()->isOpen());
+    EXPECT_EQ(windows->ticker().intCallOPMLKey, 1);
+
+    fileDialogs.answers = {QString()};
+    main().mnuOPMLLoad->trigger();
+    EXPECT_FALSE(windows->tickerListIfLoaded()->isOpen());
+    EXPECT_EQ(windows->ticker().intCallOPMLKey, -1);
 }
 
 }  // namespace
