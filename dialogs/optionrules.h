@@ -3,13 +3,7 @@
 #include <QString>
 #include <optional>
 
-// The number a text box holds: blanks (space, tab) around it, an optional sign, digits with
-// an optional decimal fraction (".5" and "5." count) and an optional exponent ("1e3").
-// Nothing when the text is empty or holds anything else.
-[[nodiscard]] std::optional<double> numberFromText(const QString& text);
-
-// Nearest integer, halves to the even neighbour (2.5 → 2, 3.5 → 4, −2.5 → −2).
-[[nodiscard]] double roundHalfEven(double value);
+#include "settings/numbertext.h"
 
 // A spinner's number box on confirm: an empty box or one that holds no number takes the
 // setting's current value; the number is taken as its nearest integer (halves to even)

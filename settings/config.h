@@ -7,6 +7,8 @@
 #include <QtGlobal>
 #include <optional>
 
+#include "settings/numbertext.h"
+
 struct AppState;
 
 // The settings record's defaults and its file, config.ini in the program directory, with one
@@ -33,16 +35,6 @@ bool LoadSettings(AppState& state);
 
 // The eighteen "KEY=value" lines of config.ini below its section line, in file order.
 [[nodiscard]] QStringList settingsLines(const AppState& state);
-
-// Locale-free conversions of a value text. Blanks (spaces, tabs) around the text are allowed.
-
-// An optional sign, digits with an optional decimal fraction, rounded to the nearest integer
-// with halves to the even neighbour. Empty when not such a number or outside [min, max].
-[[nodiscard]] std::optional<qint32> textToInteger(QStringView text, qint32 min, qint32 max);
-// "True" / "False" in any letter case, or a number (as above): 0 is false, any other true.
-[[nodiscard]] std::optional<bool> textToFlag(QStringView text);
-// A decimal number with an optional exponent that a float holds as a finite value.
-[[nodiscard]] std::optional<float> textToFloat(QStringView text);
 
 // Shortest decimal form with at most seven significant digits, never in exponent notation:
 // 8160 -> "8160", 12.5 -> "12.5", 12345678 -> "12345680".
