@@ -11,12 +11,6 @@ ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exe
     appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
 }
 
-MsgResult ProbeEnvironment::StderrMessageBox::show(const QString& text, const QString& title,
-                                                   MsgButtons buttons, MsgIcon) {
-    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
-    return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
-}
-
 void printRecord(const QStringList& fields) {
     QStringList escaped;
     escaped.reserve(fields.size());

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/appstate.h"
-#include "platform/browser.h"
+#include "platform/consoleseams.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 #include "platform/screeninfo.h"
@@ -23,18 +23,8 @@ public:
     [[nodiscard]] AppState& state() { return *appState; }
 
 private:
-    class StderrMessageBox final : public MessageBoxSeam {
-    public:
-        MsgResult show(const QString& text, const QString& title, MsgButtons buttons,
-                       MsgIcon icon) override;
-    };
-    class NoBrowser final : public Browser {
-    public:
-        void openUrl(const QString&) override {}
-    };
-
     SystemClock clock;
-    StderrMessageBox messageBox;
+    ConsoleMessageBox messageBox;
     NoBrowser browser;
     FixedScreen screen{1024, 768};
     std::unique_ptr<AppState> appState;

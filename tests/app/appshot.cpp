@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "platform/consoleseams.h"
 #include "app/appexit.h"
 #include "app/appstate.h"
 #include "app/appwindows.h"
@@ -27,20 +28,6 @@
 #include "sitelist/sitetreeview.h"
 
 namespace {
-
-// Accepts the starting list; anything else is printed.
-class AcceptingMessageBox final : public MessageBoxSeam {
-public:
-    MsgResult show(const QString& text, const QString& title, MsgButtons, MsgIcon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MsgResult::Ok;
-    }
-};
-
-class NoBrowser final : public Browser {
-public:
-    void openUrl(const QString&) override {}
-};
 
 class NoTray final : public TrayIcon {
 public:
@@ -103,7 +90,8 @@ int main(int argc, char* argv[]) {
     feed.close();
 
     SystemClock clock;
-    AcceptingMessageBox messageBox;
+    // Accepts the starting list; anything else is printed.
+    ConsoleMessageBox messageBox{MsgResult::Ok};
     NoBrowser browser;
     DesktopScreen screen;
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "common/shotsupport.h"
+#include "platform/consoleseams.h"
 #include "app/appstate.h"
 #include "dialogs/dialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
@@ -26,26 +28,6 @@
 #include "ticker/tickerhost.h"
 
 namespace {
-
-class StderrMessageBox final : public MessageBoxSeam {
-public:
-    MsgResult show(const QString& text, const QString& title, MsgButtons, MsgIcon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MsgResult::Ok;
-    }
-};
-
-class NoBrowser final : public Browser {
-public:
-    void openUrl(const QString&) override {}
-};
-
-class NoTickerHost final : public TickerHost {
-public:
-    void openArticleList() override {}
-    void closeArticleList() override {}
-    void openTickerSettings() override {}
-};
 
 class FixedDialogHost final : public DialogHost {
 public:
@@ -114,7 +96,7 @@ int main(int argc, char* argv[]) {
     const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
     FixedScreen screen(screenSize.width(), screenSize.height());
     SystemClock clock;
-    StderrMessageBox messageBox;
+    ConsoleMessageBox messageBox;
     NoBrowser browser;
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
     SiteRow row;

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "common/shotsupport.h"
+#include "platform/consoleseams.h"
 #include "app/appstate.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
@@ -22,26 +24,6 @@
 #include "ticker/tickerhost.h"
 
 namespace {
-
-class StderrMessageBox final : public MessageBoxSeam {
-public:
-    MsgResult show(const QString& text, const QString& title, MsgButtons, MsgIcon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MsgResult::Ok;
-    }
-};
-
-class NoBrowser final : public Browser {
-public:
-    void openUrl(const QString&) override {}
-};
-
-class NoHost final : public TickerHost {
-public:
-    void openArticleList() override {}
-    void closeArticleList() override {}
-    void openTickerSettings() override {}
-};
 
 }  // namespace
 
@@ -83,7 +65,7 @@ int main(int argc, char* argv[]) {
     const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
     FixedScreen screen(screenSize.width(), screenSize.height());
     SystemClock clock;
-    StderrMessageBox messageBox;
+    ConsoleMessageBox messageBox;
     NoBrowser browser;
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
 
@@ -109,7 +91,7 @@ int main(int argc, char* argv[]) {
     }
     state.NewsQueue.append(article);
 
-    NoHost host;
+    NoTickerHost host;
     frmTicker ticker(state, host);
     ticker.ShowForm(0);
     while (ticker.tmrDynamic->isActive()) {
