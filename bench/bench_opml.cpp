@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/consoleseams.h"
 #include "app/appstate.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
@@ -28,18 +29,6 @@ constexpr int kSmallEntries = 8192;
 // The same share of folders as in the large list.
 constexpr int kSmallFolders = kSmallEntries * kLargeFolders / kLargeEntries;
 
-class SilentMessageBox final : public MessageBoxSeam {
-public:
-    MsgResult show(const QString&, const QString&, MsgButtons, MsgIcon) override {
-        return MsgResult::Ok;
-    }
-};
-
-class NoBrowser final : public Browser {
-public:
-    void openUrl(const QString&) override {}
-};
-
 // An application state over inert seams.
 struct BenchState {
     explicit BenchState(const QString& dir)
@@ -47,7 +36,7 @@ struct BenchState {
                 PlatformSeams{clock, messageBox, browser, screen}) {}
 
     SystemClock clock;
-    SilentMessageBox messageBox;
+    ConsoleMessageBox messageBox;
     NoBrowser browser;
     FixedScreen screen{1024, 768};
     AppState state;

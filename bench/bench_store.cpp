@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "platform/consoleseams.h"
 #include "app/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/md5.h"
@@ -18,17 +19,6 @@
 namespace {
 
 constexpr int kItems = 1000;
-
-class QuietMessageBox final : public MessageBoxSeam {
-public:
-    MsgResult show(const QString&, const QString&, MsgButtons, MsgIcon) override {
-        return MsgResult::Ok;
-    }
-};
-class NoBrowser final : public Browser {
-public:
-    void openUrl(const QString&) override {}
-};
 
 // A program directory in a temporary folder with one site.
 struct Program {
@@ -71,7 +61,7 @@ struct Program {
 
     QTemporaryDir dir;
     SystemClock clock;
-    QuietMessageBox messageBox;
+    ConsoleMessageBox messageBox;
     NoBrowser browser;
     FixedScreen screen{1024, 768};
     std::unique_ptr<AppState> state;

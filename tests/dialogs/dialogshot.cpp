@@ -88,17 +88,8 @@ int main(int argc, char* argv[]) {
     parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut});
     parser.process(app);
 
-    QTemporaryDir programDir;
-    ProgramPaths paths;
-    paths.programDir = programDir.path();
-    paths.exeDir = programDir.path();
-    paths.exeBaseName = QStringLiteral("Quorvane3");
-    const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
-    FixedScreen screen(screenSize.width(), screenSize.height());
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+    ShotEnvironment environment;
+    AppState& state = environment.state();
     SiteRow row;
     row.intKind = kKindSite;
     row.strTitle = QStringLiteral("サイエンスニュース");
