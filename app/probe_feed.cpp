@@ -15,8 +15,7 @@ int probeFeed(const QStringList& args) {
         return printUsage(QStringLiteral("usage: qv3probe feed URL|FILE"));
     }
     ProbeEnvironment environment(
-        QDir::currentPath(),
-        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+        QDir::currentPath(), QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     AppState& state = environment.state();
     SiteRow site;
     site.intKind = kKindSite;

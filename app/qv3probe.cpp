@@ -30,9 +30,12 @@ int main(int argc, char* argv[]) {
         return printUsage(QString::fromLatin1(kUsage));
     }
     const std::map<QString, std::function<int(const QStringList&)>> commands{
-        {QStringLiteral("opml"), probeOpml},         {QStringLiteral("opml-resave"), probeOpmlResave},
-        {QStringLiteral("settings"), probeSettings}, {QStringLiteral("feed"), probeFeed},
-        {QStringLiteral("date"), probeDate},         {QStringLiteral("md5"), probeMd5},
+        {QStringLiteral("opml"), probeOpml},
+        {QStringLiteral("opml-resave"), probeOpmlResave},
+        {QStringLiteral("settings"), probeSettings},
+        {QStringLiteral("feed"), probeFeed},
+        {QStringLiteral("date"), probeDate},
+        {QStringLiteral("md5"), probeMd5},
     };
     const auto command = commands.find(args.takeFirst());
     if (command == commands.end()) {

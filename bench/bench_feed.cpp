@@ -30,11 +30,12 @@ QByteArray rss20(int items) {
         u"with a few more words in English &amp; some markup &lt;b&gt;bold&lt;/b&gt;. "
         u"さらに日本語の文章が続きます。");
     for (int i = 0; i < items; ++i) {
-        text += QStringLiteral("<item>\n  <title>%1</title>\n"
-                               "  <link>http://bench.example.jp/news/2006/03/%2/article-%3.html</link>\n"
-                               "  <description>%4</description>\n"
-                               "  <pubDate>Thu, %2 Mar 2006 %5:%6:%7 +0900</pubDate>\n"
-                               "  <guid>http://bench.example.jp/news/%3</guid>\n</item>\n")
+        text += QStringLiteral(
+                    "<item>\n  <title>%1</title>\n"
+                    "  <link>http://bench.example.jp/news/2006/03/%2/article-%3.html</link>\n"
+                    "  <description>%4</description>\n"
+                    "  <pubDate>Thu, %2 Mar 2006 %5:%6:%7 +0900</pubDate>\n"
+                    "  <guid>http://bench.example.jp/news/%3</guid>\n</item>\n")
                     .arg(titleOf(i))
                     .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
                     .arg(i)
@@ -55,14 +56,16 @@ QByteArray rss10(int items) {
         "<channel rdf:about=\"http://bench.example.jp/\"><title>ベンチマーク</title>"
         "<items><rdf:Seq>\n");
     for (int i = 0; i < items; ++i) {
-        text += QStringLiteral("<rdf:li rdf:resource=\"http://bench.example.jp/entry/%1\"/>\n").arg(i);
+        text +=
+            QStringLiteral("<rdf:li rdf:resource=\"http://bench.example.jp/entry/%1\"/>\n").arg(i);
     }
     text += QStringLiteral("</rdf:Seq></items></channel>\n");
     for (int i = 0; i < items; ++i) {
-        text += QStringLiteral("<item rdf:about=\"http://bench.example.jp/entry/%1\">\n"
-                               "  <title>%2</title>\n  <link>http://bench.example.jp/entry/%1</link>\n"
-                               "  <description>%3</description>\n"
-                               "  <dc:date>2006-03-16T%4:%5:00+09:00</dc:date>\n</item>\n")
+        text += QStringLiteral(
+                    "<item rdf:about=\"http://bench.example.jp/entry/%1\">\n"
+                    "  <title>%2</title>\n  <link>http://bench.example.jp/entry/%1</link>\n"
+                    "  <description>%3</description>\n"
+                    "  <dc:date>2006-03-16T%4:%5:00+09:00</dc:date>\n</item>\n")
                     .arg(i)
                     .arg(titleOf(i))
                     .arg(QStringLiteral(u"山小屋からのお知らせ。Notes from the hut."))
@@ -97,10 +100,14 @@ void loadAndParse(benchmark::State& bench, const QByteArray& feed) {
     bench.counters["MB"] = double(feed.size()) / 1e6;
 }
 
-void BM_Feed_Rss20_10000Items(benchmark::State& bench) { loadAndParse(bench, rss20(10000)); }
+void BM_Feed_Rss20_10000Items(benchmark::State& bench) {
+    loadAndParse(bench, rss20(10000));
+}
 BENCHMARK(BM_Feed_Rss20_10000Items)->Unit(benchmark::kMillisecond);
 
-void BM_Feed_Rss10_1000Items(benchmark::State& bench) { loadAndParse(bench, rss10(1000)); }
+void BM_Feed_Rss10_1000Items(benchmark::State& bench) {
+    loadAndParse(bench, rss10(1000));
+}
 BENCHMARK(BM_Feed_Rss10_1000Items)->Unit(benchmark::kMillisecond);
 
 // The parse alone over a document loaded once: the part this program adds to the load.

@@ -27,8 +27,8 @@ struct Program {
         paths.programDir = dir.path();
         paths.exeDir = dir.path();
         paths.exeBaseName = QStringLiteral("Quorvane3");
-        state = std::make_unique<AppState>(paths,
-                                           PlatformSeams{clock, messageBox, browser, screen});
+        state =
+            std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
         SiteRow site;
         site.intKind = kKindSite;
         site.strXmlUrl = QStringLiteral("http://www.example.com/rss/index.rdf");

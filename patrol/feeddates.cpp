@@ -21,7 +21,9 @@ QString trimSpaces(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 bool isAsciiLetter(QChar c) {
     const char16_t u = c.unicode() | 0x20;

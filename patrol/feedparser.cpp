@@ -111,8 +111,7 @@ QString trimFeedText(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool parseFeedDocument(const XmlDocument& doc, qint16 siteIndex,
-                       QList<ArticleRecord>& SiteArticles,
+bool parseFeedDocument(const XmlDocument& doc, qint16 siteIndex, QList<ArticleRecord>& SiteArticles,
                        const std::function<void(const QString&)>& log) {
     const QDomNode root = feedRoot(doc);
     if (root.isNull()) {

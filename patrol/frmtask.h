@@ -29,8 +29,7 @@ public:
     // Seconds one tick stands for in the countdown text.
     static constexpr int kSecondsPerTick = 10;
 
-    frmTask(AppState& state, TickerControl& ticker, StatusSink& status,
-            QObject* parent = nullptr);
+    frmTask(AppState& state, TickerControl& ticker, StatusSink& status, QObject* parent = nullptr);
     frmTask(const frmTask&) = delete;
     frmTask& operator=(const frmTask&) = delete;
 

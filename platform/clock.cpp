@@ -4,8 +4,8 @@
 
 QDateTime SystemClock::now() const {
     const QDateTime local = QDateTime::currentDateTime();
-    return wallClock(local.date(), QTime(local.time().hour(), local.time().minute(),
-                                         local.time().second()));
+    return wallClock(local.date(),
+                     QTime(local.time().hour(), local.time().minute(), local.time().second()));
 }
 
 QDateTime wallClock(const QDate& date, const QTime& time) {

@@ -3,7 +3,9 @@
 // 15 twips to a device-independent pixel.
 inline constexpr int kTwipsPerPixel = 15;
 
-[[nodiscard]] constexpr int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+[[nodiscard]] constexpr int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 // Widget pixels are derived from twips by dividing by 15 and rounding (halves away from 0).
 [[nodiscard]] constexpr int twipsToPixels(int twips) {
     return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel

@@ -18,7 +18,9 @@ int SiteRowArray::append(const SiteRow& row) {
     return lastIndex();
 }
 
-QString keyOfIndex(int index) { return QLatin1Char('R') + QString::number(index); }
+QString keyOfIndex(int index) {
+    return QLatin1Char('R') + QString::number(index);
+}
 
 int indexOfKey(const QString& key) {
     if (key.size() < 2 || key.at(0) != QLatin1Char('R')) {

@@ -32,8 +32,8 @@ SiteTree::Node* SiteTree::addNode(Node* parent, const QString& key, const QStrin
     return raw;
 }
 
-SiteTree::Node* SiteTree::addNode(const QString& parentKey, const QString& key,
-                                  const QString& text, int image) {
+SiteTree::Node* SiteTree::addNode(const QString& parentKey, const QString& key, const QString& text,
+                                  int image) {
     Node* parent = nullptr;
     if (!parentKey.isEmpty() && parentKey != QLatin1String("R")) {
         parent = find(parentKey);
@@ -60,7 +60,9 @@ int SiteTree::positionOf(const Node* node) const {
     return 0;
 }
 
-SiteTree::Node* SiteTree::find(const QString& key) const { return byKey.value(key, nullptr); }
+SiteTree::Node* SiteTree::find(const QString& key) const {
+    return byKey.value(key, nullptr);
+}
 
 bool SiteTree::isInSubtree(const Node* node, const Node* ancestor) {
     for (const Node* n = node; n; n = n->parent) {
@@ -86,9 +88,8 @@ void SiteTree::removeNode(Node* node) {
         byKey.remove(n->key);
         pending.append(n->children);
     }
-    std::erase_if(collection, [&doomed](const std::unique_ptr<Node>& n) {
-        return doomed.contains(n.get());
-    });
+    std::erase_if(collection,
+                  [&doomed](const std::unique_ptr<Node>& n) { return doomed.contains(n.get()); });
 }
 
 bool SiteTree::moveNode(Node* node, Node* newParent) {

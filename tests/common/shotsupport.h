@@ -31,8 +31,8 @@ public:
         paths.exeBaseName = QStringLiteral("Quorvane3");
         const QSize size = QGuiApplication::primaryScreen()->geometry().size();
         screen = std::make_unique<FixedScreen>(size.width(), size.height());
-        appState = std::make_unique<AppState>(
-            paths, PlatformSeams{clock, messageBox, browser, *screen});
+        appState =
+            std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, *screen});
     }
     AppState& state() { return *appState; }
 

@@ -12,7 +12,9 @@ TestEnv::TestEnv() {
     appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
 }
 
-QString TestEnv::path(const QString& name) const { return joinPath(tempDir.path(), name); }
+QString TestEnv::path(const QString& name) const {
+    return joinPath(tempDir.path(), name);
+}
 
 void TestEnv::writeFile(const QString& name, const QByteArray& bytes) const {
     const QString full = path(name);
@@ -28,7 +30,9 @@ QByteArray TestEnv::readFile(const QString& name) const {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool TestEnv::exists(const QString& name) const { return QFileInfo::exists(path(name)); }
+bool TestEnv::exists(const QString& name) const {
+    return QFileInfo::exists(path(name));
+}
 
 QString testDataPath(const QString& name) {
     return QStringLiteral(QV_TEST_DATA_DIR) + QLatin1Char('/') + name;

@@ -22,7 +22,9 @@ ArticleRecord article(const QString& link, qint16 siteIndex = 0) {
     return record;
 }
 
-QByteArray hashOf(const QString& link) { return MD5Hex(link).toLatin1(); }
+QByteArray hashOf(const QString& link) {
+    return MD5Hex(link).toLatin1();
+}
 
 class ArticleStoreTest : public ::testing::Test {
 protected:
@@ -58,7 +60,8 @@ TEST_F(ArticleStoreTest, FileNameIsDigestOfFeedUrlAsStored) {
 }
 
 TEST_F(ArticleStoreTest, NoFileLeavesAllNewAndCreatesNothing) {
-    QList<ArticleRecord> records = feed({QStringLiteral("http://a/1"), QStringLiteral("http://a/2")});
+    QList<ArticleRecord> records =
+        feed({QStringLiteral("http://a/1"), QStringLiteral("http://a/2")});
     MarkShownArticles(env.state(), records, 0);
     EXPECT_EQ(newFlags(records), QList<bool>({true, true}));
     EXPECT_FALSE(env.exists(QStringLiteral("temporary")));
@@ -81,11 +84,13 @@ TEST_F(ArticleStoreTest, ShownArticleIsRecordedThenRecognised) {
     EXPECT_EQ(env.readFile(kShownFile),
               line + hashOf(QStringLiteral("http://a/1")) + "20070102030405\r\n");
 
-    QList<ArticleRecord> records = feed({QStringLiteral("http://a/1"), QStringLiteral("http://a/3")});
+    QList<ArticleRecord> records =
+        feed({QStringLiteral("http://a/1"), QStringLiteral("http://a/3")});
     MarkShownArticles(state, records, 0);
     EXPECT_EQ(newFlags(records), QList<bool>({false, true}));
     // The line of http://a/2, gone from the feed, is dropped.
-    EXPECT_EQ(env.readFile(kShownFile), hashOf(QStringLiteral("http://a/1")) + "20070102030405\r\n");
+    EXPECT_EQ(env.readFile(kShownFile),
+              hashOf(QStringLiteral("http://a/1")) + "20070102030405\r\n");
 }
 
 // Kept lines stay in file order; duplicates, short lines and unmatched lines drop out;
@@ -95,9 +100,9 @@ TEST_F(ArticleStoreTest, RewriteKeepsFirstMatchingLinesInFileOrder) {
     const QByteArray b = hashOf(QStringLiteral("http://a/2"));
     const QByteArray c = hashOf(QStringLiteral("http://a/3"));
     const QByteArray none = hashOf(QString());
-    env.writeFile(kShownFile, a + "20060101000000  \r\n" + b + "20060101000001\n" +
-                                  c.left(31) + "\r\n" + c + "20060101000003\r\n" + a +
-                                  "20060101000004\r\n" + none + "20060101000005");
+    env.writeFile(kShownFile, a + "20060101000000  \r\n" + b + "20060101000001\n" + c.left(31) +
+                                  "\r\n" + c + "20060101000003\r\n" + a + "20060101000004\r\n" +
+                                  none + "20060101000005");
 
     QList<ArticleRecord> records =
         feed({QStringLiteral("http://a/3"), QString(), QStringLiteral("http://a/1"),
@@ -105,8 +110,8 @@ TEST_F(ArticleStoreTest, RewriteKeepsFirstMatchingLinesInFileOrder) {
     MarkShownArticles(env.state(), records, 0);
 
     EXPECT_EQ(newFlags(records), QList<bool>({false, false, false, true, false, false}));
-    EXPECT_EQ(env.readFile(kShownFile), a + "20060101000000\r\n" + c + "20060101000003\r\n" +
-                                            none + "20060101000005\r\n");
+    EXPECT_EQ(env.readFile(kShownFile),
+              a + "20060101000000\r\n" + c + "20060101000003\r\n" + none + "20060101000005\r\n");
 }
 
 TEST_F(ArticleStoreTest, EmptyFileIsLeftAloneAndUnmatchedFileEmptied) {
@@ -164,14 +169,15 @@ TEST_F(ArticleStoreTest, AgeRule) {
         bool admitted;
     };
     const Row rows[] = {
-        {now.addSecs(-13 * 3600), false},    {now.addSecs(-12 * 3600 - 1), false},
-        {now.addSecs(-12 * 3600), true},     {now.addSecs(-11 * 3600), true},
-        {now.addSecs(3600), true},           {QDateTime(), true},
+        {now.addSecs(-13 * 3600), false}, {now.addSecs(-12 * 3600 - 1), false},
+        {now.addSecs(-12 * 3600), true},  {now.addSecs(-11 * 3600), true},
+        {now.addSecs(3600), true},        {QDateTime(), true},
     };
     for (const Row& row : rows) {
         ArticleRecord record = article(QStringLiteral("http://a/1"));
         record.PubDate = row.pubDate;
-        EXPECT_EQ(admitToNewsQueue(state, record), row.admitted) << row.pubDate.toString().toStdString();
+        EXPECT_EQ(admitToNewsQueue(state, record), row.admitted)
+            << row.pubDate.toString().toStdString();
     }
     EXPECT_EQ(state.NewsQueue.lastIndex(), 4);
 

@@ -35,7 +35,8 @@ TEST(Md5Hex, KnownDigests) {
 }
 
 TEST(Md5Hex, UnencodableUnitsBecomeQuestionMarks) {
-    EXPECT_EQ(toWindows31j(QString::fromUtf8("日a")), QByteArray("\x93\xfa" "a"));
+    EXPECT_EQ(toWindows31j(QString::fromUtf8("日a")), QByteArray("\x93\xfa"
+                                                                 "a"));
     EXPECT_EQ(toWindows31j(u16({0x2212, u'x', 0xD55C})), QByteArray("?x?"));
     // A lone high surrogate at the end is a unit of its own, not dropped.
     EXPECT_EQ(toWindows31j(u16({u'x', 0xD83D})), QByteArray("x?"));

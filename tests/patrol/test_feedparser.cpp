@@ -58,7 +58,9 @@ Parsed parseText(const QString& text) {
     return parse(xml);
 }
 
-QString spaces(int count) { return QString(count, QChar(0x3000)); }
+QString spaces(int count) {
+    return QString(count, QChar(0x3000));
+}
 
 TEST(FeedParser, FixtureFeeds) {
     struct Row {
@@ -69,25 +71,31 @@ TEST(FeedParser, FixtureFeeds) {
     const Row rows[] = {
         {"rss091.xml",
          true,
-         {QStringLiteral(u"花火大会は7月～8月に開催|http://minato.example.jp/news/0001.html||今年も開催します。"),
+         {QStringLiteral(u"花火大会は7月～8月に開催|http://minato.example.jp/news/"
+                         u"0001.html||今年も開催します。"),
           QStringLiteral("Harbour & market reopen|http://minato.example.jp/news/0002.html||"
                          "<b>Open</b> from 6:00")}},
         // Items beside the channel; the rdf:Seq and comments are no items.
         {"rss10.rdf",
          true,
-         {QStringLiteral(u"初雪を観測|http://yama.example.jp/entry/10|2006-03-16 07:24:48|今朝、山頂で初雪。"),
-          QStringLiteral(u"登山道の補修 -2区間|http://yama.example.jp/entry/9|2006-03-15 00:00:00|"),
+         {QStringLiteral(
+              u"初雪を観測|http://yama.example.jp/entry/10|2006-03-16 07:24:48|今朝、山頂で初雪。"),
+          QStringLiteral(
+              u"登山道の補修 -2区間|http://yama.example.jp/entry/9|2006-03-15 00:00:00|"),
           QStringLiteral(u"小屋開き|http://yama.example.jp/entry/8|2006-03-14 18:05:00|")}},
         // U+3000 survives the trim; Hangul and each half of an emoji become U+3000; a
         // later unreadable date keeps the earlier one.
         {"rss20.xml",
          true,
          {spaces(1) + QStringLiteral(u"全角の空白で始まる見出し") + spaces(1) +
-              QStringLiteral(u"|http://kawabe.example.jp/2006/03/16/a.html|2006-03-16 07:24:48|本文の要約です。"),
+              QStringLiteral(u"|http://kawabe.example.jp/2006/03/16/a.html|2006-03-16 "
+                             u"07:24:48|本文の要約です。"),
           spaces(2) + QLatin1Char(' ') + spaces(2) +
-              QStringLiteral(u" and 橋の工事|http://kawabe.example.jp/2006/03/16/b.html|2006-03-16 06:10:00|"),
+              QStringLiteral(
+                  u" and 橋の工事|http://kawabe.example.jp/2006/03/16/b.html|2006-03-16 06:10:00|"),
           QStringLiteral("Emoji ") + spaces(2) +
-              QStringLiteral(" in a title?|http://kawabe.example.jp/2006/03/15/c.html||no date here")}},
+              QStringLiteral(
+                  " in a title?|http://kawabe.example.jp/2006/03/15/c.html||no date here")}},
         // Items under the root win over the channel's.
         {"items_beside_channel.xml",
          true,
@@ -178,13 +186,13 @@ TEST(FeedParser, ItemLimitEndsTheParseAsAFailure) {
 TEST(FeedFetch, LoadsTheRowsUrlAndFailsQuietly) {
     TestEnv env;
     AppState& state = env.state();
-    const QStringList urls{testDataPath(QStringLiteral("rss10.rdf")),
-                           QUrl::fromLocalFile(testDataPath(QStringLiteral("rss20.xml"))).toString(),
-                           testDataPath(QStringLiteral("broken.xml")),
-                           testDataPath(QStringLiteral("atom.xml")),
-                           env.path(QStringLiteral("missing.xml")),
-                           // Stored untrimmed, so the blank makes it another file.
-                           testDataPath(QStringLiteral("rss10.rdf")) + QLatin1Char(' ')};
+    const QStringList urls{
+        testDataPath(QStringLiteral("rss10.rdf")),
+        QUrl::fromLocalFile(testDataPath(QStringLiteral("rss20.xml"))).toString(),
+        testDataPath(QStringLiteral("broken.xml")), testDataPath(QStringLiteral("atom.xml")),
+        env.path(QStringLiteral("missing.xml")),
+        // Stored untrimmed, so the blank makes it another file.
+        testDataPath(QStringLiteral("rss10.rdf")) + QLatin1Char(' ')};
     for (const QString& url : urls) {
         SiteRow row;
         row.intKind = kKindSite;
@@ -210,13 +218,14 @@ TEST(FeedProbe, PrintsOneLinePerItem) {
                 {QStringLiteral("feed"), testDataPath(QStringLiteral("rss10.rdf"))});
     ASSERT_TRUE(probe.waitForFinished(30000));
     EXPECT_EQ(probe.exitCode(), 0);
-    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()),
-              QStringLiteral(u"1\t初雪を観測\thttp://yama.example.jp/entry/10\t2006-03-16 07:24:48\t"
-                             u"06/03/16 07:24:48\t今朝、山頂で初雪。\n"
-                             u"2\t登山道の補修 -2区間\thttp://yama.example.jp/entry/9\t"
-                             u"2006-03-15 00:00:00\t06/03/15\t\n"
-                             u"3\t小屋開き\thttp://yama.example.jp/entry/8\t2006-03-14 18:05:00\t"
-                             u"06/03/14 18:05\t\n"));
+    EXPECT_EQ(
+        QString::fromUtf8(probe.readAllStandardOutput()),
+        QStringLiteral(u"1\t初雪を観測\thttp://yama.example.jp/entry/10\t2006-03-16 07:24:48\t"
+                       u"06/03/16 07:24:48\t今朝、山頂で初雪。\n"
+                       u"2\t登山道の補修 -2区間\thttp://yama.example.jp/entry/9\t"
+                       u"2006-03-15 00:00:00\t06/03/15\t\n"
+                       u"3\t小屋開き\thttp://yama.example.jp/entry/8\t2006-03-14 18:05:00\t"
+                       u"06/03/14 18:05\t\n"));
 
     const auto exitCodeOf = [](const QStringList& args) {
         QProcess run;

@@ -95,12 +95,14 @@ protected:
     // An RSS 2.0 file of two items, written an hour (Fresh) or three days (Old) before
     // the fake clock's 2006-03-16 12:00; old ones are kept out of the queue by age.
     QString writeFeed(const QString& name, Feed kind) {
-        const QString date = kind == Feed::Fresh ? QStringLiteral("Thu, 16 Mar 2006 11:00:00 +0900")
-                                                 : QStringLiteral("Mon, 13 Mar 2006 11:00:00 +0900");
+        const QString date = kind == Feed::Fresh
+                                 ? QStringLiteral("Thu, 16 Mar 2006 11:00:00 +0900")
+                                 : QStringLiteral("Mon, 13 Mar 2006 11:00:00 +0900");
         QString text = QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel>");
         for (int i = 1; i <= 2; ++i) {
-            text += QStringLiteral("<item><title>%1 %2</title><link>http://%1/%2</link>"
-                                   "<pubDate>%3</pubDate></item>")
+            text += QStringLiteral(
+                        "<item><title>%1 %2</title><link>http://%1/%2</link>"
+                        "<pubDate>%3</pubDate></item>")
                         .arg(name)
                         .arg(i)
                         .arg(date);
@@ -181,8 +183,8 @@ TEST_F(PatrolTest, WalkWithoutNewsComesFullCircle) {
     const QStringList urls = addFiveSites({});
     const int missing = addRow(env.path(QStringLiteral("missing.xml")));
     EXPECT_EQ(task.LoadRdf(2, false), 2);
-    EXPECT_EQ(fetched(), QStringList({urls[2], urls[3], urls[4], env.path(QStringLiteral("missing.xml")),
-                                      urls[0], urls[1]}));
+    EXPECT_EQ(fetched(), QStringList({urls[2], urls[3], urls[4],
+                                      env.path(QStringLiteral("missing.xml")), urls[0], urls[1]}));
     // The status bar keeps the last site's text; nothing says 完了.
     EXPECT_EQ(status.texts.last(), urls[1] + kProcessing);
     EXPECT_TRUE(ticker.calls.isEmpty());
@@ -250,10 +252,12 @@ TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
     clearRecords();
     task.RssRefresh();
     EXPECT_EQ(fetched(), urls);
-    EXPECT_EQ(ticker.calls, QStringList({QStringLiteral("ResetTicker"), QStringLiteral("ShowForm(1)")}));
-    EXPECT_EQ(queuedLinks(),
-              QStringList({QStringLiteral("http://site0.xml/1"), QStringLiteral("http://site0.xml/2"),
-                           QStringLiteral("http://site2.xml/1"), QStringLiteral("http://site2.xml/2")}));
+    EXPECT_EQ(ticker.calls,
+              QStringList({QStringLiteral("ResetTicker"), QStringLiteral("ShowForm(1)")}));
+    EXPECT_EQ(
+        queuedLinks(),
+        QStringList({QStringLiteral("http://site0.xml/1"), QStringLiteral("http://site0.xml/2"),
+                     QStringLiteral("http://site2.xml/1"), QStringLiteral("http://site2.xml/2")}));
     EXPECT_EQ(task.NextSiteIndex, 0);
 
     // Nothing queued, nothing fresh: no reset, no showing, still one visit each.

@@ -55,8 +55,8 @@ TEST(SiteTree, AddsUnderParentsAndKeepsCreationOrder) {
                               kImageFolder);
     ASSERT_NE(news, nullptr);
     EXPECT_TRUE(SiteTree::IsRootNode(news));
-    auto* a = tree.addNode(QStringLiteral("R0"), QStringLiteral("R1"), QStringLiteral("A"),
-                           kImageSite);
+    auto* a =
+        tree.addNode(QStringLiteral("R0"), QStringLiteral("R1"), QStringLiteral("A"), kImageSite);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->parent, news);
     EXPECT_FALSE(SiteTree::IsRootNode(a));

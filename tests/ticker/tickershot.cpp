@@ -23,9 +23,7 @@
 #include "ticker/frmticker.h"
 #include "ticker/tickerhost.h"
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
