@@ -1,6 +1,6 @@
 #include "app/appwindows.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
 #include "dialogs/frmnewsitedialog.h"

@@ -8,19 +8,15 @@
 #include <QPushButton>
 #include <QTextDocument>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "platform/screeninfo.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 
 namespace {
 
 constexpr int kWidthTwips = 6150;
 constexpr int kHeightTwips = 4770;
-
-void placeTwips(QWidget* widget, int left, int top, int width, int height) {
-    const int x = twipsToPixels(left);
-    const int y = twipsToPixels(top);
-    widget->setGeometry(x, y, twipsToPixels(left + width) - x, twipsToPixels(top + height) - y);
-}
 
 // A one-pixel rule; two of them, dark over light, make an etched line.
 QWidget* rule(const char* name, const QColor& color, QWidget* parent) {
@@ -41,10 +37,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-32.png")));
     setModal(false);
-    QFont uiFont = QApplication::font();
-    uiFont.setPointSize(9);
-    uiFont.setFamilies({QFontInfo(uiFont).family(), QStringLiteral("Noto Sans CJK JP")});
-    setFont(uiFont);
+    setFont(uiFont());
     buildWidgets();
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);

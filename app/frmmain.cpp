@@ -13,9 +13,9 @@
 #include <QStatusBar>
 
 #include "app/appexit.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
-#include "app/version.h"
+#include "core/version.h"
 #include "patrol/frmtask.h"
 #include "platform/messagebox.h"
 #include "platform/screeninfo.h"
@@ -24,6 +24,7 @@
 #include "sitelist/opml.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
+#include "ui/uifont.h"
 
 namespace {
 
@@ -44,11 +45,7 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QLatin1String(kApplicationTitle));
     setWindowIcon(applicationIcon());
-    // The desktop's UI font at 9 pt, Japanese glyphs from Noto Sans CJK JP where it has none.
-    QFont uiFont = QApplication::font();
-    uiFont.setPointSize(9);
-    uiFont.setFamilies({QFontInfo(uiFont).family(), QStringLiteral("Noto Sans CJK JP")});
-    setFont(uiFont);
+    setFont(uiFont());
 
     pane = new SiteListPane(state, *this, this);
     // The pane is designed 3855 twips high; the status bar starts 30 twips below it.
@@ -129,7 +126,7 @@ bool frmMain::Form_Load() {
     // The list into the tree; the first entry into the panel. A load that fails has
     // reported itself where there is anything to tell (a missing file).
     if (!path.isEmpty() && LoadOpml(state, path)) {
-        if (state.trvOPML.nodeCount() == 0) {
+        if (state.siteTree.nodeCount() == 0) {
             state.blnSiteListFlg = false;
         } else {
             pane->selectFirstNode();

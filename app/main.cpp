@@ -4,10 +4,10 @@
 #include <QTranslator>
 
 #include "app/appexit.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
-#include "app/version.h"
+#include "core/version.h"
 #include "platform/clock.h"
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"

@@ -5,10 +5,10 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
-#include "app/version.h"
+#include "core/version.h"
 #include "platform/browser.h"
 #include "platform/filedialogs.h"
 #include "platform/messagebox.h"

@@ -33,7 +33,7 @@ int probeOpml(const QStringList& args) {
     for (int index = 0; index < state.SiteTable.size(); ++index) {
         const SiteRow& row = state.SiteTable[index];
         const QString key = keyOfIndex(index);
-        const SiteTree::Node* node = state.trvOPML.find(key);
+        const SiteTree::Node* node = state.siteTree.find(key);
         const QString parentKey = node && node->parent ? node->parent->key : QString();
         printRecord({key, parentKey, QString::number(row.intKind), row.strTitle, row.strHtmlUrl,
                      row.strXmlUrl});

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/consoleseams.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"

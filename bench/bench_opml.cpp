@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "platform/consoleseams.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
@@ -65,8 +65,8 @@ struct ListFixture {
                 row.strXmlUrl = QStringLiteral("https://example.jp/%1/rss?a=1&b=2").arg(i);
             }
             const int index = state.SiteTable.append(row);
-            state.trvOPML.addNode(parent < 0 ? QStringLiteral("R") : keyOfIndex(parent),
-                                  keyOfIndex(index), row.strTitle, row.intKind);
+            state.siteTree.addNode(parent < 0 ? QStringLiteral("R") : keyOfIndex(parent),
+                                   keyOfIndex(index), row.strTitle, row.intKind);
         }
     }
 

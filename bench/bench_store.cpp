@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "platform/consoleseams.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/md5.h"
 #include "platform/browser.h"

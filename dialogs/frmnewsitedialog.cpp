@@ -7,9 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "dialogs/dialoghost.h"
-#include "dialogs/dialoglayout.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 #include "patrol/feedparser.h"
 #include "platform/messagebox.h"
 #include "platform/xmldocument.h"
@@ -33,7 +34,7 @@ frmNewSiteDialog::frmNewSiteDialog(AppState& appState, DialogHost& dialogHost, Q
     setWindowTitle(QStringLiteral("新しいサイトの追加"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
-    setFont(dialogFont());
+    setFont(uiFont());
     setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
     buildWidgets();
 }

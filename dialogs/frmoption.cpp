@@ -8,10 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/appstate.h"
-#include "app/version.h"
+#include "core/appstate.h"
+#include "core/version.h"
 #include "dialogs/dialoghost.h"
-#include "dialogs/dialoglayout.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 #include "dialogs/optionrules.h"
 #include "dialogs/updown.h"
 #include "platform/screeninfo.h"
@@ -41,7 +42,7 @@ frmOption::frmOption(AppState& appState, DialogHost& dialogHost, QWidget* parent
     setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" オプション"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
-    setFont(dialogFont());
+    setFont(uiFont());
     setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
     buildWidgets();
 }

@@ -7,7 +7,7 @@
 #include <QHash>
 #include <QSaveFile>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "patrol/md5.h"
 #include "platform/clock.h"
 

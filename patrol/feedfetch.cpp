@@ -1,6 +1,6 @@
 #include "patrol/feedfetch.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "patrol/feedparser.h"
 #include "platform/xmldocument.h"
 

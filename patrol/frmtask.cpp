@@ -1,6 +1,6 @@
 #include "patrol/frmtask.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/feedfetch.h"
 #include "patrol/feedparser.h"

@@ -6,7 +6,7 @@
 
 #include <QUrl>
 
-#include "app/version.h"
+#include "core/version.h"
 
 namespace {
 

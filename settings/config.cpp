@@ -6,7 +6,7 @@
 
 #include <QFileInfo>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/inifile.h"
 #include "platform/screeninfo.h"
 

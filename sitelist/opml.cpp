@@ -7,8 +7,8 @@
 #include <QList>
 #include <vector>
 
-#include "app/appstate.h"
-#include "app/version.h"
+#include "core/appstate.h"
+#include "core/version.h"
 #include "platform/messagebox.h"
 #include "platform/xmldocument.h"
 #include "sitelist/opmlreader.h"
@@ -78,7 +78,7 @@ void appendIndent(QString& out, int indent) {
 class OutlineWriter {
 public:
     explicit OutlineWriter(const AppState& state) : table(state.SiteTable) {
-        const SiteTree& tree = state.trvOPML;
+        const SiteTree& tree = state.siteTree;
         for (int position = 1; position <= tree.nodeCount(); ++position) {
             const Node* node = tree.nodeAt(position);
             children[node->parent].append(node);
@@ -182,15 +182,15 @@ bool LoadOpml(AppState& state, const QString& path) {
     // The whole file was read: only now does the old list go.
     const QList<OpmlReader::Entry>& entries = reader.entries();
     state.blnSiteListFlg = false;
-    state.trvOPML.clear();
+    state.siteTree.clear();
     state.SiteTable.clear();
     std::vector<Node*> nodes(size_t(entries.size()), nullptr);
     for (qsizetype row = 0; row < entries.size(); ++row) {
         const OpmlReader::Entry& entry = entries.at(row);
         Node* parent = entry.parentRow < 0 ? nullptr : nodes[size_t(entry.parentRow)];
         // The image shows the kind: 1 folder, 2 site.
-        nodes[size_t(row)] = state.trvOPML.addNode(parent, keyOfIndex(int(row)), entry.row.strTitle,
-                                                   entry.row.intKind);
+        nodes[size_t(row)] = state.siteTree.addNode(parent, keyOfIndex(int(row)),
+                                                    entry.row.strTitle, entry.row.intKind);
         state.SiteTable.append(entry.row);
     }
     state.blnSiteListFlg = true;
@@ -232,7 +232,7 @@ bool SaveOpml(const AppState& state, const QString& path) {
 }
 
 QString OutlineChildrenText(const AppState& state, const QString& folderKey, int indent) {
-    const Node* folder = state.trvOPML.find(folderKey);
+    const Node* folder = state.siteTree.find(folderKey);
     if (!folder) {
         return {};
     }

@@ -7,7 +7,7 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/xmldocument.h"
 #include "sitelist/sitelistpane.h"
 #include "sitelist/sitetreeview.h"
@@ -39,7 +39,7 @@ QString lowerBaseName(const QDomNode& node) {
 }  // namespace
 
 void SiteListPane::trvOPML_NodeClick() {
-    if (state.trvOPML.nodeCount() < 1) {
+    if (state.siteTree.nodeCount() < 1) {
         clearPanel();
         return;
     }
@@ -152,9 +152,9 @@ void SiteListPane::cmdOK_Click() {
     const QString key = keyOfIndex(intCurrentIndex);
     SiteTree::Node* node = selectedNode();
     if (!node || node->key != key) {
-        node = state.trvOPML.find(key);
+        node = state.siteTree.find(key);
     }
-    state.trvOPML.setText(node, row.strTitle);
+    state.siteTree.setText(node, row.strTitle);
 }
 
 void SiteListPane::trvOPML_AfterLabelEdit(const QString& newLabel) {
@@ -170,5 +170,5 @@ void SiteListPane::renameEntry(SiteTree::Node* node, const QString& newLabel) {
     if (index == intCurrentIndex) {
         txtTitle->setText(newLabel);
     }
-    state.trvOPML.setText(node, newLabel);
+    state.siteTree.setText(node, newLabel);
 }

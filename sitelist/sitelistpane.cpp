@@ -6,34 +6,22 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "sitelist/opml.h"
 #include "sitelist/sitelisthost.h"
 #include "sitelist/sitetreeview.h"
-
-namespace {
-
-// Positions are designed in twips; pixels are derived, 15 twips to a pixel.
-void placeTwips(QWidget* widget, int left, int top, int width, int height) {
-    const auto px = [](int twips) { return qRound(twips / 15.0); };
-    widget->setGeometry(px(left), px(top), px(width), px(height));
-}
-
-}  // namespace
+#include "platform/screeninfo.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 
 SiteListPane::SiteListPane(AppState& appState, SiteListHost& siteListHost, QWidget* parent)
     : QWidget(parent), state(appState), host(siteListHost) {
     setObjectName(QStringLiteral("SiteListPane"));
-    // The desktop's UI font at 9 pt; Japanese glyphs come from Noto Sans CJK JP where the
-    // UI font has none.
-    QFont uiFont = font();
-    uiFont.setPointSize(9);
-    uiFont.setFamilies({uiFont.family(), QStringLiteral("Noto Sans CJK JP")});
-    setFont(uiFont);
+    setFont(uiFont());
 
     buildWidgets();
-    const int width = qRound(kWidthTwips / 15.0);
-    const int height = qRound(kHeightTwips / 15.0);
+    const int width = twipsToPixels(kWidthTwips);
+    const int height = twipsToPixels(kHeightTwips);
     setMinimumSize(width, height);
     resize(width, height);
 
@@ -42,7 +30,7 @@ SiteListPane::SiteListPane(AppState& appState, SiteListHost& siteListHost, QWidg
     connect(trvOPML, &SiteTreeView::editMenuRequested, this,
             [this](const QPoint& globalPos) { host.popupEditMenu(globalPos); });
     connect(cmdOK, &QPushButton::clicked, this, &SiteListPane::cmdOK_Click);
-    connect(&state.trvOPML, &SiteTree::treeCleared, this, &SiteListPane::onTreeCleared);
+    connect(&state.siteTree, &SiteTree::treeCleared, this, &SiteListPane::onTreeCleared);
 }
 
 void SiteListPane::buildWidgets() {
@@ -57,7 +45,7 @@ void SiteListPane::buildWidgets() {
         return e;
     };
 
-    trvOPML = new SiteTreeView(state.trvOPML, this);
+    trvOPML = new SiteTreeView(state.siteTree, this);
     lblTitle = label("lblTitle", QStringLiteral("タイトル"));
     txtTitle = lineEdit("txtTitle");
     lblHomepage = label("lblHomepage", QStringLiteral("ホームページ"));
@@ -97,7 +85,7 @@ void SiteListPane::buildWidgets() {
 }
 
 bool SiteListPane::selectFirstNode() {
-    SiteTree::Node* first = state.trvOPML.nodeAt(1);
+    SiteTree::Node* first = state.siteTree.nodeAt(1);
     if (!first) {
         return false;
     }

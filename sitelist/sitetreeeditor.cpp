@@ -6,7 +6,7 @@
 #include <QHash>
 #include <QList>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/messagebox.h"
 #include "sitelist/sitelisthost.h"
 #include "sitelist/sitelistpane.h"
@@ -21,7 +21,7 @@ const QString kNewFolderTitle = QStringLiteral("新しいフォルダ");
 }  // namespace
 
 bool SiteListPane::commonGuard() {
-    if (state.trvOPML.nodeCount() < 1) {
+    if (state.siteTree.nodeCount() < 1) {
         intCurrentIndex = -1;
     }
     return intCurrentIndex >= 0;
@@ -42,7 +42,7 @@ int SiteListPane::takeNewRow() {
     SiteRowArray& table = state.SiteTable;
     // Without a list the first entry is row 0 of a fresh table. (Only the editor adds rows,
     // so rows without the flag belong to no node.)
-    if (!state.blnSiteListFlg && state.trvOPML.nodeCount() == 0) {
+    if (!state.blnSiteListFlg && state.siteTree.nodeCount() == 0) {
         table.clear();
     }
     const int index = table.lastIndex() + 1;
@@ -63,8 +63,8 @@ void SiteListPane::mnuNewFolder_Click() {
     if (index < 0) {
         return;
     }
-    Node* parent = state.trvOPML.nodeCount() >= 1 ? placementParent() : nullptr;
-    Node* node = state.trvOPML.addNode(parent, keyOfIndex(index), kNewFolderTitle, kImageFolder);
+    Node* parent = state.siteTree.nodeCount() >= 1 ? placementParent() : nullptr;
+    Node* node = state.siteTree.addNode(parent, keyOfIndex(index), kNewFolderTitle, kImageFolder);
     if (!node) {
         return;  // key taken: cannot happen while rows are only appended
     }
@@ -89,10 +89,10 @@ void SiteListPane::mnuNewRdf_Click_Ret() {
         return;
     }
     Node* parent =
-        intCurrentIndex >= 0 && state.trvOPML.nodeCount() >= 1 ? placementParent() : nullptr;
+        intCurrentIndex >= 0 && state.siteTree.nodeCount() >= 1 ? placementParent() : nullptr;
     SiteRow& row = state.SiteTable[index];
     row = state.NewSiteRow;
-    Node* node = state.trvOPML.addNode(parent, keyOfIndex(index), row.strTitle, kImageSite);
+    Node* node = state.siteTree.addNode(parent, keyOfIndex(index), row.strTitle, kImageSite);
     if (!node) {
         row = SiteRow{};
         return;
@@ -110,7 +110,7 @@ Node* SiteListPane::clipNode() const {
     if (intClipMode == 0 || clipStale) {
         return nullptr;
     }
-    return state.trvOPML.find(clipKey);
+    return state.siteTree.find(clipKey);
 }
 
 void SiteListPane::releaseCut() {
@@ -139,7 +139,7 @@ void SiteListPane::takeIntoClipboard(qint16 mode) {
     }
     releaseCut();
     intClipMode = mode;
-    intClipNode = state.trvOPML.positionOf(selection);
+    intClipNode = state.siteTree.positionOf(selection);
     clipKey = selection->key;
     clipStale = false;
     if (mode == 1) {
@@ -175,7 +175,7 @@ void SiteListPane::mnuEPaste_Click() {
 
 void SiteListPane::pasteCut(Node* source) {
     // A folder cannot move into itself or below itself: the tree stays and the cut pending.
-    if (!state.trvOPML.moveNode(source, placementParent())) {
+    if (!state.siteTree.moveNode(source, placementParent())) {
         return;
     }
     trvOPML->setNodeCut(source, false);
@@ -187,7 +187,7 @@ void SiteListPane::pasteCut(Node* source) {
 }
 
 void SiteListPane::pasteCopy(Node* source) {
-    SiteTree& tree = state.trvOPML;
+    SiteTree& tree = state.siteTree;
     SiteRowArray& table = state.SiteTable;
     const auto rowOf = [&table](const Node* node) -> const SiteRow* {
         const int index = indexOfKey(node->key);
@@ -245,7 +245,7 @@ void SiteListPane::pasteCopy(Node* source) {
 }
 
 void SiteListPane::mnuDelete_Click() {
-    Node* node = commonGuard() ? state.trvOPML.find(keyOfIndex(intCurrentIndex)) : nullptr;
+    Node* node = commonGuard() ? state.siteTree.find(keyOfIndex(intCurrentIndex)) : nullptr;
     if (node && state.SiteTable.isValidIndex(intCurrentIndex)) {
         const QString question = QStringLiteral("「") + state.SiteTable[intCurrentIndex].strTitle +
                                  QStringLiteral("」を削除します。\r\nよろしいですか。");
@@ -267,10 +267,10 @@ void SiteListPane::mnuDelete_Click() {
                 doomed.append(child);
             }
         }
-        state.trvOPML.removeNode(node);
+        state.siteTree.removeNode(node);
         trvOPML_NodeClick();
     }
-    if (state.trvOPML.nodeCount() < 1) {
+    if (state.siteTree.nodeCount() < 1) {
         clearPanel();
     }
     saveList();

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/feeddates.h"
 #include "platform/browser.h"
@@ -22,6 +22,8 @@
 #include "ticker/tickerhost.h"
 #include "ticker/tickerlabel.h"
 #include "ticker/tickermotion.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 
 namespace {
 
@@ -29,18 +31,10 @@ const QString kLoadingText = QStringLiteral("読み込み中です...");
 const QString kPauseCaption = QStringLiteral("停");
 const QString kResumeCaption = QStringLiteral("再");
 
-// Sets a child's pixel geometry from twips. Both edges are rounded, so a widget whose
-// right end is fixed in twips keeps it in pixels while its left edge moves.
-void placeTwips(QWidget* widget, int left, int top, int width, int height) {
-    const int x = twipsToPixels(left);
-    const int y = twipsToPixels(top);
-    widget->setGeometry(x, y, twipsToPixels(left + width) - x, twipsToPixels(top + height) - y);
-}
-
 // A text label's pixel box grows downwards to the UI font's line height: the 180-twip
 // (12 px) labels were made for a 12 px font, and the fonts here need about 14 px, or the
 // descenders are cut off. The text sits at the top, where the twips put it.
-void placeTextTwips(QLabel* label, int left, int top, int width, int height) {
+void placeLabelTwips(QLabel* label, int left, int top, int width, int height) {
     placeTwips(label, left, top, width, height);
     const int lineHeight = label->fontMetrics().height();
     if (label->height() < lineHeight) {
@@ -52,18 +46,6 @@ QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new TickerLabel(text, parent);
     label->setObjectName(name);
     return label;
-}
-
-// The desktop's UI font at 9 pt; Japanese glyphs from Noto Sans CJK JP where the UI font
-// has none.
-QFont tickerFont() {
-    QFont font = QApplication::font();
-    font.setPointSize(9);
-    // The UI font is often an alias ("Sans Serif") that a family list would skip, making
-    // the CJK font the primary one, with its taller line; name the family it stands for.
-    const QString uiFamily = QFontInfo(font).family();
-    font.setFamilies({uiFamily, QStringLiteral("Noto Sans CJK JP")});
-    return font;
 }
 
 void setTimerEnabled(QTimer* timer, bool enabled) {
@@ -81,7 +63,7 @@ frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent
     setObjectName(QStringLiteral("frmTicker"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
-    setFont(tickerFont());
+    setFont(uiFont());
     setAutoFillBackground(true);
     buildWidgets();
     // Start-up colours (a grey line) until AfterInit applies the settings.
@@ -109,9 +91,9 @@ void frmTicker::buildWidgets() {
     picIcon->installEventFilter(this);
 
     lblTimeStamp = textLabel(QStringLiteral("lblTimeStamp"), QStringLiteral("Quorvane3"), this);
-    placeTextTwips(lblTimeStamp, 360, 30, 5175, 180);
+    placeLabelTwips(lblTimeStamp, 360, 30, 5175, 180);
     lblSiteTitle = textLabel(QStringLiteral("lblSiteTitle"), QString(), this);
-    placeTextTwips(lblSiteTitle, 1920, 30, 3615, 180);
+    placeLabelTwips(lblSiteTitle, 1920, 30, 3615, 180);
 
     // A one-pixel horizontal line from 360 to 5520 at 240.
     lineTicker = new QWidget(this);
@@ -122,7 +104,7 @@ void frmTicker::buildWidgets() {
                             twipsToPixels(5520) - twipsToPixels(360) + 1, 1);
 
     lblNews = textLabel(QStringLiteral("lblNews"), kLoadingText, this);
-    placeTextTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
+    placeLabelTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
     lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), kLoadingText, this);
     lblNewsOver->setAutoFillBackground(true);
     lblNewsOver->setAttribute(Qt::WA_NoMousePropagation);
@@ -613,7 +595,7 @@ void frmTicker::CancelWipe() {
 }
 
 void frmTicker::placeNewsOver() {
-    placeTextTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
+    placeLabelTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
 }
 
 // ---- stepping aside and dragging --------------------------------------------------------

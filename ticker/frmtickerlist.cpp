@@ -11,8 +11,9 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/appstate.h"
-#include "dialogs/dialoglayout.h"
+#include "core/appstate.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 #include "patrol/feeddates.h"
 #include "patrol/patrolhost.h"
 #include "platform/browser.h"
@@ -65,7 +66,7 @@ frmTickerList::frmTickerList(AppState& appState, frmTicker& tickerWindow,
       ticker(tickerWindow),
       patrol(patrolControl) {
     setObjectName(QStringLiteral("frmTickerList"));
-    setFont(dialogFont());
+    setFont(uiFont());
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
     buildWidgets();

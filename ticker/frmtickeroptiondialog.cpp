@@ -8,10 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/appstate.h"
-#include "app/version.h"
+#include "core/appstate.h"
+#include "core/version.h"
 #include "dialogs/dialoghost.h"
-#include "dialogs/dialoglayout.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
 #include "dialogs/updown.h"
 #include "platform/qtcolorpicker.h"
 #include "platform/screeninfo.h"
@@ -69,7 +70,7 @@ void frmTickerOptionDialog::buildWidgets() {
                    QStringLiteral(" ニュースティッカーの表示設定"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
-    setFont(dialogFont());
+    setFont(uiFont());
     setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
 
     fraView = new QGroupBox(QStringLiteral("表示設定"), this);

@@ -107,8 +107,8 @@ protected:
     // Titles of the tree's nodes in collection order.
     QStringList treeTitles() {
         QStringList titles;
-        for (int i = 1; i <= state().trvOPML.nodeCount(); ++i) {
-            titles.append(state().trvOPML.nodeAt(i)->text);
+        for (int i = 1; i <= state().siteTree.nodeCount(); ++i) {
+            titles.append(state().siteTree.nodeAt(i)->text);
         }
         return titles;
     }

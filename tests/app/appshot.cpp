@@ -14,7 +14,7 @@
 
 #include "platform/consoleseams.h"
 #include "app/appexit.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
@@ -108,7 +108,7 @@ int main(int argc, char* argv[]) {
     // The fourth entry is the first site of the second folder.
     SiteListPane& pane = *main.pane;
     pane.trvOPML->expandAll();
-    SiteTree::Node* site = state.trvOPML.find(QStringLiteral("R5"));
+    SiteTree::Node* site = state.siteTree.find(QStringLiteral("R5"));
     if (site == nullptr) {
         std::fprintf(stderr, "appshot: default.xml has no entry R5\n");
         return 1;

@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <QTimer>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "appfixture.h"

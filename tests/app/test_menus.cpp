@@ -13,7 +13,7 @@
 #include <QStatusTipEvent>
 #include <QTest>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
@@ -317,7 +317,7 @@ TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {
         EXPECT_EQ(env.browser.opened, QStringList{c.opened})
             << c.action->objectName().toStdString();
     }
-    main().pane->selectNode(state().trvOPML.find(QStringLiteral("R1")));
+    main().pane->selectNode(state().siteTree.find(QStringLiteral("R1")));
     main().pane->trvOPML_NodeClick();
     env.browser.opened.clear();
     main().mnuOpenBrowser->trigger();

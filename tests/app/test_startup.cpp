@@ -12,7 +12,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "appfixture.h"
@@ -146,7 +146,7 @@ TEST_F(StartUpTest, LaterStartAsksNothingAndFollowsTheSettings) {
 
         EXPECT_TRUE(later.messageBox.shown.isEmpty());
         EXPECT_FALSE(app.main().isVisible());
-        EXPECT_EQ(later.state().trvOPML.nodeCount(), 4);
+        EXPECT_EQ(later.state().siteTree.nodeCount(), 4);
         EXPECT_EQ(app.main().pane->intCurrentIndex, 0);
         ASSERT_NE(app.tickerIfLoaded(), nullptr);
         EXPECT_EQ(app.tickerIfLoaded()->isShowing(), c.tickerShown);
@@ -185,7 +185,7 @@ TEST_F(StartUpTest, MissingStartingListIsReportedAndTheWindowStillShown) {
 
     ASSERT_EQ(env.messageBox.shown.size(), 2);
     EXPECT_EQ(env.messageBox.shown[1].text, QStringLiteral("OPMLファイルが見つかりません"));
-    EXPECT_EQ(state().trvOPML.nodeCount(), 0);
+    EXPECT_EQ(state().siteTree.nodeCount(), 0);
     EXPECT_TRUE(main().isVisible());
     EXPECT_EQ(state().settings.OPML_PATH, env.path(QStringLiteral("default.xml")));
     EXPECT_EQ(main().pane->commentText(), main().infoText());
@@ -203,7 +203,7 @@ TEST_F(StartUpTest, SecondInstanceEndsBeforeReadingOrWritingAnything) {
 
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
     EXPECT_EQ(state().settings.AUTO_PIROT_MODE, 0);
-    EXPECT_EQ(state().trvOPML.nodeCount(), 0);
+    EXPECT_EQ(state().siteTree.nodeCount(), 0);
     EXPECT_FALSE(tray.added);
     EXPECT_EQ(windows->tickerIfLoaded(), nullptr);
     EXPECT_FALSE(main().isVisible());

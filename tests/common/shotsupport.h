@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/clock.h"
 #include "platform/consoleseams.h"
 #include "platform/screeninfo.h"

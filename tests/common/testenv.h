@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "common/fakes.h"
 #include "platform/screeninfo.h"
 

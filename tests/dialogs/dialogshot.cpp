@@ -13,7 +13,7 @@
 
 #include "common/shotsupport.h"
 #include "platform/consoleseams.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "dialogs/dialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QPoint>
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "dialogs/dialoghost.h"
 
 // The main window as the dialogs see it: a fixed position, and records of what they ask.

@@ -1,7 +1,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "common/loopbackserver.h"
 #include "platform/httpfetch.h"
 #include "platform/xmldocument.h"

@@ -60,7 +60,7 @@ protected:
         ASSERT_TRUE(LoadOpml(state(), env.path(QStringLiteral("load.opml"))));
     }
 
-    SiteTree::Node* node(const char* key) { return state().trvOPML.find(QLatin1String(key)); }
+    SiteTree::Node* node(const char* key) { return state().siteTree.find(QLatin1String(key)); }
 
     // Selects the node as a click would, filling the panel.
     void click(const char* key) {
@@ -73,7 +73,7 @@ protected:
     // The tree in shown order, "title[children]" joined by commas, checked against the view's
     // items so that every test also sees the widget follow the model.
     QString shape() {
-        const QString model = modelShape(state().trvOPML.topLevelNodes());
+        const QString model = modelShape(state().siteTree.topLevelNodes());
         QList<QTreeWidgetItem*> top;
         view().syncWithModel();
         for (int i = 0; i < view().topLevelItemCount(); ++i) {
@@ -84,7 +84,7 @@ protected:
     }
 
     // Same, with keys instead of titles.
-    QString keyShape() { return modelShape(state().trvOPML.topLevelNodes(), true); }
+    QString keyShape() { return modelShape(state().siteTree.topLevelNodes(), true); }
 
     QByteArray savedList() { return env.readFile(QStringLiteral("rsslist.opml")); }
 

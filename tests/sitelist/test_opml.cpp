@@ -30,10 +30,10 @@ QByteArray opmlWithBody(const QByteArray& body) {
 // checked against the row.
 QStringList listOf(const AppState& state) {
     QStringList rows;
-    EXPECT_EQ(state.trvOPML.nodeCount(), state.SiteTable.size());
+    EXPECT_EQ(state.siteTree.nodeCount(), state.SiteTable.size());
     for (int i = 0; i < state.SiteTable.size(); ++i) {
         const SiteRow& row = state.SiteTable[i];
-        const SiteTree::Node* node = state.trvOPML.find(keyOfIndex(i));
+        const SiteTree::Node* node = state.siteTree.find(keyOfIndex(i));
         if (!node) {
             rows << keyOfIndex(i) + QStringLiteral(" has no node");
             continue;
@@ -56,7 +56,7 @@ QString addEntry(AppState& state, const QString& parentKey, qint16 kind, const Q
                  const QString& htmlUrl = {}, const QString& xmlUrl = {}) {
     const int index = state.SiteTable.append(SiteRow{kind, false, title, htmlUrl, xmlUrl});
     const QString key = keyOfIndex(index);
-    EXPECT_NE(state.trvOPML.addNode(parentKey, key, title, kind), nullptr);
+    EXPECT_NE(state.siteTree.addNode(parentKey, key, title, kind), nullptr);
     return key;
 }
 
@@ -152,7 +152,7 @@ TEST(OpmlRead, FailedLoadLeavesThePreviousList) {
     TestEnv env;
     AppState& state = env.state();
     ASSERT_TRUE(LoadOpml(state, testDataPath(QStringLiteral("nested.opml"))));
-    state.trvOPML.moveNode(state.trvOPML.find(QStringLiteral("R3")), nullptr);
+    state.siteTree.moveNode(state.siteTree.find(QStringLiteral("R3")), nullptr);
     const QStringList before = listOf(state);
     for (const bool flag : {true, false}) {
         state.blnSiteListFlg = flag;
@@ -164,7 +164,7 @@ TEST(OpmlRead, FailedLoadLeavesThePreviousList) {
             EXPECT_EQ(state.blnSiteListFlg, flag);
         }
     }
-    EXPECT_EQ(state.trvOPML.topLevelNodes().size(), 3);
+    EXPECT_EQ(state.siteTree.topLevelNodes().size(), 3);
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
 }
 
@@ -173,7 +173,7 @@ TEST(OpmlRead, LargestListLoads) {
     env.writeFile(QStringLiteral("max.opml"), flatOutlines(kMaxOpmlEntries));
     ASSERT_TRUE(LoadOpml(env.state(), env.path(QStringLiteral("max.opml"))));
     EXPECT_EQ(env.state().SiteTable.size(), kMaxOpmlEntries);
-    EXPECT_EQ(env.state().trvOPML.nodeAt(kMaxOpmlEntries)->key, QStringLiteral("R32766"));
+    EXPECT_EQ(env.state().siteTree.nodeAt(kMaxOpmlEntries)->key, QStringLiteral("R32766"));
 }
 
 TEST(OpmlRead, MissingFileIsReported) {
@@ -289,8 +289,8 @@ TEST(OpmlWrite, WhatIsWrittenAndInWhichOrder) {
     addEntry(state, site, kKindSite, QStringLiteral("Under site"));
     const QString deletedSite = addEntry(state, top, kKindSite, QStringLiteral("Deleted"));
     // A moves away and back: shown last in Top, still first in the collection.
-    state.trvOPML.moveNode(state.trvOPML.find(a), nullptr);
-    state.trvOPML.moveNode(state.trvOPML.find(a), state.trvOPML.find(top));
+    state.siteTree.moveNode(state.siteTree.find(a), nullptr);
+    state.siteTree.moveNode(state.siteTree.find(a), state.siteTree.find(top));
     state.SiteTable[indexOfKey(gone)].blnDeleted = true;
     state.SiteTable[indexOfKey(deletedSite)].blnDeleted = true;
     const int rows = state.SiteTable.size();

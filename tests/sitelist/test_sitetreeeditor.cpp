@@ -60,7 +60,7 @@ TEST_F(SitePaneTest, NewFolderInAnEmptyTreeTakesRowZeroOrTheNextFreeRow) {
     pane->mnuDelete_Click();
     click("R5");
     pane->mnuDelete_Click();
-    ASSERT_EQ(state().trvOPML.nodeCount(), 0);
+    ASSERT_EQ(state().siteTree.nodeCount(), 0);
     EXPECT_EQ(pane->intCurrentIndex, -1);
     EXPECT_FALSE(pane->cmdOK->isEnabled());
 
@@ -207,7 +207,7 @@ TEST_F(SitePaneTest, PasteOfAnEntryThatIsGoneDoesNothing) {
     // Removed from the model behind the editor's back.
     click("R3");
     pane->mnuETriming_Click();
-    state().trvOPML.removeNode(node("R2"));
+    state().siteTree.removeNode(node("R2"));
     click("R5");
     pane->mnuEPaste_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R4],R5"));
@@ -262,7 +262,7 @@ TEST_F(SitePaneTest, DeleteOfTheLastEntryEmptiesThePanelAndEmptyTreeStillSaves) 
     EXPECT_EQ(pane->selectedNode(), node("R2"));  // no sibling: the parent
     EXPECT_EQ(shape(), QStringLiteral("F[Sub],T"));
 
-    state().trvOPML.clear();
+    state().siteTree.clear();
     env.messageBox.shown.clear();
     pane->intCurrentIndex = 5;
     pane->mnuDelete_Click();
@@ -307,14 +307,14 @@ TEST_F(SitePaneTest, FullTableRefusesNewEntriesWithAWarning) {
     ASSERT_TRUE(state().SiteTable.growTo(kMaxSiteRows - 5));
     pane->mnuEPaste_Click();
     EXPECT_EQ(state().SiteTable.size(), kMaxSiteRows - 4);
-    EXPECT_EQ(state().trvOPML.nodeCount(), 6);
+    EXPECT_EQ(state().siteTree.nodeCount(), 6);
 
     ASSERT_TRUE(state().SiteTable.growTo(kMaxSiteRows - 1));
     pane->mnuNewFolder_Click();
     state().ClearNewSiteRow();
     pane->mnuNewRdf_Click_Ret();
     EXPECT_EQ(state().SiteTable.size(), kMaxSiteRows);
-    EXPECT_EQ(state().trvOPML.nodeCount(), 6);
+    EXPECT_EQ(state().siteTree.nodeCount(), 6);
     ASSERT_EQ(env.messageBox.shown.size(), 3);
     for (const FakeMessageBox::Shown& shown : env.messageBox.shown) {
         EXPECT_EQ(shown.text, QStringLiteral("サイト一覧がいっぱいです"));

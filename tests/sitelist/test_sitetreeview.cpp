@@ -53,7 +53,7 @@ TEST_F(SitePaneTest, WidgetsArePlacedAsDesignedInTwips) {
 TEST_F(SitePaneTest, TreeShowsTheModelWithItsIcons) {
     loadList(kSampleList);
     // A pane made over a tree that already holds a moved node shows the shown order.
-    state().trvOPML.moveNode(node("R0"), node("R5"));
+    state().siteTree.moveNode(node("R0"), node("R5"));
     SiteListPane late(state(), host);
     late.trvOPML->syncWithModel();
     ASSERT_EQ(late.trvOPML->topLevelItemCount(), 1);
@@ -74,7 +74,7 @@ TEST_F(SitePaneTest, MovingAFolderKeepsItsOpenBranchesAndTheSelection) {
     view().itemOf(node("R0"))->setExpanded(true);
     view().itemOf(node("R2"))->setExpanded(true);
     pane->selectNode(node("R3"));
-    state().trvOPML.moveNode(node("R0"), node("R5"));
+    state().siteTree.moveNode(node("R0"), node("R5"));
     EXPECT_TRUE(view().itemOf(node("R0"))->isExpanded());
     EXPECT_TRUE(view().itemOf(node("R2"))->isExpanded());
     EXPECT_EQ(pane->selectedNode(), node("R3"));

@@ -15,7 +15,7 @@
 
 #include "common/shotsupport.h"
 #include "platform/consoleseams.h"
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"

@@ -1,18 +1,14 @@
 #pragma once
 
-#include <QFont>
 #include <QPoint>
 
 class QWidget;
 
-// Helpers shared by the dialogs and the article list. Twips are the truth; widget pixels
-// are derived from them (15 twips to a pixel, rounded).
+// Placement shared by every window. Twips are the truth; widget pixels are derived from
+// them (15 twips to a pixel, rounded).
 
-// The desktop's UI font at 9 pt; Japanese glyphs from Noto Sans CJK JP where the UI font
-// has none.
-[[nodiscard]] QFont dialogFont();
-
-// Sets a child's pixel geometry from twips.
+// Sets a child's pixel geometry from twips. Both edges are rounded, so a widget whose
+// right end is fixed in twips keeps it in pixels while its left edge moves.
 void placeTwips(QWidget* widget, int left, int top, int width, int height);
 
 // Like placeTwips for a widget that shows text (label, check box, option button, text

@@ -38,8 +38,9 @@ struct AppState {
     Settings settings;
 
     SiteRowArray SiteTable;
-    // The tree the main window's trvOPML shows.
-    SiteTree trvOPML;
+    // The folders and sites as a tree: the model that the main window's tree widget
+    // (trvOPML) shows.
+    SiteTree siteTree;
     // True while SiteTable holds rows made by a load or by the editor.
     bool blnSiteListFlg = false;
     // The entry the new-site dialog is preparing.

@@ -1,7 +1,5 @@
-#include "dialogs/dialoglayout.h"
+#include "ui/twipslayout.h"
 
-#include <QApplication>
-#include <QFontInfo>
 #include <QLineEdit>
 #include <QWidget>
 #include <algorithm>
@@ -14,16 +12,6 @@ namespace {
 constexpr int kFrameInsetPixels = 4;
 
 }  // namespace
-
-QFont dialogFont() {
-    QFont font = QApplication::font();
-    font.setPointSize(9);
-    // The UI font is often an alias ("Sans Serif") that a family list would skip, making
-    // the CJK font the primary one; name the family it stands for.
-    const QString uiFamily = QFontInfo(font).family();
-    font.setFamilies({uiFamily, QStringLiteral("Noto Sans CJK JP")});
-    return font;
-}
 
 void placeTwips(QWidget* widget, int left, int top, int width, int height) {
     const int x = twipsToPixels(left);
