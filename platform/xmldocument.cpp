@@ -238,7 +238,7 @@ bool XmlDocument::load(const QString& location) {
     if (!readResource(location, data)) {
         return false;
     }
-    return parse(data);
+    return loadData(data);
 }
 
 bool XmlDocument::readResource(const QString& location, QByteArray& data) {
@@ -315,7 +315,8 @@ const QDomDocument& XmlDocument::document() const {
     return doc;
 }
 
-bool XmlDocument::parse(const QByteArray& raw) {
+bool XmlDocument::loadData(const QByteArray& raw) {
+    reset();
     const QByteArray data = withDetectableEncoding(raw);
     QXmlStreamReader reader(data);
     const auto decoded = [&data](QXmlStreamReader& r) {

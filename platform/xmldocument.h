@@ -23,6 +23,9 @@ public:
     [[nodiscard]] bool load(const QString& location);
     // Parses a complete XML text held in memory.
     bool loadXML(const QString& text);
+    // Parses a document's bytes as fetched, decoding them as XML says (byte-order mark,
+    // then the declared encoding, else UTF-8).
+    [[nodiscard]] bool loadData(const QByteArray& data);
     // Writes the document through a temporary file and a rename, in the encoding its XML
     // declaration names (UTF-8 when it names none or one that cannot hold the text). After
     // loadXML the text given is written unchanged. Fails, leaving any existing file as it
@@ -44,7 +47,6 @@ public:
 private:
     void reset();
     bool readResource(const QString& location, QByteArray& data);
-    bool parse(const QByteArray& data);
 
     FetchOptions fetchOptions;
     // After loadXML the tree is built on first use: a text that is only saved (the site
