@@ -123,5 +123,14 @@ HttpFetchResult httpGet(const QString& url, const FetchOptions& options) {
     result.ok = true;
     result.body = std::move(sink.body);
     result.httpStatus = status;
+    const char* contentType = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType) {
+        result.contentType = QString::fromLatin1(contentType);
+    }
+    const char* effectiveUrl = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effectiveUrl) == CURLE_OK &&
+        effectiveUrl) {
+        result.effectiveUrl = QString::fromLatin1(effectiveUrl);
+    }
     return result;
 }

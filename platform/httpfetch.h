@@ -12,6 +12,10 @@ struct HttpFetchResult {
     QString error;
     // Status of the last response seen; 0 when none arrived.
     long httpStatus = 0;
+    // The final response's Content-Type header, as sent (empty when none).
+    QString contentType;
+    // Where the body came from after redirects.
+    QString effectiveUrl;
 };
 
 // A blocking GET over libcurl on the calling thread (no event loop runs meanwhile).
