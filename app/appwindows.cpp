@@ -135,8 +135,22 @@ void AppWindows::SetStatus(const QString& strValue) {
     main().SetStatus(strValue);
 }
 
-qint16 AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg) {
-    return task().LoadRdf(intNextKey, blnFullFlg);
+void AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
+    task().LoadRdf(intNextKey, blnFullFlg, std::move(done));
+}
+
+void AppWindows::CancelListLoad() {
+    if (taskWindow) {
+        taskWindow->CancelListLoad();
+    }
+}
+
+void AppWindows::stopFetching() {
+    if (taskWindow) {
+        taskWindow->CancelPatrol();
+        taskWindow->CancelListLoad();
+    }
+    state.feeds().cancelAll();
 }
 
 void AppWindows::RssRefresh() {

@@ -89,8 +89,12 @@ public:
 
     // PatrolControl: the patrol window, loaded first when it is not (which patrols at once,
     // so RssRefresh then patrols no second time).
-    qint16 LoadRdf(qint16 intNextKey, bool blnFullFlg) override;
+    void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
+    void CancelListLoad() override;
     void RssRefresh() override;
+
+    // Ends every fetch and the patrol under way (exit, or a site list replaced).
+    void stopFetching();
 
     // DialogHost.
     [[nodiscard]] QPoint mainWindowTopLeftTwips() const override;

@@ -214,6 +214,8 @@ void frmMain::mnuExit_Click() {
     if (exiting) {
         return;
     }
+    // Nothing waits for the network: every transfer ends here, before the files are saved.
+    windows.stopFetching();
     saveListAndSettings();
     RemoveTrayIcon();
     exiting = true;

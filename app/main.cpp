@@ -2,12 +2,15 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/appexit.h"
 #include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "core/version.h"
+#include "patrol/feedservice.h"
 #include "platform/clock.h"
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"
@@ -18,6 +21,9 @@
 #include "platform/terminationsignals.h"
 
 namespace {
+
+// How long the end of the program waits for background work after saving.
+constexpr int kExitWaitMs = 500;
 
 // The ticker places itself on the screen, which Wayland does not let a client do; under a
 // Wayland session the program runs on X (XWayland) unless told otherwise.
@@ -65,5 +71,12 @@ int main(int argc, char* argv[]) {
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &windows.main(),
                      [&windows](int) { windows.main().mnuExit_Click(); });
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // Everything is saved by now. A worker still reading a large feed is not waited for
+    // beyond this: the process ends without it.
+    if (!state.feeds().shutdown(kExitWaitMs)) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

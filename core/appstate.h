@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "patrol/articlerecord.h"
 #include "platform/fetchoptions.h"
@@ -11,6 +12,7 @@
 
 class Browser;
 class Clock;
+class FeedFetchService;
 class MessageBoxSeam;
 class ScreenInfo;
 
@@ -26,8 +28,8 @@ struct PlatformSeams {
 // news queue and the article list. Created once by the application (or by a test) and
 // handed by reference to every window.
 struct AppState {
-    AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams)
-        : paths(programPaths), seams(platformSeams) {}
+    AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams);
+    ~AppState();
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
 
@@ -61,4 +63,12 @@ struct AppState {
         return joinPath(paths.programDir, name);
     }
     [[nodiscard]] const QString& exeBaseName() const { return paths.exeBaseName; }
+
+    // Fetches feeds off the UI thread: the network service, made on first use, unless a
+    // test has put in its own.
+    [[nodiscard]] FeedFetchService& feeds();
+    void useFeedService(std::unique_ptr<FeedFetchService> service);
+
+private:
+    std::unique_ptr<FeedFetchService> feedService;
 };

@@ -1,7 +1,6 @@
 #include "dialogs/frmnewsitedialog.h"
 
 #include <QApplication>
-#include <QDomNode>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,9 +10,8 @@
 #include "dialogs/dialoghost.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
-#include "patrol/feedparser.h"
+#include "patrol/feedservice.h"
 #include "platform/messagebox.h"
-#include "platform/xmldocument.h"
 
 namespace {
 
@@ -21,10 +19,7 @@ const QString kDefaultURL = QStringLiteral("http://");
 const QString kDefaultName = QStringLiteral("新しいサイト");
 const QString kProbeCaption = QStringLiteral("確認");
 const QString kRegisterCaption = QStringLiteral("登録");
-
-QString lowerBaseName(const QDomNode& node) {
-    return XmlDocument::baseName(node).toLower();
-}
+const QString kCheckingText = QStringLiteral("確認しています...");
 
 }  // namespace
 
@@ -62,6 +57,10 @@ void frmNewSiteDialog::buildWidgets() {
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     placeTwips(cmdCancel, 4065, 960, 1215, 375);
 
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    placeTextTwips(lblStatus, 120, 1050, 2520, 180);
+
     connect(cmdOK, &QPushButton::clicked, this, &frmNewSiteDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmNewSiteDialog::cmdCancel_Click);
 }
@@ -92,6 +91,10 @@ void frmNewSiteDialog::Form_Load() {
 }
 
 void frmNewSiteDialog::cmdOK_Click() {
+    // A second click while the feed is being checked would only check it again.
+    if (checkRequest != 0) {
+        return;
+    }
     if (!blnProbed) {
         probeFeed();
         return;
@@ -102,48 +105,48 @@ void frmNewSiteDialog::cmdOK_Click() {
     accept();
 }
 
-bool frmNewSiteDialog::probeFeed() {
-    XmlDocument doc(state.fetchOptions);
-    // The fetch blocks the one thread (its layer has timeouts); the wait cursor says the
-    // dialog is not dead meanwhile.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool loaded = doc.load(txtURL->text());
-    QApplication::restoreOverrideCursor();
-    if (!loaded) {
+void frmNewSiteDialog::probeFeed() {
+    cmdOK->setEnabled(false);
+    txtURL->setReadOnly(true);
+    lblStatus->setText(kCheckingText);
+    setCursor(Qt::BusyCursor);
+    // The URL exactly as typed: a feed URL or a local path.
+    checkRequest = state.feeds().fetch({txtURL->text(), FetchLane::User}, this,
+                                       [this](const FeedFetchResult& result) {
+                                           checkRequest = 0;
+                                           endCheck();
+                                           probeFinished(result);
+                                       });
+}
+
+void frmNewSiteDialog::endCheck() {
+    if (checkRequest != 0) {
+        state.feeds().cancel(checkRequest);
+        checkRequest = 0;
+    }
+    cmdOK->setEnabled(true);
+    txtURL->setReadOnly(false);
+    lblStatus->clear();
+    unsetCursor();
+}
+
+void frmNewSiteDialog::probeFinished(const FeedFetchResult& result) {
+    if (!result.fetched || result.feed.kind == FeedReadResult::Kind::NotXml) {
         state.seams.messageBox.show(QStringLiteral("ファイルの取得に失敗しました"),
                                     state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
-        return false;
+        return;
     }
-
-    QDomNode root;
-    const QDomNodeList top = doc.childNodes();
-    for (int i = 0; i < top.length() && root.isNull(); ++i) {
-        const QDomNode node = top.item(i);
-        const QString name = lowerBaseName(node);
-        if (node.isElement() && (name == QLatin1String("rdf") || name == QLatin1String("rss"))) {
-            root = node;
-        }
+    // Well-formed but no feed (an XHTML page): stay in the first step.
+    if (result.feed.kind != FeedReadResult::Kind::Feed) {
+        return;
     }
-    // Well-formed but no RSS (Atom, an XHTML page): stay in the first step, silently.
-    if (root.isNull()) {
-        return false;
+    const FeedChannel& channel = result.feed.channel;
+    // A feed without a title leaves the name as it was.
+    if (!channel.title.isEmpty()) {
+        state.NewSiteRow.strTitle = channel.title;
+        txtName->setText(channel.title);
     }
-
-    for (QDomNode channel = root.firstChild(); !channel.isNull(); channel = channel.nextSibling()) {
-        if (lowerBaseName(channel) != QLatin1String("channel")) {
-            continue;
-        }
-        // Only the channel's own children count: an item's title is no site title.
-        for (QDomNode child = channel.firstChild(); !child.isNull(); child = child.nextSibling()) {
-            const QString name = lowerBaseName(child);
-            if (name == QLatin1String("title")) {
-                state.NewSiteRow.strTitle = trimFeedText(XmlDocument::text(child));
-                txtName->setText(state.NewSiteRow.strTitle);
-            } else if (name == QLatin1String("link")) {
-                state.NewSiteRow.strHtmlUrl = trimFeedText(XmlDocument::text(child));
-            }
-        }
-    }
+    state.NewSiteRow.strHtmlUrl = channel.link;
 
     cmdOK->setText(kRegisterCaption);
     lblURL->setEnabled(false);
@@ -151,9 +154,13 @@ bool frmNewSiteDialog::probeFeed() {
     txtName->setEnabled(true);
     lblName->setEnabled(true);
     blnProbed = true;
-    return true;
 }
 
 void frmNewSiteDialog::cmdCancel_Click() {
     reject();
+}
+
+void frmNewSiteDialog::done(int result) {
+    endCheck();
+    QDialog::done(result);
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class DialogHost;
+struct FeedFetchResult;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -11,6 +12,8 @@ struct AppState;
 // The new-site dialog, two steps on one button: "確認" reads the feed at the typed URL and
 // takes the site's name and homepage from its channel; "登録" hands NewSiteRow to the main
 // window, which adds the site. Stays above ordinary windows; modeless; one at a time.
+// The check runs in the background: the dialog says that it is checking and takes no
+// second 確認 meanwhile; closing or cancelling it drops the check.
 class frmNewSiteDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,9 +29,13 @@ public:
     void Form_Load();
     void cmdOK_Click();
     void cmdCancel_Click();
+    // Closing the dialog in any way drops a check still running.
+    void done(int result) override;
 
     // True once the feed has been read: the next OK registers.
     [[nodiscard]] bool isProbed() const { return blnProbed; }
+    // True while the feed of 確認 is being fetched.
+    [[nodiscard]] bool isChecking() const { return checkRequest != 0; }
     // Outer window position in twips.
     [[nodiscard]] QPoint topLeftTwips() const { return windowTopLeft; }
 
@@ -38,14 +45,19 @@ public:
     QLineEdit* txtName = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
+    // What the check is doing or why it found no feed.
+    QLabel* lblStatus = nullptr;
 
 private:
     void buildWidgets();
-    // The first step; true when the feed was read and the dialog moved to the second.
-    bool probeFeed();
+    // The first step: starts reading the feed; probeFinished takes the result.
+    void probeFeed();
+    void probeFinished(const FeedFetchResult& result);
+    void endCheck();
 
     AppState& state;
     DialogHost& host;
     bool blnProbed = false;
+    quint64 checkRequest = 0;
     QPoint windowTopLeft;
 };

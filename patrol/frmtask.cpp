@@ -1,25 +1,31 @@
 #include "patrol/frmtask.h"
 
+#include <algorithm>
+#include <exception>
+#include <memory>
+
 #include "core/appstate.h"
 #include "patrol/articlestore.h"
-#include "patrol/feedfetch.h"
 #include "patrol/feedparser.h"
-
-Q_LOGGING_CATEGORY(lcPatrol, "qv.patrol", QtWarningMsg)
 
 namespace {
 
-// Sets a flag for the lifetime of a scope, whatever way the scope is left.
-class FlagScope {
-public:
-    explicit FlagScope(bool& target) : flag(target) { flag = true; }
-    ~FlagScope() { flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+const QString kStartText = QStringLiteral(u"RDF読み込み開始します...");
+const QString kDoneText = QStringLiteral(u"完了");
+const QString kProcessingText = QStringLiteral(u"を処理中...");
 
-private:
-    bool& flag;
-};
+// Runs what the patrol asks of the ticker; a failing ticker must not stop the patrols to
+// come, so its error is logged and the patrol goes on.
+template <typename Call>
+void guarded(const char* what, Call call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        qCWarning(lcPatrol) << what << "failed:" << error.what();
+    } catch (...) {
+        qCWarning(lcPatrol) << what << "failed";
+    }
+}
 
 }  // namespace
 
@@ -30,6 +36,10 @@ frmTask::frmTask(AppState& appState, TickerControl& tickerControl, StatusSink& s
     tmrRefresh.setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh.setInterval(kRefreshIntervalMs);
     connect(&tmrRefresh, &QTimer::timeout, this, &frmTask::tmrRefresh_Timer);
+}
+
+frmTask::~frmTask() {
+    state.feeds().cancelAll(this);
 }
 
 qint32 frmTask::periodTicks() const {
@@ -67,93 +77,229 @@ void frmTask::tmrRefresh_Timer() {
     }
     TickCount = 0;
     tmrRefresh.stop();
-    {
-        const FlagScope scope(patrolling);
-        try {
-            switch (state.settings.AUTO_PIROT_MODE) {
-                case 0:
-                    NextSiteIndex = LoadRdf(NextSiteIndex, false);
-                    break;
-                case 2:
-                    patrolAllSites();
-                    break;
-                default:
-                    break;  // no such mode: the ticks go on, nothing is fetched
-            }
-        } catch (...) {
-            // A failing ticker must not stop the patrols to come.
-        }
+    patrolling = true;
+    switch (state.settings.AUTO_PIROT_MODE) {
+        case 0:
+            startWalk(NextSiteIndex, true, [this](qint16 next) {
+                NextSiteIndex = next;
+                finishPatrol();
+            });
+            break;
+        case 2:
+            patrolAllSites();
+            break;
+        default:
+            finishPatrol();  // no such mode: the ticks go on, nothing is fetched
+            break;
     }
+}
+
+void frmTask::finishPatrol() {
+    patrolling = false;
+    allSitesMode = false;
     tmrRefresh.start();
 }
 
 void frmTask::patrolAllSites() {
+    allSitesMode = true;
+    prefetchFrom = 0;
     NextSiteIndex = 0;
     if (!state.NewsQueue.isEmpty()) {
-        ticker.ResetTicker();
+        guarded("resetting the ticker", [this] { ticker.ResetTicker(); });
     }
     // Each walk ends after a site with news or at the table's end, so every site is
     // visited once and nothing is queued twice in one patrol.
-    qint16 start = 0;
-    do {
-        start = NextSiteIndex;
-        NextSiteIndex = walk(NextSiteIndex, false, false);
-    } while (NextSiteIndex > start);
-    if (!state.NewsQueue.isEmpty()) {
-        ticker.ShowForm(state.settings.TICKER_MODE);
+    const auto walkEnded = std::make_shared<WalkDone>();
+    *walkEnded = [this, walkEnded](qint16 next) {
+        const qint16 start = NextSiteIndex;
+        NextSiteIndex = next;
+        if (next > start) {
+            startWalk(next, false, *walkEnded);
+            return;
+        }
+        dropFetches();
+        if (!state.NewsQueue.isEmpty()) {
+            guarded("showing the ticker", [this] { ticker.ShowForm(state.settings.TICKER_MODE); });
+        }
+        finishPatrol();
+    };
+    startWalk(0, false, *walkEnded);
+}
+
+void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
+    if (!blnFullFlg) {
+        startWalk(intNextKey, true, std::move(done));
+        return;
+    }
+    if (!state.blnSiteListFlg) {
+        if (done) {
+            done(intNextKey);
+        }
+        return;
+    }
+    // The article list asked for this site's articles, so no other site's will do.
+    CancelListLoad();
+    LogWrite(kStartText, true);
+    if (!isEligible(intNextKey, true)) {
+        if (done) {
+            done(intNextKey);
+        }
+        return;
+    }
+    const QString url = state.SiteTable[intNextKey].strXmlUrl;
+    LogWrite(url + kProcessingText, true);
+    listRequest = state.feeds().fetch(
+        {url, FetchLane::User}, this, [this, intNextKey, url, done](const FeedFetchResult& result) {
+            listRequest = 0;
+            qint16 next = intNextKey;
+            // A row edited or a list replaced meanwhile has no articles of that feed.
+            if (state.SiteTable.isValidIndex(intNextKey) &&
+                state.SiteTable[intNextKey].strXmlUrl == url && ParseRdf(intNextKey, result)) {
+                // Unfiltered and all new: the list shows the whole feed.
+                for (const ArticleRecord& record : std::as_const(SiteArticles)) {
+                    state.ListArticles.append(record);
+                }
+                LogWrite(kDoneText, true);
+                next = qint16(intNextKey + 1 > state.SiteTable.lastIndex() ? 0 : intNextKey + 1);
+            }
+            if (done) {
+                done(next);
+            }
+        });
+}
+
+void frmTask::CancelListLoad() {
+    if (listRequest != 0) {
+        state.feeds().cancel(listRequest);
+        listRequest = 0;
     }
 }
 
-qint16 frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg) {
-    return walk(intNextKey, blnFullFlg, true);
+void frmTask::CancelPatrol() {
+    ++generation;
+    dropFetches();
+    walk.reset();
+    blnBusy = false;
+    allSitesMode = false;
+    if (patrolling) {
+        patrolling = false;
+        tmrRefresh.start();
+    }
 }
 
-qint16 frmTask::walk(qint16 intNextKey, bool blnFullFlg, bool wrap) {
+void frmTask::startWalk(qint16 intNextKey, bool wrap, WalkDone done) {
     if (blnBusy || !state.blnSiteListFlg) {
-        return intNextKey;
+        if (done) {
+            done(intNextKey);
+        }
+        return;
     }
     // Busy before the first text, so that nothing the status bar does can start a walk.
-    const FlagScope busy(blnBusy);
-    LogWrite(QStringLiteral(u"RDF読み込み開始します..."), true);
+    blnBusy = true;
+    const quint64 current = generation;
+    LogWrite(kStartText, true);
+    if (current != generation) {
+        return;  // cancelled from inside the status bar
+    }
     SiteArticles.clear();
-    const int rows = state.SiteTable.size();
-    if (rows == 0) {
-        return intNextKey;
-    }
-    const auto following = [this](int index) {
-        return qint16(index + 1 > state.SiteTable.lastIndex() ? 0 : index + 1);
-    };
-
-    if (blnFullFlg) {
-        // The article list asked for this site's articles, so no other site's will do.
-        if (!isEligible(intNextKey, true) || !processEntry(intNextKey, true)) {
-            return intNextKey;
+    if (state.SiteTable.size() == 0) {
+        blnBusy = false;
+        if (done) {
+            done(intNextKey);
         }
-        LogWrite(QStringLiteral(u"完了"), true);
-        return following(intNextKey);
+        return;
     }
-
     // A start left outside the table by a shorter site list begins at the top.
     const qint16 start = state.SiteTable.isValidIndex(intNextKey) ? intNextKey : qint16(0);
-    qint16 index = start;
-    // visited bounds the walk even if the table changed under it.
-    for (int visited = 1;; ++visited) {
-        const bool added = isEligible(index, false) && processEntry(index, false);
-        const bool atEnd = index + 1 > state.SiteTable.lastIndex();
-        const qint16 next = following(index);
-        if (added) {
-            LogWrite(QStringLiteral(u"完了"), true);
+    walk = Walk{start, wrap, start, 1, false, std::move(done)};
+    continueWalk();
+}
+
+void frmTask::continueWalk() {
+    // Walks started from a walk's done (the all-sites mode) and results that come back
+    // while this runs are taken up by this loop rather than by a nested one.
+    if (driving) {
+        return;
+    }
+    driving = true;
+    while (walk) {
+        const quint64 current = generation;
+        if (!walk->waiting) {
+            if (!isEligible(walk->index, false)) {
+                advance(false);
+                continue;
+            }
+            const QString url = state.SiteTable[walk->index].strXmlUrl;
+            LogWrite(url + kProcessingText, true);
+            if (current != generation || !walk) {
+                continue;
+            }
+            fetchForHead(walk->index, url);
+            walk->waiting = true;
         }
-        if (atEnd && !wrap) {
-            return next;
+        prefetch();
+        if (fetches.empty()) {
+            walk->waiting = false;
+            continue;
         }
-        if (next == start || visited >= rows) {
-            return start;
+        if (!fetches.front().result) {
+            break;  // onFetched takes the walk up again
         }
-        if (added) {
-            return next;
+        Fetch head = std::move(fetches.front());
+        fetches.pop_front();
+        walk->waiting = false;
+        // A site deleted or given another feed while it was fetched is visited again as it
+        // stands now, as a walk that reached it only now would.
+        if (!isEligible(walk->index, false) || state.SiteTable[walk->index].strXmlUrl != head.url) {
+            continue;
         }
-        index = next;
+        const bool added = processEntry(walk->index, head.url, *head.result);
+        if (current != generation || !walk) {
+            continue;
+        }
+        advance(added);
+    }
+    driving = false;
+}
+
+bool frmTask::advance(bool added) {
+    const int rows = state.SiteTable.size();
+    const qint16 index = walk->index;
+    const bool atEnd = index + 1 > state.SiteTable.lastIndex();
+    const qint16 next = atEnd ? qint16(0) : qint16(index + 1);
+    if (added) {
+        const quint64 current = generation;
+        LogWrite(kDoneText, true);
+        if (current != generation || !walk) {
+            return false;
+        }
+    }
+    if (atEnd && !walk->wrap) {
+        endWalk(next);
+        return false;
+    }
+    if (next == walk->start || walk->visited >= rows) {
+        endWalk(walk->start);
+        return false;
+    }
+    if (added) {
+        endWalk(next);
+        return false;
+    }
+    walk->index = next;
+    ++walk->visited;
+    return true;
+}
+
+void frmTask::endWalk(qint16 next) {
+    WalkDone done = std::move(walk->done);
+    walk.reset();
+    blnBusy = false;
+    if (!allSitesMode) {
+        dropFetches();
+    }
+    if (done) {
+        done(next);
     }
 }
 
@@ -165,22 +311,89 @@ bool frmTask::isEligible(int index, bool blnFullFlg) const {
     return !trimFeedText(row.strXmlUrl).isEmpty() && (blnFullFlg || !row.blnDeleted);
 }
 
-bool frmTask::processEntry(qint16 index, bool blnFullFlg) {
+frmTask::Fetch& frmTask::fetchForHead(qint16 index, const QString& url) {
+    // Fetches for sites the walk has passed, or for a feed URL since changed, are stale.
+    while (!fetches.empty() && (fetches.front().index < index ||
+                                (fetches.front().index == index && fetches.front().url != url))) {
+        state.feeds().cancel(fetches.front().id);
+        fetches.pop_front();
+    }
+    if (fetches.empty() || fetches.front().index != index) {
+        fetches.push_front(Fetch{index, url, 0, 0, std::nullopt});
+        fetches.front().key = requestFetch(url, fetches.front().id);
+    }
+    return fetches.front();
+}
+
+void frmTask::prefetch() {
+    if (!allSitesMode || !walk) {
+        return;
+    }
+    int inFlight = 0;
+    for (const Fetch& fetch : fetches) {
+        inFlight += fetch.result ? 0 : 1;
+    }
+    qint16 from = std::max<qint16>(prefetchFrom, qint16(walk->index + 1));
+    if (!fetches.empty()) {
+        from = std::max<qint16>(from, qint16(fetches.back().index + 1));
+    }
+    while (inFlight < kMaxPatrolFetches && int(fetches.size()) <= kMaxPrefetchedSites &&
+           from <= state.SiteTable.lastIndex()) {
+        if (isEligible(from, false)) {
+            const QString url = state.SiteTable[from].strXmlUrl;
+            fetches.push_back(Fetch{from, url, 0, 0, std::nullopt});
+            fetches.back().key = requestFetch(url, fetches.back().id);
+            ++inFlight;
+        }
+        ++from;
+    }
+    prefetchFrom = from;
+}
+
+quint64 frmTask::requestFetch(const QString& url, quint64& id) {
+    const quint64 key = ++lastFetchKey;
+    const quint64 current = generation;
+    id = state.feeds().fetch({url, FetchLane::Patrol}, this,
+                             [this, key, current](const FeedFetchResult& result) {
+                                 if (current == generation) {
+                                     onFetched(key, result);
+                                 }
+                             });
+    return key;
+}
+
+void frmTask::onFetched(quint64 key, const FeedFetchResult& result) {
+    for (Fetch& fetch : fetches) {
+        if (fetch.key == key) {
+            fetch.result = result;
+            break;
+        }
+    }
+    if (walk && walk->waiting && !fetches.empty() && fetches.front().result) {
+        continueWalk();
+    } else {
+        prefetch();  // one fetch fewer in flight: ask for the next site ahead
+    }
+}
+
+void frmTask::dropFetches() {
+    for (const Fetch& fetch : fetches) {
+        if (!fetch.result) {
+            state.feeds().cancel(fetch.id);
+        }
+    }
+    fetches.clear();
+    prefetchFrom = 0;
+}
+
+bool frmTask::processEntry(qint16 index, const QString& url, const FeedFetchResult& result) {
     bool added = false;
     try {
-        LogWrite(state.SiteTable[index].strXmlUrl + QStringLiteral(u"を処理中..."), true);
-        if (!ParseRdf(index)) {
+        if (!ParseRdf(index, result)) {
             return false;
         }
-        if (blnFullFlg) {
-            // Unfiltered and all new: the list shows the whole feed.
-            for (const ArticleRecord& record : SiteArticles) {
-                state.ListArticles.append(record);
-            }
-            return true;
-        }
         MarkShownArticles(state, SiteArticles, index);
-        for (const ArticleRecord& record : SiteArticles) {
+        for (const ArticleRecord& record : std::as_const(SiteArticles)) {
             if (admitToNewsQueue(state, record)) {
                 added = true;
             }
@@ -188,16 +401,31 @@ bool frmTask::processEntry(qint16 index, bool blnFullFlg) {
         if (added && !state.NewsQueue.isEmpty() && state.settings.AUTO_PIROT_MODE == 0) {
             ticker.ShowForm(state.settings.TICKER_MODE);
         }
-    } catch (...) {
+    } catch (const std::exception& error) {
         // Whatever goes wrong with one site (memory for a huge feed, a failing ticker)
         // abandons that site only; what it queued so far stays queued.
+        qCWarning(lcPatrol).noquote()
+            << "site" << index << url << "abandoned while handing on its articles:" << error.what();
+    } catch (...) {
+        qCWarning(lcPatrol).noquote()
+            << "site" << index << url << "abandoned while handing on its articles";
     }
     return added;
 }
 
-bool frmTask::ParseRdf(qint16 siteIndex) {
-    return fetchSiteFeed(state, siteIndex, SiteArticles,
-                         [this](const QString& text) { LogWrite(text, false); });
+bool frmTask::ParseRdf(qint16 siteIndex, const FeedFetchResult& result) {
+    SiteArticles.clear();
+    if (!result.fetched || !result.feed.hasItems()) {
+        return false;
+    }
+    SiteArticles = result.feed.items;
+    for (ArticleRecord& record : SiteArticles) {
+        record.SiteIndex = siteIndex;
+        record.IsNew = true;
+        LogWrite(QStringLiteral(u"記事「") + record.Title + QStringLiteral(u"」を入力しました"),
+                 false);
+    }
+    return true;
 }
 
 void frmTask::LogWrite(const QString& strValue, bool blnStatusBar) {

@@ -1,26 +1,31 @@
 #pragma once
 
 #include <QList>
-#include <QLoggingCategory>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <QtGlobal>
+#include <deque>
+#include <optional>
 
 #include "patrol/articlerecord.h"
+#include "patrol/feedservice.h"
 #include "patrol/patrolhost.h"
+#include "patrol/patrollog.h"
 
 struct AppState;
-
-// Progress texts that no window shows (countdown, items read). Off by default; enable
-// with QT_LOGGING_RULES="qv.patrol.info=true".
-Q_DECLARE_LOGGING_CATEGORY(lcPatrol)
 
 // The patrol window: never shown, it exists for its timer. Every AUTO_PIROT_MINITS
 // minutes it walks the site table, fetches feeds and feeds NewsQueue, in one of two modes
 // (AUTO_PIROT_MODE 0: up to the first site with news; 2: every site). The article list
 // asks it for one site's full list. It reaches the ticker and the status bar only through
-// the two interfaces it is given.
+// the two interfaces it is given, and the network only through the fetch service.
+//
+// A walk never blocks: each eligible site's fetch is asked of the service and the walk
+// goes on when its result comes back. Results are applied strictly in table order, one
+// site at a time on the UI thread, so the queue, the shown-list files and the status
+// texts are what a walk that fetched each site in turn would give. The all-sites mode
+// keeps up to kMaxPatrolFetches fetches of the sites ahead in flight meanwhile.
 class frmTask : public QObject, public PatrolControl {
     Q_OBJECT
 
@@ -28,8 +33,13 @@ public:
     static constexpr int kRefreshIntervalMs = 10'000;
     // Seconds one tick stands for in the countdown text.
     static constexpr int kSecondsPerTick = 10;
+    // Fetches in flight at once in the all-sites mode.
+    static constexpr int kMaxPatrolFetches = 4;
+    // Sites ahead of the one being applied whose results may wait, read, for their turn.
+    static constexpr int kMaxPrefetchedSites = 16;
 
     frmTask(AppState& state, TickerControl& ticker, StatusSink& status, QObject* parent = nullptr);
+    ~frmTask() override;
     frmTask(const frmTask&) = delete;
     frmTask& operator=(const frmTask&) = delete;
 
@@ -38,17 +48,25 @@ public:
     void RssRefresh() override;
     // One walk from intNextKey (0 when outside the table). Normal mode (blnFullFlg false)
     // visits the eligible sites in table order, wrapping at the end, and stops after the
-    // first that admits articles to NewsQueue; it returns the index after that site, or
-    // the start when none did. Full mode lists the requested site alone (deleted or not)
-    // in ListArticles. Refused, returning intNextKey and doing nothing, while the site
-    // list is not ready or a walk is already running.
-    qint16 LoadRdf(qint16 intNextKey, bool blnFullFlg) override;
+    // first that admits articles to NewsQueue; done gets the index after that site, or the
+    // start when none did. Refused while the site list is not ready or a walk is already
+    // running: done gets intNextKey at once and nothing else happens.
+    // Full mode fetches the requested site alone (deleted or not) on its own, beside any
+    // walk, and appends its items to ListArticles; done gets the index after it, or
+    // intNextKey when it has none. A new full-mode request replaces one still waiting.
+    void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
+    void CancelListLoad() override;
+    // Ends the patrol under way, if any: fetches are cancelled, no further site is applied,
+    // blnBusy is cleared and the timer runs again. For a site list replaced meanwhile.
+    void CancelPatrol();
     // Status-bar texts go to the main window; the others to the qv.patrol log.
     void LogWrite(const QString& strValue, bool blnStatusBar);
 
     // Patrol period in ticks of tmrRefresh: 6 per minute of AUTO_PIROT_MINITS. 32-bit, so
     // any value a hand-edited config.ini holds fits; 0 or less patrols at every tick.
     [[nodiscard]] qint32 periodTicks() const;
+    // True from a timed or requested patrol's start until its last walk has ended.
+    [[nodiscard]] bool isPatrolling() const { return patrolling; }
 
     // The state below is public for reading; only frmTask changes it.
     QTimer tmrRefresh;
@@ -58,27 +76,71 @@ public:
     qint16 NextSiteIndex = 0;
     // True while a LoadRdf walk runs.
     bool blnBusy = false;
-    // Items of the site parsed last.
+    // Items of the site applied last.
     QList<ArticleRecord> SiteArticles;
 
 public Q_SLOTS:
     void tmrRefresh_Timer();
 
 private:
+    // One site's fetch, asked ahead of its turn or when the walk reached it.
+    struct Fetch {
+        qint16 index = 0;
+        QString url;
+        // The service's id (for cancel) and our own (results find their fetch by it).
+        quint64 id = 0;
+        quint64 key = 0;
+        std::optional<FeedFetchResult> result;
+    };
+    struct Walk {
+        qint16 start = 0;
+        bool wrap = true;
+        qint16 index = 0;
+        int visited = 1;
+        // The walk has shown the current site's text and waits for its result.
+        bool waiting = false;
+        WalkDone done;
+    };
+
     void patrolAllSites();
-    // The walk behind LoadRdf; with wrap false a normal-mode walk ends at the table's last
-    // index (returning 0) instead of going round to the start.
-    qint16 walk(qint16 intNextKey, bool blnFullFlg, bool wrap);
+    void finishPatrol();
+    void startWalk(qint16 intNextKey, bool wrap, WalkDone done);
+    // Runs the walk until it must wait for a result or has ended.
+    void continueWalk();
+    // After entry walk->index: false when the walk has ended.
+    bool advance(bool added);
+    void endWalk(qint16 next);
     [[nodiscard]] bool isEligible(int index, bool blnFullFlg) const;
-    // Fetches and hands on one site's articles; true when it added any (normal mode: at
-    // least one admitted to NewsQueue; full mode: the feed had items).
-    bool processEntry(qint16 index, bool blnFullFlg);
-    bool ParseRdf(qint16 siteIndex);
+    // The fetch of the site the walk has reached, asked for now unless it is under way.
+    Fetch& fetchForHead(qint16 index, const QString& url);
+    // Asks ahead for the sites after the head, within the all-sites mode's limits.
+    void prefetch();
+    // Asks the service for url; returns our key and sets id to the service's.
+    quint64 requestFetch(const QString& url, quint64& id);
+    void onFetched(quint64 key, const FeedFetchResult& result);
+    void dropFetches();
+    // Hands on one site's articles; true when it added any (normal mode: at least one
+    // admitted to NewsQueue).
+    bool processEntry(qint16 index, const QString& url, const FeedFetchResult& result);
+    // The fetched feed's items as SiteArticles of site siteIndex; true when there is one.
+    bool ParseRdf(qint16 siteIndex, const FeedFetchResult& result);
 
     AppState& state;
     TickerControl& ticker;
     StatusSink& status;
-    // True while tmrRefresh_Timer patrols, so that a tick or refresh that arrives from
-    // inside the patrol (a callback of the ticker or the status bar) starts no second one.
+    // True while tmrRefresh_Timer's patrol runs, so that a tick or refresh that arrives
+    // meanwhile (from the ticker, the status bar or the user) starts no second one.
     bool patrolling = false;
+    bool allSitesMode = false;
+    std::optional<Walk> walk;
+    // In table order; the front one is the site the walk has reached or will reach next.
+    std::deque<Fetch> fetches;
+    // Next index to consider for a fetch ahead.
+    qint16 prefetchFrom = 0;
+    // Bumped whenever a walk is dropped, so that a callback of the old one does nothing.
+    quint64 generation = 0;
+    quint64 lastFetchKey = 0;
+    // continueWalk is running: what would re-enter it is left to its loop.
+    bool driving = false;
+    quint64 listRequest = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 // What the patrol needs of the ticker.
 class TickerControl {
@@ -21,9 +22,15 @@ public:
 // What other windows need of the patrol window.
 class PatrolControl {
 public:
+    // Receives the index at which a following walk should start.
+    using WalkDone = std::function<void(qint16 next)>;
+
     virtual ~PatrolControl() = default;
-    // One walk over the site table; see frmTask::LoadRdf.
-    virtual qint16 LoadRdf(qint16 intNextKey, bool blnFullFlg) = 0;
+    // One walk over the site table, or (blnFullFlg) one site's whole feed for the article
+    // list; done runs when it has ended. See frmTask::LoadRdf.
+    virtual void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) = 0;
+    // Drops the article list's request still waiting for its feed; its done never runs.
+    virtual void CancelListLoad() = 0;
     // A patrol in the current mode, now.
     virtual void RssRefresh() = 0;
 };

@@ -5,6 +5,16 @@
 
 #include "platform/fetchoptions.h"
 
+// One HTTP(S) GET. Validators of an earlier response, when given, make it conditional.
+struct HttpRequest {
+    QString url;
+    // Sent back as If-None-Match.
+    QByteArray etag;
+    // Sent back as If-Modified-Since.
+    QByteArray lastModified;
+    FetchOptions options;
+};
+
 // Outcome of one HTTP(S) GET. On failure the body is empty and error says why.
 struct HttpFetchResult {
     bool ok = false;
@@ -16,13 +26,22 @@ struct HttpFetchResult {
     QString contentType;
     // Where the body came from after redirects.
     QString effectiveUrl;
+    // Headers of the final response that later requests to the same URL depend on.
+    QByteArray etag;
+    QByteArray lastModified;
+    QByteArray retryAfter;
+
+    // 304: the validators sent still hold; the body is empty and ok is false.
+    [[nodiscard]] bool notModified() const { return httpStatus == 304; }
 };
 
-// A blocking GET over libcurl on the calling thread (no event loop runs meanwhile).
-// Follows at most options.maxRedirects redirects, never leaving http and https; accepts
-// gzip and deflate; any final status outside 200..299 is a failure; a body that grows past
-// options.maxBytes after decoding is refused as soon as it does.
+// A blocking GET over libcurl on the calling thread (no event loop runs meanwhile), for
+// command-line tools and worker threads. Follows at most options.maxRedirects redirects,
+// never leaving http and https; accepts gzip and deflate; any final status outside
+// 200..299 is a failure; a body that grows past options.maxBytes after decoding is refused
+// as soon as it does.
 [[nodiscard]] HttpFetchResult httpGet(const QString& url, const FetchOptions& options);
+[[nodiscard]] HttpFetchResult httpGet(const HttpRequest& request);
 
 // The User-Agent sent with every request: "Quorvane3/<version>".
 [[nodiscard]] QByteArray httpUserAgent();

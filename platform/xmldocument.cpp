@@ -16,20 +16,13 @@
 #include <QXmlStreamReader>
 
 #include "platform/httpfetch.h"
+#include "platform/localfile.h"
 
 namespace {
 
 // Characters that internal entities may add to a document beyond its own length before it
 // counts as an entity-expansion attack.
 constexpr qint64 kExpansionAllowance = 1 << 20;
-
-// The scheme of a URL, lower-cased; empty for a plain path. A one-letter "scheme" is a
-// drive letter, not a scheme.
-QString schemeOf(const QString& location) {
-    static const QRegularExpression schemePattern(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]+):"));
-    const QRegularExpressionMatch match = schemePattern.match(location);
-    return match.hasMatch() ? match.captured(1).toLower() : QString();
-}
 
 const QRegularExpression& entityReferencePattern() {
     static const QRegularExpression pattern(QStringLiteral("&([^\\s&;<>\"'#]+);"));
@@ -242,51 +235,24 @@ bool XmlDocument::load(const QString& location) {
 }
 
 bool XmlDocument::readResource(const QString& location, QByteArray& data) {
-    const QString scheme = schemeOf(location);
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
-        HttpFetchResult fetched = httpGet(location, fetchOptions);
-        if (!fetched.ok) {
-            error = fetched.error;
-            return false;
+    const ResourceLocation where = locateResource(location);
+    switch (where.kind) {
+        case ResourceLocation::Kind::Http: {
+            HttpFetchResult fetched = httpGet(location, fetchOptions);
+            if (!fetched.ok) {
+                error = fetched.error;
+                return false;
+            }
+            data = std::move(fetched.body);
+            return true;
         }
-        data = std::move(fetched.body);
-        return true;
+        case ResourceLocation::Kind::LocalFile:
+            return readLocalFile(where.path, fetchOptions.maxBytes, data, error);
+        case ResourceLocation::Kind::Unsupported:
+            break;
     }
-    QString path = location;
-    if (scheme == QLatin1String("file")) {
-        const QUrl url(location);
-        if (!url.isLocalFile()) {
-            error = QStringLiteral("not a local file URL: %1").arg(location);
-            return false;
-        }
-        path = url.toLocalFile();
-    } else if (!scheme.isEmpty()) {
-        error = QStringLiteral("unsupported URL scheme: %1").arg(location);
-        return false;
-    }
-    // Only regular files: a feed URL naming /dev/zero or a FIFO must not hang the program.
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        error = QStringLiteral("no such file: %1").arg(path);
-        return false;
-    }
-    if (info.size() > fetchOptions.maxBytes) {
-        error =
-            QStringLiteral("file larger than %1 bytes: %2").arg(fetchOptions.maxBytes).arg(path);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    data = file.read(fetchOptions.maxBytes + 1);
-    if (data.size() > fetchOptions.maxBytes) {
-        error =
-            QStringLiteral("file larger than %1 bytes: %2").arg(fetchOptions.maxBytes).arg(path);
-        return false;
-    }
-    return true;
+    error = where.error;
+    return false;
 }
 
 bool XmlDocument::loadXML(const QString& text) {

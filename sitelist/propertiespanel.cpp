@@ -1,44 +1,26 @@
 // The properties panel of SiteListPane: fill, information-box fetch, apply, rename in place.
 
 #include <QApplication>
-#include <QDomNode>
-#include <QDomNodeList>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "core/appstate.h"
-#include "platform/xmldocument.h"
+#include "patrol/feedservice.h"
 #include "sitelist/sitelistpane.h"
 #include "sitelist/sitetreeview.h"
 
 namespace {
 
-// Feeds indent their elements' text with line breaks: space, tab, CR and LF go from both
-// ends. U+3000 stays; Japanese titles use it on purpose.
-QString trimFeedText(const QString& text) {
-    const auto blank = [](QChar c) {
-        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
-               c == QLatin1Char('\n');
-    };
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && blank(text.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && blank(text.at(end - 1))) {
-        --end;
-    }
-    return text.mid(begin, end - begin);
-}
-
-QString lowerBaseName(const QDomNode& node) {
-    return XmlDocument::baseName(node).toLower();
-}
+const QString kChannelLoading = QStringLiteral(u"情報を取得しています...");
 
 }  // namespace
 
 void SiteListPane::trvOPML_NodeClick() {
+    // Whatever the panel still waited for belongs to the entry it showed before.
+    state.feeds().cancelAll(this);
+    txtComment->setPlaceholderText(QString());
     if (state.siteTree.nodeCount() < 1) {
         clearPanel();
         return;
@@ -86,56 +68,32 @@ void SiteListPane::setUrlBoxApplies(QLineEdit* box, bool applies) {
 }
 
 void SiteListPane::fetchChannelInfo() {
-    // The load blocks this thread until the feed has come or failed (the fetch layer's
-    // timeouts bound it); the wait cursor says so.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    XmlDocument document(state.fetchOptions);
-    const bool loaded = document.load(txtRDFPath->text());
-    QApplication::restoreOverrideCursor();
-    if (!loaded) {
+    // The box stays empty while the feed loads; its placeholder says that it does.
+    state.feeds().cancelAll(this);
+    txtComment->setPlaceholderText(kChannelLoading);
+    const qint16 index = intCurrentIndex;
+    state.feeds().fetch({txtRDFPath->text(), FetchLane::User}, this,
+                        [this, index](const FeedFetchResult& result) {
+                            txtComment->setPlaceholderText(QString());
+                            if (index != intCurrentIndex) {
+                                return;
+                            }
+                            showChannelInfo(result);
+                        });
+}
+
+void SiteListPane::showChannelInfo(const FeedFetchResult& result) {
+    // Unreachable and not well-formed alike: the load failed.
+    if (!result.fetched || result.feed.kind == FeedReadResult::Kind::NotXml) {
         setCommentText(QStringLiteral("情報の取得に失敗しました"));
         return;
     }
-
-    QDomNode root;
-    const QDomNodeList top = document.childNodes();
-    for (int i = 0; i < top.length(); ++i) {
-        const QDomNode node = top.item(i);
-        const QString name = lowerBaseName(node);
-        if (node.isElement() && (name == QLatin1String("rdf") || name == QLatin1String("rss"))) {
-            root = node;
-            break;
-        }
+    if (result.feed.kind != FeedReadResult::Kind::Feed) {
+        return;  // not a feed the program reads: the box stays empty
     }
-    if (root.isNull()) {
-        return;  // not RSS (Atom, HTML, ...): the box stays empty
-    }
-
-    QString title;
-    QString link;
-    QString description;
-    const QDomNodeList rootChildren = root.childNodes();
-    for (int c = 0; c < rootChildren.length(); ++c) {
-        const QDomNode channel = rootChildren.item(c);
-        if (lowerBaseName(channel) != QLatin1String("channel")) {
-            continue;
-        }
-        // A later channel's values overwrite an earlier one's.
-        const QDomNodeList fields = channel.childNodes();
-        for (int f = 0; f < fields.length(); ++f) {
-            const QDomNode field = fields.item(f);
-            const QString name = lowerBaseName(field);
-            if (name == QLatin1String("title")) {
-                title = trimFeedText(XmlDocument::text(field));
-            } else if (name == QLatin1String("link")) {
-                link = trimFeedText(XmlDocument::text(field));
-            } else if (name == QLatin1String("description")) {
-                description = trimFeedText(XmlDocument::text(field));
-            }
-        }
-    }
-    setCommentText(QStringLiteral("【") + title + QStringLiteral("】\r\n") + link +
-                   QStringLiteral("\r\n") + description);
+    const FeedChannel& channel = result.feed.channel;
+    setCommentText(QStringLiteral("【") + channel.title + QStringLiteral("】\r\n") + channel.link +
+                   QStringLiteral("\r\n") + channel.description);
 }
 
 void SiteListPane::cmdOK_Click() {

@@ -6,6 +6,7 @@
 
 #include "sitelist/sitetree.h"
 
+struct FeedFetchResult;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -49,7 +50,8 @@ public:
 
     // Properties panel.
     // Shows the selected entry; for a site with a homepage also fetches its feed's channel
-    // title, link and description into the information box (blocking while it loads).
+    // title, link and description into the information box, which fills when the feed
+    // has come. Selecting another entry meanwhile drops that fetch.
     void trvOPML_NodeClick();
     // Writes the panel's title (and, for a site, its two URLs) to the shown entry.
     void cmdOK_Click();
@@ -91,6 +93,7 @@ private:
 
     // Properties panel.
     void fetchChannelInfo();
+    void showChannelInfo(const FeedFetchResult& result);
     // Enables a URL box with the window background, or disables it with the button face.
     void setUrlBoxApplies(QLineEdit* box, bool applies);
     void renameEntry(SiteTree::Node* node, const QString& newLabel);

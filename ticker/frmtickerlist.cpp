@@ -137,6 +137,8 @@ void frmTickerList::Form_Load() {
     }
     moveWindowTwips(this, QPoint(windowLeft, windowTop));
 
+    // A list still loading for another site must not fill this one.
+    patrol.CancelListLoad();
     listedKey = ticker.intCallOPMLKey;
     const QString siteTitle =
         state.SiteTable.isValidIndex(listedKey) ? state.SiteTable[listedKey].strTitle : QString();
@@ -154,15 +156,17 @@ void frmTickerList::Form_Load() {
 void frmTickerList::tmrLoad_Timer() {
     tmrLoad->stop();
     state.ListArticles.clear();
-    // The fetch blocks the one thread; the wait cursor says the window is not dead.
     // The site is the one the window was opened for: a ticker that starts a new showing
-    // meanwhile resets its intCallOPMLKey, and the caption already names this site.
-    if (listedKey >= 0) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        patrol.LoadRdf(listedKey, true);
-        QApplication::restoreOverrideCursor();
+    // meanwhile resets its intCallOPMLKey, and the caption already names this site. The
+    // loading message stays up until the feed has come (or failed).
+    if (listedKey < 0) {
+        showArticles();
+        return;
     }
+    patrol.LoadRdf(listedKey, true, [this](qint16) { showArticles(); });
+}
 
+void frmTickerList::showArticles() {
     listRss->addItems(ArticleListLines(state.ListArticles));
     listRss->show();
     lblPause->clear();
@@ -194,6 +198,7 @@ void frmTickerList::cmdWeb_Click() {
 
 void frmTickerList::Form_Unload() {
     tmrLoad->stop();
+    patrol.CancelListLoad();
     ticker.intCallOPMLKey = -1;
     listedKey = -1;
 }

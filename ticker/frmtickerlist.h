@@ -64,6 +64,8 @@ protected:
 
 private:
     void buildWidgets();
+    // Fills the list from ListArticles once the feed has come.
+    void showArticles();
 
     AppState& state;
     frmTicker& ticker;

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLocale>
+#include <QTest>
 #include <QTimer>
 
 #include "core/appstate.h"
@@ -48,7 +49,8 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
 
     ASSERT_TRUE(start());
-    // The site shown at start-up had its channel fetched for the information box.
+    // The site shown at start-up has its channel fetched for the information box.
+    ASSERT_TRUE(waitForFetches(state()));
     EXPECT_EQ(main().pane->commentText(), QStringLiteral("【ループバック新聞】\r\n") +
                                               server.url(QStringLiteral("/")) +
                                               QStringLiteral("\r\n毎日のニュース"));
@@ -60,6 +62,7 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     // A second later the patrol starts and queues both fresh articles.
     main().tmrLoad_Timer();
     ASSERT_NE(windows->taskIfLoaded(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !windows->taskIfLoaded()->isPatrolling(); }));
     EXPECT_EQ(server.requestCount(QStringLiteral("/feed.xml")), 2);
     EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
     EXPECT_EQ(main().statusText(), QStringLiteral("完了"));

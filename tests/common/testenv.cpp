@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
+
+#include "patrol/feedservice.h"
 
 TestEnv::TestEnv() {
     ProgramPaths paths;
@@ -41,4 +44,8 @@ QString testDataPath(const QString& name) {
 QByteArray readTestData(const QString& name) {
     QFile file(testDataPath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool waitForFetches(AppState& state, int timeoutMs) {
+    return QTest::qWaitFor([&state] { return state.feeds().pendingCount() == 0; }, timeoutMs);
 }

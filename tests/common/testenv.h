@@ -32,6 +32,10 @@ private:
     std::unique_ptr<AppState> appState;
 };
 
+// Runs the event loop until every fetch asked of state's service has been handed on, or
+// timeoutMs has passed; false then.
+[[nodiscard]] bool waitForFetches(AppState& state, int timeoutMs = 10000);
+
 // Path of a fixture file under tests/data.
 [[nodiscard]] QString testDataPath(const QString& name);
 [[nodiscard]] QByteArray readTestData(const QString& name);

@@ -42,7 +42,7 @@ public:
 class SamplePatrol final : public PatrolControl {
 public:
     explicit SamplePatrol(AppState& appState) : state(appState) {}
-    qint16 LoadRdf(qint16 intNextKey, bool) override {
+    void LoadRdf(qint16 intNextKey, bool, WalkDone done) override {
         const struct {
             const char* title;
             QTime time;
@@ -59,8 +59,9 @@ public:
             record.SiteIndex = intNextKey;
             state.ListArticles.append(record);
         }
-        return intNextKey;
+        done(intNextKey);
     }
+    void CancelListLoad() override {}
     void RssRefresh() override {}
 
 private:

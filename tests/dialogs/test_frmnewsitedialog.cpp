@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "common/fakefeedservice.h"
 #include "common/loopbackserver.h"
 #include "common/testenv.h"
 #include "dialogs/fakedialoghost.h"
@@ -35,11 +36,12 @@ protected:
                      "<item><title>Item</title></item></channel></rss>");
     }
 
-    // Opens the dialog, types the URL and presses OK once.
+    // Opens the dialog, types the URL, presses OK once and waits for the check.
     void probe(const QString& url) {
         dialog.showOrRaise();
         dialog.txtURL->setText(url);
         dialog.cmdOK->click();
+        ASSERT_TRUE(waitForFetches(env.state()));
     }
 
     SiteRow& newSiteRow() { return env.state().NewSiteRow; }
@@ -133,6 +135,7 @@ TEST_F(NewSiteDialogTest, UnreachableUrlReportsAndStaysInTheFirstStep) {
     // The user corrects the URL and tries again.
     dialog.txtURL->setText(server.url(QStringLiteral("/rss20.xml")));
     dialog.cmdOK->click();
+    ASSERT_TRUE(waitForFetches(env.state()));
     EXPECT_TRUE(dialog.isProbed());
     dialog.close();
 }
@@ -185,6 +188,49 @@ TEST_F(NewSiteDialogTest, EscapeInEitherStepAddsNothingAndTheNextOpeningStartsAf
     EXPECT_TRUE(newSiteRow().strHtmlUrl.isEmpty());
     dialog.close();
     EXPECT_TRUE(host.addedRows.isEmpty());
+}
+
+TEST_F(NewSiteDialogTest, ACheckIsAskedOnceAndEndsWithTheDialog) {
+    auto service = std::make_unique<FakeFeedService>();
+    FakeFeedService& feeds = *service;
+    env.state().useFeedService(std::move(service));
+    const QString url = server.url(QStringLiteral("/rss20.xml"));
+
+    // A double click: the second click arrives while the first check runs.
+    dialog.showOrRaise();
+    dialog.txtURL->setText(url);
+    dialog.cmdOK->click();
+    dialog.cmdOK_Click();
+    QTest::keyClick(dialog.txtURL, Qt::Key_Return);
+    EXPECT_EQ(feeds.requested, QStringList{url});
+    EXPECT_TRUE(dialog.isChecking());
+
+    // キャンセル during the check drops it and closes the dialog; nothing moves on to 登録.
+    dialog.cmdCancel->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(feeds.pendingCount(), 0);
+    EXPECT_FALSE(dialog.isProbed());
+
+    // Closing the window does the same; a check that completes goes to the second step.
+    for (const bool close : {true, false}) {
+        dialog.showOrRaise();
+        dialog.txtURL->setText(url);
+        dialog.cmdOK->click();
+        ASSERT_EQ(feeds.pendingCount(), 1);
+        if (close) {
+            dialog.close();
+            EXPECT_EQ(feeds.pendingCount(), 0);
+        } else {
+            feeds.complete(feeds.held.first().id,
+                           feeds.resultFromFile(testDataPath(QStringLiteral("channel_rss20.xml"))));
+            EXPECT_TRUE(dialog.isProbed());
+            EXPECT_FALSE(dialog.isChecking());
+            EXPECT_TRUE(dialog.cmdOK->isEnabled());
+        }
+    }
+    EXPECT_EQ(feeds.requested.size(), 3);
+    EXPECT_TRUE(host.addedRows.isEmpty());
+    dialog.close();
 }
 
 TEST_F(NewSiteDialogTest, OpeningAgainKeepsTheOpenDialogsStep) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
 #include <QUrl>
+#include <optional>
 #include <stdexcept>
 
+#include "common/fakefeedservice.h"
 #include "common/loopbackserver.h"
 #include "common/testenv.h"
 #include "patrol/frmtask.h"
+#include "patrol/networkfeedservice.h"
 #include "platform/qstringprinter.h"
 
 namespace {
@@ -88,9 +92,31 @@ enum class Feed { Fresh, Old };
 
 class PatrolTest : public ::testing::Test {
 protected:
-    PatrolTest() { state().blnSiteListFlg = true; }
+    PatrolTest() {
+        state().blnSiteListFlg = true;
+        auto service = std::make_unique<FakeFeedService>();
+        feeds = service.get();
+        state().useFeedService(std::move(service));
+    }
 
     AppState& state() { return env.state(); }
+
+    // A walk or list load run to its end, every fetch completed in the order asked.
+    qint16 loadRdf(qint16 intNextKey, bool blnFullFlg) {
+        std::optional<qint16> next;
+        task.LoadRdf(intNextKey, blnFullFlg, [&next](qint16 index) { next = index; });
+        feeds->drain();
+        EXPECT_TRUE(next.has_value());
+        return next.value_or(qint16(-999));
+    }
+    void refresh() {
+        task.RssRefresh();
+        feeds->drain();
+    }
+    void tick() {
+        task.tmrRefresh_Timer();
+        feeds->drain();
+    }
 
     // An RSS 2.0 file of two items, written an hour (Fresh) or three days (Old) before
     // the fake clock's 2006-03-16 12:00; old ones are kept out of the queue by age.
@@ -152,6 +178,7 @@ protected:
     }
 
     TestEnv env;
+    FakeFeedService* feeds = nullptr;
     FakeTicker ticker{env.state()};
     FakeStatus status;
     frmTask task{env.state(), ticker, status};
@@ -160,7 +187,7 @@ protected:
 TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
     const QStringList urls = addFiveSites({2});
     state().settings.TICKER_MODE = 1;
-    task.RssRefresh();
+    refresh();
 
     EXPECT_EQ(fetched(), urls.mid(0, 3));
     EXPECT_EQ(status.texts.first(), kStart);
@@ -174,7 +201,7 @@ TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
 
     // The next patrol goes on from the fourth site and round to the third.
     clearRecords();
-    task.RssRefresh();
+    refresh();
     EXPECT_EQ(fetched(), QStringList({urls[3], urls[4], urls[0], urls[1], urls[2]}));
     EXPECT_EQ(task.NextSiteIndex, 3);
 }
@@ -182,7 +209,7 @@ TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
 TEST_F(PatrolTest, WalkWithoutNewsComesFullCircle) {
     const QStringList urls = addFiveSites({});
     const int missing = addRow(env.path(QStringLiteral("missing.xml")));
-    EXPECT_EQ(task.LoadRdf(2, false), 2);
+    EXPECT_EQ(loadRdf(2, false), 2);
     EXPECT_EQ(fetched(), QStringList({urls[2], urls[3], urls[4],
                                       env.path(QStringLiteral("missing.xml")), urls[0], urls[1]}));
     // The status bar keeps the last site's text; nothing says 完了.
@@ -193,7 +220,7 @@ TEST_F(PatrolTest, WalkWithoutNewsComesFullCircle) {
 
     // A start left beyond the table by a shorter list begins at the top.
     clearRecords();
-    EXPECT_EQ(task.LoadRdf(qint16(missing + 40), false), 0);
+    EXPECT_EQ(loadRdf(qint16(missing + 40), false), 0);
     EXPECT_EQ(fetched().first(), urls[0]);
     EXPECT_EQ(fetched().size(), 6);
 }
@@ -206,13 +233,13 @@ TEST_F(PatrolTest, OnlyLiveSitesWithAFeedUrlAreFetched) {
     const int deleted = addRow(old, kKindSite, true);
     addRow(fresh);
 
-    EXPECT_EQ(task.LoadRdf(0, false), 0);
+    EXPECT_EQ(loadRdf(0, false), 0);
     EXPECT_EQ(fetched(), QStringList{fresh});
     EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
 
     // Full mode lists a deleted site too, every item, old or not, all new.
     clearRecords();
-    EXPECT_EQ(task.LoadRdf(qint16(deleted), true), deleted + 1);
+    EXPECT_EQ(loadRdf(qint16(deleted), true), deleted + 1);
     EXPECT_EQ(status.texts, QStringList({kStart, old + kProcessing, kDone}));
     ASSERT_EQ(state().ListArticles.lastIndex(), 2);
     EXPECT_EQ(state().ListArticles[1].Link, QStringLiteral("http://old.xml/1"));
@@ -231,26 +258,26 @@ TEST_F(PatrolTest, FullModeListsTheRequestedSiteOnly) {
     for (const int index : {failing, folder, 17, -1}) {
         SCOPED_TRACE(index);
         clearRecords();
-        EXPECT_EQ(task.LoadRdf(qint16(index), true), index);
+        EXPECT_EQ(loadRdf(qint16(index), true), index);
         EXPECT_TRUE(state().ListArticles.isEmpty());
         EXPECT_FALSE(fetched().contains(fresh));
         EXPECT_FALSE(status.texts.contains(kDone));
     }
     // The last row's next index wraps to 0.
-    EXPECT_EQ(task.LoadRdf(2, true), 0);
+    EXPECT_EQ(loadRdf(2, true), 0);
     EXPECT_EQ(state().ListArticles.lastIndex(), 2);
 }
 
 TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
     const QStringList urls = addFiveSites({0, 2});
-    task.RssRefresh();  // one-site mode: site 0 queued, the next walk would start at 1
+    refresh();  // one-site mode: site 0 queued, the next walk would start at 1
     ASSERT_EQ(task.NextSiteIndex, 1);
     ASSERT_FALSE(state().NewsQueue.isEmpty());
 
     state().settings.AUTO_PIROT_MODE = 2;
     state().settings.TICKER_MODE = 1;
     clearRecords();
-    task.RssRefresh();
+    refresh();
     EXPECT_EQ(fetched(), urls);
     EXPECT_EQ(ticker.calls,
               QStringList({QStringLiteral("ResetTicker"), QStringLiteral("ShowForm(1)")}));
@@ -265,7 +292,7 @@ TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
     writeFeed(QStringLiteral("site0.xml"), Feed::Old);
     writeFeed(QStringLiteral("site2.xml"), Feed::Old);
     clearRecords();
-    task.RssRefresh();
+    refresh();
     EXPECT_EQ(fetched(), urls);
     EXPECT_TRUE(ticker.calls.isEmpty());
 }
@@ -273,7 +300,7 @@ TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
 TEST_F(PatrolTest, NewsAtTheLastSiteEndsTheAllSitesPatrol) {
     const QStringList urls = addFiveSites({4});
     state().settings.AUTO_PIROT_MODE = 2;
-    task.RssRefresh();
+    refresh();
     EXPECT_EQ(fetched(), urls);
     EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
     EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
@@ -291,30 +318,36 @@ TEST_F(PatrolTest, UnknownModeFetchesNothing) {
 TEST_F(PatrolTest, RefusedWhileTheSiteListIsNotReady) {
     addFiveSites({0});
     state().blnSiteListFlg = false;
-    EXPECT_EQ(task.LoadRdf(3, false), 3);
-    EXPECT_EQ(task.LoadRdf(1, true), 1);
-    task.RssRefresh();
+    EXPECT_EQ(loadRdf(3, false), 3);
+    EXPECT_EQ(loadRdf(1, true), 1);
+    refresh();
     EXPECT_TRUE(status.texts.isEmpty());
     EXPECT_TRUE(state().NewsQueue.isEmpty());
     EXPECT_EQ(task.NextSiteIndex, 0);
 }
 
-TEST_F(PatrolTest, CallsDuringAWalkAreRefused) {
+TEST_F(PatrolTest, CallsDuringAWalkAreRefusedButAListLoadsBesideIt) {
     const QStringList urls = addFiveSites({1});
     QList<qint16> nested;
+    bool called = false;
     status.onStatus = [&](const QString&) {
-        if (nested.size() < 2) {
-            nested.append(task.LoadRdf(4, false));
-            nested.append(task.LoadRdf(2, true));
-            task.RssRefresh();
-            task.tmrRefresh_Timer();
+        if (called) {
+            return;
         }
+        called = true;
+        task.LoadRdf(4, false, [&](qint16 next) { nested.append(next); });
+        task.LoadRdf(2, true, [&](qint16 next) { nested.append(next); });
+        task.RssRefresh();
+        task.tmrRefresh_Timer();
     };
-    task.RssRefresh();
-    EXPECT_EQ(nested, QList<qint16>({4, 2}));
-    EXPECT_EQ(fetched(), urls.mid(0, 2));
-    EXPECT_EQ(status.texts.count(kStart), 1);
-    EXPECT_TRUE(state().ListArticles.isEmpty());
+    refresh();
+    // The second walk and the patrols are refused at once; the article list's request
+    // fetches its own site beside the walk and lists it.
+    EXPECT_EQ(nested, QList<qint16>({4, 3}));
+    EXPECT_EQ(fetched(), QStringList({urls[2], urls[0], urls[1]}));
+    EXPECT_EQ(status.texts.count(kStart), 2);
+    ASSERT_EQ(state().ListArticles.lastIndex(), 2);
+    EXPECT_EQ(state().ListArticles[1].SiteIndex, 2);
     EXPECT_EQ(task.NextSiteIndex, 2);
     EXPECT_FALSE(task.blnBusy);
 }
@@ -322,7 +355,7 @@ TEST_F(PatrolTest, CallsDuringAWalkAreRefused) {
 TEST_F(PatrolTest, AFailingTickerAbandonsOnlyThatSite) {
     addFiveSites({1});
     ticker.failShowForm = true;
-    task.RssRefresh();
+    refresh();
     EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
     EXPECT_EQ(task.NextSiteIndex, 2);
     EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
@@ -337,6 +370,7 @@ TEST_F(PatrolTest, CountdownBetweenPatrols) {
 
     PatrolLog log;
     task.Form_Load();  // patrols at once
+    feeds->drain();
     EXPECT_EQ(status.texts.count(kStart), 1);
     EXPECT_TRUE(task.tmrRefresh.isActive());
 
@@ -350,7 +384,7 @@ TEST_F(PatrolTest, CountdownBetweenPatrols) {
     }
     EXPECT_EQ(log.lines, countdown);
     EXPECT_EQ(status.texts.count(kStart), 1);
-    task.tmrRefresh_Timer();  // the 12th tick, 120 s on
+    tick();  // the 12th tick, 120 s on
     EXPECT_EQ(status.texts.count(kStart), 2);
     EXPECT_EQ(task.TickCount, 0);
     // Item lines go to the log only.
@@ -363,8 +397,8 @@ TEST_F(PatrolTest, PeriodOfZeroOrLessPatrolsAtEveryTick) {
     for (const qint16 minutes : {qint16(0), qint16(-3)}) {
         state().settings.AUTO_PIROT_MINITS = minutes;
         clearRecords();
-        for (int tick = 0; tick < 3; ++tick) {
-            task.tmrRefresh_Timer();
+        for (int n = 0; n < 3; ++n) {
+            tick();
         }
         EXPECT_EQ(status.texts.count(kStart), 3) << minutes;
     }
@@ -376,6 +410,7 @@ TEST_F(PatrolTest, HugePeriodCountsWithoutOverflow) {
     EXPECT_EQ(task.periodTicks(), 180000);
     PatrolLog log;
     task.Form_Load();
+    feeds->drain();
     EXPECT_EQ(status.texts.count(kStart), 1);
     log.lines.clear();
     task.tmrRefresh_Timer();
@@ -383,7 +418,7 @@ TEST_F(PatrolTest, HugePeriodCountsWithoutOverflow) {
     task.tmrRefresh_Timer();
     EXPECT_EQ(log.lines, QStringList({QStringLiteral(u"待機中 あと1799990秒..."),
                                       QStringLiteral(u"待機中 あと10秒...")}));
-    task.tmrRefresh_Timer();
+    tick();
     EXPECT_EQ(status.texts.count(kStart), 2);
 }
 
@@ -392,12 +427,15 @@ TEST_F(PatrolTest, FeedsOverHttp) {
     ASSERT_TRUE(server.isListening());
     state().fetchOptions.connectTimeoutMs = 2000;
     state().fetchOptions.totalTimeoutMs = 5000;
+    state().useFeedService(
+        std::make_unique<NetworkFeedService>(state().fetchOptions, state().seams.clock));
     const QString fresh = writeFeed(QStringLiteral("fresh.xml"), Feed::Fresh);
     server.serve(QStringLiteral("/news.xml"), env.readFile(QStringLiteral("fresh.xml")));
     addRow(server.url(QStringLiteral("/gone.xml")));  // answers 404
     addRow(server.url(QStringLiteral("/news.xml")));
 
     task.RssRefresh();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !task.isPatrolling(); }, 10000));
     EXPECT_EQ(server.requestCount(QStringLiteral("/gone.xml")), 1);
     EXPECT_EQ(server.requestCount(QStringLiteral("/news.xml")), 1);
     EXPECT_EQ(queuedLinks(), QStringList({QStringLiteral("http://fresh.xml/1"),

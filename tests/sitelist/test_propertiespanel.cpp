@@ -74,12 +74,14 @@ TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
         loadList(listWithFeed(server.url(QLatin1String(c.path))));
         pane->setCommentText(QStringLiteral("left over"));
         ASSERT_TRUE(pane->selectFirstNode());
+        ASSERT_TRUE(waitForFetches(state()));
         EXPECT_EQ(pane->commentText(), c.comment);
         EXPECT_EQ(server.requestCount(QLatin1String(c.path)), 1);
     }
     // The box shows the three parts on lines of their own.
     loadList(listWithFeed(server.url(QStringLiteral("/rss20.xml"))));
     pane->selectFirstNode();
+    ASSERT_TRUE(waitForFetches(state()));
     EXPECT_EQ(pane->txtComment->toPlainText(),
               QStringLiteral("【\u3000Example News】\nhttp://news.example.com/\nEvery day's news"));
 }

@@ -243,6 +243,7 @@ TEST_F(SitePaneTest, DeleteOfAFolderAsksThenMarksEveryRowAndSaves) {
     // The entry that took its place is selected and shown.
     EXPECT_EQ(pane->selectedNode(), node("R5"));
     EXPECT_EQ(pane->intCurrentIndex, 5);
+    ASSERT_TRUE(waitForFetches(state()));
     EXPECT_EQ(pane->commentText(), QStringLiteral("情報の取得に失敗しました"));
     const QByteArray saved = savedList();
     EXPECT_TRUE(saved.contains("<outline text=\"T\""));

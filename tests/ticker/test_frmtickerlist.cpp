@@ -15,21 +15,43 @@
 
 namespace {
 
-// A patrol whose full-mode walk lists the articles the test gives it.
+// A patrol whose full-mode load lists the articles the test gives it: at once, or, with
+// hold set, when the test says the feed has come.
 class FakePatrol final : public PatrolControl {
 public:
     explicit FakePatrol(AppState& appState) : state(appState) {}
-    qint16 LoadRdf(qint16 intNextKey, bool blnFullFlg) override {
+    void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override {
         calls.append({intNextKey, blnFullFlg});
+        pending = std::move(done);
+        pendingKey = intNextKey;
+        if (!hold) {
+            arrive();
+        }
+    }
+    void CancelListLoad() override {
+        ++cancels;
+        pending = nullptr;
+    }
+    void RssRefresh() override {}
+    // The feed of the load still waiting has come.
+    void arrive() {
+        if (!pending) {
+            return;
+        }
         for (const ArticleRecord& article : articles) {
             state.ListArticles.append(article);
         }
-        return intNextKey;
+        const WalkDone done = std::move(pending);
+        pending = nullptr;
+        done(pendingKey);
     }
-    void RssRefresh() override {}
 
     QList<QPair<qint16, bool>> calls;
     QList<ArticleRecord> articles;
+    bool hold = false;
+    int cancels = 0;
+    WalkDone pending;
+    qint16 pendingKey = -1;
 
 private:
     AppState& state;
@@ -255,6 +277,33 @@ TEST_F(TickerListTest, TheTickersButtonOpensAndClosesTheList) {
     EXPECT_EQ(ticker->intCallOPMLKey, -1);
     EXPECT_FALSE(list->tmrLoad->isActive());
     EXPECT_EQ(patrol.calls.size(), 1);
+}
+
+TEST_F(TickerListTest, LoadsWithoutBlockingAndDropsALoadItNoLongerWants) {
+    placeTicker(3000, 1500);
+    patrol.hold = true;
+    patrol.articles = {article("One", "http://example.com/1")};
+    openAndFill(1);
+    // The feed has not come: the window still says it is loading.
+    EXPECT_EQ(list->lblPause->text(), QStringLiteral("最新の情報を読み込んでいます"));
+    EXPECT_FALSE(list->listRss->isVisible());
+    patrol.arrive();
+    EXPECT_EQ(lines(), QStringList{QStringLiteral("One")});
+    EXPECT_TRUE(list->listRss->isVisible());
+
+    // Closed, or opened for another site, while loading: the old load never fills it.
+    for (const bool reopen : {false, true}) {
+        list->closeList();
+        openAndFill(1);
+        if (reopen) {
+            ticker->intCallOPMLKey = 0;
+            list->openFor();
+        } else {
+            list->closeList();
+        }
+        EXPECT_FALSE(patrol.pending) << reopen;
+        EXPECT_EQ(list->listRss->count(), 0) << reopen;
+    }
 }
 
 TEST_F(TickerListTest, ListsTheSiteItWasOpenedForEvenIfTheTickerRestarted) {

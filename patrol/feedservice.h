@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <functional>
+
+#include "patrol/feedreader.h"
+
+class QObject;
+
+// Who asked: what the user asked for just now goes ahead of the patrol.
+enum class FetchLane { User, Patrol };
+
+struct FeedFetchRequest {
+    // The feed URL or path exactly as stored.
+    QString url;
+    FetchLane lane = FetchLane::User;
+};
+
+// What one fetch gave, as plain values.
+struct FeedFetchResult {
+    QString url;
+    // The document arrived (or the server said it has not changed since the last one).
+    bool fetched = false;
+    // Not sent at all: the server asked for a pause (Retry-After) that has not ended.
+    bool deferred = false;
+    // 304: feed holds what the last full download of this URL gave.
+    bool notModified = false;
+    long httpStatus = 0;
+    QString error;
+    FeedReadResult feed;
+};
+
+// Fetches and reads feeds off the UI thread. Results come back on the thread the service
+// lives in (the UI thread), always later than the call that asked for them.
+class FeedFetchService {
+public:
+    using Done = std::function<void(const FeedFetchResult&)>;
+
+    virtual ~FeedFetchService() = default;
+
+    // Starts a fetch and returns its id (never 0). done runs once with the result unless
+    // the fetch is cancelled first or owner (when given) has been destroyed by then.
+    virtual quint64 fetch(const FeedFetchRequest& request, const QObject* owner, Done done) = 0;
+    // Cancelled fetches never call back; their transfers end at once.
+    virtual void cancel(quint64 id) = 0;
+    virtual void cancelAll(const QObject* owner) = 0;
+    virtual void cancelAll() = 0;
+    // Cancels everything and waits at most waitMs for the threads to finish; false when
+    // some work could not be stopped in that time.
+    virtual bool shutdown(int waitMs) = 0;
+    // Fetches asked for whose result has not been handed on yet.
+    [[nodiscard]] virtual int pendingCount() const = 0;
+};

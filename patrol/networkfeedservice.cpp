@@ -1,0 +1,331 @@
+#include "patrol/networkfeedservice.h"
+
+#include <QLocale>
+#include <QTimeZone>
+#include <algorithm>
+
+#include "patrol/patrollog.h"
+#include "platform/clock.h"
+#include "platform/localfile.h"
+
+namespace {
+
+// Two workers read feeds: enough to keep up with four transfers, few enough that a large
+// feed never takes the machine from the UI.
+constexpr int kReadThreads = 2;
+
+qint64 sizeOf(const FeedReadResult& read) {
+    qint64 bytes = 0;
+    for (const ArticleRecord& item : read.items) {
+        bytes += (item.Title.size() + item.Link.size() + item.Description.size()) * 2 + 64;
+    }
+    return bytes + (read.channel.title.size() + read.channel.link.size() +
+                    read.channel.description.size()) *
+                       2;
+}
+
+}  // namespace
+
+QDateTime retryAfterUntil(const QByteArray& value, const QDateTime& now) {
+    const QByteArray text = value.trimmed();
+    qint64 seconds = -1;
+    bool isNumber = false;
+    const qint64 number = text.toLongLong(&isNumber);
+    if (isNumber) {
+        if (number < 0) {
+            return {};
+        }
+        seconds = number;
+    } else {
+        // IMF-fixdate, the form HTTP servers send: "Sun, 06 Nov 1994 08:49:37 GMT".
+        QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(text),
+                                                 QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+        if (!date.isValid()) {
+            date = QDateTime::fromString(QString::fromLatin1(text), Qt::RFC2822Date);
+        }
+        if (!date.isValid()) {
+            return {};
+        }
+        date.setTimeZone(QTimeZone::utc());
+        // The clock counts local wall-clock time; so must the date it is compared with.
+        const QDateTime local = date.toLocalTime();
+        const QDateTime until = wallClock(local.date(), local.time());
+        seconds = std::max<qint64>(0, now.secsTo(until));
+    }
+    return now.addSecs(std::min(seconds, NetworkFeedService::kMaxRetryAfterSeconds));
+}
+
+NetworkFeedService::NetworkFeedService(const FetchOptions& fetchOptions, const Clock& wallClock,
+                                       QObject* parent)
+    : QObject(parent), options(fetchOptions), clock(wallClock) {
+    pool.setMaxThreadCount(kReadThreads);
+}
+
+NetworkFeedService::~NetworkFeedService() {
+    shutdown(-1);
+}
+
+quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject* owner,
+                                  Done done) {
+    const quint64 id = ++lastId;
+    Pending entry;
+    entry.url = request.url;
+    entry.hasOwner = owner != nullptr;
+    entry.owner = const_cast<QObject*>(owner);
+    entry.done = std::move(done);
+    entry.cancelled = std::make_shared<std::atomic<bool>>(false);
+    const auto cancelled = entry.cancelled;
+
+    const ResourceLocation where = locateResource(request.url);
+    if (where.kind == ResourceLocation::Kind::LocalFile) {
+        pending.insert(id, std::move(entry));
+        pool.start(
+            [this, id, path = where.path, cancelled] { readFileOnWorker(id, path, cancelled); });
+        return id;
+    }
+    if (where.kind == ResourceLocation::Kind::Unsupported) {
+        pending.insert(id, std::move(entry));
+        HttpFetchResult failed;
+        failed.error = where.error;
+        QMetaObject::invokeMethod(
+            this, [this, id, failed] { complete(id, failed, {}); }, Qt::QueuedConnection);
+        return id;
+    }
+
+    HttpRequest get;
+    get.url = request.url;
+    get.options = options;
+    const auto known = cache.constFind(request.url);
+    if (known != cache.constEnd()) {
+        const QDateTime now = clock.now();
+        if (known->retryUntil.isValid() && now < known->retryUntil) {
+            qCInfo(lcPatrol).noquote()
+                << "not fetched until" << known->retryUntil.toString(Qt::ISODate)
+                << "as the server asked (Retry-After):" << request.url;
+            pending.insert(id, std::move(entry));
+            FeedFetchResult result;
+            result.url = request.url;
+            result.deferred = true;
+            result.error = QStringLiteral("the server asked not to be fetched before %1")
+                               .arg(known->retryUntil.toString(Qt::ISODate));
+            QMetaObject::invokeMethod(
+                this, [this, id, result] { deliver(id, result); }, Qt::QueuedConnection);
+            return id;
+        }
+        if (known->hasRead) {
+            get.etag = known->etag;
+            get.lastModified = known->lastModified;
+            qCInfo(lcPatrol).noquote() << "conditional request"
+                                       << "(ETag" << known->etag << "Last-Modified"
+                                       << known->lastModified << "):" << request.url;
+        }
+    }
+    pending.insert(id, std::move(entry));
+    // The network thread only moves the result on: to a worker when there is a body to
+    // read, else straight back here.
+    const quint64 transfer = http.start(
+        get, request.lane == FetchLane::Patrol,
+        [this, id, cancelled](quint64, HttpFetchResult result) {
+            if (cancelled->load()) {
+                return;
+            }
+            if (result.ok) {
+                const QString documentUrl = result.effectiveUrl;
+                pool.start(
+                    [this, id, result = std::move(result), documentUrl, cancelled]() mutable {
+                        readOnWorker(id, std::move(result), documentUrl, cancelled);
+                    });
+                return;
+            }
+            QMetaObject::invokeMethod(
+                this, [this, id, result] { complete(id, result, {}); }, Qt::QueuedConnection);
+        });
+    const auto it = pending.find(id);
+    if (it != pending.end()) {
+        it->transfer = transfer;
+    }
+    return id;
+}
+
+void NetworkFeedService::readOnWorker(quint64 id, HttpFetchResult fetched,
+                                      const QString& documentUrl,
+                                      const std::shared_ptr<std::atomic<bool>>& cancelled) {
+    if (cancelled->load()) {
+        return;
+    }
+    FeedReadResult read = readFeed(fetched.body, fetched.contentType, QUrl(documentUrl));
+    // The body is not needed any more; only the read result travels back.
+    fetched.body = QByteArray();
+    QMetaObject::invokeMethod(
+        this,
+        [this, id, fetched = std::move(fetched), read = std::move(read)] {
+            complete(id, fetched, read);
+        },
+        Qt::QueuedConnection);
+}
+
+void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path,
+                                          const std::shared_ptr<std::atomic<bool>>& cancelled) {
+    if (cancelled->load()) {
+        return;
+    }
+    HttpFetchResult file;
+    QByteArray data;
+    FeedReadResult read;
+    if (readLocalFile(path, options.maxBytes, data, file.error)) {
+        file.ok = true;
+        read = readFeed(data, {}, QUrl::fromLocalFile(path));
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, id, file = std::move(file), read = std::move(read)] { complete(id, file, read); },
+        Qt::QueuedConnection);
+}
+
+void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
+                                  const FeedReadResult& read) {
+    const auto it = pending.constFind(id);
+    const QString url = it != pending.constEnd() ? it->url : QString();
+    FeedFetchResult result;
+    result.url = url;
+    result.httpStatus = fetched.httpStatus;
+    result.error = fetched.error;
+    if (fetched.ok) {
+        result.fetched = true;
+        result.feed = read;
+    }
+    if (!url.isEmpty() && locateResource(url).kind == ResourceLocation::Kind::Http) {
+        if (fetched.notModified()) {
+            const auto known = cache.constFind(url);
+            if (known != cache.constEnd() && known->hasRead) {
+                qCInfo(lcPatrol).noquote() << "304 not modified: the last download's"
+                                           << known->lastRead.items.size() << "items stand:" << url;
+                result.fetched = true;
+                result.notModified = true;
+                result.feed = known->lastRead;
+                result.error.clear();
+            }
+        }
+        remember(url, fetched, read);
+    }
+    deliver(id, result);
+}
+
+void NetworkFeedService::remember(const QString& url, const HttpFetchResult& fetched,
+                                  const FeedReadResult& read) {
+    auto entry = cache.find(url);
+    const bool busy = fetched.httpStatus == 429 || fetched.httpStatus == 503;
+    if (busy && !fetched.retryAfter.isEmpty()) {
+        const QDateTime until = retryAfterUntil(fetched.retryAfter, clock.now());
+        if (until.isValid()) {
+            if (entry == cache.end()) {
+                entry = cache.insert(url, CacheEntry{});
+            }
+            entry->retryUntil = until;
+            qCInfo(lcPatrol).noquote()
+                << "HTTP" << fetched.httpStatus << "with Retry-After" << fetched.retryAfter
+                << ": no request before" << until.toString(Qt::ISODate) << "to" << url;
+        }
+        return;
+    }
+    if (!fetched.ok) {
+        return;  // a failure changes nothing: a 304 keeps its entry, an error keeps the last copy
+    }
+    if (entry != cache.end()) {
+        cacheOrder.erase(entry->stamp);
+        cacheBytes -= entry->bytes;
+        entry->retryUntil = QDateTime();
+    }
+    if (fetched.etag.isEmpty() && fetched.lastModified.isEmpty()) {
+        // Nothing to ask conditionally with next time.
+        if (entry != cache.end()) {
+            cache.erase(entry);
+        }
+        return;
+    }
+    if (entry == cache.end()) {
+        entry = cache.insert(url, CacheEntry{});
+    }
+    entry->etag = fetched.etag;
+    entry->lastModified = fetched.lastModified;
+    entry->hasRead = true;
+    entry->lastRead = read;
+    entry->bytes = sizeOf(read);
+    entry->stamp = ++lastStamp;
+    cacheOrder.emplace(entry->stamp, url);
+    cacheBytes += entry->bytes;
+    evictOverBudget();
+}
+
+void NetworkFeedService::evictOverBudget() {
+    while (cacheBytes > kCacheBudgetBytes && !cacheOrder.empty()) {
+        const auto oldest = cacheOrder.begin();
+        const auto entry = cache.find(oldest->second);
+        if (entry != cache.end()) {
+            cacheBytes -= entry->bytes;
+            if (entry->retryUntil.isValid()) {
+                entry->hasRead = false;
+                entry->lastRead = FeedReadResult();
+                entry->bytes = 0;
+            } else {
+                cache.erase(entry);
+            }
+        }
+        cacheOrder.erase(oldest);
+    }
+}
+
+void NetworkFeedService::deliver(quint64 id, const FeedFetchResult& result) {
+    const auto it = pending.find(id);
+    if (it == pending.end()) {
+        return;  // cancelled
+    }
+    const Pending entry = *it;
+    pending.erase(it);
+    if (entry.hasOwner && entry.owner.isNull()) {
+        return;  // whoever asked is gone
+    }
+    if (entry.done) {
+        entry.done(result);
+    }
+}
+
+void NetworkFeedService::cancel(quint64 id) {
+    const auto it = pending.find(id);
+    if (it == pending.end()) {
+        return;
+    }
+    it->cancelled->store(true);
+    if (it->transfer != 0) {
+        http.cancel(it->transfer);
+    }
+    pending.erase(it);
+}
+
+void NetworkFeedService::cancelAll(const QObject* owner) {
+    QList<quint64> ids;
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
+        if (it->hasOwner && it->owner.data() == owner) {
+            ids.append(it.key());
+        }
+    }
+    for (const quint64 id : ids) {
+        cancel(id);
+    }
+}
+
+void NetworkFeedService::cancelAll() {
+    for (const Pending& entry : std::as_const(pending)) {
+        entry.cancelled->store(true);
+    }
+    pending.clear();
+    http.cancelAll();
+}
+
+bool NetworkFeedService::shutdown(int waitMs) {
+    cancelAll();
+    // Cancelled transfers end at once, so the network thread ends at once too; only a
+    // worker in the middle of reading a large feed can still take time.
+    http.stop();
+    return pool.waitForDone(waitMs);
+}

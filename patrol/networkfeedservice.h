@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QThreadPool>
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "patrol/feedservice.h"
+#include "platform/fetchoptions.h"
+#include "platform/httpclient.h"
+
+class Clock;
+
+// The fetch service of the running program: transfers on HttpClient's network thread,
+// reading (readFeed) on a small pool of workers, results back on the thread the service
+// lives in. Per feed URL it remembers the last ETag and Last-Modified with what that
+// download gave, so a 304 costs no download and no parse, and it honours Retry-After.
+class NetworkFeedService final : public QObject, public FeedFetchService {
+    Q_OBJECT
+public:
+    // What the conditional-request memory may hold of read feeds; the oldest entries go
+    // first, and a feed without an entry is simply downloaded in full.
+    static constexpr qint64 kCacheBudgetBytes = 32 * 1024 * 1024;
+    // The longest pause a server can impose with Retry-After.
+    static constexpr qint64 kMaxRetryAfterSeconds = 24 * 60 * 60;
+
+    // options and clock are read whenever a fetch starts; both outlive the service.
+    NetworkFeedService(const FetchOptions& options, const Clock& clock, QObject* parent = nullptr);
+    ~NetworkFeedService() override;
+
+    quint64 fetch(const FeedFetchRequest& request, const QObject* owner, Done done) override;
+    void cancel(quint64 id) override;
+    void cancelAll(const QObject* owner) override;
+    void cancelAll() override;
+    bool shutdown(int waitMs) override;
+    [[nodiscard]] int pendingCount() const override { return int(pending.size()); }
+
+private:
+    struct Pending {
+        QString url;
+        bool hasOwner = false;
+        QPointer<QObject> owner;
+        Done done;
+        quint64 transfer = 0;
+        // Set on cancel, so a worker that has not begun reading skips the work.
+        std::shared_ptr<std::atomic<bool>> cancelled;
+    };
+    struct CacheEntry {
+        QByteArray etag;
+        QByteArray lastModified;
+        bool hasRead = false;
+        FeedReadResult lastRead;
+        qint64 bytes = 0;
+        quint64 stamp = 0;
+        // Wall-clock time before which no request goes to the URL; invalid when none.
+        QDateTime retryUntil;
+    };
+
+    void readOnWorker(quint64 id, HttpFetchResult fetched, const QString& documentUrl,
+                      const std::shared_ptr<std::atomic<bool>>& cancelled);
+    void readFileOnWorker(quint64 id, const QString& path,
+                          const std::shared_ptr<std::atomic<bool>>& cancelled);
+    // Back on the service's thread: the memory of the URL is updated and the result
+    // handed to whoever still waits for it.
+    void complete(quint64 id, const HttpFetchResult& fetched, const FeedReadResult& read);
+    void deliver(quint64 id, const FeedFetchResult& result);
+    void remember(const QString& url, const HttpFetchResult& fetched, const FeedReadResult& read);
+    void evictOverBudget();
+
+    const FetchOptions& options;
+    const Clock& clock;
+    // Declared before http: the network thread, which posts work to the pool, ends first.
+    QThreadPool pool;
+    HttpClient http;
+    quint64 lastId = 0;
+    quint64 lastStamp = 0;
+    qint64 cacheBytes = 0;
+    QHash<quint64, Pending> pending;
+    QHash<QString, CacheEntry> cache;
+    std::map<quint64, QString> cacheOrder;
+};
+
+// When a server that answered 429 or 503 with Retry-After (delay-seconds or an HTTP date)
+// may be asked again, as wall-clock time; invalid for a value that is neither. The pause
+// is cut to NetworkFeedService::kMaxRetryAfterSeconds.
+[[nodiscard]] QDateTime retryAfterUntil(const QByteArray& value, const QDateTime& now);

@@ -1,0 +1,3 @@
+#include "patrol/patrollog.h"
+
+Q_LOGGING_CATEGORY(lcPatrol, "qv.patrol", QtWarningMsg)

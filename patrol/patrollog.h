@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// What no window shows: the countdown, the items read, the fetch service's decisions
+// (conditional requests, Retry-After) and errors a patrol survived. Info lines are off by
+// default; enable them with QT_LOGGING_RULES="qv.patrol.info=true".
+Q_DECLARE_LOGGING_CATEGORY(lcPatrol)

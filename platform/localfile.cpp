@@ -1,0 +1,58 @@
+#include "platform/localfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+
+ResourceLocation locateResource(const QString& location) {
+    static const QRegularExpression schemePattern(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]+):"));
+    const QRegularExpressionMatch match = schemePattern.match(location);
+    const QString scheme = match.hasMatch() ? match.captured(1).toLower() : QString();
+    ResourceLocation result;
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+        result.kind = ResourceLocation::Kind::Http;
+        return result;
+    }
+    if (scheme == QLatin1String("file")) {
+        const QUrl url(location);
+        if (!url.isLocalFile()) {
+            result.error = QStringLiteral("not a local file URL: %1").arg(location);
+            return result;
+        }
+        result.kind = ResourceLocation::Kind::LocalFile;
+        result.path = url.toLocalFile();
+        return result;
+    }
+    if (!scheme.isEmpty()) {
+        result.error = QStringLiteral("unsupported URL scheme: %1").arg(location);
+        return result;
+    }
+    result.kind = ResourceLocation::Kind::LocalFile;
+    result.path = location;
+    return result;
+}
+
+bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data, QString& error) {
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        error = QStringLiteral("no such file: %1").arg(path);
+        return false;
+    }
+    if (info.size() > maxBytes) {
+        error = QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    data = file.read(maxBytes + 1);
+    if (data.size() > maxBytes) {
+        error = QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
+        data.clear();
+        return false;
+    }
+    return true;
+}

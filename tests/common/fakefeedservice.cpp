@@ -1,0 +1,98 @@
+#include "common/fakefeedservice.h"
+
+#include <algorithm>
+
+#include "platform/localfile.h"
+
+quint64 FakeFeedService::fetch(const FeedFetchRequest& request, const QObject* owner, Done done) {
+    Held entry;
+    entry.id = ++lastId;
+    entry.request = request;
+    entry.hasOwner = owner != nullptr;
+    entry.owner = const_cast<QObject*>(owner);
+    entry.done = std::move(done);
+    held.append(entry);
+    requested.append(request.url);
+    maxHeld = std::max(maxHeld, int(held.size()));
+    return entry.id;
+}
+
+void FakeFeedService::cancel(quint64 id) {
+    cancelled.append(id);
+    if (ignoreCancel) {
+        return;
+    }
+    held.removeIf([id](const Held& entry) { return entry.id == id; });
+}
+
+void FakeFeedService::cancelAll(const QObject* owner) {
+    QList<quint64> ids;
+    for (const Held& entry : std::as_const(held)) {
+        if (entry.hasOwner && entry.owner.data() == owner) {
+            ids.append(entry.id);
+        }
+    }
+    for (const quint64 id : ids) {
+        cancel(id);
+    }
+}
+
+void FakeFeedService::cancelAll() {
+    QList<quint64> ids;
+    for (const Held& entry : std::as_const(held)) {
+        ids.append(entry.id);
+    }
+    for (const quint64 id : ids) {
+        cancel(id);
+    }
+}
+
+bool FakeFeedService::shutdown(int) {
+    cancelAll();
+    return true;
+}
+
+void FakeFeedService::complete(quint64 id, FeedFetchResult result) {
+    const auto it =
+        std::find_if(held.begin(), held.end(), [id](const Held& entry) { return entry.id == id; });
+    if (it == held.end()) {
+        return;
+    }
+    const Held entry = *it;
+    held.erase(it);
+    if (entry.hasOwner && entry.owner.isNull()) {
+        return;
+    }
+    result.url = entry.request.url;
+    if (entry.done) {
+        entry.done(result);
+    }
+}
+
+FeedFetchResult FakeFeedService::resultFromFile(const QString& url) const {
+    FeedFetchResult result;
+    result.url = url;
+    const ResourceLocation where = locateResource(url);
+    QByteArray data;
+    if (where.kind == ResourceLocation::Kind::LocalFile &&
+        readLocalFile(where.path, 16 * 1024 * 1024, data, result.error)) {
+        result.fetched = true;
+        result.feed = readFeed(data, {}, QUrl::fromLocalFile(where.path));
+    }
+    return result;
+}
+
+void FakeFeedService::completeFromFile(quint64 id) {
+    for (const Held& entry : std::as_const(held)) {
+        if (entry.id == id) {
+            complete(id, resultFromFile(entry.request.url));
+            return;
+        }
+    }
+}
+
+void FakeFeedService::drain(bool newestFirst) {
+    while (!held.isEmpty()) {
+        completeFromFile(newestFirst ? held.last().id : held.first().id);
+    }
+}
