@@ -243,6 +243,8 @@ void frmMain::mnuOPMLLoad_Click() {
 
     const QString fileName = seams.fileDialogs.openFileName(this, kOpmlFilter);
     if (!fileName.isEmpty()) {
+        // A walk under way counts rows of the list being replaced.
+        windows.stopFetching();
         if (LoadOpml(state, fileName)) {
             if (!pane->selectFirstNode()) {
                 state.blnSiteListFlg = false;

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QLocale>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -91,6 +93,40 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     EXPECT_EQ(configLines().size(), 19);
     EXPECT_TRUE(configLines().contains(QStringLiteral("OPML_PATH=/somewhere/default.xml")));
     EXPECT_TRUE(QString::fromUtf8(env.readFile(QStringLiteral("rsslist.opml"))).contains(feedUrl));
+}
+
+TEST_F(AppTest, ExitDuringFetchesThatNeverEndIsImmediateAndSaves) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.isListening());
+    server.hold(QStringLiteral("/silent.xml"));
+    const QString url = server.url(QStringLiteral("/silent.xml"));
+    // The first site has a homepage, so start-up reads its feed for the information box.
+    QByteArray list = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<opml version=\"1.1\"><body>\n";
+    for (int i = 0; i < 6; ++i) {
+        list += QStringLiteral("<outline text=\"S%1\" htmlUrl=\"http://h/\" xmlUrl=\"%2?%1\"/>\n")
+                    .arg(i)
+                    .arg(url)
+                    .toUtf8();
+    }
+    env.writeFile(QStringLiteral("rsslist.opml"), list + "</body></opml>\n");
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig("AUTO_PIROT_MODE=2\r\n"));
+
+    ASSERT_TRUE(start());
+    main().tmrLoad_Timer();
+    // The properties panel's fetch and four patrol fetches hang at the server.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&server] { return server.requestCount(QStringLiteral("/silent.xml")) == 5; }, 5000));
+    QFile::remove(env.path(QStringLiteral("rsslist.opml")));
+
+    QElapsedTimer clock;
+    clock.start();
+    main().mnuExit->trigger();
+    EXPECT_TRUE(state().feeds().shutdown(500));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(appExit.exits, 1);
+    EXPECT_EQ(state().feeds().pendingCount(), 0);
+    EXPECT_TRUE(env.exists(QStringLiteral("config.ini")));
+    EXPECT_TRUE(env.readFile(QStringLiteral("rsslist.opml")).contains("S5"));
 }
 
 }  // namespace

@@ -92,7 +92,13 @@ void FakeFeedService::completeFromFile(quint64 id) {
 }
 
 void FakeFeedService::drain(bool newestFirst) {
+    drain([newestFirst](const QList<Held>& waiting) {
+        return newestFirst ? int(waiting.size()) - 1 : 0;
+    });
+}
+
+void FakeFeedService::drain(const std::function<int(const QList<Held>&)>& pick) {
     while (!held.isEmpty()) {
-        completeFromFile(newestFirst ? held.last().id : held.first().id);
+        completeFromFile(held.at(pick(held)).id);
     }
 }

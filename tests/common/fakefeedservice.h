@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 
 #include "patrol/feedservice.h"
 
@@ -34,6 +35,8 @@ public:
     // Completes held requests from their files, oldest first (newest first when
     // newestFirst), including those asked for meanwhile, until none is held.
     void drain(bool newestFirst = false);
+    // The same with the test choosing, each time, which held request completes next.
+    void drain(const std::function<int(const QList<Held>&)>& pick);
 
     QList<Held> held;
     // Every URL asked for, in order.

@@ -33,8 +33,14 @@ QByteArray reasonPhrase(int status) {
             return "Temporary Redirect";
         case 308:
             return "Permanent Redirect";
+        case 304:
+            return "Not Modified";
         case 404:
             return "Not Found";
+        case 429:
+            return "Too Many Requests";
+        case 503:
+            return "Service Unavailable";
         case 500:
             return "Internal Server Error";
         default:
@@ -211,14 +217,25 @@ void LoopbackServer::run() {
         if ((fds[0].revents & POLLIN) != 0) {
             const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) {
-                handle(fd);
+                connections.emplace_back([this, fd] { handle(fd); });
             }
         }
     }
-    for (const int fd : heldFds) {
-        ::close(fd);
+    for (std::thread& connection : connections) {
+        connection.join();
     }
-    heldFds.clear();
+    connections.clear();
+}
+
+bool LoopbackServer::pause(int ms) const {
+    pollfd wake{wakePipe[0], POLLIN, 0};
+    while (true) {
+        const int ready = ::poll(&wake, 1, ms);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        return ready == 0;
+    }
 }
 
 bool LoopbackServer::readRequest(int fd, QByteArray& head) const {
@@ -284,9 +301,21 @@ void LoopbackServer::handle(int fd) {
             response.body = "not found";
         }
     }
-    if (response.hold) {
-        heldFds.push_back(fd);
+    if (response.hold || (response.delayMs > 0 && !pause(response.delayMs))) {
+        // Held until the server stops (or it stopped during the delay).
+        if (response.hold) {
+            pause(-1);
+        }
+        ::close(fd);
         return;
+    }
+    for (const auto& [name, value] : response.headers) {
+        if (name.compare("ETag", Qt::CaseInsensitive) == 0 &&
+            request.header("If-None-Match") == value) {
+            response.status = 304;
+            response.body.clear();
+            response.gzip = false;
+        }
     }
 
     // A client that stops reading must not wedge the server thread.
@@ -303,10 +332,16 @@ void LoopbackServer::handle(int fd) {
         out += "Content-Encoding: gzip\r\n";
     }
     out += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
-    if (request.method != "HEAD") {
+    if (request.method != "HEAD" && response.status != 304) {
         out += body;
     }
-    sendAll(fd, out);
+    if (response.trickleMs > 0) {
+        for (qsizetype i = 0; i < out.size() && pause(response.trickleMs); ++i) {
+            sendAll(fd, out.mid(i, 1));
+        }
+    } else {
+        sendAll(fd, out);
+    }
     ::shutdown(fd, SHUT_WR);
     ::close(fd);
 }

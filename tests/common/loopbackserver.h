@@ -11,10 +11,12 @@
 #include <QPair>
 #include <QString>
 
-// A small HTTP/1.1 server on 127.0.0.1 at an ephemeral port, for tests of code that fetches
-// over HTTP. It runs on its own thread with plain sockets, so the code under test may block
-// the test's thread (and its event loop) while it waits for an answer. Every response closes
-// its connection. Paths not registered answer 404.
+// A small HTTP/1.1 server on 127.0.0.1 at an ephemeral port, for tests and benchmarks of
+// code that fetches over HTTP. It accepts on a thread of its own and answers every
+// connection on a thread of its own, with plain sockets, so the code under test may block
+// the test's thread (and its event loop) while it waits, and slow answers do not hold up
+// the others. Every response closes its connection. Paths not registered answer 404. A
+// route with an ETag header answers 304 to a request whose If-None-Match names it.
 //
 //     LoopbackServer server;
 //     server.serve("/feed.xml", feedBytes);
@@ -32,6 +34,10 @@ public:
         bool gzip = false;
         // Accept the request and never answer; the connection is held until stop().
         bool hold = false;
+        // Wait this long before answering.
+        int delayMs = 0;
+        // Send the response one byte at a time, this long apart.
+        int trickleMs = 0;
     };
 
     struct Request {
@@ -80,16 +86,18 @@ private:
     void run();
     void handle(int fd);
     bool readRequest(int fd, QByteArray& head) const;
+    // Waits ms milliseconds; false when the server is stopping meanwhile.
+    bool pause(int ms) const;
 
     int listenFd = -1;
     int wakePipe[2] = {-1, -1};
     quint16 listenPort = 0;
     std::thread thread;
     std::atomic<bool> stopped{false};
+    // One a connection; only the accepting thread touches this.
+    std::vector<std::thread> connections;
 
     mutable std::mutex mutex;
     QHash<QString, Response> routes;
     QList<Request> seen;
-    // Connections of "hold" routes; only the server thread touches this.
-    std::vector<int> heldFds;
 };

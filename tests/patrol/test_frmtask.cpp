@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QTest>
 #include <QUrl>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "common/loopbackserver.h"
 #include "common/testenv.h"
 #include "patrol/frmtask.h"
+#include "patrol/md5.h"
 #include "patrol/networkfeedservice.h"
 #include "platform/qstringprinter.h"
 
@@ -420,6 +422,174 @@ TEST_F(PatrolTest, HugePeriodCountsWithoutOverflow) {
                                       QStringLiteral(u"待機中 あと10秒...")}));
     tick();
     EXPECT_EQ(status.texts.count(kStart), 2);
+}
+
+// What one all-sites patrol leaves behind.
+struct PatrolOutcome {
+    QStringList queued;
+    QStringList statusTexts;
+    QStringList shownFiles;
+    int maxInFlight = 0;
+    bool operator==(const PatrolOutcome& other) const {
+        return queued == other.queued && statusTexts == other.statusTexts &&
+               shownFiles == other.shownFiles;
+    }
+};
+
+// An all-sites patrol over nine rows (a folder, a deleted site and sites with and without
+// news, some with shown-list files the patrol rewrites), its fetches completed in the
+// order pick chooses.
+PatrolOutcome allSitesPatrol(const std::function<int(const QList<FakeFeedService::Held>&)>& pick) {
+    TestEnv env;
+    auto service = std::make_unique<FakeFeedService>();
+    FakeFeedService& feeds = *service;
+    env.state().useFeedService(std::move(service));
+    FakeTicker ticker(env.state());
+    FakeStatus status;
+    frmTask task(env.state(), ticker, status);
+    env.state().blnSiteListFlg = true;
+    env.state().settings.AUTO_PIROT_MODE = 2;
+
+    for (int i = 0; i < 9; ++i) {
+        const QString name = QStringLiteral("site%1.xml").arg(i);
+        const QDateTime published = env.clock.now().addSecs(i % 3 == 0 ? -3600 : -3 * 86400);
+        QString text = QStringLiteral("<rss><channel>");
+        for (int item = 1; item <= 3; ++item) {
+            text +=
+                QStringLiteral(
+                    "<item><title>%1 %2</title><link>http://%1/%2</link>"
+                    "<pubDate>%3</pubDate></item>")
+                    .arg(name)
+                    .arg(item)
+                    .arg(QLocale::c().toString(published, QStringLiteral("dd MMM yyyy HH:mm:ss")));
+        }
+        env.writeFile(name, (text + QStringLiteral("</channel></rss>")).toUtf8());
+        SiteRow row;
+        row.intKind = i == 4 ? kKindFolder : kKindSite;
+        row.blnDeleted = i == 6;
+        row.strXmlUrl = i == 4 ? QString() : env.path(name);
+        env.state().SiteTable.append(row);
+        if (i % 2 == 1) {
+            // Shown lines of an article still in the feed and of one gone from it.
+            env.writeFile(
+                QStringLiteral("temporary/") + MD5Hex(env.path(name)) + QStringLiteral(".dat"),
+                (MD5Hex(QStringLiteral("http://%1/2").arg(name)) +
+                 QStringLiteral("20060316100000\r\n") + MD5Hex(QStringLiteral("gone")) +
+                 QStringLiteral("20060316100000\r\n"))
+                    .toUtf8());
+        }
+    }
+    task.RssRefresh();
+    feeds.drain(pick);
+
+    PatrolOutcome outcome;
+    for (int i = 1; i <= env.state().NewsQueue.lastIndex(); ++i) {
+        outcome.queued.append(env.state().NewsQueue[i].Link + (env.state().NewsQueue[i].IsNew
+                                                                   ? QString()
+                                                                   : QStringLiteral(" shown")));
+    }
+    // Each run has its own directory; the texts are compared without it.
+    outcome.statusTexts = status.texts;
+    outcome.statusTexts.replaceInStrings(env.dir(), QStringLiteral("DIR"));
+    for (int i = 1; i < 9; i += 2) {
+        outcome.shownFiles.append(QString::fromUtf8(env.readFile(
+            QStringLiteral("temporary/") + MD5Hex(env.path(QStringLiteral("site%1.xml").arg(i))) +
+            QStringLiteral(".dat"))));
+    }
+    outcome.maxInFlight = feeds.maxHeld;
+    EXPECT_FALSE(task.isPatrolling());
+    EXPECT_EQ(ticker.calls, QStringList({QStringLiteral("ShowForm(0)")}));
+    return outcome;
+}
+
+TEST(PatrolOrderTest, AllSitesModeAppliesInTableOrderWhateverOrderFetchesEnd) {
+    using Held = QList<FakeFeedService::Held>;
+    const PatrolOutcome inOrder = allSitesPatrol([](const Held&) { return 0; });
+    ASSERT_EQ(inOrder.queued.size(), 6);
+    EXPECT_TRUE(inOrder.queued.first().startsWith(QStringLiteral("http://site0.xml/")));
+    EXPECT_EQ(inOrder.maxInFlight, frmTask::kMaxPatrolFetches);
+
+    const struct {
+        const char* name;
+        std::function<int(const Held&)> pick;
+    } orders[] = {
+        {"newest first", [](const Held& held) { return int(held.size()) - 1; }},
+        // The site the walk waits for comes last, after every site behind it.
+        {"head last", [](const Held& held) { return held.size() > 1 ? 1 : 0; }},
+        {"alternating", [](const Held& held) { return int(held.size()) / 2; }},
+    };
+    for (const auto& order : orders) {
+        SCOPED_TRACE(order.name);
+        const PatrolOutcome outcome = allSitesPatrol(order.pick);
+        EXPECT_EQ(outcome.queued, inOrder.queued);
+        EXPECT_EQ(outcome.statusTexts, inOrder.statusTexts);
+        EXPECT_EQ(outcome.shownFiles, inOrder.shownFiles);
+        EXPECT_LE(outcome.maxInFlight, frmTask::kMaxPatrolFetches);
+    }
+}
+
+TEST_F(PatrolTest, OneSiteModeFetchesOneSiteAtATimeAndNothingBeyondTheNews) {
+    const QStringList urls = addFiveSites({1});
+    task.RssRefresh();
+    QStringList completed;
+    while (!feeds->held.isEmpty()) {
+        ASSERT_EQ(feeds->held.size(), 1);
+        completed.append(feeds->held.first().request.url);
+        feeds->completeFromFile(feeds->held.first().id);
+    }
+    EXPECT_EQ(completed, urls.mid(0, 2));
+    EXPECT_EQ(feeds->requested, urls.mid(0, 2));
+    EXPECT_EQ(task.NextSiteIndex, 2);
+}
+
+TEST_F(PatrolTest, ACancelledPatrolAppliesNothingMore) {
+    const QStringList urls = addFiveSites({0, 3});
+    state().settings.AUTO_PIROT_MODE = 2;
+    // Results of the cancelled patrol still arrive, as from a service that was too late.
+    feeds->ignoreCancel = true;
+    task.RssRefresh();
+    feeds->completeFromFile(feeds->held.first().id);
+    ASSERT_EQ(queuedLinks().size(), 2);
+    ASSERT_TRUE(task.blnBusy);
+
+    task.CancelPatrol();
+    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.isPatrolling());
+    EXPECT_TRUE(task.tmrRefresh.isActive());
+    EXPECT_EQ(feeds->cancelled.size(), feeds->held.size());
+    feeds->drain();
+    EXPECT_EQ(queuedLinks().size(), 2);
+    EXPECT_TRUE(ticker.calls.isEmpty());
+
+    // The next patrol runs whole.
+    feeds->ignoreCancel = false;
+    state().NewsQueue.clear();
+    refresh();
+    EXPECT_EQ(queuedLinks().size(), 4);
+    EXPECT_EQ(fetched().mid(fetched().size() - 5), urls);
+}
+
+TEST_F(PatrolTest, ARowChangedWhileItsFeedIsFetchedIsVisitedAsItStandsNow) {
+    const QString fresh = writeFeed(QStringLiteral("fresh.xml"), Feed::Fresh);
+    const QString other = writeFeed(QStringLiteral("other.xml"), Feed::Fresh);
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted);
+        state().SiteTable.clear();
+        state().NewsQueue.clear();
+        addRow(fresh);
+        task.RssRefresh();
+        ASSERT_EQ(feeds->held.size(), 1);
+        if (deleted) {
+            state().SiteTable[0].blnDeleted = true;
+        } else {
+            state().SiteTable[0].strXmlUrl = other;
+        }
+        feeds->drain();
+        EXPECT_EQ(queuedLinks(), deleted ? QStringList()
+                                         : QStringList({QStringLiteral("http://other.xml/1"),
+                                                        QStringLiteral("http://other.xml/2")}));
+        EXPECT_FALSE(task.blnBusy);
+    }
 }
 
 TEST_F(PatrolTest, FeedsOverHttp) {

@@ -1,8 +1,11 @@
+#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <mutex>
 
 #include "core/version.h"
 #include "common/loopbackserver.h"
+#include "platform/httpclient.h"
 #include "platform/httpfetch.h"
 #include "platform/xmldocument.h"
 #include "platform/qstringprinter.h"
@@ -129,6 +132,72 @@ TEST_F(HttpFetchTest, RefusesOtherSchemes) {
         EXPECT_FALSE(httpGet(url, options).ok) << url.toStdString();
     }
     EXPECT_TRUE(server.requests().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+class HttpClientTest : public HttpFetchTest {
+protected:
+    // Starts a GET of path; finished records its result when it ends.
+    quint64 start(HttpClient& client, const QString& path, bool background = false) {
+        HttpRequest request;
+        request.url = server.url(path);
+        request.options = options;
+        return client.start(request, background, [this](quint64, HttpFetchResult result) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            finished.append(result);
+        });
+    }
+    int finishedCount() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return int(finished.size());
+    }
+
+    std::mutex mutex;
+    QList<HttpFetchResult> finished;
+};
+
+TEST_F(HttpClientTest, CancelEndsAHangingTransferAtOnce) {
+    server.hold(QStringLiteral("/silent"));
+    HttpClient client;
+    const quint64 id = start(client, QStringLiteral("/silent"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return server.requestCount(QStringLiteral("/silent")) == 1; }, 5000));
+    client.cancel(id);
+    EXPECT_TRUE(QTest::qWaitFor([&client] { return client.activeCount() == 0; }, 1000));
+    EXPECT_EQ(finishedCount(), 0);
+}
+
+TEST_F(HttpClientTest, ATrickleIsCutOffByTheWholeTransferLimit) {
+    LoopbackServer::Response slow;
+    slow.body = kFeed;
+    slow.trickleMs = 50;
+    server.route(QStringLiteral("/slow"), slow);
+    options.totalTimeoutMs = 400;
+    HttpClient client;
+    start(client, QStringLiteral("/slow"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return finishedCount() == 1; }, 5000));
+    EXPECT_FALSE(finished.first().ok);
+    EXPECT_TRUE(finished.first().body.isEmpty());
+}
+
+TEST_F(HttpClientTest, BackgroundTransfersQueueBeyondTheirLimitButUserOnesNever) {
+    server.hold(QStringLiteral("/silent"));
+    HttpClient client;
+    for (int i = 0; i < HttpClient::kMaxBackgroundTransfers + 2; ++i) {
+        start(client, QStringLiteral("/silent"), true);
+    }
+    const auto seen = [this] { return server.requestCount(QStringLiteral("/silent")); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen() == HttpClient::kMaxBackgroundTransfers; }));
+    QTest::qWait(200);
+    EXPECT_EQ(seen(), HttpClient::kMaxBackgroundTransfers);
+    start(client, QStringLiteral("/feed.xml"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return finishedCount() == 1; }, 5000));
+    EXPECT_TRUE(finished.first().ok);
+    client.cancelAll();
+    EXPECT_TRUE(QTest::qWaitFor([&client] { return client.activeCount() == 0; }, 1000));
 }
 
 }  // namespace
