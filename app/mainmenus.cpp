@@ -229,11 +229,11 @@ void frmMain::mnuOpenBrowser_Click() {
 }
 
 void frmMain::mnuOnlineHelp_Click() {
-    openWhileEntryShown(makerSiteUrl(state.paths.exeDir) + QStringLiteral("help.html"));
+    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + QStringLiteral("help.html"));
 }
 
 void frmMain::mnuHomepage_Click() {
-    openWhileEntryShown(makerSiteUrl(state.paths.exeDir) + QStringLiteral("index.html"));
+    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + QStringLiteral("index.html"));
 }
 
 void frmMain::mnuOPMLLoad_Click() {
