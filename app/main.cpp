@@ -11,26 +11,12 @@
 #include "platform/clock.h"
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"
+#include "platform/displayserver.h"
 #include "platform/paths.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
 #include "platform/systemtrayicon.h"
 #include "platform/terminationsignals.h"
-
-namespace {
-
-// The ticker places itself on the screen, which Wayland does not let a client do; under a
-// Wayland session the program runs on X (XWayland) unless told otherwise.
-void preferXcbUnderWayland() {
-    const bool wayland =
-        qgetenv("XDG_SESSION_TYPE") == "wayland" || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (wayland && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     preferXcbUnderWayland();

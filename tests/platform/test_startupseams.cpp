@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "platform/displayserver.h"
 #include "platform/paths.h"
 #include "platform/qstringprinter.h"
 
@@ -40,6 +41,32 @@ TEST(ProgramPaths, InstalledCopyReadsFromShareAndWritesInTheDataDirectory) {
         EXPECT_EQ(paths.programDir, c.programDir) << c.exeDir.toStdString();
         EXPECT_EQ(paths.shareDir, c.shareDir) << c.exeDir.toStdString();
         EXPECT_EQ(paths.exeBaseName, QStringLiteral("Quorvane3"));
+    }
+}
+
+TEST(DisplayServer, XcbOnlyUnderWaylandWithX11AndNoChoiceOfTheUser) {
+    struct Case {
+        DisplayEnvironment environment;
+        QByteArray platform;
+    };
+    const Case cases[] = {
+        {{"wayland-0", ":0", "wayland", ""}, "xcb"},
+        {{"wayland-0", ":0", "", ""}, "xcb"},
+        {{"", ":0", "wayland", ""}, "xcb"},
+        // No X11 to fall back on: native Wayland.
+        {{"wayland-0", "", "wayland", ""}, ""},
+        // The user's choice stands.
+        {{"wayland-0", ":0", "wayland", "wayland"}, ""},
+        {{"wayland-0", ":0", "", "offscreen"}, ""},
+        // An X11 session or no display at all: Qt's own choice.
+        {{"", ":0", "x11", ""}, ""},
+        {{"", "", "", ""}, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(preferredQtPlatform(c.environment), c.platform)
+            << c.environment.waylandDisplay.constData() << "|" << c.environment.display.constData()
+            << "|" << c.environment.sessionType.constData() << "|"
+            << c.environment.qpaPlatform.constData();
     }
 }
 
