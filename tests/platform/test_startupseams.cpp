@@ -1,8 +1,11 @@
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "platform/displayserver.h"
+#include "platform/instancechannel.h"
 #include "platform/paths.h"
 #include "platform/qstringprinter.h"
 
@@ -68,6 +71,60 @@ TEST(DisplayServer, XcbOnlyUnderWaylandWithX11AndNoChoiceOfTheUser) {
             << "|" << c.environment.sessionType.constData() << "|"
             << c.environment.qpaPlatform.constData();
     }
+}
+
+class InstanceChannelTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString name = dir.filePath(QStringLiteral("channel.socket"));
+};
+
+TEST_F(InstanceChannelTest, DeliversTheLinesOfEverySenderAndDropsOversizedOnes) {
+    InstanceChannelServer server(name);
+    ASSERT_TRUE(server.listen()) << server.errorString().toStdString();
+    QList<QByteArray> received;
+    QObject::connect(&server, &InstanceChannelServer::linesReceived,
+                     [&received](const QList<QByteArray>& lines) { received += lines; });
+
+    ASSERT_TRUE(
+        sendToRunningInstance(name, {"http://127.0.0.1/a.xml", "", "file:///tmp/b.opml"}, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&received] { return received.size() == 2; }));
+    EXPECT_EQ(received, (QList<QByteArray>{"http://127.0.0.1/a.xml", "file:///tmp/b.opml"}));
+
+    // A line longer than any request ends that connection; the next sender is heard.
+    received.clear();
+    ASSERT_TRUE(sendToRunningInstance(
+        name, {QByteArray(InstanceChannelServer::kMaxLineBytes + 10, 'x'), "after"}, 2000));
+    ASSERT_TRUE(sendToRunningInstance(name, {"next"}, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&received] { return !received.isEmpty(); }));
+    QTest::qWait(50);
+    EXPECT_EQ(received, QList<QByteArray>{"next"});
+}
+
+TEST_F(InstanceChannelTest, ASocketLeftByACrashIsTakenOverAndNobodyListeningIsReported) {
+    // Nobody listens: the sender gives up after its time.
+    EXPECT_FALSE(sendToRunningInstance(name, {"http://127.0.0.1/a.xml"}, 300));
+
+    // The socket file of a run that crashed stays behind and blocks a plain listen.
+    QFile leftover(name);
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    InstanceChannelServer server(name);
+    ASSERT_TRUE(server.listen()) << server.errorString().toStdString();
+    QList<QByteArray> received;
+    QObject::connect(&server, &InstanceChannelServer::linesReceived,
+                     [&received](const QList<QByteArray>& lines) { received += lines; });
+    ASSERT_TRUE(sendToRunningInstance(name, {"feed"}, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&received] { return !received.isEmpty(); }));
+}
+
+TEST(InstanceChannelName, IsPerProgramDirectory) {
+    const QString a = instanceChannelName(QStringLiteral("/home/a/.local/share/Quorvane3"));
+    const QString b = instanceChannelName(QStringLiteral("/home/b/.local/share/Quorvane3"));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a, instanceChannelName(QStringLiteral("/home/a/.local/share/Quorvane3")));
+    // Unix socket paths hold at most 107 bytes.
+    EXPECT_LT(a.toUtf8().size(), 100);
 }
 
 }  // namespace
