@@ -77,11 +77,11 @@ int main(int argc, char* argv[]) {
     QtFileDialogs fileDialogs;
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
-    const QString channelName = instanceChannelName(state.paths.programDir);
     if (!windows.instanceLock().tryLock()) {
         // Another instance runs: it gets the requests; without any this start ends silently.
         if (!requests.isEmpty() &&
-            !sendToRunningInstance(channelName, requests, kHandOverTimeoutMs)) {
+            !sendToRunningInstance(instanceChannelName(state.paths.programDir), requests,
+                                   kHandOverTimeoutMs)) {
             qWarning().noquote() << QStringLiteral(
                 "Quorvane3: the running instance did not answer; the arguments are dropped");
         }
@@ -91,7 +91,7 @@ int main(int argc, char* argv[]) {
     // From here on a second start can hand its requests over; they wait until start-up
     // has finished.
     HandOver handOver(windows);
-    InstanceChannelServer channel(channelName);
+    InstanceChannelServer channel(instanceChannelName(state.paths.programDir));
     QObject::connect(&channel, &InstanceChannelServer::linesReceived, &handOver,
                      &HandOver::receive);
     if (!channel.listen()) {
