@@ -1,5 +1,7 @@
 #include "app/appwindows.h"
 
+#include <QLineEdit>
+
 #include "core/appstate.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
@@ -107,6 +109,18 @@ void AppWindows::openOptions() {
 
 void AppWindows::openNewSiteDialog() {
     newSiteDialog().showOrRaise();
+}
+
+void AppWindows::openNewSiteDialogFor(const QString& url) {
+    frmNewSiteDialog& dialog = newSiteDialog();
+    // An open dialog may be in its second step, where OK would register the new URL under
+    // the old site's name: the request starts over in a fresh first step.
+    if (dialog.isVisible()) {
+        dialog.close();
+    }
+    dialog.showOrRaise();
+    dialog.txtURL->setText(url);
+    dialog.cmdOK_Click();
 }
 
 void AppWindows::openArticleList() {

@@ -74,6 +74,9 @@ public:
     void openOptions();
     // The new-site dialog, modeless; it comes back through mnuNewRdf_Click_Ret.
     void openNewSiteDialog();
+    // The new-site dialog for a feed handed over from outside: its URL box filled and the
+    // check started, as if the user had typed it and pressed "確認".
+    void openNewSiteDialogFor(const QString& url);
 
     // TickerHost.
     void openArticleList() override;

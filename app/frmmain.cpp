@@ -117,7 +117,8 @@ bool frmMain::Form_Load() {
                 QStringLiteral("よろしいですか。"),
             state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question);
         if (answer == MsgResult::Ok) {
-            state.settings.OPML_PATH = joinPath(state.paths.exeDir, QStringLiteral("default.xml"));
+            state.settings.OPML_PATH =
+                joinPath(state.paths.shareDir, QStringLiteral("default.xml"));
             path = state.settings.OPML_PATH;
             showMainWindow = true;
         }

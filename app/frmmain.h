@@ -51,6 +51,10 @@ public:
     void trayDoubleClicked();
     void trayRightPressed(const QPoint& globalPos);
 
+    // A site list handed over from outside: after the user's OK, loaded as the File
+    // menu's OPML load loads a chosen file, and the main window shown.
+    void offerSiteList(const QString& fileName);
+
     // Enables or disables both "最新の情報を取得(&R)" commands.
     void setRefreshCommandsEnabled(bool enabled);
 
@@ -153,6 +157,9 @@ private:
     void bringToFront();
     // Writes the list to rsslist.opml and the settings to config.ini.
     void saveListAndSettings();
+    // The OPML load after the file is chosen ("" = cancelled): the tree, the panel and
+    // rsslist.opml.
+    void loadChosenSiteList(const QString& fileName);
     // Opens a page of the site shown in the panel only while an entry is shown.
     void openWhileEntryShown(const QString& url);
 

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QDebug>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -6,14 +8,18 @@
 #include <cstdlib>
 
 #include "app/appexit.h"
-#include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
+#include "app/handover.h"
+#include "core/appstate.h"
+#include "core/openrequest.h"
 #include "core/version.h"
 #include "patrol/feedservice.h"
 #include "platform/clock.h"
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"
+#include "platform/displayserver.h"
+#include "platform/instancechannel.h"
 #include "platform/paths.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
@@ -25,15 +31,25 @@ namespace {
 // How long the end of the program waits for background work after saving.
 constexpr int kExitWaitMs = 500;
 
-// The ticker places itself on the screen, which Wayland does not let a client do; under a
-// Wayland session the program runs on X (XWayland) unless told otherwise.
-void preferXcbUnderWayland() {
-    const bool wayland =
-        qgetenv("XDG_SESSION_TYPE") == "wayland" || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (wayland && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+// The name of the desktop entry and the icon: the desktop (and a Wayland compositor)
+// matches the windows to them by it.
+constexpr char kDesktopFileName[] = "jp.example.quorvane.quorvane3";
+// How long a second start tries to reach the running instance.
+constexpr int kHandOverTimeoutMs = 5000;
+
+// The arguments in the instance channel's form; refused ones are logged and dropped.
+QList<QByteArray> handOverLines(const QStringList& arguments) {
+    QList<QByteArray> lines;
+    const QString workingDir = QDir::currentPath();
+    for (const QString& argument : arguments) {
+        const OpenRequest request = interpretArgument(argument, workingDir);
+        if (request.kind == OpenRequest::Kind::Refused) {
+            qWarning().noquote() << refusalLogText(argument, request);
+        } else {
+            lines.append(request.handOverLine());
+        }
     }
+    return lines;
 }
 
 }  // namespace
@@ -43,6 +59,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(kApplicationTitle));
     QApplication::setApplicationVersion(versionText());
+    QGuiApplication::setDesktopFileName(QLatin1String(kDesktopFileName));
     // The program lives in the notification area; closing its last window ends nothing.
     QApplication::setQuitOnLastWindowClosed(false);
     // The program speaks Japanese whatever the locale; Qt's own dialogs and buttons too.
@@ -52,6 +69,9 @@ int main(int argc, char* argv[]) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslator);
     }
+
+    // Feeds and site lists named on the command line (a browser's feed: link, a file).
+    const QList<QByteArray> requests = handOverLines(QApplication::arguments().mid(1));
 
     SystemClock clock;
     QtMessageBox messageBox;
@@ -63,10 +83,33 @@ int main(int argc, char* argv[]) {
     QtFileDialogs fileDialogs;
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
-    if (!windows.main().Form_Load()) {
-        // Another instance runs.
+    if (!windows.instanceLock().tryLock()) {
+        // Another instance runs: it gets the requests; without any this start ends silently.
+        if (!requests.isEmpty() &&
+            !sendToRunningInstance(instanceChannelName(state.paths.programDir), requests,
+                                   kHandOverTimeoutMs)) {
+            qWarning().noquote() << QStringLiteral(
+                "Quorvane3: the running instance did not answer; the arguments are dropped");
+        }
         return 0;
     }
+
+    // From here on a second start can hand its requests over; they wait until start-up
+    // has finished.
+    HandOver handOver(windows);
+    InstanceChannelServer channel(instanceChannelName(state.paths.programDir));
+    QObject::connect(&channel, &InstanceChannelServer::linesReceived, &handOver,
+                     &HandOver::receive);
+    if (!channel.listen()) {
+        qWarning().noquote() << QStringLiteral("Quorvane3: no hand-over from later starts: ") +
+                                    channel.errorString();
+    }
+    handOver.receive(requests);
+
+    if (!windows.main().Form_Load()) {
+        return 0;
+    }
+    handOver.start();
     // A logout or shutdown that only sends a signal saves as the exit command does.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &windows.main(),

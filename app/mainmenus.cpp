@@ -229,11 +229,11 @@ void frmMain::mnuOpenBrowser_Click() {
 }
 
 void frmMain::mnuOnlineHelp_Click() {
-    openWhileEntryShown(makerSiteUrl(state.paths.exeDir) + QStringLiteral("help.html"));
+    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + QStringLiteral("help.html"));
 }
 
 void frmMain::mnuHomepage_Click() {
-    openWhileEntryShown(makerSiteUrl(state.paths.exeDir) + QStringLiteral("index.html"));
+    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + QStringLiteral("index.html"));
 }
 
 void frmMain::mnuOPMLLoad_Click() {
@@ -241,7 +241,25 @@ void frmMain::mnuOPMLLoad_Click() {
     windows.unloadTicker();
     windows.closeArticleList();
 
-    const QString fileName = seams.fileDialogs.openFileName(this, kOpmlFilter);
+    loadChosenSiteList(seams.fileDialogs.openFileName(this, kOpmlFilter));
+}
+
+void frmMain::offerSiteList(const QString& fileName) {
+    const MsgResult answer = state.seams.messageBox.show(
+        QStringLiteral("サイト一覧(OPMLファイル)「") + fileName +
+            QStringLiteral("」を読み込みます。") + QStringLiteral("\r\n") +
+            QStringLiteral("現在のサイト一覧は置き換えられます。よろしいですか。"),
+        state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question);
+    if (answer != MsgResult::Ok) {
+        return;
+    }
+    windows.unloadTicker();
+    windows.closeArticleList();
+    loadChosenSiteList(fileName);
+    bringToFront();
+}
+
+void frmMain::loadChosenSiteList(const QString& fileName) {
     if (!fileName.isEmpty()) {
         // A walk under way counts rows of the list being replaced.
         windows.stopFetching();

@@ -6,7 +6,7 @@
 ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exeBaseName) {
     ProgramPaths paths;
     paths.programDir = QDir::cleanPath(QDir(programDir).absolutePath());
-    paths.exeDir = paths.programDir;
+    paths.shareDir = paths.programDir;
     paths.exeBaseName = exeBaseName;
     appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
 }

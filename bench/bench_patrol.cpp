@@ -59,7 +59,7 @@ Outcome runPatrol(int sites, int delayMs, int mode, bool oneHangs) {
     QTemporaryDir dir;
     ProgramPaths paths;
     paths.programDir = dir.path();
-    paths.exeDir = dir.path();
+    paths.shareDir = dir.path();
     paths.exeBaseName = QStringLiteral("Quorvane3");
     SystemClock clock;
     ConsoleMessageBox messageBox;

@@ -19,9 +19,10 @@ inline constexpr char kLegalCopyright[] = "Copyright (C) Tallowmere. All rights 
 }
 
 // The maker's site, whose homepage ("index.html") and online help ("help.html") lie under
-// it: the qvr3/ pages shipped beside the executable, as a file: URL ending in "/".
-[[nodiscard]] inline QString makerSiteUrl(const QString& exeDir) {
-    QString dir = exeDir;
+// it: the qvr3/ pages shipped with the program (ProgramPaths::shareDir), as a file: URL
+// ending in "/".
+[[nodiscard]] inline QString makerSiteUrl(const QString& shareDir) {
+    QString dir = shareDir;
     if (!dir.endsWith(QLatin1Char('/'))) {
         dir += QLatin1Char('/');
     }

@@ -25,7 +25,7 @@ public:
     FuzzProgram() {
         ProgramPaths paths;
         paths.programDir = dir.path();
-        paths.exeDir = dir.path();
+        paths.shareDir = dir.path();
         paths.exeBaseName = QStringLiteral("Quorvane3");
         appState =
             std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});

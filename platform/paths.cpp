@@ -15,17 +15,31 @@ bool isWritableDir(const QString& dir) {
 
 }  // namespace
 
-ProgramPaths resolveProgramPaths() {
+ProgramPaths decideProgramPaths(const QString& exeDir, const QString& exeBaseName,
+                                const QString& appDataDir) {
     ProgramPaths paths;
-    paths.exeDir = QDir::cleanPath(QCoreApplication::applicationDirPath());
-    paths.exeBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    paths.programDir = paths.exeDir;
-    if (!isWritableDir(paths.exeDir)) {
-        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        if (!data.isEmpty() && QDir().mkpath(data)) {
-            paths.programDir = QDir::cleanPath(data);
-        }
+    paths.exeBaseName = exeBaseName;
+    const QString dir = QDir::cleanPath(exeDir);
+    const QString dataDir = appDataDir.isEmpty() ? QString() : QDir::cleanPath(appDataDir);
+    const QString installedShare = QDir::cleanPath(
+        joinPath(dir, QStringLiteral("../share/") + QLatin1String(kInstalledShareDir)));
+    if (QFileInfo(installedShare).isDir()) {
+        paths.shareDir = installedShare;
+        paths.programDir = dataDir.isEmpty() ? dir : dataDir;
+        return paths;
     }
+    paths.shareDir = dir;
+    paths.programDir = (dataDir.isEmpty() || isWritableDir(dir)) ? dir : dataDir;
+    return paths;
+}
+
+ProgramPaths resolveProgramPaths() {
+    const ProgramPaths paths =
+        decideProgramPaths(QCoreApplication::applicationDirPath(),
+                           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
+                           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    // The per-user data directory of a first start; the instance lock lives in it too.
+    QDir().mkpath(paths.programDir);
     return paths;
 }
 

@@ -75,7 +75,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir programDir(QDir::tempPath() + QStringLiteral("/Quorvane3-XXXXXX"));
     ProgramPaths paths;
     paths.programDir = programDir.path();
-    paths.exeDir = programDir.path();
+    paths.shareDir = programDir.path();
     paths.exeBaseName = QStringLiteral("Quorvane3");
     if (!copyFile(QStringLiteral(QV_SOURCE_DIR "/resources/default.xml"),
                   programDir.filePath(QStringLiteral("default.xml")))) {

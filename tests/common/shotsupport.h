@@ -27,7 +27,7 @@ public:
     ShotEnvironment() {
         ProgramPaths paths;
         paths.programDir = programDir.path();
-        paths.exeDir = programDir.path();
+        paths.shareDir = programDir.path();
         paths.exeBaseName = QStringLiteral("Quorvane3");
         const QSize size = QGuiApplication::primaryScreen()->geometry().size();
         screen = std::make_unique<FixedScreen>(size.width(), size.height());

@@ -10,7 +10,7 @@
 TestEnv::TestEnv() {
     ProgramPaths paths;
     paths.programDir = QDir::cleanPath(tempDir.path());
-    paths.exeDir = paths.programDir;
+    paths.shareDir = paths.programDir;
     paths.exeBaseName = QStringLiteral("Quorvane3");
     appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
 }

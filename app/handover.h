@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+class AppWindows;
+
+// Acts on feeds and site lists handed to the program from outside: its own command line
+// and the lines a second start sends over the instance channel. Requests wait until
+// start-up has finished and no modal box is open; of one batch the last feed goes to the
+// new-site dialog and the last site list is offered for loading.
+class HandOver : public QObject {
+    Q_OBJECT
+public:
+    // How often a batch that waits for a modal box looks again.
+    static constexpr int kModalRetryMs = 500;
+
+    explicit HandOver(AppWindows& windows, QObject* parent = nullptr);
+
+    // Lines in the instance channel's form (OpenRequest::handOverLine); acted on from the
+    // event loop, never inside the caller.
+    void receive(const QList<QByteArray>& lines);
+    // Start-up has finished: requests received so far are acted on.
+    void start();
+
+    // Acts on what is pending now unless start-up runs or a modal box is open.
+    void actOnPending();
+
+private:
+    AppWindows& windows;
+    QList<QByteArray> pending;
+    bool started = false;
+    QTimer retry;
+};
