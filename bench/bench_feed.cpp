@@ -1,9 +1,13 @@
 // Loading and parsing whole feeds, as the patrol does for every site it visits.
+// `bench_feed --write-feed=rss20|atom PATH` writes the 10,000-item feed of the benchmark
+// instead, for the whole-process comparison of scripts/bench-feed-process.
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
 
 #include "patrol/feedparser.h"
 #include "platform/xmldocument.h"
@@ -45,6 +49,41 @@ QByteArray rss20(int items) {
                     .arg((i * 7) % 60, 2, 10, QLatin1Char('0'));
     }
     return (text + QStringLiteral("</channel>\n</rss>\n")).toUtf8();
+}
+
+// An Atom 1.0 feed with the same titles, links and summaries as rss20(), dated by
+// published on even entries and by updated alone on odd ones.
+QByteArray atom10(int entries) {
+    QString text = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"ja\" "
+        "xml:base=\"http://bench.example.jp/\">\n"
+        "<title>ベンチマーク</title><link rel=\"alternate\" href=\"http://bench.example.jp/\"/>\n"
+        "<id>tag:bench.example.jp,2006:feed</id><updated>2006-03-28T23:59:00+09:00</updated>\n");
+    const QString summary = QStringLiteral(
+        u"本日の記事の要約です。詳しくはリンク先をご覧ください。The summary of today's article, "
+        u"with a few more words in English &amp; some markup &lt;b&gt;bold&lt;/b&gt;. "
+        u"さらに日本語の文章が続きます。");
+    for (int i = 0; i < entries; ++i) {
+        const QString stamp = QStringLiteral("2006-03-%1T%2:%3:%4+09:00")
+                                  .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                  .arg(i % 24, 2, 10, QLatin1Char('0'))
+                                  .arg(i % 60, 2, 10, QLatin1Char('0'))
+                                  .arg((i * 7) % 60, 2, 10, QLatin1Char('0'));
+        text +=
+            QStringLiteral(
+                "<entry>\n  <title>%1</title>\n"
+                "  <link href=\"/news/2006/03/%2/article-%3.html\"/>\n"
+                "  <id>tag:bench.example.jp,2006:%3</id>\n"
+                "  <%5>%4</%5>\n"
+                "  <summary type=\"html\">%6</summary>\n</entry>\n")
+                .arg(titleOf(i))
+                .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                .arg(i)
+                .arg(stamp, i % 2 == 0 ? QStringLiteral("published") : QStringLiteral("updated"),
+                     summary);
+    }
+    return (text + QStringLiteral("</feed>\n")).toUtf8();
 }
 
 // An RSS 1.0 feed: items beside the channel, dc:date.
@@ -127,6 +166,42 @@ void BM_Feed_Rss20_10000Items_ParseOnly(benchmark::State& bench) {
 }
 BENCHMARK(BM_Feed_Rss20_10000Items_ParseOnly)->Unit(benchmark::kMillisecond);
 
+// --write-feed=KIND PATH: writes one generated feed and returns its exit status; -1 when
+// the arguments ask for no such thing.
+int writeFeedIfAsked(int argc, char** argv) {
+    constexpr const char kOption[] = "--write-feed=";
+    if (argc != 3 || std::strncmp(argv[1], kOption, sizeof kOption - 1) != 0) {
+        return -1;
+    }
+    const QByteArray kind(argv[1] + sizeof kOption - 1);
+    QByteArray feed;
+    if (kind == "rss20") {
+        feed = rss20(10000);
+    } else if (kind == "atom") {
+        feed = atom10(10000);
+    } else {
+        std::fprintf(stderr, "unknown feed kind: %s (rss20 or atom)\n", kind.constData());
+        return 2;
+    }
+    QFile file(QString::fromLocal8Bit(argv[2]));
+    if (!file.open(QIODevice::WriteOnly) || file.write(feed) != feed.size()) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (const int status = writeFeedIfAsked(argc, argv); status >= 0) {
+        return status;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
