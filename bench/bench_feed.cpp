@@ -177,6 +177,46 @@ void BM_Feed_Atom_10000Entries_ParseOnly(benchmark::State& bench) {
 }
 BENCHMARK(BM_Feed_Atom_10000Entries_ParseOnly)->Unit(benchmark::kMillisecond);
 
+// One item whose title is state.range(0) MiB of plain text, of character references, or
+// (Atom) of HTML markup. Reading must stay linear in the title's size: the 10 MiB case
+// should take about ten times the 1 MiB one.
+enum class HugeTitle { Plain, References, AtomHtml };
+
+QByteArray feedWithHugeTitle(HugeTitle kind, qsizetype bytes) {
+    switch (kind) {
+        case HugeTitle::Plain:
+            return "<rss><channel><item><title>" + QByteArray(bytes, 'x') +
+                   "</title></item></channel></rss>";
+        case HugeTitle::References:
+            return "<rss><channel><item><title>" + QByteArray("&amp;").repeated(bytes / 5) +
+                   "</title></item></channel></rss>";
+        case HugeTitle::AtomHtml:
+            return "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title type='html'>" +
+                   QByteArray("&lt;b&gt;x&amp;amp;").repeated(bytes / 19) +
+                   "</title></entry></feed>";
+    }
+    return {};
+}
+
+void BM_Feed_HugeTitle(benchmark::State& bench) {
+    const QByteArray feed =
+        feedWithHugeTitle(HugeTitle(bench.range(0)), qsizetype(bench.range(1)) << 20);
+    for (auto _ : bench) {
+        const FeedReadResult read = readFeed(feed);
+        if (!read.hasItems() || read.items.first().Title.size() != kMaxFeedTitleLength) {
+            bench.SkipWithError("the title was not read and cut");
+            return;
+        }
+        benchmark::DoNotOptimize(read);
+    }
+    bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
+}
+BENCHMARK(BM_Feed_HugeTitle)
+    ->ArgsProduct({{int(HugeTitle::Plain), int(HugeTitle::References), int(HugeTitle::AtomHtml)},
+                   {1, 10}})
+    ->ArgNames({"kind", "MiB"})
+    ->Unit(benchmark::kMillisecond);
+
 // --write-feed=KIND PATH: writes one generated feed and returns its exit status; -1 when
 // the arguments ask for no such thing.
 int writeFeedIfAsked(int argc, char** argv) {
