@@ -41,5 +41,6 @@ int probeOpml(const QStringList& args);
 int probeOpmlResave(const QStringList& args);
 int probeSettings(const QStringList& args);
 int probeFeed(const QStringList& args);
+int probeDiscover(const QStringList& args);
 int probeDate(const QStringList& args);
 int probeMd5(const QStringList& args);

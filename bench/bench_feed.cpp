@@ -1,12 +1,16 @@
 // Loading and parsing whole feeds, as the patrol does for every site it visits.
+// `bench_feed --write-feed=rss20|atom PATH` writes the 10,000-item feed of the benchmark
+// instead, for the whole-process comparison of scripts/bench-feed-process.
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
 
-#include "patrol/feedparser.h"
-#include "platform/xmldocument.h"
+#include "patrol/feedreader.h"
+#include "platform/resourcefetch.h"
 
 namespace {
 
@@ -45,6 +49,41 @@ QByteArray rss20(int items) {
                     .arg((i * 7) % 60, 2, 10, QLatin1Char('0'));
     }
     return (text + QStringLiteral("</channel>\n</rss>\n")).toUtf8();
+}
+
+// An Atom 1.0 feed with the same titles, links and summaries as rss20(), dated by
+// published on even entries and by updated alone on odd ones.
+QByteArray atom10(int entries) {
+    QString text = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:lang=\"ja\" "
+        "xml:base=\"http://bench.example.jp/\">\n"
+        "<title>ベンチマーク</title><link rel=\"alternate\" href=\"http://bench.example.jp/\"/>\n"
+        "<id>tag:bench.example.jp,2006:feed</id><updated>2006-03-28T23:59:00+09:00</updated>\n");
+    const QString summary = QStringLiteral(
+        u"本日の記事の要約です。詳しくはリンク先をご覧ください。The summary of today's article, "
+        u"with a few more words in English &amp; some markup &lt;b&gt;bold&lt;/b&gt;. "
+        u"さらに日本語の文章が続きます。");
+    for (int i = 0; i < entries; ++i) {
+        const QString stamp = QStringLiteral("2006-03-%1T%2:%3:%4+09:00")
+                                  .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                                  .arg(i % 24, 2, 10, QLatin1Char('0'))
+                                  .arg(i % 60, 2, 10, QLatin1Char('0'))
+                                  .arg((i * 7) % 60, 2, 10, QLatin1Char('0'));
+        text +=
+            QStringLiteral(
+                "<entry>\n  <title>%1</title>\n"
+                "  <link href=\"/news/2006/03/%2/article-%3.html\"/>\n"
+                "  <id>tag:bench.example.jp,2006:%3</id>\n"
+                "  <%5>%4</%5>\n"
+                "  <summary type=\"html\">%6</summary>\n</entry>\n")
+                .arg(titleOf(i))
+                .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                .arg(i)
+                .arg(stamp, i % 2 == 0 ? QStringLiteral("published") : QStringLiteral("updated"),
+                     summary);
+    }
+    return (text + QStringLiteral("</feed>\n")).toUtf8();
 }
 
 // An RSS 1.0 feed: items beside the channel, dc:date.
@@ -86,14 +125,14 @@ void loadAndParse(benchmark::State& bench, const QByteArray& feed) {
     file.close();
     qsizetype items = 0;
     for (auto _ : bench) {
-        XmlDocument xml;
-        QList<ArticleRecord> articles;
-        if (!xml.load(path) || !parseFeedDocument(xml, 0, articles, {})) {
+        const FetchedResource fetched = fetchResource(path, FetchOptions{});
+        const FeedReadResult read = readFeed(fetched.body, fetched.contentType, fetched.url);
+        if (!read.hasItems()) {
             bench.SkipWithError("the feed did not parse");
             return;
         }
-        items = articles.size();
-        benchmark::DoNotOptimize(articles);
+        items = read.items.size();
+        benchmark::DoNotOptimize(read);
     }
     bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
     bench.counters["items"] = double(items);
@@ -110,23 +149,110 @@ void BM_Feed_Rss10_1000Items(benchmark::State& bench) {
 }
 BENCHMARK(BM_Feed_Rss10_1000Items)->Unit(benchmark::kMillisecond);
 
-// The parse alone over a document loaded once: the part this program adds to the load.
-void BM_Feed_Rss20_10000Items_ParseOnly(benchmark::State& bench) {
-    const QByteArray feed = rss20(10000);
-    XmlDocument xml;
-    if (!xml.loadXML(QString::fromUtf8(feed))) {
-        bench.SkipWithError("the feed did not load");
-        return;
-    }
+void BM_Feed_Atom_10000Entries(benchmark::State& bench) {
+    loadAndParse(bench, atom10(10000));
+}
+BENCHMARK(BM_Feed_Atom_10000Entries)->Unit(benchmark::kMillisecond);
+
+// The read alone over bytes in memory: the part this program adds to the fetch.
+void readOnly(benchmark::State& bench, const QByteArray& feed) {
     for (auto _ : bench) {
-        QList<ArticleRecord> articles;
-        benchmark::DoNotOptimize(parseFeedDocument(xml, 0, articles, {}));
-        benchmark::DoNotOptimize(articles);
+        const FeedReadResult read = readFeed(feed);
+        if (!read.hasItems()) {
+            bench.SkipWithError("the feed did not parse");
+            return;
+        }
+        benchmark::DoNotOptimize(read);
     }
     bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
 }
+
+void BM_Feed_Rss20_10000Items_ParseOnly(benchmark::State& bench) {
+    readOnly(bench, rss20(10000));
+}
 BENCHMARK(BM_Feed_Rss20_10000Items_ParseOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Feed_Atom_10000Entries_ParseOnly(benchmark::State& bench) {
+    readOnly(bench, atom10(10000));
+}
+BENCHMARK(BM_Feed_Atom_10000Entries_ParseOnly)->Unit(benchmark::kMillisecond);
+
+// One item whose title is state.range(0) MiB of plain text, of character references, or
+// (Atom) of HTML markup. Reading must stay linear in the title's size: the 10 MiB case
+// should take about ten times the 1 MiB one.
+enum class HugeTitle { Plain, References, AtomHtml };
+
+QByteArray feedWithHugeTitle(HugeTitle kind, qsizetype bytes) {
+    switch (kind) {
+        case HugeTitle::Plain:
+            return "<rss><channel><item><title>" + QByteArray(bytes, 'x') +
+                   "</title></item></channel></rss>";
+        case HugeTitle::References:
+            return "<rss><channel><item><title>" + QByteArray("&amp;").repeated(bytes / 5) +
+                   "</title></item></channel></rss>";
+        case HugeTitle::AtomHtml:
+            return "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title type='html'>" +
+                   QByteArray("&lt;b&gt;x&amp;amp;").repeated(bytes / 19) +
+                   "</title></entry></feed>";
+    }
+    return {};
+}
+
+void BM_Feed_HugeTitle(benchmark::State& bench) {
+    const QByteArray feed =
+        feedWithHugeTitle(HugeTitle(bench.range(0)), qsizetype(bench.range(1)) << 20);
+    for (auto _ : bench) {
+        const FeedReadResult read = readFeed(feed);
+        if (!read.hasItems() || read.items.first().Title.size() != kMaxFeedTitleLength) {
+            bench.SkipWithError("the title was not read and cut");
+            return;
+        }
+        benchmark::DoNotOptimize(read);
+    }
+    bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
+}
+BENCHMARK(BM_Feed_HugeTitle)
+    ->ArgsProduct({{int(HugeTitle::Plain), int(HugeTitle::References), int(HugeTitle::AtomHtml)},
+                   {1, 10}})
+    ->ArgNames({"kind", "MiB"})
+    ->Unit(benchmark::kMillisecond);
+
+// --write-feed=KIND PATH: writes one generated feed and returns its exit status; -1 when
+// the arguments ask for no such thing.
+int writeFeedIfAsked(int argc, char** argv) {
+    constexpr const char kOption[] = "--write-feed=";
+    if (argc != 3 || std::strncmp(argv[1], kOption, sizeof kOption - 1) != 0) {
+        return -1;
+    }
+    const QByteArray kind(argv[1] + sizeof kOption - 1);
+    QByteArray feed;
+    if (kind == "rss20") {
+        feed = rss20(10000);
+    } else if (kind == "atom") {
+        feed = atom10(10000);
+    } else {
+        std::fprintf(stderr, "unknown feed kind: %s (rss20 or atom)\n", kind.constData());
+        return 2;
+    }
+    QFile file(QString::fromLocal8Bit(argv[2]));
+    if (!file.open(QIODevice::WriteOnly) || file.write(feed) != feed.size()) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (const int status = writeFeedIfAsked(argc, argv); status >= 0) {
+        return status;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -96,7 +96,7 @@ void frmNewSiteDialog::cmdOK_Click() {
         return;
     }
     if (!blnProbed) {
-        probeFeed();
+        probeFeed(true);
         return;
     }
     state.NewSiteRow.strTitle = txtName->text();
@@ -105,13 +105,13 @@ void frmNewSiteDialog::cmdOK_Click() {
     accept();
 }
 
-void frmNewSiteDialog::probeFeed() {
+void frmNewSiteDialog::probeFeed(bool discover) {
     cmdOK->setEnabled(false);
     txtURL->setReadOnly(true);
     lblStatus->setText(kCheckingText);
     setCursor(Qt::BusyCursor);
-    // The URL exactly as typed: a feed URL or a local path.
-    checkRequest = state.feeds().fetch({txtURL->text(), FetchLane::User}, this,
+    // The URL exactly as typed: a feed URL or a local path; a site's page names its feed.
+    checkRequest = state.feeds().fetch({txtURL->text(), FetchLane::User, discover}, this,
                                        [this](const FeedFetchResult& result) {
                                            checkRequest = 0;
                                            endCheck();
@@ -131,12 +131,21 @@ void frmNewSiteDialog::endCheck() {
 }
 
 void frmNewSiteDialog::probeFinished(const FeedFetchResult& result) {
+    // A site's page rather than its feed: the feed it names goes into the URL box and is
+    // read in its place.
+    if (result.fetched && result.feed.kind != FeedReadResult::Kind::Feed &&
+        !result.discovered.isEmpty()) {
+        txtURL->setText(result.discovered.first());
+        probeFeed(false);
+        return;
+    }
+    lblStatus->setText(noFeedReason(result));
     if (!result.fetched || result.feed.kind == FeedReadResult::Kind::NotXml) {
         state.seams.messageBox.show(QStringLiteral("ファイルの取得に失敗しました"),
                                     state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    // Well-formed but no feed (an XHTML page): stay in the first step.
+    // Well-formed but no feed (a page naming none): stay in the first step.
     if (result.feed.kind != FeedReadResult::Kind::Feed) {
         return;
     }

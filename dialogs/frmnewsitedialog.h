@@ -50,8 +50,9 @@ public:
 
 private:
     void buildWidgets();
-    // The first step: starts reading the feed; probeFinished takes the result.
-    void probeFeed();
+    // The first step: starts reading the feed (with discover, a page is searched for the
+    // feeds it names); probeFinished takes the result.
+    void probeFeed(bool discover);
     void probeFinished(const FeedFetchResult& result);
     void endCheck();
 

@@ -1,8 +1,10 @@
 #include "patrol/feeddates.h"
 
+#include <algorithm>
+#include <array>
+
 #include <QStringList>
 #include <QStringView>
-#include <array>
 
 #include "platform/clock.h"
 
@@ -86,6 +88,14 @@ public:
             ++pos;
         }
         return run;
+    }
+    // Number of ASCII digits skipped.
+    qsizetype skipDigits() {
+        const qsizetype start = pos;
+        while (!atEnd() && isAsciiDigit(text[pos])) {
+            ++pos;
+        }
+        return pos - start;
     }
     [[nodiscard]] qsizetype position() const { return pos; }
     void rewind(qsizetype to) { pos = to; }
@@ -261,6 +271,62 @@ QDateTime parseFeedDate(const QString& normalized) {
         }
     }
     return wallClock(date, time);
+}
+
+QDateTime parseRfc3339Date(const QString& text) {
+    DateScanner s(text);
+    s.skipBlanks();
+    const int year = s.number(4, 4);
+    if (year < 0 || !s.take(QLatin1Char('-'))) {
+        return {};
+    }
+    const int month = s.number(2, 2);
+    if (month < 0 || !s.take(QLatin1Char('-'))) {
+        return {};
+    }
+    const int day = s.number(2, 2);
+    const QDate date = day < 0 ? QDate() : QDate(year, month, day);
+    if (!date.isValid()) {
+        return {};
+    }
+    QTime time(0, 0, 0);
+    if (s.take(QLatin1Char('T')) || s.take(QLatin1Char('t')) || s.take(QLatin1Char(' '))) {
+        const int hour = s.number(2, 2);
+        if (hour < 0 || !s.take(QLatin1Char(':'))) {
+            return {};
+        }
+        const int minute = s.number(2, 2);
+        int second = 0;
+        if (minute >= 0 && s.take(QLatin1Char(':'))) {
+            second = s.number(2, 2);
+            if (s.take(QLatin1Char('.')) && s.skipDigits() == 0) {
+                return {};
+            }
+        }
+        // A leap second has no wall-clock form of its own.
+        time = QTime(hour, minute, std::min(second, 59));
+        if (minute < 0 || second < 0 || !time.isValid()) {
+            return {};
+        }
+        if (!s.take(QLatin1Char('Z')) && !s.take(QLatin1Char('z')) &&
+            (s.take(QLatin1Char('+')) || s.take(QLatin1Char('-')))) {
+            // hh:mm, or hhmm as some feeds write it.
+            int count = 0;
+            int hours = s.number(2, 4, &count);
+            int minutes = 0;
+            if (count == 4) {
+                minutes = hours % 100;
+                hours /= 100;
+            } else if (count != 2 || !s.take(QLatin1Char(':')) || (minutes = s.number(2, 2)) < 0) {
+                return {};
+            }
+            if (hours < 0 || hours > 23 || minutes > 59) {
+                return {};
+            }
+        }
+    }
+    s.skipBlanks();
+    return s.atEnd() ? wallClock(date, time) : QDateTime();
 }
 
 QString FormatNewsDate(const QDateTime& date) {

@@ -29,6 +29,13 @@
 // that does not exist (month 13, 30 February, hour 24, minute 60) is rejected.
 [[nodiscard]] QDateTime parseFeedDate(const QString& normalized);
 
+// Reads an Atom date (RFC 3339: 2006-03-16T07:24:48.5+09:00) as wall-clock time, the
+// time as written with its fraction dropped and its zone ignored, as parseFeedDate
+// stores RSS dates. Lenient where feeds are: "t" or a space for "T", no zone, no seconds,
+// an offset without its colon, a date alone (midnight). A leap second reads as :59. Invalid when
+// the text is no date.
+[[nodiscard]] QDateTime parseRfc3339Date(const QString& text);
+
 // Display text of an article date: "" for no date, "YY/MM/DD" at exact midnight,
 // "YY/MM/DD HH:MM" when the seconds are 0, else "YY/MM/DD HH:MM:SS" (hours 00–23).
 [[nodiscard]] QString FormatNewsDate(const QDateTime& date);

@@ -2,7 +2,8 @@
 
 #include "core/appstate.h"
 #include "patrol/feedparser.h"
-#include "platform/xmldocument.h"
+#include "patrol/feedreader.h"
+#include "platform/resourcefetch.h"
 
 bool fetchSiteFeed(const AppState& state, qint16 siteIndex, QList<ArticleRecord>& SiteArticles,
                    const std::function<void(const QString&)>& log) {
@@ -10,14 +11,13 @@ bool fetchSiteFeed(const AppState& state, qint16 siteIndex, QList<ArticleRecord>
     if (!state.SiteTable.isValidIndex(siteIndex)) {
         return false;
     }
-    // A document is never reused: one per site and visit.
-    XmlDocument xml(state.fetchOptions);
-    if (!xml.load(state.SiteTable[siteIndex].strXmlUrl)) {
+    FetchedResource fetched =
+        fetchResource(state.SiteTable[siteIndex].strXmlUrl, state.fetchOptions);
+    if (!fetched.ok) {
         return false;
     }
-    if (!parseFeedDocument(xml, siteIndex, SiteArticles, log)) {
-        SiteArticles.clear();
-        return false;
-    }
-    return true;
+    FeedReadResult feed = readFeed(fetched.body, fetched.contentType, fetched.url);
+    // The body is no longer needed while the items are handed over.
+    fetched.body = {};
+    return takeFeedItems(feed, siteIndex, SiteArticles, log);
 }

@@ -7,8 +7,19 @@
 
 #include "patrol/articlerecord.h"
 
+class SafeXmlStream;
+
+// Most items one feed may yield; one more ends the read as an overflow.
+inline constexpr int kMaxFeedItems = 32767;
+// Titles (after their clean-up) and descriptions are cut to these many UTF-16 units when
+// a feed is read: the ticker shows one line, and nothing stored relies on longer texts.
+// A description is never cut inside a surrogate pair, so it may keep one unit less.
+inline constexpr qsizetype kMaxFeedTitleLength = 1000;
+inline constexpr qsizetype kMaxFeedDescriptionLength = 65536;
+
 // What a feed says of itself: shown by the properties panel and taken by the new-site
-// dialog. A value the feed does not give is empty.
+// dialog. A value the feed does not give is empty. The title and description are cut as
+// item titles and descriptions are (the title is not cleaned).
 struct FeedChannel {
     QString title;
     QString link;
@@ -24,7 +35,11 @@ struct FeedReadResult {
         NotFeed,
         Feed,
     };
+    // The family of a Feed: RSS 0.9x, 1.0 (RDF) and 2.0, or Atom 1.0.
+    enum class Family { Rss, Atom };
+
     Kind kind = Kind::NotXml;
+    Family family = Family::Rss;
     FeedChannel channel;
     // The feed's items in document order, SiteIndex 0 and IsNew true; the reader of the
     // result sets SiteIndex. Empty when the item limit was passed (overflow).
@@ -37,8 +52,23 @@ struct FeedReadResult {
     [[nodiscard]] bool hasItems() const { return kind == Kind::Feed && !items.isEmpty(); }
 };
 
-// Reads a fetched document. contentType is the HTTP Content-Type (its charset decides
-// only when the document declares no encoding of its own); documentUrl is where the
-// document came from. Safe to call on any thread: it touches no shared state.
+// Reads a fetched document in one streaming pass. contentType is the HTTP Content-Type
+// (its charset decides only when the document has neither a byte-order mark nor an
+// encoding declaration); documentUrl is where the document came from, against which
+// Atom's relative links are resolved. Safe to call on any thread: it touches no shared
+// state.
+//
+// RSS (root rss or rdf, any prefix, any case): items are the root's item children; only
+// when it has none, the item children of its last channel. Of an item, the last title,
+// link, description and readable date or pubDate child counts (any prefix, any case).
+// The channel's title, link and description are read from every channel, a later one's
+// overwriting. Atom (root feed of the Atom namespace): entries are the feed's entry
+// children.
 [[nodiscard]] FeedReadResult readFeed(const QByteArray& body, const QString& contentType = {},
                                       const QUrl& documentUrl = {});
+// The same over a stream that has not been read yet (a loaded XmlDocument's).
+[[nodiscard]] FeedReadResult readFeed(SafeXmlStream& stream, const QUrl& documentUrl = {});
+
+// Text with leading and trailing space, tab, CR and LF removed. U+3000 is kept: Japanese
+// titles use it on purpose.
+[[nodiscard]] QString trimFeedText(const QString& text);

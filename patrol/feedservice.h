@@ -16,6 +16,8 @@ struct FeedFetchRequest {
     // The feed URL or path exactly as stored.
     QString url;
     FetchLane lane = FetchLane::User;
+    // A document that is no feed is searched for the feeds it names (a site's home page).
+    bool discover = false;
 };
 
 // What one fetch gave, as plain values.
@@ -30,7 +32,15 @@ struct FeedFetchResult {
     long httpStatus = 0;
     QString error;
     FeedReadResult feed;
+    // With discover: the feed URLs a document that is no feed names, best first.
+    QStringList discovered;
 };
+
+// Why a result holds no feed, as one line for the user: "HTTP <status>" for a request the
+// server refused, "フィードが見つかりませんでした" for a document that is no feed (a page,
+// an image, a broken feed); empty for a feed, and for a fetch that failed before any
+// answer (the caller's own failure text says that much).
+[[nodiscard]] QString noFeedReason(const FeedFetchResult& result);
 
 // Fetches and reads feeds off the UI thread. Results come back on the thread the service
 // lives in (the UI thread), always later than the call that asked for them.

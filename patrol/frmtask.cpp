@@ -415,17 +415,13 @@ bool frmTask::processEntry(qint16 index, const QString& url, const FeedFetchResu
 
 bool frmTask::ParseRdf(qint16 siteIndex, const FeedFetchResult& result) {
     SiteArticles.clear();
-    if (!result.fetched || !result.feed.hasItems()) {
+    if (!result.fetched) {
         return false;
     }
-    SiteArticles = result.feed.items;
-    for (ArticleRecord& record : SiteArticles) {
-        record.SiteIndex = siteIndex;
-        record.IsNew = true;
-        LogWrite(QStringLiteral(u"記事「") + record.Title + QStringLiteral(u"」を入力しました"),
-                 false);
-    }
-    return true;
+    // A copy: the service may hand the same read feed to another site of the same URL.
+    FeedReadResult feed = result.feed;
+    return takeFeedItems(feed, siteIndex, SiteArticles,
+                         [this](const QString& text) { LogWrite(text, false); });
 }
 
 void frmTask::LogWrite(const QString& strValue, bool blnStatusBar) {

@@ -4,6 +4,7 @@
 #include <QTimeZone>
 #include <algorithm>
 
+#include "patrol/feeddiscovery.h"
 #include "patrol/patrollog.h"
 #include "platform/clock.h"
 #include "platform/localfile.h"
@@ -79,8 +80,9 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
     const ResourceLocation where = locateResource(request.url);
     if (where.kind == ResourceLocation::Kind::LocalFile) {
         pending.insert(id, std::move(entry));
-        pool.start(
-            [this, id, path = where.path, cancelled] { readFileOnWorker(id, path, cancelled); });
+        pool.start([this, id, path = where.path, discover = request.discover, cancelled] {
+            readFileOnWorker(id, path, discover, cancelled);
+        });
         return id;
     }
     if (where.kind == ResourceLocation::Kind::Unsupported) {
@@ -88,7 +90,7 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
         HttpFetchResult failed;
         failed.error = where.error;
         QMetaObject::invokeMethod(
-            this, [this, id, failed] { complete(id, failed, {}); }, Qt::QueuedConnection);
+            this, [this, id, failed] { complete(id, failed, Reading{}); }, Qt::QueuedConnection);
         return id;
     }
 
@@ -125,20 +127,21 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
     // read, else straight back here.
     const quint64 transfer = http.start(
         get, request.lane == FetchLane::Patrol,
-        [this, id, cancelled](quint64, HttpFetchResult result) {
+        [this, id, discover = request.discover, cancelled](quint64, HttpFetchResult result) {
             if (cancelled->load()) {
                 return;
             }
             if (result.ok) {
                 const QString documentUrl = result.effectiveUrl;
-                pool.start(
-                    [this, id, result = std::move(result), documentUrl, cancelled]() mutable {
-                        readOnWorker(id, std::move(result), documentUrl, cancelled);
-                    });
+                pool.start([this, id, result = std::move(result), documentUrl, discover,
+                            cancelled]() mutable {
+                    readOnWorker(id, std::move(result), documentUrl, discover, cancelled);
+                });
                 return;
             }
             QMetaObject::invokeMethod(
-                this, [this, id, result] { complete(id, result, {}); }, Qt::QueuedConnection);
+                this, [this, id, result] { complete(id, result, Reading{}); },
+                Qt::QueuedConnection);
         });
     const auto it = pending.find(id);
     if (it != pending.end()) {
@@ -147,43 +150,56 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
     return id;
 }
 
+NetworkFeedService::Reading NetworkFeedService::read(const QByteArray& body,
+                                                     const QString& contentType,
+                                                     const QUrl& documentUrl, bool discover) {
+    Reading reading;
+    reading.feed = readFeed(body, contentType, documentUrl);
+    if (discover && reading.feed.kind != FeedReadResult::Kind::Feed) {
+        reading.discovered = discoverFeedLinks(body, contentType, documentUrl);
+    }
+    return reading;
+}
+
 void NetworkFeedService::readOnWorker(quint64 id, HttpFetchResult fetched,
-                                      const QString& documentUrl,
+                                      const QString& documentUrl, bool discover,
                                       const std::shared_ptr<std::atomic<bool>>& cancelled) {
     if (cancelled->load()) {
         return;
     }
-    FeedReadResult read = readFeed(fetched.body, fetched.contentType, QUrl(documentUrl));
-    // The body is not needed any more; only the read result travels back.
+    Reading reading = read(fetched.body, fetched.contentType, QUrl(documentUrl), discover);
+    // The body is not needed any more; only what was read travels back.
     fetched.body = QByteArray();
     QMetaObject::invokeMethod(
         this,
-        [this, id, fetched = std::move(fetched), read = std::move(read)] {
-            complete(id, fetched, read);
+        [this, id, fetched = std::move(fetched), reading = std::move(reading)] {
+            complete(id, fetched, reading);
         },
         Qt::QueuedConnection);
 }
 
-void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path,
+void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, bool discover,
                                           const std::shared_ptr<std::atomic<bool>>& cancelled) {
     if (cancelled->load()) {
         return;
     }
     HttpFetchResult file;
     QByteArray data;
-    FeedReadResult read;
+    Reading reading;
     if (readLocalFile(path, options.maxBytes, data, file.error)) {
         file.ok = true;
-        read = readFeed(data, {}, QUrl::fromLocalFile(path));
+        reading = read(data, {}, QUrl::fromLocalFile(path), discover);
     }
     QMetaObject::invokeMethod(
         this,
-        [this, id, file = std::move(file), read = std::move(read)] { complete(id, file, read); },
+        [this, id, file = std::move(file), reading = std::move(reading)] {
+            complete(id, file, reading);
+        },
         Qt::QueuedConnection);
 }
 
 void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
-                                  const FeedReadResult& read) {
+                                  const Reading& reading) {
     const auto it = pending.constFind(id);
     const QString url = it != pending.constEnd() ? it->url : QString();
     FeedFetchResult result;
@@ -192,7 +208,8 @@ void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
     result.error = fetched.error;
     if (fetched.ok) {
         result.fetched = true;
-        result.feed = read;
+        result.feed = reading.feed;
+        result.discovered = reading.discovered;
     }
     if (!url.isEmpty() && locateResource(url).kind == ResourceLocation::Kind::Http) {
         if (fetched.notModified()) {
@@ -206,7 +223,7 @@ void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
                 result.error.clear();
             }
         }
-        remember(url, fetched, read);
+        remember(url, fetched, reading.feed);
     }
     deliver(id, result);
 }

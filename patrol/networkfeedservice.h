@@ -61,15 +61,23 @@ private:
         QDateTime retryUntil;
     };
 
+    // What a worker makes of a body.
+    struct Reading {
+        FeedReadResult feed;
+        QStringList discovered;
+    };
+
     void readOnWorker(quint64 id, HttpFetchResult fetched, const QString& documentUrl,
-                      const std::shared_ptr<std::atomic<bool>>& cancelled);
-    void readFileOnWorker(quint64 id, const QString& path,
+                      bool discover, const std::shared_ptr<std::atomic<bool>>& cancelled);
+    void readFileOnWorker(quint64 id, const QString& path, bool discover,
                           const std::shared_ptr<std::atomic<bool>>& cancelled);
     // Back on the service's thread: the memory of the URL is updated and the result
     // handed to whoever still waits for it.
-    void complete(quint64 id, const HttpFetchResult& fetched, const FeedReadResult& read);
+    void complete(quint64 id, const HttpFetchResult& fetched, const Reading& reading);
     void deliver(quint64 id, const FeedFetchResult& result);
     void remember(const QString& url, const HttpFetchResult& fetched, const FeedReadResult& read);
+    [[nodiscard]] static Reading read(const QByteArray& body, const QString& contentType,
+                                      const QUrl& documentUrl, bool discover);
     void evictOverBudget();
 
     const FetchOptions& options;

@@ -39,8 +39,10 @@ bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data, QStri
         error = QStringLiteral("no such file: %1").arg(path);
         return false;
     }
+    const QString tooLarge =
+        QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
     if (info.size() > maxBytes) {
-        error = QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
+        error = tooLarge;
         return false;
     }
     QFile file(path);
@@ -48,9 +50,21 @@ bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data, QStri
         error = file.errorString();
         return false;
     }
-    data = file.read(maxBytes + 1);
+    // Read into room for the size the file has: asking read() for the limit would
+    // allocate the limit. A file that grew meanwhile is still held to the limit.
+    data = QByteArray(info.size(), Qt::Uninitialized);
+    const qint64 got = file.read(data.data(), data.size());
+    if (got < 0) {
+        error = file.errorString();
+        data.clear();
+        return false;
+    }
+    data.truncate(got);
+    if (!file.atEnd()) {
+        data.append(file.read(maxBytes + 1 - data.size()));
+    }
     if (data.size() > maxBytes) {
-        error = QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
+        error = tooLarge;
         data.clear();
         return false;
     }

@@ -1,20 +1,22 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDomDocument>
 #include <QString>
+#include <memory>
 
 #include "platform/fetchoptions.h"
+#include "platform/safexmlstream.h"
 
 // The XML document object: every XML read and write goes through it. A fresh document is
 // made for every load or save. Parsed without namespace processing; element and attribute
 // names keep their prefixes and baseName() gives the text after the first ":".
 //
-// Hostile input is refused rather than parsed: no DTD or external entity is ever fetched,
-// entity expansion is bounded, and documents nested deeper than kMaxElementDepth are
-// rejected (the DOM builds, walks and frees its tree recursively).
+// Hostile input is refused rather than parsed, as SafeXmlStream refuses it. The tree is
+// built on first use, so a document that is only saved or streamed never pays for one.
 class XmlDocument {
 public:
-    static constexpr int kMaxElementDepth = 1000;
+    static constexpr int kMaxElementDepth = SafeXmlStream::kMaxElementDepth;
 
     explicit XmlDocument(const FetchOptions& options = {});
 
@@ -33,6 +35,8 @@ public:
     [[nodiscard]] bool save(const QString& path) const;
 
     [[nodiscard]] const QDomDocument& document() const;
+    // A fresh streaming reader over the document as it was loaded; null when nothing was.
+    [[nodiscard]] std::unique_ptr<SafeXmlStream> stream() const;
     // The document's own top-level child nodes, in document order.
     [[nodiscard]] QDomNodeList childNodes() const { return document().childNodes(); }
     [[nodiscard]] QString errorString() const { return error; }
@@ -46,15 +50,15 @@ public:
 
 private:
     void reset();
-    bool readResource(const QString& location, QByteArray& data);
 
     FetchOptions fetchOptions;
-    // After loadXML the tree is built on first use: a text that is only saved (the site
-    // list) never pays for one. The well-formedness check has run by then.
+    // The tree is built on first use; the well-formedness check has run by then.
     mutable QDomDocument doc;
     mutable bool domPending = false;
-    // The text given to loadXML, written unchanged by save().
+    // The text given to loadXML, written unchanged by save(), or the bytes given to
+    // loadData: what the tree and the streams are read from.
     QString sourceText;
+    QByteArray sourceData;
     bool fromText = false;
     bool loaded = false;
     QString error;

@@ -50,7 +50,7 @@ void SiteListPane::trvOPML_NodeClick() {
 
     // A folder has no homepage, so it is never fetched; nor is a site without one.
     if (!txtHomepage->text().isEmpty()) {
-        fetchChannelInfo();
+        fetchChannelInfo(true);
     }
 }
 
@@ -67,12 +67,12 @@ void SiteListPane::setUrlBoxApplies(QLineEdit* box, bool applies) {
     box->setPalette(palette);
 }
 
-void SiteListPane::fetchChannelInfo() {
+void SiteListPane::fetchChannelInfo(bool discover) {
     // The box stays empty while the feed loads; its placeholder says that it does.
     state.feeds().cancelAll(this);
     txtComment->setPlaceholderText(kChannelLoading);
     const qint16 index = intCurrentIndex;
-    state.feeds().fetch({txtRDFPath->text(), FetchLane::User}, this,
+    state.feeds().fetch({txtRDFPath->text(), FetchLane::User, discover}, this,
                         [this, index](const FeedFetchResult& result) {
                             txtComment->setPlaceholderText(QString());
                             if (index != intCurrentIndex) {
@@ -83,13 +83,25 @@ void SiteListPane::fetchChannelInfo() {
 }
 
 void SiteListPane::showChannelInfo(const FeedFetchResult& result) {
-    // Unreachable and not well-formed alike: the load failed.
+    // A site's page in the feed box: the feed it names takes its place in the box (適用
+    // stores it) and is shown.
+    if (result.fetched && result.feed.kind != FeedReadResult::Kind::Feed &&
+        !result.discovered.isEmpty()) {
+        txtRDFPath->setText(result.discovered.first());
+        txtRDFPath->setCursorPosition(0);
+        fetchChannelInfo(false);
+        return;
+    }
+    const QString reason = noFeedReason(result);
+    // Unreachable and not well-formed alike: the load failed; the second line says why.
     if (!result.fetched || result.feed.kind == FeedReadResult::Kind::NotXml) {
-        setCommentText(QStringLiteral("情報の取得に失敗しました"));
+        setCommentText(QStringLiteral("情報の取得に失敗しました") +
+                       (reason.isEmpty() ? QString() : QStringLiteral("\r\n") + reason));
         return;
     }
     if (result.feed.kind != FeedReadResult::Kind::Feed) {
-        return;  // not a feed the program reads: the box stays empty
+        setCommentText(reason);
+        return;
     }
     const FeedChannel& channel = result.feed.channel;
     setCommentText(QStringLiteral("【") + channel.title + QStringLiteral("】\r\n") + channel.link +

@@ -92,7 +92,8 @@ private:
     void onTreeCleared();
 
     // Properties panel.
-    void fetchChannelInfo();
+    // With discover, a page in the feed box is searched for the feeds it names.
+    void fetchChannelInfo(bool discover);
     void showChannelInfo(const FeedFetchResult& result);
     // Enables a URL box with the window background, or disables it with the button face.
     void setUrlBoxApplies(QLineEdit* box, bool applies);

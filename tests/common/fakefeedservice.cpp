@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "patrol/feeddiscovery.h"
 #include "platform/localfile.h"
 
 quint64 FakeFeedService::fetch(const FeedFetchRequest& request, const QObject* owner, Done done) {
@@ -69,7 +70,7 @@ void FakeFeedService::complete(quint64 id, FeedFetchResult result) {
     }
 }
 
-FeedFetchResult FakeFeedService::resultFromFile(const QString& url) const {
+FeedFetchResult FakeFeedService::resultFromFile(const QString& url, bool discover) const {
     FeedFetchResult result;
     result.url = url;
     const ResourceLocation where = locateResource(url);
@@ -78,6 +79,9 @@ FeedFetchResult FakeFeedService::resultFromFile(const QString& url) const {
         readLocalFile(where.path, 16 * 1024 * 1024, data, result.error)) {
         result.fetched = true;
         result.feed = readFeed(data, {}, QUrl::fromLocalFile(where.path));
+        if (discover && result.feed.kind != FeedReadResult::Kind::Feed) {
+            result.discovered = discoverFeedLinks(data, {}, QUrl::fromLocalFile(where.path));
+        }
     }
     return result;
 }
@@ -85,7 +89,7 @@ FeedFetchResult FakeFeedService::resultFromFile(const QString& url) const {
 void FakeFeedService::completeFromFile(quint64 id) {
     for (const Held& entry : std::as_const(held)) {
         if (entry.id == id) {
-            complete(id, resultFromFile(entry.request.url));
+            complete(id, resultFromFile(entry.request.url, entry.request.discover));
             return;
         }
     }

@@ -30,7 +30,7 @@ public:
     // Hands result to request id's requester (the url is filled in).
     void complete(quint64 id, FeedFetchResult result);
     // What the network service gives for the request's local file.
-    [[nodiscard]] FeedFetchResult resultFromFile(const QString& url) const;
+    [[nodiscard]] FeedFetchResult resultFromFile(const QString& url, bool discover = false) const;
     void completeFromFile(quint64 id);
     // Completes held requests from their files, oldest first (newest first when
     // newestFirst), including those asked for meanwhile, until none is held.

@@ -15,6 +15,7 @@ namespace {
 
 const QString kFailed = QStringLiteral("ファイルの取得に失敗しました");
 const QString kDefaultName = QStringLiteral("新しいサイト");
+const QString kNoFeed = QStringLiteral("フィードが見つかりませんでした");
 
 class NewSiteDialogTest : public ::testing::Test {
 protected:
@@ -27,6 +28,11 @@ protected:
                      readTestData(QStringLiteral("channel_rss10.rdf")));
         server.serve(QStringLiteral("/atom.xml"), readTestData(QStringLiteral("channel_atom.xml")));
         server.serve(QStringLiteral("/broken.xml"), "<rss><channel><title>x</channel>");
+        server.serve(QStringLiteral("/home.html"), readTestData(QStringLiteral("xhtml.html")),
+                     "text/html; charset=UTF-8");
+        server.serve(QStringLiteral("/rss.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
+        server.serve(QStringLiteral("/plain.html"), "<html><head><title>t</title></head></html>",
+                     "text/html");
         server.serve(QStringLiteral("/two.xml"),
                      "<rss><channel><title>First</title><link>http://1.example/</link>"
                      "</channel><channel><title>Second</title><title> Last </title>"
@@ -83,6 +89,9 @@ TEST_F(NewSiteDialogTest, FirstStepReadsTheChannel) {
         QString name;
         QString homepage;
         bool message;
+        // The dialog's line on what it found, and where the URL box points afterwards.
+        QString status = QString();
+        const char* feedPath = "";
     };
     const Case cases[] = {
         // Space, tab, CR and LF are trimmed, U+3000 kept; the item's title inside the
@@ -94,10 +103,14 @@ TEST_F(NewSiteDialogTest, FirstStepReadsTheChannel) {
         // The last channel and the last title win.
         {"/two.xml", true, QStringLiteral("Last"), QStringLiteral("http://2.example/"), false},
         {"/untitled.xml", true, kDefaultName, QString(), false},
-        // Well-formed, but no RSS: nothing happens.
-        {"/atom.xml", false, kDefaultName, QString(), false},
-        {"/broken.xml", false, kDefaultName, QString(), true},
-        {"/missing.xml", false, kDefaultName, QString(), true},
+        {"/atom.xml", true, QStringLiteral("Atom Example"),
+         QStringLiteral("http://atom.example.org/"), false},
+        // A site's page: the feed it names is read in its place.
+        {"/home.html", true, QStringLiteral("\u3000Example News"),
+         QStringLiteral("http://news.example.com/"), false, QString(), "/rss.xml"},
+        {"/plain.html", false, kDefaultName, QString(), false, kNoFeed},
+        {"/broken.xml", false, kDefaultName, QString(), true, kNoFeed},
+        {"/missing.xml", false, kDefaultName, QString(), true, QStringLiteral("HTTP 404")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -106,6 +119,9 @@ TEST_F(NewSiteDialogTest, FirstStepReadsTheChannel) {
         EXPECT_EQ(dialog.isProbed(), c.probed);
         EXPECT_EQ(dialog.txtName->text(), c.name);
         EXPECT_EQ(newSiteRow().strHtmlUrl, c.homepage);
+        EXPECT_EQ(dialog.lblStatus->text(), c.status);
+        EXPECT_EQ(dialog.txtURL->text(),
+                  server.url(QLatin1String(*c.feedPath ? c.feedPath : c.path)));
         EXPECT_EQ(dialog.cmdOK->text(), c.probed ? QStringLiteral("登録") : QStringLiteral("確認"));
         EXPECT_EQ(dialog.lblURL->isEnabled(), !c.probed);
         EXPECT_EQ(dialog.txtName->isEnabled() && !dialog.txtName->isReadOnly(), c.probed);

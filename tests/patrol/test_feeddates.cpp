@@ -90,4 +90,29 @@ TEST(FeedDates, FormatNewsDate) {
     EXPECT_EQ(FormatNewsDate(at(2010, 1, 2, 23, 59)), QStringLiteral("10/01/02 23:59"));
 }
 
+// Atom dates: the wall-clock time written, fraction dropped, zone ignored.
+TEST(FeedDates, Rfc3339AsWallClock) {
+    const QDateTime t = at(2024, 4, 1, 9, 30, 15);
+    const std::pair<const char*, QDateTime> rows[] = {
+        {"2024-04-01T09:30:15.250+09:00", t},
+        {"2024-04-01T09:30:15-05:00", t},
+        {"2024-04-01t09:30:15z", t},
+        {" 2024-04-01 09:30:15+0900\t", t},
+        {"2024-04-01T09:30", at(2024, 4, 1, 9, 30)},
+        {"2024-04-01", at(2024, 4, 1)},
+        {"2024-12-31T23:59:60Z", at(2024, 12, 31, 23, 59, 59)},
+        {"2024-02-30T00:00:00Z", {}},
+        {"2024-04-01T24:00:00Z", {}},
+        {"2024-04-01T9:30:15Z", {}},
+        {"2024-04-01T09:30:15.Z", {}},
+        {"2024-04-01T09:30:15+25:00", {}},
+        {"2024-04-01T09:30:15 JST", {}},
+        {"Mon, 01 Apr 2024 09:30:15 +0900", {}},
+        {"", {}},
+    };
+    for (const auto& [text, stored] : rows) {
+        EXPECT_EQ(parseRfc3339Date(QString::fromUtf8(text)), stored) << text;
+    }
+}
+
 }  // namespace

@@ -111,8 +111,19 @@ TEST(FeedParser, FixtureFeeds) {
         {"channel_without_items.xml", false, {}},
         {"atom.xml", false, {}},
         {"xhtml.html", false, {}},
-        {"rss20_shift_jis.xml", true, {}},
-        {"rss20_euc_jp.xml", true, {}},
+        // Decoded as their declarations say; 髙 is one of the code page's extensions.
+        {"rss20_shift_jis.xml",
+         true,
+         {QStringLiteral(u"東京で桜が開花|http://example.jp/news/1|2006-03-16 01:00:00|"
+                         u"気象台が発表しました。"),
+          QStringLiteral(u"髙橋さんが受賞 \u2015 表彰式は来月|http://example.jp/news/2|"
+                         u"2006-03-16 02:00:00|ソフトウェア表示の試験")}},
+        {"rss20_euc_jp.xml",
+         true,
+         {QStringLiteral(u"東京で桜が開花|http://example.jp/news/1|2006-03-16 01:00:00|"
+                         u"気象台が発表しました。"),
+          QStringLiteral(u"表彰式は来月|http://example.jp/news/2|2006-03-16 02:00:00|"
+                         u"ソフトウェア表示の試験")}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.fixture);
@@ -189,7 +200,7 @@ TEST(FeedFetch, LoadsTheRowsUrlAndFailsQuietly) {
     const QStringList urls{
         testDataPath(QStringLiteral("rss10.rdf")),
         QUrl::fromLocalFile(testDataPath(QStringLiteral("rss20.xml"))).toString(),
-        testDataPath(QStringLiteral("broken.xml")), testDataPath(QStringLiteral("atom.xml")),
+        testDataPath(QStringLiteral("broken.xml")), testDataPath(QStringLiteral("xhtml.html")),
         env.path(QStringLiteral("missing.xml")),
         // Stored untrimmed, so the blank makes it another file.
         testDataPath(QStringLiteral("rss10.rdf")) + QLatin1Char(' ')};
@@ -233,7 +244,7 @@ TEST(FeedProbe, PrintsOneLinePerItem) {
         run.waitForFinished(30000);
         return run.exitCode();
     };
-    EXPECT_EQ(exitCodeOf({testDataPath(QStringLiteral("atom.xml"))}), 1);
+    EXPECT_EQ(exitCodeOf({testDataPath(QStringLiteral("xhtml.html"))}), 1);
     EXPECT_EQ(exitCodeOf({}), 2);
 }
 

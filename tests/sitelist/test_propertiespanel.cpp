@@ -51,12 +51,20 @@ TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
     server.serve(QStringLiteral("/rss20.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
     server.serve(QStringLiteral("/atom.xml"), readTestData(QStringLiteral("channel_atom.xml")));
     server.serve(QStringLiteral("/broken.xml"), "<rss><channel><title>x</channel>");
+    // A home page naming its feed, and one naming none.
+    server.serve(QStringLiteral("/home.html"), readTestData(QStringLiteral("xhtml.html")),
+                 "text/html; charset=UTF-8");
+    server.serve(QStringLiteral("/rss.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
+    server.serve(QStringLiteral("/plain.html"), "<html><head><title>t</title></head></html>",
+                 "text/html");
     state().fetchOptions.connectTimeoutMs = 2000;
     state().fetchOptions.totalTimeoutMs = 5000;
 
     struct Case {
         const char* path;
         QString comment;
+        // Where the feed box points afterwards ("" = where it pointed).
+        const char* feedPath = "";
     };
     const Case cases[] = {
         {"/rss10.rdf", QStringLiteral("【RDF の 例】\r\nhttp://rdf.example.jp/\r\n"
@@ -65,9 +73,15 @@ TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
         // channel title.
         {"/rss20.xml", QStringLiteral("【\u3000Example News】\r\nhttp://news.example.com/\r\n"
                                       "Every day's news")},
-        {"/atom.xml", QString()},
-        {"/missing.xml", QStringLiteral("情報の取得に失敗しました")},
-        {"/broken.xml", QStringLiteral("情報の取得に失敗しました")},
+        {"/atom.xml", QStringLiteral("【Atom Example】\r\nhttp://atom.example.org/\r\n")},
+        // A page names its feed: that feed is shown and takes the page's place in the box.
+        {"/home.html",
+         QStringLiteral("【\u3000Example News】\r\nhttp://news.example.com/\r\nEvery day's news"),
+         "/rss.xml"},
+        {"/plain.html", QStringLiteral("フィードが見つかりませんでした")},
+        {"/missing.xml", QStringLiteral("情報の取得に失敗しました\r\nHTTP 404")},
+        {"/broken.xml",
+         QStringLiteral("情報の取得に失敗しました\r\nフィードが見つかりませんでした")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -77,6 +91,8 @@ TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
         ASSERT_TRUE(waitForFetches(state()));
         EXPECT_EQ(pane->commentText(), c.comment);
         EXPECT_EQ(server.requestCount(QLatin1String(c.path)), 1);
+        EXPECT_EQ(pane->txtRDFPath->text(),
+                  server.url(QLatin1String(*c.feedPath ? c.feedPath : c.path)));
     }
     // The box shows the three parts on lines of their own.
     loadList(listWithFeed(server.url(QStringLiteral("/rss20.xml"))));

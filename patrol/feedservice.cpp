@@ -1,0 +1,12 @@
+#include "patrol/feedservice.h"
+
+QString noFeedReason(const FeedFetchResult& result) {
+    if (!result.fetched) {
+        const bool refused = result.httpStatus >= 300;
+        return refused ? QStringLiteral("HTTP %1").arg(result.httpStatus) : QString();
+    }
+    if (result.feed.kind != FeedReadResult::Kind::Feed) {
+        return QStringLiteral("フィードが見つかりませんでした");
+    }
+    return {};
+}
