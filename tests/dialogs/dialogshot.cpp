@@ -2,9 +2,11 @@
 // real display and saves PNGs of them with QWidget::grab(). Used by scripts/screenshots.
 //
 //   dialogshot --ticker-settings FILE --options FILE [--new-site FILE] [--article-list FILE]
+//              [--margin-text TEXT]   (typed into the ticker settings' margin box)
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -85,7 +87,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption listOut(QStringLiteral("article-list"),
                                      QStringLiteral("PNG of the article list window."),
                                      QStringLiteral("file"));
-    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut});
+    const QCommandLineOption marginText(QStringLiteral("margin-text"),
+                                        QStringLiteral("Text typed into the margin box."),
+                                        QStringLiteral("text"));
+    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut, marginText});
     parser.process(app);
 
     ShotEnvironment environment;
@@ -111,6 +116,9 @@ int main(int argc, char* argv[]) {
     QList<Shot> shots;
     if (parser.isSet(tickerOut)) {
         tickerSettings.showOrRaise();
+        if (parser.isSet(marginText)) {
+            tickerSettings.txtTopMargin->setText(parser.value(marginText));
+        }
         shots.append({&tickerSettings, parser.value(tickerOut)});
     }
     if (parser.isSet(optionsOut)) {
