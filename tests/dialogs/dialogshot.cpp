@@ -45,18 +45,24 @@ class SamplePatrol final : public PatrolControl {
 public:
     explicit SamplePatrol(AppState& appState) : state(appState) {}
     qint16 LoadRdf(qint16 intNextKey, bool) override {
+        // The first link is longer than the status line, as news sites' links often are.
         const struct {
             const char* title;
+            const char* link;
             QTime time;
         } samples[] = {
-            {"新型ロケットの打ち上げに成功、衛星を予定の軌道に投入", QTime(7, 24)},
-            {"東京の桜が開花、平年より5日早く", QTime(0, 0)},
-            {"RSS reader 3.0 released", QTime(18, 5, 30)},
+            {"新型ロケットの打ち上げに成功、衛星を予定の軌道に投入",
+             "http://www.example.com/science/2006/03/16/"
+             "rocket-launch-satellite-reaches-planned-orbit.html?from=rss&ref=ticker",
+             QTime(7, 24)},
+            {"東京の桜が開花、平年より5日早く", "http://www.example.com/season/sakura",
+             QTime(0, 0)},
+            {"RSS reader 3.0 released", "http://www.example.com/news", QTime(18, 5, 30)},
         };
         for (const auto& s : samples) {
             ArticleRecord record;
             record.Title = QString::fromUtf8(s.title);
-            record.Link = QStringLiteral("http://www.example.com/news");
+            record.Link = QString::fromUtf8(s.link);
             record.PubDate = wallClock(QDate(2006, 3, 16), s.time);
             record.SiteIndex = intNextKey;
             state.ListArticles.append(record);
