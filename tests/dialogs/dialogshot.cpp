@@ -45,12 +45,12 @@ class SamplePatrol final : public PatrolControl {
 public:
     explicit SamplePatrol(AppState& appState) : state(appState) {}
     qint16 LoadRdf(qint16 intNextKey, bool) override {
-        // The first link is longer than the status line, as news sites' links often are.
         const struct {
             const char* title;
             const char* link;
             QTime time;
         } samples[] = {
+            // Longer than the status line, as news sites' links often are.
             {"新型ロケットの打ち上げに成功、衛星を予定の軌道に投入",
              "http://www.example.com/science/2006/03/16/"
              "rocket-launch-satellite-reaches-planned-orbit.html?from=rss&ref=ticker",

@@ -258,6 +258,16 @@ TEST_F(TickerListTest, TheTickersButtonOpensAndClosesTheList) {
     EXPECT_EQ(patrol.calls.size(), 1);
 }
 
+TEST_F(TickerListTest, ListsTheSiteItWasOpenedForEvenIfTheTickerRestarted) {
+    placeTicker(3000, 1500);
+    ticker->intCallOPMLKey = 1;
+    list->openFor();
+    // A new showing of the ticker resets its key before the list fills.
+    ticker->Form_Load();
+    list->tmrLoad_Timer();
+    EXPECT_EQ(patrol.calls, (QList<QPair<qint16, bool>>{{1, true}}));
+}
+
 TEST_F(TickerListTest, LinkLongerThanTheStatusLineEndsInAnEllipsisBeforeTheWebButton) {
     const QString longLink = QStringLiteral("http://www.example.com/science/2006/03/16/") +
                              QString(200, QLatin1Char('a'));
@@ -303,16 +313,6 @@ TEST_F(TickerListTest, EscClosesTheListAsTheTickersButtonDoes) {
     QTest::keyClick(list.get(), Qt::Key_Escape, Qt::ShiftModifier);
     QTest::keyClick(list.get(), Qt::Key_A);
     EXPECT_TRUE(list->isOpen());
-}
-
-TEST_F(TickerListTest, ListsTheSiteItWasOpenedForEvenIfTheTickerRestarted) {
-    placeTicker(3000, 1500);
-    ticker->intCallOPMLKey = 1;
-    list->openFor();
-    // A new showing of the ticker resets its key before the list fills.
-    ticker->Form_Load();
-    list->tmrLoad_Timer();
-    EXPECT_EQ(patrol.calls, (QList<QPair<qint16, bool>>{{1, true}}));
 }
 
 }  // namespace
