@@ -10,6 +10,7 @@
 
 #include "core/version.h"
 #include "platform/screeninfo.h"
+#include "ui/textwrap.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 
@@ -18,15 +19,21 @@ namespace {
 constexpr int kWidthTwips = 6150;
 constexpr int kHeightTwips = 4770;
 
-// A one-pixel rule; two of them, dark over light, make an etched line.
-QWidget* rule(const char* name, const QColor& color, QWidget* parent) {
+// Rules closer than this to the window's lightness (0 to 255) cannot be told from it.
+constexpr int kMinRuleContrast = 40;
+
+// A one-pixel rule; two of them, shadow over highlight, make an etched line.
+QWidget* rule(const char* name, QWidget* parent) {
     auto* line = new QWidget(parent);
     line->setObjectName(QLatin1String(name));
     line->setAutoFillBackground(true);
+    return line;
+}
+
+void setRuleColor(QWidget* line, const QColor& color) {
     QPalette palette = line->palette();
     palette.setColor(QPalette::Window, color);
     line->setPalette(palette);
-    return line;
 }
 
 }  // namespace
@@ -69,25 +76,46 @@ void frmAbout::buildWidgets() {
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setReadOnly(true);
     lblDescription->setFrameShape(QFrame::NoFrame);
-    lblDescription->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    wrapWithinVisibleWidth(lblDescription);
     // Lines up with the labels above it.
     lblDescription->document()->setDocumentMargin(0);
-    lblDescription->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Reads like the form's text, not like an input box.
     QPalette descriptionPalette = lblDescription->palette();
     descriptionPalette.setColor(QPalette::Base, palette().color(QPalette::Window));
     lblDescription->setPalette(descriptionPalette);
     placeTwips(lblDescription, 1050, 1380, 4860, 2520);
 
-    line1 = rule("line1", QColor(128, 128, 128), this);
+    line1 = rule("line1", this);
     placeTwips(line1, 120, 4005, 5910, 15);
-    line2 = rule("line2", QColor(255, 255, 255), this);
+    line2 = rule("line2", this);
     placeTwips(line2, 120, 4020, 5910, 15);
+    colorRules();
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     placeTwips(cmdOK, 4830, 4200, 1080, 375);
+}
+
+void frmAbout::colorRules() {
+    // Mid grey over white. On a window too light for a white rule to show, the highlight
+    // takes the tone half way between the window and the shadow: still two rules.
+    const QColor window = palette().color(QPalette::Window);
+    const QColor shadow(128, 128, 128);
+    QColor highlight(255, 255, 255);
+    if (highlight.lightness() - window.lightness() < kMinRuleContrast) {
+        highlight = QColor((window.red() + shadow.red()) / 2, (window.green() + shadow.green()) / 2,
+                           (window.blue() + shadow.blue()) / 2);
+    }
+    setRuleColor(line1, shadow);
+    setRuleColor(line2, highlight);
+}
+
+void frmAbout::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && line1 != nullptr) {
+        colorRules();
+    }
 }
 
 void frmAbout::Form_Load() {

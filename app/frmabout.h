@@ -25,6 +25,11 @@ public:
     QWidget* line2 = nullptr;
     QPushButton* cmdOK = nullptr;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildWidgets();
+    // Colours the two rules so that both show on the window's colour.
+    void colorRules();
 };

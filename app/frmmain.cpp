@@ -24,6 +24,7 @@
 #include "sitelist/opml.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
+#include "ui/textwrap.h"
 #include "ui/uifont.h"
 
 namespace {
@@ -48,6 +49,8 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
     setFont(uiFont());
 
     pane = new SiteListPane(state, *this, this);
+    // The start-up text and the channel texts are read without sideways scrolling.
+    wrapWithinVisibleWidth(pane->txtComment);
     // The pane is designed 3855 twips high; the status bar starts 30 twips below it.
     pane->setFixedSize(twipsToPixels(SiteListPane::kWidthTwips), twipsToPixels(kStatusBarTopTwips));
     setCentralWidget(pane);

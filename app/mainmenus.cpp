@@ -18,7 +18,8 @@
 
 namespace {
 
-// The site-list files the OPML commands offer, then everything.
+// The site-list files the OPML commands offer, then everything. Each name carries its
+// patterns for the reader; the patterns after it are for the dialog, which does not show them.
 const QString kOpmlFilter =
     QStringLiteral("OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
 

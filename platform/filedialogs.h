@@ -5,7 +5,8 @@
 class QWidget;
 
 // The open and save file dialogs. Each returns the chosen path, or the empty text when the
-// user cancels. filter is a Qt name filter ("Text (*.txt);;All (*)").
+// user cancels. filter is a Qt name filter ("Text (*.txt);;All (*)"); the dialogs show each
+// filter's name alone, without the patterns after it.
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;

@@ -13,6 +13,7 @@
 #include "patrol/articlestore.h"
 #include "patrol/feeddates.h"
 #include "platform/browser.h"
+#include "platform/messagebox.h"
 #include "platform/screeninfo.h"
 #include "platform/windowstacking.h"
 #include "ticker/clstransparency.h"
@@ -48,6 +49,31 @@ QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
     return label;
 }
 
+// Passes an OK-only message on once per run, after the handler that raised it has returned.
+// The opacity read from config.ini is refused at every showing; and a message box runs an
+// event loop of its own, from which the patrol would enter a showing still being set up.
+class OnceLaterMessageBox final : public MessageBoxSeam {
+public:
+    OnceLaterMessageBox(MessageBoxSeam& targetBox, QObject& owner)
+        : target(targetBox), context(owner) {}
+    MsgResult show(const QString& text, const QString& title, MsgButtons buttons,
+                   MsgIcon icon) override {
+        if (!shown) {
+            shown = true;
+            QMetaObject::invokeMethod(
+                &context,
+                [this, text, title, buttons, icon] { target.show(text, title, buttons, icon); },
+                Qt::QueuedConnection);
+        }
+        return MsgResult::Ok;
+    }
+
+private:
+    MessageBoxSeam& target;
+    QObject& context;
+    bool shown = false;
+};
+
 void setTimerEnabled(QTimer* timer, bool enabled) {
     if (!enabled) {
         timer->stop();
@@ -59,7 +85,10 @@ void setTimerEnabled(QTimer* timer, bool enabled) {
 }  // namespace
 
 frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), state(appState), host(tickerHost) {
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
+      state(appState),
+      host(tickerHost),
+      opacityMessage(std::make_unique<OnceLaterMessageBox>(appState.seams.messageBox, *this)) {
     setObjectName(QStringLiteral("frmTicker"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
@@ -411,8 +440,7 @@ void frmTicker::Form_Load() {
     placeWindow();
     KeepOnTop();
 
-    objTransparency =
-        std::make_unique<clsTransparency>(state.seams.messageBox, state.exeBaseName());
+    objTransparency = std::make_unique<clsTransparency>(*opacityMessage, state.exeBaseName());
     objTransparency->WndHandle(this);
 }
 

@@ -7,6 +7,7 @@
 
 #include "patrol/patrolhost.h"
 
+class MessageBoxSeam;
 class QLabel;
 class QTimer;
 class ShapeFrame;
@@ -157,6 +158,8 @@ private:
 
     AppState& state;
     TickerHost& host;
+    // The opacity refusal of objTransparency: shown once per run, after the current handler.
+    std::unique_ptr<MessageBoxSeam> opacityMessage;
 
     qint16 intNextIndex = 1;
     qint16 intShownIndex = -1;

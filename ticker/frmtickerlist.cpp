@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include <algorithm>
 
 #include "core/appstate.h"
+#include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 #include "patrol/feeddates.h"
@@ -81,9 +83,10 @@ void frmTickerList::buildWidgets() {
     connect(listRss, &QListWidget::currentRowChanged, this, &frmTickerList::listRss_Click);
     connect(listRss, &QListWidget::itemDoubleClicked, this, &frmTickerList::listRss_DblClick);
 
-    lblPause = new QLabel(kLoadingMessage, this);
+    // A link longer than the status line ends in "…" before the web button; text() keeps
+    // it whole for the browser, and the tool tip shows it.
+    lblPause = new FittedLabel(kLoadingMessage, this);
     lblPause->setObjectName(QStringLiteral("lblPause"));
-    // A long link is cut at the label's end rather than widening the window.
     lblPause->setTextFormat(Qt::PlainText);
     placeTextTwips(lblPause, 0, 3000, 6480, 180);
 
@@ -201,6 +204,16 @@ void frmTickerList::Form_Unload() {
     patrol.CancelListLoad();
     ticker.intCallOPMLKey = -1;
     listedKey = -1;
+}
+
+void frmTickerList::keyPressEvent(QKeyEvent* event) {
+    // Esc closes the window as the ticker's "覧" does; without a window manager the
+    // window has no close box.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        closeList();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmTickerList::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 class ArticleArray;
+class FittedLabel;
 class PatrolControl;
 class QLabel;
 class QListWidget;
@@ -55,12 +56,13 @@ public:
     [[nodiscard]] int heightTwips() const;
 
     QListWidget* listRss = nullptr;
-    QLabel* lblPause = nullptr;
+    FittedLabel* lblPause = nullptr;
     QPushButton* cmdWeb = nullptr;
     QTimer* tmrLoad = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildWidgets();

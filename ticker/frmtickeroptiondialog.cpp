@@ -11,6 +11,7 @@
 #include "core/appstate.h"
 #include "core/version.h"
 #include "dialogs/dialoghost.h"
+#include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 #include "dialogs/updown.h"
@@ -100,7 +101,7 @@ void frmTickerOptionDialog::buildWidgets() {
     lblTransp =
         label("lblTransp", QStringLiteral("ウィンドウを透過する"), kTranspTip, 120, 285, 1425, 180);
     txtTransp = numberBox("txtTransp", 3, kTranspTip, fraView);
-    placeTextTwips(txtTransp, 3120, 240, 495, 270);
+    placeNumberBoxTwips(txtTransp, 3120, 240, 495, 270);
     updownTransp = spinner("updownTransp", txtTransp, kOpacityMinimum, kOpacityMaximum,
                            kOpacityStep, kTranspTip);
     lblTransp2 = label("lblTransp2", QStringLiteral("％"), kTranspTip, 3880, 280, 180, 180);
@@ -113,7 +114,7 @@ void frmTickerOptionDialog::buildWidgets() {
     lblNewsInterval =
         label("lblNewsInterval", QStringLiteral("記事表示間隔"), kIntervalTip, 120, 760, 1080, 180);
     txtNewsInterval = numberBox("txtNewsInterval", 2, kIntervalTip, fraView);
-    placeTextTwips(txtNewsInterval, 3120, 720, 495, 270);
+    placeNumberBoxTwips(txtNewsInterval, 3120, 720, 495, 270);
     updownNewsInterval = spinner("updownNewsInterval", txtNewsInterval, kIntervalMinimum,
                                  kIntervalMaximum, 1, kIntervalTip);
     lblNewsInterval2 =
@@ -122,7 +123,7 @@ void frmTickerOptionDialog::buildWidgets() {
     lblTopMargin = label("lblTopMargin", QStringLiteral("ポップアップの表示位置"), kMarginTip, 120,
                          1245, 1635, 180);
     txtTopMargin = numberBox("txtTopMargin", 4, kMarginTip, fraView);
-    placeTextTwips(txtTopMargin, 3120, 1200, 495, 270);
+    placeNumberBoxTwips(txtTopMargin, 3120, 1200, 495, 270);
     // The maximum follows the screen; Form_Load sets it.
     updownTopMargin = spinner("updownTopMargin", txtTopMargin, 0, 0, 1, kMarginTip);
     lblTopMargin2 = label("lblTopMargin2", QStringLiteral("px"), kMarginTip, 3880, 1240, 180, 180);
@@ -146,7 +147,8 @@ void frmTickerOptionDialog::buildWidgets() {
     placeTwips(lineBorder1, 120, 2265, 4200, 30);
 
     lblColor = label("lblColor", QStringLiteral("ウィンドウ配色"), QString(), 120, 2400, 1005, 180);
-    lblColorSample = new QLabel(QStringLiteral("Quorvane3 Quorvane3 Quorvane3 "), fraView);
+    // Shows the lines that fit whole, in the ticker's own font size.
+    lblColorSample = new FittedLabel(QStringLiteral("Quorvane3 Quorvane3 Quorvane3 "), fraView);
     lblColorSample->setObjectName(QStringLiteral("lblColorSample"));
     lblColorSample->setWordWrap(true);
     lblColorSample->setAlignment(Qt::AlignLeft | Qt::AlignTop);

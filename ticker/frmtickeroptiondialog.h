@@ -6,6 +6,7 @@
 
 class ColorPicker;
 class DialogHost;
+class FittedLabel;
 class QCheckBox;
 class QGroupBox;
 class QFrame;
@@ -69,7 +70,7 @@ public:
     QCheckBox* chkFlatMode = nullptr;
     QFrame* lineBorder1 = nullptr;
     QLabel* lblColor = nullptr;
-    QLabel* lblColorSample = nullptr;
+    FittedLabel* lblColorSample = nullptr;
     QPushButton* cmdFontColor = nullptr;
     QPushButton* cmdBackgroundColor = nullptr;
     QPushButton* cmdOK = nullptr;

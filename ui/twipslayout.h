@@ -2,6 +2,7 @@
 
 #include <QPoint>
 
+class QLineEdit;
 class QWidget;
 
 // Placement shared by every window. Twips are the truth; widget pixels are derived from
@@ -12,12 +13,17 @@ class QWidget;
 void placeTwips(QWidget* widget, int left, int top, int width, int height);
 
 // Like placeTwips for a widget that shows text (label, check box, option button, text
-// box): the twips were made for a 12-pixel font, and the fonts here, Japanese fallback
-// included, need a little more. The widget grows to its size hint where the twips are
-// smaller: a caption wider to the right (moving left where it would cross its frame's
-// right edge), and any of them taller about the same vertical centre, so that a label
-// stays level with the text box beside it. Text boxes keep their width.
+// box): the twips were made for a narrower 9 pt font than the desktop's. The widget stays
+// where the twips put it. A caption wider than its box grows to the right into the room
+// left before its frame's edge; where that is not enough, its font shrinks until the
+// caption fits. Any of them grows taller to its size hint about the same vertical centre,
+// so that a label stays level with the text box beside it. Text boxes keep their width.
 void placeTextTwips(QWidget* widget, int left, int top, int width, int height);
+
+// placeTextTwips for a box that takes a short number: while its text is too wide to show
+// whole without scrolling (four digits in a box made for three), its font is smaller, just
+// enough; it returns to its size when the text fits again.
+void placeNumberBoxTwips(QLineEdit* box, int left, int top, int width, int height);
 
 // Gives a top-level window a fixed client size in twips.
 void setClientSizeTwips(QWidget* window, int width, int height);

@@ -3,7 +3,9 @@
 // the main window (docs/main-window.png by default). The selected site's feed is read from a
 // local file, so no network is needed and the information box shows a real channel text.
 //
-//   appshot [--out FILE] [--about FILE]   (--about: also a PNG of the about box)
+//   appshot [--out FILE] [--about FILE] [--info FILE]
+//     --about: also a PNG of the about box; --info: also one of the main window with an
+//     empty panel and the start-up text in the information box.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -69,7 +71,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption about(QStringLiteral("about"),
                                    QStringLiteral("PNG of the about box to write as well."),
                                    QStringLiteral("file"));
-    parser.addOptions({out, about});
+    const QCommandLineOption info(
+        QStringLiteral("info"),
+        QStringLiteral("PNG of the main window with the start-up text to write as well."),
+        QStringLiteral("file"));
+    parser.addOptions({out, about, info});
     parser.process(app);
 
     QTemporaryDir programDir(QDir::tempPath() + QStringLiteral("/Quorvane3-XXXXXX"));
@@ -130,6 +136,19 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::printf("Wrote %s\n", qPrintable(file));
+
+    if (parser.isSet(info)) {
+        // What a start without a list shows: nothing selected, the start-up text.
+        pane.clearPanel();
+        pane.setCommentText(main.infoText());
+        QApplication::processEvents();
+        const QString infoFile = parser.value(info);
+        if (!main.grab().save(infoFile)) {
+            std::fprintf(stderr, "appshot: cannot write %s\n", qPrintable(infoFile));
+            return 1;
+        }
+        std::printf("Wrote %s\n", qPrintable(infoFile));
+    }
 
     if (parser.isSet(about)) {
         windows.openAbout();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
@@ -361,6 +363,25 @@ TEST_F(MenuTest, AboutBoxIsOneWindowRebuiltAtEveryOpening) {
     EXPECT_FALSE(about->isVisible());
     main().mnuAppInfoNotify->trigger();
     EXPECT_EQ(about->lblTitle->text(), QStringLiteral("Quorvane3"));
+}
+
+TEST_F(MenuTest, AboutBoxShowsBothRulesOnLightAndDarkWindows) {
+    windows->openAbout();
+    frmAbout& about = windows->about();
+    // A rule this close in lightness (0 to 255) to the window is not seen.
+    constexpr int kSeen = 24;
+    for (const QColor window : {QColor(0xEF, 0xEF, 0xEF), QColor(0xFF, 0xFF, 0xFF),
+                                QColor(0xD4, 0xD0, 0xC8), QColor(0x35, 0x35, 0x35)}) {
+        SCOPED_TRACE(window.name().toStdString());
+        QPalette palette = about.palette();
+        palette.setColor(QPalette::Window, window);
+        about.setPalette(palette);
+        const QColor shadow = about.line1->palette().color(QPalette::Window);
+        const QColor highlight = about.line2->palette().color(QPalette::Window);
+        EXPECT_GE(std::abs(shadow.lightness() - window.lightness()), kSeen);
+        EXPECT_GE(std::abs(highlight.lightness() - window.lightness()), kSeen);
+        EXPECT_GE(std::abs(highlight.lightness() - shadow.lightness()), kSeen);
+    }
 }
 
 TEST_F(MenuTest, OpeningTheTickerAfterALoadShowsItAndPatrolsAtOnce) {

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProxyStyle>
+#include <QScrollBar>
+#include <QStyleFactory>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QSpontaneKeyEvent>
 #include <QSysInfo>
 #include <sys/inotify.h>
@@ -178,6 +184,48 @@ TEST_F(StartUpTest, EmptyListLeavesThePanelEmptyWithTheInfoText) {
     ASSERT_NE(windows->taskIfLoaded(), nullptr);
     EXPECT_FALSE(main().tmrLoad.isActive());
     EXPECT_TRUE(main().statusText().isEmpty());
+}
+
+// A style whose scroll bars lie over the text they scroll, as some desktops' styles do.
+class OverlayScrollBarStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ScrollBar_Transient) {
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+TEST_F(StartUpTest, StartUpTextWrapsWithinWhatTheScrollBarLeavesVisible) {
+    const QString styleName = QApplication::style()->name();
+    struct RestoreStyle {
+        QString name;
+        ~RestoreStyle() { QApplication::setStyle(QStyleFactory::create(name)); }
+    } restore{styleName};
+    QApplication::setStyle(new OverlayScrollBarStyle(QStyleFactory::create(styleName)));
+
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    ASSERT_TRUE(start());
+    main().show();
+    QPlainTextEdit* box = main().pane->txtComment;
+    ASSERT_EQ(main().pane->commentText(), main().infoText());
+    const QScrollBar* bar = box->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    // Where the bar begins, in the coordinates of the text's viewport.
+    const int barLeft = bar->mapTo(box, QPoint(0, 0)).x() - box->viewport()->x();
+    int lines = 0;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i, ++lines) {
+            const QTextLine line = layout->lineAt(i);
+            EXPECT_LE(line.x() + line.naturalTextWidth(), barLeft)
+                << block.text().mid(line.textStart(), line.textLength()).toStdString();
+        }
+    }
+    EXPECT_GT(lines, 3);
 }
 
 TEST_F(StartUpTest, MissingStartingListIsReportedAndTheWindowStillShown) {

@@ -2,9 +2,11 @@
 // real display and saves PNGs of them with QWidget::grab(). Used by scripts/screenshots.
 //
 //   dialogshot --ticker-settings FILE --options FILE [--new-site FILE] [--article-list FILE]
+//              [--margin-text TEXT]   (typed into the ticker settings' margin box)
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -45,16 +47,22 @@ public:
     void LoadRdf(qint16 intNextKey, bool, WalkDone done) override {
         const struct {
             const char* title;
+            const char* link;
             QTime time;
         } samples[] = {
-            {"新型ロケットの打ち上げに成功、衛星を予定の軌道に投入", QTime(7, 24)},
-            {"東京の桜が開花、平年より5日早く", QTime(0, 0)},
-            {"RSS reader 3.0 released", QTime(18, 5, 30)},
+            // Longer than the status line, as news sites' links often are.
+            {"新型ロケットの打ち上げに成功、衛星を予定の軌道に投入",
+             "http://www.example.com/science/2006/03/16/"
+             "rocket-launch-satellite-reaches-planned-orbit.html?from=rss&ref=ticker",
+             QTime(7, 24)},
+            {"東京の桜が開花、平年より5日早く", "http://www.example.com/season/sakura",
+             QTime(0, 0)},
+            {"RSS reader 3.0 released", "http://www.example.com/news", QTime(18, 5, 30)},
         };
         for (const auto& s : samples) {
             ArticleRecord record;
             record.Title = QString::fromUtf8(s.title);
-            record.Link = QStringLiteral("http://www.example.com/news");
+            record.Link = QString::fromUtf8(s.link);
             record.PubDate = wallClock(QDate(2006, 3, 16), s.time);
             record.SiteIndex = intNextKey;
             state.ListArticles.append(record);
@@ -86,7 +94,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption listOut(QStringLiteral("article-list"),
                                      QStringLiteral("PNG of the article list window."),
                                      QStringLiteral("file"));
-    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut});
+    const QCommandLineOption marginText(QStringLiteral("margin-text"),
+                                        QStringLiteral("Text typed into the margin box."),
+                                        QStringLiteral("text"));
+    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut, marginText});
     parser.process(app);
 
     ShotEnvironment environment;
@@ -112,6 +123,9 @@ int main(int argc, char* argv[]) {
     QList<Shot> shots;
     if (parser.isSet(tickerOut)) {
         tickerSettings.showOrRaise();
+        if (parser.isSet(marginText)) {
+            tickerSettings.txtTopMargin->setText(parser.value(marginText));
+        }
         shots.append({&tickerSettings, parser.value(tickerOut)});
     }
     if (parser.isSet(optionsOut)) {

@@ -1,6 +1,8 @@
 #include <memory>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -9,6 +11,7 @@
 
 #include "common/fakes.h"
 #include "platform/browser.h"
+#include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
 #include "platform/qstringprinter.h"
 
@@ -96,6 +99,33 @@ TEST(QtMessageBoxSeam, ShowsWhatItIsGivenAndMapsTheAnswer) {
         EXPECT_EQ(seen->icon, c.qtIcon);
         EXPECT_EQ(seen->buttonCount, c.buttonCount);
         EXPECT_TRUE(seen->okIsDefault);
+    }
+}
+
+TEST(QtFileDialogsSeam, ShowsEachFiltersNameOnceAndCancelsToAnEmptyName) {
+    // Names that carry their patterns, each followed by the patterns the dialog filters by.
+    const QString filter =
+        QStringLiteral(u"リスト(*.opml, *.xml) (*.opml *.xml);;All files(*.*) (*)");
+    const QStringList names = {QStringLiteral(u"リスト(*.opml, *.xml)"),
+                               QStringLiteral("All files(*.*)")};
+    QtFileDialogs seam;
+    for (bool save : {false, true}) {
+        SCOPED_TRACE(save ? "save" : "open");
+        auto shown = std::make_shared<QStringList>();
+        QTimer::singleShot(0, qApp, [shown] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            for (int i = 0; i < types->count(); ++i) {
+                shown->append(types->itemText(i));
+            }
+            dialog->reject();
+        });
+        const QString chosen =
+            save ? seam.saveFileName(nullptr, filter) : seam.openFileName(nullptr, filter);
+        EXPECT_TRUE(chosen.isEmpty());
+        EXPECT_EQ(*shown, names);
     }
 }
 

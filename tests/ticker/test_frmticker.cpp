@@ -586,10 +586,38 @@ TEST_F(TickerTest, AfterInitAppliesIntervalColoursStackingAndOpacity) {
     settings().TICKER_TRANSPARENCY_LEVEL = 101;
     settings().TICKER_TOPMOST_FLG = -1;
     ticker->AfterInit();
+    // The refusal is shown once the handler has returned.
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(env.messageBox.shown.size(), 1);
     EXPECT_DOUBLE_EQ(ticker->windowOpacity(), 128 / 255.0);
     EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(ticker->pos(), pos);
+}
+
+TEST_F(TickerTest, OpacityFromTheFileIsRefusedOncePerRunAndTheFirstHeadlineStays) {
+    settings().TICKER_TRANSPARENCY_LEVEL = 5;
+    fillQueue(3);
+    // While the message waits for OK, the patrol finds news and asks for a showing.
+    env.messageBox.whileShown = [this] { ticker->ShowForm(1); };
+    ticker->ShowForm(0);
+    QCoreApplication::sendPostedEvents();
+    runAnimations();
+    EXPECT_EQ(env.messageBox.shown.size(), 1);
+    ASSERT_FALSE(env.messageBox.shown.isEmpty());
+    EXPECT_EQ(env.messageBox.shown[0].text,
+              QStringLiteral("透明度は、10％～100％の間で指定してください。"));
+    EXPECT_EQ(ticker->shownIndex(), 1);
+    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    EXPECT_EQ(ticker->showMode(), 0);
+    EXPECT_EQ(ticker->objTransparency->appliedAlpha(), -1);
+
+    // Later showings and the settings dialog's apply say nothing more in this run.
+    ticker->cmdHide_Click();
+    fillQueue(1);
+    ticker->ShowForm(1);
+    ticker->AfterInit();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(env.messageBox.shown.size(), 1);
 }
 
 TEST_F(TickerTest, CloseRequestParksAndResetsInsteadOfDestroying) {

@@ -12,6 +12,7 @@
 #include "ticker/frmtickerlist.h"
 #include "ticker/textbutton.h"
 #include "ticker/tickerhost.h"
+#include "ui/fittedlabel.h"
 
 namespace {
 
@@ -314,6 +315,53 @@ TEST_F(TickerListTest, ListsTheSiteItWasOpenedForEvenIfTheTickerRestarted) {
     ticker->Form_Load();
     list->tmrLoad_Timer();
     EXPECT_EQ(patrol.calls, (QList<QPair<qint16, bool>>{{1, true}}));
+}
+
+TEST_F(TickerListTest, LinkLongerThanTheStatusLineEndsInAnEllipsisBeforeTheWebButton) {
+    const QString longLink = QStringLiteral("http://www.example.com/science/2006/03/16/") +
+                             QString(200, QLatin1Char('a'));
+    patrol.articles = {article("Short", "http://example.com/1"), article("Long", "")};
+    patrol.articles[1].Link = longLink;
+    openAndFill();
+    list->show();
+    const int room = list->cmdWeb->x() - list->lblPause->x();
+    for (int row : {0, 1}) {
+        SCOPED_TRACE(row);
+        list->listRss->setCurrentRow(row);
+        const QString shown = list->lblPause->shownText();
+        EXPECT_LE(list->lblPause->geometry().right(), list->cmdWeb->x());
+        EXPECT_LE(list->lblPause->fontMetrics().horizontalAdvance(shown), room);
+        EXPECT_EQ(shown == list->lblPause->text(), row == 0);
+    }
+    EXPECT_TRUE(list->lblPause->shownText().endsWith(QChar(0x2026)));
+    EXPECT_TRUE(list->lblPause->shownText().startsWith(QStringLiteral("http://www.example.com/")));
+    // The web button opens the whole link.
+    list->cmdWeb->click();
+    EXPECT_EQ(env.browser.opened, QStringList{longLink});
+}
+
+TEST_F(TickerListTest, EscClosesTheListAsTheTickersButtonDoes) {
+    patrol.articles = {article("One", "http://example.com/1")};
+    for (bool filled : {false, true}) {
+        SCOPED_TRACE(filled);
+        ticker->intCallOPMLKey = 1;
+        list->openFor();
+        if (filled) {
+            list->tmrLoad_Timer();
+            list->listRss->setCurrentRow(0);
+        }
+        QWidget* focus = filled ? static_cast<QWidget*>(list->listRss) : list.get();
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(list->isOpen());
+        EXPECT_EQ(ticker->intCallOPMLKey, -1);
+        EXPECT_EQ(list->listedSite(), -1);
+    }
+    // Other keys leave it open.
+    ticker->intCallOPMLKey = 1;
+    list->openFor();
+    QTest::keyClick(list.get(), Qt::Key_Escape, Qt::ShiftModifier);
+    QTest::keyClick(list.get(), Qt::Key_A);
+    EXPECT_TRUE(list->isOpen());
 }
 
 }  // namespace

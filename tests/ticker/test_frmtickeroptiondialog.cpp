@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include "ticker/frmticker.h"
 #include "ticker/frmtickeroptiondialog.h"
 #include "ticker/tickercolors.h"
+#include "ui/fittedlabel.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickeroptionrules.h"
 
@@ -299,6 +302,71 @@ TEST_F(TickerOptionDialogTest, SpinnersStepWithinTheirRanges) {
     dialog.txtNewsInterval->setText(QStringLiteral("3"));
     QTest::keyClick(dialog.txtNewsInterval, Qt::Key_Down);
     EXPECT_EQ(dialog.txtNewsInterval->text(), QStringLiteral("3"));
+}
+
+TEST_F(TickerOptionDialogTest, EveryTextShowsWholeWhereItIsPlaced) {
+    dialog.showOrRaise();
+    QList<QWidget*> captions;
+    const QList<QWidget*> children =
+        dialog.fraView->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (qobject_cast<QCheckBox*>(child) != nullptr ||
+            (qobject_cast<QLabel*>(child) != nullptr && child != dialog.lblColorSample)) {
+            captions.append(child);
+        }
+    }
+    ASSERT_GE(captions.size(), 10);
+    for (QWidget* caption : captions) {
+        SCOPED_TRACE(caption->objectName().toStdString());
+        EXPECT_LE(caption->sizeHint().width(), caption->width());
+        EXPECT_LT(caption->geometry().right(), dialog.fraView->width());
+    }
+    // Side by side on one row, no two widgets share a pixel column.
+    for (QWidget* a : children) {
+        for (QWidget* b : children) {
+            const int shared = std::min(a->geometry().bottom(), b->geometry().bottom()) -
+                               std::max(a->y(), b->y()) + 1;
+            if (a == b || 2 * shared < std::min(a->height(), b->height())) {
+                continue;
+            }
+            EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " and " << b->objectName().toStdString();
+        }
+    }
+
+    // A number of as many digits as the box takes shows without scrolling: the cursor
+    // moves from the first digit's left to the last one's right by the whole width.
+    for (QLineEdit* box : {dialog.txtTransp, dialog.txtNewsInterval, dialog.txtTopMargin}) {
+        for (char digit = '0'; digit <= '9'; ++digit) {
+            const QString number(box->maxLength(), QLatin1Char(digit));
+            SCOPED_TRACE(number.toStdString());
+            box->setText(number);
+            const auto cursorX = [box](int position) {
+                box->setCursorPosition(position);
+                (void)box->grab();
+                return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+            };
+            const int start = cursorX(0);
+            EXPECT_GE(cursorX(number.size()) - start + 1,
+                      box->fontMetrics().horizontalAdvance(number));
+        }
+        // A number that fits is shown in the dialog's own size again.
+        box->setText(QStringLiteral("1"));
+        EXPECT_EQ(box->font().pointSizeF(), dialog.font().pointSizeF());
+    }
+
+    // The colour sample shows whole words on whole lines.
+    const QStringList words =
+        dialog.lblColorSample->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList lines = dialog.lblColorSample->shownText().split(QLatin1Char('\n'));
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_LE(lines.size() * dialog.lblColorSample->fontMetrics().height(),
+              dialog.lblColorSample->height());
+    for (const QString& line : lines) {
+        for (const QString& word : line.split(QLatin1Char(' '))) {
+            EXPECT_TRUE(words.contains(word)) << word.toStdString();
+        }
+    }
 }
 
 }  // namespace
