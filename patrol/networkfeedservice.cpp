@@ -1,6 +1,9 @@
 #include "patrol/networkfeedservice.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLocale>
+#include <QTimer>
 #include <QTimeZone>
 #include <algorithm>
 
@@ -10,6 +13,11 @@
 #include "platform/localfile.h"
 
 namespace {
+
+QEvent::Type completionsEvent() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
 
 // Two workers read feeds: enough to keep up with four transfers, few enough that a large
 // feed never takes the machine from the UI.
@@ -58,9 +66,7 @@ QDateTime retryAfterUntil(const QByteArray& value, const QDateTime& now) {
 
 NetworkFeedService::NetworkFeedService(const FetchOptions& fetchOptions, const Clock& wallClock,
                                        QObject* parent)
-    : QObject(parent), options(fetchOptions), clock(wallClock) {
-    pool.setMaxThreadCount(kReadThreads);
-}
+    : QObject(parent), options(fetchOptions), clock(wallClock), pool(kReadThreads) {}
 
 NetworkFeedService::~NetworkFeedService() {
     shutdown(-1);
@@ -87,10 +93,10 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
     }
     if (where.kind == ResourceLocation::Kind::Unsupported) {
         pending.insert(id, std::move(entry));
-        HttpFetchResult failed;
-        failed.error = where.error;
-        QMetaObject::invokeMethod(
-            this, [this, id, failed] { complete(id, failed, Reading{}); }, Qt::QueuedConnection);
+        Completion failed;
+        failed.id = id;
+        failed.fetched.error = where.error;
+        post(std::move(failed));
         return id;
     }
 
@@ -110,8 +116,8 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
             result.deferred = true;
             result.error = QStringLiteral("the server asked not to be fetched before %1")
                                .arg(known->retryUntil.toString(Qt::ISODate));
-            QMetaObject::invokeMethod(
-                this, [this, id, result] { deliver(id, result); }, Qt::QueuedConnection);
+            // Later, as every result: never inside the call that asked.
+            QTimer::singleShot(0, this, [this, id, result] { deliver(id, result); });
             return id;
         }
         if (known->hasRead) {
@@ -139,9 +145,10 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
                 });
                 return;
             }
-            QMetaObject::invokeMethod(
-                this, [this, id, result] { complete(id, result, Reading{}); },
-                Qt::QueuedConnection);
+            Completion failed;
+            failed.id = id;
+            failed.fetched = std::move(result);
+            post(std::move(failed));
         });
     const auto it = pending.find(id);
     if (it != pending.end()) {
@@ -167,15 +174,13 @@ void NetworkFeedService::readOnWorker(quint64 id, HttpFetchResult fetched,
     if (cancelled->load()) {
         return;
     }
-    Reading reading = read(fetched.body, fetched.contentType, QUrl(documentUrl), discover);
+    Completion done;
+    done.id = id;
+    done.reading = read(fetched.body, fetched.contentType, QUrl(documentUrl), discover);
     // The body is not needed any more; only what was read travels back.
     fetched.body = QByteArray();
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, fetched = std::move(fetched), reading = std::move(reading)] {
-            complete(id, fetched, reading);
-        },
-        Qt::QueuedConnection);
+    done.fetched = std::move(fetched);
+    post(std::move(done));
 }
 
 void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, bool discover,
@@ -183,19 +188,45 @@ void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, bool 
     if (cancelled->load()) {
         return;
     }
-    HttpFetchResult file;
+    Completion done;
+    done.id = id;
     QByteArray data;
-    Reading reading;
-    if (readLocalFile(path, options.maxBytes, data, file.error)) {
-        file.ok = true;
-        reading = read(data, {}, QUrl::fromLocalFile(path), discover);
+    if (readLocalFile(path, options.maxBytes, data, done.fetched.error)) {
+        done.fetched.ok = true;
+        done.reading = read(data, {}, QUrl::fromLocalFile(path), discover);
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, file = std::move(file), reading = std::move(reading)] {
-            complete(id, file, reading);
-        },
-        Qt::QueuedConnection);
+    post(std::move(done));
+}
+
+void NetworkFeedService::post(Completion completion) {
+    bool wake = false;
+    {
+        const std::lock_guard<std::mutex> lock(completionsMutex);
+        completions.push_back(std::move(completion));
+        wake = !wakePosted;
+        wakePosted = true;
+    }
+    if (wake) {
+        QCoreApplication::postEvent(this, new QEvent(completionsEvent()));
+    }
+}
+
+void NetworkFeedService::customEvent(QEvent* event) {
+    if (event->type() == completionsEvent()) {
+        takeCompletions();
+    }
+}
+
+void NetworkFeedService::takeCompletions() {
+    std::deque<Completion> batch;
+    {
+        const std::lock_guard<std::mutex> lock(completionsMutex);
+        batch.swap(completions);
+        wakePosted = false;
+    }
+    for (const Completion& done : batch) {
+        complete(done.id, done.fetched, done.reading);
+    }
 }
 
 void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
@@ -344,5 +375,5 @@ bool NetworkFeedService::shutdown(int waitMs) {
     // Cancelled transfers end at once, so the network thread ends at once too; only a
     // worker in the middle of reading a large feed can still take time.
     http.stop();
-    return pool.waitForDone(waitMs);
+    return pool.stop(waitMs);
 }

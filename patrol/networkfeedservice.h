@@ -5,21 +5,25 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QThreadPool>
 #include <atomic>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "patrol/feedservice.h"
 #include "platform/fetchoptions.h"
 #include "platform/httpclient.h"
+#include "platform/workerpool.h"
 
 class Clock;
 
 // The fetch service of the running program: transfers on HttpClient's network thread,
 // reading (readFeed) on a small pool of workers, results back on the thread the service
-// lives in. Per feed URL it remembers the last ETag and Last-Modified with what that
-// download gave, so a 304 costs no download and no parse, and it honours Retry-After.
+// lives in. Results cross threads only through one mutex-guarded queue; a posted event
+// merely wakes the service's thread to empty it. Per feed URL it remembers the last ETag and
+// Last-Modified with what that download gave, so a 304 costs no download and no parse, and it
+// honours Retry-After.
 class NetworkFeedService final : public QObject, public FeedFetchService {
     Q_OBJECT
 public:
@@ -39,6 +43,9 @@ public:
     void cancelAll() override;
     bool shutdown(int waitMs) override;
     [[nodiscard]] int pendingCount() const override { return int(pending.size()); }
+
+protected:
+    void customEvent(QEvent* event) override;
 
 private:
     struct Pending {
@@ -67,10 +74,20 @@ private:
         QStringList discovered;
     };
 
+    // A finished fetch on its way back from the network thread or a worker.
+    struct Completion {
+        quint64 id = 0;
+        HttpFetchResult fetched;
+        Reading reading;
+    };
+
     void readOnWorker(quint64 id, HttpFetchResult fetched, const QString& documentUrl,
                       bool discover, const std::shared_ptr<std::atomic<bool>>& cancelled);
     void readFileOnWorker(quint64 id, const QString& path, bool discover,
                           const std::shared_ptr<std::atomic<bool>>& cancelled);
+    // From any thread: queues the completion and wakes the service's thread.
+    void post(Completion completion);
+    void takeCompletions();
     // Back on the service's thread: the memory of the URL is updated and the result
     // handed to whoever still waits for it.
     void complete(quint64 id, const HttpFetchResult& fetched, const Reading& reading);
@@ -83,8 +100,11 @@ private:
     const FetchOptions& options;
     const Clock& clock;
     // Declared before http: the network thread, which posts work to the pool, ends first.
-    QThreadPool pool;
+    WorkerPool pool;
     HttpClient http;
+    std::mutex completionsMutex;
+    std::deque<Completion> completions;
+    bool wakePosted = false;
     quint64 lastId = 0;
     quint64 lastStamp = 0;
     qint64 cacheBytes = 0;
