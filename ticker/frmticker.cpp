@@ -1,8 +1,6 @@
 #include "ticker/frmticker.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFontInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -10,8 +8,6 @@
 #include <algorithm>
 
 #include "core/appstate.h"
-#include "patrol/articlestore.h"
-#include "patrol/feeddates.h"
 #include "platform/browser.h"
 #include "platform/messagebox.h"
 #include "platform/screeninfo.h"
@@ -28,7 +24,6 @@
 
 namespace {
 
-const QString kLoadingText = QStringLiteral("読み込み中です...");
 const QString kPauseCaption = QStringLiteral("停");
 const QString kResumeCaption = QStringLiteral("再");
 
@@ -74,18 +69,12 @@ private:
     bool shown = false;
 };
 
-void setTimerEnabled(QTimer* timer, bool enabled) {
-    if (!enabled) {
-        timer->stop();
-    } else if (!timer->isActive()) {
-        timer->start();
-    }
-}
-
 }  // namespace
 
 frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
+      showing(appState, tickerHost, *this),
+      intCallOPMLKey(showing.intCallOPMLKey),
       state(appState),
       host(tickerHost),
       opacityMessage(std::make_unique<OnceLaterMessageBox>(appState.seams.messageBox, *this)) {
@@ -132,9 +121,9 @@ void frmTicker::buildWidgets() {
     lineTicker->setGeometry(twipsToPixels(360), twipsToPixels(240),
                             twipsToPixels(5520) - twipsToPixels(360) + 1, 1);
 
-    lblNews = textLabel(QStringLiteral("lblNews"), kLoadingText, this);
+    lblNews = textLabel(QStringLiteral("lblNews"), TickerShowing::loadingText(), this);
     placeLabelTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
-    lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), kLoadingText, this);
+    lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), TickerShowing::loadingText(), this);
     lblNewsOver->setAutoFillBackground(true);
     lblNewsOver->setAttribute(Qt::WA_NoMousePropagation);
     placeNewsOver();
@@ -196,142 +185,105 @@ void frmTicker::buildWidgets() {
     tmrPause = timer("tmrPause", 3000, &frmTicker::tmrPause_Timer);
 }
 
-// ---- the showing ------------------------------------------------------------------------
+// ---- the showing: decided by TickerShowing ---------------------------------------------
 
 void frmTicker::ShowForm(qint16 intTickerModeSet) {
-    if (blnResetPending) {
-        blnResetPending = false;
-        intNextIndex = 1;
-        intShownIndex = -1;
-        intCallOPMLKey = -1;
-        // The restart begins a new round: a round that had ended before the reset must
-        // not end the showing before the new entries were shown.
-        blnRoundDone = false;
-        tmrNextNews_Timer();
-        setTimerEnabled(tmrNextNews, true);
-    } else if (!blnShowing) {
-        intShowMode = intTickerModeSet;
-        if (!isVisible()) {
-            show();
-        }
-        // Form_Load clears blnRoundDone; a one-entry pop-up round may end in this tick.
-        Form_Load();
-        SlideIn(true);
-        AfterInit();
-        tmrNextNews_Timer();
-        setTimerEnabled(tmrNextNews, true);
-        blnShowing = true;
-    } else if (intTickerModeSet == 0) {
-        intShowMode = 0;
-    }
+    showing.ShowForm(intTickerModeSet);
 }
 
 void frmTicker::ResetTicker() {
-    tmrNextNews->stop();
-    state.NewsQueue.clear();
-    blnResetPending = true;
-    CancelWipe();
-    lblNews->setText(QStringLiteral("再巡回中です // しばらくお待ちください"));
-    lblTimeStamp->setText(QStringLiteral("Ruorvane3"));
-    lblSiteTitle->clear();
-    strCurrentLink.clear();
-    UpdateButtons();
+    showing.ResetTicker();
     repaint();
 }
 
 void frmTicker::SetNewsIndex(qint16 intNewIndex) {
-    if (intNewIndex >= 1 && intNewIndex <= state.NewsQueue.lastIndex()) {
-        intNextIndex = intNewIndex;
-    }
+    showing.SetNewsIndex(intNewIndex);
 }
 
 void frmTicker::tmrNextNews_Timer() {
-    if (blnRoundDone) {
-        tmrNextNews->stop();
-        if (intCallOPMLKey >= 0) {
-            // The article list is open: wait, and look again one interval later.
-            cmdPlay_Click();
-            return;
-        }
-        blnShowing = false;
-        state.NewsQueue.clear();
-        intCallOPMLKey = -1;
-        host.closeArticleList();
-        SlideOut(true);
-        return;
-    }
-
-    const int last = state.NewsQueue.lastIndex();
-    const bool skip = windowLeft > screenWidth() || !isVisible() || last == 0 ||
-                      (!lblSiteTitle->text().isEmpty() && last <= 1);
-    if (skip) {
-        if (intShowMode == 1) {
-            blnRoundDone = true;
-        }
-        return;
-    }
-
-    int i = intNextIndex;
-    if (i < 1 || i > last) {
-        i = 1;
-    }
-    intNextIndex = qint16(i);
-    const ArticleRecord& entry = state.NewsQueue[i];
-    WipeNews(entry.Title);
-    showEntryTexts(entry);
-    intShownIndex = qint16(i);
-    strCurrentLink = entry.Link;
-    if (entry.IsNew) {
-        // A shown-list line that cannot be written never stops the ticker; the entry
-        // then stays new.
-        RecordNewsShown(state, i);
-    }
-    UpdateButtons();
-    cmdPlay->setEnabled(true);
-    cmdPlay->setText(kPauseCaption);
-
-    int next = i + 1;
-    if (next > state.NewsQueue.lastIndex()) {
-        next = 1;
-        if (intShowMode == 1) {
-            blnRoundDone = true;
-        }
-    }
-    intNextIndex = qint16(next);
+    showing.articleTick();
 }
 
-void frmTicker::DisplayNews() {
-    const int i = intNextIndex;
-    // The entry on display may have gone with the queue (ResetTicker): nothing to show.
-    if (i < 1 || i > state.NewsQueue.lastIndex()) {
-        return;
-    }
-    // A wipe still running would otherwise put the previous headline back when it ends.
-    CancelWipe();
-    const ArticleRecord& entry = state.NewsQueue[i];
-    showEntryTexts(entry);
-    lblNews->setText(entry.Title);
-    intShownIndex = qint16(i);
-    strCurrentLink = entry.Link;
-    if (entry.IsNew) {
-        RecordNewsShown(state, i);
-    }
-    UpdateButtons();
+void frmTicker::cmdPlay_Click() {
+    showing.playPressed();
 }
 
-void frmTicker::showEntryTexts(const ArticleRecord& entry) {
-    const QString date = FormatNewsDate(entry.PubDate);
-    const QString site = state.SiteTable.isValidIndex(entry.SiteIndex)
-                             ? state.SiteTable[entry.SiteIndex].strTitle
-                             : QString();
-    if (date.isEmpty()) {
-        lblTimeStamp->setText(site);
-        lblSiteTitle->clear();
-    } else {
-        lblTimeStamp->setText(date);
-        lblSiteTitle->setText(site);
+void frmTicker::cmdBefor_Click() {
+    showing.previousPressed();
+}
+
+void frmTicker::cmdNext_Click() {
+    showing.nextPressed();
+}
+
+void frmTicker::cmdShowList_Click() {
+    showing.listPressed();
+}
+
+void frmTicker::cmdHide_Click() {
+    showing.hidePressed();
+}
+
+void frmTicker::cmdSetting_Click() {
+    host.openTickerSettings();
+}
+
+void frmTicker::cmdWeb_Click() {
+    if (!showing.currentLink().isEmpty()) {
+        openFeedLink(state.seams.browser, showing.currentLink());
     }
+}
+
+// ---- what the showing draws -------------------------------------------------------------
+
+bool frmTicker::isOnScreen() const {
+    return windowLeft <= screenWidth() && isVisible();
+}
+
+bool frmTicker::isArticleTimerRunning() const {
+    return tmrNextNews->isActive();
+}
+
+void frmTicker::setArticleTimer(bool running) {
+    setTimerEnabled(tmrNextNews, running);
+}
+
+void frmTicker::enterShowing() {
+    if (!isVisible()) {
+        show();
+    }
+    Form_Load();
+    SlideIn(true);
+    AfterInit();
+}
+
+void frmTicker::leaveShowing() {
+    SlideOut(true);
+}
+
+void frmTicker::setStampAndSite(const QString& timeStamp, const QString& siteTitle) {
+    lblTimeStamp->setText(timeStamp);
+    lblSiteTitle->setText(siteTitle);
     fitSiteTitle();
+}
+
+void frmTicker::wipeHeadline(const QString& headline) {
+    WipeNews(headline);
+}
+
+void frmTicker::setHeadline(const QString& headline) {
+    lblNews->setText(headline);
+}
+
+void frmTicker::setPaused(bool paused) {
+    cmdPlay->setText(paused ? kResumeCaption : kPauseCaption);
+}
+
+void frmTicker::setButtons(const TickerButtons& buttons) {
+    cmdWeb->setEnabled(buttons.web);
+    cmdBefor->setEnabled(buttons.previous);
+    cmdNext->setEnabled(buttons.next);
+    cmdShowList->setEnabled(buttons.showList);
 }
 
 void frmTicker::fitSiteTitle() {
@@ -346,93 +298,10 @@ void frmTicker::fitSiteTitle() {
     lblSiteTitle->setGeometry(left, lblSiteTitle->y(), right - left, lblSiteTitle->height());
 }
 
-void frmTicker::UpdateButtons() {
-    cmdWeb->setEnabled(!strCurrentLink.isEmpty());
-    cmdBefor->setEnabled(intNextIndex >= 2);
-    cmdNext->setEnabled(intNextIndex < state.NewsQueue.lastIndex());
-    cmdShowList->setEnabled(true);
-}
-
-// ---- buttons ----------------------------------------------------------------------------
-
-void frmTicker::cmdPlay_Click() {
-    if (tmrNextNews->isActive()) {
-        tmrNextNews->stop();
-        cmdPlay->setText(kResumeCaption);
-        return;
-    }
-    tmrNextNews->start();
-    cmdPlay->setText(kPauseCaption);
-    if (intShownIndex < state.NewsQueue.lastIndex()) {
-        intNextIndex = qint16(intShownIndex + 1);
-    } else if (intShowMode == 1) {
-        blnRoundDone = true;
-    }
-}
-
-void frmTicker::cmdBefor_Click() {
-    tmrNextNews->stop();
-    cmdPlay->setText(kResumeCaption);
-    if (intShownIndex > 1) {
-        intNextIndex = qint16(intShownIndex - 1);
-        DisplayNews();
-    }
-}
-
-void frmTicker::cmdNext_Click() {
-    tmrNextNews->stop();
-    cmdPlay->setText(kResumeCaption);
-    if (intShownIndex < state.NewsQueue.lastIndex()) {
-        intNextIndex = qint16(intShownIndex + 1);
-        DisplayNews();
-    }
-}
-
-void frmTicker::cmdShowList_Click() {
-    const bool nothingShown = intShownIndex < 1 || intShownIndex > state.NewsQueue.lastIndex();
-    if (intCallOPMLKey >= 0 || nothingShown) {
-        intCallOPMLKey = -1;
-        host.closeArticleList();
-        return;
-    }
-    intCallOPMLKey = state.NewsQueue[intShownIndex].SiteIndex;
-    host.openArticleList();
-}
-
-void frmTicker::cmdHide_Click() {
-    tmrNextNews->stop();
-    blnShowing = false;
-    if (intCallOPMLKey >= 0) {
-        intCallOPMLKey = -1;
-        host.closeArticleList();
-    }
-    state.NewsQueue.clear();
-    SlideOut(true);
-}
-
-void frmTicker::cmdSetting_Click() {
-    host.openTickerSettings();
-}
-
-void frmTicker::cmdWeb_Click() {
-    if (!strCurrentLink.isEmpty()) {
-        openFeedLink(state.seams.browser, strCurrentLink);
-    }
-}
-
 // ---- loading, settings, unloading -------------------------------------------------------
 
 void frmTicker::Form_Load() {
-    blnShowing = false;
-    blnRoundDone = false;
-    blnResetPending = false;
-    intNextIndex = 1;
-    intShownIndex = -1;
-    intCallOPMLKey = -1;
-
-    lblTimeStamp->setText(state.exeBaseName());
-    lblSiteTitle->clear();
-    lblNews->setText(kLoadingText);
+    showing.load();
     lblNewsOver->clear();
 
     windowTop = state.settings.TICKER_MARGIN_TOP;
@@ -452,7 +321,7 @@ void frmTicker::AfterInit() {
 
     if (settings.TICKER_MODE == 1) {
         windowTop = settings.TICKER_MARGIN_TOP;
-    } else if (settings.TICKER_MODE == 0 && blnShowing) {
+    } else if (settings.TICKER_MODE == 0 && showing.isShowing()) {
         windowTop = qRound(settings.TICKER_TOP);
         windowLeft = qRound(settings.TICKER_LEFT);
     }
@@ -488,15 +357,9 @@ void frmTicker::applyColors(qint32 backColor, qint32 foreColor) {
 void frmTicker::Form_Unload() {
     windowLeft = parkedLeft(screenWidth());
     placeWindow();
-    blnShowing = false;
-    blnRoundDone = false;
-    blnResetPending = false;
+    showing.unload();
     blnTimerState = {false, false};
-    intShowMode = 0;
-    intNextIndex = 0;
-    intShownIndex = 0;
     intDynamicFlags = 0;
-    strCurrentLink.clear();
     // A parked ticker runs no timer: a pending return from a step aside would bring
     // it back on screen, and an animation step would move it.
     tmrDynamic->stop();
@@ -615,15 +478,11 @@ void frmTicker::WipeNewsStep() {
     }
 }
 
-void frmTicker::CancelWipe() {
+void frmTicker::endWipe() {
     if (intDynamicFlags & kWipe) {
         lblNewsOver->hide();
         finishAnimation(kWipe);
     }
-}
-
-void frmTicker::placeNewsOver() {
-    placeLabelTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
 }
 
 // ---- stepping aside and dragging --------------------------------------------------------
@@ -741,4 +600,18 @@ int frmTicker::screenWidth() const {
 
 int frmTicker::scrollSpeed() const {
     return state.settings.NEWS_SCROLL_SPEED;
+}
+
+// ---- placement ---------------------------------------------------------------------------
+
+void frmTicker::placeNewsOver() {
+    placeLabelTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
+}
+
+void frmTicker::setTimerEnabled(QTimer* timer, bool enabled) {
+    if (!enabled) {
+        timer->stop();
+    } else if (!timer->isActive()) {
+        timer->start();
+    }
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "patrol/patrolhost.h"
+#include "ticker/tickershowing.h"
 
 class MessageBoxSeam;
 class QLabel;
@@ -15,16 +16,20 @@ class TextButton;
 class TickerHost;
 class clsTransparency;
 struct AppState;
-struct ArticleRecord;
 
 // The news ticker: a small frameless window that shows the articles of NewsQueue one at
 // a time, slides in and out in pop-up mode and wipes each new headline in. Created once
 // and never destroyed while the program runs: a close request parks and resets it.
 //
-// Geometry is kept in twips (the window's left/top and the wipe overlay's left/width);
-// widget pixels are derived from them. The screen size comes from state.seams.screen.
-class frmTicker : public QWidget, public TickerControl {
+// Which article is shown when is decided by its TickerShowing; the window draws it, runs
+// the timers and animates. Geometry is kept in twips (the window's left/top and the wipe
+// overlay's left/width); widget pixels are derived from them. The screen size comes from
+// state.seams.screen.
+class frmTicker : public QWidget, public TickerControl, private TickerView {
     Q_OBJECT
+    // Declared first: intCallOPMLKey below refers into it.
+    TickerShowing showing;
+
 public:
     static constexpr int kWidthTwips = 7110;
     static constexpr int kHeightTwips = 495;
@@ -52,6 +57,7 @@ public:
     void tmrPause_Timer();
 
     void cmdPlay_Click();
+    // Spelt "Befor" on purpose: the name this handler and its button are known by.
     void cmdBefor_Click();
     void cmdNext_Click();
     void cmdShowList_Click();
@@ -80,17 +86,17 @@ public:
     [[nodiscard]] int lblNewsOverWidthTwips() const { return newsOverWidth; }
 
     // The showing's state, read-only for other windows and tests.
-    [[nodiscard]] qint16 nextIndex() const { return intNextIndex; }
-    [[nodiscard]] qint16 shownIndex() const { return intShownIndex; }
-    [[nodiscard]] const QString& currentLink() const { return strCurrentLink; }
-    [[nodiscard]] qint16 showMode() const { return intShowMode; }
-    [[nodiscard]] bool isShowing() const { return blnShowing; }
-    [[nodiscard]] bool isRoundDone() const { return blnRoundDone; }
-    [[nodiscard]] bool isResetPending() const { return blnResetPending; }
+    [[nodiscard]] qint16 nextIndex() const { return showing.nextIndex(); }
+    [[nodiscard]] qint16 shownIndex() const { return showing.shownIndex(); }
+    [[nodiscard]] const QString& currentLink() const { return showing.currentLink(); }
+    [[nodiscard]] qint16 showMode() const { return showing.showMode(); }
+    [[nodiscard]] bool isShowing() const { return showing.isShowing(); }
+    [[nodiscard]] bool isRoundDone() const { return showing.isRoundDone(); }
+    [[nodiscard]] bool isResetPending() const { return showing.isResetPending(); }
 
     // Site-table index of the site whose article list window is open; -1 = none. The
     // article list window reads it and sets it to -1 when it closes.
-    qint16 intCallOPMLKey = -1;
+    qint16& intCallOPMLKey;
     // Running animations: kSlideIn | kWipe | kSlideOut; tmrDynamic runs while not 0.
     int intDynamicFlags = 0;
     // Enabled states of tmrDynamic and tmrNextNews saved while the ticker steps aside.
@@ -132,22 +138,33 @@ private:
     static constexpr int kNewsLeft = 360;
     static constexpr int kNewsWidth = 6240;
 
+    // What the showing asks of the window.
+    [[nodiscard]] bool isOnScreen() const override;
+    [[nodiscard]] bool isArticleTimerRunning() const override;
+    void setArticleTimer(bool running) override;
+    void enterShowing() override;
+    void leaveShowing() override;
+    void setStampAndSite(const QString& timeStamp, const QString& siteTitle) override;
+    void wipeHeadline(const QString& headline) override;
+    void endWipe() override;
+    void setHeadline(const QString& headline) override;
+    void setPaused(bool paused) override;
+    void setButtons(const TickerButtons& buttons) override;
+
+    // Starts a stopped timer (a whole interval from now) or stops it; a running timer
+    // keeps its phase.
+    static void setTimerEnabled(QTimer* timer, bool enabled);
     void buildWidgets();
-    void DisplayNews();
-    void UpdateButtons();
     void SlideIn(bool start);
     void SlideOut(bool start);
     // Starts the wipe of a new headline. An empty text starts nothing: the headline
     // becomes empty, or, while a wipe runs, that wipe ends on an empty headline.
     void WipeNews(const QString& text);
     void WipeNewsStep();
-    // Ends a running wipe at once, leaving lblNews as it is.
-    void CancelWipe();
     void StepAside();
     void KeepOnTop();
     void startAnimation(int flag);
     void finishAnimation(int flag);
-    void showEntryTexts(const ArticleRecord& entry);
     void applyColors(qint32 backColor, qint32 foreColor);
     // Moves the site title right of a time stamp too wide for its column.
     void fitSiteTitle();
@@ -160,14 +177,6 @@ private:
     TickerHost& host;
     // The opacity refusal of objTransparency: shown once per run, after the current handler.
     std::unique_ptr<MessageBoxSeam> opacityMessage;
-
-    qint16 intNextIndex = 1;
-    qint16 intShownIndex = -1;
-    QString strCurrentLink;
-    qint16 intShowMode = 0;
-    bool blnShowing = false;
-    bool blnRoundDone = false;
-    bool blnResetPending = false;
 
     // Twips are the truth; pixels are derived, so the slide arithmetic stays exact.
     int windowLeft = 0;

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "common/testenv.h"
+#include "ticker/tickerhost.h"
+#include "ticker/tickershowing.h"
+
+namespace {
+
+// Records what the showing asks for as a trace: "enter", "w3" (entry 3 wiped in), "d3"
+// (entry 3 set at once), "open" / "close" (article list), "hide".
+class TraceView final : public TickerView, public TickerHost {
+public:
+    [[nodiscard]] bool isOnScreen() const override { return onScreen; }
+    [[nodiscard]] bool isArticleTimerRunning() const override { return timerRunning; }
+    void setArticleTimer(bool running) override { timerRunning = running; }
+    void enterShowing() override {
+        trace << QStringLiteral("enter");
+        showing->load();
+    }
+    void leaveShowing() override {
+        trace << QStringLiteral("hide");
+        showing->unload();
+    }
+    void setStampAndSite(const QString& timeStamp, const QString& siteTitle) override {
+        stamp = timeStamp;
+        site = siteTitle;
+    }
+    void wipeHeadline(const QString& headline) override { record(QLatin1Char('w'), headline); }
+    void endWipe() override {}
+    void setHeadline(const QString& headline) override { record(QLatin1Char('d'), headline); }
+    void setPaused(bool isPaused) override { paused = isPaused; }
+    void setButtons(const TickerButtons& shown) override { buttons = shown; }
+    void openArticleList() override { trace << QStringLiteral("open"); }
+    void closeArticleList() override { trace << QStringLiteral("close"); }
+    void openTickerSettings() override {}
+
+    // Entry titles are "#<index>"; the loading and waiting headlines are not traced.
+    void record(QChar kind, const QString& headline) {
+        headlineShown = headline;
+        if (headline.startsWith(QLatin1Char('#'))) {
+            trace << kind + headline.mid(1);
+        }
+    }
+
+    TickerShowing* showing = nullptr;
+    bool onScreen = true;
+    bool timerRunning = false;
+    bool paused = false;
+    QString stamp;
+    QString site;
+    QString headlineShown;
+    TickerButtons buttons;
+    QStringList trace;
+};
+
+class TickerShowingTest : public ::testing::Test {
+protected:
+    TickerShowingTest() {
+        for (const char* title : {"Site A", "Site B"}) {
+            SiteRow row;
+            row.strTitle = QString::fromUtf8(title);
+            row.strXmlUrl = QStringLiteral("http://example.com/") + row.strTitle;
+            env.state().SiteTable.append(row);
+        }
+        view.showing = &showing;
+        showing.load();
+    }
+
+    void fill(int count, bool dated = true, qint16 siteIndex = 1) {
+        ArticleArray& queue = env.state().NewsQueue;
+        for (int n = 0; n < count; ++n) {
+            ArticleRecord record;
+            const int index = queue.lastIndex() + 1;
+            record.Title = QStringLiteral("#%1").arg(index);
+            record.Link = QStringLiteral("http://example.com/%1").arg(index);
+            record.SiteIndex = siteIndex;
+            if (dated) {
+                record.PubDate = wallClock(QDate(2006, 3, 16), QTime(7, 24, 0));
+            }
+            queue.append(record);
+        }
+    }
+
+    // Runs space-separated steps; returns the trace they left.
+    std::string run(const QString& steps) {
+        const std::map<QString, std::function<void()>> actions = {
+            {QStringLiteral("show0"), [this] { showing.ShowForm(0); }},
+            {QStringLiteral("show1"), [this] { showing.ShowForm(1); }},
+            {QStringLiteral("tick"), [this] { showing.articleTick(); }},
+            {QStringLiteral("<<"), [this] { showing.previousPressed(); }},
+            {QStringLiteral(">>"), [this] { showing.nextPressed(); }},
+            {QStringLiteral("play"), [this] { showing.playPressed(); }},
+            {QStringLiteral("list"), [this] { showing.listPressed(); }},
+            {QStringLiteral("hide"), [this] { showing.hidePressed(); }},
+            {QStringLiteral("reset"), [this] { showing.ResetTicker(); }},
+            {QStringLiteral("fill"), [this] { fill(2); }},
+            {QStringLiteral("off"), [this] { view.onScreen = false; }},
+        };
+        for (const QString& step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            actions.at(step)();
+        }
+        return view.trace.join(QLatin1Char(' ')).toStdString();
+    }
+
+    TestEnv env;
+    TraceView view;
+    TickerShowing showing{env.state(), view, view};
+};
+
+TEST_F(TickerShowingTest, StepsThroughTheQueueAndEndsPopUpRounds) {
+    struct Case {
+        const char* name;
+        int entries;
+        bool dated;
+        const char* steps;
+        const char* trace;
+    };
+    const Case cases[] = {
+        {"permanent cycles", 3, true, "show0 tick tick tick tick tick", "enter w1 w2 w3 w1 w2 w3"},
+        {"pop-up shows each once, then hides", 3, true, "show1 tick tick tick",
+         "enter w1 w2 w3 close hide"},
+        {"pop-up of one entry", 1, true, "show1 tick", "enter w1 close hide"},
+        {"a single dated entry on display stays", 1, true, "show0 tick tick", "enter w1"},
+        {"a single undated entry is wiped in again", 1, false, "show0 tick tick", "enter w1 w1 w1"},
+        {"round end waits for the article list", 2, true, "show1 tick list tick tick list tick",
+         "enter w1 w2 open close close hide"},
+        {"ShowForm 0 makes a pop-up showing permanent", 2, true, "show1 show0 tick tick",
+         "enter w1 w2 w1"},
+        {"ShowForm 1 leaves a permanent showing", 2, true, "show0 show1 tick tick",
+         "enter w1 w2 w1"},
+        {"reset restarts at entry 1 in the same showing", 2, true,
+         "show1 tick reset fill show1 tick tick", "enter w1 w2 w1 w2 close hide"},
+        {"off screen nothing is shown and the round ends", 2, true, "show1 off tick tick",
+         "enter w1 close hide"},
+        {"closed at once", 2, true, "show1 list hide tick", "enter w1 open close hide"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.state().NewsQueue.clear();
+        view.trace.clear();
+        view.onScreen = true;
+        showing.unload();
+        fill(c.entries, c.dated);
+        EXPECT_EQ(run(QString::fromUtf8(c.steps)), c.trace);
+        const bool hidden = view.trace.endsWith(QStringLiteral("hide"));
+        EXPECT_EQ(showing.isShowing(), !hidden);
+        EXPECT_EQ(env.state().NewsQueue.isEmpty(), hidden);
+        EXPECT_EQ(showing.intCallOPMLKey, -1);
+    }
+}
+
+TEST_F(TickerShowingTest, ButtonsPauseAndStepWithoutWrapping) {
+    struct Case {
+        const char* name;
+        qint16 mode;
+        const char* steps;
+        const char* trace;
+        bool paused;
+        bool previous;
+        bool next;
+    };
+    // Five entries; ShowForm shows entry 1 at once.
+    const Case cases[] = {
+        {"<< on the first entry only pauses", 0, "<<", "enter w1", true, false, true},
+        {">> shows the next at once", 0, "tick >>", "enter w1 w2 d3", true, true, true},
+        {"resume continues after the entry on display", 0, "tick >> play tick", "enter w1 w2 d3 w4",
+         false, true, true},
+        {"pause and resume", 0, "tick play play tick", "enter w1 w2 w3", false, true, true},
+        {"no wrap-around at the end", 0, ">> >> >> >> >>", "enter w1 d2 d3 d4 d5", true, true,
+         false},
+        {"<< steps back", 0, ">> >> << <<", "enter w1 d2 d3 d2 d1", true, false, true},
+        {"resume on the last entry ends a pop-up round", 1, ">> >> >> >> play tick",
+         "enter w1 d2 d3 d4 d5 close hide", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.state().NewsQueue.clear();
+        view.trace.clear();
+        showing.unload();
+        fill(5);
+        EXPECT_EQ(run(QStringLiteral("show%1 ").arg(c.mode) + QString::fromUtf8(c.steps)), c.trace);
+        EXPECT_EQ(view.paused, c.paused);
+        EXPECT_EQ(view.timerRunning, !c.paused && showing.isShowing());
+        EXPECT_EQ(view.buttons.previous, c.previous);
+        EXPECT_EQ(view.buttons.next, c.next);
+    }
+}
+
+TEST_F(TickerShowingTest, LabelsShowDateAndSiteOrTheSiteAloneOrTheWaitingTexts) {
+    const QString date = QStringLiteral("06/03/16 07:24");
+    struct Case {
+        const char* name;
+        bool dated;
+        qint16 siteIndex;
+        QString stamp;
+        QString site;
+    };
+    const Case cases[] = {
+        {"dated", true, 1, date, QStringLiteral("Site B")},
+        {"undated: the site title in the time stamp's place", false, 1, QStringLiteral("Site B"),
+         QString()},
+        {"site no longer in the table", true, 7, date, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.state().NewsQueue.clear();
+        showing.unload();
+        fill(1, c.dated, c.siteIndex);
+        showing.ShowForm(0);
+        EXPECT_EQ(view.stamp, c.stamp);
+        EXPECT_EQ(view.site, c.site);
+        EXPECT_EQ(view.headlineShown, QStringLiteral("#1"));
+        EXPECT_TRUE(view.buttons.web);
+
+        // While the patrol refills the queue: none of the entry's texts, no link.
+        showing.ResetTicker();
+        EXPECT_FALSE(view.timerRunning);
+        EXPECT_NE(view.stamp, c.stamp);
+        EXPECT_TRUE(view.site.isEmpty());
+        EXPECT_FALSE(view.headlineShown.isEmpty());
+        EXPECT_NE(view.headlineShown, QStringLiteral("#1"));
+        EXPECT_FALSE(view.buttons.web);
+        EXPECT_TRUE(showing.currentLink().isEmpty());
+    }
+    // A window loaded afresh shows the program's name.
+    showing.load();
+    EXPECT_EQ(view.stamp, env.state().exeBaseName());
+    EXPECT_EQ(view.headlineShown, TickerShowing::loadingText());
+}
+
+}  // namespace
