@@ -39,6 +39,7 @@ public:
     [[nodiscard]] QPoint topLeftTwips() const { return windowTopLeft; }
 
     QGroupBox* frmAutoPilot = nullptr;
+    // "Pirot" as in the AUTO_PIROT_* keys of config.ini: the widgets are known by these names.
     QLabel* lblAutoPirotInterval = nullptr;
     QLineEdit* txtAutoPirotInterval = nullptr;
     UpDown* updownAutoPirotInterval = nullptr;

@@ -13,5 +13,6 @@
 // Bounds of the options dialog's two spinners.
 inline constexpr int kNewsLimitMinimum = 1;  // hours
 inline constexpr int kNewsLimitMaximum = 48;
+// "Pirot" follows the spinner's widget name, txtAutoPirotInterval.
 inline constexpr int kAutoPirotIntervalMinimum = 1;  // minutes
 inline constexpr int kAutoPirotIntervalMaximum = 60;

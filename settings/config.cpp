@@ -134,6 +134,7 @@ bool LoadSettings(AppState& state) {
     readFlag(u"AUTO_LOAD_FLG", s.AUTO_LOAD_FLG);
     readFlag(u"CHECKED_HIDE_FLG", s.CHECKED_HIDE_FLG);
     readFlag(u"OLD_HIDE_FLG", s.OLD_HIDE_FLG);
+    // Spelt as existing config.ini files hold these keys; a corrected key would not be found.
     readShort(u"LIMIT_HOURES", s.LIMIT_HOURES);
     readShort(u"AUTO_PIROT_MINITS", s.AUTO_PIROT_MINITS);
     readShort(u"AUTO_PIROT_MODE", s.AUTO_PIROT_MODE);
@@ -169,6 +170,7 @@ QStringList settingsLines(const AppState& state) {
         line("AUTO_LOAD_FLG", FlagText(s.AUTO_LOAD_FLG)),
         line("CHECKED_HIDE_FLG", FlagText(s.CHECKED_HIDE_FLG)),
         line("OLD_HIDE_FLG", FlagText(s.OLD_HIDE_FLG)),
+        // The keys' spelling is what readers of config.ini expect; keep it.
         line("LIMIT_HOURES", QString::number(s.LIMIT_HOURES)),
         line("AUTO_PIROT_MINITS", QString::number(s.AUTO_PIROT_MINITS)),
         line("AUTO_PIROT_MODE", QString::number(s.AUTO_PIROT_MODE)),

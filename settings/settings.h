@@ -11,9 +11,9 @@ struct Settings {
     bool AUTO_LOAD_FLG = true;               // show the ticker at start-up
     bool CHECKED_HIDE_FLG = false;           // don't queue articles already shown
     bool OLD_HIDE_FLG = true;                // don't queue articles older than LIMIT_HOURES
-    qint16 LIMIT_HOURES = 12;                // hours
-    qint16 AUTO_PIROT_MINITS = 2;            // minutes between patrols
-    qint16 AUTO_PIROT_MODE = 0;              // 0 one site per patrol, 2 all sites
+    qint16 LIMIT_HOURES = 12;                // hours; spelt as in config.ini files, keep
+    qint16 AUTO_PIROT_MINITS = 2;            // minutes between patrols; config.ini's spelling
+    qint16 AUTO_PIROT_MODE = 0;              // 0 one site per patrol, 2 all; config.ini's spelling
     qint16 NEWS_INTERVAL = 8;                // seconds per article; never below 1
     qint16 NEWS_SCROLL_SPEED = 15;           // animation step count; never below 1
     qint16 TICKER_TRANSPARENCY_LEVEL = 100;  // percent, 100 opaque
