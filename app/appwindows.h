@@ -5,7 +5,7 @@
 #include <QtGlobal>
 #include <memory>
 
-#include "dialogs/dialoghost.h"
+#include "ui/dialoghost.h"
 #include "patrol/patrolhost.h"
 #include "platform/instancelock.h"
 #include "ticker/tickerhost.h"

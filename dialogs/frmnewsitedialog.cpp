@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "core/appstate.h"
-#include "dialogs/dialoghost.h"
+#include "ui/dialoghost.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 #include "patrol/feedservice.h"

@@ -10,11 +10,11 @@
 
 #include "core/appstate.h"
 #include "core/version.h"
-#include "dialogs/dialoghost.h"
+#include "ui/dialoghost.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
-#include "dialogs/optionrules.h"
-#include "dialogs/updown.h"
+#include "settings/optionrules.h"
+#include "ui/updown.h"
 #include "platform/screeninfo.h"
 
 namespace {

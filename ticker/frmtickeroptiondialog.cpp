@@ -10,16 +10,16 @@
 
 #include "core/appstate.h"
 #include "core/version.h"
-#include "dialogs/dialoghost.h"
+#include "ui/dialoghost.h"
 #include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
-#include "dialogs/updown.h"
+#include "ui/updown.h"
 #include "platform/qtcolorpicker.h"
 #include "platform/screeninfo.h"
 #include "ticker/frmticker.h"
 #include "ticker/tickercolors.h"
-#include "ticker/tickeroptionrules.h"
+#include "settings/tickeroptionrules.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "common/shotsupport.h"
 #include "platform/consoleseams.h"
 #include "core/appstate.h"
-#include "dialogs/dialoghost.h"
+#include "ui/dialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
 #include "patrol/patrolhost.h"

@@ -4,7 +4,7 @@
 #include <QPoint>
 
 #include "core/appstate.h"
-#include "dialogs/dialoghost.h"
+#include "ui/dialoghost.h"
 
 // The main window as the dialogs see it: a fixed position, and records of what they ask.
 class FakeDialogHost final : public DialogHost {

@@ -12,7 +12,7 @@
 #include "common/testenv.h"
 #include "dialogs/fakedialoghost.h"
 #include "dialogs/frmoption.h"
-#include "dialogs/updown.h"
+#include "ui/updown.h"
 
 namespace {
 

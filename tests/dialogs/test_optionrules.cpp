@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "dialogs/optionrules.h"
+#include "settings/optionrules.h"
 
 namespace {
 

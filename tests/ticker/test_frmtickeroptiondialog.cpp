@@ -13,7 +13,7 @@
 
 #include "common/testenv.h"
 #include "dialogs/fakedialoghost.h"
-#include "dialogs/updown.h"
+#include "ui/updown.h"
 #include "platform/colorpicker.h"
 #include "ticker/clstransparency.h"
 #include "ticker/frmticker.h"
@@ -21,7 +21,7 @@
 #include "ticker/tickercolors.h"
 #include "ui/fittedlabel.h"
 #include "ticker/tickerhost.h"
-#include "ticker/tickeroptionrules.h"
+#include "settings/tickeroptionrules.h"
 
 namespace {
 

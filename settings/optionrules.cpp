@@ -1,4 +1,4 @@
-#include "dialogs/optionrules.h"
+#include "settings/optionrules.h"
 
 #include <algorithm>
 #include <cmath>

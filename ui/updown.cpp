@@ -1,4 +1,4 @@
-#include "dialogs/updown.h"
+#include "ui/updown.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "dialogs/optionrules.h"
+#include "settings/optionrules.h"
 
 UpDown::UpDown(QLineEdit* buddyBox, int minimum, int maximum, int increment, QWidget* parent)
     : QWidget(parent),

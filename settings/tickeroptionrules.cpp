@@ -1,10 +1,10 @@
-#include "ticker/tickeroptionrules.h"
+#include "settings/tickeroptionrules.h"
 
 #include <algorithm>
 #include <limits>
 #include <optional>
 
-#include "dialogs/optionrules.h"
+#include "settings/optionrules.h"
 
 namespace {
 
