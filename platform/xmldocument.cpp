@@ -1,27 +1,19 @@
 #include "platform/xmldocument.h"
 
-#include <algorithm>
 #include <array>
-#include <functional>
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTextStream>
 #include <QUrl>
-#include <QXmlStreamReader>
 
+#include "platform/atomicfile.h"
 #include "platform/httpfetch.h"
+#include "platform/xmlstreamguard.h"
 
 namespace {
-
-// Characters that internal entities may add to a document beyond its own length before it
-// counts as an entity-expansion attack.
-constexpr qint64 kExpansionAllowance = 1 << 20;
 
 // The scheme of a URL, lower-cased; empty for a plain path. A one-letter "scheme" is a
 // drive letter, not a scheme.
@@ -31,127 +23,13 @@ QString schemeOf(const QString& location) {
     return match.hasMatch() ? match.captured(1).toLower() : QString();
 }
 
-const QRegularExpression& entityReferencePattern() {
-    static const QRegularExpression pattern(QStringLiteral("&([^\\s&;<>\"'#]+);"));
-    return pattern;
-}
-
-// Upper bound of the characters that the references to internal entities in text (from
-// offset on) expand to. The reader caps one entity's expansion but delivers all the text
-// of an element as one piece, so many references to a mid-sized entity would be built in
-// full before any check could see them; counting the references first avoids that.
-qint64 entityExpansionBound(const QXmlStreamEntityDeclarations& declarations, const QString& text,
-                            qsizetype offset) {
-    QHash<QString, QString> values;
-    for (const QXmlStreamEntityDeclaration& declaration : declarations) {
-        // External and unparsed entities are never fetched, so they expand to nothing.
-        if (declaration.systemId().isEmpty() && declaration.notationName().isEmpty()) {
-            values.insert(declaration.name().toString(), declaration.value().toString());
-        }
+// Runs the checks of every XML read over the whole document.
+bool preflight(XmlStreamGuard& guard, QString& error) {
+    if (guard.readToEnd()) {
+        return true;
     }
-    if (values.isEmpty()) {
-        return 0;
-    }
-    constexpr qint64 kCap = qint64(1) << 40;  // keeps the sums from overflowing
-    QHash<QString, qint64> lengths;
-    // Expanded length of one entity; a cycle counts as empty (the reader rejects it anyway)
-    // and a chain of references too long to follow without deep recursion as too large.
-    constexpr int kMaxChain = 64;
-    const auto lengthOf = [&](const QString& name, int chain, const auto& self) -> qint64 {
-        if (chain > kMaxChain) {
-            return kCap;
-        }
-        const auto known = lengths.constFind(name);
-        if (known != lengths.constEnd()) {
-            return known.value();
-        }
-        const auto value = values.constFind(name);
-        if (value == values.constEnd()) {
-            return 0;
-        }
-        lengths.insert(name, 0);
-        qint64 length = value->size();
-        QRegularExpressionMatchIterator it = entityReferencePattern().globalMatch(*value);
-        while (it.hasNext()) {
-            const QRegularExpressionMatch match = it.next();
-            length += self(match.captured(1), chain + 1, self) - match.capturedLength();
-        }
-        length = std::clamp<qint64>(length, 0, kCap);
-        lengths.insert(name, length);
-        return length;
-    };
-    qint64 bound = 0;
-    QRegularExpressionMatchIterator it =
-        entityReferencePattern().globalMatch(text, std::clamp<qsizetype>(offset, 0, text.size()));
-    while (it.hasNext() && bound < kCap) {
-        const QRegularExpressionMatch match = it.next();
-        bound += lengthOf(match.captured(1), 0, lengthOf);
-    }
-    return bound;
-}
-
-// Walks the whole document once with a streaming reader, which never recurses, and
-// refuses what the DOM must not be given: malformed input, nesting past the depth limit
-// and text blown up by entity expansion. decodedText gives the document as the reader
-// reads it; it is asked for only when the document declares entities.
-bool preflight(QXmlStreamReader& reader, qint64 inputLength,
-               const std::function<QString(QXmlStreamReader&)>& decodedText, QString& error) {
-    reader.setNamespaceProcessing(false);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-            case QXmlStreamReader::StartElement:
-                if (++depth > XmlDocument::kMaxElementDepth) {
-                    error = QStringLiteral("elements nested deeper than %1 (line %2)")
-                                .arg(XmlDocument::kMaxElementDepth)
-                                .arg(reader.lineNumber());
-                    return false;
-                }
-                break;
-            case QXmlStreamReader::EndElement:
-                --depth;
-                break;
-            case QXmlStreamReader::DTD:
-                if (!reader.entityDeclarations().isEmpty() &&
-                    entityExpansionBound(reader.entityDeclarations(), decodedText(reader),
-                                         reader.characterOffset()) >
-                        inputLength + kExpansionAllowance) {
-                    error = QStringLiteral("entity expansion too large (line %1)")
-                                .arg(reader.lineNumber());
-                    return false;
-                }
-                break;
-            default:
-                break;
-        }
-    }
-    if (reader.hasError()) {
-        error = QStringLiteral("%1 (line %2, column %3)")
-                    .arg(reader.errorString())
-                    .arg(reader.lineNumber())
-                    .arg(reader.columnNumber());
-        return false;
-    }
-    return true;
-}
-
-// The bytes as text, decoded as the reader decodes them: a byte-order mark or UTF-16's
-// zero bytes first, then the declared encoding, else UTF-8.
-QString decodeLikeTheReader(const QByteArray& data, QStringView declared) {
-    if (const auto detected = QStringConverter::encodingForData(data, u'<')) {
-        return QStringDecoder(*detected).decode(data);
-    }
-    QStringDecoder decoder(declared.toLatin1().constData());
-    return decoder.isValid() ? QString(decoder.decode(data)) : QString::fromUtf8(data);
-}
-
-// Qt detects UTF-16 little-endian without a byte-order mark but not big-endian; XML's own
-// detection rule says a document starting 00 3C ("<") is UTF-16BE.
-QByteArray withDetectableEncoding(const QByteArray& data) {
-    if (data.size() >= 2 && data.at(0) == '\0' && data.at(1) == '<') {
-        return QByteArray("\xFE\xFF", 2) + data;
-    }
-    return data;
+    error = guard.errorString();
+    return false;
 }
 
 // Where the text's XML declaration names its encoding; no match when it names none.
@@ -264,38 +142,40 @@ bool XmlDocument::readResource(const QString& location, QByteArray& data) {
         error = QStringLiteral("unsupported URL scheme: %1").arg(location);
         return false;
     }
+    return readFile(path, fetchOptions.maxBytes, data, error) == FileRead::Ok;
+}
+
+XmlDocument::FileRead XmlDocument::readFile(const QString& path, qint64 maxBytes, QByteArray& data,
+                                            QString& error) {
     // Only regular files: a feed URL naming /dev/zero or a FIFO must not hang the program.
     const QFileInfo info(path);
     if (!info.isFile()) {
         error = QStringLiteral("no such file: %1").arg(path);
-        return false;
+        return FileRead::NotAFile;
     }
-    if (info.size() > fetchOptions.maxBytes) {
-        error =
-            QStringLiteral("file larger than %1 bytes: %2").arg(fetchOptions.maxBytes).arg(path);
-        return false;
+    if (info.size() > maxBytes) {
+        error = QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
+        return FileRead::TooLarge;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
-        return false;
+        return FileRead::Failed;
     }
-    data = file.read(fetchOptions.maxBytes + 1);
-    if (data.size() > fetchOptions.maxBytes) {
-        error =
-            QStringLiteral("file larger than %1 bytes: %2").arg(fetchOptions.maxBytes).arg(path);
-        return false;
+    data = file.read(maxBytes + 1);
+    if (data.size() > maxBytes) {
+        error = QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
+        return FileRead::TooLarge;
     }
-    return true;
+    return FileRead::Ok;
 }
 
 bool XmlDocument::loadXML(const QString& text) {
     reset();
     sourceText = text;
     fromText = true;
-    QXmlStreamReader reader(text);
-    if (!preflight(
-            reader, text.size(), [&text](QXmlStreamReader&) { return text; }, error)) {
+    XmlStreamGuard guard(text);
+    if (!preflight(guard, error)) {
         return false;
     }
     loaded = true;
@@ -317,18 +197,14 @@ const QDomDocument& XmlDocument::document() const {
 
 bool XmlDocument::loadData(const QByteArray& raw) {
     reset();
-    const QByteArray data = withDetectableEncoding(raw);
-    QXmlStreamReader reader(data);
-    const auto decoded = [&data](QXmlStreamReader& r) {
-        return decodeLikeTheReader(data, r.documentEncoding());
-    };
-    if (!preflight(reader, data.size(), decoded, error)) {
+    XmlStreamGuard guard(raw);
+    if (!preflight(guard, error)) {
         return false;
     }
     QString message;
     int line = 0;
     int column = 0;
-    if (!doc.setContent(data, false, &message, &line, &column)) {
+    if (!doc.setContent(guard.bytes(), false, &message, &line, &column)) {
         error = QStringLiteral("%1 (line %2, column %3)").arg(message).arg(line).arg(column);
         doc = QDomDocument();
         return false;
@@ -341,16 +217,7 @@ bool XmlDocument::save(const QString& path) const {
     if (!loaded) {
         return false;
     }
-    const QByteArray bytes = encodeForSave(fromText ? sourceText : serialized(doc));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(path, encodeForSave(fromText ? sourceText : serialized(doc)));
 }
 
 QString XmlDocument::baseName(const QDomNode& node) {

@@ -4,17 +4,20 @@
 #include <QString>
 
 #include "platform/fetchoptions.h"
+#include "platform/xmlstreamguard.h"
 
 // The XML document object: every XML read and write goes through it. A fresh document is
 // made for every load or save. Parsed without namespace processing; element and attribute
 // names keep their prefixes and baseName() gives the text after the first ":".
 //
-// Hostile input is refused rather than parsed: no DTD or external entity is ever fetched,
-// entity expansion is bounded, and documents nested deeper than kMaxElementDepth are
-// rejected (the DOM builds, walks and frees its tree recursively).
+// Hostile input is refused rather than parsed (XmlStreamGuard): no DTD or external entity is
+// ever fetched, entity expansion is bounded, and documents nested deeper than
+// kMaxElementDepth are rejected (the DOM builds, walks and frees its tree recursively).
 class XmlDocument {
 public:
-    static constexpr int kMaxElementDepth = 1000;
+    static constexpr int kMaxElementDepth = XmlStreamGuard::kMaxElementDepth;
+
+    enum class FileRead { Ok, NotAFile, TooLarge, Failed };
 
     explicit XmlDocument(const FetchOptions& options = {});
 
@@ -43,6 +46,11 @@ public:
     // Text content with entities decoded; for an element (or the document), all descendants'
     // text and CDATA joined in document order, comments and processing instructions left out.
     [[nodiscard]] static QString text(const QDomNode& node);
+
+    // Reads a local file whole: only a regular file (never a device or a FIFO) of at most
+    // maxBytes. error says why it failed.
+    [[nodiscard]] static FileRead readFile(const QString& path, qint64 maxBytes, QByteArray& data,
+                                           QString& error);
 
 private:
     void reset();
