@@ -202,7 +202,8 @@ void frmMain::bringToFront() {
 
 void frmMain::saveListAndSettings() {
     // Results are not looked at: there is no one to tell at this point.
-    SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml")));
+    pane->saveList();
+    state.siteListSaver.flush();
     (void)SaveSettings(state);
 }
 

@@ -2,6 +2,7 @@
 // menu's commands are the site list pane's).
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -21,6 +22,8 @@ namespace {
 // The site-list files the OPML commands offer, then everything.
 const QString kOpmlFilter =
     QStringLiteral("OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
+
+const QString kOpmlLoadFailed = QStringLiteral("OPMLファイルの読み込みに失敗しました");
 
 }  // namespace
 
@@ -242,16 +245,35 @@ void frmMain::mnuOPMLLoad_Click() {
     windows.closeArticleList();
 
     const QString fileName = seams.fileDialogs.openFileName(this, kOpmlFilter);
-    if (!fileName.isEmpty()) {
-        if (LoadOpml(state, fileName)) {
-            if (!pane->selectFirstNode()) {
-                state.blnSiteListFlg = false;
-                pane->clearPanel();
-            }
-        } else {
-            state.seams.messageBox.show(QStringLiteral("OPMLファイルの読み込みに失敗しました"),
-                                        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+    if (fileName.isEmpty() || !OpmlFileExists(state, fileName)) {
+        if (!fileName.isEmpty()) {
+            state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
+                                        MsgIcon::Warning);
         }
+        pane->saveList();
+        return;
+    }
+    // Read on a worker; the window stays live and shows that it is busy meanwhile. A second
+    // load started before the first ends supersedes it.
+    if (!listLoader.isReading()) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    listLoader.read(
+        fileName, state.fetchOptions.maxBytes,
+        [this](const QString& path, OpmlList&& list) { OPMLLoadFinished(path, std::move(list)); });
+}
+
+void frmMain::OPMLLoadFinished(const QString& /*path*/, OpmlList&& list) {
+    QApplication::restoreOverrideCursor();
+    if (list.ok) {
+        ApplyOpml(state, std::move(list));
+        if (!pane->selectFirstNode()) {
+            state.blnSiteListFlg = false;
+            pane->clearPanel();
+        }
+    } else {
+        state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
+                                    MsgIcon::Warning);
     }
     // After a successful load the chosen file thus becomes the working list.
     pane->saveList();

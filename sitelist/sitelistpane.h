@@ -77,7 +77,8 @@ public:
     [[nodiscard]] SiteTree::Node* selectedNode();
     // Selects node without filling the panel.
     void selectNode(SiteTree::Node* node);
-    // Writes the tree to rsslist.opml in the program directory; the result is ignored.
+    // Writes the tree to rsslist.opml in the program directory: the text is made now, the
+    // file written in the background (AppState::siteListSaver); the result is ignored.
     void saveList();
 
     // The information box's text exactly as set (its lines joined by CR LF); the box shows
@@ -87,7 +88,7 @@ public:
 
 private:
     void buildWidgets();
-    void onTreeCleared();
+    void onTreeReset();
 
     // Properties panel.
     void fetchChannelInfo();

@@ -210,6 +210,8 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
             fileDialogs.answers = {env.path(QStringLiteral("chosen.opml"))};
         }
         main().mnuOPMLLoad->trigger();
+        // The list is read in the background; the window goes on meanwhile.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !main().isLoadingList(); }));
 
         EXPECT_EQ(fileDialogs.filters.last(), kOpmlFilter);
         EXPECT_EQ(treeTitles(), c.tree);

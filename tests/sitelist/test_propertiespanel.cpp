@@ -144,7 +144,7 @@ TEST_F(SitePaneTest, LabelEditInTheTreeRenamesUnlessCancelled) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(state().SiteTable[4].strTitle, QLatin1String(c.title));
-        EXPECT_EQ(view().itemOf(node("R4"))->text(0), QLatin1String(c.title));
+        EXPECT_EQ(view().indexOf(node("R4")).data().toString(), QLatin1String(c.title));
         EXPECT_EQ(pane->txtTitle->text(), QLatin1String(c.title));
     }
     EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));

@@ -80,13 +80,13 @@ TEST_F(SitePaneTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
 
     // Shown and selected: inside the folder, which opens to show it.
     click("R2");
-    view().itemOf(node("R2"))->setExpanded(false);
+    view().collapse(view().indexOf(node("R2")));
     pane->mnuNewRdf_Click_Ret();
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T"));
     EXPECT_EQ(state().SiteTable[6],
               (SiteRow{kKindSite, false, QStringLiteral("New"), {}, QStringLiteral("new.xml")}));
     EXPECT_EQ(node("R6")->image, kImageSite);
-    EXPECT_TRUE(view().itemOf(node("R2"))->isExpanded());
+    EXPECT_TRUE(view().isNodeExpanded(node("R2")));
     EXPECT_EQ(pane->selectedNode(), node("R6"));
     EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("new.xml"));
     EXPECT_TRUE(savedList().contains("xmlUrl=\"new.xml\""));
@@ -147,7 +147,7 @@ TEST_F(SitePaneTest, CutEntryMovesWithItsKeyAndIsGreyUntilPasted) {
     click("R1");
     pane->mnuETriming_Click();
     EXPECT_TRUE(view().isNodeCut(node("R1")));
-    EXPECT_EQ(view().itemOf(node("R1"))->foreground(0).color(),
+    EXPECT_EQ(view().indexOf(node("R1")).data(Qt::ForegroundRole).value<QBrush>().color(),
               view().palette().color(QPalette::Disabled, QPalette::Text));
 
     // Another cut replaces the first, which goes back to the normal colour.
