@@ -59,6 +59,7 @@ public:
     void openNewSiteDialog() override;
     void setPasteEnabled(bool enabled) override;
     void popupEditMenu(const QPoint& globalPos) override;
+    void showStatus(const QString& text) override;
 
     // Menu handlers.
     void mnuOpenTicker_Click();

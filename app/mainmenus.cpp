@@ -13,6 +13,7 @@
 #include "platform/browser.h"
 #include "platform/filedialogs.h"
 #include "platform/messagebox.h"
+#include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
@@ -22,8 +23,6 @@ namespace {
 // The site-list files the OPML commands offer, then everything.
 const QString kOpmlFilter =
     QStringLiteral("OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
-
-const QString kOpmlLoadFailed = QStringLiteral("OPMLファイルの読み込みに失敗しました");
 
 }  // namespace
 
@@ -263,7 +262,7 @@ void frmMain::mnuOPMLLoad_Click() {
         [this](const QString& path, OpmlList&& list) { OPMLLoadFinished(path, std::move(list)); });
 }
 
-void frmMain::OPMLLoadFinished(const QString& /*path*/, OpmlList&& list) {
+void frmMain::OPMLLoadFinished(const QString& path, OpmlList&& list) {
     QApplication::restoreOverrideCursor();
     if (list.ok) {
         ApplyOpml(state, std::move(list));
@@ -271,7 +270,7 @@ void frmMain::OPMLLoadFinished(const QString& /*path*/, OpmlList&& list) {
             state.blnSiteListFlg = false;
             pane->clearPanel();
         }
-    } else {
+    } else if (!ReportBrokenList(state, path, list.error)) {
         state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
                                     MsgIcon::Warning);
     }

@@ -133,6 +133,7 @@ public:
     void openNewSiteDialog() override {}
     void setPasteEnabled(bool) override {}
     void popupEditMenu(const QPoint&) override {}
+    void showStatus(const QString&) override {}
 };
 
 // 400 folders of 25 sites each, as a file the pane's list is loaded from.

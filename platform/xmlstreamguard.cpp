@@ -89,6 +89,47 @@ QByteArray withDetectableEncoding(const QByteArray& data) {
     return data;
 }
 
+// Offset of the first byte sequence that is not UTF-8 (overlong forms, surrogates and code
+// points past U+10FFFF included); -1 when there is none.
+qsizetype firstInvalidUtf8(const QByteArray& data) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80;  // bounds of the second byte
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        if (i + length > n || p[i + 1] < low || p[i + 1] > high) {
+            return i;
+        }
+        for (int k = 2; k < length; ++k) {
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF) {
+                return i;
+            }
+        }
+        i += length;
+    }
+    return -1;
+}
+
 }  // namespace
 
 XmlStreamGuard::XmlStreamGuard(const QByteArray& bytes)
@@ -147,10 +188,31 @@ void XmlStreamGuard::refuse(Fault why) {
     column = reader.columnNumber();
     if (why == Fault::Malformed) {
         message = reader.errorString();
+        placeEncodingFault();
     } else {
         // Stops the reader: atEnd() is true from now on.
         reader.raiseError(QStringLiteral("refused"));
     }
+}
+
+void XmlStreamGuard::placeEncodingFault() {
+    // The reader decodes ahead of where it parses, so it places a byte that is not UTF-8 at
+    // the start of the block it was decoding, not where the byte is.
+    if (fromText || QStringConverter::encodingForData(data, u'<')) {
+        return;
+    }
+    const QStringView declared = reader.documentEncoding();
+    if (!declared.isEmpty() && declared.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0 &&
+        declared.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0) {
+        return;
+    }
+    const qsizetype bad = firstInvalidUtf8(data);
+    if (bad < 0) {
+        return;
+    }
+    const qsizetype lineStart = data.lastIndexOf('\n', bad - 1) + 1;
+    line = data.left(bad).count('\n') + 1;
+    column = QString::fromUtf8(data.constData() + lineStart, bad - lineStart).size();
 }
 
 QString XmlStreamGuard::decodedText() const {

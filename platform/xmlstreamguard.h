@@ -51,6 +51,7 @@ public:
 
 private:
     void refuse(Fault why);
+    void placeEncodingFault();
     [[nodiscard]] QString decodedText() const;
 
     QByteArray data;

@@ -9,6 +9,7 @@
 
 #include "core/appstate.h"
 #include "platform/xmldocument.h"
+#include "sitelist/sitelisthost.h"
 #include "sitelist/sitelistpane.h"
 #include "sitelist/sitetreeview.h"
 
@@ -34,6 +35,12 @@ QString trimFeedText(const QString& text) {
 
 QString lowerBaseName(const QDomNode& node) {
     return XmlDocument::baseName(node).toLower();
+}
+
+// A title of nothing but white space (the ideographic space too) is no title: taking it would
+// leave an entry the user can no longer tell apart.
+bool isBlankTitle(const QString& title) {
+    return title.trimmed().isEmpty();
 }
 
 }  // namespace
@@ -143,7 +150,12 @@ void SiteListPane::cmdOK_Click() {
         return;
     }
     SiteRow& row = state.SiteTable[intCurrentIndex];
-    row.strTitle = txtTitle->text();
+    if (isBlankTitle(txtTitle->text())) {
+        txtTitle->setText(row.strTitle);
+        host.showStatus(QStringLiteral("タイトルが空なので、元のタイトルのままにしました。"));
+    } else {
+        row.strTitle = txtTitle->text();
+    }
     // A folder's URLs are never written from the panel.
     if (row.intKind == kKindSite) {
         row.strHtmlUrl = txtHomepage->text();
@@ -163,8 +175,8 @@ void SiteListPane::trvOPML_AfterLabelEdit(const QString& newLabel) {
 
 void SiteListPane::renameEntry(SiteTree::Node* node, const QString& newLabel) {
     const int index = node ? indexOfKey(node->key) : -1;
-    if (!state.SiteTable.isValidIndex(index)) {
-        return;
+    if (!state.SiteTable.isValidIndex(index) || isBlankTitle(newLabel)) {
+        return;  // a blank label cancels the edit: the old title stays
     }
     state.SiteTable[index].strTitle = newLabel;
     if (index == intCurrentIndex) {

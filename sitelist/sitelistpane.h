@@ -51,9 +51,11 @@ public:
     // Shows the selected entry; for a site with a homepage also fetches its feed's channel
     // title, link and description into the information box (blocking while it loads).
     void trvOPML_NodeClick();
-    // Writes the panel's title (and, for a site, its two URLs) to the shown entry.
+    // Writes the panel's title (and, for a site, its two URLs) to the shown entry. An empty or
+    // blank title keeps the old one, and the status bar says so.
     void cmdOK_Click();
-    // The selected entry takes newLabel as its title. Saves nothing.
+    // The selected entry takes newLabel as its title; an empty or blank label is a cancelled
+    // edit. Saves nothing.
     void trvOPML_AfterLabelEdit(const QString& newLabel);
 
     // Tree editor (the Edit menu).

@@ -2,6 +2,23 @@
 
 #include <QPixmap>
 
+namespace {
+
+// The style draws a selected item's icon in its Selected mode, which Qt would otherwise make
+// by tinting the picture with the selection colour; the pictures keep their colours.
+QIcon untintedIcon(const QString& path) {
+    const QPixmap pixmap(path);
+    QIcon icon;
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Selected}) {
+        for (const QIcon::State state : {QIcon::Off, QIcon::On}) {
+            icon.addPixmap(pixmap, mode, state);
+        }
+    }
+    return icon;
+}
+
+}  // namespace
+
 SiteTreeModel::SiteTreeModel(SiteTree& siteTree, QObject* parent)
     : QAbstractItemModel(parent),
       tree(siteTree),
@@ -41,10 +58,10 @@ SiteTreeModel::SiteTreeModel(SiteTree& siteTree, QObject* parent)
 
 QIcon SiteTreeModel::iconOf(int image) {
     if (image == kImageFolder) {
-        return QIcon(QStringLiteral(":/icons/folder.png"));
+        return untintedIcon(QStringLiteral(":/icons/folder.png"));
     }
     if (image == kImageSite) {
-        return QIcon(QStringLiteral(":/icons/site.png"));
+        return untintedIcon(QStringLiteral(":/icons/site.png"));
     }
     return {};
 }

@@ -31,7 +31,7 @@ public:
     void setCut(const SiteNode* node, bool cut, const QBrush& brush);
     [[nodiscard]] bool isCut(const SiteNode* node) const { return cutNodes.contains(node); }
 
-    // A folder's and a site's picture.
+    // A folder's and a site's picture, the same whether the node is selected or not.
     [[nodiscard]] static QIcon iconOf(int image);
 
 private:

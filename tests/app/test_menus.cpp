@@ -220,8 +220,10 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
         EXPECT_EQ(windows->tickerIfLoaded()->leftTwips(), env.screen.widthTwips() + 10);
         if (broken) {
             ASSERT_EQ(env.messageBox.shown.size(), 1);
-            EXPECT_EQ(env.messageBox.shown[0].text,
-                      QStringLiteral("OPMLファイルの読み込みに失敗しました"));
+            // Headed by the failure message; why, and the kept copy, follow it.
+            EXPECT_TRUE(env.messageBox.shown[0].text.startsWith(
+                QStringLiteral("OPMLファイルの読み込みに失敗しました\r\n")));
+            EXPECT_EQ(env.readFile(QStringLiteral("chosen.opml.broken-20060316-120000")), c.file);
             EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
             EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::Ok);
         } else {

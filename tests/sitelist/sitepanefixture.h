@@ -24,10 +24,12 @@ public:
     void openNewSiteDialog() override { ++dialogsOpened; }
     void setPasteEnabled(bool enabled) override { pasteEnabled = enabled; }
     void popupEditMenu(const QPoint& globalPos) override { popups.append(globalPos); }
+    void showStatus(const QString& text) override { statusTexts.append(text); }
 
     int dialogsOpened = 0;
     bool pasteEnabled = false;
     QList<QPoint> popups;
+    QStringList statusTexts;
 };
 
 // A folder F holding a site, a sub-folder with a site, and another site; a top-level site T.

@@ -67,8 +67,12 @@ TEST_F(SitePaneTest, TreeShowsTheModelWithItsIcons) {
     const QIcon site = siteIndex.data(Qt::DecorationRole).value<QIcon>();
     EXPECT_NE(folder.pixmap(16, 16).toImage(), site.pixmap(16, 16).toImage());
     EXPECT_EQ(view().nodeOf(siteIndex), node("R1"));
-    EXPECT_FALSE(folder.isNull());
-    EXPECT_FALSE(site.isNull());
+    // A selected node's picture keeps its colours: not tinted with the selection colour.
+    for (const QIcon& icon : {folder, site}) {
+        EXPECT_FALSE(icon.isNull());
+        EXPECT_EQ(icon.pixmap(16, 16, QIcon::Selected).toImage(),
+                  icon.pixmap(16, 16, QIcon::Normal).toImage());
+    }
 }
 
 TEST_F(SitePaneTest, MovingAFolderKeepsItsOpenBranchesAndTheSelection) {
