@@ -215,6 +215,9 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
 
         EXPECT_EQ(fileDialogs.filters.last(), kOpmlFilter);
         EXPECT_EQ(treeTitles(), c.tree);
+        if (!c.file.isEmpty()) {
+            EXPECT_EQ(env.readFile(QStringLiteral("chosen.opml")), c.file);
+        }
         // The ticker was unloaded first, whatever the outcome.
         EXPECT_FALSE(windows->tickerIfLoaded()->isShowing());
         EXPECT_EQ(windows->tickerIfLoaded()->leftTwips(), env.screen.widthTwips() + 10);

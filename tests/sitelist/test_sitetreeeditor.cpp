@@ -322,3 +322,19 @@ TEST_F(SitePaneTest, FullTableRefusesNewEntriesWithAWarning) {
     }
     EXPECT_EQ(pane->selectedNode(), node("R0"));
 }
+
+// Every edit saves in the background; quick ones in a row end with the last state on disk,
+// also when they come while a write is under way (and so wait together).
+TEST_F(SitePaneTest, QuickEditsEndWithTheLastStateOnDisk) {
+    loadList(kSampleList);
+    click("R0");
+    state().siteListSaver.save(env.path(QStringLiteral("busy")), QByteArray(32 << 20, 'x'));
+    for (int i = 0; i < 40; ++i) {
+        pane->mnuNewFolder_Click();  // each one inside the one before
+    }
+    click("R5");
+    pane->mnuDelete_Click();
+    const QByteArray saved = savedList();
+    EXPECT_EQ(saved.count("<outline text=\"新しいフォルダ\">"), 40);
+    EXPECT_FALSE(saved.contains("<outline text=\"T\""));
+}
