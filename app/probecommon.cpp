@@ -12,15 +12,36 @@ ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exe
 }
 
 void printRecord(const QStringList& fields) {
-    QStringList escaped;
-    escaped.reserve(fields.size());
-    for (QString field : fields) {
-        field.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-        field.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        field.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-        escaped.append(field);
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            line += '\t';
+        }
+        // UTF-8 keeps every byte of a multi-byte character at 0x80 or above, so the control
+        // characters can be escaped in the bytes.
+        const QByteArray field = fields.at(i).toUtf8();
+        if (!field.contains('\t') && !field.contains('\n') && !field.contains('\r')) {
+            line += field;
+            continue;
+        }
+        for (const char c : field) {
+            switch (c) {
+                case '\t':
+                    line += "\\t";
+                    break;
+                case '\n':
+                    line += "\\n";
+                    break;
+                case '\r':
+                    line += "\\r";
+                    break;
+                default:
+                    line += c;
+                    break;
+            }
+        }
     }
-    const QByteArray line = escaped.join(QLatin1Char('\t')).toUtf8() + '\n';
+    line += '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
 }
 

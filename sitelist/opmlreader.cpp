@@ -16,13 +16,16 @@ enum Field { kOther, kText, kHtmlUrl, kXmlUrl };
 Field fieldOf(QStringView qualifiedName) {
     const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
     const QStringView name = colon < 0 ? qualifiedName : qualifiedName.mid(colon + 1);
-    if (name.compare(QLatin1String("text"), Qt::CaseInsensitive) == 0) {
+    const auto is = [name](QLatin1String field) {
+        return name.size() == field.size() && name.compare(field, Qt::CaseInsensitive) == 0;
+    };
+    if (is(QLatin1String("text"))) {
         return kText;
     }
-    if (name.compare(QLatin1String("htmlurl"), Qt::CaseInsensitive) == 0) {
+    if (is(QLatin1String("htmlurl"))) {
         return kHtmlUrl;
     }
-    if (name.compare(QLatin1String("xmlurl"), Qt::CaseInsensitive) == 0) {
+    if (is(QLatin1String("xmlurl"))) {
         return kXmlUrl;
     }
     return kOther;  // "type", "title", "version", ... are not read

@@ -5,8 +5,10 @@
 #include <utility>
 
 SiteNode* SiteNodes::append(SiteNode* parent, const QString& key, const QString& text, int image) {
-    if (byKey.contains(key)) {
-        return nullptr;
+    const qsizetype keys = byKey.size();
+    SiteNode*& slot = byKey[key];
+    if (byKey.size() == keys) {
+        return nullptr;  // the key is taken
     }
     auto node = std::make_unique<SiteNode>();
     node->key = key;
@@ -19,7 +21,7 @@ SiteNode* SiteNodes::append(SiteNode* parent, const QString& key, const QString&
     SiteNode* raw = node.get();
     siblings.append(raw);
     collection.push_back(std::move(node));
-    byKey.insert(key, raw);
+    slot = raw;
     return raw;
 }
 
