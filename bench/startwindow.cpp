@@ -19,26 +19,7 @@
 #include "platform/clock.h"
 #include "platform/consoleseams.h"
 #include "platform/desktopscreen.h"
-#include "platform/filedialogs.h"
-#include "platform/trayicon.h"
-
-namespace {
-
-class NoTray final : public TrayIcon {
-public:
-    [[nodiscard]] bool isSystemTrayAvailable() const override { return false; }
-    void add(const QIcon&, const QString&) override {}
-    void remove() override {}
-    [[nodiscard]] bool isAdded() const override { return false; }
-};
-
-class NoFileDialogs final : public FileDialogs {
-public:
-    [[nodiscard]] QString openFileName(QWidget*, const QString&) override { return {}; }
-    [[nodiscard]] QString saveFileName(QWidget*, const QString&) override { return {}; }
-};
-
-}  // namespace
+#include "platform/inertshellseams.h"
 
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
@@ -64,7 +45,7 @@ int main(int argc, char* argv[]) {
     DesktopScreen screen;
     AppState state(ProgramPaths{dir, dir, QStringLiteral("Quorvane3")},
                    PlatformSeams{clock, messageBox, browser, screen});
-    NoTray tray;
+    NoTray tray(false);
     NoFileDialogs fileDialogs;
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
