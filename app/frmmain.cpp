@@ -135,7 +135,7 @@ bool frmMain::Form_Load() {
                 pane->selectFirstNode();
             }
         } else {
-            ReportBrokenList(state, path, loadError);
+            reportBrokenList(state, path, loadError);
         }
     }
 

@@ -160,7 +160,7 @@ private:
     // Opens a page of the site shown in the panel only while an entry is shown.
     void openWhileEntryShown(const QString& url);
     // The end of the File menu's load, when the list has been read in the background.
-    void OPMLLoadFinished(const QString& path, OpmlList&& list);
+    void opmlLoadFinished(const QString& path, OpmlList&& list);
 
     AppState& state;
     AppWindows& windows;

@@ -244,7 +244,7 @@ void frmMain::mnuOPMLLoad_Click() {
     windows.closeArticleList();
 
     const QString fileName = seams.fileDialogs.openFileName(this, kOpmlFilter);
-    if (fileName.isEmpty() || !OpmlFileExists(state, fileName)) {
+    if (fileName.isEmpty() || !opmlFileExists(state, fileName)) {
         if (!fileName.isEmpty()) {
             state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
                                         MsgIcon::Warning);
@@ -259,18 +259,18 @@ void frmMain::mnuOPMLLoad_Click() {
     }
     listLoader.read(
         fileName, state.fetchOptions.maxBytes,
-        [this](const QString& path, OpmlList&& list) { OPMLLoadFinished(path, std::move(list)); });
+        [this](const QString& path, OpmlList&& list) { opmlLoadFinished(path, std::move(list)); });
 }
 
-void frmMain::OPMLLoadFinished(const QString& path, OpmlList&& list) {
+void frmMain::opmlLoadFinished(const QString& path, OpmlList&& list) {
     QApplication::restoreOverrideCursor();
     if (list.ok) {
-        ApplyOpml(state, std::move(list));
+        applyOpml(state, std::move(list));
         if (!pane->selectFirstNode()) {
             state.blnSiteListFlg = false;
             pane->clearPanel();
         }
-    } else if (!ReportBrokenList(state, path, list.error)) {
+    } else if (!reportBrokenList(state, path, list.error)) {
         state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
                                     MsgIcon::Warning);
     }

@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "platform/messagebox.h"
 
-QString KeepBrokenList(const QString& path, const QDateTime& now, const QString& fallbackDir) {
+QString keepBrokenList(const QString& path, const QDateTime& now, const QString& fallbackDir) {
     const QString suffix =
         QStringLiteral(".broken-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QFileInfo info(path);
@@ -32,12 +32,12 @@ QString KeepBrokenList(const QString& path, const QDateTime& now, const QString&
     return {};
 }
 
-bool ReportBrokenList(AppState& state, const QString& path, const OpmlLoadError& error) {
+bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError& error) {
     const QFileInfo info(path);
     if (!info.isFile() || info.size() == 0) {
         return false;
     }
-    const QString kept = KeepBrokenList(path, state.seams.clock.now(), state.paths.programDir);
+    const QString kept = keepBrokenList(path, state.seams.clock.now(), state.paths.programDir);
     QString text =
         kOpmlLoadFailed + QStringLiteral("\r\n") + error.reason() + QStringLiteral("\r\n");
     if (kept.isEmpty()) {

@@ -163,7 +163,7 @@ private:
 
 }  // namespace
 
-bool OpmlFileExists(AppState& state, const QString& path) {
+bool opmlFileExists(AppState& state, const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isDir()) {
         return true;
@@ -174,24 +174,24 @@ bool OpmlFileExists(AppState& state, const QString& path) {
 }
 
 bool LoadOpml(AppState& state, const QString& path, OpmlLoadError* error) {
-    if (!OpmlFileExists(state, path)) {
+    if (!opmlFileExists(state, path)) {
         if (error) {
             *error = OpmlLoadError{OpmlLoadError::Kind::Missing, 0, 0, {}};
         }
         return false;
     }
-    OpmlList list = ReadOpmlFile(path, state.fetchOptions.maxBytes);
+    OpmlList list = readOpmlFile(path, state.fetchOptions.maxBytes);
     if (error) {
         *error = list.error;
     }
     if (!list.ok) {
         return false;
     }
-    ApplyOpml(state, std::move(list));
+    applyOpml(state, std::move(list));
     return true;
 }
 
-void ApplyOpml(AppState& state, OpmlList&& list) {
+void applyOpml(AppState& state, OpmlList&& list) {
     // The whole file was read: only now does the old list go.
     state.blnSiteListFlg = false;
     state.SiteTable = std::move(list.table);
@@ -199,7 +199,7 @@ void ApplyOpml(AppState& state, OpmlList&& list) {
     state.blnSiteListFlg = true;
 }
 
-std::optional<QByteArray> OpmlBytes(const AppState& state) {
+std::optional<QByteArray> opmlBytes(const AppState& state) {
     QByteArray out;
     // About 200 bytes a site line; growing past it costs only a few copies.
     out.reserve(1024 + qsizetype(state.siteTree.nodeCount()) * 200);
@@ -226,7 +226,7 @@ std::optional<QByteArray> OpmlBytes(const AppState& state) {
 }
 
 bool SaveOpml(const AppState& state, const QString& path) {
-    const std::optional<QByteArray> bytes = OpmlBytes(state);
+    const std::optional<QByteArray> bytes = opmlBytes(state);
     return bytes && writeFileAtomically(path, *bytes);
 }
 

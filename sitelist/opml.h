@@ -17,18 +17,18 @@ struct AppState;
 [[nodiscard]] bool LoadOpml(AppState& state, const QString& path, OpmlLoadError* error = nullptr);
 
 // False, after the message a missing file gets, when there is no file at path.
-[[nodiscard]] bool OpmlFileExists(AppState& state, const QString& path);
+[[nodiscard]] bool opmlFileExists(AppState& state, const QString& path);
 
 // Puts a list that was read successfully in place of the tree, the table and blnSiteListFlg.
-void ApplyOpml(AppState& state, OpmlList&& list);
+void applyOpml(AppState& state, OpmlList&& list);
 
 // The list as the tree's nodes reach it (deleted entries and everything under them left out,
 // siblings in node-collection order), as the bytes of an OPML file: UTF-8, CR LF line ends,
 // characters XML forbids left out. Nothing when the folders nest deeper than a reader
 // accepts: such a file could not be loaded again.
-[[nodiscard]] std::optional<QByteArray> OpmlBytes(const AppState& state);
+[[nodiscard]] std::optional<QByteArray> opmlBytes(const AppState& state);
 
-// Writes OpmlBytes to path through a temporary file. False when nothing was written.
+// Writes opmlBytes to path through a temporary file. False when nothing was written.
 bool SaveOpml(const AppState& state, const QString& path);
 
 // The outline lines of everything under the folder node keyed folderKey, its direct

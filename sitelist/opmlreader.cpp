@@ -127,7 +127,7 @@ QString OpmlLoadError::reason() const {
     return {};
 }
 
-OpmlList ReadOpml(const QByteArray& bytes) {
+OpmlList readOpml(const QByteArray& bytes) {
     XmlStreamGuard guard(bytes);
     const QXmlStreamReader& xml = guard.stream();
     OpmlList list;
@@ -193,12 +193,12 @@ OpmlList ReadOpml(const QByteArray& bytes) {
     return list;
 }
 
-OpmlList ReadOpmlFile(const QString& path, qint64 maxBytes) {
+OpmlList readOpmlFile(const QString& path, qint64 maxBytes) {
     QByteArray bytes;
     QString error;
     switch (XmlDocument::readFile(path, maxBytes, bytes, error)) {
         case XmlDocument::FileRead::Ok:
-            return ReadOpml(bytes);
+            return readOpml(bytes);
         case XmlDocument::FileRead::NotAFile:
             return failed(QFileInfo::exists(path) ? OpmlLoadError::Kind::Unreadable
                                                   : OpmlLoadError::Kind::Missing);

@@ -51,6 +51,6 @@ struct OpmlList {
 // htmlUrl and xmlUrl, the later of two winning; an xmlUrl, even empty, makes it a site.
 // Comments, processing instructions and blank text among the outlines are passed over; any
 // other text fails the read, as does anything not well-formed anywhere in the document.
-[[nodiscard]] OpmlList ReadOpml(const QByteArray& bytes);
+[[nodiscard]] OpmlList readOpml(const QByteArray& bytes);
 // The same for a file of at most maxBytes. Safe on any thread.
-[[nodiscard]] OpmlList ReadOpmlFile(const QString& path, qint64 maxBytes);
+[[nodiscard]] OpmlList readOpmlFile(const QString& path, qint64 maxBytes);

@@ -14,7 +14,7 @@ void SiteListLoader::read(const QString& path, qint64 maxBytes, Done done) {
     const quint64 request = ++generation;
     whenDone = std::move(done);
     worker.start([this, request, path, maxBytes] {
-        auto list = std::make_shared<OpmlList>(ReadOpmlFile(path, maxBytes));
+        auto list = std::make_shared<OpmlList>(readOpmlFile(path, maxBytes));
         QMetaObject::invokeMethod(
             this,
             [this, request, path, list] {

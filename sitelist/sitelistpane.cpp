@@ -113,7 +113,7 @@ void SiteListPane::selectNode(SiteTree::Node* node) {
 
 void SiteListPane::saveList() {
     // A tree too deeply nested to be read back is not written: the file on disk stays.
-    if (std::optional<QByteArray> bytes = OpmlBytes(state)) {
+    if (std::optional<QByteArray> bytes = opmlBytes(state)) {
         state.siteListSaver.save(state.programFile(QStringLiteral("rsslist.opml")),
                                  std::move(*bytes));
     }
