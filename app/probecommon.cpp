@@ -12,28 +12,27 @@ ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exe
 }
 
 void printRecord(const QStringList& fields) {
-    QByteArray line;
+    QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) {
-            line += '\t';
+            line += QLatin1Char('\t');
         }
-        // UTF-8 keeps every byte of a multi-byte character at 0x80 or above, so the control
-        // characters can be escaped in the bytes.
-        const QByteArray field = fields.at(i).toUtf8();
-        if (!field.contains('\t') && !field.contains('\n') && !field.contains('\r')) {
+        const QString& field = fields.at(i);
+        if (!field.contains(QLatin1Char('\t')) && !field.contains(QLatin1Char('\n')) &&
+            !field.contains(QLatin1Char('\r'))) {
             line += field;
             continue;
         }
-        for (const char c : field) {
-            switch (c) {
-                case '\t':
-                    line += "\\t";
+        for (const QChar c : field) {
+            switch (c.unicode()) {
+                case u'\t':
+                    line += QLatin1String("\\t");
                     break;
-                case '\n':
-                    line += "\\n";
+                case u'\n':
+                    line += QLatin1String("\\n");
                     break;
-                case '\r':
-                    line += "\\r";
+                case u'\r':
+                    line += QLatin1String("\\r");
                     break;
                 default:
                     line += c;
@@ -41,8 +40,9 @@ void printRecord(const QStringList& fields) {
             }
         }
     }
-    line += '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    line += QLatin1Char('\n');
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
 int printUsage(const QString& text) {
