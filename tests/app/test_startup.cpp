@@ -251,7 +251,10 @@ TEST_F(StartUpTest, UnreadableWorkingListIsKeptAndReported) {
     };
     const Case cases[] = {
         {"cut short", good.left(good.size() * 6 / 10), "33行目"},
-        {"a byte that is not UTF-8", QByteArray(good).replace("site 20", "site \xFF" "20"),
+        {"a byte that is not UTF-8",
+         QByteArray(good).replace("site 20",
+                                  "site \xFF"
+                                  "20"),
          "24行目 21桁目"},
         {"an undeclared entity", QByteArray(good).replace("site 30", "site&nbsp;30"), "34行目"},
         {"over the row limit", listOfSites(kMaxOpmlEntries + 1), "32767"},
