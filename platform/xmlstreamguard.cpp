@@ -133,7 +133,9 @@ qsizetype firstInvalidUtf8(const QByteArray& data) {
 }  // namespace
 
 XmlStreamGuard::XmlStreamGuard(const QByteArray& bytes)
-    : data(withDetectableEncoding(bytes)), reader(data) {
+    : data(withDetectableEncoding(bytes)), device(&data) {
+    device.open(QIODevice::ReadOnly);
+    reader.setDevice(&device);
     reader.setNamespaceProcessing(false);
 }
 

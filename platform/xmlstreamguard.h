@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QString>
 #include <QXmlStreamReader>
@@ -55,6 +56,9 @@ private:
     [[nodiscard]] QString decodedText() const;
 
     QByteArray data;
+    // The reader reads the bytes through it a block at a time: given them whole, it would
+    // decode them whole, doubling the memory a large document takes.
+    QBuffer device;
     QString text;
     bool fromText = false;
     QXmlStreamReader reader;
