@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/appstate.h"
@@ -17,8 +18,21 @@ using Node = SiteTree::Node;
 // Appends text as an attribute value in UTF-8: XmlEscape's four entities; tab, LF and CR as
 // character references (written plainly, a reader would turn them into spaces); the
 // characters XML forbids (controls, U+FFFE, U+FFFF, lone surrogates) left out, so that a
-// saved list always reads back.
+// saved list always reads back. Written through a pointer into room made beforehand: a list
+// is megabytes of these.
 void appendAttributeValue(QByteArray& out, const QString& text) {
+    const qsizetype start = out.size();
+    // The most one UTF-16 unit becomes: "&quot;".
+    const qsizetype room = start + text.size() * 6;
+    if (out.capacity() < room) {
+        out.reserve(qMax(room, out.capacity() * 2));
+    }
+    out.resize(room);
+    char* w = out.data() + start;
+    const auto put = [&w](const char* entity, qsizetype length) {
+        std::memcpy(w, entity, size_t(length));
+        w += length;
+    };
     const QChar* p = text.constData();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -26,49 +40,50 @@ void appendAttributeValue(QByteArray& out, const QString& text) {
         if (c < 0x80) {
             switch (c) {
                 case u'&':
-                    out.append("&amp;", 5);
+                    put("&amp;", 5);
                     break;
                 case u'<':
-                    out.append("&lt;", 4);
+                    put("&lt;", 4);
                     break;
                 case u'>':
-                    out.append("&gt;", 4);
+                    put("&gt;", 4);
                     break;
                 case u'"':
-                    out.append("&quot;", 6);
+                    put("&quot;", 6);
                     break;
                 case u'\t':
-                    out.append("&#9;", 4);
+                    put("&#9;", 4);
                     break;
                 case u'\n':
-                    out.append("&#10;", 5);
+                    put("&#10;", 5);
                     break;
                 case u'\r':
-                    out.append("&#13;", 5);
+                    put("&#13;", 5);
                     break;
                 default:
                     if (c >= 0x20) {
-                        out.append(char(c));
+                        *w++ = char(c);
                     }
                     break;
             }
         } else if (c < 0x800) {
-            out.append(char(0xC0 | (c >> 6)));
-            out.append(char(0x80 | (c & 0x3F)));
+            *w++ = char(0xC0 | (c >> 6));
+            *w++ = char(0x80 | (c & 0x3F));
         } else if (QChar::isHighSurrogate(c)) {
             if (i + 1 < n && p[i + 1].isLowSurrogate()) {
                 const char32_t u = QChar::surrogateToUcs4(c, p[++i].unicode());
-                out.append(char(0xF0 | (u >> 18)));
-                out.append(char(0x80 | ((u >> 12) & 0x3F)));
-                out.append(char(0x80 | ((u >> 6) & 0x3F)));
-                out.append(char(0x80 | (u & 0x3F)));
+                *w++ = char(0xF0 | (u >> 18));
+                *w++ = char(0x80 | ((u >> 12) & 0x3F));
+                *w++ = char(0x80 | ((u >> 6) & 0x3F));
+                *w++ = char(0x80 | (u & 0x3F));
             }
         } else if (!QChar::isLowSurrogate(c) && c != 0xFFFE && c != 0xFFFF) {
-            out.append(char(0xE0 | (c >> 12)));
-            out.append(char(0x80 | ((c >> 6) & 0x3F)));
-            out.append(char(0x80 | (c & 0x3F)));
+            *w++ = char(0xE0 | (c >> 12));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+            *w++ = char(0x80 | (c & 0x3F));
         }
     }
+    out.resize(w - out.constData());
 }
 
 void appendIndent(QByteArray& out, int indent) {
