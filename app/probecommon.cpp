@@ -12,35 +12,41 @@ ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exe
 }
 
 void printRecord(const QStringList& fields) {
-    QString line;
+    // Written through a pointer into room for the worst case (every character escaped): the
+    // probe prints a line for each of up to 32,767 entries.
+    qsizetype room = fields.size() + 1;
+    for (const QString& field : fields) {
+        room += 2 * field.size();
+    }
+    QString line(room, Qt::Uninitialized);
+    QChar* w = line.data();
+    const auto escape = [&w](char c) {
+        *w++ = QLatin1Char('\\');
+        *w++ = QLatin1Char(c);
+    };
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) {
-            line += QLatin1Char('\t');
+            *w++ = QLatin1Char('\t');
         }
-        const QString& field = fields.at(i);
-        if (!field.contains(QLatin1Char('\t')) && !field.contains(QLatin1Char('\n')) &&
-            !field.contains(QLatin1Char('\r'))) {
-            line += field;
-            continue;
-        }
-        for (const QChar c : field) {
+        for (const QChar c : fields.at(i)) {
             switch (c.unicode()) {
                 case u'\t':
-                    line += QLatin1String("\\t");
+                    escape('t');
                     break;
                 case u'\n':
-                    line += QLatin1String("\\n");
+                    escape('n');
                     break;
                 case u'\r':
-                    line += QLatin1String("\\r");
+                    escape('r');
                     break;
                 default:
-                    line += c;
+                    *w++ = c;
                     break;
             }
         }
     }
-    line += QLatin1Char('\n');
+    *w++ = QLatin1Char('\n');
+    line.truncate(w - line.constData());
     const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
