@@ -32,6 +32,6 @@ int indexOfKey(const QString& key) {
         return -1;
     }
     bool ok = false;
-    const int index = key.mid(1).toInt(&ok);
+    const int index = QStringView(key).mid(1).toInt(&ok);
     return ok && index >= 0 ? index : -1;
 }
