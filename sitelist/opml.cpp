@@ -215,8 +215,9 @@ void applyOpml(AppState& state, OpmlList&& list) {
 }
 
 std::optional<QByteArray> opmlBytes(const AppState& state) {
-    // Room for the whole text at once: a site line is its texts (Japanese takes three bytes a
-    // character; the title comes twice) and about 110 bytes of markup and indent.
+    // Room for the whole text at once, as a rule (only texts full of escaped characters
+    // outgrow it): a site line is its texts (Japanese takes three bytes a character; the
+    // title comes twice) and about 110 bytes of markup and indent.
     qsizetype room = 1024;
     for (int index = 0; index < state.SiteTable.size(); ++index) {
         const SiteRow& row = state.SiteTable[index];
