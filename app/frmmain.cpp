@@ -21,6 +21,7 @@
 #include "platform/screeninfo.h"
 #include "platform/trayicon.h"
 #include "settings/config.h"
+#include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
@@ -127,13 +128,18 @@ bool frmMain::Form_Load() {
         }
     }
 
-    // The list into the tree; the first entry into the panel. A load that fails has
-    // reported itself where there is anything to tell (a missing file).
-    if (!path.isEmpty() && LoadOpml(state, path)) {
-        if (state.siteTree.nodeCount() == 0) {
-            state.blnSiteListFlg = false;
+    // The list into the tree; the first entry into the panel. A missing file has reported
+    // itself; a list that exists but cannot be read is kept before anything saves over it.
+    OpmlLoadError loadError;
+    if (!path.isEmpty()) {
+        if (LoadOpml(state, path, &loadError)) {
+            if (state.siteTree.nodeCount() == 0) {
+                state.blnSiteListFlg = false;
+            } else {
+                pane->selectFirstNode();
+            }
         } else {
-            pane->selectFirstNode();
+            reportBrokenList(state, path, loadError);
         }
     }
 
@@ -206,7 +212,8 @@ void frmMain::bringToFront() {
 
 void frmMain::saveListAndSettings() {
     // Results are not looked at: there is no one to tell at this point.
-    SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml")));
+    pane->saveList();
+    state.siteListSaver.flush();
     (void)SaveSettings(state);
 }
 
@@ -286,4 +293,8 @@ void frmMain::setPasteEnabled(bool enabled) {
 
 void frmMain::popupEditMenu(const QPoint& globalPos) {
     mnuEdit->popup(globalPos);
+}
+
+void frmMain::showStatus(const QString& text) {
+    SetStatus(text);
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "sitelist/sitelisthost.h"
+#include "sitelist/sitelistloader.h"
 
 class AppWindows;
 class QAction;
@@ -62,6 +63,7 @@ public:
     void openNewSiteDialog() override;
     void setPasteEnabled(bool enabled) override;
     void popupEditMenu(const QPoint& globalPos) override;
+    void showStatus(const QString& text) override;
 
     // Menu handlers.
     void mnuOpenTicker_Click();
@@ -86,6 +88,8 @@ public:
 
     // The info text the information box shows until an entry is selected.
     [[nodiscard]] QString infoText() const;
+    // True while a list the File menu loads is being read in the background.
+    [[nodiscard]] bool isLoadingList() const { return listLoader.isReading(); }
     // True when the desktop had a notification area at start-up; without one the window is
     // minimised instead of hidden, so that the program can always be reached.
     [[nodiscard]] bool hasTray() const { return trayAvailable; }
@@ -162,10 +166,14 @@ private:
     void loadChosenSiteList(const QString& fileName);
     // Opens a page of the site shown in the panel only while an entry is shown.
     void openWhileEntryShown(const QString& url);
+    // The end of the File menu's load, when the list has been read in the background.
+    void opmlLoadFinished(const QString& path, OpmlList&& list);
 
     AppState& state;
     AppWindows& windows;
     const AppSeams& seams;
+    // Reads the lists the File menu loads.
+    SiteListLoader listLoader;
     bool trayAvailable = true;
     // Set when Form_Load has run through (this is the one instance).
     bool loaded = false;

@@ -2,6 +2,7 @@
 // menu's commands are the site list pane's).
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -12,6 +13,7 @@
 #include "platform/browser.h"
 #include "platform/filedialogs.h"
 #include "platform/messagebox.h"
+#include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
@@ -261,18 +263,37 @@ void frmMain::offerSiteList(const QString& fileName) {
 }
 
 void frmMain::loadChosenSiteList(const QString& fileName) {
-    if (!fileName.isEmpty()) {
+    if (fileName.isEmpty() || !opmlFileExists(state, fileName)) {
+        if (!fileName.isEmpty()) {
+            state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
+                                        MsgIcon::Warning);
+        }
+        pane->saveList();
+        return;
+    }
+    // Read on a worker; the window stays live and shows that it is busy meanwhile. A second
+    // load started before the first ends supersedes it.
+    if (!listLoader.isReading()) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    }
+    listLoader.read(
+        fileName, state.fetchOptions.maxBytes,
+        [this](const QString& path, OpmlList&& list) { opmlLoadFinished(path, std::move(list)); });
+}
+
+void frmMain::opmlLoadFinished(const QString& path, OpmlList&& list) {
+    QApplication::restoreOverrideCursor();
+    if (list.ok) {
         // A walk under way counts rows of the list being replaced.
         windows.stopFetching();
-        if (LoadOpml(state, fileName)) {
-            if (!pane->selectFirstNode()) {
-                state.blnSiteListFlg = false;
-                pane->clearPanel();
-            }
-        } else {
-            state.seams.messageBox.show(QStringLiteral("OPMLファイルの読み込みに失敗しました"),
-                                        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+        applyOpml(state, std::move(list));
+        if (!pane->selectFirstNode()) {
+            state.blnSiteListFlg = false;
+            pane->clearPanel();
         }
+    } else if (!reportBrokenList(state, path, list.error)) {
+        state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
+                                    MsgIcon::Warning);
     }
     // After a successful load the chosen file thus becomes the working list.
     pane->saveList();

@@ -12,8 +12,9 @@ QString exeBaseName() {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
-int reportLoadFailure(const QString& path) {
-    std::fprintf(stderr, "cannot read a site list from %s\n", qUtf8Printable(path));
+int reportLoadFailure(const QString& path, const OpmlLoadError& error) {
+    std::fprintf(stderr, "cannot read a site list from %s: %s\n", qUtf8Printable(path),
+                 qUtf8Printable(error.reason()));
     return kProbeFailed;
 }
 
@@ -27,8 +28,9 @@ int probeOpml(const QStringList& args) {
     }
     ProbeEnvironment environment(QDir::currentPath(), exeBaseName());
     AppState& state = environment.state();
-    if (!LoadOpml(state, args.at(0))) {
-        return reportLoadFailure(args.at(0));
+    OpmlLoadError error;
+    if (!LoadOpml(state, args.at(0), &error)) {
+        return reportLoadFailure(args.at(0), error);
     }
     for (int index = 0; index < state.SiteTable.size(); ++index) {
         const SiteRow& row = state.SiteTable[index];
@@ -47,8 +49,9 @@ int probeOpmlResave(const QStringList& args) {
     }
     ProbeEnvironment environment(QDir::currentPath(), exeBaseName());
     AppState& state = environment.state();
-    if (!LoadOpml(state, args.at(0))) {
-        return reportLoadFailure(args.at(0));
+    OpmlLoadError error;
+    if (!LoadOpml(state, args.at(0), &error)) {
+        return reportLoadFailure(args.at(0), error);
     }
     if (!SaveOpml(state, args.at(1))) {
         std::fprintf(stderr, "cannot write %s\n", qUtf8Printable(args.at(1)));

@@ -12,16 +12,43 @@ ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exe
 }
 
 void printRecord(const QStringList& fields) {
-    QStringList escaped;
-    escaped.reserve(fields.size());
-    for (QString field : fields) {
-        field.replace(QLatin1Char('\t'), QLatin1String("\\t"));
-        field.replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        field.replace(QLatin1Char('\r'), QLatin1String("\\r"));
-        escaped.append(field);
+    // Written through a pointer into room for the worst case (every character escaped): the
+    // probe prints a line for each of up to 32,767 entries.
+    qsizetype room = fields.size() + 1;
+    for (const QString& field : fields) {
+        room += 2 * field.size();
     }
-    const QByteArray line = escaped.join(QLatin1Char('\t')).toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    QString line(room, Qt::Uninitialized);
+    QChar* w = line.data();
+    const auto escape = [&w](char c) {
+        *w++ = QLatin1Char('\\');
+        *w++ = QLatin1Char(c);
+    };
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            *w++ = QLatin1Char('\t');
+        }
+        for (const QChar c : fields.at(i)) {
+            switch (c.unicode()) {
+                case u'\t':
+                    escape('t');
+                    break;
+                case u'\n':
+                    escape('n');
+                    break;
+                case u'\r':
+                    escape('r');
+                    break;
+                default:
+                    *w++ = c;
+                    break;
+            }
+        }
+    }
+    *w++ = QLatin1Char('\n');
+    line.truncate(w - line.constData());
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
 int printUsage(const QString& text) {

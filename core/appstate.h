@@ -7,6 +7,7 @@
 #include "platform/fetchoptions.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
+#include "sitelist/sitelistsaver.h"
 #include "sitelist/siterow.h"
 #include "sitelist/sitetree.h"
 
@@ -47,6 +48,9 @@ struct AppState {
     bool blnSiteListFlg = false;
     // The entry the new-site dialog is preparing.
     SiteRow NewSiteRow;
+    // Writes rsslist.opml off the user-interface thread; flush() before anything that must
+    // find the list on disk (the exit).
+    SiteListSaver siteListSaver;
 
     ArticleArray NewsQueue;
     ArticleArray ListArticles;

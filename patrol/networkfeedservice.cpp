@@ -191,7 +191,7 @@ void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, bool 
     Completion done;
     done.id = id;
     QByteArray data;
-    if (readLocalFile(path, options.maxBytes, data, done.fetched.error)) {
+    if (readLocalFile(path, options.maxBytes, data, done.fetched.error) == LocalFileRead::Ok) {
         done.fetched.ok = true;
         done.reading = read(data, {}, QUrl::fromLocalFile(path), discover);
     }

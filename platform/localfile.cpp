@@ -33,22 +33,23 @@ ResourceLocation locateResource(const QString& location) {
     return result;
 }
 
-bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data, QString& error) {
+LocalFileRead readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data,
+                            QString& error) {
     const QFileInfo info(path);
     if (!info.isFile()) {
         error = QStringLiteral("no such file: %1").arg(path);
-        return false;
+        return LocalFileRead::NotAFile;
     }
     const QString tooLarge =
         QStringLiteral("file larger than %1 bytes: %2").arg(maxBytes).arg(path);
     if (info.size() > maxBytes) {
         error = tooLarge;
-        return false;
+        return LocalFileRead::TooLarge;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
-        return false;
+        return LocalFileRead::Failed;
     }
     // Read into room for the size the file has: asking read() for the limit would
     // allocate the limit. A file that grew meanwhile is still held to the limit.
@@ -57,7 +58,7 @@ bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data, QStri
     if (got < 0) {
         error = file.errorString();
         data.clear();
-        return false;
+        return LocalFileRead::Failed;
     }
     data.truncate(got);
     if (!file.atEnd()) {
@@ -66,7 +67,7 @@ bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data, QStri
     if (data.size() > maxBytes) {
         error = tooLarge;
         data.clear();
-        return false;
+        return LocalFileRead::TooLarge;
     }
-    return true;
+    return LocalFileRead::Ok;
 }

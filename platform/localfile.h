@@ -16,7 +16,10 @@ struct ResourceLocation {
 // scheme is refused. A one-letter "scheme" is a drive letter, so such a path is a file.
 [[nodiscard]] ResourceLocation locateResource(const QString& location);
 
+enum class LocalFileRead { Ok, NotAFile, TooLarge, Failed };
+
 // Reads a regular file of at most maxBytes. A FIFO or a device (a feed URL naming
-// /dev/zero) is refused rather than read, so it cannot hang or flood the reader.
-[[nodiscard]] bool readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data,
-                                 QString& error);
+// /dev/zero) is refused rather than read, so it cannot hang or flood the reader. error
+// says why it failed.
+[[nodiscard]] LocalFileRead readLocalFile(const QString& path, qint64 maxBytes, QByteArray& data,
+                                          QString& error);

@@ -33,7 +33,8 @@ FetchedResource fetchResource(const QString& location, const FetchOptions& optio
         }
         case ResourceLocation::Kind::LocalFile: {
             FetchedResource result;
-            result.ok = readLocalFile(where.path, options.maxBytes, result.body, result.error);
+            result.ok = readLocalFile(where.path, options.maxBytes, result.body, result.error) ==
+                        LocalFileRead::Ok;
             if (result.ok) {
                 result.url = QUrl::fromLocalFile(QFileInfo(where.path).absoluteFilePath());
             }

@@ -124,6 +124,47 @@ constexpr std::array<const char*, 96> kLatin1Entities = {
     "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
     "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
 
+// Offset of the first byte sequence that is not UTF-8 (overlong forms, surrogates and code
+// points past U+10FFFF included); -1 when there is none.
+qsizetype firstInvalidUtf8(const QByteArray& data) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype n = data.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80;  // bounds of the second byte
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        if (i + length > n || p[i + 1] < low || p[i + 1] > high) {
+            return i;
+        }
+        for (int k = 2; k < length; ++k) {
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF) {
+                return i;
+            }
+        }
+        i += length;
+    }
+    return -1;
+}
+
 }  // namespace
 
 QString latin1EntityText(QStringView name) {
@@ -155,8 +196,35 @@ SafeXmlStream::SafeXmlStream(const QString& text) : source(text) {
     xml->setNamespaceProcessing(false);
 }
 
-void SafeXmlStream::refuse(const QString& why) {
-    xml->raiseError(QStringLiteral("%1 (line %2)").arg(why).arg(xml->lineNumber()));
+void SafeXmlStream::refuse(Fault why, const QString& text) {
+    failure = why;
+    line = xml->lineNumber();
+    column = xml->columnNumber();
+    xml->raiseError(QStringLiteral("%1 (line %2)").arg(text).arg(line));
+}
+
+void SafeXmlStream::noteMalformed() {
+    failure = Fault::Malformed;
+    line = xml->lineNumber();
+    column = xml->columnNumber();
+    message = xml->errorString();
+    // The reader decodes ahead of where it parses, so it places a byte that is not UTF-8 at
+    // the start of the block it was decoding, not where the byte is.
+    if (!device.isOpen() || QStringConverter::encodingForData(bytes, u'<')) {
+        return;
+    }
+    const QStringView declared = xml->documentEncoding();
+    if (!declared.isEmpty() && declared.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0 &&
+        declared.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0) {
+        return;
+    }
+    const qsizetype bad = firstInvalidUtf8(bytes);
+    if (bad < 0) {
+        return;
+    }
+    const qsizetype lineStart = bytes.lastIndexOf('\n', bad - 1) + 1;
+    line = bytes.left(bad).count('\n') + 1;
+    column = QString::fromUtf8(bytes.constData() + lineStart, bad - lineStart).size();
 }
 
 QXmlStreamReader::TokenType SafeXmlStream::readNext() {
@@ -164,7 +232,8 @@ QXmlStreamReader::TokenType SafeXmlStream::readNext() {
     switch (token) {
         case QXmlStreamReader::StartElement:
             if (++level > kMaxElementDepth) {
-                refuse(QStringLiteral("elements nested deeper than %1").arg(kMaxElementDepth));
+                refuse(Fault::TooDeep,
+                       QStringLiteral("elements nested deeper than %1").arg(kMaxElementDepth));
                 return QXmlStreamReader::Invalid;
             }
             break;
@@ -182,11 +251,16 @@ QXmlStreamReader::TokenType SafeXmlStream::readNext() {
             const qint64 inputLength = device.isOpen() ? bytes.size() : source.size();
             if (entityExpansionBound(xml->entityDeclarations(), text, xml->characterOffset()) >
                 inputLength + kExpansionAllowance) {
-                refuse(QStringLiteral("entity expansion too large"));
+                refuse(Fault::EntityExpansion, QStringLiteral("entity expansion too large"));
                 return QXmlStreamReader::Invalid;
             }
             break;
         }
+        case QXmlStreamReader::Invalid:
+            if (failure == Fault::None) {
+                noteMalformed();
+            }
+            break;
         default:
             break;
     }

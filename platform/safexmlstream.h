@@ -17,6 +17,13 @@ class SafeXmlStream {
 public:
     static constexpr int kMaxElementDepth = 1000;
 
+    enum class Fault {
+        None,
+        Malformed,        // not well-formed XML, or an encoding that cannot be decoded
+        TooDeep,          // elements nested deeper than kMaxElementDepth
+        EntityExpansion,  // internal entities would blow the text up
+    };
+
     // A document's bytes as fetched, decoded as XML says: a byte-order mark or UTF-16's
     // zero bytes, else the encoding its declaration names, else fallbackCharset (the
     // charset an HTTP Content-Type named) when it is one the platform knows, else UTF-8.
@@ -34,6 +41,13 @@ public:
     [[nodiscard]] bool hasError() const { return xml->hasError(); }
     // Why the read failed, with line and column for XML errors.
     [[nodiscard]] QString errorString() const;
+    // What ended the read, where (line from 1, column from 0; a byte that is not UTF-8 is
+    // placed where it stands, not where the reader's decoding block began) and, for
+    // malformed input, the parser's own words.
+    [[nodiscard]] Fault fault() const { return failure; }
+    [[nodiscard]] qint64 faultLine() const { return line; }
+    [[nodiscard]] qint64 faultColumn() const { return column; }
+    [[nodiscard]] QString parserMessage() const { return message; }
     // Elements open at the current token: 1 at the root's start, 0 after its end.
     [[nodiscard]] int depth() const { return level; }
 
@@ -47,7 +61,8 @@ public:
     void skipElement();
 
 private:
-    void refuse(const QString& why);
+    void refuse(Fault why, const QString& text);
+    void noteMalformed();
 
     // The bytes the reader reads when it was given bytes, and the device it reads them
     // through: decoded a block at a time, never the whole document at once.
@@ -57,6 +72,10 @@ private:
     QString source;
     std::optional<QXmlStreamReader> xml;
     int level = 0;
+    Fault failure = Fault::None;
+    qint64 line = 0;
+    qint64 column = 0;
+    QString message;
 };
 
 // The character that a reference to one of HTML's Latin-1 entities (&nbsp; to &yuml;,

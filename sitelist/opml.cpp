@@ -1,142 +1,165 @@
 #include "sitelist/opml.h"
 
-#include <QDomElement>
-#include <QDomNodeList>
 #include <QFileInfo>
-#include <QHash>
-#include <QList>
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/appstate.h"
 #include "core/version.h"
+#include "platform/atomicfile.h"
 #include "platform/messagebox.h"
-#include "platform/xmldocument.h"
-#include "sitelist/opmlreader.h"
+#include "platform/safexmlstream.h"
 
 namespace {
 
 using Node = SiteTree::Node;
 
-const QLatin1String kCrLf("\r\n");
-
-// Whether XML 1.0 allows the character at all; a file holding any other does not parse.
-bool isXmlChar(char32_t c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-// text as XmlEscape gives it, with the characters XML forbids left out (so that a saved list
-// always reads back) and tab, LF and CR as character references: written plainly, a reader
-// would turn them into spaces.
-void appendAttributeValue(QString& out, const QString& text) {
+// Appends text as an attribute value in UTF-8: XmlEscape's four entities; tab, LF and CR as
+// character references (written plainly, a reader would turn them into spaces); the
+// characters XML forbids (controls, U+FFFE, U+FFFF, lone surrogates) left out, so that a
+// saved list always reads back. Written through a pointer into room made beforehand: a list
+// is megabytes of these.
+void appendAttributeValue(QByteArray& out, const QString& text) {
+    const qsizetype start = out.size();
+    // The most one UTF-16 unit becomes: "&quot;".
+    const qsizetype room = start + text.size() * 6;
+    if (out.capacity() < room) {
+        out.reserve(qMax(room, out.capacity() * 2));
+    }
+    out.resize(room);
+    char* w = out.data() + start;
+    const auto put = [&w](const char* entity, qsizetype length) {
+        std::memcpy(w, entity, size_t(length));
+        w += length;
+    };
+    const QChar* p = text.constData();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            out.append(c);
-            out.append(text.at(++i));
-            continue;
-        }
-        switch (c.unicode()) {
-            case u'&':
-                out.append(QLatin1String("&amp;"));
-                break;
-            case u'<':
-                out.append(QLatin1String("&lt;"));
-                break;
-            case u'>':
-                out.append(QLatin1String("&gt;"));
-                break;
-            case u'"':
-                out.append(QLatin1String("&quot;"));
-                break;
-            case u'\t':
-                out.append(QLatin1String("&#9;"));
-                break;
-            case u'\n':
-                out.append(QLatin1String("&#10;"));
-                break;
-            case u'\r':
-                out.append(QLatin1String("&#13;"));
-                break;
-            default:
-                // A lone surrogate is no character either.
-                if (!c.isSurrogate() && isXmlChar(c.unicode())) {
-                    out.append(c);
-                }
-                break;
+        const char16_t c = p[i].unicode();
+        if (c < 0x80) {
+            switch (c) {
+                case u'&':
+                    put("&amp;", 5);
+                    break;
+                case u'<':
+                    put("&lt;", 4);
+                    break;
+                case u'>':
+                    put("&gt;", 4);
+                    break;
+                case u'"':
+                    put("&quot;", 6);
+                    break;
+                case u'\t':
+                    put("&#9;", 4);
+                    break;
+                case u'\n':
+                    put("&#10;", 5);
+                    break;
+                case u'\r':
+                    put("&#13;", 5);
+                    break;
+                default:
+                    if (c >= 0x20) {
+                        *w++ = char(c);
+                    }
+                    break;
+            }
+        } else if (c < 0x800) {
+            *w++ = char(0xC0 | (c >> 6));
+            *w++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c)) {
+            if (i + 1 < n && p[i + 1].isLowSurrogate()) {
+                const char32_t u = QChar::surrogateToUcs4(c, p[++i].unicode());
+                *w++ = char(0xF0 | (u >> 18));
+                *w++ = char(0x80 | ((u >> 12) & 0x3F));
+                *w++ = char(0x80 | ((u >> 6) & 0x3F));
+                *w++ = char(0x80 | (u & 0x3F));
+            }
+        } else if (!QChar::isLowSurrogate(c) && c != 0xFFFE && c != 0xFFFF) {
+            *w++ = char(0xE0 | (c >> 12));
+            *w++ = char(0x80 | ((c >> 6) & 0x3F));
+            *w++ = char(0x80 | (c & 0x3F));
         }
     }
+    out.resize(w - out.constData());
 }
 
-void appendIndent(QString& out, int indent) {
-    out.resize(out.size() + indent, QLatin1Char(' '));
+void appendIndent(QByteArray& out, int indent) {
+    out.append(qsizetype(indent), ' ');
 }
 
-// Builds outline lines in time linear in the list: the nodes are bucketed by parent in one
-// pass over the node collection, which keeps collection order within every bucket.
+// Writes outline lines in one walk of the shown tree, each sibling list taken in
+// node-collection order.
 class OutlineWriter {
 public:
-    explicit OutlineWriter(const AppState& state) : table(state.SiteTable) {
-        const SiteTree& tree = state.siteTree;
-        for (int position = 1; position <= tree.nodeCount(); ++position) {
-            const Node* node = tree.nodeAt(position);
-            children[node->parent].append(node);
-        }
-    }
+    explicit OutlineWriter(const AppState& state) : table(state.SiteTable) {}
 
-    // The lines of everything under parent (null: the top level). Iterative, so that depth
-    // costs no stack.
-    void appendContents(QString& out, const Node* parent, int indent) const {
+    // The lines of the entries in nodes and everything under them, the first level at
+    // indent. False when an outline would lie deeper than a reader accepts: its element
+    // depth is its indent + 1 (the document element and body are 1 and 2; the top level is
+    // written at indent 2).
+    bool appendContents(QByteArray& out, const QList<Node*>& nodes, int indent) {
         struct Level {
-            const QList<const Node*>* nodes;
+            QList<Node*> nodes;
             qsizetype next;
             int indent;
             bool closesFolder;
         };
-        std::vector<Level> levels{{&childrenOf(parent), 0, indent, false}};
+        std::vector<Level> levels;
+        levels.push_back({inCollectionOrder(nodes), 0, indent, false});
         while (!levels.empty()) {
             Level& level = levels.back();
-            if (level.next == level.nodes->size()) {
+            if (level.next == level.nodes.size()) {
                 if (level.closesFolder) {
                     appendIndent(out, level.indent - 1);
-                    out.append(QLatin1String("</outline>"));
-                    out.append(kCrLf);
+                    out.append("</outline>\r\n");
                 }
                 levels.pop_back();
                 continue;
             }
-            const Node* node = level.nodes->at(level.next++);
+            const Node* node = level.nodes.at(level.next++);
             const SiteRow* row = writtenRow(node);
             if (!row) {
                 continue;  // deleted: left out with everything under it
             }
             const int lineIndent = level.indent;
+            if (lineIndent + 1 > SafeXmlStream::kMaxElementDepth) {
+                return false;
+            }
             appendIndent(out, lineIndent);
-            out.append(QLatin1String("<outline text=\""));
+            out.append("<outline text=\"");
             appendAttributeValue(out, row->strTitle);
             if (row->intKind == kKindFolder) {
-                out.append(QLatin1String("\">"));
-                out.append(kCrLf);
-                levels.push_back({&childrenOf(node), 0, lineIndent + 1, true});
+                out.append("\">\r\n");
+                // May move level's storage: nothing of it is used after this.
+                levels.push_back({inCollectionOrder(node->children), 0, lineIndent + 1, true});
             } else {
                 // A site's own children are not written.
-                out.append(QLatin1String("\" title=\""));
+                out.append("\" title=\"");
                 appendAttributeValue(out, row->strTitle);
-                out.append(QLatin1String("\" type=\"rss\" version=\"RSS\" htmlUrl=\""));
+                out.append("\" type=\"rss\" version=\"RSS\" htmlUrl=\"");
                 appendAttributeValue(out, row->strHtmlUrl);
-                out.append(QLatin1String("\" xmlUrl=\""));
+                out.append("\" xmlUrl=\"");
                 appendAttributeValue(out, row->strXmlUrl);
-                out.append(QLatin1String("\" />"));
-                out.append(kCrLf);
+                out.append("\" />\r\n");
             }
         }
+        return true;
     }
 
 private:
-    const QList<const Node*>& childrenOf(const Node* parent) const {
-        const auto it = children.constFind(parent);
-        return it == children.cend() ? noChildren : *it;
+    // Siblings in creation order. Only a move puts the shown order out of it, so the list is
+    // usually returned as it is (shared, not copied).
+    static QList<Node*> inCollectionOrder(const QList<Node*>& nodes) {
+        const auto bySerial = [](const Node* a, const Node* b) { return a->serial < b->serial; };
+        if (std::is_sorted(nodes.cbegin(), nodes.cend(), bySerial)) {
+            return nodes;
+        }
+        QList<Node*> sorted = nodes;
+        std::sort(sorted.begin(), sorted.end(), bySerial);
+        return sorted;
     }
 
     // The row a node names, or null when the entry is not written: deleted, or a key that
@@ -151,84 +174,82 @@ private:
     }
 
     const SiteRowArray& table;
-    QHash<const Node*, QList<const Node*>> children;
-    const QList<const Node*> noChildren;
 };
 
 }  // namespace
 
-bool LoadOpml(AppState& state, const QString& path) {
+bool opmlFileExists(AppState& state, const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) {
-        state.seams.messageBox.show(QStringLiteral("OPMLファイルが見つかりません"),
-                                    state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
-        return false;
+    if (info.exists() && !info.isDir()) {
+        return true;
     }
-    XmlDocument document(state.fetchOptions);
-    if (!document.load(path)) {
-        return false;
-    }
-    // The first element named exactly "body", anywhere in the document.
-    const QDomElement body =
-        document.document().elementsByTagName(QStringLiteral("body")).item(0).toElement();
-    if (body.isNull()) {
-        return false;
-    }
-    OpmlReader reader(path);
-    if (!reader.AddOutlines(body.childNodes(), QStringLiteral("R"))) {
-        return false;
-    }
+    state.seams.messageBox.show(QStringLiteral("OPMLファイルが見つかりません"), state.exeBaseName(),
+                                MsgButtons::Ok, MsgIcon::Warning);
+    return false;
+}
 
-    // The whole file was read: only now does the old list go.
-    const QList<OpmlReader::Entry>& entries = reader.entries();
-    state.blnSiteListFlg = false;
-    state.siteTree.clear();
-    state.SiteTable.clear();
-    std::vector<Node*> nodes(size_t(entries.size()), nullptr);
-    for (qsizetype row = 0; row < entries.size(); ++row) {
-        const OpmlReader::Entry& entry = entries.at(row);
-        Node* parent = entry.parentRow < 0 ? nullptr : nodes[size_t(entry.parentRow)];
-        // The image shows the kind: 1 folder, 2 site.
-        nodes[size_t(row)] = state.siteTree.addNode(parent, keyOfIndex(int(row)),
-                                                    entry.row.strTitle, entry.row.intKind);
-        state.SiteTable.append(entry.row);
+bool LoadOpml(AppState& state, const QString& path, OpmlLoadError* error) {
+    if (!opmlFileExists(state, path)) {
+        if (error) {
+            *error = OpmlLoadError{OpmlLoadError::Kind::Missing, 0, 0, {}};
+        }
+        return false;
     }
-    state.blnSiteListFlg = true;
+    OpmlList list = readOpmlFile(path, state.fetchOptions.maxBytes);
+    if (error) {
+        *error = list.error;
+    }
+    if (!list.ok) {
+        return false;
+    }
+    applyOpml(state, std::move(list));
     return true;
 }
 
-bool SaveOpml(const AppState& state, const QString& path) {
-    QString text;
-    text.append(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral("<opml version=\"1.1\">"));
-    text.append(kCrLf);
-    text.append(QStringLiteral(" <head>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral("  <title>Quorvane OPMLリスト</title>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral("  <ownername>Tallowmere.</ownername>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral("  <owneremail>") + QLatin1String(kSupportEmail) +
-                QStringLiteral("</owneremail>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral(" </head>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral(" <body>"));
-    text.append(kCrLf);
-    OutlineWriter(state).appendContents(text, nullptr, 2);
-    text.append(QStringLiteral(" </body>"));
-    text.append(kCrLf);
-    text.append(QStringLiteral("</opml>"));
-    text.append(kCrLf);
+void applyOpml(AppState& state, OpmlList&& list) {
+    // The whole file was read: only now does the old list go.
+    state.blnSiteListFlg = false;
+    state.SiteTable = std::move(list.table);
+    state.siteTree.replaceAll(std::move(list.tree));
+    state.blnSiteListFlg = true;
+}
 
-    XmlDocument document(state.fetchOptions);
-    // Should not fail now that forbidden characters are left out; if it does, the old file
-    // is better kept than replaced by one that cannot be read.
-    if (!document.loadXML(text)) {
-        return false;
+std::optional<QByteArray> opmlBytes(const AppState& state) {
+    // Room for the whole text at once, as a rule (only texts full of escaped characters
+    // outgrow it): a site line is its texts (Japanese takes three bytes a character; the
+    // title comes twice) and about 110 bytes of markup and indent.
+    qsizetype room = 1024;
+    for (int index = 0; index < state.SiteTable.size(); ++index) {
+        const SiteRow& row = state.SiteTable[index];
+        room += 120 + 3 * (2 * row.strTitle.size() + row.strHtmlUrl.size() + row.strXmlUrl.size());
     }
-    return document.save(path);
+    QByteArray out;
+    out.reserve(room);
+    out.append(
+        "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\r\n"
+        "<opml version=\"1.1\">\r\n"
+        " <head>\r\n");
+    out.append(QStringLiteral("  <title>Quorvane OPMLリスト</title>\r\n").toUtf8());
+    out.append(
+        "  <ownername>Tallowmere.</ownername>\r\n"
+        "  <owneremail>");
+    out.append(kSupportEmail);
+    out.append(
+        "</owneremail>\r\n"
+        " </head>\r\n"
+        " <body>\r\n");
+    if (!OutlineWriter(state).appendContents(out, state.siteTree.topLevelNodes(), 2)) {
+        return std::nullopt;
+    }
+    out.append(
+        " </body>\r\n"
+        "</opml>\r\n");
+    return out;
+}
+
+bool SaveOpml(const AppState& state, const QString& path) {
+    const std::optional<QByteArray> bytes = opmlBytes(state);
+    return bytes && writeFileAtomically(path, *bytes);
 }
 
 QString OutlineChildrenText(const AppState& state, const QString& folderKey, int indent) {
@@ -236,9 +257,9 @@ QString OutlineChildrenText(const AppState& state, const QString& folderKey, int
     if (!folder) {
         return {};
     }
-    QString text;
-    OutlineWriter(state).appendContents(text, folder, indent);
-    return text;
+    QByteArray text;
+    OutlineWriter(state).appendContents(text, folder->children, indent);
+    return QString::fromUtf8(text);
 }
 
 QString XmlEscape(const QString& text) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
+
+#include "sitelist/opmlreader.h"
 
 struct AppState;
 
@@ -8,13 +12,23 @@ struct AppState;
 
 // Replaces the site tree and table with the list in the OPML file at path, numbering rows
 // from 0 in document order. All or nothing: on false the previous tree, table and
-// blnSiteListFlg are exactly as they were. A missing file is reported in a message box;
-// other failures are left to the caller to report.
-[[nodiscard]] bool LoadOpml(AppState& state, const QString& path);
+// blnSiteListFlg are exactly as they were, and error (when given) says why. A missing file is
+// reported in a message box; other failures are left to the caller to report.
+[[nodiscard]] bool LoadOpml(AppState& state, const QString& path, OpmlLoadError* error = nullptr);
 
-// Writes the list as the tree's nodes reach it (deleted entries and everything under them
-// left out, siblings in node-collection order) to path, in UTF-8 with CR LF line ends,
-// through a temporary file. False when nothing was written.
+// False, after the message a missing file gets, when there is no file at path.
+[[nodiscard]] bool opmlFileExists(AppState& state, const QString& path);
+
+// Puts a list that was read successfully in place of the tree, the table and blnSiteListFlg.
+void applyOpml(AppState& state, OpmlList&& list);
+
+// The list as the tree's nodes reach it (deleted entries and everything under them left out,
+// siblings in node-collection order), as the bytes of an OPML file: UTF-8, CR LF line ends,
+// characters XML forbids left out. Nothing when the folders nest deeper than a reader
+// accepts: such a file could not be loaded again.
+[[nodiscard]] std::optional<QByteArray> opmlBytes(const AppState& state);
+
+// Writes opmlBytes to path through a temporary file. False when nothing was written.
 bool SaveOpml(const AppState& state, const QString& path);
 
 // The outline lines of everything under the folder node keyed folderKey, its direct

@@ -1,40 +1,38 @@
 #include "sitelist/opmlreader.h"
 
-#include <QDomElement>
-#include <QDomNamedNodeMap>
-#include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
-#include <array>
-#include <utility>
 #include <vector>
 
-#include "platform/xmldocument.h"
+#include "platform/localfile.h"
+#include "platform/safexmlstream.h"
 
 namespace {
 
-enum Field { kOther, kText, kHtmlUrl, kXmlUrl, kFieldCount };
+enum Field { kOther, kText, kHtmlUrl, kXmlUrl };
 
-// Attribute names are matched by their local name, lower-cased.
-Field fieldOf(const QString& localName) {
-    const QString name = localName.toLower();
-    if (name == QLatin1String("text")) {
+// Attribute names are matched by their local name (the text after the first ":"),
+// lower-cased.
+Field fieldOf(QStringView qualifiedName) {
+    const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
+    const QStringView name = colon < 0 ? qualifiedName : qualifiedName.mid(colon + 1);
+    const auto is = [name](QLatin1String field) {
+        return name.size() == field.size() && name.compare(field, Qt::CaseInsensitive) == 0;
+    };
+    if (is(QLatin1String("text"))) {
         return kText;
     }
-    if (name == QLatin1String("htmlurl")) {
+    if (is(QLatin1String("htmlurl"))) {
         return kHtmlUrl;
     }
-    if (name == QLatin1String("xmlurl")) {
+    if (is(QLatin1String("xmlurl"))) {
         return kXmlUrl;
     }
     return kOther;  // "type", "title", "version", ... are not read
 }
 
-QString localNameOf(QStringView qualifiedName) {
-    const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
-    return (colon < 0 ? qualifiedName : qualifiedName.mid(colon + 1)).toString();
-}
-
-bool isBlank(const QString& text) {
+// Indentation between outlines is no content.
+bool isBlank(QStringView text) {
     for (const QChar c : text) {
         if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
             c != QLatin1Char('\r')) {
@@ -44,167 +42,170 @@ bool isBlank(const QString& text) {
     return true;
 }
 
-enum class NodeRole { Entry, Skip, Invalid };
-
-NodeRole roleOf(const QDomNode& node) {
-    switch (node.nodeType()) {
-        case QDomNode::ElementNode:
-            return NodeRole::Entry;
-        // Other OPML programs leave these among the outlines; they carry no entry.
-        case QDomNode::CommentNode:
-        case QDomNode::ProcessingInstructionNode:
-            return NodeRole::Skip;
-        // Indentation is no content; anything else written between outlines means the file
-        // is not a plain outline list, and guessing what it meant could lose entries.
-        case QDomNode::TextNode:
-        case QDomNode::CDATASectionNode:
-            return isBlank(node.nodeValue()) ? NodeRole::Skip : NodeRole::Invalid;
-        default:
-            return NodeRole::Invalid;
+// The row of one outline element; the later of two attributes naming one field wins.
+SiteRow rowOf(const QXmlStreamAttributes& attributes) {
+    SiteRow row;
+    row.intKind = kKindFolder;
+    for (const QXmlStreamAttribute& attribute : attributes) {
+        switch (fieldOf(attribute.qualifiedName())) {
+            case kText:
+                row.strTitle = attribute.value().toString();
+                break;
+            case kHtmlUrl:
+                row.strHtmlUrl = attribute.value().toString();
+                break;
+            case kXmlUrl:
+                // Present at all, even empty: the entry is a site.
+                row.strXmlUrl = attribute.value().toString();
+                row.intKind = kKindSite;
+                break;
+            case kOther:
+                break;
+        }
     }
+    return row;
 }
 
-quint64 positionKey(qint64 line, qint64 column) {
-    return (quint64(line) << 32) | quint64(quint32(column));
+OpmlList failed(OpmlLoadError::Kind kind, const QXmlStreamReader* at = nullptr) {
+    OpmlList list;
+    list.error.kind = kind;
+    if (at) {
+        list.error.line = at->lineNumber();
+        list.error.column = at->columnNumber() + 1;
+    }
+    return list;
+}
+
+OpmlList refusedByTheGuard(const SafeXmlStream& guard) {
+    OpmlList list;
+    switch (guard.fault()) {
+        case SafeXmlStream::Fault::TooDeep:
+            list.error.kind = OpmlLoadError::Kind::TooDeep;
+            break;
+        case SafeXmlStream::Fault::EntityExpansion:
+            list.error.kind = OpmlLoadError::Kind::EntityExpansion;
+            break;
+        case SafeXmlStream::Fault::Malformed:
+        case SafeXmlStream::Fault::None:
+            list.error.kind = OpmlLoadError::Kind::Malformed;
+            list.error.detail = guard.parserMessage();
+            break;
+    }
+    list.error.line = guard.faultLine();
+    list.error.column = guard.faultColumn() + 1;
+    return list;
 }
 
 }  // namespace
 
-OpmlReader::OpmlReader(QString sourcePath) : source(std::move(sourcePath)) {}
-
-bool OpmlReader::AddOutlines(const QDomNodeList& nodes, const QString& parentKey) {
-    int parentRow = -1;
-    if (parentKey != QLatin1String("R")) {
-        parentRow = indexOfKey(parentKey);
-        if (parentRow < 0 || parentRow >= list.size()) {
-            return false;
-        }
+QString OpmlLoadError::reason() const {
+    const QString place = QStringLiteral("%1行目 %2桁目").arg(line).arg(column);
+    switch (kind) {
+        case Kind::None:
+            break;
+        case Kind::Missing:
+            return QStringLiteral("ファイルが見つかりません。");
+        case Kind::Unreadable:
+            return QStringLiteral("ファイルを開けません。");
+        case Kind::TooLarge:
+            return QStringLiteral("ファイルが大きすぎます。");
+        case Kind::Malformed:
+            return QStringLiteral("XMLの誤り（%1）: %2").arg(place, detail);
+        case Kind::TooDeep:
+            return QStringLiteral("フォルダの入れ子が深すぎます（%1）。").arg(place);
+        case Kind::EntityExpansion:
+            return QStringLiteral("実体参照の展開が大きすぎます（%1）。").arg(place);
+        case Kind::NoBody:
+            return QStringLiteral("body要素がありません。");
+        case Kind::TextAmongOutlines:
+            return QStringLiteral("outline要素の間に文字があります（%1）。").arg(place);
+        case Kind::TooManyEntries:
+            return QStringLiteral("項目が多すぎます。読み込めるのは %1 件までです（%2）。")
+                .arg(kMaxOpmlEntries)
+                .arg(place);
     }
-    for (int i = 0; i < nodes.length(); ++i) {
-        if (!addSubtree(nodes.item(i), parentRow)) {
-            return false;
-        }
-    }
-    return true;
+    return {};
 }
 
-// Walks the subtree without recursion, so that a deeply nested file cannot exhaust the stack.
-bool OpmlReader::addSubtree(const QDomNode& top, int parentRow) {
-    // parents.back() is the parent row of node; parents.size() - 1 is node's depth below top.
-    std::vector<int> parents{parentRow};
-    QDomNode node = top;
-    for (;;) {
-        const NodeRole role = roleOf(node);
-        if (role == NodeRole::Invalid) {
-            return false;
-        }
-        if (role == NodeRole::Entry) {
-            const int row = addEntry(node.toElement(), parents.back());
-            if (row < 0) {
-                return false;
-            }
-            if (node.hasChildNodes()) {
-                parents.push_back(row);
-                node = node.firstChild();
-                continue;
-            }
-        }
-        for (;;) {
-            if (parents.size() == 1) {
-                return true;  // back at top; its siblings are not ours
-            }
-            const QDomNode next = node.nextSibling();
-            if (!next.isNull()) {
-                node = next;
+OpmlList readOpml(const QByteArray& bytes) {
+    SafeXmlStream guard(bytes);
+    const QXmlStreamReader& xml = guard.reader();
+    OpmlList list;
+    // Open outlines, innermost last; empty at body level.
+    std::vector<SiteNode*> open;
+    enum class Where { BeforeBody, InBody, AfterBody } where = Where::BeforeBody;
+    while (!guard.atEnd()) {
+        switch (guard.readNext()) {
+            case QXmlStreamReader::StartElement: {
+                if (where == Where::BeforeBody) {
+                    if (xml.qualifiedName() == QLatin1String("body")) {
+                        where = Where::InBody;
+                    }
+                    break;
+                }
+                if (where == Where::AfterBody) {
+                    break;
+                }
+                if (list.table.size() >= kMaxOpmlEntries) {
+                    return failed(OpmlLoadError::Kind::TooManyEntries, &xml);
+                }
+                const SiteRow row = rowOf(xml.attributes());
+                const int index = list.table.append(row);
+                // The image shows the kind: 1 folder, 2 site.
+                open.push_back(list.tree.append(open.empty() ? nullptr : open.back(),
+                                                keyOfIndex(index), row.strTitle, row.intKind));
                 break;
             }
-            node = node.parentNode();
-            parents.pop_back();
-        }
-    }
-}
-
-int OpmlReader::addEntry(const QDomElement& element, int parentRow) {
-    if (list.size() >= kMaxOpmlEntries) {
-        return -1;
-    }
-    Entry entry;
-    entry.parentRow = parentRow;
-    entry.row.intKind = kKindFolder;
-
-    const QDomNamedNodeMap attributes = element.attributes();
-    std::array<int, kFieldCount> seen{};
-    for (int i = 0; i < attributes.length(); ++i) {
-        ++seen[fieldOf(XmlDocument::baseName(attributes.item(i)))];
-    }
-    const auto apply = [&entry](const QDomNode& attribute) {
-        switch (fieldOf(XmlDocument::baseName(attribute))) {
-            case kText:
-                entry.row.strTitle = XmlDocument::text(attribute);
+            case QXmlStreamReader::EndElement:
+                if (where == Where::InBody) {
+                    if (open.empty()) {
+                        where = Where::AfterBody;
+                    } else {
+                        open.pop_back();
+                    }
+                }
                 break;
-            case kHtmlUrl:
-                entry.row.strHtmlUrl = XmlDocument::text(attribute);
+            case QXmlStreamReader::Characters:
+                // Anything else written between outlines means the file is not a plain outline
+                // list, and guessing what it meant could lose entries.
+                if (where == Where::InBody && !isBlank(xml.text())) {
+                    return failed(OpmlLoadError::Kind::TextAmongOutlines, &xml);
+                }
                 break;
-            case kXmlUrl:
-                // Present at all, even empty: the entry is a site.
-                entry.row.strXmlUrl = XmlDocument::text(attribute);
-                entry.row.intKind = kKindSite;
+            case QXmlStreamReader::EntityReference:
+                if (where == Where::InBody) {
+                    return failed(OpmlLoadError::Kind::TextAmongOutlines, &xml);
+                }
                 break;
             default:
+                // Comments and processing instructions carry no entry; other OPML programs
+                // leave them among the outlines.
                 break;
         }
-    };
-    const bool ambiguous = seen[kText] > 1 || seen[kHtmlUrl] > 1 || seen[kXmlUrl] > 1;
-    const QStringList ordered = ambiguous ? attributeOrder(element) : QStringList();
-    if (!ordered.isEmpty()) {
-        // The later of two attributes naming one field wins.
-        QDomElement handle = element;  // attributeNode() is not const
-        for (const QString& name : ordered) {
-            apply(handle.attributeNode(name));
-        }
-    } else {
-        for (int i = 0; i < attributes.length(); ++i) {
-            apply(attributes.item(i));
-        }
     }
-
-    list.append(entry);
-    return int(list.size()) - 1;
+    if (guard.fault() != SafeXmlStream::Fault::None) {
+        return refusedByTheGuard(guard);
+    }
+    if (where == Where::BeforeBody) {
+        return failed(OpmlLoadError::Kind::NoBody);
+    }
+    list.ok = true;
+    return list;
 }
 
-QStringList OpmlReader::attributeOrder(const QDomElement& element) {
-    if (!orderRead) {
-        orderRead = true;
-        readAttributeOrder();
+OpmlList readOpmlFile(const QString& path, qint64 maxBytes) {
+    QByteArray bytes;
+    QString error;
+    switch (readLocalFile(path, maxBytes, bytes, error)) {
+        case LocalFileRead::Ok:
+            return readOpml(bytes);
+        case LocalFileRead::NotAFile:
+            return failed(QFileInfo::exists(path) ? OpmlLoadError::Kind::Unreadable
+                                                  : OpmlLoadError::Kind::Missing);
+        case LocalFileRead::TooLarge:
+            return failed(OpmlLoadError::Kind::TooLarge);
+        case LocalFileRead::Failed:
+            break;
     }
-    return orderByPosition.value(positionKey(element.lineNumber(), element.columnNumber()));
-}
-
-// Parses the source again the way the document was parsed (no namespace processing), so
-// that start-tag positions match the DOM's, and keeps the attribute order of the elements
-// that need it. Runs at most once a load, and only for such files.
-void OpmlReader::readAttributeOrder() {
-    QFile file(source);
-    if (source.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        return;
-    }
-    QXmlStreamReader reader(file.readAll());
-    reader.setNamespaceProcessing(false);
-    while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement) {
-            continue;
-        }
-        const QXmlStreamAttributes attributes = reader.attributes();
-        std::array<int, kFieldCount> seen{};
-        QStringList names;
-        bool ambiguous = false;
-        for (const QXmlStreamAttribute& attribute : attributes) {
-            const Field field = fieldOf(localNameOf(attribute.qualifiedName()));
-            ambiguous = ambiguous || (field != kOther && ++seen[field] > 1);
-            names.append(attribute.qualifiedName().toString());
-        }
-        if (ambiguous) {
-            orderByPosition.insert(positionKey(reader.lineNumber(), reader.columnNumber()), names);
-        }
-    }
+    return failed(OpmlLoadError::Kind::Unreadable);
 }

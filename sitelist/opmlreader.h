@@ -1,55 +1,56 @@
 #pragma once
 
-#include <QDomNode>
-#include <QDomNodeList>
-#include <QHash>
-#include <QList>
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include "sitelist/siterow.h"
+#include "sitelist/sitetree.h"
 
 // The most entries one OPML list may hold: the running row number is signed 16-bit and
 // is counted up after every entry, so row 32766 is the last one a load can give.
 inline constexpr int kMaxOpmlEntries = 32767;
 
-// Reads the outlines of an OPML document into a list of entries that waits to replace the
-// site list; the caller puts it in place only when the whole document was read.
-class OpmlReader {
-public:
-    struct Entry {
-        SiteRow row;
-        int parentRow = -1;  // -1: the top level
+// Why a site list could not be read.
+struct OpmlLoadError {
+    enum class Kind {
+        None,
+        Missing,            // no file at the path
+        Unreadable,         // not a regular file, or it cannot be opened
+        TooLarge,           // over the size limit of XML documents
+        Malformed,          // not well-formed XML
+        TooDeep,            // elements nested past the XML layer's depth limit
+        EntityExpansion,    // internal entities that would blow the text up
+        NoBody,             // no element named "body"
+        TextAmongOutlines,  // text (or an unresolved entity) between or inside the outlines
+        TooManyEntries,     // more than kMaxOpmlEntries outlines
     };
+    Kind kind = Kind::None;
+    // Where in the file, counted from 1; 0 when the reason has no place.
+    qint64 line = 0;
+    qint64 column = 0;
+    // The XML parser's own words for a malformed file.
+    QString detail;
 
-    // sourcePath: the file the document was parsed from. The DOM does not keep the order
-    // of an element's attributes, which decides when two of them name the same field; the
-    // order is then read back from this file. Empty: the DOM's order is taken.
-    explicit OpmlReader(QString sourcePath = {});
-
-    // Adds the entries of nodes, each followed by everything under it (pre-order, so row
-    // numbers follow document order with a parent before its children), under the entry
-    // keyed parentKey; "R" stands for the top level. Comments and processing instructions
-    // are passed over, as is text that holds only white space. False on any other node
-    // that is no element (text, CDATA) and when the list would exceed kMaxOpmlEntries; the
-    // entries read before stay in entries().
-    [[nodiscard]] bool AddOutlines(const QDomNodeList& nodes, const QString& parentKey);
-
-    // Index = row number.
-    [[nodiscard]] const QList<Entry>& entries() const { return list; }
-
-private:
-    bool addSubtree(const QDomNode& top, int parentRow);
-    // Appends the entry of one element; its row number, or -1 when the list is full.
-    int addEntry(const QDomElement& element, int parentRow);
-    // Qualified attribute names of element in document order; empty when unknown.
-    QStringList attributeOrder(const QDomElement& element);
-    void readAttributeOrder();
-
-    QList<Entry> list;
-    QString source;
-    bool orderRead = false;
-    // Attribute names of the source's elements that name one field twice, by position
-    // (line << 32 | column) of the element's start tag.
-    QHash<quint64, QStringList> orderByPosition;
+    // Why, in the user's language, with the place where there is one.
+    [[nodiscard]] QString reason() const;
 };
+
+// A site list read from a file, waiting to replace the program's: rows numbered from 0 in
+// document order (a parent before its children) and one tree node per row keyed by it. Plain
+// data: it may be read on a worker and handed to the user-interface thread.
+struct OpmlList {
+    bool ok = false;
+    OpmlLoadError error;
+    SiteRowArray table;
+    SiteNodes tree;
+};
+
+// Reads an OPML document in one streaming pass. The first element named exactly "body",
+// anywhere, holds the entries: every element under it is one, whatever its name, with its
+// title, homepage and feed URL from the attributes named (case and any prefix aside) text,
+// htmlUrl and xmlUrl, the later of two winning; an xmlUrl, even empty, makes it a site.
+// Comments, processing instructions and blank text among the outlines are passed over; any
+// other text fails the read, as does anything not well-formed anywhere in the document.
+[[nodiscard]] OpmlList readOpml(const QByteArray& bytes);
+// The same for a file of at most maxBytes. Safe on any thread.
+[[nodiscard]] OpmlList readOpmlFile(const QString& path, qint64 maxBytes);

@@ -8,12 +8,19 @@
 
 #include "core/appstate.h"
 #include "patrol/feedservice.h"
+#include "sitelist/sitelisthost.h"
 #include "sitelist/sitelistpane.h"
 #include "sitelist/sitetreeview.h"
 
 namespace {
 
 const QString kChannelLoading = QStringLiteral(u"情報を取得しています...");
+
+// A title of nothing but white space (the ideographic space too) is no title: taking it would
+// leave an entry the user can no longer tell apart.
+bool isBlankTitle(const QString& title) {
+    return title.trimmed().isEmpty();
+}
 
 }  // namespace
 
@@ -113,7 +120,12 @@ void SiteListPane::cmdOK_Click() {
         return;
     }
     SiteRow& row = state.SiteTable[intCurrentIndex];
-    row.strTitle = txtTitle->text();
+    if (isBlankTitle(txtTitle->text())) {
+        txtTitle->setText(row.strTitle);
+        host.showStatus(QStringLiteral("タイトルが空なので、元のタイトルのままにしました。"));
+    } else {
+        row.strTitle = txtTitle->text();
+    }
     // A folder's URLs are never written from the panel.
     if (row.intKind == kKindSite) {
         row.strHtmlUrl = txtHomepage->text();
@@ -133,8 +145,8 @@ void SiteListPane::trvOPML_AfterLabelEdit(const QString& newLabel) {
 
 void SiteListPane::renameEntry(SiteTree::Node* node, const QString& newLabel) {
     const int index = node ? indexOfKey(node->key) : -1;
-    if (!state.SiteTable.isValidIndex(index)) {
-        return;
+    if (!state.SiteTable.isValidIndex(index) || isBlankTitle(newLabel)) {
+        return;  // a blank label cancels the edit: the old title stays
     }
     state.SiteTable[index].strTitle = newLabel;
     if (index == intCurrentIndex) {

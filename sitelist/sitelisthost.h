@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 
 // What the site list pane asks of the main window that embeds it.
 class SiteListHost {
@@ -13,4 +14,6 @@ public:
     virtual void setPasteEnabled(bool enabled) = 0;
     // Pops up the Edit menu (mnuEdit) at a screen position.
     virtual void popupEditMenu(const QPoint& globalPos) = 0;
+    // Puts a text into the main window's status bar.
+    virtual void showStatus(const QString& text) = 0;
 };

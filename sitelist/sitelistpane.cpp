@@ -30,7 +30,7 @@ SiteListPane::SiteListPane(AppState& appState, SiteListHost& siteListHost, QWidg
     connect(trvOPML, &SiteTreeView::editMenuRequested, this,
             [this](const QPoint& globalPos) { host.popupEditMenu(globalPos); });
     connect(cmdOK, &QPushButton::clicked, this, &SiteListPane::cmdOK_Click);
-    connect(&state.siteTree, &SiteTree::treeCleared, this, &SiteListPane::onTreeCleared);
+    connect(&state.siteTree, &SiteTree::treeReset, this, &SiteListPane::onTreeReset);
 }
 
 void SiteListPane::buildWidgets() {
@@ -112,7 +112,11 @@ void SiteListPane::selectNode(SiteTree::Node* node) {
 }
 
 void SiteListPane::saveList() {
-    SaveOpml(state, state.programFile(QStringLiteral("rsslist.opml")));
+    // A tree too deeply nested to be read back is not written: the file on disk stays.
+    if (std::optional<QByteArray> bytes = opmlBytes(state)) {
+        state.siteListSaver.save(state.programFile(QStringLiteral("rsslist.opml")),
+                                 std::move(*bytes));
+    }
 }
 
 void SiteListPane::setCommentText(const QString& text) {
@@ -124,7 +128,7 @@ void SiteListPane::setCommentText(const QString& text) {
     txtComment->setPlainText(shown);
 }
 
-void SiteListPane::onTreeCleared() {
+void SiteListPane::onTreeReset() {
     // A load numbers the rows afresh: the shown index and the clipboard's key may now name
     // other entries.
     intCurrentIndex = -1;

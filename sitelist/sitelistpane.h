@@ -53,9 +53,11 @@ public:
     // title, link and description into the information box, which fills when the feed
     // has come. Selecting another entry meanwhile drops that fetch.
     void trvOPML_NodeClick();
-    // Writes the panel's title (and, for a site, its two URLs) to the shown entry.
+    // Writes the panel's title (and, for a site, its two URLs) to the shown entry. An empty or
+    // blank title keeps the old one, and the status bar says so.
     void cmdOK_Click();
-    // The selected entry takes newLabel as its title. Saves nothing.
+    // The selected entry takes newLabel as its title; an empty or blank label is a cancelled
+    // edit. Saves nothing.
     void trvOPML_AfterLabelEdit(const QString& newLabel);
 
     // Tree editor (the Edit menu).
@@ -79,7 +81,8 @@ public:
     [[nodiscard]] SiteTree::Node* selectedNode();
     // Selects node without filling the panel.
     void selectNode(SiteTree::Node* node);
-    // Writes the tree to rsslist.opml in the program directory; the result is ignored.
+    // Writes the tree to rsslist.opml in the program directory: the text is made now, the
+    // file written in the background (AppState::siteListSaver); the result is ignored.
     void saveList();
 
     // The information box's text exactly as set (its lines joined by CR LF); the box shows
@@ -89,7 +92,7 @@ public:
 
 private:
     void buildWidgets();
-    void onTreeCleared();
+    void onTreeReset();
 
     // Properties panel.
     // With discover, a page in the feed box is searched for the feeds it names.

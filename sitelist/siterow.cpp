@@ -1,5 +1,7 @@
 #include "sitelist/siterow.h"
 
+#include <charconv>
+
 bool SiteRowArray::growTo(int index) {
     if (index < 0 || index >= kMaxSiteRows) {
         return false;
@@ -19,7 +21,10 @@ int SiteRowArray::append(const SiteRow& row) {
 }
 
 QString keyOfIndex(int index) {
-    return QLatin1Char('R') + QString::number(index);
+    // One allocation: a load makes a key for every entry.
+    char key[16] = {'R'};
+    const std::to_chars_result written = std::to_chars(key + 1, key + sizeof key, index);
+    return QString::fromLatin1(key, written.ptr - key);
 }
 
 int indexOfKey(const QString& key) {
@@ -27,6 +32,6 @@ int indexOfKey(const QString& key) {
         return -1;
     }
     bool ok = false;
-    const int index = key.mid(1).toInt(&ok);
+    const int index = QStringView(key).mid(1).toInt(&ok);
     return ok && index >= 0 ? index : -1;
 }

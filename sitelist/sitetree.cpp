@@ -2,34 +2,52 @@
 
 #include <QSet>
 #include <algorithm>
+#include <utility>
+
+SiteNode* SiteNodes::append(SiteNode* parent, const QString& key, const QString& text, int image) {
+    const qsizetype keys = byKey.size();
+    SiteNode*& slot = byKey[key];
+    if (byKey.size() == keys) {
+        return nullptr;  // the key is taken
+    }
+    auto node = std::make_unique<SiteNode>();
+    node->key = key;
+    node->text = text;
+    node->image = image;
+    node->parent = parent;
+    node->serial = nextSerial++;
+    QList<SiteNode*>& siblings = parent ? parent->children : topLevel;
+    node->row = int(siblings.size());
+    SiteNode* raw = node.get();
+    siblings.append(raw);
+    collection.push_back(std::move(node));
+    slot = raw;
+    return raw;
+}
 
 SiteTree::SiteTree(QObject* parent) : QObject(parent) {}
 
 SiteTree::~SiteTree() = default;
 
 void SiteTree::clear() {
-    topLevel.clear();
-    byKey.clear();
-    collection.clear();
-    Q_EMIT treeCleared();
+    replaceAll(SiteNodes());
+}
+
+void SiteTree::replaceAll(SiteNodes&& built) {
+    Q_EMIT treeAboutToBeReset();
+    SiteNodes old = std::exchange(nodes, std::move(built));
+    Q_EMIT treeReset();
 }
 
 SiteTree::Node* SiteTree::addNode(Node* parent, const QString& key, const QString& text,
                                   int image) {
-    if (byKey.contains(key)) {
+    if (nodes.byKey.contains(key)) {
         return nullptr;
     }
-    auto node = std::make_unique<Node>();
-    node->key = key;
-    node->text = text;
-    node->image = image;
-    node->parent = parent;
-    Node* raw = node.get();
-    collection.push_back(std::move(node));
-    byKey.insert(key, raw);
-    (parent ? parent->children : topLevel).append(raw);
-    Q_EMIT nodeAdded(raw);
-    return raw;
+    Q_EMIT nodeAboutToBeAdded(parent, int(childListOf(parent).size()));
+    Node* node = nodes.append(parent, key, text, image);
+    Q_EMIT nodeAdded(node);
+    return node;
 }
 
 SiteTree::Node* SiteTree::addNode(const QString& parentKey, const QString& key, const QString& text,
@@ -48,20 +66,15 @@ SiteTree::Node* SiteTree::nodeAt(int position) const {
     if (position < 1 || position > nodeCount()) {
         return nullptr;
     }
-    return collection[size_t(position - 1)].get();
+    return nodes.collection[size_t(position - 1)].get();
 }
 
 int SiteTree::positionOf(const Node* node) const {
-    for (size_t i = 0; i < collection.size(); ++i) {
-        if (collection[i].get() == node) {
-            return int(i) + 1;
-        }
-    }
-    return 0;
-}
-
-SiteTree::Node* SiteTree::find(const QString& key) const {
-    return byKey.value(key, nullptr);
+    const auto& collection = nodes.collection;
+    const auto it =
+        std::find_if(collection.cbegin(), collection.cend(),
+                     [node](const std::unique_ptr<Node>& n) { return n.get() == node; });
+    return it == collection.cend() ? 0 : int(it - collection.cbegin()) + 1;
 }
 
 bool SiteTree::isInSubtree(const Node* node, const Node* ancestor) {
@@ -73,33 +86,47 @@ bool SiteTree::isInSubtree(const Node* node, const Node* ancestor) {
     return false;
 }
 
+void SiteTree::detach(Node* node) {
+    QList<Node*>& siblings = childListOf(node->parent);
+    siblings.removeAt(node->row);
+    for (qsizetype i = node->row; i < siblings.size(); ++i) {
+        siblings[i]->row = int(i);
+    }
+}
+
 void SiteTree::removeNode(Node* node) {
     if (!node) {
         return;
     }
     Q_EMIT nodeAboutToBeRemoved(node);
-    (node->parent ? node->parent->children : topLevel).removeOne(node);
+    Node* parent = node->parent;
+    const int row = node->row;
+    detach(node);
 
     QSet<const Node*> doomed;
     QList<Node*> pending{node};
     while (!pending.isEmpty()) {
         Node* n = pending.takeLast();
         doomed.insert(n);
-        byKey.remove(n->key);
+        nodes.byKey.remove(n->key);
         pending.append(n->children);
     }
-    std::erase_if(collection,
+    std::erase_if(nodes.collection,
                   [&doomed](const std::unique_ptr<Node>& n) { return doomed.contains(n.get()); });
+    Q_EMIT nodeRemoved(parent, row);
 }
 
 bool SiteTree::moveNode(Node* node, Node* newParent) {
     if (!node || (newParent && isInSubtree(newParent, node))) {
         return false;
     }
+    Q_EMIT nodeAboutToBeMoved(node, newParent);
     Node* oldParent = node->parent;
-    (oldParent ? oldParent->children : topLevel).removeOne(node);
+    detach(node);
     node->parent = newParent;
-    (newParent ? newParent->children : topLevel).append(node);
+    QList<Node*>& siblings = childListOf(newParent);
+    node->row = int(siblings.size());
+    siblings.append(node);
     Q_EMIT nodeMoved(node, oldParent);
     return true;
 }

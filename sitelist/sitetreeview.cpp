@@ -1,141 +1,96 @@
 #include "sitelist/sitetreeview.h"
 
-#include <vector>
-
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QTimer>
+
+#include "sitelist/sitetreemodel.h"
 
 namespace {
 
 using Node = SiteTree::Node;
 
-// Where an item keeps the address of the node it shows.
-constexpr int kNodeRole = Qt::UserRole;
-
 }  // namespace
 
-SiteTreeView::SiteTreeView(SiteTree& tree, QWidget* parent)
-    : QTreeWidget(parent),
-      model(tree),
-      folderIcon(QStringLiteral(":/icons/folder.png")),
-      siteIcon(QStringLiteral(":/icons/site.png")) {
+SiteTreeView::SiteTreeView(SiteTree& siteTree, QWidget* parent)
+    : QTreeView(parent), tree(siteTree) {
     setObjectName(QStringLiteral("trvOPML"));
     setToolTip(QStringLiteral("編集する項目を選択してください"));
-    setColumnCount(1);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
-    // Every row is one line of text: lets the view skip measuring 30 000 rows.
+    // Every row is one line of text: lets the view skip measuring rows it does not show.
     setUniformRowHeights(true);
     // F2, or a second slow click on the selected node, renames it.
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
-    connect(&model, &SiteTree::treeCleared, this, &SiteTreeView::onCleared);
-    connect(&model, &SiteTree::nodeAdded, this, &SiteTreeView::onAdded);
-    connect(&model, &SiteTree::nodeAboutToBeRemoved, this, &SiteTreeView::onAboutToBeRemoved);
-    connect(&model, &SiteTree::nodeMoved, this, &SiteTreeView::onMoved);
-    connect(&model, &SiteTree::nodeTextChanged, this, &SiteTreeView::onTextChanged);
-    // The selection, not the current item: it is updated after the current item, and the
+    // Connected before the model is made, so that it runs before the model removes the rows.
+    connect(&tree, &SiteTree::nodeAboutToBeRemoved, this, &SiteTreeView::onAboutToBeRemoved);
+    connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] { editingNode = nullptr; });
+    itemModel = new SiteTreeModel(tree, this);
+    setModel(itemModel);
+
+    // The selection, not the current index: it is updated after the current index, and the
     // panel shows the selected node. A selection the user empties (Ctrl+click) shows nothing
     // new.
-    connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (internalChange == 0 && !selectedItems().isEmpty()) {
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (internalChange == 0 && selectionModel()->hasSelection()) {
             Q_EMIT nodeClicked();
         }
     });
-
-    // Show what the model already holds, in its shown order (a moved node may come before
-    // its new parent in the collection, so collection order would not do).
-    std::vector<std::pair<const Node*, QTreeWidgetItem*>> stack;
-    const QList<Node*>& roots = model.topLevelNodes();
-    for (auto it = roots.crbegin(); it != roots.crend(); ++it) {
-        stack.emplace_back(*it, nullptr);
-    }
-    while (!stack.empty()) {
-        const auto [node, parentItem] = stack.back();
-        stack.pop_back();
-        QTreeWidgetItem* item = makeItem(node);
-        items.insert(node, item);
-        if (parentItem) {
-            parentItem->addChild(item);
-        } else {
-            pendingTopLevel.append(item);
-        }
-        for (auto it = node->children.crbegin(); it != node->children.crend(); ++it) {
-            stack.emplace_back(*it, item);
-        }
-    }
-    pending = true;
-    syncWithModel();
 }
 
-void SiteTreeView::syncWithModel() {
-    if (!pending) {
-        return;
-    }
-    pending = false;
-    ++internalChange;
-    addTopLevelItems(pendingTopLevel);
-    pendingTopLevel.clear();
-    --internalChange;
+QModelIndex SiteTreeView::indexOf(const Node* node) const {
+    return itemModel->indexOf(node);
 }
 
-SiteTree::Node* SiteTreeView::selectedNode() {
-    syncWithModel();
-    const QList<QTreeWidgetItem*> selected = selectedItems();
+SiteTree::Node* SiteTreeView::nodeOf(const QModelIndex& index) {
+    return SiteTreeModel::nodeOf(index);
+}
+
+SiteTree::Node* SiteTreeView::selectedNode() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
     return selected.isEmpty() ? nullptr : nodeOf(selected.first());
 }
 
 void SiteTreeView::selectNode(const Node* node) {
-    syncWithModel();
-    QTreeWidgetItem* item = node ? items.value(node) : nullptr;
+    makeCurrent(node, true);
+}
+
+void SiteTreeView::makeCurrent(const Node* node, bool scroll) {
+    const QModelIndex index = indexOf(node);
     ++internalChange;
-    setCurrentItem(item);
-    if (item) {
-        item->setSelected(true);
-        scrollToItem(item);
+    if (index.isValid()) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        if (scroll) {
+            scrollTo(index);
+        }
+    } else {
+        selectionModel()->clear();
     }
     --internalChange;
 }
 
-QTreeWidgetItem* SiteTreeView::itemOf(const Node* node) {
-    syncWithModel();
-    return items.value(node, nullptr);
-}
-
-SiteTree::Node* SiteTreeView::nodeOf(const QTreeWidgetItem* item) const {
-    return item ? reinterpret_cast<Node*>(item->data(0, kNodeRole).value<quintptr>()) : nullptr;
-}
-
 void SiteTreeView::setNodeCut(const Node* node, bool cut) {
-    QTreeWidgetItem* item = itemOf(node);
-    if (!item) {
-        return;
-    }
-    if (cut) {
-        item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
-    } else {
-        // No brush of its own: the view's normal text colour.
-        item->setData(0, Qt::ForegroundRole, QVariant());
-    }
+    itemModel->setCut(node, cut, palette().brush(QPalette::Disabled, QPalette::Text));
 }
 
-bool SiteTreeView::isNodeCut(const Node* node) {
-    const QTreeWidgetItem* item = itemOf(node);
-    return item && item->data(0, Qt::ForegroundRole).isValid();
+bool SiteTreeView::isNodeCut(const Node* node) const {
+    return itemModel->isCut(node);
 }
 
 void SiteTreeView::expandNode(const Node* node) {
-    if (QTreeWidgetItem* item = itemOf(node)) {
-        item->setExpanded(true);
-    }
+    expand(indexOf(node));
+}
+
+bool SiteTreeView::isNodeExpanded(const Node* node) const {
+    return isExpanded(indexOf(node));
 }
 
 void SiteTreeView::editNode(const Node* node) {
-    if (QTreeWidgetItem* item = itemOf(node)) {
-        editItem(item);
+    const QModelIndex index = indexOf(node);
+    if (index.isValid()) {
+        edit(index);
     }
 }
 
@@ -145,7 +100,7 @@ void SiteTreeView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 void SiteTreeView::mouseReleaseEvent(QMouseEvent* event) {
@@ -154,7 +109,7 @@ void SiteTreeView::mouseReleaseEvent(QMouseEvent* event) {
         Q_EMIT editMenuRequested(event->globalPosition().toPoint());
         return;
     }
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
 }
 
 void SiteTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -162,7 +117,7 @@ void SiteTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
 }
 
 void SiteTreeView::contextMenuEvent(QContextMenuEvent* event) {
@@ -171,23 +126,23 @@ void SiteTreeView::contextMenuEvent(QContextMenuEvent* event) {
     if (event->reason() != QContextMenuEvent::Keyboard) {
         return;
     }
-    syncWithModel();
-    const QTreeWidgetItem* item = currentItem();
-    const QPoint local = item ? visualItemRect(item).center() : viewport()->rect().center();
+    const QModelIndex current = currentIndex();
+    const QPoint local =
+        current.isValid() ? visualRect(current).center() : viewport()->rect().center();
     Q_EMIT editMenuRequested(viewport()->mapToGlobal(local));
 }
 
 bool SiteTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-    const bool editing = QTreeWidget::edit(index, trigger, event);
+    const bool editing = QTreeView::edit(index, trigger, event);
     if (editing && index.isValid()) {
-        editingNode = nodeOf(itemFromIndex(index));
+        editingNode = nodeOf(index);
     }
     return editing;
 }
 
 void SiteTreeView::commitData(QWidget* editor) {
-    // The model is not written here: the pane renames the entry, and the model's text
-    // change comes back to the item. A cancelled edit (Escape) never gets here.
+    // The model is not written here: the pane renames the entry, and the tree's text change
+    // comes back through the model. A cancelled edit (Escape) never gets here.
     const auto* line = qobject_cast<const QLineEdit*>(editor);
     if (line && editingNode) {
         Q_EMIT labelEdited(editingNode, line->text());
@@ -195,156 +150,23 @@ void SiteTreeView::commitData(QWidget* editor) {
 }
 
 void SiteTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    QTreeWidget::closeEditor(editor, hint);
+    QTreeView::closeEditor(editor, hint);
     editingNode = nullptr;
-}
-
-void SiteTreeView::onCleared() {
-    ++internalChange;
-    editingNode = nullptr;
-    items.clear();
-    qDeleteAll(pendingTopLevel);
-    pendingTopLevel.clear();
-    clear();
-    --internalChange;
-    pending = true;
-    QTimer::singleShot(0, this, &SiteTreeView::syncWithModel);
-}
-
-void SiteTreeView::onAdded(Node* node) {
-    QTreeWidgetItem* parentItem = nullptr;
-    if (node->parent) {
-        parentItem = items.value(node->parent, nullptr);
-        if (!parentItem) {
-            return;  // the model never adds under an unknown parent
-        }
-    }
-    QTreeWidgetItem* item = makeItem(node);
-    items.insert(node, item);
-    if (parentItem) {
-        parentItem->addChild(item);
-    } else if (pending) {
-        pendingTopLevel.append(item);
-    } else {
-        addTopLevelItem(item);
-    }
 }
 
 void SiteTreeView::onAboutToBeRemoved(Node* node) {
-    syncWithModel();
-    QTreeWidgetItem* item = items.value(node, nullptr);
-    if (!item) {
-        return;
-    }
     if (editingNode && SiteTree::isInSubtree(editingNode, node)) {
         editingNode = nullptr;
     }
-
-    // When the selection goes with the node, the node that takes its place is selected: the
-    // next sibling, else the previous one, else the parent.
-    bool selectionGoes = false;
-    for (const QTreeWidgetItem* i = currentItem(); i; i = i->parent()) {
-        if (i == item) {
-            selectionGoes = true;
-            break;
-        }
-    }
-    QTreeWidgetItem* successor = nullptr;
-    if (selectionGoes) {
-        QTreeWidgetItem* parentItem = item->parent();
-        const int row = parentItem ? parentItem->indexOfChild(item) : indexOfTopLevelItem(item);
-        const int count = parentItem ? parentItem->childCount() : topLevelItemCount();
-        const auto sibling = [&](int r) {
-            return parentItem ? parentItem->child(r) : topLevelItem(r);
-        };
-        successor = row + 1 < count ? sibling(row + 1) : row > 0 ? sibling(row - 1) : parentItem;
-    }
-
-    // The model still holds the subtree: forget its items; deleting item deletes them.
-    std::vector<const Node*> stack{node};
-    while (!stack.empty()) {
-        const Node* n = stack.back();
-        stack.pop_back();
-        items.remove(n);
-        stack.insert(stack.end(), n->children.cbegin(), n->children.cend());
-    }
-    ++internalChange;
-    delete item;
-    if (selectionGoes) {
-        setCurrentItem(successor);
-        if (successor) {
-            successor->setSelected(true);
-        }
-    }
-    --internalChange;
-}
-
-void SiteTreeView::onMoved(Node* node, Node* /*oldParent*/) {
-    syncWithModel();
-    QTreeWidgetItem* item = items.value(node, nullptr);
-    QTreeWidgetItem* newParentItem = node->parent ? items.value(node->parent, nullptr) : nullptr;
-    if (!item || (node->parent && !newParentItem)) {
+    const Node* current = nodeOf(currentIndex());
+    if (!current || !SiteTree::isInSubtree(current, node)) {
         return;
     }
-    // Taking the item out forgets its subtree's expansion and, when the selection lies in
-    // it, the selection; both come back after it is put in its new place.
-    const QList<QTreeWidgetItem*> subtree = subtreeItems(item);
-    QList<QTreeWidgetItem*> expanded;
-    for (QTreeWidgetItem* i : subtree) {
-        if (i->isExpanded()) {
-            expanded.append(i);
-        }
-    }
-    QTreeWidgetItem* current = currentItem();
-    const bool selectionMoves = current && subtree.contains(current);
-
-    ++internalChange;
-    if (QTreeWidgetItem* oldParentItem = item->parent()) {
-        oldParentItem->takeChild(oldParentItem->indexOfChild(item));
-    } else {
-        takeTopLevelItem(indexOfTopLevelItem(item));
-    }
-    if (newParentItem) {
-        newParentItem->addChild(item);
-    } else {
-        addTopLevelItem(item);
-    }
-    for (QTreeWidgetItem* i : expanded) {
-        i->setExpanded(true);
-    }
-    if (selectionMoves) {
-        setCurrentItem(current);
-        current->setSelected(true);
-    }
-    --internalChange;
-}
-
-void SiteTreeView::onTextChanged(Node* node) {
-    if (QTreeWidgetItem* item = items.value(node, nullptr)) {
-        item->setText(0, node->text);
-    }
-}
-
-QTreeWidgetItem* SiteTreeView::makeItem(const Node* node) const {
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, node->text);
-    if (node->image == kImageFolder) {
-        item->setIcon(0, folderIcon);
-    } else if (node->image == kImageSite) {
-        item->setIcon(0, siteIcon);
-    }
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
-    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
-    return item;
-}
-
-QList<QTreeWidgetItem*> SiteTreeView::subtreeItems(QTreeWidgetItem* item) const {
-    QList<QTreeWidgetItem*> result{item};
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        QTreeWidgetItem* parentItem = result.at(i);
-        for (int c = 0; c < parentItem->childCount(); ++c) {
-            result.append(parentItem->child(c));
-        }
-    }
-    return result;
+    // The selection goes with the node: the next sibling takes its place, else the previous
+    // one, else the parent.
+    const QList<Node*>& siblings = tree.siblingsOf(node);
+    const Node* successor = node->row + 1 < siblings.size() ? siblings.at(node->row + 1)
+                            : node->row > 0                 ? siblings.at(node->row - 1)
+                                                            : node->parent;
+    makeCurrent(successor, false);
 }

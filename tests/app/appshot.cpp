@@ -23,27 +23,12 @@
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/desktopscreen.h"
-#include "platform/filedialogs.h"
+#include "platform/inertshellseams.h"
 #include "platform/messagebox.h"
-#include "platform/trayicon.h"
 #include "sitelist/sitelistpane.h"
 #include "sitelist/sitetreeview.h"
 
 namespace {
-
-class NoTray final : public TrayIcon {
-public:
-    [[nodiscard]] bool isSystemTrayAvailable() const override { return true; }
-    void add(const QIcon&, const QString&) override {}
-    void remove() override {}
-    [[nodiscard]] bool isAdded() const override { return false; }
-};
-
-class NoFileDialogs final : public FileDialogs {
-public:
-    [[nodiscard]] QString openFileName(QWidget*, const QString&) override { return {}; }
-    [[nodiscard]] QString saveFileName(QWidget*, const QString&) override { return {}; }
-};
 
 const char kChannel[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <rss version="2.0"><channel>
@@ -101,7 +86,7 @@ int main(int argc, char* argv[]) {
     NoBrowser browser;
     DesktopScreen screen;
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
-    NoTray tray;
+    NoTray tray(true);
     NoFileDialogs fileDialogs;
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});

@@ -212,16 +212,23 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
             fileDialogs.answers = {env.path(QStringLiteral("chosen.opml"))};
         }
         main().mnuOPMLLoad->trigger();
+        // The list is read in the background; the window goes on meanwhile.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !main().isLoadingList(); }));
 
         EXPECT_EQ(fileDialogs.filters.last(), kOpmlFilter);
         EXPECT_EQ(treeTitles(), c.tree);
+        if (!c.file.isEmpty()) {
+            EXPECT_EQ(env.readFile(QStringLiteral("chosen.opml")), c.file);
+        }
         // The ticker was unloaded first, whatever the outcome.
         EXPECT_FALSE(windows->tickerIfLoaded()->isShowing());
         EXPECT_EQ(windows->tickerIfLoaded()->leftTwips(), env.screen.widthTwips() + 10);
         if (broken) {
             ASSERT_EQ(env.messageBox.shown.size(), 1);
-            EXPECT_EQ(env.messageBox.shown[0].text,
-                      QStringLiteral("OPMLファイルの読み込みに失敗しました"));
+            // Headed by the failure message; why, and the kept copy, follow it.
+            EXPECT_TRUE(env.messageBox.shown[0].text.startsWith(
+                QStringLiteral("OPMLファイルの読み込みに失敗しました\r\n")));
+            EXPECT_EQ(env.readFile(QStringLiteral("chosen.opml.broken-20060316-120000")), c.file);
             EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
             EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::Ok);
         } else {

@@ -23,6 +23,7 @@
 #include "app/frmmain.h"
 #include "appfixture.h"
 #include "patrol/frmtask.h"
+#include "sitelist/opmlreader.h"
 #include "sitelist/sitelistpane.h"
 #include "ticker/frmticker.h"
 
@@ -273,6 +274,76 @@ TEST_F(StartUpTest, LockLeftByACrashedRunIsTakenOver) {
 
     EXPECT_TRUE(start());
     EXPECT_TRUE(windows->instanceLock().isLocked());
+}
+
+// One site a line from line 4 on: the sites' lines are known.
+QByteArray listOfSites(int count) {
+    QByteArray text =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<opml version=\"1.1\">\n<body>\n";
+    for (int i = 0; i < count; ++i) {
+        text += "<outline text=\"site " + QByteArray::number(i) +
+                "\" htmlUrl=\"\" xmlUrl=\"http://127.0.0.1:9/" + QByteArray::number(i) +
+                ".xml\"/>\n";
+    }
+    return text + "</body>\n</opml>\n";
+}
+
+// A working list that cannot be read is kept, byte for byte, before anything can save over
+// it, and the user is told once why and where the copy is.
+TEST_F(StartUpTest, UnreadableWorkingListIsKeptAndReported) {
+    const QByteArray good = listOfSites(50);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        const char* reason;  // a part of the message: the place, or the limit
+    };
+    const Case cases[] = {
+        {"cut short", good.left(good.size() * 6 / 10), "33行目"},
+        {"a byte that is not UTF-8",
+         QByteArray(good).replace("site 20",
+                                  "site \xFF"
+                                  "20"),
+         "24行目 21桁目"},
+        {"an undeclared entity", QByteArray(good).replace("site 30", "site&nbsp;30"), "34行目"},
+        {"over the row limit", listOfSites(kMaxOpmlEntries + 1), "32767"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestEnv run;
+        run.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+        run.writeFile(QStringLiteral("rsslist.opml"), c.bytes);
+        AppWindows app(run.state(), AppSeams{tray, fileDialogs, appExit});
+        ASSERT_TRUE(app.main().Form_Load());
+
+        EXPECT_EQ(run.state().siteTree.nodeCount(), 0);
+        const QString kept = QStringLiteral("rsslist.opml.broken-20060316-120000");
+        EXPECT_EQ(run.readFile(kept), c.bytes);
+        ASSERT_EQ(run.messageBox.shown.size(), 1);
+        const FakeMessageBox::Shown& told = run.messageBox.shown.first();
+        EXPECT_TRUE(told.text.contains(kept)) << told.text.toStdString();
+        EXPECT_TRUE(told.text.contains(QString::fromUtf8(c.reason))) << told.text.toStdString();
+        EXPECT_EQ(told.icon, MsgIcon::Warning);
+
+        // The exit writes the (empty) tree over the list; the copy stays.
+        app.main().mnuExit_Click();
+        EXPECT_FALSE(run.readFile(QStringLiteral("rsslist.opml")).contains("site 1"));
+        EXPECT_EQ(run.readFile(kept), c.bytes);
+    }
+
+    // Twice within a second: a second copy beside the first. An empty file: nothing to keep
+    // or tell.
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), "<opml><body>");
+    ASSERT_TRUE(start());
+    windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit});
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(env.exists(QStringLiteral("rsslist.opml.broken-20060316-120000-2")));
+    EXPECT_EQ(env.messageBox.shown.size(), 2);
+    windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit});
+    env.writeFile(QStringLiteral("rsslist.opml"), QByteArray());
+    ASSERT_TRUE(start());
+    EXPECT_EQ(env.messageBox.shown.size(), 2);
+    EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml.broken-20060316-120000-3")));
 }
 
 class ExitTest : public AppTest, public ::testing::WithParamInterface<const char*> {};

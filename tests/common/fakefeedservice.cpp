@@ -76,7 +76,7 @@ FeedFetchResult FakeFeedService::resultFromFile(const QString& url, bool discove
     const ResourceLocation where = locateResource(url);
     QByteArray data;
     if (where.kind == ResourceLocation::Kind::LocalFile &&
-        readLocalFile(where.path, 16 * 1024 * 1024, data, result.error)) {
+        readLocalFile(where.path, 16 * 1024 * 1024, data, result.error) == LocalFileRead::Ok) {
         result.fetched = true;
         result.feed = readFeed(data, {}, QUrl::fromLocalFile(where.path));
         if (discover && result.feed.kind != FeedReadResult::Kind::Feed) {

@@ -20,6 +20,7 @@ QString TestEnv::path(const QString& name) const {
 }
 
 void TestEnv::writeFile(const QString& name, const QByteArray& bytes) const {
+    appState->siteListSaver.flush();
     const QString full = path(name);
     QDir().mkpath(QFileInfo(full).absolutePath());
     QFile file(full);
@@ -29,11 +30,13 @@ void TestEnv::writeFile(const QString& name, const QByteArray& bytes) const {
 }
 
 QByteArray TestEnv::readFile(const QString& name) const {
+    appState->siteListSaver.flush();
     QFile file(path(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool TestEnv::exists(const QString& name) const {
+    appState->siteListSaver.flush();
     return QFileInfo::exists(path(name));
 }
 

@@ -11,6 +11,8 @@
 
 // A fresh program directory in a temporary folder with an AppState over fake seams.
 // Executable base name "Quorvane3"; screen 1024 × 768 pixels (15360 × 11520 twips).
+// The program writes its site list in the background: the file helpers first wait for
+// every write it has asked for, so a test sees the files as they end up.
 class TestEnv {
 public:
     TestEnv();

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidgetItem>
 #include <memory>
 
 #include "common/testenv.h"
@@ -25,10 +24,12 @@ public:
     void openNewSiteDialog() override { ++dialogsOpened; }
     void setPasteEnabled(bool enabled) override { pasteEnabled = enabled; }
     void popupEditMenu(const QPoint& globalPos) override { popups.append(globalPos); }
+    void showStatus(const QString& text) override { statusTexts.append(text); }
 
     int dialogsOpened = 0;
     bool pasteEnabled = false;
     QList<QPoint> popups;
+    QStringList statusTexts;
 };
 
 // A folder F holding a site, a sub-folder with a site, and another site; a top-level site T.
@@ -70,16 +71,11 @@ protected:
         pane->trvOPML_NodeClick();
     }
 
-    // The tree in shown order, "title[children]" joined by commas, checked against the view's
-    // items so that every test also sees the widget follow the model.
+    // The tree in shown order, "title[children]" joined by commas, checked against what the
+    // view is shown (its item model) so that every test also sees the widget follow the tree.
     QString shape() {
         const QString model = modelShape(state().siteTree.topLevelNodes());
-        QList<QTreeWidgetItem*> top;
-        view().syncWithModel();
-        for (int i = 0; i < view().topLevelItemCount(); ++i) {
-            top.append(view().topLevelItem(i));
-        }
-        EXPECT_EQ(itemShape(top), model);
+        EXPECT_EQ(itemShape(*view().model(), QModelIndex()), model);
         return model;
     }
 
@@ -104,16 +100,14 @@ private:
         }
         return parts.join(QLatin1Char(','));
     }
-    static QString itemShape(const QList<QTreeWidgetItem*>& items) {
+    static QString itemShape(const QAbstractItemModel& items, const QModelIndex& parent) {
         QStringList parts;
-        for (const QTreeWidgetItem* item : items) {
-            QString part = item->text(0);
-            if (item->childCount() > 0) {
-                QList<QTreeWidgetItem*> children;
-                for (int c = 0; c < item->childCount(); ++c) {
-                    children.append(item->child(c));
-                }
-                part += QLatin1Char('[') + itemShape(children) + QLatin1Char(']');
+        for (int row = 0; row < items.rowCount(parent); ++row) {
+            const QModelIndex item = items.index(row, 0, parent);
+            EXPECT_EQ(items.parent(item), parent);
+            QString part = item.data().toString();
+            if (items.rowCount(item) > 0) {
+                part += QLatin1Char('[') + itemShape(items, item) + QLatin1Char(']');
             }
             parts << part;
         }

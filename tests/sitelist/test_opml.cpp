@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QUrl>
 
 #include "common/testenv.h"
+#include "generatedlist.h"
+#include "platform/xmldocument.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
 
@@ -166,6 +170,63 @@ TEST(OpmlRead, FailedLoadLeavesThePreviousList) {
     }
     EXPECT_EQ(state.siteTree.topLevelNodes().size(), 3);
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
+}
+
+// Lists are held to the XML layer's rules, and a refused list says why and where.
+TEST(OpmlRead, HostileOrBrokenListsAreRefusedWithTheReason) {
+    TestEnv env;
+    const QString secret = env.path(QStringLiteral("secret.txt"));
+    env.writeFile(QStringLiteral("secret.txt"), "SECRET");
+    QByteArray laughs = "<!DOCTYPE opml [<!ENTITY l0 \"lol\">";
+    for (int level = 1; level <= 9; ++level) {
+        laughs += "<!ENTITY l" + QByteArray::number(level) + " \"" +
+                  QByteArray("&l" + QByteArray::number(level - 1) + ";").repeated(10) + "\">";
+    }
+    laughs += "]><opml><body><outline text=\"&l9;\"/></body></opml>";
+    const QByteArray external = "<!DOCTYPE opml [<!ENTITY x SYSTEM \"" +
+                                QUrl::fromLocalFile(secret).toEncoded() + "\">]><opml><body>";
+    using Kind = OpmlLoadError::Kind;
+    struct Case {
+        QByteArray bytes;
+        Kind kind;
+        qint64 line;  // 0: not looked at
+    };
+    const Case cases[] = {
+        {laughs, Kind::EntityExpansion, 0},
+        {"<opml><body>" + QByteArray("<outline>").repeated(XmlDocument::kMaxElementDepth - 1),
+         Kind::TooDeep, 1},
+        {external + "<outline text=\"&x;\"/></body></opml>", Kind::Malformed, 1},
+        {"<opml><head/></opml>", Kind::NoBody, 0},
+        {"<opml><body>\n<outline text=\"a\"/>\nstray</body></opml>", Kind::TextAmongOutlines, 3},
+        {"<opml><body>\n<outline text=\"a\">\n</body></opml>", Kind::Malformed, 3},
+        {flatOutlines(kMaxOpmlEntries + 1), Kind::TooManyEntries, kMaxOpmlEntries + 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.left(60).toStdString());
+        env.writeFile(QStringLiteral("bad.opml"), c.bytes);
+        OpmlLoadError error;
+        EXPECT_FALSE(LoadOpml(env.state(), env.path(QStringLiteral("bad.opml")), &error));
+        EXPECT_EQ(error.kind, c.kind);
+        if (c.line > 0) {
+            EXPECT_EQ(error.line, c.line);
+        }
+        EXPECT_FALSE(error.reason().isEmpty());
+        EXPECT_EQ(env.readFile(QStringLiteral("bad.opml")), c.bytes);
+    }
+    EXPECT_EQ(env.state().siteTree.nodeCount(), 0);
+
+    // An external entity is never fetched: it adds nothing.
+    env.writeFile(QStringLiteral("external.opml"),
+                  external + "&x;<outline text=\"a\"/>&x;</body></opml>");
+    ASSERT_TRUE(LoadOpml(env.state(), env.path(QStringLiteral("external.opml"))));
+    EXPECT_EQ(listOf(env.state()), QStringList{"R0||1|a||"});
+
+    // Over the size limit of XML documents.
+    env.state().fetchOptions.maxBytes = 100;
+    env.writeFile(QStringLiteral("big.opml"), flatOutlines(10));
+    OpmlLoadError error;
+    EXPECT_FALSE(LoadOpml(env.state(), env.path(QStringLiteral("big.opml")), &error));
+    EXPECT_EQ(error.kind, Kind::TooLarge);
 }
 
 TEST(OpmlRead, LargestListLoads) {
@@ -344,4 +405,71 @@ TEST(OpmlProbe, ListsRowsResavesAndReportsFailures) {
     EXPECT_EQ(run({QStringLiteral("opml"), env.path(QStringLiteral("absent.opml"))}).first, 1);
     EXPECT_EQ(run({QStringLiteral("opml")}).first, 2);
     EXPECT_EQ(run({QStringLiteral("opml-resave"), nested}).first, 2);
+}
+
+// Generated lists are written exactly as the previous writer wrote them (the small ones
+// against files it wrote, the large ones against the SHA-256 of its output), and read back
+// to the same list: saved again, it gives the same bytes.
+TEST(OpmlRoundTrip, GeneratedListsWriteAsBeforeAndReadBack) {
+    struct Case {
+        const char* name;
+        GeneratedListShape shape;
+        quint32 seed;
+        const char* written;  // a file under tests/data, or the SHA-256 of the bytes
+    };
+    const Case cases[] = {
+        {"10 entries", {10, 3, 2, false, false}, 1, "written_ten.opml"},
+        {"deep folders", {50, 40, 60, false, true}, 2, "written_deep.opml"},
+        {"characters XML forbids", {40, 8, 3, true, false}, 3, "written_hostile.opml"},
+        {"1,000 entries",
+         {1000, 80, 4, true, false},
+         4,
+         "57065b4cc011915cc13d734454317913e43688f5c379472260908606b85dbece"},
+        {"27,000 entries",
+         {27000, 2000, 5, true, false},
+         5,
+         "bbdc994be320d8a0433fdfbd399a14c24ecc5a68f86190449c166deaec2d1908"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEnv env;
+        AppState& state = env.state();
+        GeneratedList(c.seed).fill(state, c.shape);
+        ASSERT_TRUE(SaveOpml(state, env.path(QStringLiteral("a.opml"))));
+        const QByteArray bytes = env.readFile(QStringLiteral("a.opml"));
+        const QString written = QString::fromLatin1(c.written);
+        if (written.endsWith(QLatin1String(".opml"))) {
+            EXPECT_EQ(bytes, readTestData(written));
+        } else {
+            EXPECT_EQ(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
+                      written.toLatin1());
+        }
+
+        ASSERT_TRUE(LoadOpml(state, env.path(QStringLiteral("a.opml"))));
+        EXPECT_EQ(state.SiteTable.size(), bytes.count("<outline "));
+        ASSERT_TRUE(SaveOpml(state, env.path(QStringLiteral("b.opml"))));
+        EXPECT_EQ(env.readFile(QStringLiteral("b.opml")), bytes);
+    }
+}
+
+// Folders nested deeper than a reader accepts are not written: the file on disk stays, as
+// it did when the written text was parsed again before saving.
+TEST(OpmlWrite, FoldersTooDeepToReadBackAreNotWritten) {
+    for (const int levels :
+         {XmlDocument::kMaxElementDepth - 2, XmlDocument::kMaxElementDepth - 1}) {
+        SCOPED_TRACE(levels);
+        TestEnv env;
+        QString parent = QStringLiteral("R");
+        for (int level = 0; level < levels; ++level) {
+            parent = addEntry(env.state(), parent, kKindFolder, QStringLiteral("F"));
+        }
+        env.writeFile(QStringLiteral("list.opml"), "previous");
+        const bool fits = levels <= XmlDocument::kMaxElementDepth - 2;
+        EXPECT_EQ(SaveOpml(env.state(), env.path(QStringLiteral("list.opml"))), fits);
+        if (fits) {
+            EXPECT_TRUE(LoadOpml(env.state(), env.path(QStringLiteral("list.opml"))));
+        } else {
+            EXPECT_EQ(env.readFile(QStringLiteral("list.opml")), QByteArray("previous"));
+        }
+    }
 }

@@ -162,8 +162,43 @@ TEST_F(SitePaneTest, LabelEditInTheTreeRenamesUnlessCancelled) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(state().SiteTable[4].strTitle, QLatin1String(c.title));
-        EXPECT_EQ(view().itemOf(node("R4"))->text(0), QLatin1String(c.title));
+        EXPECT_EQ(view().indexOf(node("R4")).data().toString(), QLatin1String(c.title));
         EXPECT_EQ(pane->txtTitle->text(), QLatin1String(c.title));
     }
     EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));
+}
+
+// A blank title would leave an entry nobody can tell apart: renaming to one is a cancelled
+// edit, and the panel's apply keeps the old title (taking the URLs) and says so.
+TEST_F(SitePaneTest, BlankTitleIsNeverTaken) {
+    loadList(kSampleList);
+    pane->show();
+    click("R4");
+    const QStringList blanks{QString(), QStringLiteral("  "), QStringLiteral("\u3000\t")};
+    for (const QString& blank : blanks) {
+        SCOPED_TRACE(blank.toStdString());
+        view().editNode(node("R4"));
+        auto* editor = view().findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(blank);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral("c"));
+        EXPECT_EQ(node("R4")->text, QStringLiteral("c"));
+
+        pane->txtTitle->setText(blank);
+        pane->txtRDFPath->setText(QStringLiteral("c2.xml"));
+        pane->cmdOK_Click();
+        EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral("c"));
+        EXPECT_EQ(state().SiteTable[4].strXmlUrl, QStringLiteral("c2.xml"));
+        EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("c"));
+        EXPECT_EQ(node("R4")->text, QStringLiteral("c"));
+    }
+    EXPECT_EQ(host.statusTexts.size(), blanks.size());
+    // A title with text around its spaces is a title.
+    pane->txtTitle->setText(QStringLiteral(" d "));
+    pane->cmdOK_Click();
+    EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral(" d "));
+    EXPECT_EQ(host.statusTexts.size(), blanks.size());
 }

@@ -80,13 +80,13 @@ TEST_F(SitePaneTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
 
     // Shown and selected: inside the folder, which opens to show it.
     click("R2");
-    view().itemOf(node("R2"))->setExpanded(false);
+    view().collapse(view().indexOf(node("R2")));
     pane->mnuNewRdf_Click_Ret();
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T"));
     EXPECT_EQ(state().SiteTable[6],
               (SiteRow{kKindSite, false, QStringLiteral("New"), {}, QStringLiteral("new.xml")}));
     EXPECT_EQ(node("R6")->image, kImageSite);
-    EXPECT_TRUE(view().itemOf(node("R2"))->isExpanded());
+    EXPECT_TRUE(view().isNodeExpanded(node("R2")));
     EXPECT_EQ(pane->selectedNode(), node("R6"));
     EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("new.xml"));
     EXPECT_TRUE(savedList().contains("xmlUrl=\"new.xml\""));
@@ -147,7 +147,7 @@ TEST_F(SitePaneTest, CutEntryMovesWithItsKeyAndIsGreyUntilPasted) {
     click("R1");
     pane->mnuETriming_Click();
     EXPECT_TRUE(view().isNodeCut(node("R1")));
-    EXPECT_EQ(view().itemOf(node("R1"))->foreground(0).color(),
+    EXPECT_EQ(view().indexOf(node("R1")).data(Qt::ForegroundRole).value<QBrush>().color(),
               view().palette().color(QPalette::Disabled, QPalette::Text));
 
     // Another cut replaces the first, which goes back to the normal colour.
@@ -322,4 +322,20 @@ TEST_F(SitePaneTest, FullTableRefusesNewEntriesWithAWarning) {
         EXPECT_EQ(shown.icon, MsgIcon::Warning);
     }
     EXPECT_EQ(pane->selectedNode(), node("R0"));
+}
+
+// Every edit saves in the background; quick ones in a row end with the last state on disk,
+// also when they come while a write is under way (and so wait together).
+TEST_F(SitePaneTest, QuickEditsEndWithTheLastStateOnDisk) {
+    loadList(kSampleList);
+    click("R0");
+    state().siteListSaver.save(env.path(QStringLiteral("busy")), QByteArray(32 << 20, 'x'));
+    for (int i = 0; i < 40; ++i) {
+        pane->mnuNewFolder_Click();  // each one inside the one before
+    }
+    click("R5");
+    pane->mnuDelete_Click();
+    const QByteArray saved = savedList();
+    EXPECT_EQ(saved.count("<outline text=\"新しいフォルダ\">"), 40);
+    EXPECT_FALSE(saved.contains("<outline text=\"T\""));
 }

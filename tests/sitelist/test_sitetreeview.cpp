@@ -55,28 +55,34 @@ TEST_F(SitePaneTest, TreeShowsTheModelWithItsIcons) {
     // A pane made over a tree that already holds a moved node shows the shown order.
     state().siteTree.moveNode(node("R0"), node("R5"));
     SiteListPane late(state(), host);
-    late.trvOPML->syncWithModel();
-    ASSERT_EQ(late.trvOPML->topLevelItemCount(), 1);
-    EXPECT_EQ(late.trvOPML->topLevelItem(0)->child(0)->child(1)->child(0)->text(0),
-              QStringLiteral("b"));
+    const QAbstractItemModel& lateItems = *late.trvOPML->model();
+    ASSERT_EQ(lateItems.rowCount(), 1);
+    const QModelIndex t = lateItems.index(0, 0);
+    const QModelIndex sub = lateItems.index(1, 0, lateItems.index(0, 0, t));
+    EXPECT_EQ(lateItems.index(0, 0, sub).data().toString(), QStringLiteral("b"));
     EXPECT_EQ(shape(), QStringLiteral("T[F[a,Sub[b],c]]"));
 
-    const QTreeWidgetItem* folder = view().itemOf(node("R0"));
-    const QTreeWidgetItem* site = view().itemOf(node("R1"));
-    EXPECT_FALSE(folder->icon(0).isNull());
-    EXPECT_FALSE(site->icon(0).isNull());
-    EXPECT_NE(folder->icon(0).pixmap(16, 16).toImage(), site->icon(0).pixmap(16, 16).toImage());
-    EXPECT_EQ(view().nodeOf(site), node("R1"));
+    const QIcon folder = view().indexOf(node("R0")).data(Qt::DecorationRole).value<QIcon>();
+    const QModelIndex siteIndex = view().indexOf(node("R1"));
+    const QIcon site = siteIndex.data(Qt::DecorationRole).value<QIcon>();
+    EXPECT_NE(folder.pixmap(16, 16).toImage(), site.pixmap(16, 16).toImage());
+    EXPECT_EQ(view().nodeOf(siteIndex), node("R1"));
+    // A selected node's picture keeps its colours: not tinted with the selection colour.
+    for (const QIcon& icon : {folder, site}) {
+        EXPECT_FALSE(icon.isNull());
+        EXPECT_EQ(icon.pixmap(16, 16, QIcon::Selected).toImage(),
+                  icon.pixmap(16, 16, QIcon::Normal).toImage());
+    }
 }
 
 TEST_F(SitePaneTest, MovingAFolderKeepsItsOpenBranchesAndTheSelection) {
     loadList(kSampleList);
-    view().itemOf(node("R0"))->setExpanded(true);
-    view().itemOf(node("R2"))->setExpanded(true);
+    view().expandNode(node("R0"));
+    view().expandNode(node("R2"));
     pane->selectNode(node("R3"));
     state().siteTree.moveNode(node("R0"), node("R5"));
-    EXPECT_TRUE(view().itemOf(node("R0"))->isExpanded());
-    EXPECT_TRUE(view().itemOf(node("R2"))->isExpanded());
+    EXPECT_TRUE(view().isNodeExpanded(node("R0")));
+    EXPECT_TRUE(view().isNodeExpanded(node("R2")));
     EXPECT_EQ(pane->selectedNode(), node("R3"));
 }
 
@@ -86,7 +92,7 @@ TEST_F(SitePaneTest, MouseSelectsWithTheLeftButtonAndAsksForTheMenuWithTheRight)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
     ASSERT_TRUE(pane->selectFirstNode());
     QWidget* viewport = view().viewport();
-    const QPoint onT = view().visualItemRect(view().itemOf(node("R5"))).center();
+    const QPoint onT = view().visualRect(view().indexOf(node("R5"))).center();
 
     QTest::mouseClick(viewport, Qt::RightButton, {}, onT);
     ASSERT_EQ(host.popups.size(), 1);
@@ -134,14 +140,16 @@ TEST_F(SitePaneTest, LargeListIsShownInLinearTime) {
     RecordProperty("load_ms", static_cast<int>(loadMs));
     RecordProperty("shown_ms", static_cast<int>(totalMs));
 
-    ASSERT_EQ(view().topLevelItemCount(), 300);
-    EXPECT_EQ(view().topLevelItem(299)->childCount(), 99);
-    EXPECT_EQ(view().topLevelItem(299)->child(98)->text(0), QStringLiteral("site 98"));
-    EXPECT_EQ(view().nodeOf(view().topLevelItem(299)->child(98)), node("R29999"));
+    const QAbstractItemModel& items = *view().model();
+    ASSERT_EQ(items.rowCount(), 300);
+    const QModelIndex lastFolder = items.index(299, 0);
+    EXPECT_EQ(items.rowCount(lastFolder), 99);
+    EXPECT_EQ(items.index(98, 0, lastFolder).data().toString(), QStringLiteral("site 98"));
+    EXPECT_EQ(view().nodeOf(items.index(98, 0, lastFolder)), node("R29999"));
     EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("folder 0"));
 
     // Edits on the large list still reach the view.
     pane->selectNode(node("R29999"));
     pane->mnuNewFolder_Click();
-    EXPECT_EQ(view().topLevelItem(299)->child(99)->text(0), QStringLiteral("新しいフォルダ"));
+    EXPECT_EQ(items.index(99, 0, lastFolder).data().toString(), QStringLiteral("新しいフォルダ"));
 }

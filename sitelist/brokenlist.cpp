@@ -1,0 +1,52 @@
+#include "sitelist/brokenlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/appstate.h"
+#include "platform/clock.h"
+#include "platform/messagebox.h"
+
+QString keepBrokenList(const QString& path, const QDateTime& now, const QString& fallbackDir) {
+    const QString suffix =
+        QStringLiteral(".broken-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QFileInfo info(path);
+    const QString name = info.fileName() + suffix;
+    for (const QString& dir : {info.absolutePath(), fallbackDir}) {
+        if (dir.isEmpty()) {
+            continue;
+        }
+        const QString base = QDir(dir).filePath(name);
+        for (int n = 1; n <= 100; ++n) {
+            const QString copy = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+            if (QFileInfo::exists(copy)) {
+                continue;
+            }
+            if (QFile::copy(path, copy)) {
+                return copy;
+            }
+            break;  // this folder takes no copy: try the next
+        }
+    }
+    return {};
+}
+
+bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError& error) {
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0) {
+        return false;
+    }
+    const QString kept = keepBrokenList(path, state.seams.clock.now(), state.paths.programDir);
+    QString text =
+        kOpmlLoadFailed + QStringLiteral("\r\n") + error.reason() + QStringLiteral("\r\n");
+    if (kept.isEmpty()) {
+        text += QStringLiteral("元のファイル「%1」の写しを残せませんでした。")
+                    .arg(QDir::toNativeSeparators(path));
+    } else {
+        text += QStringLiteral("元のファイルは「%1」として残してあります。")
+                    .arg(QDir::toNativeSeparators(kept));
+    }
+    state.seams.messageBox.show(text, state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}

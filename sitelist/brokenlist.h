@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include "sitelist/opmlreader.h"
+
+struct AppState;
+
+// A site list that failed to load must not be lost when the program later saves over it.
+
+// What a failed load of a site list is reported with.
+inline const QString kOpmlLoadFailed = QStringLiteral("OPMLファイルの読み込みに失敗しました");
+
+// Copies the file at path to path + ".broken-YYYYMMDD-HHMMSS" (now, local time) beside it,
+// or into fallbackDir when its own folder takes no new file; "-2", "-3", ... follow the name
+// when it is taken. Returns the copy's path, or the empty text when no copy could be made.
+[[nodiscard]] QString keepBrokenList(const QString& path, const QDateTime& now,
+                                     const QString& fallbackDir);
+
+// After a failed load of path: when the file exists and is not empty, keeps a copy of it and
+// tells the user in one message box, headed by kOpmlLoadFailed, why the load failed and where
+// the copy is. True when it told the user; false for a missing or empty file (nothing to
+// keep).
+bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError& error);

@@ -1,0 +1,149 @@
+#include "sitelist/sitetreemodel.h"
+
+#include <QPixmap>
+
+namespace {
+
+// The style draws a selected item's icon in its Selected mode, which Qt would otherwise make
+// by tinting the picture with the selection colour; the pictures keep their colours.
+QIcon untintedIcon(const QString& path) {
+    const QPixmap pixmap(path);
+    QIcon icon;
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Selected}) {
+        for (const QIcon::State state : {QIcon::Off, QIcon::On}) {
+            icon.addPixmap(pixmap, mode, state);
+        }
+    }
+    return icon;
+}
+
+}  // namespace
+
+SiteTreeModel::SiteTreeModel(SiteTree& siteTree, QObject* parent)
+    : QAbstractItemModel(parent),
+      tree(siteTree),
+      folderIcon(iconOf(kImageFolder)),
+      siteIcon(iconOf(kImageSite)) {
+    connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] {
+        beginResetModel();
+        cutNodes.clear();
+    });
+    connect(&tree, &SiteTree::treeReset, this, [this] { endResetModel(); });
+    connect(&tree, &SiteTree::nodeAboutToBeAdded, this, [this](SiteNode* parentNode, int row) {
+        beginInsertRows(indexOf(parentNode), row, row);
+    });
+    connect(&tree, &SiteTree::nodeAdded, this, [this] { endInsertRows(); });
+    connect(&tree, &SiteTree::nodeAboutToBeRemoved, this, [this](SiteNode* node) {
+        beginRemoveRows(indexOf(node->parent), node->row, node->row);
+        erase_if(cutNodes,
+                 [node](const SiteNode* cut) { return SiteTree::isInSubtree(cut, node); });
+    });
+    connect(&tree, &SiteTree::nodeRemoved, this, [this] { endRemoveRows(); });
+    connect(&tree, &SiteTree::nodeAboutToBeMoved, this, [this](SiteNode* node, SiteNode* to) {
+        // Refused only when the node would stay where it is (the last of its own parent's).
+        const int end = to ? int(to->children.size()) : int(tree.topLevelNodes().size());
+        moving = beginMoveRows(indexOf(node->parent), node->row, node->row, indexOf(to), end);
+    });
+    connect(&tree, &SiteTree::nodeMoved, this, [this] {
+        if (moving) {
+            moving = false;
+            endMoveRows();
+        }
+    });
+    connect(&tree, &SiteTree::nodeTextChanged, this, [this](SiteNode* node) {
+        const QModelIndex index = indexOf(node);
+        Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    });
+}
+
+QIcon SiteTreeModel::iconOf(int image) {
+    if (image == kImageFolder) {
+        return untintedIcon(QStringLiteral(":/icons/folder.png"));
+    }
+    if (image == kImageSite) {
+        return untintedIcon(QStringLiteral(":/icons/site.png"));
+    }
+    return {};
+}
+
+const QList<SiteNode*>& SiteTreeModel::childrenOf(const QModelIndex& parent) const {
+    return parent.isValid() ? nodeOf(parent)->children : tree.topLevelNodes();
+}
+
+QModelIndex SiteTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    const QList<SiteNode*>& children = childrenOf(parent);
+    if (column != 0 || row < 0 || row >= children.size()) {
+        return {};
+    }
+    return createIndex(row, 0, children.at(row));
+}
+
+QModelIndex SiteTreeModel::parent(const QModelIndex& child) const {
+    const SiteNode* node = nodeOf(child);
+    return node ? indexOf(node->parent) : QModelIndex();
+}
+
+int SiteTreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0) {
+        return 0;
+    }
+    return int(childrenOf(parent).size());
+}
+
+int SiteTreeModel::columnCount(const QModelIndex& /*parent*/) const {
+    return 1;
+}
+
+QVariant SiteTreeModel::data(const QModelIndex& index, int role) const {
+    const SiteNode* node = nodeOf(index);
+    if (!node) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return node->text;
+        case Qt::DecorationRole:
+            if (node->image == kImageFolder) {
+                return folderIcon;
+            }
+            if (node->image == kImageSite) {
+                return siteIcon;
+            }
+            return {};
+        case Qt::ForegroundRole:
+            // No brush of its own when not cut: the view's normal text colour.
+            return cutNodes.contains(node) ? QVariant(cutBrush) : QVariant();
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+}
+
+QModelIndex SiteTreeModel::indexOf(const SiteNode* node) const {
+    return node ? createIndex(node->row, 0, const_cast<SiteNode*>(node)) : QModelIndex();
+}
+
+SiteNode* SiteTreeModel::nodeOf(const QModelIndex& index) {
+    return index.isValid() ? static_cast<SiteNode*>(index.internalPointer()) : nullptr;
+}
+
+void SiteTreeModel::setCut(const SiteNode* node, bool cut, const QBrush& brush) {
+    if (!node) {
+        return;
+    }
+    if (cut) {
+        cutBrush = brush;
+        cutNodes.insert(node);
+    } else if (!cutNodes.remove(node)) {
+        return;
+    }
+    const QModelIndex index = indexOf(node);
+    Q_EMIT dataChanged(index, index, {Qt::ForegroundRole});
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QBrush>
+#include <QIcon>
+#include <QSet>
+
+#include "sitelist/sitetree.h"
+
+// The item model over a SiteTree that the tree widget trvOPML shows: one column, an index
+// per node (its internal pointer is the node), nothing stored per row, so a view builds
+// only the rows it shows. It follows the tree's announcements; it never changes the tree.
+class SiteTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    explicit SiteTreeModel(SiteTree& tree, QObject* parent = nullptr);
+
+    [[nodiscard]] QModelIndex index(int row, int column,
+                                    const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QModelIndex parent(const QModelIndex& child) const override;
+    [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+    [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+    [[nodiscard]] Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // The index of node; invalid for null (the top level's parent).
+    [[nodiscard]] QModelIndex indexOf(const SiteNode* node) const;
+    [[nodiscard]] static SiteNode* nodeOf(const QModelIndex& index);
+
+    // A pending cut is shown with brush; released, in the view's own text colour.
+    void setCut(const SiteNode* node, bool cut, const QBrush& brush);
+    [[nodiscard]] bool isCut(const SiteNode* node) const { return cutNodes.contains(node); }
+
+    // A folder's and a site's picture, the same whether the node is selected or not.
+    [[nodiscard]] static QIcon iconOf(int image);
+
+private:
+    [[nodiscard]] const QList<SiteNode*>& childrenOf(const QModelIndex& parent) const;
+
+    SiteTree& tree;
+    QSet<const SiteNode*> cutNodes;
+    QBrush cutBrush;
+    QIcon folderIcon;
+    QIcon siteIcon;
+    bool moving = false;
+};
