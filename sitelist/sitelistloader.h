@@ -2,14 +2,17 @@
 
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <functional>
+#include <mutex>
+#include <optional>
 
+#include "platform/workerpool.h"
 #include "sitelist/opmlreader.h"
 
 // Reads site lists on a worker, so that loading a large list never freezes the window. The
-// result comes back on this object's thread. A later request supersedes one still being
-// read: only the latest result is handed back.
+// result comes back on this object's thread, through a mutex-guarded slot that a posted
+// event only announces. A later request supersedes one still being read: only the latest
+// result is handed back.
 class SiteListLoader : public QObject {
     Q_OBJECT
 public:
@@ -24,8 +27,20 @@ public:
     // True from read() until its done has been called.
     [[nodiscard]] bool isReading() const { return bool(whenDone); }
 
+protected:
+    void customEvent(QEvent* event) override;
+
 private:
-    QThreadPool worker;
+    struct Read {
+        quint64 request = 0;
+        QString path;
+        OpmlList list;
+    };
+
     quint64 generation = 0;
     Done whenDone;
+    std::mutex mutex;
+    std::optional<Read> finished;
+    // Declared last, so it ends first.
+    WorkerPool worker{1};
 };

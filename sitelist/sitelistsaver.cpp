@@ -4,13 +4,10 @@
 
 #include "platform/atomicfile.h"
 
-SiteListSaver::SiteListSaver() {
-    worker.setMaxThreadCount(1);
-}
+SiteListSaver::SiteListSaver() = default;
 
 SiteListSaver::~SiteListSaver() {
     flush();
-    worker.waitForDone();
 }
 
 void SiteListSaver::save(const QString& path, QByteArray bytes) {

@@ -2,11 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QThreadPool>
 #include <condition_variable>
 #include <mutex>
 #include <utility>
 #include <vector>
+
+#include "platform/workerpool.h"
 
 // Writes site lists on a worker, so that saving after an edit never stalls the window. The
 // caller builds the bytes from the tree as it is (on the user-interface thread, where the
@@ -35,5 +36,6 @@ private:
     std::vector<std::pair<QString, QByteArray>> pending;
     bool writing = false;
     // One worker of its own: writes stay in order, and the destructor can wait for them.
-    QThreadPool worker;
+    // Declared last, so it ends first.
+    WorkerPool worker{1};
 };
