@@ -100,7 +100,15 @@ void SiteTreeView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    // A click on the entry already selected shows it again (its feed is read afresh); the
+    // selection does not change, so nothing else would say so.
+    const QModelIndex at = indexAt(event->position().toPoint());
+    const bool again =
+        event->button() == Qt::LeftButton && at.isValid() && selectionModel()->isSelected(at);
     QTreeView::mousePressEvent(event);
+    if (again && internalChange == 0) {
+        Q_EMIT nodeClicked();
+    }
 }
 
 void SiteTreeView::mouseReleaseEvent(QMouseEvent* event) {

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "common/fakefeedservice.h"
 #include "common/loopbackserver.h"
 #include "sitelist/sitepanefixture.h"
 
@@ -202,3 +203,30 @@ TEST_F(SitePaneTest, BlankTitleIsNeverTaken) {
     EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral(" d "));
     EXPECT_EQ(host.statusTexts.size(), blanks.size());
 }
+
+namespace {
+
+TEST_F(SitePaneTest, EveryClickOnASiteReadsItsFeedAgain) {
+    auto service = std::make_unique<FakeFeedService>();
+    FakeFeedService& feeds = *service;
+    state().useFeedService(std::move(service));
+    loadList(kSampleList);
+    pane->resize(600, 400);
+    pane->show();
+    const QModelIndex site = view().indexOf(node("R5"));
+    const QPoint at = view().visualRect(site).center();
+    ASSERT_TRUE(view().viewport()->rect().contains(at));
+
+    // The first click selects the site; each later one, on the site already selected,
+    // reads its feed again. A click elsewhere is no click on it.
+    QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(view().viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(feeds.requested.size(), 2);
+    EXPECT_EQ(feeds.pendingCount(), 1);  // the first read was dropped for the second
+    QTest::mouseClick(view().viewport(), Qt::LeftButton, {},
+                      view().visualRect(view().indexOf(node("R0"))).center());
+    EXPECT_EQ(feeds.requested.size(), 2);
+    EXPECT_EQ(pane->intCurrentIndex, 0);
+}
+
+}  // namespace
