@@ -9,7 +9,7 @@
 #include "dialogs/frmoption.h"
 #include "patrol/frmtask.h"
 #include "platform/screeninfo.h"
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelistpane.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"

@@ -23,7 +23,7 @@
 #include "settings/config.h"
 #include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelistpane.h"
 #include "ticker/frmticker.h"
 #include "ui/textwrap.h"
 #include "ui/uifont.h"

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "sitelist/sitelisthost.h"
+#include "sitepane/sitelisthost.h"
 #include "sitelist/sitelistloader.h"
 
 class AppWindows;
@@ -113,6 +113,7 @@ public:
     QAction* mnuNewFolder = nullptr;
     QAction* mnuNewRdf = nullptr;
     QAction* mnuSepEdit1 = nullptr;
+    // Spelt as the design names it (the cut command); kept so that the name can be found.
     QAction* mnuETriming = nullptr;
     QAction* mnuECopy = nullptr;
     QAction* mnuEPaste = nullptr;
@@ -121,6 +122,7 @@ public:
     QAction* mnuCopyTitle = nullptr;
     QAction* mnuCopyURL = nullptr;
     QAction* mnuOpenBrowser = nullptr;
+    // Spelt as the design names it (the hidden View menu); kept so that the name can be found.
     QMenu* mnuVirw = nullptr;
     QMenu* mnuSetting = nullptr;
     QAction* mnuSetTicker = nullptr;

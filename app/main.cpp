@@ -14,7 +14,7 @@
 #include "core/appstate.h"
 #include "core/openrequest.h"
 #include "core/version.h"
-#include "patrol/feedservice.h"
+#include "core/feedservice.h"
 #include "platform/clock.h"
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"
@@ -25,6 +25,7 @@
 #include "platform/qtmessagebox.h"
 #include "platform/systemtrayicon.h"
 #include "platform/terminationsignals.h"
+#include "patrol/networkfeedservice.h"
 
 namespace {
 
@@ -78,6 +79,8 @@ int main(int argc, char* argv[]) {
     DesktopBrowser browser;
     DesktopScreen screen;
     AppState state(resolveProgramPaths(), PlatformSeams{clock, messageBox, browser, screen});
+    state.useFeedService(
+        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
 
     SystemTrayIcon tray;
     QtFileDialogs fileDialogs;

@@ -15,7 +15,7 @@
 #include "platform/messagebox.h"
 #include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelistpane.h"
 #include "ticker/frmticker.h"
 
 namespace {
@@ -147,6 +147,7 @@ void frmMain::buildTrayMenu() {
         connect(action, &QAction::triggered, this, handler);
     };
     // Never in the menu bar: it pops up from the tray icon.
+    // The tray menu's caption is spelt so in the design, and shown so on purpose.
     mnuNotifyMenu = addMenu(this, "mnuNotifyMenu", QStringLiteral("Quorvaen3(&M)"));
     mnuOpenTickerNotify = addItem(mnuNotifyMenu, "mnuOpenTickerNotify",
                                   QStringLiteral("ニュースティッカーを開く(&N)"));

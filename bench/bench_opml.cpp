@@ -27,8 +27,8 @@
 #include "platform/screeninfo.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
-#include "sitelist/sitelisthost.h"
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelisthost.h"
+#include "sitepane/sitelistpane.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "platform/clock.h"
 #include "platform/consoleseams.h"
 #include "platform/screeninfo.h"
+#include "patrol/networkfeedservice.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ Outcome runPatrol(int sites, int delayMs, int mode, bool oneHangs) {
     NoBrowser browser;
     FixedScreen screen{1024, 768};
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+    state.useFeedService(
+        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
     // A site that never answers is given up at the whole-transfer limit.
     state.fetchOptions.totalTimeoutMs = 5000;
     state.settings.AUTO_PIROT_MODE = qint16(mode);

@@ -20,6 +20,7 @@
 #include "platform/consoleseams.h"
 #include "platform/desktopscreen.h"
 #include "platform/inertshellseams.h"
+#include "patrol/networkfeedservice.h"
 
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
@@ -45,6 +46,8 @@ int main(int argc, char* argv[]) {
     DesktopScreen screen;
     AppState state(ProgramPaths{dir, dir, QStringLiteral("Quorvane3")},
                    PlatformSeams{clock, messageBox, browser, screen});
+    state.useFeedService(
+        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
     NoTray tray(false);
     NoFileDialogs fileDialogs;
     AppExit appExit;

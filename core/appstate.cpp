@@ -1,6 +1,6 @@
 #include "core/appstate.h"
 
-#include "patrol/networkfeedservice.h"
+#include <QtGlobal>
 
 AppState::AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams)
     : paths(programPaths), seams(platformSeams) {}
@@ -8,8 +8,9 @@ AppState::AppState(const ProgramPaths& programPaths, const PlatformSeams& platfo
 AppState::~AppState() = default;
 
 FeedFetchService& AppState::feeds() {
+    // Whoever builds the state gives it a service before any window can fetch.
     if (!feedService) {
-        feedService = std::make_unique<NetworkFeedService>(fetchOptions, seams.clock);
+        qFatal("AppState::feeds(): no feed fetch service was given");
     }
     return *feedService;
 }

@@ -3,17 +3,17 @@
 #include <QString>
 #include <memory>
 
-#include "patrol/articlerecord.h"
+#include "core/articlerecord.h"
+#include "core/feedservice.h"
 #include "platform/fetchoptions.h"
 #include "platform/paths.h"
-#include "settings/settings.h"
-#include "sitelist/sitelistsaver.h"
-#include "sitelist/siterow.h"
-#include "sitelist/sitetree.h"
+#include "core/settings.h"
+#include "core/sitelistsaver.h"
+#include "core/siterow.h"
+#include "core/sitetree.h"
 
 class Browser;
 class Clock;
-class FeedFetchService;
 class MessageBoxSeam;
 class ScreenInfo;
 
@@ -68,8 +68,8 @@ struct AppState {
     }
     [[nodiscard]] const QString& exeBaseName() const { return paths.exeBaseName; }
 
-    // Fetches feeds off the UI thread: the network service, made on first use, unless a
-    // test has put in its own.
+    // Fetches feeds off the UI thread. Whoever builds the state gives it one (the program
+    // and the tests the network service, a test its fake) before a window can fetch.
     [[nodiscard]] FeedFetchService& feeds();
     void useFeedService(std::unique_ptr<FeedFetchService> service);
 

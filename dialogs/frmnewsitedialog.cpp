@@ -10,7 +10,7 @@
 #include "ui/dialoghost.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
-#include "patrol/feedservice.h"
+#include "core/feedservice.h"
 #include "platform/messagebox.h"
 
 namespace {

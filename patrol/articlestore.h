@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "patrol/articlerecord.h"
+#include "core/articlerecord.h"
 
 struct AppState;
 

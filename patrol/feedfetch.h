@@ -5,7 +5,7 @@
 #include <QtGlobal>
 #include <functional>
 
-#include "patrol/articlerecord.h"
+#include "core/articlerecord.h"
 
 struct AppState;
 

@@ -5,7 +5,7 @@
 #include <QtGlobal>
 #include <functional>
 
-#include "patrol/articlerecord.h"
+#include "core/articlerecord.h"
 #include "patrol/feedreader.h"
 
 class XmlDocument;

@@ -8,8 +8,8 @@
 #include <deque>
 #include <optional>
 
-#include "patrol/articlerecord.h"
-#include "patrol/feedservice.h"
+#include "core/articlerecord.h"
+#include "core/feedservice.h"
 #include "patrol/patrolhost.h"
 #include "patrol/patrollog.h"
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "patrol/feeddiscovery.h"
+#include "patrol/feedreader.h"
 #include "patrol/patrollog.h"
 #include "platform/clock.h"
 #include "platform/localfile.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-#include "patrol/feedservice.h"
+#include "core/feedservice.h"
 #include "platform/fetchoptions.h"
 #include "platform/httpclient.h"
 #include "platform/workerpool.h"

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include "sitelist/siterow.h"
-#include "sitelist/sitetree.h"
+#include "core/siterow.h"
+#include "core/sitetree.h"
 
 // The most entries one OPML list may hold: the running row number is signed 16-bit and
 // is counted up after every entry, so row 32766 is the last one a load can give.

@@ -25,8 +25,9 @@
 #include "platform/desktopscreen.h"
 #include "platform/inertshellseams.h"
 #include "platform/messagebox.h"
-#include "sitelist/sitelistpane.h"
-#include "sitelist/sitetreeview.h"
+#include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeview.h"
+#include "patrol/networkfeedservice.h"
 
 namespace {
 
@@ -86,6 +87,8 @@ int main(int argc, char* argv[]) {
     NoBrowser browser;
     DesktopScreen screen;
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+    state.useFeedService(
+        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
     NoTray tray(true);
     NoFileDialogs fileDialogs;
     AppExit appExit;

@@ -15,7 +15,7 @@
 #include "patrol/articlestore.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelistpane.h"
 #include "ticker/frmticker.h"
 
 namespace {

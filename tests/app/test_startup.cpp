@@ -24,7 +24,7 @@
 #include "appfixture.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opmlreader.h"
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelistpane.h"
 #include "ticker/frmticker.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "patrol/feeddiscovery.h"
+#include "patrol/feedreader.h"
 #include "platform/localfile.h"
 
 quint64 FakeFeedService::fetch(const FeedFetchRequest& request, const QObject* owner, Done done) {

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "patrol/feedservice.h"
+#include "core/feedservice.h"
 
 // A fetch service that holds every request until the test completes it, in any order and
 // with any result. Requests for local files can be completed with what the real service

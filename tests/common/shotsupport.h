@@ -11,6 +11,7 @@
 #include "platform/consoleseams.h"
 #include "platform/screeninfo.h"
 #include "ticker/tickerhost.h"
+#include "patrol/networkfeedservice.h"
 
 // A ticker host for the screenshot tools: the buttons' windows are not wanted there.
 class NoTickerHost final : public TickerHost {
@@ -33,6 +34,8 @@ public:
         screen = std::make_unique<FixedScreen>(size.width(), size.height());
         appState =
             std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, *screen});
+        appState->useFeedService(
+            std::make_unique<NetworkFeedService>(appState->fetchOptions, appState->seams.clock));
     }
     AppState& state() { return *appState; }
 

@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "patrol/feedservice.h"
+#include "core/feedservice.h"
+#include "patrol/networkfeedservice.h"
 
 TestEnv::TestEnv() {
     ProgramPaths paths;
@@ -13,6 +14,8 @@ TestEnv::TestEnv() {
     paths.shareDir = paths.programDir;
     paths.exeBaseName = QStringLiteral("Quorvane3");
     appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
+    appState->useFeedService(
+        std::make_unique<NetworkFeedService>(appState->fetchOptions, appState->seams.clock));
 }
 
 QString TestEnv::path(const QString& name) const {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "sitelist/siterow.h"
-#include "sitelist/sitetree.h"
+#include "core/siterow.h"
+#include "core/sitetree.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sitelist/sitetree.h"
+#include "core/sitetree.h"
 
 #include <QSet>
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QSet>
 
-#include "sitelist/sitetree.h"
+#include "core/sitetree.h"
 
 // The item model over a SiteTree that the tree widget trvOPML shows: one column, an index
 // per node (its internal pointer is the node), nothing stored per row, so a view builds

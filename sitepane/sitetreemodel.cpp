@@ -1,4 +1,4 @@
-#include "sitelist/sitetreemodel.h"
+#include "sitepane/sitetreemodel.h"
 
 #include <QPixmap>
 

@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
-#include "sitelist/sitepanefixture.h"
+#include "sitepane/sitepanefixture.h"
 
 namespace {
 

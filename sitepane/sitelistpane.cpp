@@ -1,4 +1,4 @@
-#include "sitelist/sitelistpane.h"
+#include "sitepane/sitelistpane.h"
 
 #include <QFont>
 #include <QLabel>
@@ -8,8 +8,8 @@
 
 #include "core/appstate.h"
 #include "sitelist/opml.h"
-#include "sitelist/sitelisthost.h"
-#include "sitelist/sitetreeview.h"
+#include "sitepane/sitelisthost.h"
+#include "sitepane/sitetreeview.h"
 #include "platform/screeninfo.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"

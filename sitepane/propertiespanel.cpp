@@ -7,10 +7,10 @@
 #include <QPushButton>
 
 #include "core/appstate.h"
-#include "patrol/feedservice.h"
-#include "sitelist/sitelisthost.h"
-#include "sitelist/sitelistpane.h"
-#include "sitelist/sitetreeview.h"
+#include "core/feedservice.h"
+#include "sitepane/sitelisthost.h"
+#include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeview.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sitelist/sitelistsaver.h"
+#include "core/sitelistsaver.h"
 
 #include <algorithm>
 

@@ -14,9 +14,9 @@
 #include "common/testenv.h"
 #include "platform/qstringprinter.h"
 #include "sitelist/opml.h"
-#include "sitelist/sitelisthost.h"
-#include "sitelist/sitelistpane.h"
-#include "sitelist/sitetreeview.h"
+#include "sitepane/sitelisthost.h"
+#include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeview.h"
 
 // Records what the pane asked of the main window.
 class FakeSiteListHost final : public SiteListHost {

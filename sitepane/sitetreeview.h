@@ -2,7 +2,7 @@
 
 #include <QTreeView>
 
-#include "sitelist/sitetree.h"
+#include "core/sitetree.h"
 
 class SiteTreeModel;
 

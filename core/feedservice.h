@@ -5,9 +5,44 @@
 #include <QtGlobal>
 #include <functional>
 
-#include "patrol/feedreader.h"
+#include "core/articlerecord.h"
 
 class QObject;
+
+// What a feed says of itself: shown by the properties panel and taken by the new-site
+// dialog. A value the feed does not give is empty. The title and description are cut as
+// item titles and descriptions are (the title is not cleaned).
+struct FeedChannel {
+    QString title;
+    QString link;
+    QString description;
+};
+
+// The outcome of reading one fetched document as a feed.
+struct FeedReadResult {
+    enum class Kind {
+        // Not well-formed, or refused as hostile (entity expansion, nesting, size).
+        NotXml,
+        // Well-formed, but its root is no feed the program reads (an XHTML page, ...).
+        NotFeed,
+        Feed,
+    };
+    // The family of a Feed: RSS 0.9x, 1.0 (RDF) and 2.0, or Atom 1.0.
+    enum class Family { Rss, Atom };
+
+    Kind kind = Kind::NotXml;
+    Family family = Family::Rss;
+    FeedChannel channel;
+    // The feed's items in document order, SiteIndex 0 and IsNew true; the reader of the
+    // result sets SiteIndex. Empty when the item limit was passed (overflow).
+    QList<ArticleRecord> items;
+    bool overflow = false;
+    // Why the document was not read (with line and column for XML errors).
+    QString error;
+
+    // What ParseRdf's result stands for: a feed with at least one item.
+    [[nodiscard]] bool hasItems() const { return kind == Kind::Feed && !items.isEmpty(); }
+};
 
 // Who asked: what the user asked for just now goes ahead of the patrol.
 enum class FetchLane { User, Patrol };

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <QtGlobal>
 
-#include "sitelist/sitetree.h"
+#include "core/sitetree.h"
 
 struct FeedFetchResult;
 class QLabel;
@@ -66,6 +66,7 @@ public:
     void mnuNewRdf_Click();
     // Adds the entry the new-site dialog prepared in AppState::NewSiteRow.
     void mnuNewRdf_Click_Ret();
+    // Spelt as the design names the cut command's handler.
     void mnuETriming_Click();
     void mnuECopy_Click();
     void mnuEPaste_Click();

@@ -1,4 +1,4 @@
-#include "sitelist/siterow.h"
+#include "core/siterow.h"
 
 #include <charconv>
 

@@ -5,7 +5,7 @@
 
 #include "common/fakefeedservice.h"
 #include "common/loopbackserver.h"
-#include "sitelist/sitepanefixture.h"
+#include "sitepane/sitepanefixture.h"
 
 namespace {
 

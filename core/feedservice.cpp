@@ -1,4 +1,4 @@
-#include "patrol/feedservice.h"
+#include "core/feedservice.h"
 
 QString noFeedReason(const FeedFetchResult& result) {
     if (!result.fetched) {

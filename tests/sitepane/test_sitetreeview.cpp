@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/screeninfo.h"
-#include "sitelist/sitepanefixture.h"
+#include "sitepane/sitepanefixture.h"
 
 TEST_F(SitePaneTest, WidgetsArePlacedAsDesignedInTwips) {
     struct Case {

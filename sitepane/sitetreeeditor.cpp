@@ -8,9 +8,9 @@
 
 #include "core/appstate.h"
 #include "platform/messagebox.h"
-#include "sitelist/sitelisthost.h"
-#include "sitelist/sitelistpane.h"
-#include "sitelist/sitetreeview.h"
+#include "sitepane/sitelisthost.h"
+#include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeview.h"
 
 namespace {
 

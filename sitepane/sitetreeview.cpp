@@ -1,10 +1,10 @@
-#include "sitelist/sitetreeview.h"
+#include "sitepane/sitetreeview.h"
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 
-#include "sitelist/sitetreemodel.h"
+#include "sitepane/sitetreemodel.h"
 
 namespace {
 
