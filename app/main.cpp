@@ -25,6 +25,7 @@
 #include "platform/qtmessagebox.h"
 #include "platform/systemtrayicon.h"
 #include "platform/terminationsignals.h"
+#include "ui/japanese.h"
 #include "patrol/networkfeedservice.h"
 
 namespace {
@@ -65,11 +66,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     // The program speaks Japanese whatever the locale; Qt's own dialogs and buttons too.
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    installJapaneseQtTexts(qtTranslator);
 
     // Feeds and site lists named on the command line (a browser's feed: link, a file).
     const QList<QByteArray> requests = handOverLines(QApplication::arguments().mid(1));

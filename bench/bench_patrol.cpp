@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "common/loopbackserver.h"
+#include "common/nullpatrolhost.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "platform/clock.h"
@@ -23,17 +24,6 @@
 #include "patrol/networkfeedservice.h"
 
 namespace {
-
-class NullTicker final : public TickerControl {
-public:
-    void ShowForm(qint16) override {}
-    void ResetTicker() override {}
-};
-
-class NullStatus final : public StatusSink {
-public:
-    void SetStatus(const QString&) override {}
-};
 
 struct Outcome {
     qint64 longestStallMs = 0;

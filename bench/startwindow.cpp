@@ -21,6 +21,7 @@
 #include "platform/desktopscreen.h"
 #include "platform/inertshellseams.h"
 #include "patrol/networkfeedservice.h"
+#include "ui/japanese.h"
 
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
@@ -33,11 +34,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QLatin1String(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    installJapaneseQtTexts(qtTranslator);
 
     const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     SystemClock clock;

@@ -1,10 +1,10 @@
 #include "platform/xmldocument.h"
 
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <QTextStream>
 
+#include "platform/atomicfile.h"
 #include "platform/resourcefetch.h"
 
 namespace {
@@ -127,16 +127,7 @@ bool XmlDocument::save(const QString& path) const {
     if (!loaded) {
         return false;
     }
-    const QByteArray bytes = encodeForSave(fromText ? sourceText : serialized(document()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(path, encodeForSave(fromText ? sourceText : serialized(document())));
 }
 
 QString XmlDocument::baseName(const QDomNode& node) {

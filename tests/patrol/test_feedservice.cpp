@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/loopbackserver.h"
+#include "common/nullpatrolhost.h"
 #include "common/testenv.h"
 #include "patrol/articlestore.h"
 #include "patrol/frmtask.h"
@@ -14,17 +15,6 @@
 #include "platform/qstringprinter.h"
 
 namespace {
-
-class NullTicker final : public TickerControl {
-public:
-    void ShowForm(qint16) override {}
-    void ResetTicker() override {}
-};
-
-class NullStatus final : public StatusSink {
-public:
-    void SetStatus(const QString&) override {}
-};
 
 class FeedServiceTest : public ::testing::Test {
 protected:

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "patrol/patrolhost.h"
+
+// A ticker and a status bar that take what the patrol tells them and show nothing.
+class NullTicker final : public TickerControl {
+public:
+    void ShowForm(qint16) override {}
+    void ResetTicker() override {}
+};
+
+class NullStatus final : public StatusSink {
+public:
+    void SetStatus(const QString&) override {}
+};
