@@ -8,6 +8,7 @@
 #include "ui/dialoghost.h"
 #include "patrol/patrolhost.h"
 #include "platform/instancelock.h"
+#include "sitelist/sitelistreadahead.h"
 #include "ticker/tickerhost.h"
 
 class AppExit;
@@ -64,6 +65,8 @@ public:
     [[nodiscard]] frmTickerList* tickerListIfLoaded() const { return tickerListWindow.get(); }
 
     [[nodiscard]] InstanceLock& instanceLock() { return lock; }
+    // The working list, read ahead while the main window is built (start-up only).
+    [[nodiscard]] SiteListReadAhead& listReadAhead() { return readAhead; }
     [[nodiscard]] const AppSeams& appSeams() const { return seams; }
 
     // The ticker's unload: parks and resets it. Nothing when it was never loaded.
@@ -108,6 +111,7 @@ private:
     AppState& state;
     AppSeams seams;
     InstanceLock lock;
+    SiteListReadAhead readAhead;
 
     std::unique_ptr<frmMain> mainWindow;
     std::unique_ptr<frmTicker> tickerWindow;

@@ -132,7 +132,19 @@ bool frmMain::Form_Load() {
     // itself; a list that exists but cannot be read is kept before anything saves over it.
     OpmlLoadError loadError;
     if (!path.isEmpty()) {
-        if (LoadOpml(state, path, &loadError)) {
+        // The working list may have been read already, while the windows were being built.
+        std::optional<OpmlList> early = windows.listReadAhead().take(path);
+        bool listLoaded = false;
+        if (early) {
+            loadError = early->error;
+            listLoaded = early->ok;
+            if (listLoaded) {
+                applyOpml(state, std::move(*early));
+            }
+        } else {
+            listLoaded = LoadOpml(state, path, &loadError);
+        }
+        if (listLoaded) {
             if (state.siteTree.nodeCount() == 0) {
                 state.blnSiteListFlg = false;
             } else {

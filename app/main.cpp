@@ -106,6 +106,9 @@ int main(int argc, char* argv[]) {
     }
     handOver.receive(requests);
 
+    // Read the working list while the main window is built; Form_Load takes it.
+    windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
+                                  state.fetchOptions.maxBytes);
     if (!windows.main().Form_Load()) {
         return 0;
     }

@@ -50,6 +50,8 @@ int main(int argc, char* argv[]) {
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
     ExitAfterFirstPaint exitAfterPaint(windows.main(), sinceStart);
+    windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
+                                  state.fetchOptions.maxBytes);
     if (!windows.main().Form_Load()) {
         std::fprintf(stderr, "another instance holds %s\n", qPrintable(dir));
         return 1;

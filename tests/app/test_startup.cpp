@@ -83,6 +83,9 @@ using StartUpTest = AppTest;
 TEST_F(StartUpTest, FirstStartAcceptedLoadsTheStartingListAndShowsTheWindow) {
     env.writeFile(QStringLiteral("default.xml"), kTwoLevelList);
     env.writeFile(QStringLiteral("rsslist.opml"), kWorkingList);
+    // The working list read ahead is not the list this start loads.
+    windows->listReadAhead().start(env.path(QStringLiteral("rsslist.opml")),
+                                   state().fetchOptions.maxBytes);
 
     ASSERT_TRUE(start());
 
@@ -149,6 +152,8 @@ TEST_F(StartUpTest, LaterStartAsksNothingAndFollowsTheSettings) {
         later.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
         FakeTray laterTray;
         AppWindows app(later.state(), AppSeams{laterTray, fileDialogs, appExit});
+        app.listReadAhead().start(later.path(QStringLiteral("rsslist.opml")),
+                                  later.state().fetchOptions.maxBytes);
         ASSERT_TRUE(app.main().Form_Load());
 
         EXPECT_TRUE(later.messageBox.shown.isEmpty());
@@ -307,12 +312,20 @@ TEST_F(StartUpTest, UnreadableWorkingListIsKeptAndReported) {
         {"an undeclared entity", QByteArray(good).replace("site 30", "site&nbsp;30"), "34行目"},
         {"over the row limit", listOfSites(kMaxOpmlEntries + 1), "32767"},
     };
-    for (const Case& c : cases) {
+    // The same whether the list was read ahead while the windows were built, or not.
+    for (const auto& [c, ahead] :
+         {std::pair{cases[0], false}, std::pair{cases[0], true}, std::pair{cases[1], false},
+          std::pair{cases[1], true}, std::pair{cases[2], false}, std::pair{cases[3], true}}) {
         SCOPED_TRACE(c.what);
+        SCOPED_TRACE(ahead ? "read ahead" : "read at start");
         TestEnv run;
         run.writeFile(QStringLiteral("config.ini"), laterStartConfig());
         run.writeFile(QStringLiteral("rsslist.opml"), c.bytes);
         AppWindows app(run.state(), AppSeams{tray, fileDialogs, appExit});
+        if (ahead) {
+            app.listReadAhead().start(run.path(QStringLiteral("rsslist.opml")),
+                                      run.state().fetchOptions.maxBytes);
+        }
         ASSERT_TRUE(app.main().Form_Load());
 
         EXPECT_EQ(run.state().siteTree.nodeCount(), 0);
