@@ -49,9 +49,10 @@ int main(int argc, char* argv[]) {
     NoFileDialogs fileDialogs;
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
-    ExitAfterFirstPaint exitAfterPaint(windows.main(), sinceStart);
+    // As main() does: the read starts before the main window is built.
     windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
                                   state.fetchOptions.maxBytes);
+    ExitAfterFirstPaint exitAfterPaint(windows.main(), sinceStart);
     if (!windows.main().Form_Load()) {
         std::fprintf(stderr, "another instance holds %s\n", qPrintable(dir));
         return 1;

@@ -12,11 +12,11 @@ bool SiteRowArray::growTo(int index) {
     return true;
 }
 
-int SiteRowArray::append(const SiteRow& row) {
+int SiteRowArray::append(SiteRow row) {
     if (size() >= kMaxSiteRows) {
         return -1;
     }
-    rows.append(row);
+    rows.append(std::move(row));
     return lastIndex();
 }
 

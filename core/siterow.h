@@ -19,6 +19,8 @@ struct SiteRow {
 
     bool operator==(const SiteRow&) const = default;
 };
+// Moved in memory as it stands when the table grows.
+Q_DECLARE_TYPEINFO(SiteRow, Q_RELOCATABLE_TYPE);
 
 // The site table: rows indexed from 0, only ever appended to between two loads.
 class SiteRowArray {
@@ -34,7 +36,7 @@ public:
     // beyond the 16-bit limit.
     bool growTo(int index);
     // Appends a row and returns its index, or -1 when the table is full.
-    int append(const SiteRow& row);
+    int append(SiteRow row);
     void clear() { rows.clear(); }
 
 private:
