@@ -6,30 +6,9 @@
 
 #include "platform/localfile.h"
 #include "platform/safexmlstream.h"
+#include "sitelist/opmlfields.h"
 
 namespace {
-
-enum Field { kOther, kText, kHtmlUrl, kXmlUrl };
-
-// Attribute names are matched by their local name (the text after the first ":"),
-// lower-cased.
-Field fieldOf(QStringView qualifiedName) {
-    const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
-    const QStringView name = colon < 0 ? qualifiedName : qualifiedName.mid(colon + 1);
-    const auto is = [name](QLatin1String field) {
-        return name.size() == field.size() && name.compare(field, Qt::CaseInsensitive) == 0;
-    };
-    if (is(QLatin1String("text"))) {
-        return kText;
-    }
-    if (is(QLatin1String("htmlurl"))) {
-        return kHtmlUrl;
-    }
-    if (is(QLatin1String("xmlurl"))) {
-        return kXmlUrl;
-    }
-    return kOther;  // "type", "title", "version", ... are not read
-}
 
 // Indentation between outlines is no content.
 bool isBlank(QStringView text) {
@@ -42,25 +21,14 @@ bool isBlank(QStringView text) {
     return true;
 }
 
-// The row of one outline element; the later of two attributes naming one field wins.
+// The row of one outline element.
 SiteRow rowOf(const QXmlStreamAttributes& attributes) {
     SiteRow row;
     row.intKind = kKindFolder;
     for (const QXmlStreamAttribute& attribute : attributes) {
-        switch (fieldOf(attribute.qualifiedName())) {
-            case kText:
-                row.strTitle = attribute.value().toString();
-                break;
-            case kHtmlUrl:
-                row.strHtmlUrl = attribute.value().toString();
-                break;
-            case kXmlUrl:
-                // Present at all, even empty: the entry is a site.
-                row.strXmlUrl = attribute.value().toString();
-                row.intKind = kKindSite;
-                break;
-            case kOther:
-                break;
+        const opmlfields::Field field = opmlfields::fieldOf(attribute.qualifiedName());
+        if (field != opmlfields::kOther) {
+            opmlfields::setField(row, field, attribute.value().toString());
         }
     }
     return row;
@@ -128,6 +96,13 @@ QString OpmlLoadError::reason() const {
 }
 
 OpmlList readOpml(const QByteArray& bytes) {
+    if (std::optional<OpmlList> plain = readPlainOpml(bytes)) {
+        return std::move(*plain);
+    }
+    return readOpmlWithXmlReader(bytes);
+}
+
+OpmlList readOpmlWithXmlReader(const QByteArray& bytes) {
     SafeXmlStream guard(bytes);
     const QXmlStreamReader& xml = guard.reader();
     OpmlList list;
@@ -149,8 +124,8 @@ OpmlList readOpml(const QByteArray& bytes) {
                 if (list.table.size() >= kMaxOpmlEntries) {
                     return failed(OpmlLoadError::Kind::TooManyEntries, &xml);
                 }
-                const SiteRow row = rowOf(xml.attributes());
-                const int index = list.table.append(row);
+                const int index = list.table.append(rowOf(xml.attributes()));
+                const SiteRow& row = list.table[index];
                 // The image shows the kind: 1 folder, 2 site.
                 open.push_back(list.tree.append(open.empty() ? nullptr : open.back(),
                                                 keyOfIndex(index), row.strTitle, row.intKind));

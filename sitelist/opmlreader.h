@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 #include "core/siterow.h"
 #include "core/sitetree.h"
@@ -52,5 +53,14 @@ struct OpmlList {
 // Comments, processing instructions and blank text among the outlines are passed over; any
 // other text fails the read, as does anything not well-formed anywhere in the document.
 [[nodiscard]] OpmlList readOpml(const QByteArray& bytes);
+// The two ways readOpml reads. A list as this program and most others write it (UTF-8,
+// no DTD, no CDATA or processing instructions, ASCII names, no line ends inside values) is
+// read by a plain scan of the bytes; the scan gives nothing for any other document, and for
+// any that is not well-formed or breaks a rule above, so that the XML reader, which reads
+// every document, reports it. Where the scan gives a list, the reader gives the same.
+[[nodiscard]] std::optional<OpmlList> readPlainOpml(const QByteArray& bytes);
+[[nodiscard]] OpmlList readOpmlWithXmlReader(const QByteArray& bytes);
+// Whether two lists hold the same rows under the same tree.
+[[nodiscard]] bool sameEntries(const OpmlList& a, const OpmlList& b);
 // The same for a file of at most maxBytes. Safe on any thread.
 [[nodiscard]] OpmlList readOpmlFile(const QString& path, qint64 maxBytes);

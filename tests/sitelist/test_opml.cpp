@@ -229,6 +229,68 @@ TEST(OpmlRead, HostileOrBrokenListsAreRefusedWithTheReason) {
     EXPECT_EQ(error.kind, Kind::TooLarge);
 }
 
+// Lists as this program and others write them take the plain scan; anything it is not sure
+// of, and anything broken, is left to the XML reader. Where the scan reads a list, the XML
+// reader reads the same.
+TEST(OpmlRead, PlainScanAgreesWithTheXmlReader) {
+    const QByteArray site =
+        "  <outline text=\"日本 &amp; &lt;b&gt; &quot;q&quot; &apos;a&apos; &#12354;&#x3042;\" "
+        "title=\"x\" type=\"rss\" version=\"RSS\" htmlUrl=\"https://a.example.jp/?a=1&amp;b=2\" "
+        "xmlUrl=\"https://a.example.jp/rss\" />\r\n";
+    struct Case {
+        QByteArray bytes;
+        bool plain;     // taken by the scan
+        bool readable;  // read by the XML reader
+    };
+    const Case cases[] = {
+        {kHead + "  <outline text=\"フォルダ\">\r\n" + site + "  </outline>\r\n" + site + kTail,
+         true, true},
+        {"\xEF\xBB\xBF<!-- list -->\n<opml>\n<head><title>a &amp; b &#10;</title></head>"
+         "<body>\n\t<outline TEXT = 'one' q:text='two' xmlUrl=''/><!-- c -->\n"
+         "<o text=\"f\"><outline htmlUrl=\"h\" text=\"s\" xmlUrl=\"x\"></outline></o>\n"
+         "</body><after><body><outline text=\"not read\"/></body></after></opml>\n<!-- end -->",
+         true, true},
+        {"<opml><head><body><outline text=\"in head\"/></body></head></opml>", true, true},
+        {"<?xml version='1.0' standalone='no' ?><opml><body/></opml>", true, true},
+        // Readable, but left to the XML reader.
+        {opmlWithBody("<outline text=\"a\nb\"/>"), false, true},
+        {opmlWithBody("<outline text=\"a&#10;b\"/>"), false, true},
+        {opmlWithBody("<outline text=\"a\xEF\xBB\xBF\"/>"), false, true},
+        {opmlWithBody("<![CDATA[ ]]><outline text=\"a\"/><?pi x?>"), false, true},
+        {"<!DOCTYPE opml><opml><body><outline text=\"a\"/></body></opml>", false, true},
+        {"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><opml><body><outline text=\"\x93\xfa\"/>"
+         "</body></opml>",
+         false, true},
+        {"<opml><body><サイト text=\"a\"/></body></opml>", false, true},
+        {"<opml xmlns:q=\"urn:q\"><body><outline q:text=\"a\"/></body></opml>", false, true},
+        // Broken: neither reads them.
+        {opmlWithBody("<outline text=\"a\"></outlin>"), false, false},
+        {opmlWithBody("<outline text=\"a\" text=\"b\"/>"), false, false},
+        {opmlWithBody("<outline text=\"a\"xmlUrl=\"b\"/>"), false, false},
+        {opmlWithBody("<outline text=\"&nbsp;\"/>"), false, false},
+        {opmlWithBody("<outline text=\"a<b\"/>"), false, false},
+        {opmlWithBody("<outline text=\"\x01\"/>"), false, false},
+        {opmlWithBody("<outline text=\"\xFF\"/>"), false, false},
+        {opmlWithBody("<outline text=\"&#0;\"/>"), false, false},
+        {opmlWithBody("<!-- a -- b -->"), false, false},
+        {opmlWithBody("stray"), false, false},
+        {"<opml><head><title>]]></title></head><body/></opml>", false, false},
+        {"<opml><body><outline text=\"a\"/></body>", false, false},
+        {"<opml><body/></opml><opml/>", false, false},
+        {"<opml><head/></opml>", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toStdString());
+        const std::optional<OpmlList> scanned = readPlainOpml(c.bytes);
+        const OpmlList read = readOpmlWithXmlReader(c.bytes);
+        EXPECT_EQ(scanned.has_value(), c.plain);
+        EXPECT_EQ(read.ok, c.readable);
+        if (scanned) {
+            EXPECT_TRUE(sameEntries(*scanned, read));
+        }
+    }
+}
+
 TEST(OpmlRead, LargestListLoads) {
     TestEnv env;
     env.writeFile(QStringLiteral("max.opml"), flatOutlines(kMaxOpmlEntries));

@@ -1,0 +1,534 @@
+// The plain scan of a site list: the lists this program writes, and those most readers
+// export, are UTF-8 outlines with a handful of escapes. Reading them byte by byte, without a
+// general XML reader, is several times faster; anything the scan is not sure of (or that is
+// not well-formed) goes to the XML reader instead, which also words the errors.
+
+#include <QByteArrayView>
+#include <QLatin1StringView>
+#include <vector>
+
+#include "platform/safexmlstream.h"
+#include "sitelist/opmlfields.h"
+#include "sitelist/opmlreader.h"
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isNameStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+}
+
+bool isNameChar(char c) {
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
+}
+
+// Characters of XML's Char production, less those whose handling varies between readers
+// (DEL, the C1 controls, and U+FEFF, which Qt's decoder drops as a byte-order mark wherever
+// it stands): tab, line ends, and U+0020 on, without U+FFFE and U+FFFF.
+bool isPlainCharacter(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0x7E) ||
+           (c >= 0xA0 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD && c != 0xFEFF) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Whether the bytes are UTF-8 (no overlong forms or surrogates) of plain characters only.
+bool isPlainUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            if (!isPlainCharacter(c)) {
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > n) {
+            return false;
+        }
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+            code = (code << 6) | (p[i + k] & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < least[length] || (code >= 0xD800 && code <= 0xDFFF) || !isPlainCharacter(code)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+void appendUtf8(QByteArray& out, char32_t c) {
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xC0 | (c >> 6)));
+        out.append(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.append(char(0xE0 | (c >> 12)));
+        out.append(char(0x80 | ((c >> 6) & 0x3F)));
+        out.append(char(0x80 | (c & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (c >> 18)));
+        out.append(char(0x80 | ((c >> 12) & 0x3F)));
+        out.append(char(0x80 | ((c >> 6) & 0x3F)));
+        out.append(char(0x80 | (c & 0x3F)));
+    }
+}
+
+// At "&": one of XML's five entities or a character reference, appended to out when
+// there is one. Line ends and tabs written as references are left to the XML reader.
+bool readReference(const char*& p, const char* end, QByteArray* out, bool inAttribute) {
+    const char* semicolon = p + 1;
+    while (semicolon < end && semicolon - p <= 10 && *semicolon != ';') {
+        ++semicolon;
+    }
+    if (semicolon == end || *semicolon != ';') {
+        return false;
+    }
+    const QByteArrayView body(p + 1, semicolon - p - 1);
+    char32_t c = 0;
+    if (body == QByteArrayView("amp")) {
+        c = '&';
+    } else if (body == QByteArrayView("lt")) {
+        c = '<';
+    } else if (body == QByteArrayView("gt")) {
+        c = '>';
+    } else if (body == QByteArrayView("quot")) {
+        c = '"';
+    } else if (body == QByteArrayView("apos")) {
+        c = '\'';
+    } else if (body.size() >= 2 && body.at(0) == '#') {
+        const bool hex = body.at(1) == 'x';
+        const QByteArrayView digits = body.sliced(hex ? 2 : 1);
+        if (digits.isEmpty() || digits.size() > 7) {
+            return false;
+        }
+        for (const char d : digits) {
+            int value = 0;
+            if (d >= '0' && d <= '9') {
+                value = d - '0';
+            } else if (hex && d >= 'a' && d <= 'f') {
+                value = d - 'a' + 10;
+            } else if (hex && d >= 'A' && d <= 'F') {
+                value = d - 'A' + 10;
+            } else {
+                return false;
+            }
+            c = c * (hex ? 16 : 10) + char32_t(value);
+        }
+        if (!isPlainCharacter(c) || (inAttribute && c < 0x20)) {
+            return false;
+        }
+    } else {
+        return false;
+    }
+    if (out) {
+        appendUtf8(*out, c);
+    }
+    p = semicolon + 1;
+    return true;
+}
+
+// One attribute of the tag being read: its name and its value as written, quotes aside.
+struct RawAttribute {
+    QByteArrayView name;
+    QByteArrayView value;
+    bool escaped = false;  // the value holds references
+};
+
+class PlainScan {
+public:
+    explicit PlainScan(const QByteArray& bytes)
+        : p(bytes.constData()), end(bytes.constData() + bytes.size()) {}
+
+    std::optional<OpmlList> run();
+
+private:
+    [[nodiscard]] bool at(QLatin1StringView text) const {
+        return end - p >= text.size() && QByteArrayView(p, text.size()) == text;
+    }
+    // Passes over spaces; whether there were any.
+    bool skipSpaces() {
+        const char* from = p;
+        while (p < end && isSpace(*p)) {
+            ++p;
+        }
+        return p != from;
+    }
+    bool name(QByteArrayView& out);
+    bool equals() {
+        skipSpaces();
+        if (p == end || *p != '=') {
+            return false;
+        }
+        ++p;
+        skipSpaces();
+        return true;
+    }
+    bool quoted(QByteArrayView& out);
+    // A pseudo-attribute's name and "=" of the XML declaration.
+    bool keyword(QLatin1StringView word) {
+        if (!at(word)) {
+            return false;
+        }
+        p += word.size();
+        return equals();
+    }
+    bool declaration();
+    bool comment();
+    bool miscellany();
+    bool attributeValue(RawAttribute& attribute);
+    bool text(bool inBody);
+    QString valueOf(const RawAttribute& attribute);
+    bool startElement(QByteArrayView elementName);
+    void endElement();
+
+    const char* p;
+    const char* end;
+    OpmlList list;
+    std::vector<RawAttribute> attributes;
+    std::vector<SiteNode*> open;  // open outlines, innermost last
+    enum class Where { BeforeBody, InBody, AfterBody } where = Where::BeforeBody;
+};
+
+bool PlainScan::name(QByteArrayView& out) {
+    const char* from = p;
+    if (p == end || !isNameStart(*p)) {
+        return false;
+    }
+    while (p < end && isNameChar(*p)) {
+        ++p;
+    }
+    out = QByteArrayView(from, p - from);
+    // At most one colon, between a prefix and a local name.
+    const qsizetype colon = out.indexOf(':');
+    return colon < 0 || (colon > 0 && colon < out.size() - 1 && out.lastIndexOf(':') == colon);
+}
+
+bool PlainScan::quoted(QByteArrayView& out) {
+    if (p == end || (*p != '"' && *p != '\'')) {
+        return false;
+    }
+    const char quote = *p++;
+    const char* from = p;
+    while (p < end && *p != quote) {
+        if (*p == '<' || *p == '&') {
+            return false;
+        }
+        ++p;
+    }
+    if (p == end) {
+        return false;
+    }
+    out = QByteArrayView(from, p - from);
+    ++p;
+    return true;
+}
+
+// <?xml version="1.0" encoding="UTF-8" standalone="yes"?>, the last two optional.
+bool PlainScan::declaration() {
+    p += 5;  // "<?xml"
+    QByteArrayView value;
+    if (!skipSpaces() || !keyword(QLatin1StringView("version")) || !quoted(value) ||
+        value != QByteArrayView("1.0")) {
+        return false;
+    }
+    bool spaced = skipSpaces();
+    if (spaced && keyword(QLatin1StringView("encoding"))) {
+        if (!quoted(value) ||
+            QLatin1StringView(value.data(), value.size())
+                    .compare(QLatin1StringView("utf-8"), Qt::CaseInsensitive) != 0) {
+            return false;
+        }
+        spaced = skipSpaces();
+    }
+    if (spaced && keyword(QLatin1StringView("standalone"))) {
+        if (!quoted(value) || (value != QByteArrayView("yes") && value != QByteArrayView("no"))) {
+            return false;
+        }
+        skipSpaces();
+    }
+    if (!at(QLatin1StringView("?>"))) {
+        return false;
+    }
+    p += 2;
+    return true;
+}
+
+// <!-- ... -->, without "--" inside.
+bool PlainScan::comment() {
+    p += 4;
+    const QByteArrayView rest(p, end - p);
+    const qsizetype dashes = rest.indexOf(QByteArrayView("--"));
+    if (dashes < 0 || dashes + 2 >= rest.size() || rest.at(dashes + 2) != '>') {
+        return false;
+    }
+    p += dashes + 3;
+    return true;
+}
+
+// Spaces and comments, before and after the root element.
+bool PlainScan::miscellany() {
+    for (;;) {
+        skipSpaces();
+        if (!at(QLatin1StringView("<!--"))) {
+            return true;
+        }
+        if (!comment()) {
+            return false;
+        }
+    }
+}
+
+// A quoted attribute value: no "<", references checked, and no raw tab or line end (which
+// the XML reader would turn into spaces).
+bool PlainScan::attributeValue(RawAttribute& attribute) {
+    if (p == end || (*p != '"' && *p != '\'')) {
+        return false;
+    }
+    const char quote = *p++;
+    const char* from = p;
+    while (p < end && *p != quote) {
+        const char c = *p;
+        if (c == '<' || c == '\t' || c == '\n' || c == '\r') {
+            return false;
+        }
+        if (c == '&') {
+            attribute.escaped = true;
+            if (!readReference(p, end, nullptr, true)) {
+                return false;
+            }
+            continue;
+        }
+        ++p;
+    }
+    if (p == end) {
+        return false;
+    }
+    attribute.value = QByteArrayView(from, p - from);
+    ++p;
+    return true;
+}
+
+QString PlainScan::valueOf(const RawAttribute& attribute) {
+    if (!attribute.escaped) {
+        return QString::fromUtf8(attribute.value);
+    }
+    QByteArray decoded;
+    decoded.reserve(attribute.value.size());
+    const char* at = attribute.value.data();
+    const char* const stop = at + attribute.value.size();
+    while (at < stop) {
+        if (*at == '&') {
+            readReference(at, stop, &decoded, true);  // checked when the tag was read
+        } else {
+            decoded.append(*at++);
+        }
+    }
+    return QString::fromUtf8(decoded);
+}
+
+// Text up to the next "<". Among the outlines only spaces; elsewhere any text with sound
+// references.
+bool PlainScan::text(bool inBody) {
+    while (p < end && *p != '<') {
+        const char c = *p;
+        if (inBody && !isSpace(c)) {
+            return false;
+        }
+        if (c == '&') {
+            if (!readReference(p, end, nullptr, false)) {
+                return false;
+            }
+            continue;
+        }
+        if (c == ']' && at(QLatin1StringView("]]>"))) {
+            return false;  // may not stand in text
+        }
+        ++p;
+    }
+    return p < end;
+}
+
+bool PlainScan::startElement(QByteArrayView elementName) {
+    switch (where) {
+        case Where::BeforeBody:
+            if (elementName == QByteArrayView("body")) {
+                where = Where::InBody;
+            }
+            return true;
+        case Where::AfterBody:
+            return true;
+        case Where::InBody:
+            break;
+    }
+    if (list.table.size() >= kMaxOpmlEntries) {
+        return false;
+    }
+    SiteRow row;
+    row.intKind = kKindFolder;
+    for (const RawAttribute& attribute : attributes) {
+        const opmlfields::Field field =
+            opmlfields::fieldOf(QLatin1StringView(attribute.name.data(), attribute.name.size()));
+        if (field != opmlfields::kOther) {
+            opmlfields::setField(row, field, valueOf(attribute));
+        }
+    }
+    const int index = list.table.append(std::move(row));
+    const SiteRow& added = list.table[index];
+    // The image shows the kind: 1 folder, 2 site.
+    open.push_back(list.tree.append(open.empty() ? nullptr : open.back(), keyOfIndex(index),
+                                    added.strTitle, added.intKind));
+    return true;
+}
+
+void PlainScan::endElement() {
+    if (where == Where::InBody) {
+        if (open.empty()) {
+            where = Where::AfterBody;
+        } else {
+            open.pop_back();
+        }
+    }
+}
+
+std::optional<OpmlList> PlainScan::run() {
+    if (at(QLatin1StringView("\xEF\xBB\xBF"))) {
+        p += 3;
+    }
+    if (!isPlainUtf8(QByteArrayView(p, end - p))) {
+        return std::nullopt;
+    }
+    if (at(QLatin1StringView("<?xml")) && end - p > 5 && isSpace(p[5]) && !declaration()) {
+        return std::nullopt;
+    }
+    if (!miscellany() || p == end || *p != '<') {
+        return std::nullopt;
+    }
+    std::vector<QByteArrayView> names;  // open elements, innermost last
+    for (;;) {
+        // At "<".
+        if (at(QLatin1StringView("</"))) {
+            p += 2;
+            QByteArrayView closed;
+            if (names.empty() || !name(closed) || closed != names.back()) {
+                return std::nullopt;
+            }
+            skipSpaces();
+            if (p == end || *p != '>') {
+                return std::nullopt;
+            }
+            ++p;
+            names.pop_back();
+            endElement();
+        } else if (at(QLatin1StringView("<!--"))) {
+            if (names.empty() || !comment()) {
+                return std::nullopt;
+            }
+        } else {
+            ++p;
+            QByteArrayView elementName;
+            if (!name(elementName)) {
+                return std::nullopt;  // also "<?", "<!DOCTYPE", "<![CDATA["
+            }
+            attributes.clear();
+            bool empty = false;
+            for (;;) {
+                const bool spaced = skipSpaces();
+                if (p == end) {
+                    return std::nullopt;
+                }
+                if (*p == '>') {
+                    ++p;
+                    break;
+                }
+                if (at(QLatin1StringView("/>"))) {
+                    p += 2;
+                    empty = true;
+                    break;
+                }
+                RawAttribute attribute;
+                if (!spaced || !name(attribute.name) || !equals() || !attributeValue(attribute) ||
+                    attribute.name.startsWith("xmlns")) {
+                    return std::nullopt;
+                }
+                for (const RawAttribute& earlier : attributes) {
+                    if (earlier.name == attribute.name) {
+                        return std::nullopt;
+                    }
+                }
+                attributes.push_back(attribute);
+            }
+            if (int(names.size()) + 1 >= SafeXmlStream::kMaxElementDepth) {
+                return std::nullopt;
+            }
+            if (!startElement(elementName)) {
+                return std::nullopt;
+            }
+            if (empty) {
+                endElement();
+            } else {
+                names.push_back(elementName);
+            }
+        }
+        if (names.empty()) {
+            break;  // the root has ended
+        }
+        if (!text(where == Where::InBody)) {
+            return std::nullopt;
+        }
+    }
+    if (!miscellany() || p != end || where == Where::BeforeBody) {
+        return std::nullopt;
+    }
+    list.ok = true;
+    return std::move(list);
+}
+
+}  // namespace
+
+std::optional<OpmlList> readPlainOpml(const QByteArray& bytes) {
+    return PlainScan(bytes).run();
+}
+
+bool sameEntries(const OpmlList& a, const OpmlList& b) {
+    if (a.table.size() != b.table.size() || a.tree.size() != b.tree.size()) {
+        return false;
+    }
+    for (int index = 0; index < a.table.size(); ++index) {
+        if (!(a.table[index] == b.table[index])) {
+            return false;
+        }
+        const QString key = keyOfIndex(index);
+        const SiteNode* x = a.tree.find(key);
+        const SiteNode* y = b.tree.find(key);
+        if (!x || !y || x->text != y->text || x->image != y->image || x->row != y->row ||
+            (x->parent ? x->parent->key : QString()) != (y->parent ? y->parent->key : QString())) {
+            return false;
+        }
+    }
+    return true;
+}
