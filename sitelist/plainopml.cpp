@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 #include <QLatin1StringView>
+#include <cstring>
 #include <vector>
 
 #include "platform/safexmlstream.h"
@@ -34,12 +35,28 @@ bool isPlainCharacter(char32_t c) {
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// Whether eight bytes are all printable ASCII: no high bit, nothing below U+0020, no DEL.
+bool isPrintableAsciiWord(const unsigned char* at) {
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kHighBits = 0x8080808080808080ULL;
+    quint64 word = 0;
+    std::memcpy(&word, at, sizeof word);
+    const quint64 belowSpace = (word - kOnes * 0x20) & ~word;
+    const quint64 del = word ^ (kOnes * 0x7F);
+    const quint64 isDel = (del - kOnes) & ~del;
+    return ((word | belowSpace | isDel) & kHighBits) == 0;
+}
+
 // Whether the bytes are UTF-8 (no overlong forms or surrogates) of plain characters only.
 bool isPlainUtf8(QByteArrayView bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
+        if (n - i >= 8 && isPrintableAsciiWord(p + i)) {
+            i += 8;
+            continue;
+        }
         const unsigned char c = p[i];
         if (c < 0x80) {
             if (!isPlainCharacter(c)) {
@@ -80,6 +97,28 @@ bool isPlainUtf8(QByteArrayView bytes) {
     return true;
 }
 
+bool sameBytes(QByteArrayView a, QByteArrayView b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), std::size_t(a.size())) == 0;
+}
+
+// The field an attribute name gives: the spellings lists are written with first, then the
+// general rule (any case, any prefix).
+opmlfields::Field fieldOfName(QByteArrayView name) {
+    if (sameBytes(name, "text")) {
+        return opmlfields::kText;
+    }
+    if (sameBytes(name, "xmlUrl")) {
+        return opmlfields::kXmlUrl;
+    }
+    if (sameBytes(name, "htmlUrl")) {
+        return opmlfields::kHtmlUrl;
+    }
+    if (sameBytes(name, "title") || sameBytes(name, "type") || sameBytes(name, "version")) {
+        return opmlfields::kOther;
+    }
+    return opmlfields::fieldOf(QLatin1StringView(name.data(), name.size()));
+}
+
 void appendUtf8(QByteArray& out, char32_t c) {
     if (c < 0x80) {
         out.append(char(c));
@@ -110,15 +149,15 @@ bool readReference(const char*& p, const char* end, QByteArray* out, bool inAttr
     }
     const QByteArrayView body(p + 1, semicolon - p - 1);
     char32_t c = 0;
-    if (body == QByteArrayView("amp")) {
+    if (sameBytes(body, "amp")) {
         c = '&';
-    } else if (body == QByteArrayView("lt")) {
+    } else if (sameBytes(body, "lt")) {
         c = '<';
-    } else if (body == QByteArrayView("gt")) {
+    } else if (sameBytes(body, "gt")) {
         c = '>';
-    } else if (body == QByteArrayView("quot")) {
+    } else if (sameBytes(body, "quot")) {
         c = '"';
-    } else if (body == QByteArrayView("apos")) {
+    } else if (sameBytes(body, "apos")) {
         c = '\'';
     } else if (body.size() >= 2 && body.at(0) == '#') {
         const bool hex = body.at(1) == 'x';
@@ -167,8 +206,9 @@ public:
     std::optional<OpmlList> run();
 
 private:
-    [[nodiscard]] bool at(QLatin1StringView text) const {
-        return end - p >= text.size() && QByteArrayView(p, text.size()) == text;
+    template <std::size_t N>
+    [[nodiscard]] bool at(const char (&text)[N]) const {
+        return end - p >= qsizetype(N - 1) && std::memcmp(p, text, N - 1) == 0;
     }
     // Passes over spaces; whether there were any.
     bool skipSpaces() {
@@ -190,11 +230,12 @@ private:
     }
     bool quoted(QByteArrayView& out);
     // A pseudo-attribute's name and "=" of the XML declaration.
-    bool keyword(QLatin1StringView word) {
+    template <std::size_t N>
+    bool keyword(const char (&word)[N]) {
         if (!at(word)) {
             return false;
         }
-        p += word.size();
+        p += N - 1;
         return equals();
     }
     bool declaration();
@@ -252,12 +293,11 @@ bool PlainScan::quoted(QByteArrayView& out) {
 bool PlainScan::declaration() {
     p += 5;  // "<?xml"
     QByteArrayView value;
-    if (!skipSpaces() || !keyword(QLatin1StringView("version")) || !quoted(value) ||
-        value != QByteArrayView("1.0")) {
+    if (!skipSpaces() || !keyword("version") || !quoted(value) || value != QByteArrayView("1.0")) {
         return false;
     }
     bool spaced = skipSpaces();
-    if (spaced && keyword(QLatin1StringView("encoding"))) {
+    if (spaced && keyword("encoding")) {
         if (!quoted(value) ||
             QLatin1StringView(value.data(), value.size())
                     .compare(QLatin1StringView("utf-8"), Qt::CaseInsensitive) != 0) {
@@ -265,13 +305,13 @@ bool PlainScan::declaration() {
         }
         spaced = skipSpaces();
     }
-    if (spaced && keyword(QLatin1StringView("standalone"))) {
+    if (spaced && keyword("standalone")) {
         if (!quoted(value) || (value != QByteArrayView("yes") && value != QByteArrayView("no"))) {
             return false;
         }
         skipSpaces();
     }
-    if (!at(QLatin1StringView("?>"))) {
+    if (!at("?>")) {
         return false;
     }
     p += 2;
@@ -294,7 +334,7 @@ bool PlainScan::comment() {
 bool PlainScan::miscellany() {
     for (;;) {
         skipSpaces();
-        if (!at(QLatin1StringView("<!--"))) {
+        if (!at("<!--")) {
             return true;
         }
         if (!comment()) {
@@ -342,10 +382,12 @@ QString PlainScan::valueOf(const RawAttribute& attribute) {
     const char* at = attribute.value.data();
     const char* const stop = at + attribute.value.size();
     while (at < stop) {
-        if (*at == '&') {
+        const auto* amp = static_cast<const char*>(std::memchr(at, '&', std::size_t(stop - at)));
+        const char* const runEnd = amp ? amp : stop;
+        decoded.append(at, runEnd - at);
+        at = runEnd;
+        if (amp) {
             readReference(at, stop, &decoded, true);  // checked when the tag was read
-        } else {
-            decoded.append(*at++);
         }
     }
     return QString::fromUtf8(decoded);
@@ -365,7 +407,7 @@ bool PlainScan::text(bool inBody) {
             }
             continue;
         }
-        if (c == ']' && at(QLatin1StringView("]]>"))) {
+        if (c == ']' && at("]]>")) {
             return false;  // may not stand in text
         }
         ++p;
@@ -376,7 +418,7 @@ bool PlainScan::text(bool inBody) {
 bool PlainScan::startElement(QByteArrayView elementName) {
     switch (where) {
         case Where::BeforeBody:
-            if (elementName == QByteArrayView("body")) {
+            if (sameBytes(elementName, "body")) {
                 where = Where::InBody;
             }
             return true;
@@ -391,8 +433,7 @@ bool PlainScan::startElement(QByteArrayView elementName) {
     SiteRow row;
     row.intKind = kKindFolder;
     for (const RawAttribute& attribute : attributes) {
-        const opmlfields::Field field =
-            opmlfields::fieldOf(QLatin1StringView(attribute.name.data(), attribute.name.size()));
+        const opmlfields::Field field = fieldOfName(attribute.name);
         if (field != opmlfields::kOther) {
             opmlfields::setField(row, field, valueOf(attribute));
         }
@@ -416,13 +457,13 @@ void PlainScan::endElement() {
 }
 
 std::optional<OpmlList> PlainScan::run() {
-    if (at(QLatin1StringView("\xEF\xBB\xBF"))) {
+    if (at("\xEF\xBB\xBF")) {
         p += 3;
     }
     if (!isPlainUtf8(QByteArrayView(p, end - p))) {
         return std::nullopt;
     }
-    if (at(QLatin1StringView("<?xml")) && end - p > 5 && isSpace(p[5]) && !declaration()) {
+    if (at("<?xml") && end - p > 5 && isSpace(p[5]) && !declaration()) {
         return std::nullopt;
     }
     if (!miscellany() || p == end || *p != '<') {
@@ -431,10 +472,10 @@ std::optional<OpmlList> PlainScan::run() {
     std::vector<QByteArrayView> names;  // open elements, innermost last
     for (;;) {
         // At "<".
-        if (at(QLatin1StringView("</"))) {
+        if (at("</")) {
             p += 2;
             QByteArrayView closed;
-            if (names.empty() || !name(closed) || closed != names.back()) {
+            if (names.empty() || !name(closed) || !sameBytes(closed, names.back())) {
                 return std::nullopt;
             }
             skipSpaces();
@@ -444,7 +485,7 @@ std::optional<OpmlList> PlainScan::run() {
             ++p;
             names.pop_back();
             endElement();
-        } else if (at(QLatin1StringView("<!--"))) {
+        } else if (at("<!--")) {
             if (names.empty() || !comment()) {
                 return std::nullopt;
             }
@@ -465,7 +506,7 @@ std::optional<OpmlList> PlainScan::run() {
                     ++p;
                     break;
                 }
-                if (at(QLatin1StringView("/>"))) {
+                if (at("/>")) {
                     p += 2;
                     empty = true;
                     break;
@@ -476,7 +517,7 @@ std::optional<OpmlList> PlainScan::run() {
                     return std::nullopt;
                 }
                 for (const RawAttribute& earlier : attributes) {
-                    if (earlier.name == attribute.name) {
+                    if (sameBytes(earlier.name, attribute.name)) {
                         return std::nullopt;
                     }
                 }
