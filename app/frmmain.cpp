@@ -113,21 +113,28 @@ bool frmMain::Form_Load() {
         path = workingList;
     }
 
-    // A first start offers the starting list shipped beside the executable.
-    bool showMainWindow = false;
+    // A first start offers the starting list shipped beside the executable; start-up goes
+    // on when the user has answered.
     if (state.settings.OPML_PATH.isEmpty()) {
-        const MsgResult answer = state.seams.messageBox.show(
-            QStringLiteral("デフォルトのOPMLファイルを読み込みます。") + QStringLiteral("\r\n") +
-                QStringLiteral("よろしいですか。"),
-            state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question);
-        if (answer == MsgResult::Ok) {
-            state.settings.OPML_PATH =
-                joinPath(state.paths.shareDir, QStringLiteral("default.xml"));
-            path = state.settings.OPML_PATH;
-            showMainWindow = true;
-        }
+        state.seams.messageBox.ask(QStringLiteral("デフォルトのOPMLファイルを読み込みます。") +
+                                       QStringLiteral("\r\n") + QStringLiteral("よろしいですか。"),
+                                   state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
+                                   [this, path](MsgResult answer) {
+                                       if (answer != MsgResult::Ok) {
+                                           finishLoad(path, false);
+                                           return;
+                                       }
+                                       state.settings.OPML_PATH = joinPath(
+                                           state.paths.shareDir, QStringLiteral("default.xml"));
+                                       finishLoad(state.settings.OPML_PATH, true);
+                                   });
+    } else {
+        finishLoad(path, false);
     }
+    return true;
+}
 
+void frmMain::finishLoad(const QString& path, bool showMainWindow) {
     // The list into the tree; the first entry into the panel. A missing file has reported
     // itself; a list that exists but cannot be read is kept before anything saves over it.
     OpmlLoadError loadError;
@@ -177,7 +184,7 @@ bool frmMain::Form_Load() {
     mnuEPaste->setEnabled(false);
     setRefreshCommandsEnabled(state.settings.AUTO_PIROT_MODE == 2);
     loaded = true;
-    return true;
+    Q_EMIT startUpFinished();
 }
 
 void frmMain::tmrLoad_Timer() {

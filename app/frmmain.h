@@ -33,7 +33,8 @@ public:
     ~frmMain() override;
 
     // Start-up. False when another instance runs: the caller ends the process then, and
-    // nothing has been read or written.
+    // nothing has been read or written. On a first start it goes on once the user has
+    // answered whether to load the starting list; startUpFinished tells when it has ended.
     bool Form_Load();
     // Loads the patrol window a second after start-up.
     void tmrLoad_Timer();
@@ -149,7 +150,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
+Q_SIGNALS:
+    // Form_Load has run through: the list is in the tree and the windows are up.
+    void startUpFinished();
+
 private:
+    // The rest of Form_Load, with the list to load (or none) and whether to show the window.
+    void finishLoad(const QString& path, bool showMainWindow);
     void buildMenus();
     void buildTrayMenu();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption,

@@ -31,8 +31,8 @@ void HandOver::actOnPending() {
     if (!started || pending.isEmpty()) {
         return;
     }
-    // A modal box runs its own loop: a dialog opened from inside it would answer to the
-    // wrong window, so the batch waits until the box is gone.
+    // A dialog opened while a modal box waits for its answer would sit behind it or take
+    // its keys, so the batch waits until the box is gone.
     if (QApplication::activeModalWidget() != nullptr) {
         retry.start(kModalRetryMs);
         return;

@@ -109,10 +109,11 @@ int main(int argc, char* argv[]) {
     // Read the working list while the main window is built; Form_Load takes it.
     windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
                                   state.fetchOptions.maxBytes);
+    // Requests are acted on once start-up has ended (a first start asks a question first).
+    QObject::connect(&windows.main(), &frmMain::startUpFinished, &handOver, &HandOver::start);
     if (!windows.main().Form_Load()) {
         return 0;
     }
-    handOver.start();
     // A logout or shutdown that only sends a signal saves as the exit command does.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &windows.main(),

@@ -245,22 +245,25 @@ void frmMain::mnuOPMLLoad_Click() {
     windows.unloadTicker();
     windows.closeArticleList();
 
-    loadChosenSiteList(seams.fileDialogs.openFileName(this, kOpmlFilter));
+    seams.fileDialogs.openFileName(
+        this, kOpmlFilter, [this](const QString& fileName) { loadChosenSiteList(fileName); });
 }
 
 void frmMain::offerSiteList(const QString& fileName) {
-    const MsgResult answer = state.seams.messageBox.show(
+    state.seams.messageBox.ask(
         QStringLiteral("サイト一覧(OPMLファイル)「") + fileName +
             QStringLiteral("」を読み込みます。") + QStringLiteral("\r\n") +
             QStringLiteral("現在のサイト一覧は置き換えられます。よろしいですか。"),
-        state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question);
-    if (answer != MsgResult::Ok) {
-        return;
-    }
-    windows.unloadTicker();
-    windows.closeArticleList();
-    loadChosenSiteList(fileName);
-    bringToFront();
+        state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
+        [this, fileName](MsgResult answer) {
+            if (answer != MsgResult::Ok) {
+                return;
+            }
+            windows.unloadTicker();
+            windows.closeArticleList();
+            loadChosenSiteList(fileName);
+            bringToFront();
+        });
 }
 
 void frmMain::loadChosenSiteList(const QString& fileName) {
@@ -301,16 +304,18 @@ void frmMain::opmlLoadFinished(const QString& path, OpmlList&& list) {
 }
 
 void frmMain::mnuOPMLSave_Click() {
-    QString fileName = seams.fileDialogs.saveFileName(this, kOpmlFilter);
-    if (!fileName.isEmpty()) {
-        // The whole path counts: in a folder whose name holds a "." the name stays as typed.
-        if (!fileName.contains(QLatin1Char('.'))) {
-            fileName += QStringLiteral(".xml");
+    seams.fileDialogs.saveFileName(this, kOpmlFilter, [this](QString fileName) {
+        if (!fileName.isEmpty()) {
+            // The whole path counts: in a folder whose name holds a "." the name stays as
+            // typed.
+            if (!fileName.contains(QLatin1Char('.'))) {
+                fileName += QStringLiteral(".xml");
+            }
+            if (!SaveOpml(state, fileName)) {
+                state.seams.messageBox.show(QStringLiteral("OPMLファイルの保存に失敗しました"),
+                                            state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+            }
         }
-        if (!SaveOpml(state, fileName)) {
-            state.seams.messageBox.show(QStringLiteral("OPMLファイルの保存に失敗しました"),
-                                        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
-        }
-    }
-    pane->saveList();
+        pane->saveList();
+    });
 }

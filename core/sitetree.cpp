@@ -36,6 +36,7 @@ void SiteTree::clear() {
 void SiteTree::replaceAll(SiteNodes&& built) {
     Q_EMIT treeAboutToBeReset();
     SiteNodes old = std::exchange(nodes, std::move(built));
+    ++resets;
     Q_EMIT treeReset();
 }
 

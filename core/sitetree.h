@@ -72,6 +72,9 @@ public:
     // Collection position of a node counted from 1; 0 when it is not in this tree.
     [[nodiscard]] int positionOf(const Node* node) const;
     [[nodiscard]] Node* find(const QString& key) const { return nodes.find(key); }
+    // How many times the whole content has been replaced: a node found before and found
+    // again by its key under the same count is the same entry.
+    [[nodiscard]] qint64 resetCount() const { return resets; }
     [[nodiscard]] const QList<Node*>& topLevelNodes() const { return nodes.topLevel; }
     // node's siblings including itself: its parent's children, or the top level.
     [[nodiscard]] const QList<Node*>& siblingsOf(const Node* node) const {
@@ -104,6 +107,7 @@ Q_SIGNALS:
     void nodeTextChanged(SiteTree::Node* node);
 
 private:
+    qint64 resets = 0;
     QList<Node*>& childListOf(Node* parent) { return parent ? parent->children : nodes.topLevel; }
     // Takes node out of its sibling list, renumbering the siblings after it.
     void detach(Node* node);

@@ -13,8 +13,10 @@
 // Messages are expected for most inputs; they go nowhere.
 class QuietMessageBox final : public MessageBoxSeam {
 public:
-    MsgResult show(const QString&, const QString&, MsgButtons, MsgIcon) override {
-        return MsgResult::Ok;
+    void ask(const QString&, const QString&, MsgButtons, MsgIcon, Answered answered) override {
+        if (answered) {
+            answered(MsgResult::Ok);
+        }
     }
 };
 

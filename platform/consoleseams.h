@@ -12,10 +12,12 @@ class ConsoleMessageBox final : public MessageBoxSeam {
 public:
     explicit ConsoleMessageBox(MsgResult answerToQuestions = MsgResult::Cancel)
         : questionAnswer(answerToQuestions) {}
-    MsgResult show(const QString& text, const QString& title, MsgButtons buttons,
-                   MsgIcon) override {
+    void ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon,
+             Answered answered) override {
         std::fprintf(stderr, "%s: %s\n", qUtf8Printable(title), qUtf8Printable(text));
-        return buttons == MsgButtons::Ok ? MsgResult::Ok : questionAnswer;
+        if (answered) {
+            answered(buttons == MsgButtons::Ok ? MsgResult::Ok : questionAnswer);
+        }
     }
 
 private:

@@ -24,6 +24,6 @@ private:
 // File dialogs that are always cancelled.
 class NoFileDialogs final : public FileDialogs {
 public:
-    [[nodiscard]] QString openFileName(QWidget*, const QString&) override { return {}; }
-    [[nodiscard]] QString saveFileName(QWidget*, const QString&) override { return {}; }
+    void openFileName(QWidget*, const QString&, Chosen chosen) override { chosen({}); }
+    void saveFileName(QWidget*, const QString&, Chosen chosen) override { chosen({}); }
 };

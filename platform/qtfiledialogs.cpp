@@ -1,20 +1,43 @@
 #include "platform/qtfiledialogs.h"
 
 #include <QFileDialog>
+#include <memory>
 
 namespace {
 
-// A filter's name is shown without the pattern list the toolkit would append to it: the
-// names carry their patterns already ("Text(*.txt)").
-constexpr QFileDialog::Options kOptions = QFileDialog::HideNameFilterDetails;
+// Opens a dialog without waiting for it; it deletes itself when closed, and the answer goes
+// to chosen once, whichever way the dialog ends.
+void openDialog(QWidget* parent, const QString& filter, QFileDialog::AcceptMode mode,
+                FileDialogs::Chosen chosen) {
+    auto* dialog = new QFileDialog(parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    // A filter's name is shown without the pattern list the toolkit would append to it: the
+    // names carry their patterns already ("Text(*.txt)").
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilter(filter);
+    dialog->setAcceptMode(mode);
+    // No default suffix: the caller decides what a name without an extension becomes.
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                        : QFileDialog::AnyFile);
+    auto answer = std::make_shared<FileDialogs::Chosen>(std::move(chosen));
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, answer](int result) {
+        if (!*answer) {
+            return;
+        }
+        const FileDialogs::Chosen call = std::exchange(*answer, nullptr);
+        const QStringList files = dialog->selectedFiles();
+        call(result == QDialog::Accepted && !files.isEmpty() ? files.first() : QString());
+    });
+    dialog->show();
+}
 
 }  // namespace
 
-QString QtFileDialogs::openFileName(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter, nullptr, kOptions);
+void QtFileDialogs::openFileName(QWidget* parent, const QString& filter, Chosen chosen) {
+    openDialog(parent, filter, QFileDialog::AcceptOpen, std::move(chosen));
 }
 
-QString QtFileDialogs::saveFileName(QWidget* parent, const QString& filter) {
-    // No default suffix: the caller decides what a name without an extension becomes.
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), filter, nullptr, kOptions);
+void QtFileDialogs::saveFileName(QWidget* parent, const QString& filter, Chosen chosen) {
+    openDialog(parent, filter, QFileDialog::AcceptSave, std::move(chosen));
 }

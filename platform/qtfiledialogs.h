@@ -2,9 +2,9 @@
 
 #include "platform/filedialogs.h"
 
-// The file dialogs over QFileDialog (modal to their parent window).
+// The file dialogs over QFileDialog, modal to the whole program while they are open.
 class QtFileDialogs final : public FileDialogs {
 public:
-    [[nodiscard]] QString openFileName(QWidget* parent, const QString& filter) override;
-    [[nodiscard]] QString saveFileName(QWidget* parent, const QString& filter) override;
+    void openFileName(QWidget* parent, const QString& filter, Chosen chosen) override;
+    void saveFileName(QWidget* parent, const QString& filter, Chosen chosen) override;
 };

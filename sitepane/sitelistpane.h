@@ -92,6 +92,9 @@ public:
     void setCommentText(const QString& text);
 
 private:
+    // Deletes node with everything under it once the user has agreed (null: nothing to
+    // delete), then empties the panel when the tree is empty and saves.
+    void deleteEntry(SiteTree::Node* node);
     void buildWidgets();
     void onTreeReset();
 

@@ -246,13 +246,28 @@ void SiteListPane::pasteCopy(Node* source) {
 
 void SiteListPane::mnuDelete_Click() {
     Node* node = commonGuard() ? state.siteTree.find(keyOfIndex(intCurrentIndex)) : nullptr;
-    if (node && state.SiteTable.isValidIndex(intCurrentIndex)) {
-        const QString question = QStringLiteral("「") + state.SiteTable[intCurrentIndex].strTitle +
-                                 QStringLiteral("」を削除します。\r\nよろしいですか。");
-        if (state.seams.messageBox.show(question, state.exeBaseName(), MsgButtons::OkCancel,
-                                        MsgIcon::Question) != MsgResult::Ok) {
-            return;
-        }
+    if (!node || !state.SiteTable.isValidIndex(intCurrentIndex)) {
+        deleteEntry(nullptr);
+        return;
+    }
+    const QString question = QStringLiteral("「") + state.SiteTable[intCurrentIndex].strTitle +
+                             QStringLiteral("」を削除します。\r\nよろしいですか。");
+    state.seams.messageBox.ask(
+        question, state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
+        [this, node, key = node->key, resets = state.siteTree.resetCount()](MsgResult answer) {
+            if (answer != MsgResult::Ok) {
+                return;
+            }
+            // Whatever happened while the question was open (a list loaded from the File
+            // menu, say), only the entry asked about is deleted.
+            if (state.siteTree.resetCount() == resets && state.siteTree.find(key) == node) {
+                deleteEntry(node);
+            }
+        });
+}
+
+void SiteListPane::deleteEntry(Node* node) {
+    if (node) {
         clearClipboard();
         // Every row under the entry goes with it: its nodes leave the tree, and a row left
         // undeleted without a node would still be patrolled.

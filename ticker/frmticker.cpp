@@ -42,15 +42,15 @@ QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
     return label;
 }
 
-// Passes an OK-only message on once per run, after the handler that raised it has returned.
-// The opacity read from config.ini is refused at every showing; and a message box runs an
-// event loop of its own, from which the patrol would enter a showing still being set up.
+// Passes an OK-only message on once per run, after the handler that raised it has returned:
+// the opacity read from config.ini is refused at every showing, and the box is the
+// showing's, not a part of setting it up.
 class OnceLaterMessageBox final : public MessageBoxSeam {
 public:
     OnceLaterMessageBox(MessageBoxSeam& targetBox, QObject& owner)
         : target(targetBox), context(owner) {}
-    MsgResult show(const QString& text, const QString& title, MsgButtons buttons,
-                   MsgIcon icon) override {
+    void ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon,
+             Answered answered) override {
         if (!shown) {
             shown = true;
             QMetaObject::invokeMethod(
@@ -58,7 +58,9 @@ public:
                 [this, text, title, buttons, icon] { target.show(text, title, buttons, icon); },
                 Qt::QueuedConnection);
         }
-        return MsgResult::Ok;
+        if (answered) {
+            answered(MsgResult::Ok);
+        }
     }
 
 private:

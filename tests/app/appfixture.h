@@ -43,15 +43,15 @@ public:
 // File dialogs answered by the test: each call takes the next answer ("" = cancelled).
 class FakeFileDialogs final : public FileDialogs {
 public:
-    [[nodiscard]] QString openFileName(QWidget*, const QString& filter) override {
+    void openFileName(QWidget*, const QString& filter, Chosen chosen) override {
         filters.append(filter);
         ++opens;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
+        chosen(answers.isEmpty() ? QString() : answers.takeFirst());
     }
-    [[nodiscard]] QString saveFileName(QWidget*, const QString& filter) override {
+    void saveFileName(QWidget*, const QString& filter, Chosen chosen) override {
         filters.append(filter);
         ++saves;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
+        chosen(answers.isEmpty() ? QString() : answers.takeFirst());
     }
     QStringList answers;
     QStringList filters;

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QProxyStyle>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyleFactory>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -87,7 +88,15 @@ TEST_F(StartUpTest, FirstStartAcceptedLoadsTheStartingListAndShowsTheWindow) {
     windows->listReadAhead().start(env.path(QStringLiteral("rsslist.opml")),
                                    state().fetchOptions.maxBytes);
 
+    // Start-up waits for the answer without a loop of its own, and goes on with it.
+    env.messageBox.holdAnswers = true;
+    QSignalSpy finished(&main(), &frmMain::startUpFinished);
     ASSERT_TRUE(start());
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(state().siteTree.nodeCount(), 0);
+    EXPECT_FALSE(main().tmrLoad.isActive());
+    env.messageBox.answerHeld(MsgResult::Ok);
+    EXPECT_EQ(finished.count(), 1);
 
     ASSERT_EQ(env.messageBox.shown.size(), 1);
     EXPECT_EQ(env.messageBox.shown[0].text, kQuestion);

@@ -26,19 +26,34 @@ public:
         MsgButtons buttons;
         MsgIcon icon;
     };
-    MsgResult show(const QString& text, const QString& title, MsgButtons buttons,
-                   MsgIcon icon) override {
+    void ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon,
+             Answered answered) override {
         shown.append({text, title, buttons, icon});
         if (whileShown) {
-            // What runs while a real box waits for its answer (its event loop); run once.
+            // What runs while a real box waits for its answer (the program runs on); run once.
             std::function<void()> run = std::move(whileShown);
             whileShown = nullptr;
             run();
         }
-        if (!answers.isEmpty()) {
-            return answers.takeFirst();
+        if (holdAnswers) {
+            held.append(std::move(answered));
+            return;
         }
-        return defaultAnswer;
+        const MsgResult answer = answers.isEmpty() ? defaultAnswer : answers.takeFirst();
+        if (answered) {
+            answered(answer);
+        }
+    }
+    // Answers the oldest box still open (holdAnswers), as the user would.
+    void answerHeld(MsgResult answer) {
+        if (held.isEmpty()) {
+            qWarning("no message box is open");
+            return;
+        }
+        const Answered answered = held.takeFirst();
+        if (answered) {
+            answered(answer);
+        }
     }
     QList<Shown> shown;
     // Answers given in order; then defaultAnswer.
@@ -46,6 +61,9 @@ public:
     MsgResult defaultAnswer = MsgResult::Ok;
     // Called once while the next box is shown, as timers would fire in its event loop.
     std::function<void()> whileShown;
+    // Boxes stay open until answerHeld, with the program running on meanwhile.
+    bool holdAnswers = false;
+    QList<Answered> held;
 };
 
 // A browser that records the URLs it was asked to open.

@@ -1,28 +1,17 @@
-#include <memory>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
 #include "platform/qstringprinter.h"
 
 namespace {
-
-// What a message box showed, noted from inside its event loop.
-struct BoxAnswer {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttonCount = 0;
-    bool okIsDefault = false;
-};
 
 TEST(QtMessageBoxSeam, ShowsWhatItIsGivenAndMapsTheAnswer) {
     QtMessageBox seam;
@@ -45,26 +34,22 @@ TEST(QtMessageBoxSeam, ShowsWhatItIsGivenAndMapsTheAnswer) {
         {MsgButtons::Ok, MsgIcon::None, Qt::Key_Return, QMessageBox::NoIcon, 1, MsgResult::Ok},
     };
     for (const Case& c : cases) {
-        // Answered by key from inside the box's own event loop.
-        auto seen = std::make_shared<BoxAnswer>();
-        QTimer::singleShot(0, qApp, [seen, key = c.key] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            seen->title = box->windowTitle();
-            seen->text = box->text();
-            seen->icon = box->icon();
-            seen->buttonCount = static_cast<int>(box->buttons().size());
-            seen->okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
-            QTest::keyClick(box, static_cast<Qt::Key>(key));
-        });
-        const MsgResult result = seam.show(QStringLiteral(u"サイトを削除しますか？"),
-                                           QStringLiteral("Quorvane3"), c.buttons, c.icon);
+        // The box is up when ask returns, with no answer yet: nothing waits in a loop of its
+        // own. The key answers it later.
+        std::optional<MsgResult> result;
+        seam.ask(QStringLiteral(u"サイトを削除しますか？"), QStringLiteral("Quorvane3"), c.buttons,
+                 c.icon, [&result](MsgResult answer) { result = answer; });
+        EXPECT_FALSE(result.has_value());
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Quorvane3"));
+        EXPECT_EQ(box->text(), QStringLiteral(u"サイトを削除しますか？"));
+        EXPECT_EQ(box->icon(), c.qtIcon);
+        EXPECT_EQ(box->buttons().size(), c.buttonCount);
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+        QTest::keyClick(box, static_cast<Qt::Key>(c.key));
         EXPECT_EQ(result, c.result);
-        EXPECT_EQ(seen->title, QStringLiteral("Quorvane3"));
-        EXPECT_EQ(seen->text, QStringLiteral(u"サイトを削除しますか？"));
-        EXPECT_EQ(seen->icon, c.qtIcon);
-        EXPECT_EQ(seen->buttonCount, c.buttonCount);
-        EXPECT_TRUE(seen->okIsDefault);
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     }
 }
 
@@ -77,21 +62,26 @@ TEST(QtFileDialogsSeam, ShowsEachFiltersNameOnceAndCancelsToAnEmptyName) {
     QtFileDialogs seam;
     for (bool save : {false, true}) {
         SCOPED_TRACE(save ? "save" : "open");
-        auto shown = std::make_shared<QStringList>();
-        QTimer::singleShot(0, qApp, [shown] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-            ASSERT_NE(types, nullptr);
-            for (int i = 0; i < types->count(); ++i) {
-                shown->append(types->itemText(i));
-            }
-            dialog->reject();
-        });
-        const QString chosen =
-            save ? seam.saveFileName(nullptr, filter) : seam.openFileName(nullptr, filter);
-        EXPECT_TRUE(chosen.isEmpty());
-        EXPECT_EQ(*shown, names);
+        std::optional<QString> chosen;
+        const auto answer = [&chosen](const QString& name) { chosen = name; };
+        if (save) {
+            seam.saveFileName(nullptr, filter, answer);
+        } else {
+            seam.openFileName(nullptr, filter, answer);
+        }
+        EXPECT_FALSE(chosen.has_value());
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        QStringList shown;
+        for (int i = 0; i < types->count(); ++i) {
+            shown.append(types->itemText(i));
+        }
+        EXPECT_EQ(shown, names);
+        dialog->reject();
+        EXPECT_EQ(chosen, std::optional<QString>(QString()));
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     }
 }
 

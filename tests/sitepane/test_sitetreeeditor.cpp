@@ -250,6 +250,32 @@ TEST_F(SitePaneTest, DeleteOfAFolderAsksThenMarksEveryRowAndSaves) {
     EXPECT_FALSE(saved.contains("<outline text=\"F\""));
 }
 
+TEST_F(SitePaneTest, DeleteGoesOnOnlyWhenTheEntryAskedAboutIsStillThere) {
+    struct Case {
+        const char* name;
+        std::function<void()> whileAsked;
+        const char* shape;  // after the OK
+    };
+    const Case cases[] = {
+        {"nothing changes", [] {}, "R0[R1,R2[R3]],R5"},
+        // The same list read again: the same keys, other entries.
+        {"the list is replaced", [this] { loadList(kSampleList); }, "R0[R1,R2[R3],R4],R5"},
+        {"the entry is gone", [this] { state().siteTree.clear(); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        loadList(kSampleList);
+        click("R4");
+        env.messageBox.holdAnswers = true;
+        pane->mnuDelete_Click();
+        EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));  // asked, not done
+        c.whileAsked();
+        env.messageBox.answerHeld(MsgResult::Ok);
+        env.messageBox.holdAnswers = false;
+        EXPECT_EQ(keyShape(), QString::fromUtf8(c.shape));
+    }
+}
+
 TEST_F(SitePaneTest, DeleteOfTheLastEntryEmptiesThePanelAndEmptyTreeStillSaves) {
     loadList(kSampleList);
     click("R4");
