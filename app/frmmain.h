@@ -155,6 +155,8 @@ Q_SIGNALS:
     void startUpFinished();
 
 private:
+    // Writes the list as it is now to a file the user chose, and says so when that fails.
+    void saveListCopy(const QString& fileName);
     // The rest of Form_Load, with the list to load (or none) and whether to show the window.
     void finishLoad(const QString& path, bool showMainWindow);
     void buildMenus();

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFutureWatcher>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -311,11 +312,29 @@ void frmMain::mnuOPMLSave_Click() {
             if (!fileName.contains(QLatin1Char('.'))) {
                 fileName += QStringLiteral(".xml");
             }
-            if (!SaveOpml(state, fileName)) {
-                state.seams.messageBox.show(QStringLiteral("OPMLファイルの保存に失敗しました"),
-                                            state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
-            }
+            saveListCopy(fileName);
         }
         pane->saveList();
     });
+}
+
+void frmMain::saveListCopy(const QString& fileName) {
+    const auto failed = [this] {
+        state.seams.messageBox.show(QStringLiteral("OPMLファイルの保存に失敗しました"),
+                                    state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+    };
+    // The text is the tree as it is now; a list of megabytes is written on the saver's worker.
+    std::optional<QByteArray> bytes = opmlBytes(state);
+    if (!bytes) {
+        failed();
+        return;
+    }
+    auto* watcher = new QFutureWatcher<bool>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [watcher, failed] {
+        if (!watcher->future().result()) {
+            failed();
+        }
+        watcher->deleteLater();
+    });
+    watcher->setFuture(state.siteListSaver.saveCopy(fileName, std::move(*bytes)));
 }

@@ -12,17 +12,31 @@ SiteListSaver::~SiteListSaver() {
 
 void SiteListSaver::save(const QString& path, QByteArray bytes) {
     std::lock_guard lock(mutex);
-    const auto waiting = std::find_if(pending.begin(), pending.end(),
-                                      [&path](const auto& write) { return write.first == path; });
+    const auto waiting = std::find_if(pending.begin(), pending.end(), [&path](const Write& write) {
+        return !write.outcome && write.path == path;
+    });
     if (waiting != pending.end()) {
-        waiting->second = std::move(bytes);
+        waiting->bytes = std::move(bytes);
     } else {
-        pending.emplace_back(path, std::move(bytes));
+        pending.push_back({path, std::move(bytes), nullptr});
     }
     if (!writing) {
         writing = true;
         worker.start([this] { run(); });
     }
+}
+
+QFuture<bool> SiteListSaver::saveCopy(const QString& path, QByteArray bytes) {
+    auto outcome = std::make_shared<QPromise<bool>>();
+    QFuture<bool> future = outcome->future();
+    outcome->start();
+    std::lock_guard lock(mutex);
+    pending.push_back({path, std::move(bytes), std::move(outcome)});
+    if (!writing) {
+        writing = true;
+        worker.start([this] { run(); });
+    }
+    return future;
 }
 
 void SiteListSaver::flush() {
@@ -32,7 +46,7 @@ void SiteListSaver::flush() {
 
 void SiteListSaver::run() {
     for (;;) {
-        std::pair<QString, QByteArray> write;
+        Write write;
         {
             std::lock_guard lock(mutex);
             if (pending.empty()) {
@@ -43,7 +57,12 @@ void SiteListSaver::run() {
             write = std::move(pending.front());
             pending.erase(pending.begin());
         }
-        // A failed write is not reported: the next save or the exit writes the list again.
-        (void)writeFileAtomically(write.first, write.second);
+        // A failed save of the working list is not reported: the next save or the exit
+        // writes the list again. A copy's outcome goes to whoever asked for it.
+        const bool written = writeFileAtomically(write.path, write.bytes);
+        if (write.outcome) {
+            write.outcome->addResult(written);
+            write.outcome->finish();
+        }
     }
 }

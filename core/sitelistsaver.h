@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFuture>
+#include <QPromise>
 #include <QString>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 #include "platform/workerpool.h"
@@ -24,6 +26,9 @@ public:
 
     // Queues bytes as the new content of path.
     void save(const QString& path, QByteArray bytes);
+    // Queues a copy the user asked for (never merged with another write) and gives whether
+    // it was written, once it has been tried.
+    [[nodiscard]] QFuture<bool> saveCopy(const QString& path, QByteArray bytes);
     // Returns when every write asked for so far has been done (or has failed).
     void flush();
 
@@ -32,8 +37,14 @@ private:
 
     std::mutex mutex;
     std::condition_variable idle;
-    // Waiting writes in the order asked, one per path.
-    std::vector<std::pair<QString, QByteArray>> pending;
+    struct Write {
+        QString path;
+        QByteArray bytes;
+        // Set for a copy: who waits for the outcome.
+        std::shared_ptr<QPromise<bool>> outcome;
+    };
+    // Waiting writes in the order asked; of the plain saves, one per path.
+    std::vector<Write> pending;
     bool writing = false;
     // One worker of its own: writes stay in order, and the destructor can wait for them.
     // Declared last, so it ends first.

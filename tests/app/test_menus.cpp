@@ -272,6 +272,7 @@ TEST_F(MenuTest, SavingAppendsXmlOnlyWhenThePathHoldsNoDot) {
         QFile::remove(env.path(QStringLiteral("rsslist.opml")));
         fileDialogs.answers = {c.typed};
         main().mnuOPMLSave->trigger();
+        state().siteListSaver.flush();  // written on a worker
         EXPECT_TRUE(QFileInfo::exists(c.written)) << c.typed.toStdString();
         EXPECT_TRUE(workingList().contains("Site C"));
     }
@@ -283,6 +284,8 @@ TEST_F(MenuTest, SavingAppendsXmlOnlyWhenThePathHoldsNoDot) {
     QFile::remove(env.path(QStringLiteral("rsslist.opml")));
     fileDialogs.answers = {env.path(QStringLiteral("missing/sites.xml"))};
     main().mnuOPMLSave->trigger();
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());  // the window goes on while it is written
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !env.messageBox.shown.isEmpty(); }));
     ASSERT_EQ(env.messageBox.shown.size(), 1);
     EXPECT_EQ(env.messageBox.shown[0].text, QStringLiteral("OPMLファイルの保存に失敗しました"));
     EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
