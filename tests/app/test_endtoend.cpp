@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLocale>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QTimer>
 
 #include "core/appstate.h"
+#include "dialogs/frmnewsitedialog.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "appfixture.h"
@@ -93,6 +96,71 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     EXPECT_EQ(configLines().size(), 19);
     EXPECT_TRUE(configLines().contains(QStringLiteral("OPML_PATH=/somewhere/default.xml")));
     EXPECT_TRUE(QString::fromUtf8(env.readFile(QStringLiteral("rsslist.opml"))).contains(feedUrl));
+}
+
+TEST_F(AppTest, AtomFeedFoundFromAPastedHomePagePatrolsAndOpensItsArticle) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.isListening());
+    const QString home = server.url(QStringLiteral("/"));
+    const QString feedUrl = server.url(QStringLiteral("/feeds/atom.xml"));
+    server.serve(QStringLiteral("/"),
+                 "<!DOCTYPE html><html><head><title>Home</title>"
+                 "<link rel=\"alternate\" type=\"application/atom+xml\" href=\"/feeds/atom.xml\">"
+                 "</head><body><p>ようこそ</p></body></html>",
+                 "text/html; charset=UTF-8");
+    const auto atomDate = [this](int hoursAgo) {
+        return env.clock.now()
+                   .addSecs(-3600 * hoursAgo)
+                   .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+               QStringLiteral("+09:00");
+    };
+    const QString feed =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+            "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:base=\"/articles/\">"
+            "<title>原子の便り</title><link rel=\"alternate\" href=\"%1\"/>"
+            "<subtitle>毎日の記事</subtitle>"
+            "<entry><title type=\"html\">&lt;b&gt;最初&lt;/b&gt;の記事</title>"
+            "<link rel=\"alternate\" href=\"one\"/><published>%2</published></entry>"
+            "<entry><title>二番目の記事</title><link href=\"two\"/><updated>%3</updated></entry>"
+            "</feed>")
+            .arg(home, atomDate(1), atomDate(2));
+    server.serve(QStringLiteral("/feeds/atom.xml"), feed.toUtf8());
+    env.writeFile(QStringLiteral("rsslist.opml"),
+                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<opml version=\"1.1\"><head/>"
+                  "<body>\n</body></opml>\n");
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    ASSERT_TRUE(start());
+
+    // The home page pasted in the new-site dialog leads to its Atom feed.
+    main().pane->mnuNewRdf_Click();
+    frmNewSiteDialog& dialog = windows->newSiteDialog();
+    dialog.txtURL->setText(home);
+    dialog.cmdOK->click();
+    ASSERT_TRUE(QTest::qWaitFor([&dialog] { return dialog.isProbed(); }));
+    EXPECT_EQ(dialog.txtURL->text(), feedUrl);
+    EXPECT_EQ(dialog.txtName->text(), QStringLiteral("原子の便り"));
+    dialog.cmdOK->click();
+    ASSERT_EQ(state().SiteTable.size(), 1);
+    EXPECT_EQ(state().SiteTable[0].strXmlUrl, feedUrl);
+
+    // The patrol reads it like any feed; the ticker shows its first entry and opens it.
+    main().tmrLoad_Timer();
+    ASSERT_NE(windows->taskIfLoaded(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !windows->taskIfLoaded()->isPatrolling(); }));
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
+    frmTicker* ticker = windows->tickerIfLoaded();
+    ASSERT_NE(ticker, nullptr);
+    ticker->tmrNextNews_Timer();
+    for (int ticks = 0; ticker->tmrDynamic->isActive() && ticks < 100; ++ticks) {
+        ticker->tmrDynamic_Timer();
+    }
+    EXPECT_EQ(ticker->lblNews->text(), QStringLiteral("最初の記事"));
+    EXPECT_EQ(ticker->lblSiteTitle->text(), QStringLiteral("原子の便り"));
+    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 11:00"));
+    ticker->cmdWeb_Click();
+    EXPECT_EQ(env.browser.opened, QStringList{server.url(QStringLiteral("/articles/one"))});
+    main().mnuExit->trigger();
 }
 
 TEST_F(AppTest, ExitDuringFetchesThatNeverEndIsImmediateAndSaves) {
