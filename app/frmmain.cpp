@@ -246,7 +246,11 @@ void frmMain::mnuExit_Click() {
     }
     // Nothing waits for the network: every transfer ends here, before the files are saved.
     windows.stopFetching();
-    saveListAndSettings();
+    // An exit while the first start's question is still open (a logout, a signal) has loaded
+    // no list: saving would write an empty one over the working list.
+    if (loaded) {
+        saveListAndSettings();
+    }
     RemoveTrayIcon();
     exiting = true;
     seams.appExit.exitNow();

@@ -127,6 +127,17 @@ TEST_F(StartUpTest, FirstStartAcceptedLoadsTheStartingListAndShowsTheWindow) {
     EXPECT_TRUE(env.readFile(QStringLiteral("rsslist.opml")).contains("Site B"));
 }
 
+TEST_F(StartUpTest, ExitWhileTheFirstQuestionIsOpenWritesNothing) {
+    env.writeFile(QStringLiteral("default.xml"), kTwoLevelList);
+    env.writeFile(QStringLiteral("rsslist.opml"), kWorkingList);
+    env.messageBox.holdAnswers = true;
+    ASSERT_TRUE(start());
+    main().mnuExit_Click();  // as a logout or a termination signal does
+    EXPECT_EQ(appExit.exits, 1);
+    EXPECT_EQ(env.readFile(QStringLiteral("rsslist.opml")), kWorkingList);
+    EXPECT_FALSE(env.exists(QStringLiteral("config.ini")));
+}
+
 TEST_F(StartUpTest, FirstStartDeclinedKeepsTheWorkingListAndAsksAgainNextTime) {
     env.writeFile(QStringLiteral("default.xml"), kTwoLevelList);
     env.writeFile(QStringLiteral("rsslist.opml"), kWorkingList);
