@@ -7,7 +7,7 @@ QDateTime SystemClock::now() const {
 }
 
 QDateTime wallClock(const QDate& date, const QTime& time) {
-    // The UTC time spec rather than a UTC QTimeZone: the same instant, but kept inline
+    // Qt::UTC rather than a UTC QTimeZone: the same instant, but kept inline
     // instead of on the heap, which counts for the tens of thousands of dates of a patrol.
     return QDateTime(date, time, Qt::UTC);
 }

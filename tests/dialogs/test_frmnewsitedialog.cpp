@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "common/channelpages.h"
 #include "common/fakefeedservice.h"
 #include "common/loopbackserver.h"
 #include "common/testenv.h"
@@ -22,17 +23,7 @@ protected:
     NewSiteDialogTest() : host(env.state()), dialog(env.state(), host) {
         env.state().fetchOptions.connectTimeoutMs = 2000;
         env.state().fetchOptions.totalTimeoutMs = 5000;
-        server.serve(QStringLiteral("/rss20.xml"),
-                     readTestData(QStringLiteral("channel_rss20.xml")));
-        server.serve(QStringLiteral("/rss10.rdf"),
-                     readTestData(QStringLiteral("channel_rss10.rdf")));
-        server.serve(QStringLiteral("/atom.xml"), readTestData(QStringLiteral("channel_atom.xml")));
-        server.serve(QStringLiteral("/broken.xml"), "<rss><channel><title>x</channel>");
-        server.serve(QStringLiteral("/home.html"), readTestData(QStringLiteral("xhtml.html")),
-                     "text/html; charset=UTF-8");
-        server.serve(QStringLiteral("/rss.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
-        server.serve(QStringLiteral("/plain.html"), "<html><head><title>t</title></head></html>",
-                     "text/html");
+        serveChannelPages(server);
         server.serve(QStringLiteral("/two.xml"),
                      "<rss><channel><title>First</title><link>http://1.example/</link>"
                      "</channel><channel><title>Second</title><title> Last </title>"

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "common/fakefeedservice.h"
+#include "common/channelpages.h"
 #include "common/loopbackserver.h"
 #include "sitepane/sitepanefixture.h"
 
@@ -48,16 +49,7 @@ TEST_F(SitePaneTest, FolderIsShownGreyedAndSiteEditable) {
 TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
     LoopbackServer server;
     ASSERT_TRUE(server.isListening());
-    server.serve(QStringLiteral("/rss10.rdf"), readTestData(QStringLiteral("channel_rss10.rdf")));
-    server.serve(QStringLiteral("/rss20.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
-    server.serve(QStringLiteral("/atom.xml"), readTestData(QStringLiteral("channel_atom.xml")));
-    server.serve(QStringLiteral("/broken.xml"), "<rss><channel><title>x</channel>");
-    // A home page naming its feed, and one naming none.
-    server.serve(QStringLiteral("/home.html"), readTestData(QStringLiteral("xhtml.html")),
-                 "text/html; charset=UTF-8");
-    server.serve(QStringLiteral("/rss.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
-    server.serve(QStringLiteral("/plain.html"), "<html><head><title>t</title></head></html>",
-                 "text/html");
+    serveChannelPages(server);
     state().fetchOptions.connectTimeoutMs = 2000;
     state().fetchOptions.totalTimeoutMs = 5000;
 
