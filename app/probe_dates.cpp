@@ -1,5 +1,5 @@
 #include "app/probecommon.h"
-#include "patrol/feeddates.h"
+#include "patrol/formats/feeddates.h"
 #include "patrol/md5.h"
 
 // date TEXT: the normalised text, the date read from it (empty when none) and its display.

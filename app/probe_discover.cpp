@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "app/probecommon.h"
-#include "patrol/feeddiscovery.h"
+#include "patrol/formats/feeddiscovery.h"
 #include "platform/resourcefetch.h"
 
 // discover URL|FILE: the feeds an HTML page names in its head, one URL a line, RSS first.

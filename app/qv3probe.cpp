@@ -16,7 +16,7 @@ const char kUsage[] =
     "  opml-resave IN OUT        load a site list and save it again\n"
     "  settings DIR [NAME] [--save]\n"
     "                            the settings read from DIR/config.ini, section [NAME]\n"
-    "  feed URL|FILE             the items of a feed (RSS or Atom)\n"
+    "  feed URL|FILE             the items of a feed (RSS, Atom or JSON Feed)\n"
     "  discover URL|FILE         the feeds an HTML page names, RSS first\n"
     "  date TEXT                 how a feed date is read and shown\n"
     "  md5 TEXT                  the MD5 digest used for shown-list files";

@@ -1,5 +1,5 @@
 // Loading and parsing whole feeds, as the patrol does for every site it visits.
-// `bench_feed --write-feed=rss20|atom PATH` writes the 10,000-item feed of the benchmark
+// `bench_feed --write-feed=rss20|atom|json PATH` writes the 10,000-item feed of the benchmark
 // instead, for the whole-process comparison of scripts/bench-feed-process.
 
 #include <benchmark/benchmark.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "patrol/feedreader.h"
+#include "patrol/formats/feedreader.h"
 #include "platform/resourcefetch.h"
 
 namespace {
@@ -84,6 +84,40 @@ QByteArray atom10(int entries) {
                      summary);
     }
     return (text + QStringLiteral("</feed>\n")).toUtf8();
+}
+
+// A JSON Feed 1.1 with the same titles, links, summaries and dates as rss20(), one item a
+// line, as feeds are commonly served.
+QByteArray jsonFeed(int items) {
+    const auto quoted = [](const QString& text) {
+        QString escaped = text;
+        escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+            .replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        return QLatin1Char('"') + escaped + QLatin1Char('"');
+    };
+    QString text = QStringLiteral(
+        "{\"version\": \"https://jsonfeed.org/version/1.1\", \"title\": \"ベンチマーク\", "
+        "\"home_page_url\": \"http://bench.example.jp/\", \"items\": [\n");
+    const QString description = QStringLiteral(
+        u"本日の記事の要約です。詳しくはリンク先をご覧ください。The summary of today's article, "
+        u"with a few more words in English & some markup <b>bold</b>. "
+        u"さらに日本語の文章が続きます。");
+    for (int i = 0; i < items; ++i) {
+        text += QStringLiteral(
+                    "  {\"id\": \"http://bench.example.jp/news/%3\", \"title\": %1, "
+                    "\"url\": \"http://bench.example.jp/news/2006/03/%2/article-%3.html\", "
+                    "\"content_text\": %4, "
+                    "\"date_published\": \"2006-03-%2T%5:%6:%7+09:00\"}%8\n")
+                    .arg(quoted(titleOf(i)))
+                    .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                    .arg(i)
+                    .arg(quoted(description))
+                    .arg(i % 24, 2, 10, QLatin1Char('0'))
+                    .arg(i % 60, 2, 10, QLatin1Char('0'))
+                    .arg((i * 7) % 60, 2, 10, QLatin1Char('0'))
+                    .arg(i + 1 < items ? QStringLiteral(",") : QString());
+    }
+    return (text + QStringLiteral("]}\n")).toUtf8();
 }
 
 // An RSS 1.0 feed: items beside the channel, dc:date.
@@ -167,6 +201,11 @@ void readOnly(benchmark::State& bench, const QByteArray& feed) {
     bench.SetBytesProcessed(qint64(bench.iterations()) * feed.size());
 }
 
+void BM_Feed_Json_10000Items(benchmark::State& bench) {
+    loadAndParse(bench, jsonFeed(10000));
+}
+BENCHMARK(BM_Feed_Json_10000Items)->Unit(benchmark::kMillisecond);
+
 void BM_Feed_Rss20_10000Items_ParseOnly(benchmark::State& bench) {
     readOnly(bench, rss20(10000));
 }
@@ -176,6 +215,11 @@ void BM_Feed_Atom_10000Entries_ParseOnly(benchmark::State& bench) {
     readOnly(bench, atom10(10000));
 }
 BENCHMARK(BM_Feed_Atom_10000Entries_ParseOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Feed_Json_10000Items_ParseOnly(benchmark::State& bench) {
+    readOnly(bench, jsonFeed(10000));
+}
+BENCHMARK(BM_Feed_Json_10000Items_ParseOnly)->Unit(benchmark::kMillisecond);
 
 // One item whose title is state.range(0) MiB of plain text, of character references, or
 // (Atom) of HTML markup. Reading must stay linear in the title's size: the 10 MiB case
@@ -230,8 +274,10 @@ int writeFeedIfAsked(int argc, char** argv) {
         feed = rss20(10000);
     } else if (kind == "atom") {
         feed = atom10(10000);
+    } else if (kind == "json") {
+        feed = jsonFeed(10000);
     } else {
-        std::fprintf(stderr, "unknown feed kind: %s (rss20 or atom)\n", kind.constData());
+        std::fprintf(stderr, "unknown feed kind: %s (rss20, atom or json)\n", kind.constData());
         return 2;
     }
     QFile file(QString::fromLocal8Bit(argv[2]));

@@ -21,23 +21,25 @@ struct FeedChannel {
 // The outcome of reading one fetched document as a feed.
 struct FeedReadResult {
     enum class Kind {
-        // Not well-formed, or refused as hostile (entity expansion, nesting, size).
-        NotXml,
-        // Well-formed, but its root is no feed the program reads (an XHTML page, ...).
+        // Not well-formed XML or JSON, or refused as hostile (entity expansion, nesting).
+        Malformed,
+        // Well-formed, but no feed the program reads (an XHTML page, JSON of another
+        // kind, a JSON Feed without items, ...).
         NotFeed,
         Feed,
     };
-    // The family of a Feed: RSS 0.9x, 1.0 (RDF) and 2.0, or Atom 1.0.
-    enum class Family { Rss, Atom };
+    // The family of a Feed: RSS 0.9x, 1.0 (RDF) and 2.0, Atom 1.0, or JSON Feed 1.0 and 1.1.
+    enum class Family { Rss, Atom, Json };
 
-    Kind kind = Kind::NotXml;
+    Kind kind = Kind::Malformed;
     Family family = Family::Rss;
     FeedChannel channel;
     // The feed's items in document order, SiteIndex 0 and IsNew true; the reader of the
     // result sets SiteIndex. Empty when the item limit was passed (overflow).
     QList<ArticleRecord> items;
     bool overflow = false;
-    // Why the document was not read (with line and column for XML errors).
+    // Why the document was not read (with line and column for XML errors, the offset for
+    // JSON's).
     QString error;
 
     // What ParseRdf's result stands for: a feed with at least one item.

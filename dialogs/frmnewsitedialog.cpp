@@ -140,7 +140,7 @@ void frmNewSiteDialog::probeFinished(const FeedFetchResult& result) {
         return;
     }
     lblStatus->setText(noFeedReason(result));
-    if (!result.fetched || result.feed.kind == FeedReadResult::Kind::NotXml) {
+    if (!result.fetched || result.feed.kind == FeedReadResult::Kind::Malformed) {
         state.seams.messageBox.show(QStringLiteral("ファイルの取得に失敗しました"),
                                     state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
         return;

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "patrol/feeddates.h"
+#include "patrol/formats/feeddates.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));

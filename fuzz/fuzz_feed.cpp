@@ -1,12 +1,16 @@
 // The feed reader on any bytes: the first byte picks the Content-Type the server sent.
+// Where the plain scan of XML reads a document, the general reader must read it the same.
 
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 
-#include "patrol/feedreader.h"
+#include "patrol/formats/feedreader.h"
+#include "patrol/formats/xmlfeedreader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QString contentTypes[] = {
@@ -24,8 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const QString& contentType = contentTypes[data[0] % std::size(contentTypes)];
     const QByteArray body(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
-    const FeedReadResult read =
-        readFeed(body, contentType, QUrl(QStringLiteral("http://feeds.example.jp/dir/feed.xml")));
+    const QUrl url(QStringLiteral("http://feeds.example.jp/dir/feed.xml"));
+    const FeedReadResult read = readFeed(body, contentType, url);
+    if (feedSyntaxOf(body) == FeedSyntax::Xml) {
+        const std::optional<FeedReadResult> plain = readXmlFeedPlainly(body, contentType, url);
+        if (plain && !sameFeedRead(*plain, readXmlFeedByStream(body, contentType, url))) {
+            std::abort();
+        }
+    }
     // Whatever was read must be usable as it stands.
     qsizetype total = read.channel.title.size() + read.error.size();
     for (const ArticleRecord& item : read.items) {

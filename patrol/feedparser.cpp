@@ -1,7 +1,5 @@
 #include "patrol/feedparser.h"
 
-#include "platform/xmldocument.h"
-
 bool takeFeedItems(FeedReadResult& feed, qint16 siteIndex, QList<ArticleRecord>& SiteArticles,
                    const std::function<void(const QString&)>& log) {
     SiteArticles.clear();
@@ -16,18 +14,4 @@ bool takeFeedItems(FeedReadResult& feed, qint16 siteIndex, QList<ArticleRecord>&
     }
     SiteArticles = std::move(feed.items);
     return true;
-}
-
-bool parseFeedDocument(const XmlDocument& doc, qint16 siteIndex, QList<ArticleRecord>& SiteArticles,
-                       const std::function<void(const QString&)>& log) {
-    SiteArticles.clear();
-    const std::unique_ptr<SafeXmlStream> stream = doc.stream();
-    if (!stream) {
-        return false;
-    }
-    FeedReadResult feed = readFeed(*stream);
-    if (feed.family != FeedReadResult::Family::Rss) {
-        return false;
-    }
-    return takeFeedItems(feed, siteIndex, SiteArticles, log);
 }

@@ -7,6 +7,7 @@
 #include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/feedparser.h"
+#include "patrol/formats/feedtext.h"
 
 namespace {
 

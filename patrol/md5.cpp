@@ -2,7 +2,7 @@
 
 #include <QCryptographicHash>
 
-#include "patrol/windows31j.h"
+#include "patrol/formats/windows31j.h"
 
 QByteArray toWindows31j(const QString& text) {
     QByteArray bytes;

@@ -7,8 +7,8 @@
 #include <QTimeZone>
 #include <algorithm>
 
-#include "patrol/feeddiscovery.h"
-#include "patrol/feedreader.h"
+#include "patrol/formats/feeddiscovery.h"
+#include "patrol/formats/feedreader.h"
 #include "patrol/patrollog.h"
 #include "platform/clock.h"
 #include "platform/localfile.h"

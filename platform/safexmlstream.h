@@ -8,9 +8,8 @@
 #include <optional>
 
 // A streaming XML reader that refuses hostile input as it reads, for every XML the program
-// reads (site lists through XmlDocument, feeds directly): no DTD or external entity is
-// ever fetched, entity expansion is bounded, and elements nested deeper than
-// kMaxElementDepth end the read (the DOM builds, walks and frees its tree recursively).
+// reads (site lists and feeds): no DTD or external entity is ever fetched, entity expansion
+// is bounded, and elements nested deeper than kMaxElementDepth end the read.
 // Read without namespace processing: names keep their prefixes, and name() is the local
 // part. A violation ends the stream as an error, like malformed input.
 class SafeXmlStream {

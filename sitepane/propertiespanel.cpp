@@ -101,7 +101,7 @@ void SiteListPane::showChannelInfo(const FeedFetchResult& result) {
     }
     const QString reason = noFeedReason(result);
     // Unreachable and not well-formed alike: the load failed; the second line says why.
-    if (!result.fetched || result.feed.kind == FeedReadResult::Kind::NotXml) {
+    if (!result.fetched || result.feed.kind == FeedReadResult::Kind::Malformed) {
         setCommentText(QStringLiteral("情報の取得に失敗しました") +
                        (reason.isEmpty() ? QString() : QStringLiteral("\r\n") + reason));
         return;

@@ -16,7 +16,7 @@
 #include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
-#include "patrol/feeddates.h"
+#include "patrol/formats/feeddates.h"
 #include "patrol/patrolhost.h"
 #include "platform/browser.h"
 #include "platform/screeninfo.h"

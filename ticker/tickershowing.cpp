@@ -2,7 +2,7 @@
 
 #include "core/appstate.h"
 #include "patrol/articlestore.h"
-#include "patrol/feeddates.h"
+#include "patrol/formats/feeddates.h"
 #include "ticker/tickerhost.h"
 
 namespace {

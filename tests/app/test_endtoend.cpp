@@ -98,51 +98,60 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     EXPECT_TRUE(QString::fromUtf8(env.readFile(QStringLiteral("rsslist.opml"))).contains(feedUrl));
 }
 
-TEST_F(AppTest, AtomFeedFoundFromAPastedHomePagePatrolsAndOpensItsArticle) {
+// A site added through the new-site dialog, by its feed's URL or by its home page (whose
+// head names the feed): the feed patrols, shows in the ticker and opens its article.
+struct NewSiteCase {
+    const char* label;
+    // What the user types: the home page "/" or the feed's own path.
+    const char* typed;
+    const char* feedPath;
+    const char* linkType;  // in the home page's head
+    const char* contentType;
+    // The feed, with %1 the home page, %2 and %3 the two entries' dates (RFC 3339).
+    const char* feed;
+};
+
+class NewSiteEndToEnd : public AppTest, public ::testing::WithParamInterface<NewSiteCase> {};
+
+TEST_P(NewSiteEndToEnd, FeedPatrolsShowsAndOpensItsArticle) {
+    const NewSiteCase& site = GetParam();
     LoopbackServer server;
     ASSERT_TRUE(server.isListening());
     const QString home = server.url(QStringLiteral("/"));
-    const QString feedUrl = server.url(QStringLiteral("/feeds/atom.xml"));
+    const QString feedUrl = server.url(QString::fromLatin1(site.feedPath));
     server.serve(QStringLiteral("/"),
-                 "<!DOCTYPE html><html><head><title>Home</title>"
-                 "<link rel=\"alternate\" type=\"application/atom+xml\" href=\"/feeds/atom.xml\">"
-                 "</head><body><p>ようこそ</p></body></html>",
+                 QStringLiteral("<!DOCTYPE html><html><head><title>Home</title>"
+                                "<link rel=\"alternate\" type=\"application/json\" href=\"/api\">"
+                                "<link rel=\"alternate\" type=\"%1\" href=\"%2\">"
+                                "</head><body><p>ようこそ</p></body></html>")
+                     .arg(QString::fromLatin1(site.linkType), QString::fromLatin1(site.feedPath))
+                     .toUtf8(),
                  "text/html; charset=UTF-8");
-    const auto atomDate = [this](int hoursAgo) {
+    const auto date = [this](int hoursAgo) {
         return env.clock.now()
                    .addSecs(-3600 * hoursAgo)
                    .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
                QStringLiteral("+09:00");
     };
-    const QString feed =
-        QStringLiteral(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-            "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:base=\"/articles/\">"
-            "<title>原子の便り</title><link rel=\"alternate\" href=\"%1\"/>"
-            "<subtitle>毎日の記事</subtitle>"
-            "<entry><title type=\"html\">&lt;b&gt;最初&lt;/b&gt;の記事</title>"
-            "<link rel=\"alternate\" href=\"one\"/><published>%2</published></entry>"
-            "<entry><title>二番目の記事</title><link href=\"two\"/><updated>%3</updated></entry>"
-            "</feed>")
-            .arg(home, atomDate(1), atomDate(2));
-    server.serve(QStringLiteral("/feeds/atom.xml"), feed.toUtf8());
-    env.writeFile(QStringLiteral("rsslist.opml"),
-                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<opml version=\"1.1\"><head/>"
-                  "<body>\n</body></opml>\n");
+    server.serve(QString::fromLatin1(site.feedPath),
+                 QString::fromUtf8(site.feed).arg(home, date(1), date(2)).toUtf8(),
+                 site.contentType);
+    env.writeFile(QStringLiteral("rsslist.opml"), kEmptyList);
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
     ASSERT_TRUE(start());
 
-    // The home page pasted in the new-site dialog leads to its Atom feed.
     main().pane->mnuNewRdf_Click();
     frmNewSiteDialog& dialog = windows->newSiteDialog();
-    dialog.txtURL->setText(home);
+    dialog.txtURL->setText(server.url(QString::fromLatin1(site.typed)));
     dialog.cmdOK->click();
     ASSERT_TRUE(QTest::qWaitFor([&dialog] { return dialog.isProbed(); }));
     EXPECT_EQ(dialog.txtURL->text(), feedUrl);
     EXPECT_EQ(dialog.txtName->text(), QStringLiteral("原子の便り"));
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
     dialog.cmdOK->click();
     ASSERT_EQ(state().SiteTable.size(), 1);
     EXPECT_EQ(state().SiteTable[0].strXmlUrl, feedUrl);
+    EXPECT_EQ(state().SiteTable[0].strHtmlUrl, home);
 
     // The patrol reads it like any feed; the ticker shows its first entry and opens it.
     main().tmrLoad_Timer();
@@ -162,6 +171,38 @@ TEST_F(AppTest, AtomFeedFoundFromAPastedHomePagePatrolsAndOpensItsArticle) {
     EXPECT_EQ(env.browser.opened, QStringList{server.url(QStringLiteral("/articles/one"))});
     main().mnuExit->trigger();
 }
+
+const char kAtomFeed[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<feed xmlns=\"http://www.w3.org/2005/Atom\" xml:base=\"/articles/\">"
+    "<title>原子の便り</title><link rel=\"alternate\" href=\"%1\"/>"
+    "<subtitle>毎日の記事</subtitle>"
+    "<entry><title type=\"html\">&lt;b&gt;最初&lt;/b&gt;の記事</title>"
+    "<link rel=\"alternate\" href=\"one\"/><published>%2</published></entry>"
+    "<entry><title>二番目の記事</title><link href=\"two\"/><updated>%3</updated></entry>"
+    "</feed>";
+
+// The second item is older and has only an external link.
+const char kJsonFeed[] =
+    "{\"version\": \"https://jsonfeed.org/version/1.1\", \"title\": \"原子の便り\",\n"
+    " \"home_page_url\": \"%1\", \"items\": [\n"
+    "  {\"id\": \"1\", \"title\": \"最初の記事\", \"url\": \"/articles/one\",\n"
+    "   \"date_published\": \"%2\", \"content_html\": \"<p>本文</p>\"},\n"
+    "  {\"id\": \"2\", \"title\": \"二番目の記事\", \"external_url\": \"https://example.org/\",\n"
+    "   \"date_modified\": \"%3\"}]}";
+
+INSTANTIATE_TEST_SUITE_P(
+    AppTest, NewSiteEndToEnd,
+    ::testing::Values(NewSiteCase{"AtomFromItsHomePage", "/", "/feeds/atom.xml",
+                                  "application/atom+xml", "application/atom+xml", kAtomFeed},
+                      NewSiteCase{"JsonFeedFromItsHomePage", "/", "/feeds/feed.json",
+                                  "application/feed+json", "application/feed+json", kJsonFeed},
+                      NewSiteCase{"JsonFeedByItsUrlServedAsJson", "/feeds/feed.json",
+                                  "/feeds/feed.json", "application/feed+json", "application/json",
+                                  kJsonFeed}),
+    [](const ::testing::TestParamInfo<NewSiteCase>& info) {
+        return std::string(info.param.label);
+    });
 
 TEST_F(AppTest, ExitDuringFetchesThatNeverEndIsImmediateAndSaves) {
     LoopbackServer server;

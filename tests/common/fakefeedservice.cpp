@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "patrol/feeddiscovery.h"
-#include "patrol/feedreader.h"
+#include "patrol/formats/feeddiscovery.h"
+#include "patrol/formats/feedreader.h"
 #include "platform/localfile.h"
 
 quint64 FakeFeedService::fetch(const FeedFetchRequest& request, const QObject* owner, Done done) {

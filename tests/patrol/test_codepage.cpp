@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "patrol/md5.h"
-#include "patrol/titleclean.h"
+#include "patrol/formats/titleclean.h"
 
 namespace {
 

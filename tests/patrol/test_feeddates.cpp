@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "patrol/feeddates.h"
+#include "patrol/formats/feeddates.h"
 #include "platform/clock.h"
 
 namespace {

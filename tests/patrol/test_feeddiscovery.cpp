@@ -5,7 +5,7 @@
 #include <QUrl>
 
 #include "common/testenv.h"
-#include "patrol/feeddiscovery.h"
+#include "patrol/formats/feeddiscovery.h"
 #include "platform/qstringprinter.h"
 
 namespace {
@@ -20,14 +20,21 @@ TEST(FeedDiscovery, FindsTheFeedsAPageNames) {
     const QUrl page(QStringLiteral("https://site.example/blog/index.html"));
     const Row rows[] = {
         // Comments, scripts and the title hide their look-alikes; the base element rebases
-        // every link; RSS comes first whatever the order, once each; body links and links
-        // that are no alternates or name no feed type are passed over.
+        // every link; RSS comes first whatever the order, then Atom, then JSON Feed, once
+        // each; body links, links that are no alternates or name no feed type (plain
+        // application/json among them) are passed over.
         {"a real-world head",
          readTestData(QStringLiteral("discovery_page.html")),
          {},
          {QStringLiteral("https://blog.example.jp/diary/index.rdf"),
           QStringLiteral("https://blog.example.jp/comments/feed?format=rss&lang=ja"),
-          QStringLiteral("https://blog.example.jp/diary/atom.xml")}},
+          QStringLiteral("https://blog.example.jp/diary/atom.xml"),
+          QStringLiteral("https://blog.example.jp/feeds/all.json")}},
+        {"a JSON Feed alone",
+         "<head><link rel='alternate' type='application/json' href='/api.json'>"
+         "<link rel='alternate' type='Application/Feed+JSON' href='feed.json'></head>",
+         {},
+         {QStringLiteral("https://site.example/blog/feed.json")}},
         {"relative links against the page",
          "<html><head><link rel='alternate' type='application/atom+xml' href='/atom'>"
          "<link rel='alternate' type='application/rss+xml' href='rss.xml'></head></html>",
@@ -79,7 +86,8 @@ TEST(FeedDiscovery, ProbeCommands) {
         std::make_pair(0, QStringLiteral("https://blog.example.jp/diary/index.rdf\n"
                                          "https://blog.example.jp/comments/feed?format=rss"
                                          "&lang=ja\n"
-                                         "https://blog.example.jp/diary/atom.xml\n")));
+                                         "https://blog.example.jp/diary/atom.xml\n"
+                                         "https://blog.example.jp/feeds/all.json\n")));
     EXPECT_EQ(run({QStringLiteral("discover"), testDataPath(QStringLiteral("rss20.xml"))}).first,
               1);
     EXPECT_EQ(run({QStringLiteral("discover")}).first, 2);

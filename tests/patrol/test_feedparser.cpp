@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QUrl>
 
 #include "common/testenv.h"
-#include "patrol/feedfetch.h"
 #include "patrol/feedparser.h"
+#include "patrol/formats/feedreader.h"
 #include "platform/qstringprinter.h"
-#include "platform/xmldocument.h"
 
 namespace {
 
@@ -29,11 +29,12 @@ struct Parsed {
     QList<bool> isNew;
 };
 
-Parsed parse(XmlDocument& xml, qint16 siteIndex = 3) {
+// What ParseRdf makes of a fetched result: the read feed's items given to the site.
+Parsed parse(FeedReadResult feed, qint16 siteIndex = 3) {
     Parsed result;
     QList<ArticleRecord> articles{ArticleRecord{}};  // left over from an earlier site
-    result.ok = parseFeedDocument(xml, siteIndex, articles,
-                                  [&result](const QString& line) { result.log.append(line); });
+    result.ok = takeFeedItems(feed, siteIndex, articles,
+                              [&result](const QString& line) { result.log.append(line); });
     for (const ArticleRecord& record : articles) {
         result.records.append(describe(record));
         result.siteIndexes.append(record.SiteIndex);
@@ -43,19 +44,11 @@ Parsed parse(XmlDocument& xml, qint16 siteIndex = 3) {
 }
 
 Parsed parseFixture(const QString& name) {
-    XmlDocument xml;
-    if (!xml.load(testDataPath(name))) {
-        return {};
-    }
-    return parse(xml);
+    return parse(readFeed(readTestData(name)));
 }
 
 Parsed parseText(const QString& text) {
-    XmlDocument xml;
-    if (!xml.loadXML(text)) {
-        return {};
-    }
-    return parse(xml);
+    return parse(readFeed(text.toUtf8()));
 }
 
 QString spaces(int count) {
@@ -109,8 +102,8 @@ TEST(FeedParser, FixtureFeeds) {
           QStringLiteral("dc:title last|http://quirks.example.jp/b||"),
           QStringLiteral("plain title last||2006-03-16 07:24:00|")}},
         {"channel_without_items.xml", false, {}},
-        {"atom.xml", false, {}},
         {"xhtml.html", false, {}},
+        {"broken.xml", false, {}},
         // Decoded as their declarations say; 髙 is one of the code page's extensions.
         {"rss20_shift_jis.xml",
          true,
@@ -192,31 +185,42 @@ TEST(FeedParser, ItemLimitEndsTheParseAsAFailure) {
     EXPECT_FALSE(parseText(feedOf(kMaxFeedItems + 1)).ok);
 }
 
-TEST(FeedFetch, LoadsTheRowsUrlAndFailsQuietly) {
+// Where a stored feed URL may point, through the fetch service as the patrol asks it.
+TEST(FeedFetch, ReadsLocalFilesAndFailsQuietly) {
     TestEnv env;
     AppState& state = env.state();
-    const QStringList urls{
-        testDataPath(QStringLiteral("rss10.rdf")),
-        QUrl::fromLocalFile(testDataPath(QStringLiteral("rss20.xml"))).toString(),
-        testDataPath(QStringLiteral("broken.xml")), testDataPath(QStringLiteral("xhtml.html")),
-        env.path(QStringLiteral("missing.xml")),
+    env.writeFile(QStringLiteral("my feed.xml"), readTestData(QStringLiteral("rss10.rdf")));
+    QDir(env.dir()).mkdir(QStringLiteral("folder"));
+    const QString spaced = env.path(QStringLiteral("my feed.xml"));
+    struct Row {
+        QString url;
+        int items;
+    };
+    const Row rows[] = {
+        {testDataPath(QStringLiteral("rss10.rdf")), 3},
+        {QUrl::fromLocalFile(spaced).toString(), 3},  // file:///…/my%20feed.xml
+        {QStringLiteral("file:") + spaced, 3},
+        {testDataPath(QStringLiteral("broken.xml")), 0},
+        {testDataPath(QStringLiteral("xhtml.html")), 0},
+        {env.path(QStringLiteral("missing.xml")), 0},
+        {env.path(QStringLiteral("folder")), 0},
         // Stored untrimmed, so the blank makes it another file.
-        testDataPath(QStringLiteral("rss10.rdf")) + QLatin1Char(' ')};
-    for (const QString& url : urls) {
-        SiteRow row;
-        row.intKind = kKindSite;
-        row.strXmlUrl = url;
-        state.SiteTable.append(row);
-    }
-    const QList<int> counts{3, 3, 0, 0, 0, 0, 0};
-    for (int index = 0; index <= state.SiteTable.size(); ++index) {
-        SCOPED_TRACE(index);
-        QList<ArticleRecord> articles{ArticleRecord{}};
-        EXPECT_EQ(fetchSiteFeed(state, qint16(index), articles, {}), counts[index] > 0);
-        EXPECT_EQ(articles.size(), counts[index]);
-        if (!articles.isEmpty()) {
-            EXPECT_EQ(articles.last().SiteIndex, index);
-        }
+        {spaced + QLatin1Char(' '), 0},
+        {QStringLiteral("/dev/zero"), 0},  // not a regular file: would never end
+        {QStringLiteral("file:///dev/zero"), 0},
+        {QStringLiteral("ftp://127.0.0.1/feed.xml"), 0},
+        {QStringLiteral("javascript:alert(1)"), 0},
+        {QString(), 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url.toStdString());
+        FeedFetchResult fetched;
+        state.feeds().fetch({row.url, FetchLane::Patrol}, nullptr,
+                            [&fetched](const FeedFetchResult& result) { fetched = result; });
+        ASSERT_TRUE(waitForFetches(state));
+        const Parsed parsed = parse(fetched.feed);
+        EXPECT_EQ(parsed.ok, row.items > 0);
+        EXPECT_EQ(parsed.records.size(), row.items);
     }
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
 }

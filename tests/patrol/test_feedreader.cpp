@@ -4,9 +4,9 @@
 
 #include "common/loopbackserver.h"
 #include "common/testenv.h"
-#include "patrol/feedfetch.h"
-#include "patrol/feedreader.h"
-#include "patrol/titleclean.h"
+#include "patrol/formats/feedreader.h"
+#include "patrol/formats/titleclean.h"
+#include "patrol/formats/xmlfeedreader.h"
 #include "platform/qstringprinter.h"
 #include "platform/safexmlstream.h"
 
@@ -62,8 +62,17 @@ TEST(FeedReaderRss, KindsFamiliesAndChannels) {
          QStringLiteral(u"Atom の例|http://atom.example.jp/|"), 1},
         {"channel_atom.xml", Kind::Feed, Family::Atom,
          QStringLiteral("Atom Example|http://atom.example.org/|"), 1},
+        // Decoded as the declaration, the byte-order mark or UTF-16's zero bytes say.
+        {"rss20_iso_8859_1.xml", Kind::Feed, Family::Rss,
+         QStringLiteral(u"Le Café du Matin|http://example.jp/|Nouvelles fraîches"), 2},
+        {"rss20_shift_jis.xml", Kind::Feed, Family::Rss,
+         QStringLiteral(u"テスト新聞～速報|http://example.jp/|日本語のフィード①"), 2},
+        {"rss20_utf16le_bom.xml", Kind::Feed, Family::Rss,
+         QStringLiteral(u"テスト新聞～速報|http://example.jp/|日本語のフィード"), 2},
+        {"rss20_utf16be.xml", Kind::Feed, Family::Rss,
+         QStringLiteral(u"テスト新聞～速報|http://example.jp/|日本語のフィード"), 2},
         {"xhtml.html", Kind::NotFeed, Family::Rss, QStringLiteral("||"), 0},
-        {"broken.xml", Kind::NotXml, Family::Rss, QStringLiteral("||"), 0},
+        {"broken.xml", Kind::Malformed, Family::Rss, QStringLiteral("||"), 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.fixture);
@@ -73,7 +82,7 @@ TEST(FeedReaderRss, KindsFamiliesAndChannels) {
         EXPECT_EQ(channelOf(feed), row.channel);
         EXPECT_EQ(feed.items.size(), row.items);
         EXPECT_FALSE(feed.overflow);
-        EXPECT_EQ(feed.error.isEmpty(), row.kind != Kind::NotXml);
+        EXPECT_EQ(feed.error.isEmpty(), row.kind != Kind::Malformed);
     }
 }
 
@@ -257,15 +266,33 @@ TEST(FeedReaderSafety, HostileFeedsAreRefusedAndDtdsNeverFetched) {
                QStringLiteral("<x>").repeated(depth - 2) +
                QStringLiteral("</x>").repeated(depth - 2) + QStringLiteral("</item></rss>");
     };
+    // One entity just under the reader's per-entity cap, referenced many times; entities
+    // that each refer to the next, far deeper than any real document goes.
+    const QString quadratic =
+        QStringLiteral(
+            "<!DOCTYPE rss [<!ENTITY big '%1'>]><rss><item><title>%2</title></item>"
+            "</rss>")
+            .arg(QString(4000, u'x'), QStringLiteral("&big;").repeated(50'000));
+    QString chain = QStringLiteral("<!DOCTYPE rss [");
+    for (int i = 0; i < 20'000; ++i) {
+        chain += QStringLiteral("<!ENTITY e%1 '&e%2;'>").arg(i).arg(i + 1);
+    }
+    chain += QStringLiteral("<!ENTITY e20000 'end'>]><rss><item><title>&e0;</title></item></rss>");
     struct Row {
         QString text;
         Kind kind;
         QString title;
     };
     const Row rows[] = {
-        {laughs, Kind::NotXml, {}},
+        {laughs, Kind::Malformed, {}},
+        {quadratic, Kind::Malformed, {}},
+        {chain, Kind::Malformed, {}},
+        // Internal entities of ordinary size still work.
+        {QStringLiteral("<!DOCTYPE rss [<!ENTITY co 'Quorvane'>]><rss><item><title>&co;&co;"
+                        "</title></item></rss>"),
+         Kind::Feed, QStringLiteral("QuorvaneQuorvane")},
         {nested(SafeXmlStream::kMaxElementDepth), Kind::Feed, QStringLiteral("t")},
-        {nested(SafeXmlStream::kMaxElementDepth + 1), Kind::NotXml, {}},
+        {nested(SafeXmlStream::kMaxElementDepth + 1), Kind::Malformed, {}},
         {QStringLiteral("<!DOCTYPE rss [<!ENTITY x SYSTEM 'file:///etc/hostname'>]>"
                         "<rss><item><title>a&x;b</title></item></rss>"),
          Kind::Feed, QStringLiteral("ab")},
@@ -283,34 +310,135 @@ TEST(FeedReaderSafety, HostileFeedsAreRefusedAndDtdsNeverFetched) {
     }
 }
 
-// Over HTTP the final URL after redirects resolves Atom's relative links and the
-// Content-Type's charset decodes an undeclared feed.
-TEST(FeedFetch, ReadsWhatTheServerSays) {
+// Over HTTP the final URL after redirects resolves relative links and the Content-Type's
+// charset decodes an undeclared feed; entities and DTDs outside the document are never
+// fetched, from the server or from disk.
+TEST(FeedFetch, ReadsWhatTheServerSaysAndNothingElse) {
     LoopbackServer server;
     ASSERT_TRUE(server.isListening());
-    const QByteArray atom(
-        "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>a</title>"
-        "<link href='2024/entry.html'/></entry></feed>");
-    server.serve(QStringLiteral("/blog/atom.xml"), atom);
+    TestEnv env;
+    server.serve(QStringLiteral("/blog/atom.xml"),
+                 "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>a</title>"
+                 "<link href='2024/entry.html'/></entry></feed>");
     server.redirect(QStringLiteral("/feed"), QStringLiteral("/blog/atom.xml"));
     server.serve(QStringLiteral("/sjis.xml"),
                  readTestData(QStringLiteral("rss20_shift_jis_undeclared.xml")),
                  "application/rss+xml; charset=Shift_JIS");
-
-    TestEnv env;
-    AppState& state = env.state();
-    for (const QString& path : {QStringLiteral("/feed"), QStringLiteral("/sjis.xml")}) {
-        SiteRow row;
-        row.intKind = kKindSite;
-        row.strXmlUrl = server.url(path);
-        state.SiteTable.append(row);
+    server.serve(QStringLiteral("/secret"), "LEAKED");
+    server.serve(QStringLiteral("/dtd"), "<!ENTITY leak \"LEAKED\">");
+    env.writeFile(QStringLiteral("secret.txt"), "LEAKED");
+    const QByteArray leaks[] = {
+        "<!DOCTYPE rss [<!ENTITY x SYSTEM \"" +
+            QUrl::fromLocalFile(env.path(QStringLiteral("secret.txt"))).toEncoded() +
+            "\">]><rss><item><title>[&x;]</title></item></rss>",
+        "<!DOCTYPE rss [<!ENTITY x SYSTEM \"" + server.url("/secret").toLatin1() +
+            "\">]><rss><item><title>[&x;]</title></item></rss>",
+        "<!DOCTYPE rss SYSTEM \"" + server.url("/dtd").toLatin1() +
+            "\"><rss><item><title>[&leak;]</title></item></rss>",
+        "<!DOCTYPE rss [<!ENTITY % p SYSTEM \"" + server.url("/dtd").toLatin1() +
+            "\"> %p;]><rss><item><title>[&leak;]</title></item></rss>",
+    };
+    struct Row {
+        QString path;
+        QByteArray body;  // served at path when given
+        QString title;
+        QString link;
+    };
+    QList<Row> rows = {
+        {QStringLiteral("/feed"),
+         {},
+         QStringLiteral("a"),
+         server.url(QStringLiteral("/blog/2024/entry.html"))},
+        {QStringLiteral("/sjis.xml"),
+         {},
+         QStringLiteral(u"表示と予報の試験 ― ソフト開発"),
+         QStringLiteral("http://chiiki.example.jp/news/1")},
+    };
+    for (int i = 0; i < int(std::size(leaks)); ++i) {
+        rows.append({QStringLiteral("/leak%1.xml").arg(i), leaks[i], QStringLiteral("[]"), {}});
     }
-    QList<ArticleRecord> articles;
-    ASSERT_TRUE(fetchSiteFeed(state, 0, articles, {}));
-    EXPECT_EQ(articles.first().Link, server.url(QStringLiteral("/blog/2024/entry.html")));
-    ASSERT_TRUE(fetchSiteFeed(state, 1, articles, {}));
-    EXPECT_EQ(articles.first().Title, QStringLiteral(u"表示と予報の試験 ― ソフト開発"));
-    EXPECT_EQ(articles.first().SiteIndex, 1);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path.toStdString());
+        if (!row.body.isEmpty()) {
+            server.serve(row.path, row.body);
+        }
+        FeedFetchResult fetched;
+        env.state().feeds().fetch({server.url(row.path), FetchLane::Patrol}, nullptr,
+                                  [&fetched](const FeedFetchResult& result) { fetched = result; });
+        ASSERT_TRUE(waitForFetches(env.state()));
+        // A document that leans on what it may not fetch may be refused; it never reads it.
+        if (fetched.feed.hasItems() || row.body.isEmpty()) {
+            ASSERT_TRUE(fetched.feed.hasItems());
+            EXPECT_EQ(fetched.feed.items.first().Title, row.title);
+            EXPECT_EQ(fetched.feed.items.first().Link, row.link);
+        }
+    }
+    EXPECT_EQ(server.requestCount(QStringLiteral("/secret")), 0);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/dtd")), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The plain scan reads the feeds it is sure of exactly as the general reader does, and
+// leaves every other document to it.
+TEST(FeedReaderPlainScan, AgreesWithTheGeneralReader) {
+    struct Row {
+        const char* label;
+        QByteArray text;
+        bool plain;  // read by the plain scan
+    };
+    const QByteArray atom = "xmlns='http://www.w3.org/2005/Atom'";
+    const Row rows[] = {
+        {"rss20.xml", readTestData(QStringLiteral("rss20.xml")), true},
+        {"rss10.rdf", readTestData(QStringLiteral("rss10.rdf")), true},
+        {"atom_entries.xml", readTestData(QStringLiteral("atom_entries.xml")), true},
+        {"rss20_quirks.xml", readTestData(QStringLiteral("rss20_quirks.xml")), true},
+        {"line ends, references, CDATA, comments and instructions",
+         "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8' standalone='yes'?>\r\n"
+         "<?xml-stylesheet href='s.xsl'?><!-- c --><rss\r\n version = \"2.0\"><channel>"
+         "<item><title>a\r\nb\rc &amp;&#x3042;&#13;<![CDATA[ <d>\r\n&amp; ]]><!--x--><?pi?>e"
+         "<x:y>f</x:y></title><link a=\"&lt;&apos;\" b='\"'>l</link><guid/></item></channel>"
+         "</rss >\n<!-- end -->",
+         true},
+        {"an Atom feed with prefixes and bases",
+         "<a:feed xmlns:a='http://www.w3.org/2005/Atom' xml:base='http://h.example/x/'>"
+         "<a:entry><a:title type='html'>&lt;b&gt;t&lt;/b&gt;</a:title>"
+         "<a:link rel='alternate' href='p&amp;q'/><a:updated>2024-01-02T03:04:05Z</a:updated>"
+         "</a:entry></a:feed>",
+         true},
+        {"an empty root", "<rss/>", true},
+        {"not a feed", "<html><head/></html>", true},
+        // Left to the general reader.
+        {"another encoding", readTestData(QStringLiteral("rss20_shift_jis.xml")), false},
+        {"UTF-16", readTestData(QStringLiteral("rss20_utf16le_bom.xml")), false},
+        {"a DTD", readTestData(QStringLiteral("rss091.xml")), false},
+        {"not well-formed", readTestData(QStringLiteral("broken.xml")), false},
+        {"a tab in an attribute", "<feed " + atom + "><link href='a\tb'/></feed>", false},
+        {"a name that is not ASCII", "<rss><item><タイトル>x</タイトル></item></rss>", false},
+        {"an undeclared entity", "<rss><item><title>&nbsp;</title></item></rss>", false},
+        {"a repeated attribute", "<rss a='1' a='2'/>", false},
+        {"a second root", "<rss/><rss/>", false},
+        {"text after the root", "<rss/>x", false},
+        {"]]> in text", "<rss><item><title>]]></title></item></rss>", false},
+        {"a mismatched end tag", "<rss><item></itemx></rss>", false},
+        {"cut off", "<rss><item><title>x</title>", false},
+        {"a declaration not at the start", " <?xml version='1.0'?><rss/>", false},
+        {"a byte that is not UTF-8", "<rss><item><title>\xff</title></item></rss>", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::optional<FeedReadResult> plain = readXmlFeedPlainly(row.text, {}, {});
+        EXPECT_EQ(plain.has_value(), row.plain);
+        if (plain) {
+            EXPECT_TRUE(sameFeedRead(*plain, readXmlFeedByStream(row.text, {}, {})));
+            EXPECT_EQ(describeAll(*plain), describeAll(readXmlFeedByStream(row.text, {}, {})));
+        }
+    }
+    // A charset from the header other than UTF-8 is the general reader's to apply.
+    EXPECT_FALSE(readXmlFeedPlainly("<rss/>", QStringLiteral("text/xml; charset=EUC-JP"), {}));
+    EXPECT_TRUE(readXmlFeedPlainly("<rss/>", QStringLiteral("text/xml; charset=UTF-8"), {}));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "patrol/htmltext.h"
+#include "patrol/formats/htmltext.h"
 #include "platform/qstringprinter.h"
 
 namespace {

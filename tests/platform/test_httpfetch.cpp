@@ -7,7 +7,6 @@
 #include "common/loopbackserver.h"
 #include "platform/httpclient.h"
 #include "platform/httpfetch.h"
-#include "platform/xmldocument.h"
 #include "platform/qstringprinter.h"
 
 namespace {
@@ -31,10 +30,9 @@ protected:
 };
 
 TEST_F(HttpFetchTest, FetchesAFeedAndNamesItself) {
-    XmlDocument xml(options);
-    ASSERT_TRUE(xml.load(server.url(QStringLiteral("/feed.xml"))))
-        << xml.errorString().toStdString();
-    EXPECT_EQ(XmlDocument::text(xml.document().documentElement()), QStringLiteral(u"速報"));
+    const HttpFetchResult fetched = httpGet(server.url(QStringLiteral("/feed.xml")), options);
+    ASSERT_TRUE(fetched.ok) << fetched.error.toStdString();
+    EXPECT_EQ(fetched.body, kFeed);
 
     ASSERT_EQ(server.requests().size(), 1);
     const LoopbackServer::Request request = server.requests().first();
@@ -66,9 +64,9 @@ TEST_F(HttpFetchTest, NeverLeavesHttpThroughARedirect) {
          {QStringLiteral("file:///etc/passwd"), QStringLiteral("ftp://127.0.0.1/feed.xml"),
           QStringLiteral("gopher://127.0.0.1/")}) {
         server.redirect(QStringLiteral("/away"), target);
-        XmlDocument xml(options);
-        EXPECT_FALSE(xml.load(server.url(QStringLiteral("/away")))) << target.toStdString();
-        EXPECT_TRUE(xml.document().isNull());
+        const HttpFetchResult fetched = httpGet(server.url(QStringLiteral("/away")), options);
+        EXPECT_FALSE(fetched.ok) << target.toStdString();
+        EXPECT_TRUE(fetched.body.isEmpty());
     }
 }
 
@@ -90,8 +88,7 @@ TEST_F(HttpFetchTest, AnyStatusOutside2xxFails) {
         EXPECT_EQ(result.ok, success) << status;
         EXPECT_EQ(result.httpStatus, status);
     }
-    XmlDocument xml(options);
-    EXPECT_FALSE(xml.load(server.url(QStringLiteral("/not-there.xml"))));
+    EXPECT_FALSE(httpGet(server.url(QStringLiteral("/not-there.xml")), options).ok);
 }
 
 TEST_F(HttpFetchTest, RefusesBodiesOverTheCap) {

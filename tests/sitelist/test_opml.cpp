@@ -7,7 +7,7 @@
 
 #include "common/testenv.h"
 #include "generatedlist.h"
-#include "platform/xmldocument.h"
+#include "platform/safexmlstream.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
 
@@ -193,7 +193,7 @@ TEST(OpmlRead, HostileOrBrokenListsAreRefusedWithTheReason) {
     };
     const Case cases[] = {
         {laughs, Kind::EntityExpansion, 0},
-        {"<opml><body>" + QByteArray("<outline>").repeated(XmlDocument::kMaxElementDepth - 1),
+        {"<opml><body>" + QByteArray("<outline>").repeated(SafeXmlStream::kMaxElementDepth - 1),
          Kind::TooDeep, 1},
         {external + "<outline text=\"&x;\"/></body></opml>", Kind::Malformed, 1},
         {"<opml><head/></opml>", Kind::NoBody, 0},
@@ -518,7 +518,7 @@ TEST(OpmlRoundTrip, GeneratedListsWriteAsBeforeAndReadBack) {
 // it did when the written text was parsed again before saving.
 TEST(OpmlWrite, FoldersTooDeepToReadBackAreNotWritten) {
     for (const int levels :
-         {XmlDocument::kMaxElementDepth - 2, XmlDocument::kMaxElementDepth - 1}) {
+         {SafeXmlStream::kMaxElementDepth - 2, SafeXmlStream::kMaxElementDepth - 1}) {
         SCOPED_TRACE(levels);
         TestEnv env;
         QString parent = QStringLiteral("R");
@@ -526,7 +526,7 @@ TEST(OpmlWrite, FoldersTooDeepToReadBackAreNotWritten) {
             parent = addEntry(env.state(), parent, kKindFolder, QStringLiteral("F"));
         }
         env.writeFile(QStringLiteral("list.opml"), "previous");
-        const bool fits = levels <= XmlDocument::kMaxElementDepth - 2;
+        const bool fits = levels <= SafeXmlStream::kMaxElementDepth - 2;
         EXPECT_EQ(SaveOpml(env.state(), env.path(QStringLiteral("list.opml"))), fits);
         if (fits) {
             EXPECT_TRUE(LoadOpml(env.state(), env.path(QStringLiteral("list.opml"))));

@@ -1,4 +1,4 @@
-#include "patrol/htmltext.h"
+#include "patrol/formats/htmltext.h"
 
 #include <array>
 #include <utility>

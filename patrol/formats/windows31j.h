@@ -21,6 +21,6 @@
 // text: opening the codec costs far more than encoding a unit.
 [[nodiscard]] QList<QByteArray> windows31jBytesOfUnits(QStringView text);
 
-[[nodiscard]] inline bool isWindows31jEncodable(char16_t unit) {
-    return !windows31jBytesOfUnit(unit).isEmpty();
-}
+// Whether the unit has a windows-31j form (windows31jBytesOfUnit is not empty). ICU is
+// asked once per unit and process; the answers are kept for every thread.
+[[nodiscard]] bool isWindows31jEncodable(char16_t unit);

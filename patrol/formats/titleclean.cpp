@@ -1,21 +1,21 @@
-#include "patrol/titleclean.h"
+#include "patrol/formats/titleclean.h"
 
-#include <QByteArray>
-
-#include "patrol/windows31j.h"
+#include "patrol/formats/windows31j.h"
 
 QString CleanTitleText(const QString& title) {
-    QByteArray unused;
-    if (encodeWindows31j(title, unused)) {
+    qsizetype first = 0;
+    while (first < title.size() && isWindows31jEncodable(title[first].unicode())) {
+        ++first;
+    }
+    if (first == title.size()) {
         return title;
     }
     QString cleaned = title;
-    const QList<QByteArray> units = windows31jBytesOfUnits(title);
-    for (qsizetype i = 0; i < cleaned.size(); ++i) {
-        if (!units[i].isEmpty()) {
+    for (qsizetype i = first; i < cleaned.size(); ++i) {
+        QChar& c = cleaned[i];
+        if (isWindows31jEncodable(c.unicode())) {
             continue;
         }
-        QChar& c = cleaned[i];
         switch (c.unicode()) {
             case 0x2212:
                 c = QLatin1Char('-');

@@ -1,4 +1,4 @@
-#include "patrol/feeddiscovery.h"
+#include "patrol/formats/feeddiscovery.h"
 
 #include <array>
 
@@ -7,14 +7,15 @@
 #include <QSet>
 #include <QStringDecoder>
 
-#include "patrol/htmltext.h"
+#include "patrol/formats/htmltext.h"
 #include "platform/resourcefetch.h"
 
 namespace {
 
-// The feed types in the order their links are returned.
-constexpr std::array<const char*, 3> kFeedTypes = {"application/rss+xml", "application/atom+xml",
-                                                   "application/rdf+xml"};
+// The feed types in the order their links are returned. JSON Feeds come last, and only
+// under their own type: sites label other APIs application/json.
+constexpr std::array<const char*, 4> kFeedTypes = {"application/rss+xml", "application/atom+xml",
+                                                   "application/rdf+xml", "application/feed+json"};
 
 // Elements whose content is text up to their end tag, never markup.
 constexpr std::array<const char*, 4> kRawTextElements = {"script", "style", "title", "textarea"};

@@ -8,6 +8,7 @@
 // The feeds an HTML page names in its head: the href of every <link> whose rel holds
 // "alternate" and whose type is application/rss+xml, then of those of type
 // application/atom+xml, then application/rdf+xml (RSS 1.0 as some older sites label it),
+// then application/feed+json (JSON Feed; not application/json, which names any JSON),
 // each group in document order, resolved against the page's <base href> and pageUrl,
 // without repeats. Real-world HTML is taken as browsers take it: names in any case,
 // attribute values quoted either way or not at all, character references decoded,

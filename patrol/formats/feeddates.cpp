@@ -1,4 +1,4 @@
-#include "patrol/feeddates.h"
+#include "patrol/formats/feeddates.h"
 
 #include <algorithm>
 #include <array>
@@ -333,12 +333,29 @@ QString FormatNewsDate(const QDateTime& date) {
     if (!date.isValid()) {
         return {};
     }
+    const QDate day = date.date();
     const QTime time = date.time();
-    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0) {
-        return date.toString(QStringLiteral("yy/MM/dd"));
+    // Written digit by digit: the ticker and the article list format a date per row.
+    std::array<char16_t, 17> text{};
+    qsizetype length = 0;
+    const auto twoDigits = [&text, &length](int value) {
+        text[length++] = char16_t(u'0' + value / 10);
+        text[length++] = char16_t(u'0' + value % 10);
+    };
+    const auto separated = [&](char16_t separator, int value) {
+        text[length++] = separator;
+        twoDigits(value);
+    };
+    twoDigits((day.year() % 100 + 100) % 100);
+    separated(u'/', day.month());
+    separated(u'/', day.day());
+    const bool midnight = time.hour() == 0 && time.minute() == 0 && time.second() == 0;
+    if (!midnight) {
+        separated(u' ', time.hour());
+        separated(u':', time.minute());
+        if (time.second() != 0) {
+            separated(u':', time.second());
+        }
     }
-    if (time.second() == 0) {
-        return date.toString(QStringLiteral("yy/MM/dd HH:mm"));
-    }
-    return date.toString(QStringLiteral("yy/MM/dd HH:mm:ss"));
+    return QString(reinterpret_cast<const QChar*>(text.data()), length);
 }

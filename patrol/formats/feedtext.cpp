@@ -1,0 +1,64 @@
+#include "patrol/formats/feedtext.h"
+
+#include "patrol/formats/titleclean.h"
+
+namespace {
+
+// text without blanks at either end, cut to at most max units, and never inside a
+// surrogate pair when keepPairs; text itself when that changes nothing, so that the
+// common field costs no copy and a huge one is copied only as far as it is kept.
+QString trimmedAndCut(const QString& text, qsizetype max, bool keepPairs = true) {
+    QStringView kept = trimmedFeedText(text);
+    if (kept.size() == text.size() && text.size() <= max) {
+        return text;
+    }
+    if (kept.size() > max) {
+        kept = kept.left(keepPairs && kept[max - 1].isHighSurrogate() ? max - 1 : max);
+    }
+    return kept.toString();
+}
+
+}  // namespace
+
+QStringView trimmedFeedText(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isFeedBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isFeedBlank(text[end - 1])) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+QString trimFeedText(const QString& text) {
+    const QStringView kept = trimmedFeedText(text);
+    return kept.size() == text.size() ? text : kept.toString();
+}
+
+QString feedItemTitle(const QString& text) {
+    // The clean-up maps unit for unit and turns every surrogate into U+3000, so cutting
+    // before it gives the title that cutting after it would, and a title of megabytes is
+    // never cleaned whole.
+    return CleanTitleText(trimmedAndCut(text, kMaxFeedTitleLength, false));
+}
+
+QString feedChannelTitle(const QString& text) {
+    return trimmedAndCut(text, kMaxFeedTitleLength);
+}
+
+QString feedDescription(const QString& text) {
+    return trimmedAndCut(text, kMaxFeedDescriptionLength);
+}
+
+QString resolvedFeedLink(QStringView href, const QUrl& base) {
+    const QUrl url(href.toString());
+    if (!url.isRelative() || base.isEmpty()) {
+        return href.toString();
+    }
+    QString link = base.resolved(url).toString();
+    // QUrl builds its text by appending; the link is kept with the item.
+    link.squeeze();
+    return link;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <vector>
+
+#include "patrol/formats/xmlfeedcursor.h"
+
+// The plain scan of a feed: feeds are mostly UTF-8 documents with a few escapes and CDATA
+// sections, which a scan of the bytes reads several times faster than a general XML
+// reader. It takes only what it is sure the general reader (SafeXmlStream) takes the same
+// way, giving the same tokens, names and texts; at anything else (another encoding, a
+// DTD, a name that is not ASCII, a document that is not well-formed, ...) it gives up, and
+// the feed is read again with the general reader, which also words the errors. Nothing it
+// read before giving up may be used.
+class PlainXmlCursor final : public XmlFeedCursor {
+public:
+    // fallbackCharset: the HTTP Content-Type's charset, which decides for a document that
+    // names no encoding; the scan gives up on any but UTF-8.
+    PlainXmlCursor(const QByteArray& bytes, const QString& fallbackCharset);
+
+    [[nodiscard]] bool gaveUp() const { return unsure; }
+
+    bool nextChild(int parentDepth) override;
+    [[nodiscard]] int depth() const override { return int(open.size()); }
+    [[nodiscard]] QAnyStringView name() const override;
+    [[nodiscard]] QAnyStringView prefix() const override;
+    [[nodiscard]] QString attribute(QLatin1StringView qualifiedName) const override;
+    [[nodiscard]] QList<NamespaceDeclaration> namespaceDeclarations() const override;
+    QString readText() override;
+    void skipElement() override;
+    bool finish() override;
+    [[nodiscard]] QString errorString() const override { return {}; }
+
+private:
+    enum class Token { Start, End, Text, CData, EndOfDocument, Stop };
+
+    struct RawAttribute {
+        QByteArrayView name;
+        QByteArrayView value;  // as written, quotes aside
+        bool escaped = false;  // holds references
+    };
+
+    Token advance();
+    Token giveUp();
+    bool prolog();
+    bool declaration();
+    bool comment();
+    bool processingInstruction();
+    bool startTag();
+    bool endTag();
+    bool text();
+    bool cdata();
+    bool readName(QByteArrayView& out);
+    bool attributeValue(RawAttribute& attribute);
+    // Passes over spaces; whether there were any.
+    bool skipSpaces();
+    template <std::size_t N>
+    [[nodiscard]] bool at(const char (&literal)[N]) const;
+    // Appends the current Text or CData token to out as UTF-8, line ends normalised and
+    // references decoded.
+    void appendToken(QByteArray& out) const;
+    [[nodiscard]] QString decodedValue(const RawAttribute& attribute) const;
+
+    const char* p = nullptr;
+    const char* end = nullptr;
+    bool unsure = false;
+    bool rootEnded = false;
+    // An empty-element tag gives its end as the next token.
+    bool pendingEnd = false;
+    // The current Text or CData token, as written.
+    QByteArrayView tokenText;
+    bool tokenEscaped = false;
+    QByteArrayView elementName;
+    std::vector<QByteArrayView> open;  // open elements, innermost last
+    std::vector<RawAttribute> attributes;
+};
