@@ -4,6 +4,17 @@
 
 namespace {
 
+bool isAsciiLetter(QChar c) {
+    const char16_t lower = c.unicode() | 0x20;
+    return lower >= u'a' && lower <= u'z';
+}
+
+// What may follow a scheme's first letter: letters, digits, "+", "-" and ".".
+bool isSchemeCharacter(QChar c) {
+    return isAsciiLetter(c) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.');
+}
+
 // text without blanks at either end, cut to at most max units, and never inside a
 // surrogate pair when keepPairs; text itself when that changes nothing, so that the
 // common field costs no copy and a huge one is copied only as far as it is kept.
@@ -53,6 +64,18 @@ QString feedDescription(const QString& text) {
 }
 
 QString resolvedFeedLink(QStringView href, const QUrl& base) {
+    // A link that starts with a scheme is absolute: it is kept as written without the cost
+    // of parsing it, which is most of what a feed of absolute links would spend here.
+    qsizetype schemeEnd = 0;
+    if (!href.isEmpty() && isAsciiLetter(href[0])) {
+        schemeEnd = 1;
+        while (schemeEnd < href.size() && isSchemeCharacter(href[schemeEnd])) {
+            ++schemeEnd;
+        }
+    }
+    if (schemeEnd > 0 && schemeEnd < href.size() && href[schemeEnd] == QLatin1Char(':')) {
+        return href.toString();
+    }
     const QUrl url(href.toString());
     if (!url.isRelative() || base.isEmpty()) {
         return href.toString();
