@@ -200,8 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NewSiteCase{"JsonFeedByItsUrlServedAsJson", "/feeds/feed.json",
                                   "/feeds/feed.json", "application/feed+json", "application/json",
                                   kJsonFeed}),
-    [](const ::testing::TestParamInfo<NewSiteCase>& info) {
-        return std::string(info.param.label);
+    [](const ::testing::TestParamInfo<NewSiteCase>& test) {
+        return std::string(test.param.label);
     });
 
 TEST_F(AppTest, ExitDuringFetchesThatNeverEndIsImmediateAndSaves) {
