@@ -7,7 +7,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // QSaveFile::commit() ignores a failure of its last flush (a full disk, a file size
+    // limit) and would put a cut file in place: flush first, and give up on failure.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
