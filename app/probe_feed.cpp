@@ -1,15 +1,7 @@
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <array>
-#include <cstdio>
-#include <memory>
 
 #include "app/probecommon.h"
-#include "patrol/feedparser.h"
 #include "patrol/formats/feeddates.h"
-#include "patrol/formats/feedtext.h"
-#include "patrol/networkfeedservice.h"
 
 namespace {
 
@@ -54,30 +46,8 @@ int probeFeed(const QStringList& args) {
     if (args.size() != 1) {
         return printUsage(QStringLiteral("usage: qv3probe feed URL|FILE"));
     }
-    ProbeEnvironment environment(
-        QDir::currentPath(), QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-    AppState& state = environment.state();
-    state.useFeedService(
-        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
-
-    FeedFetchResult fetched;
-    state.feeds().fetch({args.at(0), FetchLane::User}, nullptr,
-                        [&fetched](const FeedFetchResult& result) {
-                            fetched = result;
-                            QCoreApplication::quit();
-                        });
-    QCoreApplication::exec();
-    state.feeds().shutdown(-1);
-
     QList<ArticleRecord> articles;
-    if (!takeFeedItems(fetched.feed, 0, articles, {})) {
-        QString why = fetched.error.isEmpty() ? fetched.feed.error : fetched.error;
-        if (why.isEmpty()) {
-            why = fetched.feed.overflow ? QStringLiteral("more than %1 items").arg(kMaxFeedItems)
-                                        : noFeedReason(fetched);
-        }
-        std::fprintf(stderr, "no items read from %s: %s\n", qUtf8Printable(args.at(0)),
-                     qUtf8Printable(why));
+    if (!fetchProbeFeed(args.at(0), articles)) {
         return kProbeFailed;
     }
     int number = 0;

@@ -1,7 +1,13 @@
 #include "app/probecommon.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
+
+#include "patrol/feedparser.h"
+#include "patrol/formats/feedtext.h"
+#include "patrol/networkfeedservice.h"
 
 ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exeBaseName) {
     ProgramPaths paths;
@@ -54,4 +60,32 @@ void printRecord(const QStringList& fields) {
 int printUsage(const QString& text) {
     std::fprintf(stderr, "%s\n", qUtf8Printable(text));
     return kProbeUsage;
+}
+
+bool fetchProbeFeed(const QString& url, QList<ArticleRecord>& articles) {
+    ProbeEnvironment environment(
+        QDir::currentPath(), QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    AppState& state = environment.state();
+    state.useFeedService(
+        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+
+    FeedFetchResult fetched;
+    state.feeds().fetch({url, FetchLane::User}, nullptr, [&fetched](const FeedFetchResult& result) {
+        fetched = result;
+        QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    state.feeds().shutdown(-1);
+
+    if (!takeFeedItems(fetched.feed, 0, articles, {})) {
+        QString why = fetched.error.isEmpty() ? fetched.feed.error : fetched.error;
+        if (why.isEmpty()) {
+            why = fetched.feed.overflow ? QStringLiteral("more than %1 items").arg(kMaxFeedItems)
+                                        : noFeedReason(fetched);
+        }
+        std::fprintf(stderr, "no items read from %s: %s\n", qUtf8Printable(url),
+                     qUtf8Printable(why));
+        return false;
+    }
+    return true;
 }

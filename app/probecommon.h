@@ -33,6 +33,9 @@ private:
 // One record a line, fields separated by TAB, UTF-8. Tabs and line breaks inside a field
 // are printed as the two characters \t and \n (a CR as \r).
 void printRecord(const QStringList& fields);
+// The items of the feed at url (a URL or a file), fetched and read as the patrol fetches and
+// reads them. False, with the reason on stderr, when it yields none.
+[[nodiscard]] bool fetchProbeFeed(const QString& url, QList<ArticleRecord>& articles);
 // A usage text on stderr; returns kProbeUsage.
 int printUsage(const QString& text);
 
@@ -44,3 +47,4 @@ int probeFeed(const QStringList& args);
 int probeDiscover(const QStringList& args);
 int probeDate(const QStringList& args);
 int probeMd5(const QStringList& args);
+int probeRules(const QStringList& args);

@@ -19,7 +19,9 @@ const char kUsage[] =
     "  feed URL|FILE             the items of a feed (RSS, Atom or JSON Feed)\n"
     "  discover URL|FILE         the feeds an HTML page names, RSS first\n"
     "  date TEXT                 how a feed date is read and shown\n"
-    "  md5 TEXT                  the MD5 digest used for shown-list files";
+    "  md5 TEXT                  the MD5 digest used for shown-list files\n"
+    "  rules RULESFILE FEED-URL|FILE [SITE-URL]\n"
+    "                            what the display rules do to each item of a feed";
 
 }  // namespace
 
@@ -38,6 +40,7 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("discover"), probeDiscover},
         {QStringLiteral("date"), probeDate},
         {QStringLiteral("md5"), probeMd5},
+        {QStringLiteral("rules"), probeRules},
     };
     const auto command = commands.find(args.takeFirst());
     if (command == commands.end()) {

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QRegularExpression>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+#include <vector>
+
+#include "rules/displayrule.h"
+#include "rules/keywordautomaton.h"
+
+class RulesDocument;
+
+// What the rules say of one headline.
+struct RuleVerdict {
+    RuleAction action = RuleAction::Show;
+    // For Highlight, the colour as 0xRRGGBB; 0 otherwise.
+    quint32 colour = 0;
+    // Index in RuleSet::rules() of the rule that decided; -1 for Show.
+    int rule = -1;
+
+    bool operator==(const RuleVerdict&) const = default;
+};
+
+// The display rules compiled for matching. Made once per change of the rules and never
+// changed after, so one set is shared between threads (std::shared_ptr<const RuleSet>) and
+// asked from any of them at once.
+//
+// A headline meets a rule when the rule's site is every site or the given feed URL (the
+// same text exactly) and its pattern is "*", a plain text found in the headline after both
+// are brought to NFKC and case-folded (ＡＢＣ ~ abc, ｶﾀｶﾅ ~ カタカナ), or a regular
+// expression found, ignoring case, in the headline as given. Of the rules a headline meets,
+// mute wins over hold over highlight, and between rules of one action the earlier one.
+// Plain texts are looked for together in one pass; regular expressions are JIT-compiled, and
+// those that can be joined are first tried as one alternation, so a headline none of them
+// meets costs one match.
+class RuleSet {
+public:
+    // No rules: every headline is shown.
+    RuleSet() = default;
+
+    // The usable rules of a document, with its problems.
+    [[nodiscard]] static std::shared_ptr<const RuleSet> compile(const RulesDocument& document,
+                                                                quint64 generation = 0);
+    // Rules from anywhere (an editor trying its list); one with a bad regular expression
+    // never matches.
+    [[nodiscard]] static std::shared_ptr<const RuleSet> compile(const QList<DisplayRule>& rules,
+                                                                quint64 generation = 0);
+
+    // title is the cleaned headline; feedUrl the feed URL of its site as stored (empty: a
+    // headline of no site, which only rules for every site meet).
+    [[nodiscard]] RuleVerdict verdict(const QString& title, const QString& feedUrl) const;
+
+    // Which change of the rules this set was compiled from; 0 for a set of no file.
+    [[nodiscard]] quint64 generation() const { return rulesGeneration; }
+    [[nodiscard]] const QList<DisplayRule>& rules() const { return sourceRules; }
+    // The lines of the file that could not be used (empty for a set not made from a file).
+    [[nodiscard]] const QList<RuleProblem>& problems() const { return lineProblems; }
+    [[nodiscard]] bool isEmpty() const { return sourceRules.isEmpty(); }
+
+private:
+    // Lower ranks win: by action, then by place in the file.
+    struct Compiled {
+        int rank = 0;
+        // -1: every site; otherwise a number of sites.
+        int site = -1;
+    };
+    struct Regex {
+        int rule = 0;
+        QRegularExpression expression;
+        // Part of the joined alternation: skipped when that finds nothing.
+        bool joined = false;
+    };
+
+    void build();
+    [[nodiscard]] bool applies(int rule, int site) const {
+        const int ruleSite = compiled[rule].site;
+        return ruleSite < 0 || ruleSite == site;
+    }
+
+    quint64 rulesGeneration = 0;
+    QList<DisplayRule> sourceRules;
+    QList<RuleProblem> lineProblems;
+
+    std::vector<Compiled> compiled;
+    QHash<QString, int> sites;
+    // Rules of each kind, best rank first.
+    std::vector<int> everyHeadline;
+    KeywordAutomaton keywords;
+    std::vector<std::vector<int>> keywordRules;
+    int bestKeywordRank = 0;
+    std::vector<Regex> regexes;
+    QRegularExpression joinedRegexes;
+    bool hasJoined = false;
+};

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "common/loopbackserver.h"
+#include "platform/qstringprinter.h"
+#include "rules/rulesdocument.h"
+#include "rules/ruleset.h"
+#include "rules/rulesstore.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QStringList linesOf(const QList<DisplayRule>& rules) {
+    QStringList lines;
+    for (const DisplayRule& rule : rules) {
+        lines.append(formatRuleLine(rule));
+    }
+    return lines;
+}
+
+TEST(RulesFile, ByteOrderMarkAndLineEndsReadAlikeAndAreKept) {
+    const QByteArray lines[] = {"# 見出しの規則", "mute\t速報", "bogus", "hold\tＡＢＣ"};
+    const struct {
+        const char* bom;
+        const char* end;
+        bool lastEnded;
+    } forms[] = {
+        {"", "\n", true},
+        {"", "\r\n", true},
+        {"\xEF\xBB\xBF", "\n", true},
+        {"\xEF\xBB\xBF", "\r\n", true},
+        {"\xEF\xBB\xBF", "\r\n", false},
+        {"", "\n", false},
+    };
+    for (const auto& form : forms) {
+        QByteArray bytes = form.bom;
+        for (const QByteArray& line : lines) {
+            bytes += line + form.end;
+        }
+        const QByteArray written = bytes;
+        if (!form.lastEnded) {
+            bytes.chop(qstrlen(form.end));
+        }
+        const RulesDocument document = RulesDocument::fromBytes(bytes);
+        SCOPED_TRACE(bytes.toStdString());
+        EXPECT_EQ(linesOf(document.rules()),
+                  QStringList({QStringLiteral("mute\t速報"), QStringLiteral("hold\tＡＢＣ")}));
+        ASSERT_EQ(document.problems().size(), 1);
+        EXPECT_EQ(document.problems()[0].line, 3);
+        EXPECT_EQ(document.toBytes(), written);
+    }
+}
+
+TEST(RulesFile, EditsKeepCommentsAndUnusableLines) {
+    RulesDocument document = RulesDocument::fromBytes(
+        "# top\r\n"
+        "mute\tfoo\t\t#ignored\r\n"
+        "broken line\r\n"
+        "hold\tbar\r\n"
+        "# end\r\n");
+    const DisplayRule foo = document.rules().at(0);
+    const DisplayRule bar = document.rules().at(1);
+    const DisplayRule green{RuleAction::Highlight, QStringLiteral("緑"), {}, 0x00FF00};
+
+    // Swapped, with one more: the unchanged foo keeps its line as written.
+    ASSERT_TRUE(document.setRules({bar, foo, green}));
+    EXPECT_EQ(document.toBytes(),
+              "# top\r\nhold\tbar\r\nbroken line\r\nmute\tfoo\t\t#ignored\r\n# end\r\n"
+              "highlight\t緑\t\t#00FF00\r\n");
+    ASSERT_TRUE(document.setRules({green}));
+    EXPECT_EQ(document.toBytes(), "# top\r\nhighlight\t緑\t\t#00FF00\r\nbroken line\r\n# end\r\n");
+
+    const QString site = QStringLiteral("http://news.example/rss");
+    EXPECT_FALSE(document.mutesSite(site));
+    ASSERT_TRUE(document.setSiteMuted(site, true));
+    ASSERT_TRUE(document.setSiteMuted(site, true));
+    EXPECT_TRUE(document.mutesSite(site));
+    EXPECT_EQ(document.rules().size(), 2);
+    EXPECT_EQ(RuleSet::compile(document)->verdict(QStringLiteral("x"), site).action,
+              RuleAction::Mute);
+    ASSERT_TRUE(document.setSiteMuted(site, false));
+    EXPECT_EQ(document.toBytes(), "# top\r\nhighlight\t緑\t\t#00FF00\r\nbroken line\r\n# end\r\n");
+
+    // What the file cannot hold is refused and changes nothing.
+    EXPECT_FALSE(document.setSiteMuted({}, true));
+    EXPECT_FALSE(document.setSiteMuted(QStringLiteral("http://a/\tb"), true));
+    EXPECT_FALSE(document.setRules({DisplayRule{RuleAction::Mute, QStringLiteral("a\nb"), {}}}));
+    EXPECT_FALSE(document.setRules({DisplayRule{RuleAction::Hold, QStringLiteral("/(/"), {}}}));
+    EXPECT_FALSE(document.setRules({DisplayRule{RuleAction::Show, QStringLiteral("a"), {}}}));
+    EXPECT_EQ(document.rules(), QList<DisplayRule>{green});
+}
+
+struct StoreFixture {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QString::fromLatin1(kRulesFileName));
+    RulesStore store{path};
+    int changes = 0;
+    StoreFixture() {
+        store.setChangedHandler([this] { ++changes; });
+    }
+    RuleAction actionOf(const char16_t* title) const {
+        return store.current()->verdict(QString::fromUtf16(title), {}).action;
+    }
+};
+
+TEST(RulesStore, FollowsTheFileAndNeverWritesOverWhatItCouldNotRead) {
+    StoreFixture f;
+    EXPECT_EQ(f.store.generation(), 0u);
+    EXPECT_FALSE(f.store.save(RulesDocument::fromBytes("mute\tx\n")));  // nothing read yet
+    EXPECT_FALSE(QFile::exists(f.path));
+
+    f.store.reload();  // missing: no rules
+    EXPECT_EQ(f.store.generation(), 1u);
+    EXPECT_TRUE(f.store.current()->isEmpty());
+    EXPECT_TRUE(f.store.readFailure().isEmpty());
+
+    writeAll(f.path, "mute\t速報\n");
+    f.store.reload();
+    EXPECT_EQ(f.store.generation(), 2u);
+    EXPECT_EQ(f.store.current()->generation(), 2u);
+    EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Mute);
+    f.store.reload();  // the same bytes: nothing new
+    EXPECT_EQ(f.store.generation(), 2u);
+
+    // Too large to read: the rules stay, the file is left as it is, and no edit goes over it.
+    const QByteArray huge = "mute\tx\n" + QByteArray(kMaxRulesFileBytes, '#');
+    writeAll(f.path, huge);
+    f.store.reload();
+    EXPECT_FALSE(f.store.readFailure().isEmpty());
+    EXPECT_EQ(f.store.generation(), 2u);
+    EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Mute);
+    EXPECT_FALSE(f.store.save(f.store.document()));
+    EXPECT_EQ(readAll(f.path), huge);
+
+    writeAll(f.path, "hold\t速報\n");
+    f.store.reload();
+    EXPECT_TRUE(f.store.readFailure().isEmpty());
+    EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Hold);
+
+    RulesDocument edited = f.store.document();
+    ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
+    ASSERT_TRUE(f.store.save(edited));
+    EXPECT_EQ(readAll(f.path), "hold\t速報\nmute\t*\thttp://a/\n");
+    EXPECT_EQ(f.store.current()->verdict(QStringLiteral("x"), QStringLiteral("http://a/")).action,
+              RuleAction::Mute);
+    const quint64 saved = f.store.generation();
+    f.store.reload();  // the watcher's echo of our own write
+    EXPECT_EQ(f.store.generation(), saved);
+
+    ASSERT_TRUE(QFile::remove(f.path));
+    f.store.reload();
+    EXPECT_TRUE(f.store.current()->isEmpty());
+    EXPECT_EQ(f.store.generation(), saved + 1);
+    // The missing file, mute, the failure, hold, the save, the missing file again.
+    EXPECT_EQ(f.changes, 6);
+}
+
+// A write that fails half way (the file size limit cuts it, which stops root as well) leaves
+// the old file and the rules in force untouched.
+TEST(RulesStore, FailedWriteKeepsTheOldFileAndRules) {
+    StoreFixture f;
+    const QByteArray old = "mute\tfoo\n";
+    writeAll(f.path, old);
+    f.store.reload();
+    const quint64 generation = f.store.generation();
+
+    RulesDocument edited = f.store.document();
+    ASSERT_TRUE(edited.setRules({DisplayRule{RuleAction::Hold, QString(4096, u'x'), {}}}));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = f.store.save(edited);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readAll(f.path), old);
+    EXPECT_EQ(f.store.generation(), generation);
+    EXPECT_EQ(f.actionOf(u"foo"), RuleAction::Mute);
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QString::fromLatin1(kRulesFileName)});
+}
+
+TEST(RulesProbe, PrintsTheActionOfEachItemAndTheUnusableLines) {
+    const QByteArray feed =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
+        "<title>t</title><item><title>【速報】大雨</title></item>"
+        "<item><title>カタカナの日</title></item>"
+        "<item><title>晴れ</title></item></channel></rss>";
+    LoopbackServer server;
+    server.serve(QStringLiteral("/rss"), feed);
+    const QString url = server.url(QStringLiteral("/rss"));
+    QTemporaryDir dir;
+    const QString feedPath = dir.filePath(QStringLiteral("feed.xml"));
+    writeAll(feedPath, feed);
+    const QString rulesPath = dir.filePath(QStringLiteral("rules.txt"));
+    writeAll(rulesPath,
+             "mute\t速報\n"
+             "oops\tx\n"
+             "highlight\tｶﾀｶﾅ\n"
+             "hold\t*\t" +
+                 url.toUtf8() + "\n");
+
+    const auto run = [](const QStringList& args) {
+        QProcess probe;
+        probe.start(QStringLiteral(QV_PROBE_PATH), QStringList{QStringLiteral("rules")} + args);
+        EXPECT_TRUE(probe.waitForFinished(30000));
+        return std::make_tuple(probe.exitCode(), QString::fromUtf8(probe.readAllStandardOutput()),
+                               QString::fromUtf8(probe.readAllStandardError()));
+    };
+    const QString shown =
+        QStringLiteral("mute\t【速報】大雨\nhighlight\tカタカナの日\nshow\t晴れ\n");
+    const QString held = QStringLiteral("mute\t【速報】大雨\nhold\tカタカナの日\nhold\t晴れ\n");
+    const auto [code, out, err] = run({rulesPath, feedPath});
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out, shown);
+    EXPECT_TRUE(err.contains(QStringLiteral(" 2 "))) << err.toStdString();
+    EXPECT_EQ(std::get<1>(run({rulesPath, feedPath, url})), held);
+    // A URL is the site the rules are compared with, unless another is named.
+    EXPECT_EQ(std::get<1>(run({rulesPath, url})), held);
+    EXPECT_EQ(std::get<1>(run({rulesPath, url, QStringLiteral("http://other.example/")})), shown);
+    EXPECT_EQ(std::get<1>(run({dir.filePath(QStringLiteral("none.txt")), feedPath})),
+              QStringLiteral("show\t【速報】大雨\nshow\tカタカナの日\nshow\t晴れ\n"));
+    EXPECT_EQ(std::get<0>(run({dir.path(), feedPath})), 1);
+    EXPECT_EQ(std::get<0>(run({rulesPath})), 2);
+}
+
+}  // namespace
