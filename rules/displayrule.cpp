@@ -105,8 +105,8 @@ QString ruleActionName(RuleAction action) {
     return {};
 }
 
-std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber,
-                                         RuleProblem& problem) {
+std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber, RuleProblem& problem,
+                                         QRegularExpression* expression) {
     problem = RuleProblem{lineNumber, RuleProblem::Kind::EmptyPattern, {}};
     QStringList fields = line.split(kTab);
     // Empty fields after the fourth are a trailing tab or two, not a fifth field.
@@ -139,6 +139,9 @@ std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber,
                                  .arg(regex.patternErrorOffset() + 1)
                                  .arg(regex.errorString());
             return std::nullopt;
+        }
+        if (expression) {
+            *expression = regex;
         }
     }
     if (rule.action == RuleAction::Highlight) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
@@ -7,6 +8,10 @@
 // What a rule does to a headline. Ordered by precedence: a later value wins over an earlier
 // one when several rules meet the same headline.
 enum class RuleAction : quint8 { Show, Highlight, Hold, Mute };
+
+// How a "/…/" pattern is compiled.
+inline constexpr QRegularExpression::PatternOptions kRuleRegexOptions =
+    QRegularExpression::CaseInsensitiveOption;
 
 // Colours are 0xRRGGBB, as written in the file without the "#".
 inline constexpr quint32 kDefaultHighlightColour = 0xFFD700;
@@ -61,9 +66,11 @@ struct RuleProblem {
 
 // Reads one line that is neither blank nor a comment. The action is taken without regard to
 // case or surrounding spaces; the pattern and the feed URL exactly as written. A missing or
-// empty colour is the default; a colour on a mute or hold line is not looked at.
+// empty colour is the default; a colour on a mute or hold line is not looked at. expression,
+// when given, receives the compiled form of a "/…/" pattern, so it need not be compiled again.
 [[nodiscard]] std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber,
-                                                       RuleProblem& problem);
+                                                       RuleProblem& problem,
+                                                       QRegularExpression* expression = nullptr);
 
 // The problem of a rule made outside the file (an edit), if any: what parseRuleLine would
 // say of the line formatRuleLine writes.

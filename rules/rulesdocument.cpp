@@ -53,7 +53,7 @@ RulesDocument RulesDocument::fromBytes(const QByteArray& bytes) {
             line.problem = RuleProblem::Kind::NotUtf8;
         } else if (!isBlankOrComment(text)) {
             RuleProblem problem;
-            line.rule = parseRuleLine(text, number, problem);
+            line.rule = parseRuleLine(text, number, problem, &line.expression);
             if (!line.rule) {
                 line.problem = problem.kind;
                 line.detail = problem.detail;
@@ -69,6 +69,16 @@ QList<DisplayRule> RulesDocument::rules() const {
     for (const Line& line : lines) {
         if (line.rule) {
             found.append(*line.rule);
+        }
+    }
+    return found;
+}
+
+QList<QRegularExpression> RulesDocument::ruleExpressions() const {
+    QList<QRegularExpression> found;
+    for (const Line& line : lines) {
+        if (line.rule) {
+            found.append(line.expression);
         }
     }
     return found;

@@ -17,6 +17,9 @@ public:
 
     // The usable rules, in file order.
     [[nodiscard]] QList<DisplayRule> rules() const;
+    // Beside rules(): the compiled form of each "/…/" pattern as the reading made it (not
+    // compiled for other rules, nor for rules an edit put in).
+    [[nodiscard]] QList<QRegularExpression> ruleExpressions() const;
     // The lines that cannot be used, in file order.
     [[nodiscard]] QList<RuleProblem> problems() const;
 
@@ -41,6 +44,7 @@ private:
         // As in the file, without its line end.
         QByteArray raw;
         std::optional<DisplayRule> rule;
+        QRegularExpression expression;
         // Set for a line that is neither a rule, nor blank, nor a comment.
         std::optional<RuleProblem::Kind> problem;
         QString detail;

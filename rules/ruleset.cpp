@@ -3,44 +3,15 @@
 #include <algorithm>
 #include <climits>
 
+#include "rules/regexliterals.h"
 #include "rules/rulesdocument.h"
 
 namespace {
-
-constexpr auto kRegexOptions = QRegularExpression::CaseInsensitiveOption;
 
 // Both sides of a plain-text match are brought to this form: NFKC, then full case folding
 // (upper case first, so that ß meets SS as well as ss).
 QString foldForMatching(const QString& text) {
     return text.normalized(QString::NormalizationForm_KC).toUpper().toCaseFolded();
-}
-
-// Whether an expression means the same inside "(?:…)|(?:…)" as on its own: nothing that
-// counts groups (back references, recursion), changes options to the end of the pattern,
-// quotes to the end of the pattern or sets verbs at its start. What is left out is merely
-// matched on its own.
-bool canBeJoined(const QString& expression) {
-    for (qsizetype i = 0; i + 1 < expression.size(); ++i) {
-        const QChar c = expression.at(i);
-        const QChar after = expression.at(i + 1);
-        if (c == u'\\') {
-            if (after.isDigit() || after == u'g' || after == u'k' || after == u'Q') {
-                return false;
-            }
-            ++i;
-        } else if (c == u'(' && after == u'*') {
-            return false;
-        } else if (c == u'(' && after == u'?') {
-            const QStringView rest = QStringView(expression).sliced(i + 2);
-            const bool plainGroup = rest.startsWith(u':') || rest.startsWith(u'=') ||
-                                    rest.startsWith(u'!') || rest.startsWith(u"<=") ||
-                                    rest.startsWith(u"<!");
-            if (!plainGroup) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -50,7 +21,7 @@ std::shared_ptr<const RuleSet> RuleSet::compile(const RulesDocument& document, q
     set->rulesGeneration = generation;
     set->sourceRules = document.rules();
     set->lineProblems = document.problems();
-    set->build();
+    set->build(document.ruleExpressions());
     return set;
 }
 
@@ -59,16 +30,15 @@ std::shared_ptr<const RuleSet> RuleSet::compile(const QList<DisplayRule>& rules,
     auto set = std::make_shared<RuleSet>();
     set->rulesGeneration = generation;
     set->sourceRules = rules;
-    set->build();
+    set->build({});
     return set;
 }
 
-void RuleSet::build() {
+void RuleSet::build(const QList<QRegularExpression>& expressions) {
     const int count = int(sourceRules.size());
     compiled.resize(count);
     QList<QString> keywordTexts;
     QHash<QString, int> keywordIds;
-    QStringList joinable;
     for (int r = 0; r < count; ++r) {
         const DisplayRule& rule = sourceRules[r];
         Compiled& entry = compiled[r];
@@ -83,15 +53,14 @@ void RuleSet::build() {
         if (rule.matchesAll()) {
             everyHeadline.push_back(r);
         } else if (rule.isRegex()) {
-            Regex regex{r, QRegularExpression(rule.regex(), kRegexOptions), false};
+            const bool made = r < expressions.size() && !expressions[r].pattern().isEmpty();
+            Regex regex{r,
+                        made ? expressions[r] : QRegularExpression(rule.regex(), kRuleRegexOptions),
+                        false};
             if (!regex.expression.isValid() || rule.regex().isEmpty()) {
                 continue;
             }
             regex.expression.optimize();
-            regex.joined = canBeJoined(rule.regex());
-            if (regex.joined) {
-                joinable.append(QStringLiteral("(?:%1)").arg(rule.regex()));
-            }
             regexes.push_back(std::move(regex));
         } else {
             const QString folded = foldForMatching(rule.pattern);
@@ -119,19 +88,23 @@ void RuleSet::build() {
     std::sort(regexes.begin(), regexes.end(),
               [&](const Regex& a, const Regex& b) { return byRank(a.rule, b.rule); });
 
-    // One alternative alone gains nothing from joining.
-    if (joinable.size() > 1) {
-        joinedRegexes = QRegularExpression(joinable.join(u'|'), kRegexOptions);
-        hasJoined = joinedRegexes.isValid();
-        if (hasJoined) {
-            joinedRegexes.optimize();
+    QList<QString> literalTexts;
+    QHash<QString, int> literalIds;
+    for (int x = 0; x < int(regexes.size()); ++x) {
+        const std::optional<QStringList> literals =
+            requiredLiterals(sourceRules[regexes[x].rule].regex());
+        regexes[x].needsLiteral = literals.has_value();
+        for (const QString& literal : literals.value_or(QStringList{})) {
+            auto id = literalIds.constFind(literal);
+            if (id == literalIds.constEnd()) {
+                id = literalIds.insert(literal, int(literalTexts.size()));
+                literalTexts.append(literal);
+                literalRegexes.emplace_back();
+            }
+            literalRegexes[*id].push_back(x);
         }
     }
-    if (!hasJoined) {
-        for (Regex& regex : regexes) {
-            regex.joined = false;
-        }
-    }
+    regexLiterals = KeywordAutomaton(literalTexts);
 }
 
 RuleVerdict RuleSet::verdict(const QString& title, const QString& feedUrl) const {
@@ -164,20 +137,27 @@ RuleVerdict RuleSet::verdict(const QString& title, const QString& feedUrl) const
         });
     }
 
-    // In rank order, so the first expression found decides among them.
-    enum class Joined { Untried, Found, NotFound } joined = Joined::Untried;
-    for (const Regex& regex : regexes) {
+    // In rank order, so the first expression found decides among them. Which required
+    // texts the headline holds is looked for once, when an expression needs it.
+    std::vector<bool> literalFound;
+    for (int x = 0; x < int(regexes.size()); ++x) {
+        const Regex& regex = regexes[x];
         if (compiled[regex.rule].rank >= best) {
             break;
         }
         if (!applies(regex.rule, site)) {
             continue;
         }
-        if (regex.joined) {
-            if (joined == Joined::Untried) {
-                joined = joinedRegexes.match(title).hasMatch() ? Joined::Found : Joined::NotFound;
+        if (regex.needsLiteral) {
+            if (literalFound.empty()) {
+                literalFound.assign(regexes.size(), false);
+                regexLiterals.scan(title.toCaseFolded(), [&](int literal) {
+                    for (const int found : literalRegexes[literal]) {
+                        literalFound[found] = true;
+                    }
+                });
             }
-            if (joined == Joined::NotFound) {
+            if (!literalFound[x]) {
                 continue;
             }
         }

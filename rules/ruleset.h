@@ -33,9 +33,10 @@ struct RuleVerdict {
 // are brought to NFKC and case-folded (ＡＢＣ ~ abc, ｶﾀｶﾅ ~ カタカナ), or a regular
 // expression found, ignoring case, in the headline as given. Of the rules a headline meets,
 // mute wins over hold over highlight, and between rules of one action the earlier one.
-// Plain texts are looked for together in one pass; regular expressions are JIT-compiled, and
-// those that can be joined are first tried as one alternation, so a headline none of them
-// meets costs one match.
+// Plain texts are looked for together in one pass. Regular expressions are JIT-compiled,
+// and one is tried on a headline only when it could decide the verdict and, where the
+// expression requires some text, that text was found (in one more pass), so a headline
+// costs few matches however many expressions there are.
 class RuleSet {
 public:
     // No rules: every headline is shown.
@@ -70,11 +71,12 @@ private:
     struct Regex {
         int rule = 0;
         QRegularExpression expression;
-        // Part of the joined alternation: skipped when that finds nothing.
-        bool joined = false;
+        // Tried only when one of its required texts was found in the headline.
+        bool needsLiteral = false;
     };
 
-    void build();
+    // expressions: compiled "/…/" patterns beside sourceRules, where already made.
+    void build(const QList<QRegularExpression>& expressions);
     [[nodiscard]] bool applies(int rule, int site) const {
         const int ruleSite = compiled[rule].site;
         return ruleSite < 0 || ruleSite == site;
@@ -92,6 +94,7 @@ private:
     std::vector<std::vector<int>> keywordRules;
     int bestKeywordRank = 0;
     std::vector<Regex> regexes;
-    QRegularExpression joinedRegexes;
-    bool hasJoined = false;
+    // The required texts; each maps to the expressions (index in regexes) requiring it.
+    KeywordAutomaton regexLiterals;
+    std::vector<std::vector<int>> literalRegexes;
 };

@@ -3,7 +3,10 @@
 #include <thread>
 #include <vector>
 
+#include <QRegularExpression>
+
 #include "platform/qstringprinter.h"
+#include "rules/regexliterals.h"
 #include "rules/rulesdocument.h"
 #include "rules/ruleset.h"
 
@@ -127,6 +130,53 @@ TEST(RuleSet, UnusableLinesAreSkippedAndNamedByPhysicalLine) {
                                  QStringLiteral("highlight x")}));
     EXPECT_EQ(rules->verdict(QStringLiteral("foobar"), {}).action, RuleAction::Mute);
     EXPECT_EQ(rules->verdict(QStringLiteral("x"), QStringLiteral("http://a/")).colour, 0xFFFFFFu);
+}
+
+// An expression is tried only on headlines holding one of its required texts: a text that is
+// not really required would hide a match.
+TEST(RegexLiterals, EveryMatchHoldsOneOfTheRequiredTexts) {
+    const struct {
+        const char16_t* expression;
+        const char16_t* matching;
+        QStringList required;  // empty: none, the expression is tried on every headline
+    } cases[] = {
+        {u"abc", u"xxABCxx", {QStringLiteral("abc")}},
+        {u"colou?r", u"COLOR", {QStringLiteral("colo")}},
+        {u"x+yz", u"xxxyz", {QStringLiteral("yz")}},
+        {u"^\\[PR\\]", u"[pr] x", {QStringLiteral("[pr]")}},
+        {u"(速報|号外)", u"【号外】", {QStringLiteral("速報"), QStringLiteral("号外")}},
+        {u"(?:foo|bar)?baz", u"baz", {QStringLiteral("baz")}},
+        {u"(?<name>foo|bar)\\d", u"bar1", {QStringLiteral("foo"), QStringLiteral("bar")}},
+        {u"(foo|)bar", u"bar", {QStringLiteral("bar")}},
+        {u"foo(?=bar)", u"foobar", {QStringLiteral("foo")}},
+        {u"(?<!x)ab", u"ab", {QStringLiteral("ab")}},
+        {u"第\\d+話", u"第12話", {QStringLiteral("第")}},
+        {u"[]x]yy", u"]yy", {QStringLiteral("yy")}},
+        {u"a{0,2}bc", u"bc", {QStringLiteral("bc")}},
+        {u"STRAẞE", u"straße", {QStringLiteral("straße")}},
+        {u"Ｋｂ", u"ｋＢ", {QStringLiteral("ｋｂ")}},
+        {u"[a-z]+\\d", u"abc1", {}},
+        {u"(a)\\1", u"aa", {}},
+        {u"\\Qa.b\\E", u"a.b", {}},
+        {u"a{,3}", u"a{,3}", {}},
+        {u"(?i)x", u"x", {}},
+        {u"a|b*", u"", {}},
+        {u"(*UTF)x", u"x", {}},
+    };
+    for (const auto& c : cases) {
+        const QString expression = QString::fromUtf16(c.expression);
+        const QString matching = QString::fromUtf16(c.matching);
+        SCOPED_TRACE(expression.toStdString());
+        const QRegularExpression regex(expression, QRegularExpression::CaseInsensitiveOption);
+        ASSERT_TRUE(regex.match(matching).hasMatch());
+        const std::optional<QStringList> required = requiredLiterals(expression);
+        EXPECT_EQ(required.value_or(QStringList{}), c.required);
+        if (required) {
+            const QString folded = matching.toCaseFolded();
+            EXPECT_TRUE(std::any_of(required->begin(), required->end(),
+                                    [&](const QString& text) { return folded.contains(text); }));
+        }
+    }
 }
 
 // Reader threads share one compiled set and ask it at the same time.
