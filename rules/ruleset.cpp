@@ -14,6 +14,24 @@ QString foldForMatching(const QString& text) {
     return text.normalized(QString::NormalizationForm_KC).toUpper().toCaseFolded();
 }
 
+// Texts to look for, each with the numbers (of rules or expressions) that finding it stands
+// for; a text given twice is looked for once.
+struct TextTable {
+    QList<QString> texts;
+    QHash<QString, int> ids;
+    std::vector<std::vector<int>> owners;
+
+    void add(const QString& text, int owner) {
+        auto id = ids.constFind(text);
+        if (id == ids.constEnd()) {
+            id = ids.insert(text, int(texts.size()));
+            texts.append(text);
+            owners.emplace_back();
+        }
+        owners[*id].push_back(owner);
+    }
+};
+
 }  // namespace
 
 std::shared_ptr<const RuleSet> RuleSet::compile(const RulesDocument& document, quint64 generation) {
@@ -37,8 +55,7 @@ std::shared_ptr<const RuleSet> RuleSet::compile(const QList<DisplayRule>& rules,
 void RuleSet::build(const QList<QRegularExpression>& expressions) {
     const int count = int(sourceRules.size());
     compiled.resize(count);
-    QList<QString> keywordTexts;
-    QHash<QString, int> keywordIds;
+    TextTable keywordTable;
     for (int r = 0; r < count; ++r) {
         const DisplayRule& rule = sourceRules[r];
         Compiled& entry = compiled[r];
@@ -67,44 +84,33 @@ void RuleSet::build(const QList<QRegularExpression>& expressions) {
             if (folded.isEmpty()) {
                 continue;
             }
-            auto id = keywordIds.constFind(folded);
-            if (id == keywordIds.constEnd()) {
-                id = keywordIds.insert(folded, int(keywordTexts.size()));
-                keywordTexts.append(folded);
-                keywordRules.emplace_back();
-            }
-            keywordRules[*id].push_back(r);
+            keywordTable.add(folded, r);
         }
     }
 
     const auto byRank = [this](int a, int b) { return compiled[a].rank < compiled[b].rank; };
     std::sort(everyHeadline.begin(), everyHeadline.end(), byRank);
+    keywordRules = std::move(keywordTable.owners);
     bestKeywordRank = INT_MAX;
     for (std::vector<int>& rules : keywordRules) {
         std::sort(rules.begin(), rules.end(), byRank);
         bestKeywordRank = std::min(bestKeywordRank, compiled[rules.front()].rank);
     }
-    keywords = KeywordAutomaton(keywordTexts);
+    keywords = KeywordAutomaton(keywordTable.texts);
     std::sort(regexes.begin(), regexes.end(),
               [&](const Regex& a, const Regex& b) { return byRank(a.rule, b.rule); });
 
-    QList<QString> literalTexts;
-    QHash<QString, int> literalIds;
+    TextTable literalTable;
     for (int x = 0; x < int(regexes.size()); ++x) {
         const std::optional<QStringList> literals =
             requiredLiterals(sourceRules[regexes[x].rule].regex());
         regexes[x].needsLiteral = literals.has_value();
         for (const QString& literal : literals.value_or(QStringList{})) {
-            auto id = literalIds.constFind(literal);
-            if (id == literalIds.constEnd()) {
-                id = literalIds.insert(literal, int(literalTexts.size()));
-                literalTexts.append(literal);
-                literalRegexes.emplace_back();
-            }
-            literalRegexes[*id].push_back(x);
+            literalTable.add(literal, x);
         }
     }
-    regexLiterals = KeywordAutomaton(literalTexts);
+    literalRegexes = std::move(literalTable.owners);
+    regexLiterals = KeywordAutomaton(literalTable.texts);
 }
 
 RuleVerdict RuleSet::verdict(const QString& title, const QString& feedUrl) const {
