@@ -137,7 +137,7 @@ void AppWindows::openTickerSettings() {
     tickerSettings().showOrRaise();
 }
 
-void AppWindows::ShowForm(qint16 intTickerModeSet) {
+void AppWindows::ShowForm(ShowMode intTickerModeSet) {
     ticker().ShowForm(intTickerModeSet);
 }
 

@@ -87,7 +87,7 @@ public:
     void openTickerSettings() override;
 
     // TickerControl: the ticker, created on first use.
-    void ShowForm(qint16 intTickerModeSet) override;
+    void ShowForm(ShowMode intTickerModeSet) override;
     void ResetTicker() override;
 
     // StatusSink: the main window's status bar.

@@ -171,7 +171,7 @@ void frmMain::finishLoad(const QString& path, bool showMainWindow) {
     // The ticker is loaded in any case; shown when so set.
     frmTicker& ticker = windows.ticker();
     if (state.settings.AUTO_LOAD_FLG) {
-        ticker.ShowForm(0);
+        ticker.ShowForm(ShowMode::Permanent);
     }
 
     // The main window is shown on a first start only. Without a notification area the window is the
@@ -182,7 +182,7 @@ void frmMain::finishLoad(const QString& path, bool showMainWindow) {
 
     // Nothing to paste yet; all-sites patrols only for the refresh commands.
     mnuEPaste->setEnabled(false);
-    setRefreshCommandsEnabled(state.settings.AUTO_PIROT_MODE == 2);
+    setRefreshCommandsEnabled(state.settings.AUTO_PIROT_MODE == PatrolMode::AllSites);
     loaded = true;
     Q_EMIT startUpFinished();
 }

@@ -175,7 +175,7 @@ void frmMain::buildTrayMenu() {
 }
 
 void frmMain::mnuOpenTicker_Click() {
-    windows.ticker().ShowForm(0);
+    windows.ticker().ShowForm(ShowMode::Permanent);
     windows.RssRefresh();
 }
 

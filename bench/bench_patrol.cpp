@@ -46,7 +46,7 @@ QByteArray sampleFeed(int site) {
     return feed + "</channel></rss>";
 }
 
-Outcome runPatrol(int sites, int delayMs, int mode, bool oneHangs) {
+Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
     QTemporaryDir dir;
     ProgramPaths paths;
     paths.programDir = dir.path();
@@ -61,7 +61,7 @@ Outcome runPatrol(int sites, int delayMs, int mode, bool oneHangs) {
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
     // A site that never answers is given up at the whole-transfer limit.
     state.fetchOptions.totalTimeoutMs = 5000;
-    state.settings.AUTO_PIROT_MODE = qint16(mode);
+    state.settings.AUTO_PIROT_MODE = mode;
 
     LoopbackServer server;
     for (int i = 0; i < sites; ++i) {
@@ -134,13 +134,13 @@ int main(int argc, char* argv[]) {
     std::printf("%-40s %18s %10s\n", "case", "longest stall ms", "patrol s");
     const struct {
         const char* name;
-        int mode;
+        PatrolMode mode;
         bool oneHangs;
     } cases[] = {
-        {"all sites (4 in flight)", 2, false},
-        {"one site at a time", 0, false},
-        {"all sites, one never answers", 2, true},
-        {"one site at a time, one never answers", 0, true},
+        {"all sites (4 in flight)", PatrolMode::AllSites, false},
+        {"one site at a time", PatrolMode::OneSite, false},
+        {"all sites, one never answers", PatrolMode::AllSites, true},
+        {"one site at a time, one never answers", PatrolMode::OneSite, true},
     };
     for (const auto& c : cases) {
         const Outcome outcome = runPatrol(sites, delayMs, c.mode, c.oneHangs);

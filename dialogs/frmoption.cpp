@@ -105,8 +105,8 @@ void frmOption::buildWidgets() {
                                  frmAutoPilot, 240, 345, 720);
     txtAutoPirotInterval = numberBox("txtAutoPirotInterval", kIntervalTip, frmAutoPilot, 1080, 300);
     updownAutoPirotInterval =
-        spinner("updownAutoPirotInterval", txtAutoPirotInterval, kAutoPirotIntervalMinimum,
-                kAutoPirotIntervalMaximum, kIntervalTip, frmAutoPilot);
+        spinner("updownAutoPirotInterval", txtAutoPirotInterval, kAutoPirotIntervalRange.minimum,
+                kAutoPirotIntervalRange.maximum, kIntervalTip, frmAutoPilot);
     lblAutoPirotInterval2 = label("lblAutoPirotInterval2", QStringLiteral("分"), kIntervalTip,
                                   frmAutoPilot, 1875, 345, 240);
     optPirotSimple = option("optPirotSimple", QStringLiteral("一サイトずつ（推奨）"),
@@ -128,8 +128,8 @@ void frmOption::buildWidgets() {
         frmNewsSelect, 240, 600, 4980);
     lblNews = label("lblNews", QStringLiteral("└"), QString(), frmNewsSelect, 360, 930, 240);
     txtNewsLimit = numberBox("txtNewsLimit", kNewsLimitTip, frmNewsSelect, 600, 900);
-    updownNewsLimit = spinner("updownNewsLimit", txtNewsLimit, kNewsLimitMinimum, kNewsLimitMaximum,
-                              kNewsLimitTip, frmNewsSelect);
+    updownNewsLimit = spinner("updownNewsLimit", txtNewsLimit, kNewsLimitRange.minimum,
+                              kNewsLimitRange.maximum, kNewsLimitTip, frmNewsSelect);
     lblNewsLimit = label("lblNewsLimit", QStringLiteral("時間より前の記事は「古い」と判断する"),
                          kNewsLimitTip, frmNewsSelect, 1395, 945, 3840);
 
@@ -179,9 +179,9 @@ void frmOption::Form_Load() {
     windowTopLeft = host.mainWindowTopLeftTwips() + QPoint(kDialogOffsetTwips, kDialogOffsetTwips);
     moveWindowTwips(this, windowTopLeft);
 
-    selectOption(optTickerFullView, settings.TICKER_MODE == 0, optTickerPickup,
-                 settings.TICKER_MODE == 1);
-    chkTickerAutoLoad->setEnabled(settings.TICKER_MODE == 0);
+    const bool alwaysShown = settings.TICKER_MODE == TickerMode::AlwaysShown;
+    selectOption(optTickerFullView, alwaysShown, optTickerPickup, !alwaysShown);
+    chkTickerAutoLoad->setEnabled(alwaysShown);
     chkTickerAutoLoad->setChecked(settings.AUTO_LOAD_FLG);
     chkCheckedNewsHide->setChecked(settings.CHECKED_HIDE_FLG);
     chkOldNewsHide->setChecked(settings.OLD_HIDE_FLG);
@@ -189,9 +189,9 @@ void frmOption::Form_Load() {
     updownNewsLimit->setValue(settings.LIMIT_HOURES);
     txtAutoPirotInterval->setText(QString::number(settings.AUTO_PIROT_MINITS));
     updownAutoPirotInterval->setValue(settings.AUTO_PIROT_MINITS);
-    // AUTO_PIROT_MODE 1 (never offered) selects neither; OK then stores 2.
-    selectOption(optPirotSimple, settings.AUTO_PIROT_MODE == 0, optPirotAllSite,
-                 settings.AUTO_PIROT_MODE == 2);
+    // The mode never offered (a hand-edited 1) selects neither; OK then stores all sites.
+    selectOption(optPirotSimple, settings.AUTO_PIROT_MODE == PatrolMode::OneSite, optPirotAllSite,
+                 settings.AUTO_PIROT_MODE == PatrolMode::AllSites);
 
     // Filling the boxes counts as clicking them: the enabling rules hold from the start.
     chkOldNewsHide_Click();
@@ -222,15 +222,17 @@ void frmOption::cmdOK_Click() {
                            updownAutoPirotInterval->minimum(), updownAutoPirotInterval->maximum());
     txtAutoPirotInterval->setText(QString::number(minutes));
 
-    settings.TICKER_MODE = optTickerFullView->isChecked() ? 0 : 1;
+    settings.TICKER_MODE =
+        optTickerFullView->isChecked() ? TickerMode::AlwaysShown : TickerMode::PopUp;
     settings.AUTO_LOAD_FLG = chkTickerAutoLoad->isChecked() && chkTickerAutoLoad->isEnabled();
     settings.CHECKED_HIDE_FLG = chkCheckedNewsHide->isChecked();
     settings.OLD_HIDE_FLG = chkOldNewsHide->isChecked();
     settings.LIMIT_HOURES = qint16(hours);
     settings.AUTO_PIROT_MINITS = qint16(minutes);
-    settings.AUTO_PIROT_MODE = optPirotSimple->isChecked() ? 0 : 2;
+    settings.AUTO_PIROT_MODE =
+        optPirotSimple->isChecked() ? PatrolMode::OneSite : PatrolMode::AllSites;
 
-    host.setRefreshCommandsEnabled(settings.AUTO_PIROT_MODE == 2);
+    host.setRefreshCommandsEnabled(settings.AUTO_PIROT_MODE == PatrolMode::AllSites);
     accept();
 }
 

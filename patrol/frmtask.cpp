@@ -80,17 +80,17 @@ void frmTask::tmrRefresh_Timer() {
     tmrRefresh.stop();
     patrolling = true;
     switch (state.settings.AUTO_PIROT_MODE) {
-        case 0:
+        case PatrolMode::OneSite:
             startWalk(NextSiteIndex, true, [this](qint16 next) {
                 NextSiteIndex = next;
                 finishPatrol();
             });
             break;
-        case 2:
+        case PatrolMode::AllSites:
             patrolAllSites();
             break;
-        default:
-            finishPatrol();  // no such mode: the ticks go on, nothing is fetched
+        case PatrolMode::NeverOffered:
+            finishPatrol();  // the ticks go on, nothing is fetched
             break;
     }
 }
@@ -120,7 +120,8 @@ void frmTask::patrolAllSites() {
         }
         dropFetches();
         if (!state.NewsQueue.isEmpty()) {
-            guarded("showing the ticker", [this] { ticker.ShowForm(state.settings.TICKER_MODE); });
+            guarded("showing the ticker",
+                    [this] { ticker.ShowForm(patrolShowMode(state.settings.TICKER_MODE)); });
         }
         finishPatrol();
     };
@@ -399,8 +400,9 @@ bool frmTask::processEntry(qint16 index, const QString& url, const FeedFetchResu
                 added = true;
             }
         }
-        if (added && !state.NewsQueue.isEmpty() && state.settings.AUTO_PIROT_MODE == 0) {
-            ticker.ShowForm(state.settings.TICKER_MODE);
+        if (added && !state.NewsQueue.isEmpty() &&
+            state.settings.AUTO_PIROT_MODE == PatrolMode::OneSite) {
+            ticker.ShowForm(patrolShowMode(state.settings.TICKER_MODE));
         }
     } catch (const std::exception& error) {
         // Whatever goes wrong with one site (memory for a huge feed, a failing ticker)

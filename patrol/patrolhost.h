@@ -4,11 +4,13 @@
 #include <QtGlobal>
 #include <functional>
 
+#include "core/settings.h"
+
 // What the patrol needs of the ticker.
 class TickerControl {
 public:
     virtual ~TickerControl() = default;
-    virtual void ShowForm(qint16 intTickerModeSet) = 0;
+    virtual void ShowForm(ShowMode intTickerModeSet) = 0;
     virtual void ResetTicker() = 0;
 };
 

@@ -2,11 +2,7 @@
 
 #include <QWidget>
 
-bool setWindowTopmost(QWidget& window, qint32 topmostFlag) {
-    if (topmostFlag != -1 && topmostFlag != -2) {
-        return false;
-    }
-    const bool above = topmostFlag == -1;
+bool setWindowStaysOnTop(QWidget& window, bool above) {
     if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == above) {
         return false;
     }

@@ -9,6 +9,7 @@
 #include "core/appstate.h"
 #include "platform/inifile.h"
 #include "platform/screeninfo.h"
+#include "settings/settingstable.h"
 
 namespace {
 
@@ -22,6 +23,69 @@ QString singleLine(QString text) {
     text.remove(QLatin1Char('\r'));
     text.remove(QLatin1Char('\n'));
     return text;
+}
+
+QLatin1String keyText(const SettingSpec& spec) {
+    return QLatin1String(spec.key.data(), qsizetype(spec.key.size()));
+}
+
+template <class... Fs>
+struct Overloaded : Fs... {
+    using Fs::operator()...;
+};
+
+qint32 lowest(const SettingSpec& spec, qint32 typeMinimum) {
+    return spec.file ? spec.file->minimum : typeMinimum;
+}
+qint32 highest(const SettingSpec& spec, qint32 typeMaximum) {
+    return spec.file ? spec.file->maximum : typeMaximum;
+}
+
+// Converts a value text to the field's type and stores it; false when it does not convert
+// or lies outside the values the file may hold (the field is then left as it was).
+bool readSetting(const SettingSpec& spec, Settings& s, const QString& text) {
+    constexpr qint32 int32Min = std::numeric_limits<qint32>::min();
+    constexpr qint32 int32Max = std::numeric_limits<qint32>::max();
+    const auto integer = [&](qint32 typeMinimum, qint32 typeMaximum) {
+        return textToInteger(text, lowest(spec, typeMinimum), highest(spec, typeMaximum));
+    };
+    const auto store = [](auto& field, const auto& value) {
+        if (value) {
+            field = std::remove_reference_t<decltype(field)>(*value);
+        }
+        return value.has_value();
+    };
+    return std::visit(
+        Overloaded{
+            [](ProgramDirField) { return false; },
+            [&](QString Settings::*field) {
+                s.*field = text;
+                return true;
+            },
+            [&](bool Settings::*field) { return store(s.*field, textToFlag(text)); },
+            [&](qint16 Settings::*field) { return store(s.*field, integer(-32768, 32767)); },
+            [&](qint32 Settings::*field) { return store(s.*field, integer(int32Min, int32Max)); },
+            [&](float Settings::*field) { return store(s.*field, textToFloat(text)); },
+            [&](const ModeField& field) {
+                const std::optional<qint32> code = integer(int32Min, int32Max);
+                return code && field.setCode(s, *code);
+            },
+        },
+        spec.field);
+}
+
+// A field's value as config.ini holds it.
+QString settingText(const SettingSpec& spec, const Settings& s, const QString& programDir) {
+    return std::visit(Overloaded{
+                          [&](ProgramDirField) { return singleLine(programDir); },
+                          [&](QString Settings::*field) { return singleLine(s.*field); },
+                          [&](bool Settings::*field) { return FlagText(s.*field); },
+                          [&](qint16 Settings::*field) { return QString::number(s.*field); },
+                          [&](qint32 Settings::*field) { return QString::number(s.*field); },
+                          [&](float Settings::*field) { return floatText(s.*field); },
+                          [&](const ModeField& field) { return QString::number(field.code(s)); },
+                      },
+                      spec.field);
 }
 
 }  // namespace
@@ -87,69 +151,23 @@ bool LoadSettings(AppState& state) {
     ini.load(path);
 
     const QString section = state.exeBaseName();
-    const auto text = [&](QStringView key) -> std::optional<QString> {
-        const QByteArray buffer = ini.value(section, key);
+    bool placed = false;
+    for (const SettingSpec& spec : kSettingsTable) {
+        const QByteArray buffer = ini.value(section, QString(keyText(spec)));
         if (buffer.isEmpty()) {
-            return std::nullopt;
+            continue;
         }
-        return IniValueText(buffer, buffer.size());
-    };
-    const auto readShort = [&](QStringView key, qint16& field, qint32 min = -32768) {
-        if (const auto value = text(key)) {
-            if (const auto number = textToInteger(*value, min, 32767)) {
-                field = qint16(*number);
-            }
-        }
-    };
-    const auto readLong = [&](QStringView key, qint32& field) {
-        if (const auto value = text(key)) {
-            if (const auto number = textToInteger(*value, std::numeric_limits<qint32>::min(),
-                                                  std::numeric_limits<qint32>::max())) {
-                field = *number;
-            }
-        }
-    };
-    const auto readFlag = [&](QStringView key, bool& field) {
-        if (const auto value = text(key)) {
-            if (const auto flag = textToFlag(*value)) {
-                field = *flag;
-            }
-        }
-    };
-    const auto readFloat = [&](QStringView key, float& field) {
-        if (const auto value = text(key)) {
-            if (const auto number = textToFloat(*value)) {
-                field = *number;
-            }
-        }
-    };
-
-    // APP_PATH is written for the reader's information only: the program directory is where
-    // the executable runs, never what the file says, so the key is not read.
-    Settings& s = state.settings;
-    if (const auto value = text(u"OPML_PATH")) {
-        s.OPML_PATH = *value;
+        const bool read = readSetting(spec, state.settings, IniValueText(buffer, buffer.size()));
+        placed = placed || (read && (spec.key == "TICKER_LEFT" || spec.key == "TICKER_TOP"));
     }
-    readShort(u"TICKER_MODE", s.TICKER_MODE);
-    readFlag(u"AUTO_LOAD_FLG", s.AUTO_LOAD_FLG);
-    readFlag(u"CHECKED_HIDE_FLG", s.CHECKED_HIDE_FLG);
-    readFlag(u"OLD_HIDE_FLG", s.OLD_HIDE_FLG);
-    // Spelt as existing config.ini files hold these keys; a corrected key would not be found.
-    readShort(u"LIMIT_HOURES", s.LIMIT_HOURES);
-    readShort(u"AUTO_PIROT_MINITS", s.AUTO_PIROT_MINITS);
-    readShort(u"AUTO_PIROT_MODE", s.AUTO_PIROT_MODE);
-    // The article timer runs NEWS_INTERVAL seconds and the slide divides by
-    // NEWS_SCROLL_SPEED: below 1, a hand-edited file would make the ticker spin or divide by
-    // zero, so such values keep what the field holds.
-    readShort(u"NEWS_INTERVAL", s.NEWS_INTERVAL, 1);
-    readShort(u"NEWS_SCROLL_SPEED", s.NEWS_SCROLL_SPEED, 1);
-    readShort(u"TICKER_TRANSPARENCY_LEVEL", s.TICKER_TRANSPARENCY_LEVEL);
-    readLong(u"TICKER_TOPMOST_FLG", s.TICKER_TOPMOST_FLG);
-    readShort(u"TICKER_MARGIN_TOP", s.TICKER_MARGIN_TOP);
-    readLong(u"TICKER_BACK_COLOR", s.TICKER_BACK_COLOR);
-    readLong(u"TICKER_FORE_COLOR", s.TICKER_FORE_COLOR);
-    readFloat(u"TICKER_LEFT", s.TICKER_LEFT);
-    readFloat(u"TICKER_TOP", s.TICKER_TOP);
+    // A ticker never moved yet first appears on its own screen, where the primary screen
+    // would have put it.
+    if (!placed && !state.settings.TICKER_SCREEN.isEmpty()) {
+        const ScreenDesc screen = chosenScreen(state.seams.screen, state.settings.TICKER_SCREEN);
+        state.settings.TICKER_LEFT = float(
+            pixelsToTwips(screen.pixels.x() + screen.pixels.width()) - kTickerDefaultLeftInset);
+        state.settings.TICKER_TOP = float(pixelsToTwips(screen.pixels.y()) + Settings{}.TICKER_TOP);
+    }
     return true;
 }
 
@@ -159,31 +177,17 @@ QStringList settingsLines(const AppState& state) {
            (programDir.endsWith(QLatin1Char('/')) || programDir.endsWith(QLatin1Char('\\')))) {
         programDir.chop(1);
     }
-    const Settings& s = state.settings;
-    const auto line = [](const char* key, const QString& value) {
-        return QLatin1String(key) + QLatin1Char('=') + value;
-    };
-    return {
-        line("APP_PATH", singleLine(programDir)),
-        line("OPML_PATH", singleLine(s.OPML_PATH)),
-        line("TICKER_MODE", QString::number(s.TICKER_MODE)),
-        line("AUTO_LOAD_FLG", FlagText(s.AUTO_LOAD_FLG)),
-        line("CHECKED_HIDE_FLG", FlagText(s.CHECKED_HIDE_FLG)),
-        line("OLD_HIDE_FLG", FlagText(s.OLD_HIDE_FLG)),
-        // The keys' spelling is what readers of config.ini expect; keep it.
-        line("LIMIT_HOURES", QString::number(s.LIMIT_HOURES)),
-        line("AUTO_PIROT_MINITS", QString::number(s.AUTO_PIROT_MINITS)),
-        line("AUTO_PIROT_MODE", QString::number(s.AUTO_PIROT_MODE)),
-        line("NEWS_INTERVAL", QString::number(s.NEWS_INTERVAL)),
-        line("NEWS_SCROLL_SPEED", QString::number(s.NEWS_SCROLL_SPEED)),
-        line("TICKER_TRANSPARENCY_LEVEL", QString::number(s.TICKER_TRANSPARENCY_LEVEL)),
-        line("TICKER_TOPMOST_FLG", QString::number(s.TICKER_TOPMOST_FLG)),
-        line("TICKER_MARGIN_TOP", QString::number(s.TICKER_MARGIN_TOP)),
-        line("TICKER_BACK_COLOR", QString::number(s.TICKER_BACK_COLOR)),
-        line("TICKER_FORE_COLOR", QString::number(s.TICKER_FORE_COLOR)),
-        line("TICKER_LEFT", floatText(s.TICKER_LEFT)),
-        line("TICKER_TOP", floatText(s.TICKER_TOP)),
-    };
+    const Settings defaults;
+    QStringList lines;
+    for (const SettingSpec& spec : kSettingsTable) {
+        const QString value = settingText(spec, state.settings, programDir);
+        if (spec.line == SettingLine::WhenNotDefault &&
+            value == settingText(spec, defaults, programDir)) {
+            continue;
+        }
+        lines.append(keyText(spec) + QLatin1Char('=') + value);
+    }
+    return lines;
 }
 
 bool SaveSettings(const AppState& state) {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "settings/numbertext.h"
+#include "settings/settingstable.h"
 
 // A spinner's number box on confirm: an empty box or one that holds no number takes the
 // setting's current value; the number is taken as its nearest integer (halves to even)
@@ -11,8 +12,6 @@
 [[nodiscard]] int cleanSpinnerNumber(const QString& text, int current, int minimum, int maximum);
 
 // Bounds of the options dialog's two spinners.
-inline constexpr int kNewsLimitMinimum = 1;  // hours
-inline constexpr int kNewsLimitMaximum = 48;
+inline constexpr SettingRange kNewsLimitRange = dialogRange("LIMIT_HOURES");  // hours
 // "Pirot" follows the spinner's widget name, txtAutoPirotInterval.
-inline constexpr int kAutoPirotIntervalMinimum = 1;  // minutes
-inline constexpr int kAutoPirotIntervalMaximum = 60;
+inline constexpr SettingRange kAutoPirotIntervalRange = dialogRange("AUTO_PIROT_MINITS");

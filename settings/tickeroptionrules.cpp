@@ -23,12 +23,12 @@ int nearestInteger(const QString& text, int current) {
 int cleanOpacityText(const QString& text, int currentPercent) {
     const int value = nearestInteger(text, currentPercent);
     // "\" truncates towards zero: −7 becomes −5, which the clamp then raises to 10.
-    const int multiple = value / kOpacityStep * kOpacityStep;
-    return std::clamp(multiple, kOpacityMinimum, kOpacityMaximum);
+    const int multiple = value / kOpacityRange.step * kOpacityRange.step;
+    return std::clamp(multiple, kOpacityRange.minimum, kOpacityRange.maximum);
 }
 
 int cleanIntervalText(const QString& text, int currentSeconds) {
-    return cleanSpinnerNumber(text, currentSeconds, kIntervalMinimum, kIntervalMaximum);
+    return cleanSpinnerNumber(text, currentSeconds, kIntervalRange.minimum, kIntervalRange.maximum);
 }
 
 int cleanMarginText(const QString& text, int currentTwips, int maximumUnits) {
@@ -37,6 +37,6 @@ int cleanMarginText(const QString& text, int currentTwips, int maximumUnits) {
 
 int marginMaximumUnits(int screenHeightTwips, int tickerHeightTwips) {
     const int units = (screenHeightTwips - tickerHeightTwips) / kMarginUnitTwips;
-    const int storable = std::numeric_limits<qint16>::max() / kMarginUnitTwips;
+    const int storable = dialogRange("TICKER_MARGIN_TOP").maximum / kMarginUnitTwips;
     return std::clamp(units, 0, storable);
 }

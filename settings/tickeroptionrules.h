@@ -2,14 +2,13 @@
 
 #include <QString>
 
+#include "settings/settingstable.h"
+
 // Bounds and steps of the ticker settings dialog's three spinners.
-inline constexpr int kOpacityMinimum = 10;  // percent
-inline constexpr int kOpacityMaximum = 100;
-inline constexpr int kOpacityStep = 5;
-inline constexpr int kIntervalMinimum = 3;  // seconds
-inline constexpr int kIntervalMaximum = 60;
+inline constexpr SettingRange kOpacityRange = dialogRange("TICKER_TRANSPARENCY_LEVEL");  // percent
+inline constexpr SettingRange kIntervalRange = dialogRange("NEWS_INTERVAL");             // seconds
 // The dialog shows TICKER_MARGIN_TOP (twips) in units of 10 twips, labelled "px".
-inline constexpr int kMarginUnitTwips = 10;
+inline constexpr int kMarginUnitTwips = dialogRange("TICKER_MARGIN_TOP").step;
 
 // Opacity box on OK: an empty box or one without a number restores the current setting;
 // the nearest integer (halves to even) is cut down to a multiple of 5 (towards zero) and

@@ -10,13 +10,16 @@
 #include "platform/browser.h"
 #include "platform/messagebox.h"
 #include "platform/screeninfo.h"
+#include "platform/x11dock.h"
 #include "ticker/clstransparency.h"
+#include "ticker/marqueestrip.h"
 #include "ticker/shapeframe.h"
 #include "ticker/textbutton.h"
 #include "ticker/tickercolors.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickerlabel.h"
 #include "ticker/tickermotion.h"
+#include "ticker/tickerpresentation.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 
@@ -36,7 +39,7 @@ void placeLabelTwips(QLabel* label, int left, int top, int width, int height) {
     }
 }
 
-QLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
+TickerLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* label = new TickerLabel(text, parent);
     label->setObjectName(name);
     return label;
@@ -84,6 +87,9 @@ frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent
     setFont(uiFont());
     setAutoFillBackground(true);
     buildWidgets();
+    layoutWidgets();
+    choosePresentation();
+    state.seams.screen.onScreensChanged([this] { screensChanged(); });
     // Start-up colours (a grey line) until AfterInit applies the settings.
     applyColors(0x000000, 0xFFFFFF);
     QPalette linePalette = lineTicker->palette();
@@ -94,7 +100,9 @@ frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent
     Form_Load();
 }
 
-frmTicker::~frmTicker() = default;
+frmTicker::~frmTicker() {
+    state.seams.screen.onScreensChanged({});
+}
 
 void frmTicker::buildWidgets() {
     // Creation order is stacking order: later siblings lie in front.
@@ -105,24 +113,23 @@ void frmTicker::buildWidgets() {
     picIcon->setAutoFillBackground(true);
     picIcon->setToolTip(
         QStringLiteral("常に表示するモードのとき、ここをドラッグすると移動できます。"));
-    placeTwips(picIcon, 0, 0, 240, 240);
+    placeAt(picIcon, 0, 0, 240, 240, Anchor::Left);
     picIcon->installEventFilter(this);
 
     lblTimeStamp = textLabel(QStringLiteral("lblTimeStamp"), QStringLiteral("Quorvane3"), this);
-    placeLabelTwips(lblTimeStamp, 360, 30, 5175, 180);
+    placeAt(lblTimeStamp, 360, 30, 5175, 180, Anchor::Stretch);
     lblSiteTitle = textLabel(QStringLiteral("lblSiteTitle"), QString(), this);
-    placeLabelTwips(lblSiteTitle, 1920, 30, 3615, 180);
+    placeAt(lblSiteTitle, 1920, 30, 3615, 180, Anchor::Stretch);
 
     // A one-pixel horizontal line from 360 to 5520 at 240.
     lineTicker = new QWidget(this);
     lineTicker->setObjectName(QStringLiteral("lineTicker"));
     lineTicker->setAutoFillBackground(true);
     lineTicker->setAttribute(Qt::WA_TransparentForMouseEvents);
-    lineTicker->setGeometry(twipsToPixels(360), twipsToPixels(240),
-                            twipsToPixels(5520) - twipsToPixels(360) + 1, 1);
+    placeAt(lineTicker, 360, 240, 5520 - 360, 0, Anchor::Stretch);
 
     lblNews = textLabel(QStringLiteral("lblNews"), TickerShowing::loadingText(), this);
-    placeLabelTwips(lblNews, kNewsLeft, 285, kNewsWidth, 180);
+    placeAt(lblNews, kNewsLeft, 285, kNewsWidth, 180, Anchor::Stretch);
     lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), TickerShowing::loadingText(), this);
     lblNewsOver->setAutoFillBackground(true);
     lblNewsOver->setAttribute(Qt::WA_NoMousePropagation);
@@ -135,22 +142,22 @@ void frmTicker::buildWidgets() {
     lblWall = new QLabel(this);
     lblWall->setObjectName(QStringLiteral("lblWall"));
     lblWall->setAttribute(Qt::WA_NoMousePropagation);
-    placeTwips(lblWall, 5640, 0, 1455, 255);
+    placeAt(lblWall, 5640, 0, 1455, 255, Anchor::Right);
 
     for (int i = 0; i < int(shpButton.size()); ++i) {
         shpButton[i] = new ShapeFrame(this);
         shpButton[i]->setObjectName(QStringLiteral("shpButton_%1").arg(i));
         if (i < 6) {
-            placeTwips(shpButton[i], 5640 + 240 * i, 0, 255, 255);
+            placeAt(shpButton[i], 5640 + 240 * i, 0, 255, 255, Anchor::Right);
         }
     }
-    placeTwips(shpButton[6], 6600, 280, 495, 200);
+    placeAt(shpButton[6], 6600, 280, 495, 200, Anchor::Right);
 
     auto button = [this](const char* name, const QString& caption, const QString& tip, int left,
                          int top, int width, int height, void (frmTicker::*handler)()) {
         auto* b = new TextButton(caption, tip, this);
         b->setObjectName(QLatin1String(name));
-        placeTwips(b, left, top, width, height);
+        placeAt(b, left, top, width, height, Anchor::Right);
         connect(b, &TextButton::clicked, this, handler);
         return b;
     };
@@ -183,11 +190,66 @@ void frmTicker::buildWidgets() {
     // Its interval is NEWS_INTERVAL seconds, set by AfterInit.
     tmrNextNews = timer("tmrNextNews", 1000, &frmTicker::tmrNextNews_Timer);
     tmrPause = timer("tmrPause", 3000, &frmTicker::tmrPause_Timer);
+
+    // One moving line from the headline's left edge to the buttons, as high as the window.
+    marquee = new MarqueeStrip(this);
+    marquee->hide();
+    placeAt(marquee, kNewsLeft, 0, 5580 - kNewsLeft, kHeightTwips, Anchor::Stretch);
+    connect(marquee, &MarqueeStrip::headlineClicked, this, &frmTicker::openHeadline);
+    connect(marquee, &MarqueeStrip::pressedBeside, this,
+            [this] { Form_MouseDown(Qt::LeftButton); });
+    connect(marquee, &MarqueeStrip::hovered, this,
+            [this](bool on) { showing.setHold(TickerHold::Pointer, on); });
+}
+
+void frmTicker::placeAt(QWidget* widget, int left, int top, int width, int height, Anchor anchor) {
+    layout.push_back({widget, left, top, width, height, anchor});
+}
+
+void frmTicker::layoutWidgets() {
+    const int extra = windowWidth - kWidthTwips;
+    for (const Placed& p : layout) {
+        const int left = p.anchor == Anchor::Right ? p.left + extra : p.left;
+        const int width = p.anchor == Anchor::Stretch ? p.width + extra : p.width;
+        if (p.widget == lineTicker) {
+            // A one-pixel line between its two ends.
+            p.widget->setGeometry(twipsToPixels(left), twipsToPixels(p.top),
+                                  twipsToPixels(left + width) - twipsToPixels(left) + 1, 1);
+        } else if (qobject_cast<TickerLabel*>(p.widget) != nullptr) {
+            placeLabelTwips(static_cast<QLabel*>(p.widget), left, p.top, width, p.height);
+        } else {
+            placeTwips(p.widget, left, p.top, width, p.height);
+        }
+    }
+    placeNewsOver();
+    fitSiteTitle();
+}
+
+void frmTicker::choosePresentation() {
+    const TickerPresentationKind kind = state.settings.TICKER_MARQUEE;
+    if (showing.presentation().kind() != kind) {
+        showing.usePresentation(makeTickerPresentation(kind, showing, *marquee));
+    }
+    const bool scrolling = kind == TickerPresentationKind::Marquee;
+    marquee->setVisible(scrolling);
+    for (QWidget* line : {static_cast<QWidget*>(lblTimeStamp), static_cast<QWidget*>(lblSiteTitle),
+                          lineTicker, static_cast<QWidget*>(lblNews)}) {
+        line->setVisible(!scrolling);
+    }
+    if (scrolling) {
+        lblNewsOver->hide();
+    }
+}
+
+void frmTicker::openHeadline(int index) {
+    if (index >= 1 && index <= state.NewsQueue.lastIndex()) {
+        openFeedLink(state.seams.browser, state.NewsQueue[index].Link);
+    }
 }
 
 // ---- the showing: decided by TickerShowing ---------------------------------------------
 
-void frmTicker::ShowForm(qint16 intTickerModeSet) {
+void frmTicker::ShowForm(ShowMode intTickerModeSet) {
     showing.ShowForm(intTickerModeSet);
 }
 
@@ -237,7 +299,7 @@ void frmTicker::cmdWeb_Click() {
 // ---- what the showing draws -------------------------------------------------------------
 
 bool frmTicker::isOnScreen() const {
-    return windowLeft <= screenWidth() && isVisible();
+    return !parked && isVisible();
 }
 
 bool frmTicker::isArticleTimerRunning() const {
@@ -304,9 +366,7 @@ void frmTicker::Form_Load() {
     showing.load();
     lblNewsOver->clear();
 
-    windowTop = state.settings.TICKER_MARGIN_TOP;
-    windowLeft = parkedLeft(screenWidth());
-    placeWindow();
+    park(geometry());
     KeepOnTop();
 
     objTransparency = std::make_unique<clsTransparency>(*opacityMessage, state.exeBaseName());
@@ -318,14 +378,8 @@ void frmTicker::AfterInit() {
     objTransparency->Opacity(settings.TICKER_TRANSPARENCY_LEVEL);
     tmrNextNews->setInterval(std::max<int>(1, settings.NEWS_INTERVAL) * 1000);
     KeepOnTop();
-
-    if (settings.TICKER_MODE == 1) {
-        windowTop = settings.TICKER_MARGIN_TOP;
-    } else if (settings.TICKER_MODE == 0 && showing.isShowing()) {
-        windowTop = qRound(settings.TICKER_TOP);
-        windowLeft = qRound(settings.TICKER_LEFT);
-    }
-    placeWindow();
+    placeForSettings();
+    choosePresentation();
 
     // A colour that is no 0x00BBGGRR value (a hand-edited file) leaves the colours as
     // they are, like any failure of this step.
@@ -349,14 +403,14 @@ void frmTicker::applyColors(qint32 backColor, qint32 foreColor) {
     QPalette linePalette = lineTicker->palette();
     linePalette.setColor(QPalette::Window, fore);
     lineTicker->setPalette(linePalette);
+    marquee->setColors(back, fore);
     for (ShapeFrame* frame : shpButton) {
         frame->setBorderColor(fore);
     }
 }
 
 void frmTicker::Form_Unload() {
-    windowLeft = parkedLeft(screenWidth());
-    placeWindow();
+    park(geometry());
     showing.unload();
     blnTimerState = {false, false};
     intDynamicFlags = 0;
@@ -377,6 +431,9 @@ void frmTicker::closeEvent(QCloseEvent* event) {
 
 void frmTicker::placeNewsOver() {
     placeLabelTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
+    // The new headline ends in "…" where it will end once it has come in whole; until then
+    // the overlay's edge cuts it.
+    lblNewsOver->setElideWidth(lblNews->width());
 }
 
 void frmTicker::setTimerEnabled(QTimer* timer, bool enabled) {

@@ -4,10 +4,14 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "patrol/patrolhost.h"
+#include "ticker/tickerlabel.h"
+#include "ticker/tickerplacement.h"
 #include "ticker/tickershowing.h"
 
+class MarqueeStrip;
 class MessageBoxSeam;
 class QLabel;
 class QTimer;
@@ -17,34 +21,37 @@ class TickerHost;
 class clsTransparency;
 struct AppState;
 
-// The news ticker: a small frameless window that shows the articles of NewsQueue one at
-// a time, slides in and out in pop-up mode and wipes each new headline in. Created once
-// and never destroyed while the program runs: a close request parks and resets it.
+// The news ticker: a small frameless window, or a band along a screen edge, that shows the
+// articles of NewsQueue, slides in and out in pop-up mode and wipes each new headline in,
+// or runs them past as a marquee. Created once and never destroyed while the program runs:
+// a close request parks and resets it. A parked ticker is hidden and lies beyond every
+// screen.
 //
-// Which article is shown when is decided by its TickerShowing; the window draws it, runs
-// the timers and animates. Geometry is kept in twips (the window's left/top and the wipe
-// overlay's left/width); widget pixels are derived from them. The screen size comes from
-// state.seams.screen.
+// Which article is shown when is decided by its TickerShowing and the presentation it
+// holds; the window draws, runs the timers and animates. Geometry is kept in twips (the
+// window's left/top/width and the wipe overlay's left/width); widget pixels are derived
+// from them. The screens come from state.seams.screen; the ticker's is TICKER_SCREEN's.
 class frmTicker : public QWidget, public TickerControl, private TickerView {
     Q_OBJECT
     // Declared first: intCallOPMLKey below refers into it.
     TickerShowing showing;
 
 public:
-    static constexpr int kWidthTwips = 7110;
-    static constexpr int kHeightTwips = 495;
+    static constexpr int kWidthTwips = kTickerWidthTwips;
+    static constexpr int kHeightTwips = kTickerHeightTwips;
 
     frmTicker(AppState& state, TickerHost& host, QWidget* parent = nullptr);
     ~frmTicker() override;
 
-    // Starts a showing (0 permanent, 1 one round), restarts after ResetTicker, or turns a
-    // running pop-up showing permanent (0).
-    void ShowForm(qint16 intTickerModeSet) override;
+    // Starts a showing, restarts after ResetTicker, or turns a running one-round showing
+    // permanent.
+    void ShowForm(ShowMode intTickerModeSet) override;
     // Empties the queue and shows the waiting text until the next ShowForm.
     void ResetTicker() override;
     // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
     void SetNewsIndex(qint16 intNewIndex);
-    // Applies the display settings: opacity, article interval, stacking, position, colours.
+    // Applies the display settings: opacity, article interval, stacking, position, colours,
+    // and the placement, screen and presentation.
     void AfterInit();
     // Resets the showing state and parks the window off screen.
     void Form_Load();
@@ -77,11 +84,11 @@ public:
     // Window geometry in twips.
     [[nodiscard]] int leftTwips() const { return windowLeft; }
     [[nodiscard]] int topTwips() const { return windowTop; }
-    [[nodiscard]] int widthTwips() const { return kWidthTwips; }
+    [[nodiscard]] int widthTwips() const { return windowWidth; }
     [[nodiscard]] int heightTwips() const { return kHeightTwips; }
     // The headline and its wipe overlay, in twips within the window.
     [[nodiscard]] int lblNewsLeftTwips() const { return kNewsLeft; }
-    [[nodiscard]] int lblNewsWidthTwips() const { return kNewsWidth; }
+    [[nodiscard]] int lblNewsWidthTwips() const { return newsWidth(); }
     [[nodiscard]] int lblNewsOverLeftTwips() const { return newsOverLeft; }
     [[nodiscard]] int lblNewsOverWidthTwips() const { return newsOverWidth; }
 
@@ -89,7 +96,13 @@ public:
     [[nodiscard]] qint16 nextIndex() const { return showing.nextIndex(); }
     [[nodiscard]] qint16 shownIndex() const { return showing.shownIndex(); }
     [[nodiscard]] const QString& currentLink() const { return showing.currentLink(); }
-    [[nodiscard]] qint16 showMode() const { return showing.showMode(); }
+    [[nodiscard]] ShowMode showMode() const { return showing.showMode(); }
+    // Parked: hidden, beyond every screen (closed, or stepping aside).
+    [[nodiscard]] bool isParked() const { return parked; }
+    // The X11 strut the band reserves (all zero when it reserves nothing), in pixels.
+    [[nodiscard]] const std::array<int, 12>& reservedStrut() const { return strut; }
+    // The holds and presentation, for the windows and rules that extend the ticker.
+    [[nodiscard]] TickerShowing& tickerShowing() { return showing; }
     [[nodiscard]] bool isShowing() const { return showing.isShowing(); }
     [[nodiscard]] bool isRoundDone() const { return showing.isRoundDone(); }
     [[nodiscard]] bool isResetPending() const { return showing.isResetPending(); }
@@ -111,11 +124,11 @@ public:
     static constexpr int kSlideOut = 4;
 
     QLabel* picIcon = nullptr;
-    QLabel* lblTimeStamp = nullptr;
-    QLabel* lblSiteTitle = nullptr;
+    TickerLabel* lblTimeStamp = nullptr;
+    TickerLabel* lblSiteTitle = nullptr;
     QWidget* lineTicker = nullptr;
-    QLabel* lblNews = nullptr;
-    QLabel* lblNewsOver = nullptr;
+    TickerLabel* lblNews = nullptr;
+    TickerLabel* lblNewsOver = nullptr;
     QLabel* lblWall = nullptr;
     TextButton* cmdPlay = nullptr;
     TextButton* cmdBefor = nullptr;
@@ -128,6 +141,8 @@ public:
     QTimer* tmrDynamic = nullptr;
     QTimer* tmrNextNews = nullptr;
     QTimer* tmrPause = nullptr;
+    // The marquee's band, in place of the two lines while the marquee runs.
+    MarqueeStrip* marquee = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -137,6 +152,18 @@ protected:
 private:
     static constexpr int kNewsLeft = 360;
     static constexpr int kNewsWidth = 6240;
+
+    // How a widget follows a band wider than the design's window.
+    enum class Anchor {
+        Left,     // stays
+        Stretch,  // grows by the extra width
+        Right,    // moves right by it
+    };
+    struct Placed {
+        QWidget* widget;
+        int left, top, width, height;
+        Anchor anchor;
+    };
 
     // What the showing asks of the window.
     [[nodiscard]] bool isOnScreen() const override;
@@ -155,6 +182,13 @@ private:
     // keeps its phase.
     static void setTimerEnabled(QTimer* timer, bool enabled);
     void buildWidgets();
+    // Places every widget for the window's width: the design's places for the design's
+    // width; in a wider band the texts stretch and the buttons keep to the right end.
+    void layoutWidgets();
+    void placeAt(QWidget* widget, int left, int top, int width, int height, Anchor anchor);
+    // The presentation TICKER_MARQUEE names, and the widgets it draws with.
+    void choosePresentation();
+    void openHeadline(int index);
     void SlideIn(bool start);
     void SlideOut(bool start);
     // Starts the wipe of a new headline. An empty text starts nothing: the headline
@@ -168,9 +202,19 @@ private:
     void applyColors(qint32 backColor, qint32 foreColor);
     // Moves the site title right of a time stamp too wide for its column.
     void fitSiteTitle();
+    // Moves the native window to the twips; a parked window is hidden and put beyond every
+    // screen, whatever the window manager does with windows moved off screen.
     void placeWindow();
+    void park(const TickerGeometry& geometry);
+    // The band's dock type and strut, as the placement and mode want them.
+    void applyDock();
+    // Where the settings put a ticker on screen; nothing for a parked one.
+    void placeForSettings();
+    void screensChanged();
     void placeNewsOver();
-    [[nodiscard]] int screenWidth() const;
+    [[nodiscard]] TickerGeometry geometry() const;
+    [[nodiscard]] bool isDockedBand() const;
+    [[nodiscard]] int newsWidth() const { return kNewsWidth + windowWidth - kWidthTwips; }
     [[nodiscard]] int scrollSpeed() const;
 
     AppState& state;
@@ -181,6 +225,14 @@ private:
     // Twips are the truth; pixels are derived, so the slide arithmetic stays exact.
     int windowLeft = 0;
     int windowTop = 0;
+    int windowWidth = kWidthTwips;
+    bool parked = true;
+    TickerPlacement placedAs = TickerPlacement::Window;
+    std::vector<Placed> layout;
+    std::array<int, 12> strut{};
+    bool dockApplied = false;
+    // The marquee moved when the ticker stepped aside.
+    bool marqueeWasMoving = false;
     int newsOverLeft = 6480;
     int newsOverWidth = 15;
 };

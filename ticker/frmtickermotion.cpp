@@ -10,6 +10,9 @@
 #include "core/appstate.h"
 #include "platform/screeninfo.h"
 #include "platform/windowstacking.h"
+#include "platform/x11dock.h"
+#include "ticker/marqueestrip.h"
+#include "ticker/tickerlabel.h"
 #include "ticker/tickermotion.h"
 
 // ---- animations -------------------------------------------------------------------------
@@ -40,25 +43,35 @@ void frmTicker::finishAnimation(int flag) {
 
 void frmTicker::SlideIn(bool start) {
     const Settings& settings = state.settings;
+    const TickerGeometry g = geometry();
     if (start) {
-        if (settings.TICKER_MODE == 0) {
-            windowTop = qRound(settings.TICKER_TOP);
-            windowLeft = qRound(settings.TICKER_LEFT);
-            placeWindow();
-        } else if (settings.TICKER_MODE == 1) {
-            windowLeft = screenWidth() - kParkOffsetTwips;
-            placeWindow();
-            startAnimation(kSlideIn);
+        switch (settings.TICKER_MODE) {
+            case TickerMode::AlwaysShown:
+                windowLeft = g.shown.x();
+                windowTop = g.shown.y();
+                parked = false;
+                placeWindow();
+                break;
+            case TickerMode::PopUp:
+                windowLeft = g.start.x();
+                windowTop = g.start.y();
+                parked = false;
+                placeWindow();
+                startAnimation(kSlideIn);
+                break;
         }
     } else {
-        const SlideStep step = slideInStep(windowLeft, kWidthTwips, screenWidth(), scrollSpeed());
-        windowLeft = step.left;
+        const SlideStep step = slideInStep(slideCoordinate(g, {windowLeft, windowTop}),
+                                           slideExtent(g), edgeCoordinate(g), scrollSpeed());
+        const QPoint topLeft = slideTopLeft(g, step.left);
+        windowLeft = topLeft.x();
+        windowTop = topLeft.y();
         placeWindow();
         if (step.finished) {
             finishAnimation(kSlideIn);
         }
     }
-    if (settings.TICKER_TOPMOST_FLG == -1) {
+    if (settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers) {
         KeepOnTop();
     }
 }
@@ -70,22 +83,31 @@ void frmTicker::SlideOut(bool start) {
         return;
     }
     if (start) {
-        if (state.settings.TICKER_MODE == 0) {
-            Form_Unload();
-        } else if (state.settings.TICKER_MODE == 1) {
-            startAnimation(kSlideOut);
+        switch (state.settings.TICKER_MODE) {
+            case TickerMode::AlwaysShown:
+                Form_Unload();
+                break;
+            case TickerMode::PopUp:
+                startAnimation(kSlideOut);
+                break;
         }
         return;
     }
-    const SlideStep step = slideOutStep(windowLeft, kWidthTwips, screenWidth(), scrollSpeed());
-    windowLeft = step.left;
-    placeWindow();
+    const TickerGeometry g = geometry();
+    const SlideStep step = slideOutStep(slideCoordinate(g, {windowLeft, windowTop}), slideExtent(g),
+                                        edgeCoordinate(g), scrollSpeed());
     if (step.finished) {
+        park(g);
         finishAnimation(kSlideOut);
         if (intDynamicFlags == 0) {
             Form_Unload();
         }
+        return;
     }
+    const QPoint topLeft = slideTopLeft(g, step.left);
+    windowLeft = topLeft.x();
+    windowTop = topLeft.y();
+    placeWindow();
 }
 
 void frmTicker::WipeNews(const QString& text) {
@@ -97,7 +119,7 @@ void frmTicker::WipeNews(const QString& text) {
         }
         return;
     }
-    newsOverLeft = kNewsLeft + kNewsWidth;
+    newsOverLeft = kNewsLeft + newsWidth();
     newsOverWidth = 0;
     lblNewsOver->setText(text);
     placeNewsOver();
@@ -106,7 +128,7 @@ void frmTicker::WipeNews(const QString& text) {
 }
 
 void frmTicker::WipeNewsStep() {
-    const WipeStep step = wipeStep(kNewsLeft, kNewsWidth, newsOverLeft, scrollSpeed());
+    const WipeStep step = wipeStep(kNewsLeft, newsWidth(), newsOverLeft, scrollSpeed());
     newsOverLeft = step.overLeft;
     newsOverWidth = step.overWidth;
     placeNewsOver();
@@ -128,26 +150,25 @@ void frmTicker::endWipe() {
 
 void frmTicker::StepAside() {
     blnTimerState = {tmrDynamic->isActive(), tmrNextNews->isActive()};
+    marqueeWasMoving = marquee->framesRunning();
     tmrDynamic->stop();
     tmrNextNews->stop();
+    marquee->runFrames(false);
     tmrPause->start();
-    windowLeft = parkedLeft(screenWidth());
-    placeWindow();
+    park(geometry());
 }
 
 void frmTicker::tmrPause_Timer() {
     tmrPause->stop();
-    const Settings& settings = state.settings;
-    if (settings.TICKER_MODE == 0) {
-        windowTop = qRound(settings.TICKER_TOP);
-        windowLeft = qRound(settings.TICKER_LEFT);
-    } else if (settings.TICKER_MODE == 1) {
-        windowLeft = screenWidth() - kWidthTwips;
-    }
+    const TickerGeometry g = geometry();
+    windowLeft = g.shown.x();
+    windowTop = g.shown.y();
+    parked = false;
     placeWindow();
     setTimerEnabled(tmrDynamic, blnTimerState[0]);
     setTimerEnabled(tmrNextNews, blnTimerState[1]);
-    if (settings.TICKER_TOPMOST_FLG == -1) {
+    marquee->runFrames(marqueeWasMoving);
+    if (state.settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers) {
         KeepOnTop();
     }
 }
@@ -171,7 +192,9 @@ void frmTicker::picIcon_MouseDown(Qt::MouseButton, float X, float Y) {
 }
 
 void frmTicker::picIcon_MouseMove(Qt::MouseButtons Button, float X, float Y) {
-    if (state.settings.TICKER_MODE != 0 || Button != Qt::LeftButton) {
+    // A band stays at its edge.
+    if (state.settings.TICKER_MODE != TickerMode::AlwaysShown || isDockedBand() ||
+        Button != Qt::LeftButton) {
         return;
     }
     windowLeft += qRound(X - sngDragX);
@@ -180,6 +203,11 @@ void frmTicker::picIcon_MouseMove(Qt::MouseButtons Button, float X, float Y) {
 }
 
 void frmTicker::picIcon_MouseUp(Qt::MouseButton, float, float) {
+    // The band's place is its edge's: the window's own place is kept for when it is one
+    // again.
+    if (isDockedBand()) {
+        return;
+    }
     state.settings.TICKER_TOP = float(windowTop);
     state.settings.TICKER_LEFT = float(windowLeft);
 }
@@ -225,16 +253,107 @@ bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- geometry ---------------------------------------------------------------------------
 
+TickerGeometry frmTicker::geometry() const {
+    const QRect pixels = chosenScreen(state.seams.screen, state.settings.TICKER_SCREEN).pixels;
+    const QRect twips(pixelsToTwips(pixels.x()), pixelsToTwips(pixels.y()),
+                      pixelsToTwips(pixels.width()), pixelsToTwips(pixels.height()));
+    return tickerGeometry(state.settings.TICKER_PLACEMENT, state.settings.TICKER_MODE, twips,
+                          state.settings);
+}
+
+bool frmTicker::isDockedBand() const {
+    return isDocked(state.settings.TICKER_PLACEMENT);
+}
+
 void frmTicker::KeepOnTop() {
-    setWindowTopmost(*this, state.settings.TICKER_TOPMOST_FLG);
+    const bool above = state.settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers;
+    if (setWindowStaysOnTop(*this, above) && dockApplied) {
+        // New flags bring Qt's own window type back.
+        dockApplied = false;
+        applyDock();
+    }
+}
+
+void frmTicker::park(const TickerGeometry& g) {
+    windowLeft = g.parked.x();
+    windowTop = g.parked.y();
+    parked = true;
+    placeWindow();
 }
 
 void frmTicker::placeWindow() {
+    const int width = geometry().shown.width();
+    if (width != windowWidth) {
+        windowWidth = width;
+        setFixedSize(twipsToPixels(windowWidth), twipsToPixels(kHeightTwips));
+        layoutWidgets();
+    }
+    if (parked) {
+        hide();
+        // Beyond the right end of the whole desktop, in case a window manager maps it.
+        move(desktopPixels(state.seams.screen).right() + 1 + twipsToPixels(kParkOffsetTwips),
+             twipsToPixels(windowTop));
+        applyDock();
+        return;
+    }
     move(twipsToPixels(windowLeft), twipsToPixels(windowTop));
+    if (!isVisible()) {
+        // The window type must be there before the window manager sees the window.
+        applyDock();
+        show();
+    }
+    applyDock();
 }
 
-int frmTicker::screenWidth() const {
-    return state.seams.screen.widthTwips();
+void frmTicker::applyDock() {
+    const bool reserve =
+        !parked && isDockedBand() && state.settings.TICKER_MODE == TickerMode::AlwaysShown;
+    const QRect band(twipsToPixels(windowLeft), twipsToPixels(windowTop),
+                     twipsToPixels(windowWidth), twipsToPixels(kHeightTwips));
+    const std::array<int, 12> wanted = reserve ? dockStrut(state.settings.TICKER_PLACEMENT, band,
+                                                           desktopPixels(state.seams.screen))
+                                               : std::array<int, 12>{};
+    if (reserve == dockApplied && wanted == strut) {
+        return;
+    }
+    strut = wanted;
+    if (reserve != dockApplied && isVisible()) {
+        // A window manager reads the type when the window is mapped: map it again.
+        hide();
+        setX11Dock(*this, reserve ? std::optional(strut) : std::nullopt);
+        if (!reserve) {
+            setWindowFlags(windowFlags());
+        }
+        show();
+    } else {
+        if (reserve && !testAttribute(Qt::WA_WState_Created)) {
+            create();
+        }
+        setX11Dock(*this, reserve ? std::optional(strut) : std::nullopt);
+    }
+    dockApplied = reserve;
+}
+
+void frmTicker::placeForSettings() {
+    const TickerGeometry g = geometry();
+    const bool moved = placedAs != state.settings.TICKER_PLACEMENT;
+    placedAs = state.settings.TICKER_PLACEMENT;
+    if (parked) {
+        // A closed or stepping-aside ticker stays out of sight, at its new edge.
+        windowLeft = g.parked.x();
+        windowTop = g.parked.y();
+    } else if (isDockedBand() || moved ||
+               (state.settings.TICKER_MODE == TickerMode::AlwaysShown && showing.isShowing())) {
+        windowLeft = g.shown.x();
+        windowTop = g.shown.y();
+    } else if (state.settings.TICKER_MODE == TickerMode::PopUp) {
+        windowTop = g.shown.y();
+    }
+    placeWindow();
+}
+
+void frmTicker::screensChanged() {
+    placeForSettings();
 }
 
 int frmTicker::scrollSpeed() const {

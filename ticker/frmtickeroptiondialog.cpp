@@ -102,8 +102,8 @@ void frmTickerOptionDialog::buildWidgets() {
         label("lblTransp", QStringLiteral("ウィンドウを透過する"), kTranspTip, 120, 285, 1425, 180);
     txtTransp = numberBox("txtTransp", 3, kTranspTip, fraView);
     placeNumberBoxTwips(txtTransp, 3120, 240, 495, 270);
-    updownTransp = spinner("updownTransp", txtTransp, kOpacityMinimum, kOpacityMaximum,
-                           kOpacityStep, kTranspTip);
+    updownTransp = spinner("updownTransp", txtTransp, kOpacityRange.minimum, kOpacityRange.maximum,
+                           kOpacityRange.step, kTranspTip);
     lblTransp2 = label("lblTransp2", QStringLiteral("％"), kTranspTip, 3880, 280, 180, 180);
     lblTransp3 = label("lblTransp3", QStringLiteral("（100％で不透過になります）"), kTranspTip, 120,
                        480, 2010, 180);
@@ -115,8 +115,8 @@ void frmTickerOptionDialog::buildWidgets() {
         label("lblNewsInterval", QStringLiteral("記事表示間隔"), kIntervalTip, 120, 760, 1080, 180);
     txtNewsInterval = numberBox("txtNewsInterval", 2, kIntervalTip, fraView);
     placeNumberBoxTwips(txtNewsInterval, 3120, 720, 495, 270);
-    updownNewsInterval = spinner("updownNewsInterval", txtNewsInterval, kIntervalMinimum,
-                                 kIntervalMaximum, 1, kIntervalTip);
+    updownNewsInterval = spinner("updownNewsInterval", txtNewsInterval, kIntervalRange.minimum,
+                                 kIntervalRange.maximum, 1, kIntervalTip);
     lblNewsInterval2 =
         label("lblNewsInterval2", QStringLiteral("秒"), kIntervalTip, 3880, 760, 180, 180);
 
@@ -205,7 +205,7 @@ void frmTickerOptionDialog::Form_Load() {
     updownNewsInterval->setValue(settings.NEWS_INTERVAL);
     updownTopMargin->setValue(marginUnits);
 
-    chkKeepFront->setChecked(settings.TICKER_TOPMOST_FLG == -1);
+    chkKeepFront->setChecked(settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers);
     chkFlatMode->setChecked(settings.FlatMode);
 
     backColor = settings.TICKER_BACK_COLOR;
@@ -251,7 +251,8 @@ void frmTickerOptionDialog::cmdOK_Click() {
     settings.TICKER_TRANSPARENCY_LEVEL = qint16(opacity);
     settings.NEWS_INTERVAL = qint16(interval);
     settings.TICKER_MARGIN_TOP = qint16(margin * kMarginUnitTwips);
-    settings.TICKER_TOPMOST_FLG = chkKeepFront->isChecked() ? -1 : -2;
+    settings.TICKER_TOPMOST_FLG =
+        chkKeepFront->isChecked() ? TickerStacking::AboveOthers : TickerStacking::Normal;
     settings.FlatMode = chkFlatMode->isChecked();
     settings.TICKER_BACK_COLOR = backColor;
     settings.TICKER_FORE_COLOR = foreColor;

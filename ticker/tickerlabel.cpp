@@ -7,9 +7,20 @@ TickerLabel::TickerLabel(const QString& text, QWidget* parent) : QLabel(text, pa
     setTextFormat(Qt::PlainText);
 }
 
+void TickerLabel::setElideWidth(int pixels) {
+    if (elideWidth != pixels) {
+        elideWidth = pixels;
+        update();
+    }
+}
+
+QString TickerLabel::shownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, elideWidth > 0 ? elideWidth : width());
+}
+
 void TickerLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     painter.setFont(font());
-    painter.drawText(QPointF(0, fontMetrics().ascent()), text());
+    painter.drawText(QPointF(0, fontMetrics().ascent()), shownText());
 }

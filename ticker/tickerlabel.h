@@ -6,11 +6,22 @@
 // whatever fonts the text falls back to. Japanese glyphs come from a fallback font whose
 // line is about 17 px high at 9 pt; laid out by that line, a headline would sink below the
 // ticker's 12 px rows. The glyphs themselves fit the UI font's line.
+//
+// A text wider than the label (or than the width given to setElideWidth) ends in "…" instead
+// of being cut through a character.
 class TickerLabel : public QLabel {
     Q_OBJECT
 public:
     TickerLabel(const QString& text, QWidget* parent);
 
+    // The pixels the text may take; 0: the label's width.
+    void setElideWidth(int pixels);
+    // What is drawn.
+    [[nodiscard]] QString shownText() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    int elideWidth = 0;
 };

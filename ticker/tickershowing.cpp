@@ -4,6 +4,7 @@
 #include "patrol/articlestore.h"
 #include "patrol/formats/feeddates.h"
 #include "ticker/tickerhost.h"
+#include "ticker/tickerpresentation.h"
 
 namespace {
 
@@ -13,10 +14,25 @@ const QString kWaitingText = QStringLiteral("再巡回中です // しばらく�
 // know the waiting ticker by this text.
 const QString kWaitingStamp = QStringLiteral("Ruorvane3");
 
+int holdBit(TickerHold hold) {
+    switch (hold) {
+        case TickerHold::Pointer:
+            return 1;
+        case TickerHold::Headline:
+            return 2;
+    }
+    return 0;
+}
+
 }  // namespace
 
 TickerShowing::TickerShowing(AppState& appState, TickerHost& tickerHost, TickerView& tickerView)
-    : state(appState), host(tickerHost), view(tickerView) {}
+    : state(appState),
+      host(tickerHost),
+      view(tickerView),
+      shown(std::make_unique<WipePresentation>(*this)) {}
+
+TickerShowing::~TickerShowing() = default;
 
 QString TickerShowing::loadingText() {
     return QStringLiteral("読み込み中です...");
@@ -24,7 +40,7 @@ QString TickerShowing::loadingText() {
 
 // ---- the showing ------------------------------------------------------------------------
 
-void TickerShowing::ShowForm(qint16 intTickerModeSet) {
+void TickerShowing::ShowForm(ShowMode intTickerModeSet) {
     if (blnResetPending) {
         blnResetPending = false;
         intNextIndex = 1;
@@ -33,27 +49,26 @@ void TickerShowing::ShowForm(qint16 intTickerModeSet) {
         // The restart begins a new round: a round that had ended before the reset must
         // not end the showing before the new entries were shown.
         blnRoundDone = false;
-        articleTick();
+        shown->begin();
         view.setArticleTimer(true);
     } else if (!blnShowing) {
         intShowMode = intTickerModeSet;
         // Loading clears blnRoundDone; a one-entry pop-up round may end in this tick.
         view.enterShowing();
-        articleTick();
+        shown->begin();
         view.setArticleTimer(true);
         blnShowing = true;
-    } else if (intTickerModeSet == 0) {
-        intShowMode = 0;
+    } else if (intTickerModeSet == ShowMode::Permanent) {
+        intShowMode = ShowMode::Permanent;
     }
 }
 
 void TickerShowing::ResetTicker() {
     view.setArticleTimer(false);
+    shown->end();
     state.NewsQueue.clear();
     blnResetPending = true;
-    view.endWipe();
-    view.setHeadline(kWaitingText);
-    setStampAndSite(kWaitingStamp, QString());
+    showStill(kWaitingStamp, kWaitingText);
     strCurrentLink.clear();
     UpdateButtons();
 }
@@ -71,18 +86,41 @@ void TickerShowing::load() {
     intNextIndex = 1;
     intShownIndex = -1;
     intCallOPMLKey = -1;
-    setStampAndSite(state.exeBaseName(), QString());
-    view.setHeadline(loadingText());
+    shown->end();
+    showStill(state.exeBaseName(), loadingText());
 }
 
 void TickerShowing::unload() {
     blnShowing = false;
     blnRoundDone = false;
     blnResetPending = false;
-    intShowMode = 0;
+    intShowMode = ShowMode::Permanent;
     intNextIndex = 0;
     intShownIndex = 0;
     strCurrentLink.clear();
+    shown->end();
+}
+
+void TickerShowing::usePresentation(std::unique_ptr<TickerPresentation> presentation) {
+    shown->end();
+    shown = std::move(presentation);
+    if (blnShowing && !blnResetPending) {
+        if (intShownIndex >= 1 && intShownIndex <= state.NewsQueue.lastIndex()) {
+            intNextIndex = intShownIndex;
+        }
+        shown->begin();
+    } else {
+        showStill(blnResetPending ? kWaitingStamp : state.exeBaseName(),
+                  blnResetPending ? kWaitingText : loadingText());
+    }
+}
+
+void TickerShowing::setHold(TickerHold hold, bool on) {
+    const int before = holds;
+    holds = on ? holds | holdBit(hold) : holds & ~holdBit(hold);
+    if ((before != 0) != (holds != 0)) {
+        shown->holdChanged();
+    }
 }
 
 // ---- the article tick -------------------------------------------------------------------
@@ -92,36 +130,46 @@ void TickerShowing::articleTick() {
         view.setArticleTimer(false);
         if (intCallOPMLKey >= 0) {
             // The article list is open: wait, and look again one interval later.
-            playPressed();
+            resume();
             return;
         }
         blnShowing = false;
+        shown->end();
         state.NewsQueue.clear();
         intCallOPMLKey = -1;
         host.closeArticleList();
         view.leaveShowing();
         return;
     }
+    shown->articleTick();
+}
 
-    const int last = state.NewsQueue.lastIndex();
-    // A single entry already on display is not shown again; an undated one leaves the
-    // site title empty and so is wiped in at every tick.
-    const bool skip = !view.isOnScreen() || last == 0 || (!siteTitle.isEmpty() && last <= 1);
-    if (skip) {
-        if (intShowMode == 1) {
-            blnRoundDone = true;
-        }
+bool TickerShowing::isSingleEntryOnDisplay() const {
+    return !siteTitle.isEmpty() && state.NewsQueue.lastIndex() <= 1;
+}
+
+void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
+    // The entry on display may have gone with the queue (ResetTicker): nothing to show.
+    if (i < 1 || i > state.NewsQueue.lastIndex()) {
         return;
-    }
-
-    int i = intNextIndex;
-    if (i < 1 || i > last) {
-        i = 1;
     }
     intNextIndex = qint16(i);
     const ArticleRecord& entry = state.NewsQueue[i];
-    view.wipeHeadline(entry.Title);
-    showEntryTexts(entry);
+    switch (arrival) {
+        case EntryArrival::Wiped:
+            view.wipeHeadline(entry.Title);
+            break;
+        case EntryArrival::AtOnce:
+            // A wipe still running would otherwise put the previous headline back when it
+            // ends.
+            view.endWipe();
+            view.setHeadline(entry.Title);
+            break;
+        case EntryArrival::Scrolled:
+            break;
+    }
+    const auto [stamp, site] = entryTexts(entry);
+    setStampAndSite(stamp, site);
     intShownIndex = qint16(i);
     strCurrentLink = entry.Link;
     if (entry.IsNew) {
@@ -130,53 +178,28 @@ void TickerShowing::articleTick() {
         RecordNewsShown(state, i);
     }
     UpdateButtons();
-    view.setPaused(false);
-
-    int next = i + 1;
-    if (next > state.NewsQueue.lastIndex()) {
-        next = 1;
-        if (intShowMode == 1) {
-            blnRoundDone = true;
-        }
-    }
-    intNextIndex = qint16(next);
 }
 
-void TickerShowing::DisplayNews() {
-    const int i = intNextIndex;
-    // The entry on display may have gone with the queue (ResetTicker): nothing to show.
-    if (i < 1 || i > state.NewsQueue.lastIndex()) {
-        return;
-    }
-    // A wipe still running would otherwise put the previous headline back when it ends.
-    view.endWipe();
-    const ArticleRecord& entry = state.NewsQueue[i];
-    showEntryTexts(entry);
-    view.setHeadline(entry.Title);
-    intShownIndex = qint16(i);
-    strCurrentLink = entry.Link;
-    if (entry.IsNew) {
-        RecordNewsShown(state, i);
-    }
-    UpdateButtons();
-}
-
-void TickerShowing::showEntryTexts(const ArticleRecord& entry) {
+std::pair<QString, QString> TickerShowing::entryTexts(const ArticleRecord& entry) const {
     const QString date = FormatNewsDate(entry.PubDate);
     const QString site = state.SiteTable.isValidIndex(entry.SiteIndex)
                              ? state.SiteTable[entry.SiteIndex].strTitle
                              : QString();
     // Without a date the site title takes the time stamp's place.
     if (date.isEmpty()) {
-        setStampAndSite(site, QString());
-    } else {
-        setStampAndSite(date, site);
+        return {site, QString()};
     }
+    return {date, site};
 }
 
 void TickerShowing::setStampAndSite(const QString& timeStamp, const QString& site) {
     siteTitle = site;
     view.setStampAndSite(timeStamp, site);
+}
+
+void TickerShowing::showStill(const QString& timeStamp, const QString& headline) {
+    siteTitle.clear();
+    shown->showStill(timeStamp, headline);
 }
 
 void TickerShowing::UpdateButtons() {
@@ -196,34 +219,26 @@ void TickerShowing::pause() {
     view.setPaused(true);
 }
 
-void TickerShowing::playPressed() {
-    if (view.isArticleTimerRunning()) {
-        pause();
-        return;
-    }
+void TickerShowing::resume() {
     view.setArticleTimer(true);
     view.setPaused(false);
     if (intShownIndex < state.NewsQueue.lastIndex()) {
         intNextIndex = qint16(intShownIndex + 1);
-    } else if (intShowMode == 1) {
+    } else if (intShowMode == ShowMode::OneRound) {
         blnRoundDone = true;
     }
 }
 
+void TickerShowing::playPressed() {
+    shown->playPressed();
+}
+
 void TickerShowing::previousPressed() {
-    pause();
-    if (intShownIndex > 1) {
-        intNextIndex = qint16(intShownIndex - 1);
-        DisplayNews();
-    }
+    shown->stepPressed(-1);
 }
 
 void TickerShowing::nextPressed() {
-    pause();
-    if (intShownIndex < state.NewsQueue.lastIndex()) {
-        intNextIndex = qint16(intShownIndex + 1);
-        DisplayNews();
-    }
+    shown->stepPressed(1);
 }
 
 void TickerShowing::listPressed() {
@@ -239,6 +254,7 @@ void TickerShowing::listPressed() {
 
 void TickerShowing::hidePressed() {
     view.setArticleTimer(false);
+    shown->end();
     blnShowing = false;
     if (intCallOPMLKey >= 0) {
         intCallOPMLKey = -1;

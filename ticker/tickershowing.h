@@ -2,8 +2,13 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <memory>
+#include <utility>
+
+#include "core/settings.h"
 
 class TickerHost;
+class TickerPresentation;
 struct AppState;
 struct ArticleRecord;
 
@@ -20,8 +25,8 @@ struct TickerButtons {
 class TickerView {
 public:
     virtual ~TickerView() = default;
-    // False while the window lies beyond the screen's right edge (parked, stepping aside) or
-    // is hidden: an article tick then shows nothing.
+    // False while the window lies beyond the screen's edge (parked, stepping aside) or is
+    // hidden: an article tick then shows nothing.
     [[nodiscard]] virtual bool isOnScreen() const = 0;
     [[nodiscard]] virtual bool isArticleTimerRunning() const = 0;
     // Starts the article timer when it is stopped (a whole interval from now), or stops it.
@@ -43,24 +48,42 @@ public:
     virtual void setButtons(const TickerButtons& buttons) = 0;
 };
 
-// A showing of the ticker over NewsQueue: which entry the next article tick shows, when a
-// pop-up round ends and the ticker hides, what the buttons do, and which texts the labels
-// show. Holds no widget: it tells its TickerView what to draw and when to move.
+// Reasons for the showing not to move on by itself, besides the user's pause: they do not
+// change the play button, and the showing goes on when the last one is lifted.
+enum class TickerHold {
+    Pointer,   // the pointer rests on the moving headlines
+    Headline,  // a headline asks to stay (held by a rule)
+};
+
+// How an entry comes on display.
+enum class EntryArrival {
+    Wiped,     // its headline is wiped in (the article tick)
+    AtOnce,    // its headline replaces the old one at once (<< and >>)
+    Scrolled,  // it has come whole into a moving line, which draws its texts itself
+};
+
+// A showing of the ticker over NewsQueue: which entry is on display, when a pop-up round
+// ends and the ticker hides, what the buttons do, and which texts the labels show. Holds no
+// widget: it tells its TickerView what to draw and when to move. How entries come on screen
+// (the wipe, the marquee) is its TickerPresentation's, which reports each entry that comes
+// on display back through putOnDisplay.
 //
 // Queue indices are 1-based (slot 0 of NewsQueue is never used). The last index is read
 // afresh at every use, so entries the patrol appends during a round are shown in it.
 class TickerShowing {
 public:
+    // Presents with the wipe until usePresentation gives another.
     TickerShowing(AppState& state, TickerHost& host, TickerView& view);
+    ~TickerShowing();
     TickerShowing(const TickerShowing&) = delete;
     TickerShowing& operator=(const TickerShowing&) = delete;
 
     // The headline of a window loaded afresh, before its first article.
     [[nodiscard]] static QString loadingText();
 
-    // Starts a showing (0 permanent, 1 one round), restarts after ResetTicker, or turns a
-    // running pop-up showing permanent (0).
-    void ShowForm(qint16 intTickerModeSet);
+    // Starts a showing (permanent, or one round), restarts after ResetTicker, or turns a
+    // running one-round showing permanent.
+    void ShowForm(ShowMode intTickerModeSet);
     // Empties the queue and shows the waiting texts until the next ShowForm.
     void ResetTicker();
     // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
@@ -75,6 +98,7 @@ public:
     // Pause or resume ("停" / "再").
     void playPressed();
     // The entry before (after) the one on display, at once and paused; no wrap-around.
+    // Before anything was on display, ">>" shows the first entry.
     void previousPressed();
     void nextPressed();
     // Opens the article list of the site on display, or closes an open one.
@@ -82,10 +106,19 @@ public:
     // Ends the showing: the queue is emptied and the window hides.
     void hidePressed();
 
+    // Puts a hold on or lifts it.
+    void setHold(TickerHold hold, bool on);
+    [[nodiscard]] bool isHeld() const { return holds != 0; }
+
+    // The presentation from now on. The old one ends; during a showing the new one goes on
+    // from the entry on display.
+    void usePresentation(std::unique_ptr<TickerPresentation> presentation);
+    [[nodiscard]] TickerPresentation& presentation() { return *shown; }
+
     [[nodiscard]] qint16 nextIndex() const { return intNextIndex; }
     [[nodiscard]] qint16 shownIndex() const { return intShownIndex; }
     [[nodiscard]] const QString& currentLink() const { return strCurrentLink; }
-    [[nodiscard]] qint16 showMode() const { return intShowMode; }
+    [[nodiscard]] ShowMode showMode() const { return intShowMode; }
     [[nodiscard]] bool isShowing() const { return blnShowing; }
     [[nodiscard]] bool isRoundDone() const { return blnRoundDone; }
     [[nodiscard]] bool isResetPending() const { return blnResetPending; }
@@ -94,24 +127,45 @@ public:
     // site). The article list window reads it and sets it to -1 when it closes.
     qint16 intCallOPMLKey = -1;
 
-private:
-    // Shows the entry at intNextIndex at once, without a wipe and without advancing.
-    void DisplayNews();
-    void UpdateButtons();
-    void showEntryTexts(const ArticleRecord& entry);
-    void setStampAndSite(const QString& timeStamp, const QString& siteTitle);
+    // ---- for presentations ----------------------------------------------------------------
+
+    [[nodiscard]] AppState& appState() { return state; }
+    [[nodiscard]] TickerView& window() { return view; }
+    // The time stamp and site title shown with an entry: the date and the site's title, or,
+    // for an undated entry, the site's title alone in the time stamp's place.
+    [[nodiscard]] std::pair<QString, QString> entryTexts(const ArticleRecord& entry) const;
+    // The entry at index i is on display from now on: its texts (unless it scrolled in),
+    // the link, its shown-list line, the buttons. Afterwards nextIndex() is i.
+    void putOnDisplay(int i, EntryArrival arrival);
+    void setNextIndex(int i) { intNextIndex = qint16(i); }
+    // A one-round showing ends at the next article tick.
+    void setRoundDone() { blnRoundDone = true; }
+    [[nodiscard]] bool isOneRound() const { return intShowMode == ShowMode::OneRound; }
+    // A single entry already on display is not shown again; an undated one leaves the site
+    // title empty and so is shown at every tick.
+    [[nodiscard]] bool isSingleEntryOnDisplay() const;
     // Stops the article timer; the play button then offers to resume.
     void pause();
+    // Starts the article timer afresh after the user's pause; the entry after the one on
+    // display comes next, or, past the last, a one-round showing ends.
+    void resume();
+    // Texts that stand instead of an entry (loading, waiting).
+    void showStill(const QString& timeStamp, const QString& headline);
+    void setStampAndSite(const QString& timeStamp, const QString& siteTitle);
+
+private:
+    void UpdateButtons();
 
     AppState& state;
     TickerHost& host;
     TickerView& view;
+    std::unique_ptr<TickerPresentation> shown;
 
     qint16 intNextIndex = 1;
     qint16 intShownIndex = -1;
     QString strCurrentLink;
-    // 1: the showing ends after one round; 0: it cycles until closed.
-    qint16 intShowMode = 0;
+    // OneRound: the showing ends after one round; Permanent: it cycles until closed.
+    ShowMode intShowMode = ShowMode::Permanent;
     bool blnShowing = false;
     // A pop-up round has passed its last entry; the next article tick ends the showing.
     bool blnRoundDone = false;
@@ -119,4 +173,6 @@ private:
     bool blnResetPending = false;
     // What the site-title label shows: a single entry on display is not shown again.
     QString siteTitle;
+    // TickerHold bits.
+    int holds = 0;
 };

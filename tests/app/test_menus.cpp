@@ -200,7 +200,7 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
         env.writeFile(QStringLiteral("start.opml"), kTwoLevelList);
         ASSERT_TRUE(LoadOpml(state(), env.path(QStringLiteral("start.opml"))));
         main().pane->selectFirstNode();
-        windows->ticker().ShowForm(0);
+        windows->ticker().ShowForm(ShowMode::Permanent);
         env.messageBox.shown.clear();
         QFile::remove(env.path(QStringLiteral("rsslist.opml")));
 
@@ -435,7 +435,7 @@ TEST_F(MenuTest, ArticleListOpensFromTheTickerAndClosesWhenAListIsLoaded) {
     article.SiteIndex = 1;
     state().NewsQueue.append(article);
     // The ticker is up since start-up; its next article tick shows the entry.
-    windows->ShowForm(0);
+    windows->ShowForm(ShowMode::Permanent);
     windows->ticker().tmrNextNews_Timer();
     ASSERT_EQ(windows->ticker().shownIndex(), 1);
 

@@ -276,7 +276,7 @@ TEST_F(StartUpTest, SecondInstanceEndsBeforeReadingOrWritingAnything) {
     main().sessionEnding();
 
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
-    EXPECT_EQ(state().settings.AUTO_PIROT_MODE, 0);
+    EXPECT_EQ(state().settings.AUTO_PIROT_MODE, PatrolMode::OneSite);
     EXPECT_EQ(state().siteTree.nodeCount(), 0);
     EXPECT_FALSE(tray.added);
     EXPECT_EQ(windows->tickerIfLoaded(), nullptr);

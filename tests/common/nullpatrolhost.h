@@ -5,7 +5,7 @@
 // A ticker and a status bar that take what the patrol tells them and show nothing.
 class NullTicker final : public TickerControl {
 public:
-    void ShowForm(qint16) override {}
+    void ShowForm(ShowMode) override {}
     void ResetTicker() override {}
 };
 

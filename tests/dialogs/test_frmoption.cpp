@@ -18,7 +18,10 @@ namespace {
 
 // The seven settings the dialog edits, for comparing before and after.
 struct Seven {
-    qint16 mode, minutes, pirotMode, hours;
+    TickerMode mode;
+    qint16 minutes;
+    PatrolMode pirotMode;
+    qint16 hours;
     bool autoLoad, checkedHide, oldHide;
     bool operator==(const Seven&) const = default;
 };
@@ -64,7 +67,7 @@ TEST_F(OptionDialogTest, ControlsCaptionsAndPlace) {
 }
 
 TEST_F(OptionDialogTest, PopUpModeGreysAutoLoadAndConfirmStoresItFalse) {
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     settings().AUTO_LOAD_FLG = true;
     dialog.Form_Load();
     EXPECT_TRUE(dialog.optTickerPickup->isChecked());
@@ -80,7 +83,7 @@ TEST_F(OptionDialogTest, PopUpModeGreysAutoLoadAndConfirmStoresItFalse) {
     EXPECT_FALSE(dialog.chkTickerAutoLoad->isEnabled());
 
     dialog.cmdOK_Click();
-    EXPECT_EQ(settings().TICKER_MODE, 1);
+    EXPECT_EQ(settings().TICKER_MODE, TickerMode::PopUp);
     EXPECT_FALSE(settings().AUTO_LOAD_FLG);
 
     dialog.Form_Load();
@@ -88,7 +91,7 @@ TEST_F(OptionDialogTest, PopUpModeGreysAutoLoadAndConfirmStoresItFalse) {
     EXPECT_FALSE(dialog.chkTickerAutoLoad->isChecked());
     dialog.chkTickerAutoLoad->click();
     dialog.cmdOK_Click();
-    EXPECT_EQ(settings().TICKER_MODE, 0);
+    EXPECT_EQ(settings().TICKER_MODE, TickerMode::AlwaysShown);
     EXPECT_TRUE(settings().AUTO_LOAD_FLG);
 }
 
@@ -139,21 +142,21 @@ TEST_F(OptionDialogTest, OldNewsBoxEnablesHoursWhichAreStoredEitherWay) {
 
 TEST_F(OptionDialogTest, PatrolModeAndRefreshCommands) {
     // 1 is never offered: neither option is selected, and OK stores 2.
-    settings().AUTO_PIROT_MODE = 1;
+    settings().AUTO_PIROT_MODE = PatrolMode::NeverOffered;
     dialog.Form_Load();
     EXPECT_FALSE(dialog.optPirotSimple->isChecked());
     EXPECT_FALSE(dialog.optPirotAllSite->isChecked());
     dialog.cmdOK_Click();
-    EXPECT_EQ(settings().AUTO_PIROT_MODE, 2);
+    EXPECT_EQ(settings().AUTO_PIROT_MODE, PatrolMode::AllSites);
 
     dialog.Form_Load();
     EXPECT_TRUE(dialog.optPirotAllSite->isChecked());
     dialog.optPirotSimple->click();
     dialog.cmdOK_Click();
-    EXPECT_EQ(settings().AUTO_PIROT_MODE, 0);
+    EXPECT_EQ(settings().AUTO_PIROT_MODE, PatrolMode::OneSite);
 
     // A dialog that had a selection still shows neither for mode 1 when it opens again.
-    settings().AUTO_PIROT_MODE = 1;
+    settings().AUTO_PIROT_MODE = PatrolMode::NeverOffered;
     dialog.Form_Load();
     EXPECT_FALSE(dialog.optPirotSimple->isChecked());
     EXPECT_FALSE(dialog.optPirotAllSite->isChecked());

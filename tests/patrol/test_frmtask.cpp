@@ -24,8 +24,9 @@ const QString kProcessing = QStringLiteral(u"を処理中...");
 class FakeTicker final : public TickerControl {
 public:
     explicit FakeTicker(AppState& appState) : state(appState) {}
-    void ShowForm(qint16 intTickerModeSet) override {
-        calls.append(QStringLiteral("ShowForm(%1)").arg(intTickerModeSet));
+    void ShowForm(ShowMode intTickerModeSet) override {
+        calls.append(
+            QStringLiteral("ShowForm(%1)").arg(intTickerModeSet == ShowMode::OneRound ? 1 : 0));
         if (failShowForm) {
             throw std::runtime_error("ticker failed");
         }
@@ -188,7 +189,7 @@ protected:
 
 TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
     const QStringList urls = addFiveSites({2});
-    state().settings.TICKER_MODE = 1;
+    state().settings.TICKER_MODE = TickerMode::PopUp;
     refresh();
 
     EXPECT_EQ(fetched(), urls.mid(0, 3));
@@ -276,8 +277,8 @@ TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
     ASSERT_EQ(task.NextSiteIndex, 1);
     ASSERT_FALSE(state().NewsQueue.isEmpty());
 
-    state().settings.AUTO_PIROT_MODE = 2;
-    state().settings.TICKER_MODE = 1;
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
+    state().settings.TICKER_MODE = TickerMode::PopUp;
     clearRecords();
     refresh();
     EXPECT_EQ(fetched(), urls);
@@ -301,7 +302,7 @@ TEST_F(PatrolTest, AllSitesModeVisitsEachSiteOnce) {
 
 TEST_F(PatrolTest, NewsAtTheLastSiteEndsTheAllSitesPatrol) {
     const QStringList urls = addFiveSites({4});
-    state().settings.AUTO_PIROT_MODE = 2;
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
     refresh();
     EXPECT_EQ(fetched(), urls);
     EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
@@ -310,7 +311,7 @@ TEST_F(PatrolTest, NewsAtTheLastSiteEndsTheAllSitesPatrol) {
 
 TEST_F(PatrolTest, UnknownModeFetchesNothing) {
     addFiveSites({0});
-    state().settings.AUTO_PIROT_MODE = 1;
+    state().settings.AUTO_PIROT_MODE = PatrolMode::NeverOffered;
     task.Form_Load();
     EXPECT_TRUE(status.texts.isEmpty());
     EXPECT_EQ(task.TickCount, 0);
@@ -448,7 +449,7 @@ PatrolOutcome allSitesPatrol(const std::function<int(const QList<FakeFeedService
     FakeStatus status;
     frmTask task(env.state(), ticker, status);
     env.state().blnSiteListFlg = true;
-    env.state().settings.AUTO_PIROT_MODE = 2;
+    env.state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
 
     for (int i = 0; i < 9; ++i) {
         const QString name = QStringLiteral("site%1.xml").arg(i);
@@ -544,7 +545,7 @@ TEST_F(PatrolTest, OneSiteModeFetchesOneSiteAtATimeAndNothingBeyondTheNews) {
 
 TEST_F(PatrolTest, ACancelledPatrolAppliesNothingMore) {
     const QStringList urls = addFiveSites({0, 3});
-    state().settings.AUTO_PIROT_MODE = 2;
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
     // Results of the cancelled patrol still arrive, as from a service that was too late.
     feeds->ignoreCancel = true;
     task.RssRefresh();

@@ -10,13 +10,14 @@
 
 namespace {
 
+// The key's line as a save writes it; "KEY=" when it writes none.
 QString lineOf(const AppState& state, const QString& key) {
     for (const QString& line : settingsLines(state)) {
         if (line.startsWith(key + QLatin1Char('='))) {
             return line;
         }
     }
-    return {};
+    return key + QLatin1Char('=');
 }
 
 }  // namespace
@@ -87,6 +88,14 @@ TEST(Config, ReadsHandEditedFiles) {
         {"[Quorvane3]\nTICKER_LEFT=nan\nTICKER_TOP=inf\n", {"TICKER_LEFT=8160", "TICKER_TOP=520"}},
         {"[Quorvane3]\nOPML_PATH=" + QByteArray(300, 'x') + "\n",
          {"OPML_PATH=" + QString(255, u'x')}},
+        // A mode's number that stands for nothing keeps the default; AUTO_PIROT_MODE's 1 is
+        // a mode of its own.
+        {"[Quorvane3]\nTICKER_MODE=2\nAUTO_PIROT_MODE=1\nTICKER_TOPMOST_FLG=0\n",
+         {"TICKER_MODE=0", "AUTO_PIROT_MODE=1", "TICKER_TOPMOST_FLG=-1"}},
+        {"[Quorvane3]\nTICKER_PLACEMENT=1.0\nTICKER_MARQUEE=1\nTICKER_SCREEN= DP-2 \n",
+         {"TICKER_PLACEMENT=1", "TICKER_MARQUEE=1", "TICKER_SCREEN=DP-2"}},
+        {"[Quorvane3]\nTICKER_PLACEMENT=3\nTICKER_MARQUEE=-1\nTICKER_SCREEN=\n",
+         {"TICKER_PLACEMENT=", "TICKER_MARQUEE=", "TICKER_SCREEN="}},
     };
     for (const auto& c : cases) {
         TestEnv env;
@@ -105,24 +114,30 @@ TEST(Config, SaveAndLoadKeepEveryField) {
     InitDefaults(env.state());
     Settings& s = env.state().settings;
     s.OPML_PATH = QStringLiteral("/ホーム/my lists/rss=1.opml");
-    s.TICKER_MODE = 1;
+    s.TICKER_MODE = TickerMode::PopUp;
     s.AUTO_LOAD_FLG = false;
     s.CHECKED_HIDE_FLG = true;
     s.OLD_HIDE_FLG = false;
     s.LIMIT_HOURES = 48;
     s.AUTO_PIROT_MINITS = 60;
-    s.AUTO_PIROT_MODE = 2;
+    s.AUTO_PIROT_MODE = PatrolMode::AllSites;
     s.NEWS_INTERVAL = 3;
     s.NEWS_SCROLL_SPEED = 32767;
     s.TICKER_TRANSPARENCY_LEVEL = 10;
-    s.TICKER_TOPMOST_FLG = -2;
+    s.TICKER_TOPMOST_FLG = TickerStacking::Normal;
     s.TICKER_MARGIN_TOP = -32768;
     s.TICKER_BACK_COLOR = 0x00123456;
     s.TICKER_FORE_COLOR = 2147483647;
     s.TICKER_LEFT = -1234.25f;
     s.TICKER_TOP = 123.4f;
+    s.TICKER_PLACEMENT = TickerPlacement::DockedBottom;
+    s.TICKER_SCREEN = QStringLiteral("HDMI-1");
+    s.TICKER_MARQUEE = TickerPresentationKind::Marquee;
     ASSERT_TRUE(SaveSettings(env.state()));
     const QStringList saved = settingsLines(env.state());
+    // What the design's file holds comes first, unchanged; the rest follows.
+    EXPECT_EQ(saved.mid(18),
+              QStringList({"TICKER_PLACEMENT=2", "TICKER_SCREEN=HDMI-1", "TICKER_MARQUEE=1"}));
 
     InitDefaults(env.state());
     ASSERT_TRUE(LoadSettings(env.state()));
@@ -130,6 +145,31 @@ TEST(Config, SaveAndLoadKeepEveryField) {
     EXPECT_EQ(s.OPML_PATH, QStringLiteral("/ホーム/my lists/rss=1.opml"));
     EXPECT_EQ(s.TICKER_LEFT, -1234.25f);
     EXPECT_EQ(s.TICKER_TOP, 123.4f);
+}
+
+// A ticker never moved yet starts where the primary screen would put it, on its own screen;
+// a screen not connected stands for the primary one.
+TEST(Config, ANeverMovedTickerStartsOnItsScreen) {
+    const struct {
+        QByteArray file;
+        QStringList expected;
+    } cases[] = {
+        {"[Quorvane3]\nTICKER_SCREEN=DP-2\n", {"TICKER_LEFT=27360", "TICKER_TOP=520"}},
+        {"[Quorvane3]\nTICKER_SCREEN=DP-2\nTICKER_TOP=900\n",
+         {"TICKER_LEFT=8160", "TICKER_TOP=900"}},
+        {"[Quorvane3]\nTICKER_SCREEN=VGA-9\n", {"TICKER_LEFT=8160", "TICKER_SCREEN=VGA-9"}},
+    };
+    for (const auto& c : cases) {
+        TestEnv env;
+        env.screen.setOtherScreens({{QStringLiteral("DP-2"), QRect(1024, 0, 1280, 1024)}});
+        env.writeFile(QStringLiteral("config.ini"), c.file);
+        InitDefaults(env.state());
+        ASSERT_TRUE(LoadSettings(env.state()));
+        for (const QString& line : c.expected) {
+            EXPECT_EQ(lineOf(env.state(), line.left(line.indexOf(QLatin1Char('=')))), line)
+                << c.file.toStdString();
+        }
+    }
 }
 
 TEST(Config, SaveOverADirectoryFailsCleanly) {

@@ -131,9 +131,9 @@ TEST_F(TickerTest, LayoutFollowsTheTwipTable) {
 }
 
 TEST_F(TickerTest, PopUpRoundSlidesInShowsEachEntryOnceAndSlidesOut) {
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     fillQueue(3);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     EXPECT_EQ(ticker->leftTwips(), 19190);
     EXPECT_EQ(ticker->topTwips(), 520);
     EXPECT_EQ(ticker->tmrNextNews->interval(), 8000);
@@ -165,12 +165,14 @@ TEST_F(TickerTest, PopUpRoundSlidesInShowsEachEntryOnceAndSlidesOut) {
     EXPECT_EQ(runAnimations(), 16);
     EXPECT_EQ(ticker->leftTwips(), 19210);
     EXPECT_EQ(ticker->nextIndex(), 0);  // unloaded: reset, parked, still alive
-    EXPECT_TRUE(ticker->isVisible());
+    // Hidden, and beyond every screen should a window manager map it.
+    EXPECT_FALSE(ticker->isVisible());
+    EXPECT_FALSE(ticker->frameGeometry().intersects(QRect(0, 0, 1280, 960)));
 }
 
 TEST_F(TickerTest, PermanentShowingCyclesThroughTheQueue) {
     fillQueue(3);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     EXPECT_EQ(ticker->leftTwips(), 3000);
     EXPECT_EQ(ticker->topTwips(), 1500);
     EXPECT_TRUE(ticker->tmrNextNews->isActive());
@@ -184,18 +186,19 @@ TEST_F(TickerTest, PermanentShowingCyclesThroughTheQueue) {
     EXPECT_EQ(order, QList<int>({1, 2, 3, 1, 2, 3}));
     EXPECT_TRUE(ticker->isShowing());
 
-    ticker->ShowForm(1);  // the patrol's call changes nothing in a permanent showing
-    EXPECT_EQ(ticker->showMode(), 0);
+    ticker->ShowForm(
+        ShowMode::OneRound);  // the patrol's call changes nothing in a permanent showing
+    EXPECT_EQ(ticker->showMode(), ShowMode::Permanent);
     EXPECT_EQ(ticker->nextIndex(), 1);
 }
 
 TEST_F(TickerTest, ShowFormZeroTurnsAPopUpShowingPermanent) {
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     fillQueue(2);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     runAnimations();
-    ticker->ShowForm(0);
-    EXPECT_EQ(ticker->showMode(), 0);
+    ticker->ShowForm(ShowMode::Permanent);
+    EXPECT_EQ(ticker->showMode(), ShowMode::Permanent);
     for (int expected : {2, 1, 2}) {
         nextArticle();
         EXPECT_EQ(ticker->shownIndex(), expected);
@@ -205,9 +208,9 @@ TEST_F(TickerTest, ShowFormZeroTurnsAPopUpShowingPermanent) {
 }
 
 TEST_F(TickerTest, RoundEndWaitsWhileAnArticleListIsOpen) {
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     fillQueue(2);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     runAnimations();
     nextArticle();
     ASSERT_TRUE(ticker->isRoundDone());
@@ -230,7 +233,7 @@ TEST_F(TickerTest, RoundEndWaitsWhileAnArticleListIsOpen) {
 TEST_F(TickerTest, OneEntryQueues) {
     // Permanent: the dated entry on display is not wiped in again.
     fillQueue(1);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     ticker->tmrNextNews_Timer();
     EXPECT_EQ(ticker->intDynamicFlags, 0);
@@ -238,9 +241,9 @@ TEST_F(TickerTest, OneEntryQueues) {
     ticker->cmdHide_Click();
 
     // Pop-up: shown for one interval, then the ticker hides.
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     fillQueue(1);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     runAnimations();
     EXPECT_EQ(ticker->lblNews->text(), title(1));
     EXPECT_TRUE(ticker->isRoundDone());
@@ -252,7 +255,7 @@ TEST_F(TickerTest, OneEntryQueues) {
 
 TEST_F(TickerTest, UndatedEntryShowsTheSiteTitleAndIsWipedInAtEveryTick) {
     fillQueue(1, 2, false);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("Site C"));
     EXPECT_TRUE(ticker->lblSiteTitle->text().isEmpty());
@@ -277,7 +280,7 @@ TEST_F(TickerTest, UndatedEntryShowsTheSiteTitleAndIsWipedInAtEveryTick) {
 
 TEST_F(TickerTest, ManualNavigationPausesAndKeepsTheIndexRules) {
     fillQueue(5);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     EXPECT_FALSE(ticker->cmdBefor->isEnabled());
     EXPECT_TRUE(ticker->cmdNext->isEnabled());
@@ -320,7 +323,7 @@ TEST_F(TickerTest, ManualNavigationPausesAndKeepsTheIndexRules) {
 
 TEST_F(TickerTest, NavigationDuringAWipeShowsTheChosenHeadline) {
     fillQueue(3);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     ticker->tmrNextNews_Timer();  // wipe of 2 starts
     ticker->tmrDynamic_Timer();
@@ -331,9 +334,9 @@ TEST_F(TickerTest, NavigationDuringAWipeShowsTheChosenHeadline) {
 }
 
 TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     fillQueue(2);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     runAnimations();
     nextArticle();
     ASSERT_TRUE(ticker->isRoundDone());
@@ -351,7 +354,7 @@ TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
     EXPECT_EQ(host.opened, 0);
 
     fillQueue(2, 2);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);  // no new slide-in
     EXPECT_EQ(ticker->leftTwips(), 12090);
     EXPECT_EQ(ticker->shownIndex(), 1);
@@ -363,9 +366,9 @@ TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
 }
 
 TEST_F(TickerTest, HideIsDroppedDuringSlideInAndImmediateWhenAlwaysShown) {
-    settings().TICKER_MODE = 1;
+    settings().TICKER_MODE = TickerMode::PopUp;
     fillQueue(2);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     ticker->tmrDynamic_Timer();
     ticker->cmdHide_Click();
     EXPECT_TRUE(queue().isEmpty());
@@ -375,9 +378,9 @@ TEST_F(TickerTest, HideIsDroppedDuringSlideInAndImmediateWhenAlwaysShown) {
     EXPECT_EQ(runAnimations(), 16);
     EXPECT_EQ(ticker->leftTwips(), 19210);
 
-    settings().TICKER_MODE = 0;
+    settings().TICKER_MODE = TickerMode::AlwaysShown;
     fillQueue(2);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     ticker->intCallOPMLKey = 1;
     ticker->cmdHide_Click();
     EXPECT_EQ(ticker->leftTwips(), 19210);
@@ -389,13 +392,14 @@ TEST_F(TickerTest, HideIsDroppedDuringSlideInAndImmediateWhenAlwaysShown) {
 
 TEST_F(TickerTest, ClickOnTheTextStepsAsideAndComesBack) {
     struct Case {
-        qint16 mode;
+        TickerMode mode;
         int backLeft;
     };
-    for (const Case c : {Case{0, 3000}, Case{1, 19200 - 7110}}) {
+    for (const Case c :
+         {Case{TickerMode::AlwaysShown, 3000}, Case{TickerMode::PopUp, 19200 - 7110}}) {
         settings().TICKER_MODE = c.mode;
         fillQueue(2);
-        ticker->ShowForm(c.mode);
+        ticker->ShowForm(patrolShowMode(c.mode));
         ticker->tmrDynamic_Timer();  // mid-animation
         const bool dynamicRunning = ticker->tmrDynamic->isActive();
 
@@ -408,7 +412,7 @@ TEST_F(TickerTest, ClickOnTheTextStepsAsideAndComesBack) {
         EXPECT_EQ(ticker->shownIndex(), 1);
 
         ticker->tmrPause_Timer();
-        EXPECT_EQ(ticker->leftTwips(), c.backLeft) << c.mode;
+        EXPECT_EQ(ticker->leftTwips(), c.backLeft);
         EXPECT_FALSE(ticker->tmrPause->isActive());
         EXPECT_TRUE(ticker->tmrNextNews->isActive());
         EXPECT_EQ(ticker->tmrDynamic->isActive(), dynamicRunning);
@@ -419,7 +423,7 @@ TEST_F(TickerTest, ClickOnTheTextStepsAsideAndComesBack) {
 
 TEST_F(TickerTest, ClicksOnIconButtonsWallAndOverlayDoNotStepAside) {
     fillQueue(3);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     ticker->tmrDynamic_Timer();  // the wipe overlay is on screen
     ticker->cmdBefor->setEnabled(false);
     const int left = ticker->leftTwips();
@@ -447,7 +451,7 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
 
 TEST_F(TickerTest, DraggingTheIconMovesOnlyWithTheLeftButtonAndStoresOnRelease) {
     fillQueue(1);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     QWidget* icon = ticker->picIcon;
     sendMouse(icon, QEvent::MouseButtonPress, {5, 5}, Qt::RightButton, Qt::RightButton);
     sendMouse(icon, QEvent::MouseMove, {9, 12}, Qt::NoButton, Qt::RightButton);
@@ -469,7 +473,7 @@ TEST_F(TickerTest, DraggingTheIconMovesOnlyWithTheLeftButtonAndStoresOnRelease) 
     EXPECT_EQ(settings().TICKER_LEFT, 3045.0f);
     EXPECT_EQ(settings().TICKER_TOP, 1560.0f);
 
-    settings().TICKER_MODE = 1;  // pop-up mode: no dragging
+    settings().TICKER_MODE = TickerMode::PopUp;  // pop-up mode: no dragging
     sendMouse(icon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
     sendMouse(icon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(ticker->leftTwips(), 3045);
@@ -479,7 +483,7 @@ TEST_F(TickerTest, ShownListGetsOneLinePerArticleAndFailuresDoNotStopTheTicker) 
     fillQueue(2);
     const QString file = QStringLiteral("temporary/") + MD5Hex(env.state().SiteTable[1].strXmlUrl) +
                          QStringLiteral(".dat");
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     EXPECT_EQ(env.readFile(file).size(), 48);
     EXPECT_FALSE(queue()[1].IsNew);
@@ -496,7 +500,7 @@ TEST_F(TickerTest, ShownListGetsOneLinePerArticleAndFailuresDoNotStopTheTicker) 
     env.writeFile(QStringLiteral("sub/temporary"), "x");
     env.state().paths.programDir = env.path(QStringLiteral("sub"));
     fillQueue(2);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     nextArticle();
     EXPECT_EQ(ticker->shownIndex(), 2);
@@ -509,7 +513,7 @@ TEST_F(TickerTest, EmptyTitleShowsAnEmptyHeadline) {
     fillQueue(3);
     queue()[2].Title.clear();
     queue()[3].Title.clear();
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     ticker->tmrDynamic_Timer();
     ticker->tmrNextNews_Timer();  // entry 2 while headline 1 still wipes in
     EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);
@@ -536,7 +540,7 @@ TEST_F(TickerTest, WebButtonOpensOnlyHttpLinks) {
         fillQueue(1);
         queue()[1].Link = c.link;
         env.browser.opened.clear();
-        ticker->ShowForm(0);
+        ticker->ShowForm(ShowMode::Permanent);
         ticker->cmdWeb_Click();
         EXPECT_EQ(env.browser.opened.size(), c.opened ? 1 : 0) << c.link.toStdString();
         EXPECT_EQ(ticker->cmdWeb->isEnabled(), !c.link.isEmpty());
@@ -546,7 +550,7 @@ TEST_F(TickerTest, WebButtonOpensOnlyHttpLinks) {
 
 TEST_F(TickerTest, ArticleListToggleAndSetNewsIndex) {
     fillQueue(2, 2);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     ticker->cmdShowList_Click();
     EXPECT_EQ(ticker->intCallOPMLKey, 2);
     EXPECT_EQ(host.opened, 1);
@@ -564,12 +568,12 @@ TEST_F(TickerTest, ArticleListToggleAndSetNewsIndex) {
 
 TEST_F(TickerTest, AfterInitAppliesIntervalColoursStackingAndOpacity) {
     fillQueue(1);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     const QPoint pos = ticker->pos();
     settings().NEWS_INTERVAL = 60;
     settings().TICKER_BACK_COLOR = 0x00FF8000;  // blue 255, green 128, red 0
     settings().TICKER_FORE_COLOR = 0x000000FF;  // red
-    settings().TICKER_TOPMOST_FLG = -2;
+    settings().TICKER_TOPMOST_FLG = TickerStacking::Normal;
     settings().TICKER_TRANSPARENCY_LEVEL = 50;
     ticker->AfterInit();
     EXPECT_EQ(ticker->tmrNextNews->interval(), 60000);
@@ -584,7 +588,7 @@ TEST_F(TickerTest, AfterInitAppliesIntervalColoursStackingAndOpacity) {
     EXPECT_EQ(ticker->objTransparency->appliedAlpha(), 128);
 
     settings().TICKER_TRANSPARENCY_LEVEL = 101;
-    settings().TICKER_TOPMOST_FLG = -1;
+    settings().TICKER_TOPMOST_FLG = TickerStacking::AboveOthers;
     ticker->AfterInit();
     // The refusal is shown once the handler has returned.
     QCoreApplication::sendPostedEvents();
@@ -598,8 +602,8 @@ TEST_F(TickerTest, OpacityFromTheFileIsRefusedOncePerRunAndTheFirstHeadlineStays
     settings().TICKER_TRANSPARENCY_LEVEL = 5;
     fillQueue(3);
     // While the message waits for OK, the patrol finds news and asks for a showing.
-    env.messageBox.whileShown = [this] { ticker->ShowForm(1); };
-    ticker->ShowForm(0);
+    env.messageBox.whileShown = [this] { ticker->ShowForm(ShowMode::OneRound); };
+    ticker->ShowForm(ShowMode::Permanent);
     QCoreApplication::sendPostedEvents();
     runAnimations();
     EXPECT_EQ(env.messageBox.shown.size(), 1);
@@ -608,13 +612,13 @@ TEST_F(TickerTest, OpacityFromTheFileIsRefusedOncePerRunAndTheFirstHeadlineStays
               QStringLiteral("透明度は、10％～100％の間で指定してください。"));
     EXPECT_EQ(ticker->shownIndex(), 1);
     EXPECT_EQ(ticker->lblNews->text(), title(1));
-    EXPECT_EQ(ticker->showMode(), 0);
+    EXPECT_EQ(ticker->showMode(), ShowMode::Permanent);
     EXPECT_EQ(ticker->objTransparency->appliedAlpha(), -1);
 
     // Later showings and the settings dialog's apply say nothing more in this run.
     ticker->cmdHide_Click();
     fillQueue(1);
-    ticker->ShowForm(1);
+    ticker->ShowForm(ShowMode::OneRound);
     ticker->AfterInit();
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(env.messageBox.shown.size(), 1);
@@ -622,7 +626,7 @@ TEST_F(TickerTest, OpacityFromTheFileIsRefusedOncePerRunAndTheFirstHeadlineStays
 
 TEST_F(TickerTest, CloseRequestParksAndResetsInsteadOfDestroying) {
     fillQueue(2);
-    ticker->ShowForm(0);
+    ticker->ShowForm(ShowMode::Permanent);
     QTest::mouseClick(ticker->lblTimeStamp, Qt::LeftButton);
     ASSERT_TRUE(ticker->tmrPause->isActive());
     EXPECT_FALSE(ticker->close());
@@ -632,7 +636,7 @@ TEST_F(TickerTest, CloseRequestParksAndResetsInsteadOfDestroying) {
     EXPECT_FALSE(ticker->tmrNextNews->isActive());
     EXPECT_TRUE(ticker->currentLink().isEmpty());
 
-    ticker->ShowForm(0);  // a new showing from the start
+    ticker->ShowForm(ShowMode::Permanent);  // a new showing from the start
     EXPECT_EQ(ticker->leftTwips(), 3000);
     EXPECT_EQ(ticker->shownIndex(), 1);
 }

@@ -94,11 +94,11 @@ protected:
 
     // Puts the ticker on screen at a place in twips (always-shown mode).
     void placeTicker(int left, int top) {
-        env.state().settings.TICKER_MODE = 0;
+        env.state().settings.TICKER_MODE = TickerMode::AlwaysShown;
         env.state().settings.TICKER_LEFT = float(left);
         env.state().settings.TICKER_TOP = float(top);
         ticker->Form_Unload();
-        ticker->ShowForm(0);
+        ticker->ShowForm(ShowMode::Permanent);
         ticker->tmrNextNews->stop();
     }
     // Opens the list for a site and fills it, as 100 ms after opening.

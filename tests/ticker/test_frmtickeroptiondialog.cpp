@@ -147,7 +147,7 @@ TEST_F(TickerOptionDialogTest, OpensBesideTheMainWindowFromTheSettings) {
     settings().TICKER_TRANSPARENCY_LEVEL = 60;
     settings().NEWS_INTERVAL = 15;
     settings().TICKER_MARGIN_TOP = 525;
-    settings().TICKER_TOPMOST_FLG = -2;
+    settings().TICKER_TOPMOST_FLG = TickerStacking::Normal;
     settings().TICKER_BACK_COLOR = 0x336699;  // 0x00BBGGRR
     settings().TICKER_FORE_COLOR = 0x00FFFF;
     dialog.showOrRaise();
@@ -206,7 +206,7 @@ TEST_F(TickerOptionDialogTest, KeepFrontAndFlatModeAreStored) {
     dialog.chkKeepFront->click();
     dialog.chkFlatMode->click();
     dialog.cmdOK_Click();
-    EXPECT_EQ(settings().TICKER_TOPMOST_FLG, -2);
+    EXPECT_EQ(settings().TICKER_TOPMOST_FLG, TickerStacking::Normal);
     EXPECT_TRUE(settings().FlatMode);
     EXPECT_FALSE(ticker.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
@@ -215,7 +215,7 @@ TEST_F(TickerOptionDialogTest, KeepFrontAndFlatModeAreStored) {
     EXPECT_TRUE(dialog.chkFlatMode->isChecked());
     dialog.chkKeepFront->click();
     dialog.cmdOK_Click();
-    EXPECT_EQ(settings().TICKER_TOPMOST_FLG, -1);
+    EXPECT_EQ(settings().TICKER_TOPMOST_FLG, TickerStacking::AboveOthers);
     EXPECT_TRUE(ticker.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 

@@ -125,17 +125,17 @@ TEST(WindowStacking, TogglesTheHintWithoutMovingAndSkipsWhatAlreadyHolds) {
     window.resize(100, 20);
     window.move(40, 30);
     window.show();
-    EXPECT_TRUE(setWindowTopmost(window, -1));
-    EXPECT_FALSE(setWindowTopmost(window, -1));
+    EXPECT_TRUE(setWindowStaysOnTop(window, true));
+    EXPECT_FALSE(setWindowStaysOnTop(window, true));
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.pos(), QPoint(40, 30));
 
-    EXPECT_TRUE(setWindowTopmost(window, -2));
+    EXPECT_TRUE(setWindowStaysOnTop(window, false));
     EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.pos(), QPoint(40, 30));
-    EXPECT_FALSE(setWindowTopmost(window, 0));  // neither value: left alone
+    EXPECT_FALSE(setWindowStaysOnTop(window, false));
 }
 
 }  // namespace

@@ -89,8 +89,8 @@ protected:
     // Runs space-separated steps; returns the trace they left.
     std::string run(const QString& steps) {
         const std::map<QString, std::function<void()>> actions = {
-            {QStringLiteral("show0"), [this] { showing.ShowForm(0); }},
-            {QStringLiteral("show1"), [this] { showing.ShowForm(1); }},
+            {QStringLiteral("show0"), [this] { showing.ShowForm(ShowMode::Permanent); }},
+            {QStringLiteral("show1"), [this] { showing.ShowForm(ShowMode::OneRound); }},
             {QStringLiteral("tick"), [this] { showing.articleTick(); }},
             {QStringLiteral("<<"), [this] { showing.previousPressed(); }},
             {QStringLiteral(">>"), [this] { showing.nextPressed(); }},
@@ -211,7 +211,7 @@ TEST_F(TickerShowingTest, LabelsShowDateAndSiteOrTheSiteAloneOrTheWaitingTexts) 
         env.state().NewsQueue.clear();
         showing.unload();
         fill(1, c.dated, c.siteIndex);
-        showing.ShowForm(0);
+        showing.ShowForm(ShowMode::Permanent);
         EXPECT_EQ(view.stamp, c.stamp);
         EXPECT_EQ(view.site, c.site);
         EXPECT_EQ(view.headlineShown, QStringLiteral("#1"));

@@ -59,7 +59,7 @@ int main(int argc, char* argv[]) {
     AppState& state = environment.state();
 
     Settings& settings = state.settings;
-    settings.TICKER_MODE = 0;
+    settings.TICKER_MODE = TickerMode::AlwaysShown;
     settings.TICKER_LEFT = float(pixelsToTwips(40));
     settings.TICKER_TOP = float(pixelsToTwips(40));
     settings.TICKER_BACK_COLOR = parser.value(back).toInt();
@@ -82,7 +82,7 @@ int main(int argc, char* argv[]) {
 
     NoTickerHost host;
     frmTicker ticker(state, host);
-    ticker.ShowForm(0);
+    ticker.ShowForm(ShowMode::Permanent);
     while (ticker.tmrDynamic->isActive()) {
         ticker.tmrDynamic_Timer();
     }

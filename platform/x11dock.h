@@ -1,0 +1,14 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+class QWidget;
+
+// Marks a top-level window as a dock that reserves a strip along a screen edge
+// (_NET_WM_WINDOW_TYPE_DOCK, _NET_WM_STRUT_PARTIAL and _NET_WM_STRUT, in device-independent
+// pixels as dockStrut gives them), or, with no strut, takes all three back. Window managers
+// read the type when a window is mapped: call it while the window is hidden, and again after
+// Qt has set the window's flags. False off X11 (Wayland's compositor places windows itself),
+// and when the window has no native window yet.
+bool setX11Dock(QWidget& window, const std::optional<std::array<int, 12>>& strut);

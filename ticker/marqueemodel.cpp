@@ -1,0 +1,67 @@
+#include "ticker/marqueemodel.h"
+
+#include <algorithm>
+#include <cmath>
+
+void MarqueeModel::setViewWidth(int pixels) {
+    view = std::max(0, pixels);
+}
+
+void MarqueeModel::clear() {
+    line.clear();
+}
+
+bool MarqueeModel::wantsItem() const {
+    return line.empty() || line.back().end() + gap < drawn + view;
+}
+
+void MarqueeModel::append(int index, const MarqueeText& text, int width) {
+    MarqueeItem item{index, ++serials, text, 0, std::max(1, width), false};
+    const int edge = drawn + view;
+    item.start = line.empty() ? edge : std::max(line.back().end() + gap, edge);
+    line.push_back(item);
+}
+
+MarqueeStep MarqueeModel::advance(double pixels) {
+    MarqueeStep step;
+    offset += std::max(0.0, pixels);
+    const int whole = int(std::floor(offset));
+    step.scrolled = whole - drawn;
+    drawn = whole;
+    for (MarqueeItem& item : line) {
+        if (!item.entered && item.end() <= drawn + view) {
+            item.entered = true;
+            step.entered.push_back(item.index);
+        }
+    }
+    while (!line.empty() && line.front().end() <= drawn) {
+        line.pop_front();
+    }
+    // A ticker left running for months would overflow its coordinates: they start again
+    // from the band's left edge now and then. What is drawn does not move.
+    constexpr int kRebaseAt = 1 << 30;
+    if (drawn >= kRebaseAt) {
+        for (MarqueeItem& item : line) {
+            item.start -= drawn;
+        }
+        offset -= drawn;
+        drawn = 0;
+    }
+    return step;
+}
+
+int MarqueeModel::indexAt(int x) const {
+    const int point = drawn + x;
+    for (const MarqueeItem& item : line) {
+        if (point >= item.start && point < item.end()) {
+            return item.index;
+        }
+    }
+    return 0;
+}
+
+double marqueePixelsPerSecond(int scrollSpeed) {
+    constexpr double kSlowest = 30;
+    constexpr double kFastest = 240;
+    return std::clamp(1800.0 / std::max(1, scrollSpeed), kSlowest, kFastest);
+}

@@ -1,0 +1,79 @@
+#include "ticker/tickerpresentation.h"
+
+#include "core/appstate.h"
+#include "ticker/marqueepresentation.h"
+#include "ticker/tickershowing.h"
+
+std::unique_ptr<TickerPresentation> makeTickerPresentation(TickerPresentationKind kind,
+                                                           TickerShowing& showing,
+                                                           MarqueeSurface& surface) {
+    switch (kind) {
+        case TickerPresentationKind::Wipe:
+            return std::make_unique<WipePresentation>(showing);
+        case TickerPresentationKind::Marquee:
+            return std::make_unique<MarqueePresentation>(showing, surface);
+    }
+    return std::make_unique<WipePresentation>(showing);
+}
+
+void WipePresentation::begin() {
+    showing.articleTick();
+}
+
+void WipePresentation::end() {}
+
+void WipePresentation::articleTick() {
+    // A held headline stays; the round goes on when the hold is lifted.
+    if (showing.isHeld()) {
+        return;
+    }
+    const int last = showing.appState().NewsQueue.lastIndex();
+    const bool skip =
+        !showing.window().isOnScreen() || last == 0 || showing.isSingleEntryOnDisplay();
+    if (skip) {
+        if (showing.isOneRound()) {
+            showing.setRoundDone();
+        }
+        return;
+    }
+
+    int i = showing.nextIndex();
+    if (i < 1 || i > last) {
+        i = 1;
+    }
+    showing.putOnDisplay(i, EntryArrival::Wiped);
+    showing.window().setPaused(false);
+
+    int next = i + 1;
+    if (next > showing.appState().NewsQueue.lastIndex()) {
+        next = 1;
+        if (showing.isOneRound()) {
+            showing.setRoundDone();
+        }
+    }
+    showing.setNextIndex(next);
+}
+
+void WipePresentation::playPressed() {
+    if (showing.window().isArticleTimerRunning()) {
+        showing.pause();
+    } else {
+        showing.resume();
+    }
+}
+
+void WipePresentation::stepPressed(int direction) {
+    showing.pause();
+    // Before anything was on display (-1, or 0 after a close), ">>" shows the first entry.
+    const int shown = std::max<int>(showing.shownIndex(), 0);
+    const int target = shown + direction;
+    if (direction < 0 ? shown > 1 : shown < showing.appState().NewsQueue.lastIndex()) {
+        showing.putOnDisplay(target, EntryArrival::AtOnce);
+    }
+}
+
+void WipePresentation::showStill(const QString& timeStamp, const QString& headline) {
+    showing.window().endWipe();
+    showing.window().setHeadline(headline);
+    showing.setStampAndSite(timeStamp, QString());
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "core/settings.h"
+
+class MarqueeSurface;
+class TickerShowing;
+
+// How a showing puts its entries on screen. TickerShowing keeps the queue position, the
+// showing's mode, the shown-list records and the end of a round; the presentation decides
+// when the next entry comes on display and reports it with TickerShowing::putOnDisplay.
+//
+// A new way of presenting is a class here, a value of TickerPresentationKind and a case in
+// makeTickerPresentation; nothing else tests which one runs.
+class TickerPresentation {
+public:
+    virtual ~TickerPresentation() = default;
+    [[nodiscard]] virtual TickerPresentationKind kind() const = 0;
+    // A showing starts, restarts after a reset, or is handed over from another
+    // presentation: the entry at the showing's nextIndex() comes on screen first.
+    virtual void begin() = 0;
+    // Stops moving (reset, close, or another presentation takes over).
+    virtual void end() = 0;
+    // The article timer's tick, once a round that is over has been dealt with.
+    virtual void articleTick() = 0;
+    // Pause or resume ("停" / "再").
+    virtual void playPressed() = 0;
+    // One entry back (-1) or on (+1), at once and paused.
+    virtual void stepPressed(int direction) = 0;
+    // A hold was put on or lifted (TickerShowing::isHeld).
+    virtual void holdChanged() = 0;
+    // Texts that stand instead of the entries (loading, waiting).
+    virtual void showStill(const QString& timeStamp, const QString& headline) = 0;
+};
+
+// The design's presentation: each entry's headline is wiped in over the last one at every
+// article tick, with its time stamp and site title on the line above.
+class WipePresentation final : public TickerPresentation {
+public:
+    explicit WipePresentation(TickerShowing& tickerShowing) : showing(tickerShowing) {}
+    [[nodiscard]] TickerPresentationKind kind() const override {
+        return TickerPresentationKind::Wipe;
+    }
+    void begin() override;
+    void end() override;
+    void articleTick() override;
+    void playPressed() override;
+    void stepPressed(int direction) override;
+    void holdChanged() override {}
+    void showStill(const QString& timeStamp, const QString& headline) override;
+
+private:
+    TickerShowing& showing;
+};
+
+// The presentation the settings name. The marquee draws on surface.
+[[nodiscard]] std::unique_ptr<TickerPresentation> makeTickerPresentation(
+    TickerPresentationKind kind, TickerShowing& showing, MarqueeSurface& surface);
