@@ -1,12 +1,15 @@
 #include "ticker/frmtickeroptiondialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
+#include <array>
 
 #include "core/appstate.h"
 #include "core/version.h"
@@ -27,6 +30,22 @@ const QString kTranspTip = QStringLiteral("ティッカーウィンドウの透�
 const QString kIntervalTip = QStringLiteral("記事の更新間隔を指定します");
 const QString kMarginTip =
     QStringLiteral("ポップアップ表示のとき、ティッカーのスライドイン位置を指定します");
+
+// The placement box's entries, in order.
+constexpr std::array kPlacements = {TickerPlacement::Window, TickerPlacement::DockedTop,
+                                    TickerPlacement::DockedBottom};
+
+QString placementCaption(TickerPlacement placement) {
+    switch (placement) {
+        case TickerPlacement::Window:
+            return QStringLiteral("ウィンドウで表示");
+        case TickerPlacement::DockedTop:
+            return QStringLiteral("画面の上端に帯で表示");
+        case TickerPlacement::DockedBottom:
+            return QStringLiteral("画面の下端に帯で表示");
+    }
+    return {};
+}
 
 // A number box: at most maxLength characters, digits typed without the input method.
 QLineEdit* numberBox(const char* name, int maxLength, const QString& toolTip, QWidget* parent) {
@@ -180,6 +199,109 @@ void frmTickerOptionDialog::buildWidgets() {
             &frmTickerOptionDialog::cmdBackgroundColor_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmTickerOptionDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmTickerOptionDialog::cmdCancel_Click);
+
+    buildPlacementGroup();
+    fitCaptions();
+}
+
+void frmTickerOptionDialog::buildPlacementGroup() {
+    fraPlacement = new QGroupBox(QStringLiteral("表示場所と流し方"), this);
+    fraPlacement->setObjectName(QStringLiteral("fraPlacement"));
+    placeTwips(fraPlacement, 120, 3255, 4455, 1680);
+
+    const auto label = [this](const char* name, const QString& caption, int top) {
+        auto* l = new QLabel(caption, fraPlacement);
+        l->setObjectName(QLatin1String(name));
+        placeTextTwips(l, 120, top, 1320, 180);
+        return l;
+    };
+    const auto combo = [this](const char* name, const QString& tip, int top) {
+        auto* box = new QComboBox(fraPlacement);
+        box->setObjectName(QLatin1String(name));
+        box->setToolTip(tip);
+        placeTwips(box, 1560, top, 2775, 300);
+        return box;
+    };
+    lblPlacement = label("lblPlacement", QStringLiteral("表示位置"), 330);
+    cboPlacement = combo("cboPlacement",
+                         QStringLiteral("画面の端に帯で表示すると、最大化したウィンドウが帯に"
+                                        "重なりません"),
+                         285);
+    for (const TickerPlacement placement : kPlacements) {
+        cboPlacement->addItem(placementCaption(placement));
+    }
+    lblScreen = label("lblScreen", QStringLiteral("表示する画面"), 735);
+    cboScreen = combo("cboScreen", QStringLiteral("ティッカーを表示する画面を選びます"), 690);
+
+    chkMarquee = new QCheckBox(QStringLiteral("記事を右から左へ流して表示する"), fraPlacement);
+    chkMarquee->setObjectName(QStringLiteral("chkMarquee"));
+    chkMarquee->setToolTip(QStringLiteral("見出しを一行に続けて流します"));
+    placeTextTwips(chkMarquee, 120, 1095, 4215, 255);
+
+    lblMarqueeSpeed = label("lblMarqueeSpeed", QStringLiteral("流れる速さ"), 1425);
+    sldMarqueeSpeed = new QSlider(Qt::Horizontal, fraPlacement);
+    sldMarqueeSpeed->setObjectName(QStringLiteral("sldMarqueeSpeed"));
+    sldMarqueeSpeed->setToolTip(QStringLiteral("右ほど速く流れます"));
+    // NEWS_SCROLL_SPEED counts steps: the smaller, the faster, so the slider runs backwards.
+    const SettingRange speeds = dialogRange("NEWS_SCROLL_SPEED");
+    sldMarqueeSpeed->setRange(speeds.minimum, speeds.maximum);
+    sldMarqueeSpeed->setInvertedAppearance(true);
+    placeTwips(sldMarqueeSpeed, 1560, 1380, 2775, 270);
+    connect(chkMarquee, &QCheckBox::toggled, sldMarqueeSpeed, &QWidget::setEnabled);
+    connect(chkMarquee, &QCheckBox::toggled, lblMarqueeSpeed, &QWidget::setEnabled);
+}
+
+void frmTickerOptionDialog::fitCaptions() {
+    // The room a frame keeps inside its edge, as for every caption.
+    constexpr int kInset = 4;
+    QList<QWidget*> captions;
+    int grow = 0;
+    for (QWidget* child : fraView->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<QCheckBox*>(child) == nullptr &&
+            (qobject_cast<QLabel*>(child) == nullptr || child == lblColorSample)) {
+            continue;
+        }
+        child->setFont(fraView->font());
+        captions.append(child);
+        grow = std::max(grow, child->x() + child->sizeHint().width() + kInset - fraView->width());
+    }
+    if (grow > 0) {
+        setFixedSize(width() + grow, height());
+        for (QWidget* frame :
+             {static_cast<QWidget*>(fraView), static_cast<QWidget*>(fraPlacement)}) {
+            frame->resize(frame->width() + grow, frame->height());
+        }
+        for (QWidget* button : {cmdOK, cmdCancel}) {
+            button->move(button->x() + grow, button->y());
+        }
+    }
+    for (QWidget* caption : captions) {
+        caption->resize(std::max(caption->width(), caption->sizeHint().width()), caption->height());
+    }
+}
+
+void frmTickerOptionDialog::fillScreens() {
+    const QString chosen = state.settings.TICKER_SCREEN;
+    cboScreen->clear();
+    const QList<ScreenDesc> screens = state.seams.screen.screens();
+    const auto described = [](const ScreenDesc& screen) {
+        return QStringLiteral("%1（%2×%3）")
+            .arg(screen.name)
+            .arg(screen.pixels.width())
+            .arg(screen.pixels.height());
+    };
+    cboScreen->addItem(QStringLiteral("プライマリ画面 — %1").arg(described(screens.front())),
+                       QString());
+    bool found = chosen.isEmpty();
+    for (const ScreenDesc& screen : screens) {
+        cboScreen->addItem(described(screen), screen.name);
+        found = found || screen.name == chosen;
+    }
+    // A screen that is not connected now stays chosen, for when it comes back.
+    if (!found) {
+        cboScreen->addItem(QStringLiteral("%1（接続されていません）").arg(chosen), chosen);
+    }
+    cboScreen->setCurrentIndex(std::max(0, cboScreen->findData(chosen)));
 }
 
 void frmTickerOptionDialog::showOrRaise() {
@@ -211,6 +333,16 @@ void frmTickerOptionDialog::Form_Load() {
     backColor = settings.TICKER_BACK_COLOR;
     foreColor = settings.TICKER_FORE_COLOR;
     showSampleColors();
+
+    const auto placement =
+        std::find(kPlacements.begin(), kPlacements.end(), settings.TICKER_PLACEMENT);
+    cboPlacement->setCurrentIndex(int(placement - kPlacements.begin()));
+    fillScreens();
+    const bool marqueeOn = settings.TICKER_MARQUEE == TickerPresentationKind::Marquee;
+    chkMarquee->setChecked(marqueeOn);
+    sldMarqueeSpeed->setValue(settings.NEWS_SCROLL_SPEED);
+    sldMarqueeSpeed->setEnabled(marqueeOn);
+    lblMarqueeSpeed->setEnabled(marqueeOn);
     cmdOK->setFocus();
 }
 
@@ -256,6 +388,23 @@ void frmTickerOptionDialog::cmdOK_Click() {
     settings.FlatMode = chkFlatMode->isChecked();
     settings.TICKER_BACK_COLOR = backColor;
     settings.TICKER_FORE_COLOR = foreColor;
+
+    settings.TICKER_PLACEMENT = kPlacements[std::size_t(std::max(0, cboPlacement->currentIndex()))];
+    const QString screen = cboScreen->currentData().toString();
+    if (screen != settings.TICKER_SCREEN) {
+        // The window goes where it first appears on the newly chosen screen.
+        const QRect pixels = chosenScreen(state.seams.screen, screen).pixels;
+        settings.TICKER_LEFT =
+            float(pixelsToTwips(pixels.x() + pixels.width()) - kTickerDefaultLeftInset);
+        settings.TICKER_TOP = float(pixelsToTwips(pixels.y()) + Settings{}.TICKER_TOP);
+        settings.TICKER_SCREEN = screen;
+    }
+    settings.TICKER_MARQUEE =
+        chkMarquee->isChecked() ? TickerPresentationKind::Marquee : TickerPresentationKind::Wipe;
+    // The speed is the marquee's; the design's slide keeps its own unless the marquee runs.
+    if (chkMarquee->isChecked()) {
+        settings.NEWS_SCROLL_SPEED = qint16(sldMarqueeSpeed->value());
+    }
 
     ticker.AfterInit();
     accept();

@@ -8,6 +8,8 @@ class ColorPicker;
 class DialogHost;
 class FittedLabel;
 class QCheckBox;
+class QComboBox;
+class QSlider;
 class QGroupBox;
 class QFrame;
 class QLabel;
@@ -18,15 +20,17 @@ class frmTicker;
 struct AppState;
 
 // The ticker settings dialog: opacity, seconds per article, the pop-up distance from the
-// top of the screen, keeping the ticker above other windows, and its two colours. OK
-// cleans the three numbers up, stores everything in the settings record (memory only) and
-// applies it to the ticker at once; Cancel, Esc and the close box change nothing.
-// Modeless; one at a time.
+// top of the screen, keeping the ticker above other windows, and its two colours; below
+// them, where the ticker goes (a window or a band at a screen edge), on which screen, and
+// whether headlines run past as a marquee, and how fast. OK cleans the three numbers up,
+// stores everything in the settings record (memory only) and applies it to the ticker at
+// once; Cancel, Esc and the close box change nothing. Modeless; one at a time.
 class frmTickerOptionDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidthTwips = 6030;
-    static constexpr int kClientHeightTwips = 3195;
+    // The design's 3195, and the placement group below the display group.
+    static constexpr int kClientHeightTwips = 5055;
 
     // Colours are chosen through QColorDialog.
     frmTickerOptionDialog(AppState& state, frmTicker& ticker, DialogHost& host,
@@ -76,8 +80,22 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+    QGroupBox* fraPlacement = nullptr;
+    QLabel* lblPlacement = nullptr;
+    QComboBox* cboPlacement = nullptr;
+    QLabel* lblScreen = nullptr;
+    QComboBox* cboScreen = nullptr;
+    QCheckBox* chkMarquee = nullptr;
+    QLabel* lblMarqueeSpeed = nullptr;
+    QSlider* sldMarqueeSpeed = nullptr;
+
 private:
     void buildWidgets();
+    void buildPlacementGroup();
+    // Widens the display group (and the dialog) until every caption in it fits in the
+    // dialog's own font size, "フラットモードを有効" too.
+    void fitCaptions();
+    void fillScreens();
     void showSampleColors();
 
     AppState& state;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSlider>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include "ticker/clstransparency.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickeroptiondialog.h"
+#include "ticker/marqueestrip.h"
 #include "ticker/tickercolors.h"
 #include "ui/fittedlabel.h"
 #include "ticker/tickerhost.h"
@@ -99,11 +102,11 @@ TEST(TickerOptionRules, OpacityIntervalAndMargin) {
 
 TEST_F(TickerOptionDialogTest, LayoutCaptionsAndTips) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quorvane3 ニュースティッカーの表示設定"));
-    EXPECT_EQ(dialog.size(), QSize(402, 213));
     EXPECT_FALSE(dialog.isModal());
-    EXPECT_EQ(dialog.fraView->geometry(), QRect(8, 8, 297, 201));
-    EXPECT_EQ(dialog.cmdOK->geometry(), QRect(312, 8, 81, 25));
-    EXPECT_EQ(dialog.cmdCancel->geometry(), QRect(312, 40, 81, 25));
+    EXPECT_EQ(dialog.fraView->pos(), QPoint(8, 8));
+    EXPECT_EQ(dialog.cmdOK->pos(), QPoint(dialog.fraView->geometry().right() + 8, 8));
+    EXPECT_EQ(dialog.cmdCancel->y(), 40);
+    EXPECT_GT(dialog.height(), dialog.fraPlacement->geometry().bottom());
     EXPECT_EQ(dialog.cmdFontColor->geometry(), QRect(208, 160, 81, 17));
     EXPECT_EQ(dialog.lblColorSample->geometry(), QRect(112, 160, 89, 33));
     EXPECT_TRUE(dialog.cmdOK->isDefault());
@@ -219,6 +222,43 @@ TEST_F(TickerOptionDialogTest, KeepFrontAndFlatModeAreStored) {
     EXPECT_TRUE(ticker.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
+// Placement, screen and marquee: stored on OK and applied; a screen that is not connected
+// stays chosen; the marquee's speed is stored only with the marquee on.
+TEST_F(TickerOptionDialogTest, PlacementScreenAndMarqueeAreStored) {
+    env.screen.setOtherScreens({{QStringLiteral("DP-2"), QRect(1024, 0, 1280, 1024)}});
+    settings().TICKER_SCREEN = QStringLiteral("HDMI-9");
+    dialog.Form_Load();
+    ASSERT_EQ(dialog.cboScreen->count(), 4);  // the primary, FIXED-1, DP-2, HDMI-9 (gone)
+    EXPECT_EQ(dialog.cboScreen->currentData().toString(), QStringLiteral("HDMI-9"));
+    EXPECT_FALSE(dialog.sldMarqueeSpeed->isEnabled());
+    dialog.sldMarqueeSpeed->setValue(30);
+    dialog.cmdOK_Click();
+    EXPECT_EQ(settings().TICKER_SCREEN, QStringLiteral("HDMI-9"));
+    EXPECT_EQ(settings().NEWS_SCROLL_SPEED, 15);
+    EXPECT_EQ(settings().TICKER_MARQUEE, TickerPresentationKind::Wipe);
+
+    dialog.Form_Load();
+    dialog.cboPlacement->setCurrentIndex(2);
+    dialog.cboScreen->setCurrentIndex(dialog.cboScreen->findData(QStringLiteral("DP-2")));
+    dialog.chkMarquee->click();
+    EXPECT_TRUE(dialog.sldMarqueeSpeed->isEnabled());
+    dialog.sldMarqueeSpeed->setValue(30);
+    dialog.cmdOK_Click();
+    EXPECT_EQ(settings().TICKER_PLACEMENT, TickerPlacement::DockedBottom);
+    EXPECT_EQ(settings().TICKER_SCREEN, QStringLiteral("DP-2"));
+    EXPECT_EQ(settings().TICKER_MARQUEE, TickerPresentationKind::Marquee);
+    EXPECT_EQ(settings().NEWS_SCROLL_SPEED, 30);
+    // The window's own place moved to the new screen; the band spans that screen.
+    EXPECT_EQ(settings().TICKER_LEFT, float((1024 + 1280) * 15 - 7200));
+    EXPECT_EQ(ticker.widthTwips(), 1280 * 15);
+    EXPECT_TRUE(ticker.marquee->isVisibleTo(&ticker));
+
+    dialog.Form_Load();
+    EXPECT_EQ(dialog.cboPlacement->currentIndex(), 2);
+    EXPECT_TRUE(dialog.chkMarquee->isChecked());
+    EXPECT_EQ(dialog.sldMarqueeSpeed->value(), 30);
+}
+
 TEST_F(TickerOptionDialogTest, ColoursReachTheSettingsOnlyOnOk) {
     settings().TICKER_BACK_COLOR = 0x000000;
     settings().TICKER_FORE_COLOR = 0xFFFFFF;
@@ -320,6 +360,8 @@ TEST_F(TickerOptionDialogTest, EveryTextShowsWholeWhereItIsPlaced) {
         SCOPED_TRACE(caption->objectName().toStdString());
         EXPECT_LE(caption->sizeHint().width(), caption->width());
         EXPECT_LT(caption->geometry().right(), dialog.fraView->width());
+        // Every caption in the dialog's own size: none shrunk to fit its box.
+        EXPECT_EQ(caption->font().pointSizeF(), dialog.font().pointSizeF());
     }
     // Side by side on one row, no two widgets share a pixel column.
     for (QWidget* a : children) {
