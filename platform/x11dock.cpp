@@ -23,10 +23,12 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 bool setX11Dock(QWidget& window, const std::optional<std::array<int, 12>>& strut) {
     auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
                                    : nullptr;
-    if (x11 == nullptr || window.windowHandle() == nullptr) {
+    // The offscreen platform offers the interface too, without a connection.
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr || QGuiApplication::platformName() != QLatin1String("xcb") ||
+        window.windowHandle() == nullptr) {
         return false;
     }
-    xcb_connection_t* connection = x11->connection();
     const auto id = xcb_window_t(window.winId());
     const xcb_atom_t partial = atom(connection, "_NET_WM_STRUT_PARTIAL");
     const xcb_atom_t simple = atom(connection, "_NET_WM_STRUT");

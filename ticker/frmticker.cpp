@@ -366,7 +366,7 @@ void frmTicker::Form_Load() {
     showing.load();
     lblNewsOver->clear();
 
-    park(geometry());
+    park(placementGeometry());
     KeepOnTop();
 
     objTransparency = std::make_unique<clsTransparency>(*opacityMessage, state.exeBaseName());
@@ -410,7 +410,7 @@ void frmTicker::applyColors(qint32 backColor, qint32 foreColor) {
 }
 
 void frmTicker::Form_Unload() {
-    park(geometry());
+    park(placementGeometry());
     showing.unload();
     blnTimerState = {false, false};
     intDynamicFlags = 0;

@@ -212,7 +212,7 @@ private:
     void placeForSettings();
     void screensChanged();
     void placeNewsOver();
-    [[nodiscard]] TickerGeometry geometry() const;
+    [[nodiscard]] TickerGeometry placementGeometry() const;
     [[nodiscard]] bool isDockedBand() const;
     [[nodiscard]] int newsWidth() const { return kNewsWidth + windowWidth - kWidthTwips; }
     [[nodiscard]] int scrollSpeed() const;

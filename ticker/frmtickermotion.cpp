@@ -43,7 +43,7 @@ void frmTicker::finishAnimation(int flag) {
 
 void frmTicker::SlideIn(bool start) {
     const Settings& settings = state.settings;
-    const TickerGeometry g = geometry();
+    const TickerGeometry g = placementGeometry();
     if (start) {
         switch (settings.TICKER_MODE) {
             case TickerMode::AlwaysShown:
@@ -93,7 +93,7 @@ void frmTicker::SlideOut(bool start) {
         }
         return;
     }
-    const TickerGeometry g = geometry();
+    const TickerGeometry g = placementGeometry();
     const SlideStep step = slideOutStep(slideCoordinate(g, {windowLeft, windowTop}), slideExtent(g),
                                         edgeCoordinate(g), scrollSpeed());
     if (step.finished) {
@@ -155,12 +155,12 @@ void frmTicker::StepAside() {
     tmrNextNews->stop();
     marquee->runFrames(false);
     tmrPause->start();
-    park(geometry());
+    park(placementGeometry());
 }
 
 void frmTicker::tmrPause_Timer() {
     tmrPause->stop();
-    const TickerGeometry g = geometry();
+    const TickerGeometry g = placementGeometry();
     windowLeft = g.shown.x();
     windowTop = g.shown.y();
     parked = false;
@@ -253,7 +253,7 @@ bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- geometry ---------------------------------------------------------------------------
 
-TickerGeometry frmTicker::geometry() const {
+TickerGeometry frmTicker::placementGeometry() const {
     const QRect pixels = chosenScreen(state.seams.screen, state.settings.TICKER_SCREEN).pixels;
     const QRect twips(pixelsToTwips(pixels.x()), pixelsToTwips(pixels.y()),
                       pixelsToTwips(pixels.width()), pixelsToTwips(pixels.height()));
@@ -282,7 +282,7 @@ void frmTicker::park(const TickerGeometry& g) {
 }
 
 void frmTicker::placeWindow() {
-    const int width = geometry().shown.width();
+    const int width = placementGeometry().shown.width();
     if (width != windowWidth) {
         windowWidth = width;
         setFixedSize(twipsToPixels(windowWidth), twipsToPixels(kHeightTwips));
@@ -335,19 +335,26 @@ void frmTicker::applyDock() {
 }
 
 void frmTicker::placeForSettings() {
-    const TickerGeometry g = geometry();
+    const TickerGeometry g = placementGeometry();
     const bool moved = placedAs != state.settings.TICKER_PLACEMENT;
     placedAs = state.settings.TICKER_PLACEMENT;
     if (parked) {
         // A closed or stepping-aside ticker stays out of sight, at its new edge.
         windowLeft = g.parked.x();
         windowTop = g.parked.y();
-    } else if (isDockedBand() || moved ||
-               (state.settings.TICKER_MODE == TickerMode::AlwaysShown && showing.isShowing())) {
+    } else if (moved || (state.settings.TICKER_MODE == TickerMode::AlwaysShown &&
+                         (showing.isShowing() || isDockedBand()))) {
         windowLeft = g.shown.x();
         windowTop = g.shown.y();
     } else if (state.settings.TICKER_MODE == TickerMode::PopUp) {
-        windowTop = g.shown.y();
+        // A slide goes on from where it is; a band that stands still keeps to its edge.
+        const bool sliding = (intDynamicFlags & (kSlideIn | kSlideOut)) != 0;
+        if (!isDockedBand()) {
+            windowTop = g.shown.y();
+        } else if (!sliding) {
+            windowLeft = g.shown.x();
+            windowTop = g.shown.y();
+        }
     }
     placeWindow();
 }

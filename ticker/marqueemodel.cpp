@@ -12,7 +12,9 @@ void MarqueeModel::clear() {
 }
 
 bool MarqueeModel::wantsItem() const {
-    return line.empty() || line.back().end() + gap < drawn + view;
+    // Laid out as soon as the last one is whole in the band, the next one starts a whole gap
+    // after it, however far a frame moves the line.
+    return line.empty() || line.back().end() <= drawn + view;
 }
 
 void MarqueeModel::append(int index, const MarqueeText& text, int width) {

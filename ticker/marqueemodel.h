@@ -43,7 +43,8 @@ public:
     // Empties the strip; the next item starts at the band's right edge.
     void clear();
     [[nodiscard]] bool isEmpty() const { return line.empty(); }
-    // True while the strip ends before the band's right edge: the next item is due.
+    // True once the last item is whole in the band (or there is none): the next item is
+    // due.
     [[nodiscard]] bool wantsItem() const;
     // Puts an item after the last one, or at the band's right edge when the strip has run
     // out there.

@@ -10,6 +10,7 @@
 #include "platform/screeninfo.h"
 #include "ticker/clstransparency.h"
 #include "ticker/frmticker.h"
+#include "ticker/marqueestrip.h"
 #include "ticker/shapeframe.h"
 #include "ticker/textbutton.h"
 #include "ticker/tickerhost.h"
@@ -639,6 +640,97 @@ TEST_F(TickerTest, CloseRequestParksAndResetsInsteadOfDestroying) {
     ticker->ShowForm(ShowMode::Permanent);  // a new showing from the start
     EXPECT_EQ(ticker->leftTwips(), 3000);
     EXPECT_EQ(ticker->shownIndex(), 1);
+}
+
+// A long headline and a long site title end in "…" within their own room, never under the
+// buttons.
+TEST_F(TickerTest, LongTextsEndInAnEllipsisBeforeTheButtons) {
+    env.state().SiteTable[1].strTitle = QStringLiteral("とても長いサイトの名前").repeated(6);
+    fillQueue(1);
+    queue()[1].Title = QStringLiteral("長い見出しがウェブのボタンまで続いてしまう").repeated(4);
+    ticker->ShowForm(ShowMode::Permanent);
+    runAnimations();
+    const struct {
+        TickerLabel* label;
+        QWidget* before;
+    } texts[] = {{ticker->lblNews, ticker->shpButton[6]}, {ticker->lblSiteTitle, ticker->lblWall}};
+    for (const auto& t : texts) {
+        SCOPED_TRACE(t.label->objectName().toStdString());
+        const QString shown = t.label->shownText();
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+        EXPECT_LE(t.label->fontMetrics().horizontalAdvance(shown), t.label->width());
+        EXPECT_LE(t.label->geometry().right(), t.before->x());
+    }
+}
+
+// A band spans its screen at its edge with the buttons at the right end, reserves its strip
+// while always shown, cannot be dragged, and is hidden beyond every screen when closed.
+TEST_F(TickerTest, ABandSpansItsScreenAndReservesItsStrip) {
+    env.screen.setOtherScreens({{QStringLiteral("DP-2"), QRect(1280, 0, 1024, 768)}});
+    settings().TICKER_PLACEMENT = TickerPlacement::DockedBottom;
+    settings().TICKER_SCREEN = QStringLiteral("DP-2");
+    fillQueue(2);
+    ticker->ShowForm(ShowMode::Permanent);
+    EXPECT_EQ(ticker->geometry(), QRect(1280, 768 - 33, 1024, 33));
+    EXPECT_EQ(ticker->cmdHide->geometry().right(), 1024 - 1 - (7110 - 6840 - 255) / 15);
+    EXPECT_EQ(ticker->lblNews->geometry().right() + 1, ticker->cmdWeb->x());
+    // The X screen is 960 high: everything below the band's top is reserved.
+    EXPECT_EQ(ticker->reservedStrut(),
+              (std::array<int, 12>{0, 0, 0, 960 - 735, 0, 0, 0, 0, 0, 0, 1280, 2303}));
+    sendMouse(ticker->picIcon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon, QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(ticker->pos(), QPoint(1280, 735));
+    EXPECT_EQ(settings().TICKER_LEFT, 3000.0f);
+
+    // The screen goes: the band follows to the primary one; it comes back: so does the band.
+    env.screen.setOtherScreens({});
+    EXPECT_EQ(ticker->geometry(), QRect(0, 960 - 33, 1280, 33));
+    env.screen.setOtherScreens({{QStringLiteral("DP-2"), QRect(1280, 0, 1024, 768)}});
+    EXPECT_EQ(ticker->geometry(), QRect(1280, 768 - 33, 1024, 33));
+
+    const QRect desktop(0, 0, 1280 + 1024, 960);
+    for (const auto& away :
+         {std::function<void()>([this] { QTest::mouseClick(ticker->lblNews, Qt::LeftButton); }),
+          std::function<void()>([this] { ticker->cmdHide_Click(); })}) {
+        away();
+        EXPECT_FALSE(ticker->isVisible());
+        EXPECT_FALSE(ticker->frameGeometry().intersects(desktop));
+        EXPECT_EQ(ticker->reservedStrut(), (std::array<int, 12>{}));
+    }
+
+    // A pop-up band reserves nothing and slides in from its edge.
+    settings().TICKER_MODE = TickerMode::PopUp;
+    fillQueue(1);
+    ticker->ShowForm(ShowMode::OneRound);
+    EXPECT_EQ(ticker->pos(), QPoint(1280, 768 - 1));
+    runAnimations();
+    EXPECT_EQ(ticker->pos(), QPoint(1280, 768 - 33));
+    EXPECT_EQ(ticker->reservedStrut(), (std::array<int, 12>{}));
+}
+
+// The marquee: one moving line in place of the two; a click opens the headline under the
+// pointer.
+TEST_F(TickerTest, MarqueeClickOpensTheHeadlineUnderThePointer) {
+    settings().TICKER_MARQUEE = TickerPresentationKind::Marquee;
+    fillQueue(3);
+    ticker->AfterInit();
+    ticker->ShowForm(ShowMode::Permanent);
+    EXPECT_TRUE(ticker->marquee->isVisible());
+    EXPECT_FALSE(ticker->lblNews->isVisible());
+    auto& line = dynamic_cast<MarqueePresentation&>(ticker->tickerShowing().presentation());
+    const auto secondAt = [&line] {
+        const auto& items = line.line().items();
+        return items.size() < 2 ? INT_MAX : items[1].start - line.line().pixelOffset();
+    };
+    for (int frames = 0; frames < 1000 && secondAt() > ticker->marquee->width() - 4; ++frames) {
+        line.frame(16);
+    }
+    const int x = secondAt() + 2;
+    ASSERT_LT(x, ticker->marquee->width());
+    QTest::mouseClick(ticker->marquee, Qt::LeftButton, {}, QPoint(x, 10));
+    EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral("http://example.com/2")});
+    EXPECT_FALSE(ticker->isParked());
 }
 
 }  // namespace

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "common/testenv.h"
+#include "ticker/marqueepresentation.h"
+#include "ticker/tickerhost.h"
+#include "ticker/tickershowing.h"
+
+namespace {
+
+// A band 300 px wide; the line's items come in at its right edge and count as shown once
+// their right end is in.
+TEST(MarqueeModel, PositionsOverTimeEntriesAndPoints) {
+    MarqueeModel line;
+    line.setViewWidth(300);
+    line.setGap(50);
+    EXPECT_TRUE(line.wantsItem());
+    line.append(1, {}, 100);  // 300 … 400 on the strip
+    EXPECT_FALSE(line.wantsItem());
+
+    struct Step {
+        double pixels;
+        int scrolled;
+        std::vector<int> entered;
+        int at;  // band point
+        int indexThere;
+        bool wantsItem;
+    };
+    const Step steps[] = {
+        {99.5, 99, {}, 201, 1, false},  // 99.5: not quite whole
+        {0.5, 1, {1}, 199, 0, true},    // whole: shown, and the next is due
+        {50.0, 50, {}, 150, 1, true},   // left of it a blank band
+        {1.25, 1, {}, 149, 1, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.pixels);
+        const MarqueeStep step = line.advance(s.pixels);
+        EXPECT_EQ(step.scrolled, s.scrolled);
+        EXPECT_EQ(step.entered, s.entered);
+        EXPECT_EQ(line.indexAt(s.at), s.indexThere);
+        EXPECT_EQ(line.wantsItem(), s.wantsItem);
+    }
+    line.append(2, {}, 30);  // asked for late: at the band's edge, not the gap's 450
+    EXPECT_EQ(line.items().back().start, 451);
+    EXPECT_EQ(line.advance(30).entered, std::vector<int>{2});
+    line.advance(220);  // 401: item 1 has passed the left edge
+    ASSERT_EQ(line.items().size(), 1U);
+    EXPECT_EQ(line.items().front().index, 2);
+    line.advance(80);
+    EXPECT_TRUE(line.isEmpty());
+    // After a pause in the news the next item comes in at the band's edge.
+    line.append(3, {}, 10);
+    EXPECT_EQ(line.items().back().start, 481 + 300);
+}
+
+// Records what the showing asks of its window.
+class FakeWindow final : public TickerView, public TickerHost, public MarqueeSurface {
+public:
+    bool isOnScreen() const override { return true; }
+    bool isArticleTimerRunning() const override { return timer; }
+    void setArticleTimer(bool running) override { timer = running; }
+    void enterShowing() override { showing->load(); }
+    void leaveShowing() override {
+        hidden = true;
+        showing->unload();
+    }
+    void setStampAndSite(const QString&, const QString&) override {}
+    void wipeHeadline(const QString&) override {}
+    void endWipe() override {}
+    void setHeadline(const QString&) override {}
+    void setPaused(bool isPaused) override { paused = isPaused; }
+    void setButtons(const TickerButtons&) override {}
+    void openArticleList() override {}
+    void closeArticleList() override {}
+    void openTickerSettings() override {}
+
+    void attach(MarqueePresentation* attached) override { presentation = attached; }
+    int bandWidth() const override { return 300; }
+    int measure(const MarqueeText& text) const override { return 20 * text.headline.size(); }
+    void runFrames(bool on) override { frames = on; }
+    void scrolled(int) override {}
+    void redraw() override {}
+    void showStill(const QString&, const QString& text) override { still = text; }
+
+    TickerShowing* showing = nullptr;
+    MarqueePresentation* presentation = nullptr;
+    bool timer = false;
+    bool paused = false;
+    bool frames = false;
+    bool hidden = false;
+    QString still;
+};
+
+class MarqueeTest : public ::testing::Test {
+protected:
+    MarqueeTest() {
+        SiteRow row;
+        row.strTitle = QStringLiteral("Site");
+        row.strXmlUrl = QStringLiteral("http://example.com/feed");
+        env.state().SiteTable.append(row);
+        window.showing = &showing;
+        showing.usePresentation(std::make_unique<MarqueePresentation>(showing, window));
+        // 5 headlines 100 px wide, new; 120 px a second.
+        for (int i = 1; i <= 5; ++i) {
+            ArticleRecord record;
+            record.Title = QStringLiteral("#%1").arg(i).leftJustified(5);
+            record.Link = QStringLiteral("http://example.com/%1").arg(i);
+            record.IsNew = true;
+            env.state().NewsQueue.append(record);
+        }
+    }
+    // Runs frames of 50 ms (6 px) while the frame clock runs; the indices shown on the way.
+    QList<int> run(int pixels) {
+        QList<int> shown;
+        for (int moved = 0; moved < pixels && window.frames; moved += 6) {
+            const int before = showing.shownIndex();
+            window.presentation->frame(50);
+            if (showing.shownIndex() != before) {
+                shown.append(showing.shownIndex());
+            }
+        }
+        return shown;
+    }
+    bool isNew(int i) { return env.state().NewsQueue[i].IsNew; }
+
+    TestEnv env;
+    FakeWindow window;
+    TickerShowing showing{env.state(), window, window};
+};
+
+TEST_F(MarqueeTest, HeadlinesCountAsShownOnceWholeAndARoundEndsWhenTheLineRunsOut) {
+    showing.ShowForm(ShowMode::OneRound);
+    EXPECT_TRUE(window.frames);
+    EXPECT_EQ(run(96), QList<int>{});  // 300 … 400: not whole yet
+    EXPECT_TRUE(isNew(1));
+    EXPECT_EQ(run(6), QList<int>{1});
+    EXPECT_FALSE(isNew(1));
+    EXPECT_EQ(showing.currentLink(), QStringLiteral("http://example.com/1"));
+    // Each comes 148 px (its width and the gap) after the last.
+    EXPECT_EQ(run(4 * 148), QList<int>({2, 3, 4, 5}));
+    EXPECT_FALSE(window.hidden);
+    run(400);  // the last leaves the band: the round is over
+    EXPECT_TRUE(window.hidden);
+    EXPECT_FALSE(window.frames);
+    EXPECT_TRUE(env.state().NewsQueue.isEmpty());
+}
+
+TEST_F(MarqueeTest, PermanentLineCyclesAndHoldsPausesAndJumps) {
+    showing.ShowForm(ShowMode::Permanent);
+    EXPECT_EQ(run(102 + 5 * 148), QList<int>({1, 2, 3, 4, 5, 1}));
+
+    // The pointer on the line holds it without touching the play button.
+    showing.setHold(TickerHold::Pointer, true);
+    EXPECT_FALSE(window.frames);
+    EXPECT_FALSE(window.paused);
+    showing.setHold(TickerHold::Pointer, false);
+    EXPECT_TRUE(window.frames);
+
+    // ">>" and "<<" jump one headline at once and pause.
+    showing.nextPressed();
+    EXPECT_EQ(showing.shownIndex(), 2);
+    EXPECT_TRUE(window.paused);
+    EXPECT_FALSE(window.frames);
+    EXPECT_EQ(window.presentation->indexAt(299), 2);  // it ends at the band's right edge
+    EXPECT_EQ(window.presentation->indexAt(299 - 100 - 48), 1);
+    showing.previousPressed();
+    showing.previousPressed();
+    EXPECT_EQ(showing.shownIndex(), 1);
+    showing.playPressed();
+    EXPECT_TRUE(window.frames);
+    EXPECT_FALSE(window.paused);
+    EXPECT_EQ(run(148), QList<int>{2});
+}
+
+TEST_F(MarqueeTest, NextBeforeAnythingWasShownShowsTheFirst) {
+    showing.ShowForm(ShowMode::Permanent);
+    showing.nextPressed();
+    EXPECT_EQ(showing.shownIndex(), 1);
+    EXPECT_FALSE(isNew(1));
+
+    // The same holds for the wipe: a ticker opened on an empty queue, then news arrives.
+    showing.hidePressed();
+    showing.usePresentation(std::make_unique<WipePresentation>(showing));
+    showing.ShowForm(ShowMode::Permanent);
+    ArticleRecord record;
+    record.Title = QStringLiteral("#1");
+    env.state().NewsQueue.append(record);
+    ASSERT_LT(showing.shownIndex(), 1);
+    showing.nextPressed();
+    EXPECT_EQ(showing.shownIndex(), 1);
+}
+
+}  // namespace
