@@ -311,9 +311,7 @@ void frmTicker::setArticleTimer(bool running) {
 }
 
 void frmTicker::enterShowing() {
-    if (!isVisible()) {
-        show();
-    }
+    // Shown where the slide-in or the settings put it: mapped once, with its window type.
     Form_Load();
     SlideIn(true);
     AfterInit();

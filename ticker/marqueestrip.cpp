@@ -91,8 +91,10 @@ void MarqueeStrip::scrolled(int pixels) {
     if (!stillText.isEmpty() || !stillLead.isEmpty()) {
         return;
     }
-    // Moves the pixels already drawn; paintEvent gets only the strip that came in.
+    // Moves the pixels already drawn; paintEvent gets only the strip that came in. Painted
+    // and flushed now, in this frame's own pass of the event loop.
     scroll(-pixels, 0);
+    repaint(QRect(width() - pixels, 0, pixels, height()));
     if (presentation != nullptr &&
         std::size_t(pictures.size()) > presentation->line().items().size()) {
         QSet<quint64> live;
