@@ -318,13 +318,20 @@ void frmTicker::applyDock() {
     }
     strut = wanted;
     if (reserve != dockApplied && isVisible()) {
-        // A window manager reads the type when the window is mapped: map it again.
+        // A window manager reads the type when the window is mapped: map it again, a moment
+        // later, once the window manager has let go of it (mapped at once, it may stay
+        // unmapped).
         hide();
         setX11Dock(*this, reserve ? std::optional(strut) : std::nullopt);
         if (!reserve) {
             setWindowFlags(windowFlags());
         }
-        show();
+        constexpr int kRemapDelayMs = 100;
+        QTimer::singleShot(kRemapDelayMs, this, [this] {
+            if (!parked && !isVisible()) {
+                show();
+            }
+        });
     } else {
         if (reserve && !testAttribute(Qt::WA_WState_Created)) {
             create();
