@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "common/loopbackserver.h"
+#include "bench/loopbackfeeds.h"
 #include "common/nullpatrolhost.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
@@ -29,22 +30,6 @@ struct Outcome {
     qint64 longestStallMs = 0;
     qint64 totalMs = 0;
 };
-
-// An RSS 2.0 feed of twenty items, old enough that nothing is queued: the one-site mode
-// then walks every site.
-QByteArray sampleFeed(int site) {
-    QByteArray feed =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
-        "<title>Site</title>";
-    for (int i = 0; i < 20; ++i) {
-        feed += "<item><title>Site " + QByteArray::number(site) + " article " +
-                QByteArray::number(i) + "</title><link>http://example.com/" +
-                QByteArray::number(site) + "/" + QByteArray::number(i) +
-                "</link><pubDate>Mon, 13 Mar 2006 11:00:00 +0900</pubDate>"
-                "<description>A short summary of the article.</description></item>";
-    }
-    return feed + "</channel></rss>";
-}
 
 Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
     QTemporaryDir dir;
@@ -64,21 +49,7 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
     state.settings.AUTO_PIROT_MODE = mode;
 
     LoopbackServer server;
-    for (int i = 0; i < sites; ++i) {
-        LoopbackServer::Response response;
-        response.body = sampleFeed(i);
-        response.delayMs = delayMs;
-        response.hold = oneHangs && i == sites / 2;
-        response.headers = {{"Content-Type", "application/rss+xml"}};
-        const QString path = QStringLiteral("/feed%1.xml").arg(i);
-        server.route(path, response);
-        SiteRow row;
-        row.intKind = kKindSite;
-        row.strTitle = QStringLiteral("Site %1").arg(i);
-        row.strXmlUrl = server.url(path);
-        state.SiteTable.append(row);
-    }
-    state.blnSiteListFlg = true;
+    serveOldSampleSites(server, state, sites, delayMs, oneHangs ? sites / 2 : -1);
 
     NullTicker ticker;
     NullStatus status;
@@ -117,14 +88,7 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    QList<int> numbers;
-    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-        bool isNumber = false;
-        const int value = argument.toInt(&isNumber);
-        if (isNumber) {
-            numbers.append(value);
-        }
-    }
+    const QList<int> numbers = numberArguments();
     const int sites = std::max(1, numbers.value(0, 100));
     const int delayMs = std::max(0, numbers.value(1, 200));
     std::printf(

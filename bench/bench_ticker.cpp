@@ -22,7 +22,9 @@
 #include <memory>
 
 #include "common/loopbackserver.h"
+#include "bench/loopbackfeeds.h"
 #include "common/nullpatrolhost.h"
+#include "common/shotsupport.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "patrol/networkfeedservice.h"
@@ -34,13 +36,6 @@
 #include "ticker/tickerhost.h"
 
 namespace {
-
-class NoTickerHost final : public TickerHost {
-public:
-    void openArticleList() override {}
-    void closeArticleList() override {}
-    void openTickerSettings() override {}
-};
 
 // Whole-process CPU time, every thread, in ms.
 double processCpuMs() {
@@ -79,20 +74,6 @@ private:
     QElapsedTimer since;
 };
 
-// An RSS 2.0 feed of twenty old items: the patrol reads it and queues nothing.
-QByteArray sampleFeed(int site) {
-    QByteArray feed =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>"
-        "<title>Site</title>";
-    for (int i = 0; i < 20; ++i) {
-        feed += "<item><title>Site " + QByteArray::number(site) + " article " +
-                QByteArray::number(i) + "</title><link>http://example.com/" +
-                QByteArray::number(site) + "/" + QByteArray::number(i) +
-                "</link><pubDate>Mon, 13 Mar 2006 11:00:00 +0900</pubDate></item>";
-    }
-    return feed + "</channel></rss>";
-}
-
 // The machine's load over the last minute: the figures move with it.
 QString loadAverage() {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -118,14 +99,7 @@ Cost measure(FrameGaps& gaps, int seconds) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QList<int> numbers;
-    for (const QString& argument : QCoreApplication::arguments().mid(1)) {
-        bool isNumber = false;
-        const int value = argument.toInt(&isNumber);
-        if (isNumber) {
-            numbers.append(value);
-        }
-    }
+    const QList<int> numbers = numberArguments();
     const int seconds = std::max(1, numbers.value(0, 60));
     const int headlines = std::max(1, numbers.value(1, 200));
     const int sites = std::max(1, numbers.value(2, 100));
@@ -197,20 +171,7 @@ int main(int argc, char* argv[]) {
     // The marquee while a patrol fetches and reads feeds off the UI thread.
     show(TickerPresentationKind::Marquee);
     LoopbackServer server;
-    for (int i = 0; i < sites; ++i) {
-        LoopbackServer::Response response;
-        response.body = sampleFeed(i);
-        response.delayMs = delayMs;
-        response.headers = {{"Content-Type", "application/rss+xml"}};
-        const QString path = QStringLiteral("/feed%1.xml").arg(i);
-        server.route(path, response);
-        SiteRow site;
-        site.intKind = kKindSite;
-        site.strTitle = QStringLiteral("Site %1").arg(i);
-        site.strXmlUrl = server.url(path);
-        state.SiteTable.append(site);
-    }
-    state.blnSiteListFlg = true;
+    serveOldSampleSites(server, state, sites, delayMs);
     settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
     NullTicker patrolTicker;  // the patrol queues nothing; the band keeps its headlines
     NullStatus status;
