@@ -33,6 +33,8 @@ template <class... Fs>
 struct Overloaded : Fs... {
     using Fs::operator()...;
 };
+template <class... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
 
 qint32 lowest(const SettingSpec& spec, qint32 typeMinimum) {
     return spec.file ? spec.file->minimum : typeMinimum;
