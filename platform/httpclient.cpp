@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/curltransfer.h"
@@ -33,10 +34,13 @@ struct HttpClient::Impl {
     ~Impl() { stop(); }
 
     quint64 start(const HttpRequest& request, bool background, Done done) {
-        const quint64 id = nextId.fetch_add(1) + 1;
+        quint64 id = 0;
         bool started = false;
         {
             const std::lock_guard<std::mutex> lock(mutex);
+            // Numbered under the lock, so ids follow the order of the queue and a cancel of
+            // everything can name what came before it.
+            id = ++lastId;
             ensureThread();
             started = multi != nullptr && !stopping;
             if (started) {
@@ -65,7 +69,7 @@ struct HttpClient::Impl {
     void cancelAll() {
         {
             const std::lock_guard<std::mutex> lock(mutex);
-            cancelEverything = true;
+            cancelUpTo = lastId;
         }
         wake();
     }
@@ -143,10 +147,12 @@ struct HttpClient::Impl {
         running.clear();
     }
 
-    // Moves new jobs into the waiting queue and applies cancels. False when stopping.
+    // Moves new jobs into the waiting queue and applies cancels. False when stopping. A
+    // cancel of everything ends only the jobs queued before it: new ones taken in the same
+    // round were asked for after it.
     bool takeCommands() {
         std::vector<quint64> ids;
-        bool everything = false;
+        quint64 upTo = 0;
         {
             const std::lock_guard<std::mutex> lock(mutex);
             if (stopping) {
@@ -157,17 +163,18 @@ struct HttpClient::Impl {
             }
             incoming.clear();
             ids.swap(cancels);
-            everything = cancelEverything;
-            cancelEverything = false;
+            upTo = std::exchange(cancelUpTo, 0);
         }
-        if (everything) {
-            queued -= int(waiting.size() + running.size());
-            waiting.clear();
-            for (auto& [handle, transfer] : running) {
-                curl_multi_remove_handle(multi, handle);
-            }
-            running.clear();
-            return true;
+        if (upTo != 0) {
+            const auto before = [upTo](const Job& job) { return job.id <= upTo; };
+            queued -= int(std::erase_if(waiting, before));
+            queued -= int(std::erase_if(running, [this, &before](const auto& entry) {
+                if (!before(entry.second.job)) {
+                    return false;
+                }
+                curl_multi_remove_handle(multi, entry.first);
+                return true;
+            }));
         }
         for (const quint64 id : ids) {
             for (auto it = waiting.begin(); it != waiting.end(); ++it) {
@@ -218,11 +225,12 @@ struct HttpClient::Impl {
     std::mutex mutex;
     std::vector<Job> incoming;
     std::vector<quint64> cancels;
-    bool cancelEverything = false;
+    // Jobs numbered up to this are to be cancelled; 0 when none.
+    quint64 cancelUpTo = 0;
+    quint64 lastId = 0;
     bool stopping = false;
     std::thread thread;
     CURLM* multi = nullptr;
-    std::atomic<quint64> nextId{0};
     std::atomic<int> queued{0};
 
     // Only the network thread touches these.

@@ -31,6 +31,8 @@ public:
     // Ends a transfer, closing its connection; done is not called for it afterwards unless
     // it had already begun on the network thread. Thread-safe.
     void cancel(quint64 id);
+    // Ends every transfer queued before the call; one queued after it, even at once, goes
+    // ahead. Thread-safe.
     void cancelAll();
     // Cancels every transfer and ends the network thread; later transfers fail at once.
     void stop();

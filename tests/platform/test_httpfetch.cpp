@@ -156,8 +156,9 @@ protected:
     QList<HttpFetchResult> finished;
 };
 
-TEST_F(HttpClientTest, CancelEndsAHangingTransferAtOnce) {
+TEST_F(HttpClientTest, CancelEndsAHangingTransferAtOnceAndNoneAskedForAfterIt) {
     server.hold(QStringLiteral("/silent"));
+    server.serve(QStringLiteral("/feed.xml"), kFeed);
     HttpClient client;
     const quint64 id = start(client, QStringLiteral("/silent"));
     ASSERT_TRUE(QTest::qWaitFor(
@@ -165,6 +166,17 @@ TEST_F(HttpClientTest, CancelEndsAHangingTransferAtOnce) {
     client.cancel(id);
     EXPECT_TRUE(QTest::qWaitFor([&client] { return client.activeCount() == 0; }, 1000));
     EXPECT_EQ(finishedCount(), 0);
+
+    // The network thread takes the cancel and the transfers queued right after it in one
+    // round: only those before it end.
+    for (const bool background : {false, true}) {
+        start(client, QStringLiteral("/silent"), background);
+    }
+    client.cancelAll();
+    start(client, QStringLiteral("/feed.xml"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return finishedCount() == 1; }, 5000));
+    EXPECT_TRUE(finished.first().ok);
+    EXPECT_TRUE(QTest::qWaitFor([&client] { return client.activeCount() == 0; }, 1000));
 }
 
 TEST_F(HttpClientTest, ATrickleIsCutOffByTheWholeTransferLimit) {
