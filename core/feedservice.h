@@ -62,8 +62,11 @@ struct FeedFetchResult {
     QString url;
     // The document arrived (or the server said it has not changed since the last one).
     bool fetched = false;
-    // Not sent at all: the server asked for a pause (Retry-After) that has not ended.
+    // Not sent at all: the server asked the patrol for a pause (Retry-After) that has not
+    // ended.
     bool deferred = false;
+    // Ended by someone other than whoever asked (cancelAll()): nothing was fetched.
+    bool cancelled = false;
     // 304: feed holds what the last full download of this URL gave.
     bool notModified = false;
     long httpStatus = 0;
@@ -88,11 +91,14 @@ public:
     virtual ~FeedFetchService() = default;
 
     // Starts a fetch and returns its id (never 0). done runs once with the result unless
-    // the fetch is cancelled first or owner (when given) has been destroyed by then.
+    // whoever asked cancels the fetch first or owner (when given) has been destroyed by then.
     virtual quint64 fetch(const FeedFetchRequest& request, const QObject* owner, Done done) = 0;
-    // Cancelled fetches never call back; their transfers end at once.
+    // Whoever asked drops its fetches: they never call back; their transfers end at once.
     virtual void cancel(quint64 id) = 0;
     virtual void cancelAll(const QObject* owner) = 0;
+    // Ends everybody's fetches asked for so far. Each is answered, later, with cancelled
+    // set, so that whoever waits for it can reset; a cancel of its own before that answer
+    // drops it. Fetches asked for after this call go ahead.
     virtual void cancelAll() = 0;
     // Cancels everything and waits at most waitMs for the threads to finish; false when
     // some work could not be stopped in that time.

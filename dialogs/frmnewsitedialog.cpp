@@ -115,7 +115,11 @@ void frmNewSiteDialog::probeFeed(bool discover) {
                                        [this](const FeedFetchResult& result) {
                                            checkRequest = 0;
                                            endCheck();
-                                           probeFinished(result);
+                                           // Stopped by others (the exit): the dialog
+                                           // is ready for another check.
+                                           if (!result.cancelled) {
+                                               probeFinished(result);
+                                           }
                                        });
 }
 

@@ -34,7 +34,23 @@ qint64 sizeOf(const FeedReadResult& read) {
                        2;
 }
 
+// The most of a validator that a log line shows.
+constexpr qsizetype kLoggedValidatorBytes = 80;
+
 }  // namespace
+
+QByteArray validatorForLog(const QByteArray& value) {
+    QByteArray shown = value.left(kLoggedValidatorBytes);
+    for (char& c : shown) {
+        if (c < 0x20 || c > 0x7e) {
+            c = '?';
+        }
+    }
+    if (value.size() > kLoggedValidatorBytes) {
+        shown += "...(" + QByteArray::number(value.size()) + " bytes)";
+    }
+    return shown;
+}
 
 QDateTime retryAfterUntil(const QByteArray& value, const QDateTime& now) {
     const QByteArray text = value.trimmed();
@@ -77,7 +93,7 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
                                   Done done) {
     const quint64 id = ++lastId;
     Pending entry;
-    entry.url = request.url;
+    entry.request = request;
     entry.hasOwner = owner != nullptr;
     entry.owner = const_cast<QObject*>(owner);
     entry.done = std::move(done);
@@ -101,61 +117,61 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
         return id;
     }
 
-    HttpRequest get;
-    get.url = request.url;
-    get.options = options;
     const auto known = cache.constFind(request.url);
-    if (known != cache.constEnd()) {
-        const QDateTime now = clock.now();
-        if (known->retryUntil.isValid() && now < known->retryUntil) {
-            qCInfo(lcPatrol).noquote()
-                << "not fetched until" << known->retryUntil.toString(Qt::ISODate)
-                << "as the server asked (Retry-After):" << request.url;
-            pending.insert(id, std::move(entry));
-            FeedFetchResult result;
-            result.url = request.url;
-            result.deferred = true;
-            result.error = QStringLiteral("the server asked not to be fetched before %1")
-                               .arg(known->retryUntil.toString(Qt::ISODate));
-            // Later, as every result: never inside the call that asked.
-            QTimer::singleShot(0, this, [this, id, result] { deliver(id, result); });
-            return id;
-        }
-        if (known->hasRead) {
-            get.etag = known->etag;
-            get.lastModified = known->lastModified;
-            qCInfo(lcPatrol).noquote() << "conditional request"
-                                       << "(ETag" << known->etag << "Last-Modified"
-                                       << known->lastModified << "):" << request.url;
-        }
+    // A pause the server asked for holds the patrol back; a check the user asked for just
+    // now goes out, and its answer says whether the server is still busy.
+    if (request.lane == FetchLane::Patrol && known != cache.constEnd() &&
+        known->retryUntil.isValid() && clock.now() < known->retryUntil) {
+        qCInfo(lcPatrol).noquote() << "not fetched until" << known->retryUntil.toString(Qt::ISODate)
+                                   << "as the server asked (Retry-After):" << request.url;
+        pending.insert(id, std::move(entry));
+        FeedFetchResult result;
+        result.url = request.url;
+        result.deferred = true;
+        result.error = QStringLiteral("the server asked not to be fetched before %1")
+                           .arg(known->retryUntil.toString(Qt::ISODate));
+        // Later, as every result: never inside the call that asked.
+        QTimer::singleShot(0, this, [this, id, result] { deliver(id, result); });
+        return id;
     }
-    pending.insert(id, std::move(entry));
+    startTransfer(id, pending.insert(id, std::move(entry)).value(), false);
+    return id;
+}
+
+void NetworkFeedService::startTransfer(quint64 id, Pending& entry, bool plain) {
+    HttpRequest get;
+    get.url = entry.request.url;
+    get.options = options;
+    const auto known = cache.constFind(entry.request.url);
+    entry.conditional = !plain && known != cache.constEnd() && known->hasRead;
+    if (entry.conditional) {
+        get.etag = known->etag;
+        get.lastModified = known->lastModified;
+        qCInfo(lcPatrol).noquote()
+            << "conditional request (ETag" << validatorForLog(known->etag) << "Last-Modified"
+            << validatorForLog(known->lastModified) << "):" << entry.request.url;
+    }
     // The network thread only moves the result on: to a worker when there is a body to
     // read, else straight back here.
-    const quint64 transfer = http.start(
-        get, request.lane == FetchLane::Patrol,
-        [this, id, discover = request.discover, cancelled](quint64, HttpFetchResult result) {
-            if (cancelled->load()) {
-                return;
-            }
-            if (result.ok) {
-                const QString documentUrl = result.effectiveUrl;
-                pool.start([this, id, result = std::move(result), documentUrl, discover,
-                            cancelled]() mutable {
+    auto done = [this, id, discover = entry.request.discover, cancelled = entry.cancelled](
+                    quint64, HttpFetchResult result) {
+        if (cancelled->load()) {
+            return;
+        }
+        if (result.ok) {
+            const QString documentUrl = result.effectiveUrl;
+            pool.start(
+                [this, id, result = std::move(result), documentUrl, discover, cancelled]() mutable {
                     readOnWorker(id, std::move(result), documentUrl, discover, cancelled);
                 });
-                return;
-            }
-            Completion failed;
-            failed.id = id;
-            failed.fetched = std::move(result);
-            post(std::move(failed));
-        });
-    const auto it = pending.find(id);
-    if (it != pending.end()) {
-        it->transfer = transfer;
-    }
-    return id;
+            return;
+        }
+        Completion failed;
+        failed.id = id;
+        failed.fetched = std::move(result);
+        post(std::move(failed));
+    };
+    entry.transfer = http.start(get, entry.request.lane == FetchLane::Patrol, std::move(done));
 }
 
 NetworkFeedService::Reading NetworkFeedService::read(const QByteArray& body,
@@ -233,7 +249,14 @@ void NetworkFeedService::takeCompletions() {
 void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
                                   const Reading& reading) {
     const auto it = pending.constFind(id);
-    const QString url = it != pending.constEnd() ? it->url : QString();
+    if (it != pending.constEnd() && it->answeringCancelled) {
+        return;  // answered as cancelled instead
+    }
+    if (retriedWithoutValidators(id, fetched)) {
+        return;
+    }
+    const QString url = it != pending.constEnd() ? it->request.url : QString();
+    const bool refusedValidators = it != pending.constEnd() && it->retriedPlain;
     FeedFetchResult result;
     result.url = url;
     result.httpStatus = fetched.httpStatus;
@@ -255,13 +278,41 @@ void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
                 result.error.clear();
             }
         }
-        remember(url, fetched, reading.feed);
+        remember(url, fetched, reading.feed, refusedValidators);
     }
     deliver(id, result);
 }
 
+bool NetworkFeedService::retriedWithoutValidators(quint64 id, const HttpFetchResult& fetched) {
+    const auto it = pending.find(id);
+    // 429 asks for a pause, which a second request would not give.
+    const bool refused =
+        fetched.httpStatus >= 400 && fetched.httpStatus < 500 && fetched.httpStatus != 429;
+    if (it == pending.end() || !it->conditional || it->retriedPlain || !refused) {
+        return false;
+    }
+    // The validators may be what the server cannot take (an ETag over a front end's header
+    // limit): without them the feed would never update again.
+    qCInfo(lcPatrol).noquote() << "HTTP" << fetched.httpStatus
+                               << "to a conditional request; asked again without validators:"
+                               << it->request.url;
+    const auto known = cache.find(it->request.url);
+    if (known != cache.end()) {
+        cacheOrder.erase(known->stamp);
+        cacheBytes -= known->bytes;
+        known->etag.clear();
+        known->lastModified.clear();
+        known->hasRead = false;
+        known->lastRead = FeedReadResult();
+        known->bytes = 0;
+    }
+    it->retriedPlain = true;
+    startTransfer(id, *it, true);
+    return true;
+}
+
 void NetworkFeedService::remember(const QString& url, const HttpFetchResult& fetched,
-                                  const FeedReadResult& read) {
+                                  const FeedReadResult& read, bool refusedValidators) {
     auto entry = cache.find(url);
     const bool busy = fetched.httpStatus == 429 || fetched.httpStatus == 503;
     if (busy && !fetched.retryAfter.isEmpty()) {
@@ -272,8 +323,9 @@ void NetworkFeedService::remember(const QString& url, const HttpFetchResult& fet
             }
             entry->retryUntil = until;
             qCInfo(lcPatrol).noquote()
-                << "HTTP" << fetched.httpStatus << "with Retry-After" << fetched.retryAfter
-                << ": no request before" << until.toString(Qt::ISODate) << "to" << url;
+                << "HTTP" << fetched.httpStatus << "with Retry-After"
+                << validatorForLog(fetched.retryAfter) << ": no request before"
+                << until.toString(Qt::ISODate) << "to" << url;
         }
         return;
     }
@@ -284,6 +336,20 @@ void NetworkFeedService::remember(const QString& url, const HttpFetchResult& fet
         cacheOrder.erase(entry->stamp);
         cacheBytes -= entry->bytes;
         entry->retryUntil = QDateTime();
+    }
+    if (refusedValidators) {
+        // The same request went through plain: the validators were what the server refused.
+        if (entry == cache.end()) {
+            entry = cache.insert(url, CacheEntry{});
+        }
+        entry->plainOnly = true;
+        qCInfo(lcPatrol).noquote() << "asked without validators from now on:" << url;
+    }
+    if (entry != cache.end() && entry->plainOnly) {
+        entry->hasRead = false;
+        entry->lastRead = FeedReadResult();
+        entry->bytes = 0;
+        return;
     }
     if (fetched.etag.isEmpty() && fetched.lastModified.isEmpty()) {
         // Nothing to ask conditionally with next time.
@@ -327,7 +393,10 @@ void NetworkFeedService::evictOverBudget() {
 void NetworkFeedService::deliver(quint64 id, const FeedFetchResult& result) {
     const auto it = pending.find(id);
     if (it == pending.end()) {
-        return;  // cancelled
+        return;  // cancelled by whoever asked
+    }
+    if (it->answeringCancelled && !result.cancelled) {
+        return;  // its answer is "cancelled"
     }
     const Pending entry = *it;
     pending.erase(it);
@@ -364,15 +433,25 @@ void NetworkFeedService::cancelAll(const QObject* owner) {
 }
 
 void NetworkFeedService::cancelAll() {
-    for (const Pending& entry : std::as_const(pending)) {
-        entry.cancelled->store(true);
+    for (auto it = pending.begin(); it != pending.end(); ++it) {
+        if (it->answeringCancelled) {
+            continue;
+        }
+        it->cancelled->store(true);
+        it->answeringCancelled = true;
+        FeedFetchResult result;
+        result.url = it->request.url;
+        result.cancelled = true;
+        result.error = QStringLiteral("cancelled");
+        QTimer::singleShot(0, this, [this, id = it.key(), result] { deliver(id, result); });
     }
-    pending.clear();
     http.cancelAll();
 }
 
 bool NetworkFeedService::shutdown(int waitMs) {
     cancelAll();
+    // The program ends: nobody is left to take an answer.
+    pending.clear();
     // Cancelled transfers end at once, so the network thread ends at once too; only a
     // worker in the middle of reading a large feed can still take time.
     http.stop();

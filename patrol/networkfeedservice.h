@@ -23,7 +23,9 @@ class Clock;
 // lives in. Results cross threads only through one mutex-guarded queue; a posted event
 // merely wakes the service's thread to empty it. Per feed URL it remembers the last ETag and
 // Last-Modified with what that download gave, so a 304 costs no download and no parse, and it
-// honours Retry-After.
+// honours Retry-After in the patrol (what the user asks for just now is always sent). A
+// conditional request that the server refuses with a 4xx (validators too long for a front
+// end, say) is sent once more without them, and that URL is asked plainly from then on.
 class NetworkFeedService final : public QObject, public FeedFetchService {
     Q_OBJECT
 public:
@@ -49,7 +51,12 @@ protected:
 
 private:
     struct Pending {
-        QString url;
+        FeedFetchRequest request;
+        // The transfer under way carries validators; it was already sent again without them.
+        bool conditional = false;
+        bool retriedPlain = false;
+        // cancelAll() ended it; its answer, "cancelled", is on its way.
+        bool answeringCancelled = false;
         bool hasOwner = false;
         QPointer<QObject> owner;
         Done done;
@@ -66,6 +73,9 @@ private:
         quint64 stamp = 0;
         // Wall-clock time before which no request goes to the URL; invalid when none.
         QDateTime retryUntil;
+        // The server refused a conditional request and took the same one plain: no
+        // validators are kept for it.
+        bool plainOnly = false;
     };
 
     // What a worker makes of a body.
@@ -81,6 +91,8 @@ private:
         Reading reading;
     };
 
+    // Starts the transfer of pending fetch id, with the URL's validators unless plain.
+    void startTransfer(quint64 id, Pending& entry, bool plain);
     void readOnWorker(quint64 id, HttpFetchResult fetched, const QString& documentUrl,
                       bool discover, const std::shared_ptr<std::atomic<bool>>& cancelled);
     void readFileOnWorker(quint64 id, const QString& path, bool discover,
@@ -92,7 +104,11 @@ private:
     // handed to whoever still waits for it.
     void complete(quint64 id, const HttpFetchResult& fetched, const Reading& reading);
     void deliver(quint64 id, const FeedFetchResult& result);
-    void remember(const QString& url, const HttpFetchResult& fetched, const FeedReadResult& read);
+    // A conditional request refused with a 4xx goes once more without its validators; true
+    // when it did.
+    bool retriedWithoutValidators(quint64 id, const HttpFetchResult& fetched);
+    void remember(const QString& url, const HttpFetchResult& fetched, const FeedReadResult& read,
+                  bool refusedValidators);
     [[nodiscard]] static Reading read(const QByteArray& body, const QString& contentType,
                                       const QUrl& documentUrl, bool discover);
     void evictOverBudget();
@@ -112,6 +128,10 @@ private:
     QHash<QString, CacheEntry> cache;
     std::map<quint64, QString> cacheOrder;
 };
+
+// An ETag or Last-Modified as the log shows it: printable ASCII, cut to a length a log line
+// can bear (a server may send kilobytes).
+[[nodiscard]] QByteArray validatorForLog(const QByteArray& value);
 
 // When a server that answered 429 or 503 with Retry-After (delay-seconds or an HTTP date)
 // may be asked again, as wall-clock time; invalid for a value that is neither. The pause

@@ -82,7 +82,8 @@ void SiteListPane::fetchChannelInfo(bool discover) {
     state.feeds().fetch({txtRDFPath->text(), FetchLane::User, discover}, this,
                         [this, index](const FeedFetchResult& result) {
                             txtComment->setPlaceholderText(QString());
-                            if (index != intCurrentIndex) {
+                            // Stopped by others (the exit): nothing to show.
+                            if (index != intCurrentIndex || result.cancelled) {
                                 return;
                             }
                             showChannelInfo(result);

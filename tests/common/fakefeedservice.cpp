@@ -1,5 +1,6 @@
 #include "common/fakefeedservice.h"
 
+#include <QTimer>
 #include <algorithm>
 
 #include "patrol/formats/feeddiscovery.h"
@@ -40,17 +41,17 @@ void FakeFeedService::cancelAll(const QObject* owner) {
 }
 
 void FakeFeedService::cancelAll() {
-    QList<quint64> ids;
-    for (const Held& entry : std::as_const(held)) {
-        ids.append(entry.id);
-    }
-    for (const quint64 id : ids) {
-        cancel(id);
+    for (Held& entry : held) {
+        if (entry.answeringCancelled) {
+            continue;
+        }
+        entry.answeringCancelled = true;
+        QTimer::singleShot(0, &answers, [this, id = entry.id] { complete(id, {}); });
     }
 }
 
 bool FakeFeedService::shutdown(int) {
-    cancelAll();
+    held.clear();
     return true;
 }
 
@@ -62,6 +63,10 @@ void FakeFeedService::complete(quint64 id, FeedFetchResult result) {
     }
     const Held entry = *it;
     held.erase(it);
+    if (entry.answeringCancelled) {
+        result = FeedFetchResult();
+        result.cancelled = true;
+    }
     if (entry.hasOwner && entry.owner.isNull()) {
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -18,6 +19,8 @@ public:
         bool hasOwner = false;
         QPointer<QObject> owner;
         Done done;
+        // cancelAll() ended it: it is answered as cancelled, whatever completes it.
+        bool answeringCancelled = false;
     };
 
     quint64 fetch(const FeedFetchRequest& request, const QObject* owner, Done done) override;
@@ -49,4 +52,6 @@ public:
 
 private:
     quint64 lastId = 0;
+    // Context of the answers cancelAll() sends later.
+    QObject answers;
 };

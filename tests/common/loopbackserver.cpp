@@ -309,6 +309,11 @@ void LoopbackServer::handle(int fd) {
         ::close(fd);
         return;
     }
+    if (response.maxRequestHeadBytes > 0 && head.size() > response.maxRequestHeadBytes) {
+        response = Response();
+        response.status = 400;
+        response.body = "Request Header Or Cookie Too Large";
+    }
     for (const auto& [name, value] : response.headers) {
         if (name.compare("ETag", Qt::CaseInsensitive) == 0 &&
             request.header("If-None-Match") == value) {

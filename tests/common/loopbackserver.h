@@ -38,6 +38,9 @@ public:
         int delayMs = 0;
         // Send the response one byte at a time, this long apart.
         int trickleMs = 0;
+        // Answer 400 to a request whose head is longer, as a front end with a header limit
+        // does; 0: no limit.
+        int maxRequestHeadBytes = 0;
     };
 
     struct Request {

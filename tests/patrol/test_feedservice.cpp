@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTest>
 #include <QTimeZone>
 #include <memory>
@@ -143,27 +144,106 @@ TEST_F(FeedServiceTest, RetryAfterKeepsTheUrlQuietUntilTheTimeGiven) {
     }
 }
 
-TEST_F(FeedServiceTest, CancelledAndOrphanedFetchesNeverCallBack) {
+TEST_F(FeedServiceTest, OnlyCancelsByOthersAreAnsweredAndLaterFetchesGoAhead) {
     server.hold(QStringLiteral("/silent"));
     server.serve(QStringLiteral("/feed.xml"), freshFeed());
+    const QString silent = server.url(QStringLiteral("/silent"));
+    const QString feed = server.url(QStringLiteral("/feed.xml"));
     auto owner = std::make_unique<QObject>();
-    int calls = 0;
+    QStringList answers;
     FeedFetchService& feeds = state().feeds();
-    const auto count = [&calls](const FeedFetchResult&) { ++calls; };
-    feeds.fetch({server.url(QStringLiteral("/silent")), FetchLane::User}, owner.get(), count);
-    const quint64 cancelled =
-        feeds.fetch({server.url(QStringLiteral("/feed.xml")), FetchLane::User}, nullptr, count);
-    feeds.fetch({server.url(QStringLiteral("/feed.xml")), FetchLane::User}, owner.get(), count);
-    feeds.cancel(cancelled);
-    EXPECT_EQ(feeds.pendingCount(), 2);
+    const auto answer = [&answers](const QString& who) {
+        return [&answers, who](const FeedFetchResult& result) {
+            answers.append(who + (result.cancelled ? " cancelled" : "") +
+                           (result.feed.hasItems() ? " feed" : ""));
+        };
+    };
+    // Cancelled by whoever asked, or orphaned: never answered.
+    const quint64 ownCancel = feeds.fetch({feed, FetchLane::User}, nullptr, answer("own"));
+    feeds.fetch({feed, FetchLane::User}, owner.get(), answer("orphan"));
+    feeds.cancel(ownCancel);
     owner.reset();
-    // The owner's fetch of the feed completes but finds no one to hand it to.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [this] { return server.requestCount(QStringLiteral("/feed.xml")) >= 1; }, 5000));
-    QTest::qWait(100);
-    EXPECT_EQ(calls, 0);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return server.requestCount("/feed.xml") >= 1; }, 5000));
+    ASSERT_TRUE(waitForFetches(state()));
+    EXPECT_TRUE(answers.isEmpty()) << answers.join(", ").toStdString();
+
+    // Everybody's fetches ended by another: each is answered as cancelled, unless its owner
+    // drops it first; a fetch asked for right after the cancel goes ahead.
+    feeds.fetch({silent, FetchLane::User}, nullptr, answer("dialog"));
+    const quint64 dropped = feeds.fetch({silent, FetchLane::Patrol}, nullptr, answer("dropped"));
+    feeds.cancelAll();
+    feeds.fetch({feed, FetchLane::User}, nullptr, answer("after"));
+    feeds.cancel(dropped);
+    ASSERT_TRUE(waitForFetches(state()));
+    answers.sort();
+    EXPECT_EQ(answers, QStringList({"after feed", "dialog cancelled"}));
     EXPECT_TRUE(feeds.shutdown(1000));
     EXPECT_EQ(feeds.pendingCount(), 0);
+}
+
+TEST_F(FeedServiceTest, AUsersCheckIsSentThroughAPatrolsPause) {
+    LoopbackServer::Response busy;
+    busy.status = 503;
+    busy.headers = {{"Retry-After", "3600"}};
+    server.route(QStringLiteral("/busy"), busy);
+    const QString url = server.url(QStringLiteral("/busy"));
+    const auto fetchIn = [this, &url](FetchLane lane) {
+        FeedFetchResult result;
+        bool done = false;
+        state().feeds().fetch({url, lane}, nullptr, [&](const FeedFetchResult& r) {
+            result = r;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&done] { return done; }, 10000));
+        return result;
+    };
+    EXPECT_EQ(fetchIn(FetchLane::Patrol).httpStatus, 503);
+    EXPECT_TRUE(fetchIn(FetchLane::Patrol).deferred);
+
+    // The user's check goes out and says why it failed; the patrol still waits.
+    const FeedFetchResult checked = fetchIn(FetchLane::User);
+    EXPECT_FALSE(checked.deferred);
+    EXPECT_EQ(noFeedReason(checked), QStringLiteral("HTTP 503"));
+    EXPECT_TRUE(fetchIn(FetchLane::Patrol).deferred);
+    EXPECT_EQ(server.requestCount(QStringLiteral("/busy")), 2);
+}
+
+TEST_F(FeedServiceTest, AConditionalRequestRefusedWith4xxIsSentAgainPlain) {
+    // An ETag longer than the front end takes back in a request header.
+    const QByteArray etag = '"' + QByteArray(9 * 1024, 'e') + '"';
+    LoopbackServer::Response response;
+    response.body = freshFeed();
+    response.headers = {{"ETag", etag}};
+    response.maxRequestHeadBytes = 8 * 1024;
+    server.route(QStringLiteral("/feed.xml"), response);
+    const QString url = server.url(QStringLiteral("/feed.xml"));
+
+    QStringList logged;
+    QLoggingCategory::setFilterRules(QStringLiteral("qv.patrol.info=true"));
+    static QStringList* sink = nullptr;
+    sink = &logged;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { sink->append(text); });
+    QList<FeedFetchResult> results;
+    for (int i = 0; i < 3; ++i) {
+        results.append(fetch(url));
+    }
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    for (const FeedFetchResult& result : results) {
+        EXPECT_TRUE(result.feed.hasItems()) << result.error.toStdString();
+    }
+    // Plain, conditional and refused, plain again; from then on plain only.
+    const QList<LoopbackServer::Request> requests = server.requests();
+    QList<bool> conditional;
+    for (const LoopbackServer::Request& request : requests) {
+        conditional.append(!request.header("If-None-Match").isEmpty());
+    }
+    EXPECT_EQ(conditional, QList<bool>({false, true, false, false}));
+    for (const QString& line : std::as_const(logged)) {
+        EXPECT_LT(line.size(), 500) << line.left(200).toStdString();
+    }
 }
 
 }  // namespace
