@@ -159,10 +159,18 @@ void AppWindows::CancelListLoad() {
     }
 }
 
-void AppWindows::stopFetching() {
+void AppWindows::stopPatrol() {
     if (taskWindow) {
         taskWindow->CancelPatrol();
-        taskWindow->CancelListLoad();
+    }
+    // The article list shows entries of the list being replaced.
+    closeArticleList();
+}
+
+void AppWindows::stopFetching() {
+    // The windows stay as they are: the exit unloads none of them.
+    if (taskWindow) {
+        taskWindow->CancelPatrol();
     }
     state.feeds().cancelAll();
 }

@@ -99,7 +99,10 @@ public:
     void CancelListLoad() override;
     void RssRefresh() override;
 
-    // Ends every fetch and the patrol under way (exit, or a site list replaced).
+    // Ends the patrol and the article list's load under way (a site list replaced); the
+    // fetches of the other windows (the new-site dialog, the properties panel) go on.
+    void stopPatrol();
+    // Ends every fetch and the patrol under way (exit).
     void stopFetching();
 
     // DialogHost.

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenu>
 #include <QMenuBar>
@@ -290,13 +291,18 @@ void frmMain::opmlLoadFinished(const QString& path, OpmlList&& list) {
     QApplication::restoreOverrideCursor();
     if (list.ok) {
         // A walk under way counts rows of the list being replaced.
-        windows.stopFetching();
+        windows.stopPatrol();
         applyOpml(state, std::move(list));
         if (!pane->selectFirstNode()) {
             state.blnSiteListFlg = false;
             pane->clearPanel();
         }
+    } else if (QFileInfo(path).canonicalFilePath() !=
+               QFileInfo(state.programFile(QStringLiteral("rsslist.opml"))).canonicalFilePath()) {
+        // The user's own file: said why, and left alone.
+        reportUnreadableList(state, path, list.error);
     } else if (!reportBrokenList(state, path, list.error)) {
+        // The working list, which the save below goes over: kept first.
         state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
                                     MsgIcon::Warning);
     }

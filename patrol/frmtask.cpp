@@ -178,6 +178,9 @@ void frmTask::CancelListLoad() {
 }
 
 void frmTask::CancelPatrol() {
+    // A walk or list load stopped half-way would leave its "…を処理中..." in the status bar.
+    const bool underWay = blnBusy || walk.has_value() || listRequest != 0;
+    CancelListLoad();
     ++generation;
     dropFetches();
     walk.reset();
@@ -186,6 +189,9 @@ void frmTask::CancelPatrol() {
     if (patrolling) {
         patrolling = false;
         tmrRefresh.start();
+    }
+    if (underWay) {
+        LogWrite(QString(), true);
     }
 }
 

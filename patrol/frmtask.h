@@ -56,8 +56,10 @@ public:
     // intNextKey when it has none. A new full-mode request replaces one still waiting.
     void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
     void CancelListLoad() override;
-    // Ends the patrol under way, if any: fetches are cancelled, no further site is applied,
-    // blnBusy is cleared and the timer runs again. For a site list replaced meanwhile.
+    // Ends the patrol under way and the article list's load, if any: fetches are
+    // cancelled, no further site is applied, blnBusy is cleared, the timer runs again and
+    // the status bar is emptied of the stopped walk's text. For a site list replaced
+    // meanwhile.
     void CancelPatrol();
     // Status-bar texts go to the main window; the others to the qv.patrol log.
     void LogWrite(const QString& strValue, bool blnStatusBar);

@@ -50,3 +50,11 @@ bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError&
     state.seams.messageBox.show(text, state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
     return true;
 }
+
+void reportUnreadableList(AppState& state, const QString& path, const OpmlLoadError& error) {
+    state.seams.messageBox.show(
+        kOpmlLoadFailed + QStringLiteral("\r\n") +
+            QStringLiteral("「%1」を読み込めませんでした。").arg(QDir::toNativeSeparators(path)) +
+            QStringLiteral("\r\n") + error.reason(),
+        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+}

@@ -23,3 +23,8 @@ inline const QString kOpmlLoadFailed = QStringLiteral("OPMLファイルの読み
 // the copy is. True when it told the user; false for a missing or empty file (nothing to
 // keep).
 bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError& error);
+
+// After a failed load of a list the user chose (not the working list): tells the user, in
+// one message box headed by kOpmlLoadFailed, that the file could not be read and why.
+// Nothing is written: the file is the user's, and nothing will save over it.
+void reportUnreadableList(AppState& state, const QString& path, const OpmlLoadError& error);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
 #include "appfixture.h"
+#include "common/loopbackserver.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opml.h"
 #include "sitepane/sitelistpane.h"
@@ -225,10 +227,15 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
         EXPECT_EQ(windows->tickerIfLoaded()->leftTwips(), env.screen.widthTwips() + 10);
         if (broken) {
             ASSERT_EQ(env.messageBox.shown.size(), 1);
-            // Headed by the failure message; why, and the kept copy, follow it.
-            EXPECT_TRUE(env.messageBox.shown[0].text.startsWith(
-                QStringLiteral("OPMLファイルの読み込みに失敗しました\r\n")));
-            EXPECT_EQ(env.readFile(QStringLiteral("chosen.opml.broken-20060316-120000")), c.file);
+            // Headed by the failure message; the file and why follow it. The user's own file
+            // is left alone: nothing is written beside it.
+            const QStringList lines = env.messageBox.shown[0].text.split(QStringLiteral("\r\n"));
+            ASSERT_EQ(lines.size(), 3);
+            EXPECT_EQ(lines[0], QStringLiteral("OPMLファイルの読み込みに失敗しました"));
+            EXPECT_TRUE(lines[1].contains(env.path(QStringLiteral("chosen.opml"))));
+            EXPECT_TRUE(lines[2].contains(QStringLiteral("行目"))) << lines[2].toStdString();
+            EXPECT_EQ(QDir(env.dir()).entryList({QStringLiteral("chosen*")}, QDir::Files),
+                      QStringList{QStringLiteral("chosen.opml")});
             EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
             EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::Ok);
         } else {
@@ -249,6 +256,72 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
             EXPECT_EQ(main().pane->intCurrentIndex, 0);
         }
     }
+}
+
+// A site list whose one site has a homepage, so that the properties panel reads its feed.
+QByteArray oneSiteList(const QString& title, const QString& feedUrl) {
+    return QStringLiteral(
+               "<opml><body><outline text=\"%1\" htmlUrl=\"http://h/\" "
+               "xmlUrl=\"%2\"/></body></opml>")
+        .arg(title, feedUrl)
+        .toUtf8();
+}
+
+TEST_F(MenuTest, AListLoadEndsThePatrolButNotTheChecksOfTheOtherWindows) {
+    LoopbackServer server;
+    server.hold(QStringLiteral("/hold.xml"));
+    LoopbackServer::Response slow;
+    slow.body = readTestData(QStringLiteral("channel_rss20.xml"));
+    slow.delayMs = 300;
+    server.route(QStringLiteral("/slow.xml"), slow);
+    server.serve(QStringLiteral("/panel.xml"), readTestData(QStringLiteral("channel_rss20.xml")));
+
+    // A walk waits at a site that never answers; the new-site dialog checks a slow feed.
+    env.writeFile(QStringLiteral("held.opml"),
+                  oneSiteList(QStringLiteral("Held"), server.url(QStringLiteral("/hold.xml"))));
+    ASSERT_TRUE(LoadOpml(state(), env.path(QStringLiteral("held.opml"))));
+    main().tmrLoad_Timer();
+    ASSERT_TRUE(main().statusText().endsWith(QStringLiteral("を処理中...")));
+    windows->openNewSiteDialogFor(server.url(QStringLiteral("/slow.xml")));
+
+    env.writeFile(QStringLiteral("chosen.opml"),
+                  oneSiteList(QStringLiteral("Chosen"), server.url(QStringLiteral("/panel.xml"))));
+    fileDialogs.answers = {env.path(QStringLiteral("chosen.opml"))};
+    main().mnuOPMLLoad->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !main().isLoadingList(); }));
+
+    // The stopped walk's line is gone; the dialog's check and the panel's read of the new
+    // list's first site end as if nothing had happened.
+    EXPECT_TRUE(main().statusText().isEmpty()) << main().statusText().toStdString();
+    frmNewSiteDialog& dialog = windows->newSiteDialog();
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.isProbed(); }, 5000));
+    EXPECT_TRUE(dialog.txtName->text().contains(QStringLiteral("Example News")));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return main().pane->commentText().contains(QStringLiteral("Example News")); },
+        5000));
+    EXPECT_FALSE(windows->task().isPatrolling());
+}
+
+TEST_F(MenuTest, WindowsWaitingForAFetchResetWhenEveryFetchIsEnded) {
+    LoopbackServer server;
+    server.hold(QStringLiteral("/hold.xml"));
+    const QString held = server.url(QStringLiteral("/hold.xml"));
+    env.writeFile(QStringLiteral("held.opml"), oneSiteList(QStringLiteral("Held"), held));
+    ASSERT_TRUE(LoadOpml(state(), env.path(QStringLiteral("held.opml"))));
+    main().pane->selectFirstNode();
+    windows->openNewSiteDialogFor(held);
+    frmNewSiteDialog& dialog = windows->newSiteDialog();
+    ASSERT_FALSE(dialog.cmdOK->isEnabled());
+    ASSERT_FALSE(main().pane->txtComment->placeholderText().isEmpty());
+
+    state().feeds().cancelAll();
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.cmdOK->isEnabled(); }));
+    EXPECT_TRUE(dialog.lblStatus->text().isEmpty());
+    EXPECT_FALSE(dialog.isProbed());
+    EXPECT_TRUE(main().pane->txtComment->placeholderText().isEmpty());
+    EXPECT_TRUE(main().pane->commentText().isEmpty());
+    // Nothing failed: nothing to say.
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
 }
 
 TEST_F(MenuTest, SavingAppendsXmlOnlyWhenThePathHoldsNoDot) {
