@@ -58,8 +58,10 @@ void SiteListSaver::run() {
             pending.erase(pending.begin());
         }
         // A failed save of the working list is not reported: the next save or the exit
-        // writes the list again. A copy's outcome goes to whoever asked for it.
-        const bool written = writeFileAtomically(write.path, write.bytes);
+        // writes the list again. A copy's outcome goes to whoever asked for it. The working
+        // list is the user's alone; a copy is the user's own file, made as the umask says.
+        const bool written = writeFileAtomically(
+            write.path, write.bytes, write.outcome ? FileAccess::Default : FileAccess::OwnerOnly);
         if (write.outcome) {
             write.outcome->addResult(written);
             write.outcome->finish();

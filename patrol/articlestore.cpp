@@ -1,15 +1,15 @@
 #include "patrol/articlestore.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include "core/appstate.h"
 #include "patrol/md5.h"
+#include "platform/atomicfile.h"
 #include "platform/clock.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -101,14 +101,8 @@ void MarkShownArticles(AppState& state, QList<ArticleRecord>& SiteArticles, int 
     if (rewritten == content) {
         return;  // already in shape: spare the disk a rewrite
     }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return;
-    }
-    // Without commit() the old file stays as it was.
-    if (out.write(rewritten) == rewritten.size()) {
-        out.commit();
-    }
+    // A failed rewrite leaves the old file as it was.
+    (void)writeFileAtomically(path, rewritten, FileAccess::OwnerOnly);
 }
 
 bool RecordNewsShown(AppState& state, int queueIndex) {
@@ -119,11 +113,13 @@ bool RecordNewsShown(AppState& state, int queueIndex) {
     if (!state.SiteTable.isValidIndex(record.SiteIndex)) {
         return false;
     }
-    if (!QDir().mkpath(temporaryDir(state))) {
+    // What the user has read is nobody else's business.
+    if (!makePrivateFolder(temporaryDir(state))) {
         return false;
     }
     QFile file(shownListPath(state, state.SiteTable[record.SiteIndex].strXmlUrl));
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return false;
     }
     const qint64 oldSize = file.size();

@@ -1,7 +1,8 @@
 #include "platform/inifile.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include "platform/atomicfile.h"
 
 namespace {
 
@@ -115,17 +116,12 @@ QByteArray IniFile::value(QStringView section, QStringView key) const {
     return {};
 }
 
-bool IniFile::write(const QString& path, const QStringList& lines) {
+bool IniFile::write(const QString& path, const QStringList& lines, QString* error) {
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    // A failed write makes commit() discard the temporary file and report false.
-    file.write(bytes);
-    return file.commit();
+    // A failed write leaves the old file as it was.
+    return writeFileAtomically(path, bytes, FileAccess::OwnerOnly, error);
 }

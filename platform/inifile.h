@@ -26,8 +26,10 @@ public:
     [[nodiscard]] QByteArray value(QStringView section, QStringView key) const;
 
     // Writes the lines as the whole file, UTF-8, each ended by CR LF, through a temporary
-    // file and a rename. False on any failure; the file at path is then left as it was.
-    [[nodiscard]] static bool write(const QString& path, const QStringList& lines);
+    // file and a rename, readable by the user alone. False on any failure (error, when
+    // given, says why); the file at path is then left as it was.
+    [[nodiscard]] static bool write(const QString& path, const QStringList& lines,
+                                    QString* error = nullptr);
 
 private:
     struct Entry {

@@ -1,16 +1,23 @@
 #include "platform/instancelock.h"
 
+#include <QFile>
+
 #include "platform/paths.h"
 
 InstanceLock::InstanceLock(const QString& programDir)
-    : lockFile(joinPath(programDir, QLatin1String(kFileName))) {
+    : path(joinPath(programDir, QLatin1String(kFileName))), lockFile(path) {
     // Staleness only by a dead owner process, never by age: the program holds the lock for
     // days.
     lockFile.setStaleLockTime(0);
 }
 
 bool InstanceLock::tryLock() {
-    if (lockFile.isLocked() || lockFile.tryLock(0)) {
+    if (lockFile.isLocked()) {
+        return true;
+    }
+    if (lockFile.tryLock(0)) {
+        // Made as the umask allows; nobody else is to change who holds the lock.
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         return true;
     }
     return lockFile.error() != QLockFile::LockFailedError;

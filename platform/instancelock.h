@@ -20,5 +20,6 @@ public:
     static constexpr char kFileName[] = "Quorvane3.lock";
 
 private:
+    QString path;
     QLockFile lockFile;
 };

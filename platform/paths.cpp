@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,14 +36,52 @@ ProgramPaths decideProgramPaths(const QString& exeDir, const QString& exeBaseNam
     return paths;
 }
 
+QString perUserDataDir() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 ProgramPaths resolveProgramPaths() {
-    const ProgramPaths paths =
-        decideProgramPaths(QCoreApplication::applicationDirPath(),
-                           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(),
-                           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    // The per-user data directory of a first start; the instance lock lives in it too.
-    QDir().mkpath(paths.programDir);
+    const QString dataDir = perUserDataDir();
+    const ProgramPaths paths = decideProgramPaths(
+        QCoreApplication::applicationDirPath(),
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), dataDir);
+    // The per-user data directory of a first start; the instance lock lives in it too. The
+    // list it holds may name private feeds, and a list others could change would have the
+    // patrol read what they name.
+    if (!dataDir.isEmpty() && paths.programDir == QDir::cleanPath(dataDir)) {
+        makePrivateFolder(paths.programDir);
+    }
     return paths;
+}
+
+uint currentUserId() {
+    return uint(::geteuid());
+}
+
+bool isPrivateFolder(const QString& dir, uint uid) {
+    struct stat info {};
+    if (dir.isEmpty() || ::stat(QFile::encodeName(dir).constData(), &info) != 0) {
+        return false;
+    }
+    return S_ISDIR(info.st_mode) && info.st_uid == uid && (info.st_mode & 077) == 0;
+}
+
+bool makePrivateFolder(const QString& dir) {
+    if (dir.isEmpty()) {
+        return false;
+    }
+    const QString path = QDir::cleanPath(dir);
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    if (!QFileInfo::exists(path)) {
+        // The parents as the user's other folders are; the folder itself for the user alone.
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QDir().mkdir(path, ownerOnly);
+    }
+    const QFileInfo made(path);
+    if (made.isDir() && made.ownerId() == currentUserId()) {
+        QFile::setPermissions(path, ownerOnly);
+    }
+    return made.isDir();
 }
 
 QString joinPath(const QString& dir, const QString& name) {

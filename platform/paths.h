@@ -25,10 +25,25 @@ inline constexpr char kInstalledShareDir[] = "quorvane3";
 [[nodiscard]] ProgramPaths decideProgramPaths(const QString& exeDir, const QString& exeBaseName,
                                               const QString& appDataDir);
 
-// decideProgramPaths for the running executable and the per-user data directory
-// (QStandardPaths::AppDataLocation), creating the program directory when it is missing.
+// The per-user data directory (QStandardPaths::AppDataLocation); empty without a home.
+[[nodiscard]] QString perUserDataDir();
+
+// decideProgramPaths for the running executable and the per-user data directory, which is
+// made the user's alone (makePrivateFolder) when the program keeps its files there.
 // Needs a QCoreApplication whose application name is set.
 [[nodiscard]] ProgramPaths resolveProgramPaths();
+
+// The user id the program runs as.
+[[nodiscard]] uint currentUserId();
+
+// True when dir is a folder that uid owns and that nobody else may enter, read or change.
+[[nodiscard]] bool isPrivateFolder(const QString& dir, uint uid);
+
+// Makes dir (and its missing parents) for the current user alone: mode 0700 whatever the
+// umask, also for a folder of the user's that an older run left open to others. False when
+// there is no folder at dir afterwards; isPrivateFolder tells whether it is private (a file
+// system without Unix permissions has none).
+bool makePrivateFolder(const QString& dir);
 
 // dir + "/" + name, without doubling a separator.
 [[nodiscard]] QString joinPath(const QString& dir, const QString& name);

@@ -192,8 +192,8 @@ QStringList settingsLines(const AppState& state) {
     return lines;
 }
 
-bool SaveSettings(const AppState& state) {
+bool SaveSettings(const AppState& state, QString* error) {
     QStringList lines{QLatin1Char('[') + state.exeBaseName() + QLatin1Char(']')};
     lines += settingsLines(state);
-    return IniFile::write(configPath(state), lines);
+    return IniFile::write(configPath(state), lines, error);
 }

@@ -22,9 +22,9 @@ void InitDefaults(AppState& state);
 // is missing, empty or does not convert leaves its field as it was.
 bool LoadSettings(AppState& state);
 
-// Writes config.ini as a whole. False when it could not be written; the old file then
-// stays as it was.
-[[nodiscard]] bool SaveSettings(const AppState& state);
+// Writes config.ini as a whole, readable by the user alone. False when it could not be
+// written (error, when given, says why); the old file then stays as it was.
+[[nodiscard]] bool SaveSettings(const AppState& state, QString* error = nullptr);
 
 // The value text from the profile reader's first count bytes: UTF-8, spaces at both ends
 // removed.

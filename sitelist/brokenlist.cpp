@@ -24,6 +24,8 @@ QString keepBrokenList(const QString& path, const QDateTime& now, const QString&
                 continue;
             }
             if (QFile::copy(path, copy)) {
+                // As private as the list it keeps.
+                QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
                 return copy;
             }
             break;  // this folder takes no copy: try the next

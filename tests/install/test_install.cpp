@@ -10,6 +10,7 @@
 #include <QTest>
 #include <csignal>
 #include <memory>
+#include <sys/stat.h>
 
 #include "common/loopbackserver.h"
 #include "platform/qstringprinter.h"
@@ -41,6 +42,8 @@ protected:
         prefixDir = std::make_unique<QTemporaryDir>();
         QProcess install;
         install.setProcessChannelMode(QProcess::MergedChannels);
+        // As careless a umask as there is: the install must not depend on it.
+        install.setChildProcessModifier([] { ::umask(0); });
         install.start(QStringLiteral(QV_CMAKE_COMMAND),
                       {QStringLiteral("--install"), QStringLiteral(QV_BUILD_DIR),
                        QStringLiteral("--prefix"), prefixDir->path()});
@@ -92,6 +95,14 @@ TEST_F(InstallTest, LaysOutProgramsSharedFilesMenuEntryAndIconsInEverySize) {
         EXPECT_TRUE(QFileInfo(prefix(file)).isFile()) << file.toStdString();
     }
     EXPECT_TRUE(QFileInfo(prefix(QStringLiteral("bin/Quorvane3"))).isExecutable());
+    // Installed under umask 000, and still nothing that others may change.
+    QDirIterator all(prefixDir->path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                     QDirIterator::Subdirectories);
+    while (all.hasNext()) {
+        const QFileInfo entry(all.next());
+        EXPECT_FALSE(entry.permissions().testAnyFlags(QFile::WriteGroup | QFile::WriteOther))
+            << entry.filePath().toStdString();
+    }
 
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString icon = QStringLiteral("share/icons/hicolor/%1x%1/apps/").arg(size) +
@@ -128,6 +139,7 @@ protected:
         ASSERT_TRUE(home.isValid());
         dataDir = home.filePath(QStringLiteral("data/Quorvane3"));
         ASSERT_TRUE(QDir().mkpath(dataDir));
+        QFile::setPermissions(dataDir, QFile::Permissions(0x7777));
         const QString runtimeDir = home.filePath(QStringLiteral("runtime"));
         ASSERT_TRUE(QDir().mkpath(runtimeDir));
         QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -165,6 +177,7 @@ protected:
 
     void startProgram(QProcess& process, const QStringList& arguments) {
         process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([] { ::umask(0); });
         process.setWorkingDirectory(home.path());
         process.start(prefix(QStringLiteral("bin/Quorvane3")), arguments);
     }
@@ -229,6 +242,16 @@ TEST_F(InstalledRunTest, KeepsItsFilesInTheDataDirectoryAndTakesFeedsFromLaterSt
     EXPECT_TRUE(config.readAll().contains("\r\nNEWS_INTERVAL="));
     EXPECT_TRUE(QFileInfo::exists(dataDir + QStringLiteral("/rsslist.opml")));
     EXPECT_EQ(filesUnder(prefixDir->path()), installedFiles);
+    // Run under umask 000 in a data folder made open to all: what it wrote is the user's
+    // alone, and so is the folder now.
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
+    EXPECT_EQ(QFileInfo(dataDir).permissions(),
+              ownerOnly | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    for (const char* name : {"config.ini", "rsslist.opml"}) {
+        EXPECT_EQ(QFileInfo(dataDir + QLatin1Char('/') + QLatin1String(name)).permissions(),
+                  ownerOnly | QFile::ReadUser | QFile::WriteUser)
+            << name;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <sys/stat.h>
+
+#include "common/testenv.h"
+#include "core/appstate.h"
+#include "patrol/articlestore.h"
+#include "platform/instancelock.h"
+#include "platform/paths.h"
+#include "settings/config.h"
+#include "sitelist/brokenlist.h"
+
+namespace {
+
+int modeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+// The site list may name private feeds, and a list others could change would have the
+// patrol read what they put in it.
+TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
+    const mode_t umaskBefore = ::umask(0);
+    {
+        TestEnv env;
+        AppState& state = env.state();
+        const QString dataDir = env.path(QStringLiteral("home/.local/share/Quorvane3"));
+        ASSERT_TRUE(makePrivateFolder(dataDir));
+        // A folder or file an older run left open is closed as it is used again.
+        const QString oldDir = env.path(QStringLiteral("old"));
+        ASSERT_TRUE(QDir().mkdir(oldDir));
+        ASSERT_TRUE(makePrivateFolder(oldDir));
+        env.writeFile(QStringLiteral("rsslist.opml"), "old");
+        ASSERT_EQ(modeOf(env.path(QStringLiteral("rsslist.opml"))), 0666);
+
+        InstanceLock lock(env.dir());
+        ASSERT_TRUE(lock.tryLock());
+        ASSERT_TRUE(SaveSettings(state));
+        state.siteListSaver.save(env.path(QStringLiteral("rsslist.opml")), "<opml/>");
+        state.siteListSaver.flush();
+        ASSERT_FALSE(keepBrokenList(env.path(QStringLiteral("rsslist.opml")), env.clock.now(), {})
+                         .isEmpty());
+
+        // A shown-list file made by showing an article, then rewritten by a patrol.
+        SiteRow site;
+        site.strXmlUrl = QStringLiteral("http://127.0.0.1/feed.xml");
+        state.SiteTable.append(site);
+        ArticleRecord article;
+        article.Link = QStringLiteral("http://127.0.0.1/1");
+        state.NewsQueue.append(article);
+        ASSERT_TRUE(RecordNewsShown(state, 1));
+        const QString shownList = shownListPath(state, site.strXmlUrl);
+        EXPECT_EQ(modeOf(shownList), 0600);
+        ::chmod(QFile::encodeName(shownList).constData(), 0666);
+        QList<ArticleRecord> none;
+        MarkShownArticles(state, none, 0);
+
+        const struct {
+            QString path;
+            int mode;
+        } expected[] = {
+            {dataDir, 0700},
+            {oldDir, 0700},
+            {env.path(QStringLiteral("temporary")), 0700},
+            {shownList, 0600},
+            {env.path(QStringLiteral("config.ini")), 0600},
+            {env.path(QStringLiteral("rsslist.opml")), 0600},
+            {env.path(QStringLiteral("rsslist.opml.broken-20060316-120000")), 0600},
+            {env.path(QLatin1String(InstanceLock::kFileName)), 0600},
+        };
+        for (const auto& e : expected) {
+            EXPECT_EQ(modeOf(e.path), e.mode) << e.path.toStdString();
+        }
+    }
+    ::umask(umaskBefore);
+}
+
+}  // namespace
