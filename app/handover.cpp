@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <utility>
 
 #include "app/appwindows.h"
 #include "app/frmmain.h"
-#include "core/openrequest.h"
 
 HandOver::HandOver(AppWindows& appWindows, QObject* parent) : QObject(parent), windows(appWindows) {
     retry.setSingleShot(true);
@@ -14,33 +14,7 @@ HandOver::HandOver(AppWindows& appWindows, QObject* parent) : QObject(parent), w
 }
 
 void HandOver::receive(const QList<QByteArray>& lines) {
-    pending += lines;
-    if (started) {
-        retry.start(0);
-    }
-}
-
-void HandOver::start() {
-    started = true;
-    if (!pending.isEmpty()) {
-        retry.start(0);
-    }
-}
-
-void HandOver::actOnPending() {
-    if (!started || pending.isEmpty()) {
-        return;
-    }
-    // A dialog opened while a modal box waits for its answer would sit behind it or take
-    // its keys, so the batch waits until the box is gone.
-    if (QApplication::activeModalWidget() != nullptr) {
-        retry.start(kModalRetryMs);
-        return;
-    }
-
-    OpenRequest feed;
-    OpenRequest siteList;
-    for (const QByteArray& line : std::as_const(pending)) {
+    for (const QByteArray& line : lines) {
         const QString text = QString::fromUtf8(line);
         // Lines carry absolute URLs only; a relative path here is not from a second start.
         const OpenRequest request = interpretArgument(text, QString());
@@ -49,15 +23,42 @@ void HandOver::actOnPending() {
                 qWarning().noquote() << refusalLogText(text, request);
                 break;
             case OpenRequest::Kind::Feed:
-                feed = request;
+                pendingFeed = request;
                 break;
             case OpenRequest::Kind::SiteList:
-                siteList = request;
+                pendingSiteList = request;
                 break;
         }
     }
-    pending.clear();
+    if (started && hasPending()) {
+        retry.start(0);
+    }
+}
 
+void HandOver::start() {
+    started = true;
+    if (hasPending()) {
+        retry.start(0);
+    }
+}
+
+bool HandOver::hasPending() const {
+    return pendingFeed.kind != OpenRequest::Kind::Refused ||
+           pendingSiteList.kind != OpenRequest::Kind::Refused;
+}
+
+void HandOver::actOnPending() {
+    if (!started || !hasPending()) {
+        return;
+    }
+    // A dialog opened while a modal box waits for its answer would sit behind it or take
+    // its keys, so the requests wait until the box is gone.
+    if (QApplication::activeModalWidget() != nullptr) {
+        retry.start(kModalRetryMs);
+        return;
+    }
+    const OpenRequest feed = std::exchange(pendingFeed, OpenRequest());
+    const OpenRequest siteList = std::exchange(pendingSiteList, OpenRequest());
     if (siteList.kind == OpenRequest::Kind::SiteList) {
         windows.main().offerSiteList(siteList.displayText());
     }

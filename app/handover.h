@@ -5,12 +5,15 @@
 #include <QObject>
 #include <QTimer>
 
+#include "core/openrequest.h"
+
 class AppWindows;
 
 // Acts on feeds and site lists handed to the program from outside: its own command line
 // and the lines a second start sends over the instance channel. Requests wait until
-// start-up has finished and no modal box is open; of one batch the last feed goes to the
-// new-site dialog and the last site list is offered for loading.
+// start-up has finished and no modal box is open; of what came meanwhile the last feed goes
+// to the new-site dialog and the last site list is offered for loading. Only those two are
+// kept while they wait, so no flood of lines can make the program grow.
 class HandOver : public QObject {
     Q_OBJECT
 public:
@@ -29,8 +32,11 @@ public:
     void actOnPending();
 
 private:
+    [[nodiscard]] bool hasPending() const;
+
     AppWindows& windows;
-    QList<QByteArray> pending;
+    OpenRequest pendingFeed;
+    OpenRequest pendingSiteList;
     bool started = false;
     QTimer retry;
 };

@@ -6,6 +6,7 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/appexit.h"
 #include "app/appwindows.h"
@@ -54,6 +55,25 @@ QList<QByteArray> handOverLines(const QStringList& arguments) {
     return lines;
 }
 
+// A second start's requests go to the running instance, or are dropped with a line that
+// says why.
+void handOverToRunningInstance(const InstanceChannelPlace& place, const QList<QByteArray>& lines) {
+    QString why = place.why;
+    if (!place.name.isEmpty()) {
+        switch (sendToRunningInstance(place.name, lines, kHandOverTimeoutMs, currentUserId())) {
+            case HandOverOutcome::Delivered:
+                return;
+            case HandOverOutcome::NoAnswer:
+                why = QStringLiteral("the running instance did not answer");
+                break;
+            case HandOverOutcome::ForeignListener:
+                why = QStringLiteral("%1 is held by another user").arg(place.name);
+                break;
+        }
+    }
+    qWarning().noquote() << QStringLiteral("Quorvane3: %1; the arguments are dropped").arg(why);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -83,13 +103,11 @@ int main(int argc, char* argv[]) {
     QtFileDialogs fileDialogs;
     AppExit appExit;
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
+    const InstanceChannelPlace channelPlace = instanceChannelPlace(state.paths.programDir);
     if (!windows.instanceLock().tryLock()) {
         // Another instance runs: it gets the requests; without any this start ends silently.
-        if (!requests.isEmpty() &&
-            !sendToRunningInstance(instanceChannelName(state.paths.programDir), requests,
-                                   kHandOverTimeoutMs)) {
-            qWarning().noquote() << QStringLiteral(
-                "Quorvane3: the running instance did not answer; the arguments are dropped");
+        if (!requests.isEmpty()) {
+            handOverToRunningInstance(channelPlace, requests);
         }
         return 0;
     }
@@ -97,12 +115,18 @@ int main(int argc, char* argv[]) {
     // From here on a second start can hand its requests over; they wait until start-up
     // has finished.
     HandOver handOver(windows);
-    InstanceChannelServer channel(instanceChannelName(state.paths.programDir));
-    QObject::connect(&channel, &InstanceChannelServer::linesReceived, &handOver,
-                     &HandOver::receive);
-    if (!channel.listen()) {
+    std::unique_ptr<InstanceChannelServer> channel;
+    if (channelPlace.name.isEmpty()) {
         qWarning().noquote() << QStringLiteral("Quorvane3: no hand-over from later starts: ") +
-                                    channel.errorString();
+                                    channelPlace.why;
+    } else {
+        channel = std::make_unique<InstanceChannelServer>(channelPlace.name);
+        QObject::connect(channel.get(), &InstanceChannelServer::linesReceived, &handOver,
+                         &HandOver::receive);
+        if (!channel->listen()) {
+            qWarning().noquote() << QStringLiteral("Quorvane3: no hand-over from later starts: ") +
+                                        channel->errorString();
+        }
     }
     handOver.receive(requests);
 

@@ -101,9 +101,25 @@ OpenRequest interpretArgument(const QString& argument, const QString& workingDir
 }
 
 QString refusalLogText(const QString& argument, const OpenRequest& request) {
-    QString shown = argument;
-    if (shown.size() > kLoggedArgumentLength) {
-        shown = shown.left(kLoggedArgumentLength) + QStringLiteral("...");
+    const bool cut = argument.size() > kLoggedArgumentLength;
+    // Control characters would reach the terminal as commands (colours, the title, a bell),
+    // and format characters (bidi overrides) would disguise the text: both are shown as
+    // escapes, as are the quote and the backslash that delimit the text.
+    QString shown;
+    for (const QChar c : argument.left(kLoggedArgumentLength)) {
+        const QChar::Category category = c.category();
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\')) {
+            shown += QLatin1Char('\\');
+            shown += c;
+        } else if (category == QChar::Other_Control || category == QChar::Other_Format ||
+                   category == QChar::Separator_Line || category == QChar::Separator_Paragraph) {
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    if (cut) {
+        shown += QStringLiteral("...");
     }
     return QStringLiteral("Quorvane3: ignoring \"%1\": %2").arg(shown, request.why);
 }

@@ -6,12 +6,13 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QtGlobal>
 
 class QLocalSocket;
 
 // The local socket over which a second start hands its arguments to the running instance.
 // Protocol: the sender connects, writes one line per request (UTF-8, ended by "\n") and
-// disconnects. The socket sits in the user's runtime directory with owner-only access;
+// disconnects. The socket sits in a folder of the user's alone, with owner-only access;
 // only the holder of the instance lock listens on it.
 class InstanceChannelServer : public QObject {
     Q_OBJECT
@@ -44,12 +45,35 @@ private:
     QLocalServer server;
 };
 
-// The channel's socket for a program directory: one per user (the runtime directory is
-// the user's own) and per program directory, as the instance lock is.
-[[nodiscard]] QString instanceChannelName(const QString& programDir);
+// Where the channel's socket lives, or why there is none.
+struct InstanceChannelPlace {
+    QString name;
+    QString why;
+};
 
-// Sends the lines to the instance listening on name, retrying while it is still starting;
-// false when no instance took them within timeoutMs. Blocks the calling thread: meant for
-// a second start that ends right after.
-[[nodiscard]] bool sendToRunningInstance(const QString& name, const QList<QByteArray>& lines,
-                                         int timeoutMs);
+// The channel's socket for a program directory: one per user and per program directory, as
+// the instance lock is. It goes into the first of runtimeDir and dataDir that is a folder of
+// uid's alone (isPrivateFolder) with room for a socket's path; never into a folder others
+// share, where one of them could listen in the program's place. No name, and why, when
+// neither will do.
+[[nodiscard]] InstanceChannelPlace instanceChannelPlace(const QString& programDir,
+                                                        const QString& runtimeDir,
+                                                        const QString& dataDir, uint uid);
+// The same for the running program: the user's runtime folder, else the per-user data
+// folder (made private first).
+[[nodiscard]] InstanceChannelPlace instanceChannelPlace(const QString& programDir);
+
+enum class HandOverOutcome {
+    Delivered,
+    // Nobody took the lines within the time.
+    NoAnswer,
+    // The listener runs as another user: nothing was sent.
+    ForeignListener,
+};
+
+// Sends the lines to the instance listening on name, retrying while it is still starting,
+// once the listener is known to run as listenerUid. Blocks the calling thread: meant for a
+// second start that ends right after.
+[[nodiscard]] HandOverOutcome sendToRunningInstance(const QString& name,
+                                                    const QList<QByteArray>& lines, int timeoutMs,
+                                                    uint listenerUid);

@@ -89,11 +89,31 @@ TEST(OpenRequest, AcceptsWebAndFeedUrlsAndLocalFilesOnly) {
         EXPECT_EQ(received.kind, c.kind) << c.argument.toStdString();
         EXPECT_EQ(received.displayText(), c.shown) << c.argument.toStdString();
     }
+}
 
-    const QString dataUrl = QStringLiteral("data:text/plain,") + QString(5000, QLatin1Char('x'));
-    const QString logged = refusalLogText(dataUrl, interpretArgument(dataUrl, QString()));
-    EXPECT_LT(logged.size(), 300);
-    EXPECT_TRUE(logged.contains(QStringLiteral("data:text/plain,x")));
+TEST(OpenRequest, RefusalsAreLoggedShortAndWithoutCommandsForTheTerminal) {
+    const struct {
+        QString argument;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("data:text/plain,") + QString(5000, QLatin1Char('x')),
+         QStringLiteral("\"data:text/plain,xxx")},
+        // An escape sequence that would retitle the terminal, a bell, a line of its own.
+        {QStringLiteral("javascript:\x1b]0;owned\x07\nQuorvane3: fine"),
+         QStringLiteral("\"javascript:\\u001b]0;owned\\u0007\\u000aQuorvane3: fine\"")},
+        // A C1 control, a right-to-left override, a quote.
+        {QStringLiteral("mailto:\u009b31m\u202etxt.exe\"x"),
+         QStringLiteral("\"mailto:\\u009b31m\\u202etxt.exe\\\"x\"")},
+    };
+    for (const auto& c : cases) {
+        const QString logged = refusalLogText(c.argument, interpretArgument(c.argument, QString()));
+        EXPECT_LT(logged.size(), 300) << c.argument.left(50).toStdString();
+        EXPECT_TRUE(logged.contains(c.shown)) << logged.toStdString();
+        for (const QChar ch : logged) {
+            EXPECT_NE(ch.category(), QChar::Other_Control) << logged.toStdString();
+            EXPECT_NE(ch.category(), QChar::Other_Format) << logged.toStdString();
+        }
+    }
 }
 
 // A started program that takes feeds and site lists from outside.

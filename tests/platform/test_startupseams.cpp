@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -75,6 +76,11 @@ TEST(DisplayServer, XcbOnlyUnderWaylandWithX11AndNoChoiceOfTheUser) {
 
 class InstanceChannelTest : public ::testing::Test {
 protected:
+    bool send(const QList<QByteArray>& lines, int timeoutMs = 2000) {
+        return sendToRunningInstance(name, lines, timeoutMs, currentUserId()) ==
+               HandOverOutcome::Delivered;
+    }
+
     QTemporaryDir dir;
     QString name = dir.filePath(QStringLiteral("channel.socket"));
 };
@@ -86,24 +92,30 @@ TEST_F(InstanceChannelTest, DeliversTheLinesOfEverySenderAndDropsOversizedOnes) 
     QObject::connect(&server, &InstanceChannelServer::linesReceived,
                      [&received](const QList<QByteArray>& lines) { received += lines; });
 
-    ASSERT_TRUE(
-        sendToRunningInstance(name, {"http://127.0.0.1/a.xml", "", "file:///tmp/b.opml"}, 2000));
+    ASSERT_TRUE(send({"http://127.0.0.1/a.xml", "", "file:///tmp/b.opml"}));
     ASSERT_TRUE(QTest::qWaitFor([&received] { return received.size() == 2; }));
     EXPECT_EQ(received, (QList<QByteArray>{"http://127.0.0.1/a.xml", "file:///tmp/b.opml"}));
 
     // A line longer than any request ends that connection; the next sender is heard.
     received.clear();
-    ASSERT_TRUE(sendToRunningInstance(
-        name, {QByteArray(InstanceChannelServer::kMaxLineBytes + 10, 'x'), "after"}, 2000));
-    ASSERT_TRUE(sendToRunningInstance(name, {"next"}, 2000));
+    ASSERT_TRUE(send({QByteArray(InstanceChannelServer::kMaxLineBytes + 10, 'x'), "after"}));
+    ASSERT_TRUE(send({"next"}));
     ASSERT_TRUE(QTest::qWaitFor([&received] { return !received.isEmpty(); }));
     QTest::qWait(50);
     EXPECT_EQ(received, QList<QByteArray>{"next"});
+
+    // A listener of another user gets nothing: the lines may carry private URLs.
+    received.clear();
+    EXPECT_EQ(sendToRunningInstance(name, {"http://127.0.0.1/private?token=1"}, 2000,
+                                    currentUserId() + 1),
+              HandOverOutcome::ForeignListener);
+    QTest::qWait(50);
+    EXPECT_TRUE(received.isEmpty());
 }
 
 TEST_F(InstanceChannelTest, ASocketLeftByACrashIsTakenOverAndNobodyListeningIsReported) {
     // Nobody listens: the sender gives up after its time.
-    EXPECT_FALSE(sendToRunningInstance(name, {"http://127.0.0.1/a.xml"}, 300));
+    EXPECT_FALSE(send({"http://127.0.0.1/a.xml"}, 300));
 
     // The socket file of a run that crashed stays behind and blocks a plain listen.
     QFile leftover(name);
@@ -114,17 +126,62 @@ TEST_F(InstanceChannelTest, ASocketLeftByACrashIsTakenOverAndNobodyListeningIsRe
     QList<QByteArray> received;
     QObject::connect(&server, &InstanceChannelServer::linesReceived,
                      [&received](const QList<QByteArray>& lines) { received += lines; });
-    ASSERT_TRUE(sendToRunningInstance(name, {"feed"}, 2000));
+    ASSERT_TRUE(send({"feed"}));
     EXPECT_TRUE(QTest::qWaitFor([&received] { return !received.isEmpty(); }));
 }
 
-TEST(InstanceChannelName, IsPerProgramDirectory) {
-    const QString a = instanceChannelName(QStringLiteral("/home/a/.local/share/Quorvane3"));
-    const QString b = instanceChannelName(QStringLiteral("/home/b/.local/share/Quorvane3"));
-    EXPECT_NE(a, b);
-    EXPECT_EQ(a, instanceChannelName(QStringLiteral("/home/a/.local/share/Quorvane3")));
-    // Unix socket paths hold at most 107 bytes.
-    EXPECT_LT(a.toUtf8().size(), 100);
+TEST(InstanceChannelPlace, OnlyInAFolderOfTheUsersAlone) {
+    QTemporaryDir root;
+    const auto folder = [&root](const QString& name, QFile::Permissions permissions) {
+        const QString path = root.filePath(name);
+        EXPECT_TRUE(QDir().mkpath(path));
+        EXPECT_TRUE(QFile::setPermissions(path, permissions));
+        return path;
+    };
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QString runtime = folder(QStringLiteral("run"), ownerOnly);
+    const QString data = folder(QStringLiteral("data"), ownerOnly);
+    // As /tmp is: anyone may make a socket there.
+    const QString shared = folder(
+        QStringLiteral("tmp"), ownerOnly | QFile::WriteOther | QFile::ExeOther | QFile::ReadOther);
+    const QString deep = folder(QString(100, QLatin1Char('d')), ownerOnly);
+    const uint me = currentUserId();
+
+    struct Case {
+        QString runtimeDir;
+        QString dataDir;
+        uint uid;
+        QString socketDir;  // empty: no hand-over
+    };
+    const Case cases[] = {
+        {runtime, data, me, runtime},
+        // No runtime folder, or one others may enter, or a relative one: the data folder.
+        {QString(), data, me, data},
+        {shared, data, me, data},
+        {QStringLiteral("runtime-me"), data, me, data},
+        // A path too long for a socket is no place either.
+        {deep, data, me, data},
+        // Folders owned by someone else, or none at all: no hand-over.
+        {runtime, data, me + 1, QString()},
+        {shared, QString(), me, QString()},
+        {QString(), QString(), me, QString()},
+    };
+    for (const Case& c : cases) {
+        const InstanceChannelPlace place =
+            instanceChannelPlace(QStringLiteral("/opt/q"), c.runtimeDir, c.dataDir, c.uid);
+        SCOPED_TRACE(c.runtimeDir.toStdString() + " | " + c.dataDir.toStdString());
+        if (c.socketDir.isEmpty()) {
+            EXPECT_TRUE(place.name.isEmpty()) << place.name.toStdString();
+            EXPECT_FALSE(place.why.isEmpty());
+        } else {
+            EXPECT_EQ(QFileInfo(place.name).absolutePath(), c.socketDir);
+        }
+    }
+
+    // One socket per program directory.
+    const QString a = instanceChannelPlace(QStringLiteral("/home/a"), runtime, data, me).name;
+    EXPECT_NE(a, instanceChannelPlace(QStringLiteral("/home/b"), runtime, data, me).name);
+    EXPECT_EQ(a, instanceChannelPlace(QStringLiteral("/home/a"), runtime, data, me).name);
 }
 
 }  // namespace
