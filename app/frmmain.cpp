@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QIcon>
@@ -31,6 +33,13 @@
 namespace {
 
 constexpr int kStartUpDelayMs = 1000;
+
+// What the exit says of files it could not write: failed holds each one's path and why.
+QString notSavedText(const QStringList& failed) {
+    return QStringLiteral(
+               "次のファイルを保存できませんでした。最後に保存できた後の変更は失われます。") +
+           QStringLiteral("\r\n") + failed.join(QStringLiteral("\r\n"));
+}
 
 QIcon applicationIcon() {
     QIcon icon;
@@ -74,6 +83,13 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
 
     connect(&seams.tray, &TrayIcon::doubleClicked, this, &frmMain::trayDoubleClicked);
     connect(&seams.tray, &TrayIcon::rightPressed, this, &frmMain::trayRightPressed);
+
+    // A save that fails (a full disk) is said once; the next change tries again.
+    connect(&state.siteListSaver, &SiteListSaver::saveFailed, this,
+            [this](const QString& path, const QString& reason) {
+                SetStatus(QStringLiteral("%1 を保存できませんでした（%2）")
+                              .arg(QFileInfo(path).fileName(), reason));
+            });
 
     // The desktop session may end without our exit command: save what the exit would.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &frmMain::sessionEnding);
@@ -229,11 +245,18 @@ void frmMain::bringToFront() {
     activateWindow();
 }
 
-void frmMain::saveListAndSettings() {
-    // Results are not looked at: there is no one to tell at this point.
+QStringList frmMain::saveListAndSettings() {
+    QStringList failed;
     pane->saveList();
     state.siteListSaver.flush();
-    (void)SaveSettings(state);
+    if (const std::optional<SiteListSaver::Failure> failure = state.siteListSaver.failure()) {
+        failed << QDir::toNativeSeparators(failure->path) << failure->reason;
+    }
+    QString why;
+    if (!SaveSettings(state, &why)) {
+        failed << QDir::toNativeSeparators(state.programFile(QStringLiteral("config.ini"))) << why;
+    }
+    return failed;
 }
 
 void frmMain::mnuClose_Click() {
@@ -241,18 +264,51 @@ void frmMain::mnuClose_Click() {
 }
 
 void frmMain::mnuExit_Click() {
+    exitProgram(true);
+}
+
+void frmMain::exitAtOnce() {
+    exitProgram(false);
+}
+
+void frmMain::exitProgram(bool tellUser) {
     if (exiting) {
+        // Asked again while the box is open (a signal, the tray menu): no more waiting.
+        if (exitBoxOpen) {
+            finishExit();
+        }
         return;
     }
+    exiting = true;
     // Nothing waits for the network: every transfer ends here, before the files are saved.
     windows.stopFetching();
+    if (frmTask* task = windows.taskIfLoaded()) {
+        task->tmrRefresh.stop();
+    }
     // An exit while the first start's question is still open (a logout, a signal) has loaded
     // no list: saving would write an empty one over the working list.
-    if (loaded) {
-        saveListAndSettings();
+    const QStringList failed = loaded ? saveListAndSettings() : QStringList();
+    if (failed.isEmpty()) {
+        finishExit();
+        return;
     }
+    if (!tellUser) {
+        qWarning().noquote() << QStringLiteral("Quorvane3:") << notSavedText(failed);
+        finishExit();
+        return;
+    }
+    exitBoxOpen = true;
+    state.seams.messageBox.ask(notSavedText(failed), state.exeBaseName(), MsgButtons::Ok,
+                               MsgIcon::Warning, [this](MsgResult) {
+                                   if (exitBoxOpen) {
+                                       finishExit();
+                                   }
+                               });
+}
+
+void frmMain::finishExit() {
+    exitBoxOpen = false;
     RemoveTrayIcon();
-    exiting = true;
     seams.appExit.exitNow();
 }
 
@@ -266,7 +322,11 @@ void frmMain::sessionEnding() {
     if (exiting || !loaded) {
         return;
     }
-    saveListAndSettings();
+    // Nobody is left to tell but the log.
+    const QStringList failed = saveListAndSettings();
+    if (!failed.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("Quorvane3:") << notSavedText(failed);
+    }
 }
 
 bool frmMain::event(QEvent* event) {

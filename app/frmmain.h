@@ -42,6 +42,9 @@ public:
     void Form_QueryUnload(bool& cancel, int unloadMode);
     // Saves the list and the settings when the desktop session ends without our exit.
     void sessionEnding();
+    // The exit command's work without its box: for a signal, where nobody may be there to
+    // answer. What could not be saved goes to the log.
+    void exitAtOnce();
 
     // The status bar's one text.
     void SetStatus(const QString& strValue);
@@ -170,8 +173,13 @@ private:
     void putAway();
     // Shows the window in front of the others.
     void bringToFront();
-    // Writes the list to rsslist.opml and the settings to config.ini.
-    void saveListAndSettings();
+    // Writes the list to rsslist.opml and the settings to config.ini; for each that could
+    // not be written, its path and why.
+    [[nodiscard]] QStringList saveListAndSettings();
+    // The exit: everything saved, then the end; tellUser: a box first names what could not
+    // be saved, and the program ends when it is answered.
+    void exitProgram(bool tellUser);
+    void finishExit();
     // The OPML load after the file is chosen ("" = cancelled): the tree, the panel and
     // rsslist.opml.
     void loadChosenSiteList(const QString& fileName);
@@ -190,4 +198,6 @@ private:
     bool loaded = false;
     // Set once the exit command has saved everything; the session-end save is not needed.
     bool exiting = false;
+    // The exit waits for the box that names what could not be saved.
+    bool exitBoxOpen = false;
 };

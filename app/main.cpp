@@ -138,10 +138,11 @@ int main(int argc, char* argv[]) {
     if (!windows.main().Form_Load()) {
         return 0;
     }
-    // A logout or shutdown that only sends a signal saves as the exit command does.
+    // A logout or shutdown that only sends a signal saves as the exit command does, and
+    // ends without waiting for an answer.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &windows.main(),
-                     [&windows](int) { windows.main().mnuExit_Click(); });
+                     [&windows](int) { windows.main().exitAtOnce(); });
     const int code = QApplication::exec();
     // Everything is saved by now. A worker still reading a large feed is not waited for
     // beyond this: the process ends without it.

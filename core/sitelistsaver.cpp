@@ -44,6 +44,11 @@ void SiteListSaver::flush() {
     idle.wait(lock, [this] { return !writing; });
 }
 
+std::optional<SiteListSaver::Failure> SiteListSaver::failure() const {
+    std::lock_guard lock(mutex);
+    return lastFailure;
+}
+
 void SiteListSaver::run() {
     for (;;) {
         Write write;
@@ -57,14 +62,30 @@ void SiteListSaver::run() {
             write = std::move(pending.front());
             pending.erase(pending.begin());
         }
-        // A failed save of the working list is not reported: the next save or the exit
-        // writes the list again. A copy's outcome goes to whoever asked for it. The working
-        // list is the user's alone; a copy is the user's own file, made as the umask says.
+        // A copy's outcome goes to whoever asked for it; the working list's is kept here.
+        QString reason;
         const bool written = writeFileAtomically(
-            write.path, write.bytes, write.outcome ? FileAccess::Default : FileAccess::OwnerOnly);
+            write.path, write.bytes, write.outcome ? FileAccess::Default : FileAccess::OwnerOnly,
+            &reason);
         if (write.outcome) {
             write.outcome->addResult(written);
             write.outcome->finish();
+            continue;
+        }
+        bool announce = false;
+        {
+            std::lock_guard lock(mutex);
+            announce = !written && !lastFailure;
+            if (written) {
+                lastFailure.reset();
+            } else {
+                lastFailure = Failure{write.path, reason};
+            }
+        }
+        if (announce) {
+            QMetaObject::invokeMethod(
+                this, [this, path = write.path, reason] { Q_EMIT saveFailed(path, reason); },
+                Qt::QueuedConnection);
         }
     }
 }

@@ -16,6 +16,7 @@
 #include <QTextLayout>
 #include <QSpontaneKeyEvent>
 #include <QSysInfo>
+#include <QTest>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -450,6 +451,52 @@ TEST_F(StartUpTest, WithoutANotificationAreaTheWindowIsShownAndMinimisedOnClose)
     main().mnuClose->trigger();
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(main().isMinimized());
+}
+
+TEST_F(StartUpTest, AFailedSaveIsSaidOnceTriedAgainAtTheNextChangeAndNamedAtExit) {
+    env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
+    env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
+    ASSERT_TRUE(start());
+    const QString list = env.path(QStringLiteral("rsslist.opml"));
+    // A folder where the list goes takes no file, as a full disk takes none.
+    const auto refuseSaves = [&list] {
+        QFile::remove(list);
+        return QDir().mkdir(list);
+    };
+    const QString patrolText = QStringLiteral("RDF読み込み開始します...");
+
+    ASSERT_TRUE(refuseSaves());
+    main().pane->mnuNewFolder_Click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return main().statusText().contains(QStringLiteral("rsslist.opml")); }));
+    // Said once: the next failing save leaves the status bar alone.
+    main().SetStatus(patrolText);
+    main().pane->mnuNewFolder_Click();
+    state().siteListSaver.flush();
+    QTest::qWait(20);
+    EXPECT_EQ(main().statusText(), patrolText);
+
+    // The next change once the disk takes files again writes the whole list.
+    ASSERT_TRUE(QDir().rmdir(list));
+    main().pane->mnuNewFolder_Click();
+    EXPECT_EQ(env.readFile(QStringLiteral("rsslist.opml")).count("新しいフォルダ"), 3);
+
+    // The exit names the file and why, and the program ends when the box is answered.
+    ASSERT_TRUE(refuseSaves());
+    env.messageBox.holdAnswers = true;
+    main().mnuExit->trigger();
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    const FakeMessageBox::Shown& box = env.messageBox.shown[0];
+    const QStringList lines = box.text.split(QStringLiteral("\r\n"));
+    const qsizetype named = lines.indexOf(QDir::toNativeSeparators(list));
+    ASSERT_GT(named, 0) << box.text.toStdString();
+    EXPECT_FALSE(lines.value(named + 1).isEmpty()) << box.text.toStdString();
+    EXPECT_EQ(box.icon, MsgIcon::Warning);
+    EXPECT_EQ(appExit.exits, 0);
+    env.messageBox.answerHeld(MsgResult::Ok);
+    EXPECT_EQ(appExit.exits, 1);
+    EXPECT_FALSE(tray.added);
+    EXPECT_TRUE(QDir().rmdir(list));
 }
 
 TEST_F(StartUpTest, SessionEndSavesTheListAndTheSettings) {
