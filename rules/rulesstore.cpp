@@ -64,7 +64,7 @@ bool RulesStore::save(const RulesDocument& edited) {
         return false;
     }
     const QByteArray newBytes = edited.toBytes();
-    if (!writeFileAtomically(filePath, newBytes)) {
+    if (!writeFileAtomically(filePath, newBytes, FileAccess::OwnerOnly)) {
         return false;
     }
     if (newBytes != bytes) {

@@ -9,6 +9,7 @@
 #include "patrol/articlestore.h"
 #include "platform/instancelock.h"
 #include "platform/paths.h"
+#include "rules/rulesstore.h"
 #include "settings/config.h"
 #include "sitelist/brokenlist.h"
 
@@ -38,6 +39,11 @@ TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
         InstanceLock lock(env.dir());
         ASSERT_TRUE(lock.tryLock());
         ASSERT_TRUE(SaveSettings(state));
+        RulesStore rules(env.path(QLatin1String(kRulesFileName)));
+        rules.reload();
+        RulesDocument edited = rules.document();
+        ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://127.0.0.1/feed.xml"), true));
+        ASSERT_TRUE(rules.save(edited));
         state.siteListSaver.save(env.path(QStringLiteral("rsslist.opml")), "<opml/>");
         state.siteListSaver.flush();
         ASSERT_FALSE(keepBrokenList(env.path(QStringLiteral("rsslist.opml")), env.clock.now(), {})
@@ -66,6 +72,7 @@ TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
             {env.path(QStringLiteral("temporary")), 0700},
             {shownList, 0600},
             {env.path(QStringLiteral("config.ini")), 0600},
+            {env.path(QLatin1String(kRulesFileName)), 0600},
             {env.path(QStringLiteral("rsslist.opml")), 0600},
             {env.path(QStringLiteral("rsslist.opml.broken-20060316-120000")), 0600},
             {env.path(QLatin1String(InstanceLock::kFileName)), 0600},
