@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "common/loopbackserver.h"
 #include "bench/loopbackfeeds.h"
-#include "common/nullpatrolhost.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/nullpatrolhost.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "platform/clock.h"

@@ -14,9 +14,9 @@
 #include "app/appexit.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "platform/filedialogs.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 #include "platform/trayicon.h"
 
 // A notification area that records what was put up; tests make the gestures by emitting its

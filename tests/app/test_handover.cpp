@@ -8,7 +8,7 @@
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "app/handover.h"
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 #include "core/appstate.h"
 #include "core/openrequest.h"
 #include "dialogs/frmnewsitedialog.h"

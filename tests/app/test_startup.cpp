@@ -23,7 +23,7 @@
 #include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
-#include "appfixture.h"
+#include "tests/app/appfixture.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opmlreader.h"
 #include "sitepane/sitelistpane.h"

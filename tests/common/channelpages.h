@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "common/loopbackserver.h"
-#include "common/testenv.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/testenv.h"
 
 // The pages a site's channel is read from, as the properties panel and the new-site dialog
 // are tested against them: RSS 1.0, 2.0 and Atom channels, a broken feed, a home page that

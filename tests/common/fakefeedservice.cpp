@@ -1,4 +1,4 @@
-#include "common/fakefeedservice.h"
+#include "tests/common/fakefeedservice.h"
 
 #include <QTimer>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "common/loopbackserver.h"
+#include "tests/common/loopbackserver.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "core/appstate.h"
-#include "common/fakes.h"
+#include "tests/common/fakes.h"
 #include "platform/screeninfo.h"
 
 // A fresh program directory in a temporary folder with an AppState over fake seams.

@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/channelpages.h"
-#include "common/fakefeedservice.h"
-#include "common/loopbackserver.h"
-#include "common/testenv.h"
-#include "dialogs/fakedialoghost.h"
+#include "tests/common/channelpages.h"
+#include "tests/common/fakefeedservice.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/testenv.h"
+#include "tests/dialogs/fakedialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
 
 namespace {

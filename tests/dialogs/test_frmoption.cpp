@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "common/testenv.h"
-#include "dialogs/fakedialoghost.h"
+#include "tests/common/testenv.h"
+#include "tests/dialogs/fakedialoghost.h"
 #include "dialogs/frmoption.h"
 #include "ui/updown.h"
 

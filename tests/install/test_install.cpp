@@ -12,8 +12,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-#include "common/loopbackserver.h"
-#include "platform/qstringprinter.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

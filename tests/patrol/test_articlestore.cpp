@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "patrol/articlestore.h"
 #include "patrol/md5.h"
 

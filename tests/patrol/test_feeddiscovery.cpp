@@ -4,9 +4,9 @@
 #include <QStringEncoder>
 #include <QUrl>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "patrol/formats/feeddiscovery.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "patrol/feedparser.h"
 #include "patrol/formats/feedreader.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <QUrl>
 
-#include "common/loopbackserver.h"
-#include "common/testenv.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/testenv.h"
 #include "patrol/formats/feedreader.h"
 #include "patrol/formats/titleclean.h"
 #include "patrol/formats/xmlfeedreader.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 #include "platform/safexmlstream.h"
 
 namespace {

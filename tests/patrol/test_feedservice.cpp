@@ -6,14 +6,14 @@
 #include <QTimeZone>
 #include <memory>
 
-#include "common/loopbackserver.h"
-#include "common/nullpatrolhost.h"
-#include "common/testenv.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/nullpatrolhost.h"
+#include "tests/common/testenv.h"
 #include "patrol/articlestore.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
 #include "patrol/networkfeedservice.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <optional>
 #include <stdexcept>
 
-#include "common/fakefeedservice.h"
-#include "common/loopbackserver.h"
-#include "common/testenv.h"
+#include "tests/common/fakefeedservice.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/testenv.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
 #include "patrol/networkfeedservice.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "patrol/formats/htmltext.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QUrl>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "patrol/formats/feedreader.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <mutex>
 
 #include "core/version.h"
-#include "common/loopbackserver.h"
+#include "tests/common/loopbackserver.h"
 #include "platform/httpclient.h"
 #include "platform/httpfetch.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "common/fakes.h"
+#include "tests/common/fakes.h"
 #include "platform/browser.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

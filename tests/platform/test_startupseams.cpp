@@ -8,7 +8,7 @@
 #include "platform/displayserver.h"
 #include "platform/instancechannel.h"
 #include "platform/paths.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QRegularExpression>
 
-#include "platform/qstringprinter.h"
+#include "tests/platform/qstringprinter.h"
 #include "rules/regexliterals.h"
 #include "rules/rulesdocument.h"
 #include "rules/ruleset.h"

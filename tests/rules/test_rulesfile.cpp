@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "common/loopbackserver.h"
-#include "platform/qstringprinter.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/platform/qstringprinter.h"
 #include "rules/rulesdocument.h"
 #include "rules/ruleset.h"
 #include "rules/rulesstore.h"

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 
 TEST(IniFile, FindsValuesAsTheProfileReaderDoes) {
     const QByteArray a255(255, 'a');

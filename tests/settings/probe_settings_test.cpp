@@ -1,7 +1,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 
 namespace {
 

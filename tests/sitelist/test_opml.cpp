@@ -5,8 +5,8 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "common/testenv.h"
-#include "generatedlist.h"
+#include "tests/common/testenv.h"
+#include "tests/sitelist/generatedlist.h"
 #include "platform/safexmlstream.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"

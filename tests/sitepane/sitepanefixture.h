@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <memory>
 
-#include "common/testenv.h"
-#include "platform/qstringprinter.h"
+#include "tests/common/testenv.h"
+#include "tests/platform/qstringprinter.h"
 #include "sitelist/opml.h"
 #include "sitepane/sitelisthost.h"
 #include "sitepane/sitelistpane.h"

@@ -3,10 +3,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/fakefeedservice.h"
-#include "common/channelpages.h"
-#include "common/loopbackserver.h"
-#include "sitepane/sitepanefixture.h"
+#include "tests/common/fakefeedservice.h"
+#include "tests/common/channelpages.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/sitepane/sitepanefixture.h"
 
 namespace {
 

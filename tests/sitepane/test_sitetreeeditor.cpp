@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
-#include "sitepane/sitepanefixture.h"
+#include "tests/sitepane/sitepanefixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/screeninfo.h"
-#include "sitepane/sitepanefixture.h"
+#include "tests/sitepane/sitepanefixture.h"
 
 TEST_F(SitePaneTest, WidgetsArePlacedAsDesignedInTwips) {
     struct Case {

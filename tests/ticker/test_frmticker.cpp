@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "patrol/md5.h"
 #include "platform/screeninfo.h"
 #include "ticker/clstransparency.h"

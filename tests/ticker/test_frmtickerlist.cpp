@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "patrol/patrolhost.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"

@@ -13,8 +13,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "common/testenv.h"
-#include "dialogs/fakedialoghost.h"
+#include "tests/common/testenv.h"
+#include "tests/dialogs/fakedialoghost.h"
 #include "ui/updown.h"
 #include "platform/colorpicker.h"
 #include "ticker/clstransparency.h"

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "common/fakes.h"
+#include "tests/common/fakes.h"
 #include "platform/windowstacking.h"
 #include "ticker/clstransparency.h"
 #include "ticker/tickermotion.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickershowing.h"
 

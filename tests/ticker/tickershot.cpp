@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "common/shotsupport.h"
+#include "tests/common/shotsupport.h"
 #include "platform/consoleseams.h"
 #include "core/appstate.h"
 #include "platform/browser.h"
