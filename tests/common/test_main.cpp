@@ -1,10 +1,11 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-// Every test executable runs with a QApplication (offscreen platform).
+#include "tests/common/testdefaults.h"
+
+// Every test executable of the windows runs with a QApplication (offscreen platform).
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    setTestEnvironmentDefaults();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
