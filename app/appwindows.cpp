@@ -10,6 +10,7 @@
 #include "patrol/frmtask.h"
 #include "platform/screeninfo.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"
@@ -199,5 +200,5 @@ void AppWindows::setRefreshCommandsEnabled(bool enabled) {
 }
 
 void AppWindows::mnuNewRdf_Click_Ret() {
-    main().pane->mnuNewRdf_Click_Ret();
+    main().pane->editor->mnuNewRdf_Click_Ret();
 }

@@ -25,6 +25,7 @@
 #include "settings/config.h"
 #include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
 #include "ticker/frmticker.h"
 #include "ui/textwrap.h"
@@ -60,7 +61,7 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
 
     pane = new SiteListPane(state, *this, this);
     // The start-up text and the channel texts are read without sideways scrolling.
-    wrapWithinVisibleWidth(pane->txtComment);
+    wrapWithinVisibleWidth(pane->properties->txtComment);
     // The pane is designed 3855 twips high; the status bar starts 30 twips below it.
     pane->setFixedSize(twipsToPixels(SiteListPane::kWidthTwips), twipsToPixels(kStatusBarTopTwips));
     setCentralWidget(pane);
@@ -119,8 +120,8 @@ bool frmMain::Form_Load() {
     LoadSettings(state);
 
     // The info text stays until an entry is selected.
-    pane->setCommentText(infoText());
-    pane->intCurrentIndex = -1;
+    pane->properties->setCommentText(infoText());
+    pane->properties->intCurrentIndex = -1;
 
     // The working list, when there is one.
     QString path;

@@ -17,7 +17,9 @@
 #include "platform/messagebox.h"
 #include "sitelist/brokenlist.h"
 #include "sitelist/opml.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
 
 namespace {
@@ -55,8 +57,8 @@ void frmMain::buildMenus() {
     const auto on = [this](QAction* action, void (frmMain::*handler)()) {
         connect(action, &QAction::triggered, this, handler);
     };
-    const auto onPane = [this](QAction* action, void (SiteListPane::*handler)()) {
-        connect(action, &QAction::triggered, pane, handler);
+    const auto onPane = [this](QAction* action, void (SiteTreeEditor::*handler)()) {
+        connect(action, &QAction::triggered, pane->editor, handler);
     };
 
     mnuFile = addMenu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
@@ -104,14 +106,14 @@ void frmMain::buildMenus() {
     mnuCopyURL = addItem(mnuEdit, "mnuCopyURL", QStringLiteral("URLをコピー(&U)"));
     mnuOpenBrowser = addItem(mnuEdit, "mnuOpenBrowser", QStringLiteral("URLをブラウザで開く(&B)"),
                              QKeySequence(Qt::CTRL | Qt::Key_W));
-    onPane(mnuNewFolder, &SiteListPane::mnuNewFolder_Click);
-    onPane(mnuNewRdf, &SiteListPane::mnuNewRdf_Click);
-    onPane(mnuETriming, &SiteListPane::mnuETriming_Click);
-    onPane(mnuECopy, &SiteListPane::mnuECopy_Click);
-    onPane(mnuEPaste, &SiteListPane::mnuEPaste_Click);
-    onPane(mnuDelete, &SiteListPane::mnuDelete_Click);
-    onPane(mnuCopyTitle, &SiteListPane::mnuCopyTitle_Click);
-    onPane(mnuCopyURL, &SiteListPane::mnuCopyURL_Click);
+    onPane(mnuNewFolder, &SiteTreeEditor::mnuNewFolder_Click);
+    onPane(mnuNewRdf, &SiteTreeEditor::mnuNewRdf_Click);
+    onPane(mnuETriming, &SiteTreeEditor::mnuETriming_Click);
+    onPane(mnuECopy, &SiteTreeEditor::mnuECopy_Click);
+    onPane(mnuEPaste, &SiteTreeEditor::mnuEPaste_Click);
+    onPane(mnuDelete, &SiteTreeEditor::mnuDelete_Click);
+    onPane(mnuCopyTitle, &SiteTreeEditor::mnuCopyTitle_Click);
+    onPane(mnuCopyURL, &SiteTreeEditor::mnuCopyURL_Click);
     on(mnuOpenBrowser, &frmMain::mnuOpenBrowser_Click);
 
     // An empty menu that is never shown.
@@ -221,13 +223,13 @@ void frmMain::mnuAppInfoNotify_Click() {
 }
 
 void frmMain::openWhileEntryShown(const QString& url) {
-    if (pane->intCurrentIndex >= 0) {
+    if (pane->properties->intCurrentIndex >= 0) {
         state.seams.browser.openUrl(url);
     }
 }
 
 void frmMain::mnuOpenBrowser_Click() {
-    const int index = pane->intCurrentIndex;
+    const int index = pane->properties->intCurrentIndex;
     if (index >= 0 && state.SiteTable.isValidIndex(index)) {
         // Passed on as it stands, also when empty (a folder).
         state.seams.browser.openUrl(state.SiteTable[index].strHtmlUrl);

@@ -28,7 +28,10 @@
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
 #include "sitepane/sitelisthost.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
+#include "sitepane/sitetreeview.h"
 
 namespace {
 
@@ -197,14 +200,14 @@ void addSiteEdit(benchmark::State& bench, Lists& lists) {
     AppState& state = target.state;
     // A site in the middle of the list: the new ones go into its folder (each new site is
     // selected in turn, in the same folder).
-    pane.selectNode(state.siteTree.find(keyOfIndex(200 * 26 + 1)));
-    pane.trvOPML_NodeClick();
+    pane.trvOPML->selectNode(state.siteTree.find(keyOfIndex(200 * 26 + 1)));
+    pane.properties->trvOPML_NodeClick();
     QCoreApplication::processEvents();
     for (auto _ : bench) {
         state.ClearNewSiteRow();
         state.NewSiteRow.strTitle = QStringLiteral("新しいサイト");
         state.NewSiteRow.strXmlUrl = QStringLiteral("https://new.example.jp/rss");
-        pane.mnuNewRdf_Click_Ret();
+        pane.editor->mnuNewRdf_Click_Ret();
         QCoreApplication::processEvents();
     }
     bench.counters["entries"] = double(state.SiteTable.size());

@@ -252,6 +252,14 @@ bool SaveOpml(const AppState& state, const QString& path) {
     return bytes && writeFileAtomically(path, *bytes);
 }
 
+void saveWorkingList(AppState& state) {
+    // A tree too deeply nested to be read back is not written: the file on disk stays.
+    if (std::optional<QByteArray> bytes = opmlBytes(state)) {
+        state.siteListSaver.save(state.programFile(QStringLiteral("rsslist.opml")),
+                                 std::move(*bytes));
+    }
+}
+
 QString OutlineChildrenText(const AppState& state, const QString& folderKey, int indent) {
     const Node* folder = state.siteTree.find(folderKey);
     if (!folder) {

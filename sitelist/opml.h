@@ -31,6 +31,11 @@ void applyOpml(AppState& state, OpmlList&& list);
 // Writes opmlBytes to path through a temporary file. False when nothing was written.
 bool SaveOpml(const AppState& state, const QString& path);
 
+// Writes the tree to the working list, rsslist.opml in the program directory: the text is
+// made now, the file written on the saver's worker (AppState::siteListSaver), where saves
+// asked in quick succession coalesce. The result is not reported.
+void saveWorkingList(AppState& state);
+
 // The outline lines of everything under the folder node keyed folderKey, its direct
 // contents indented by indent spaces and each level below by one more.
 [[nodiscard]] QString OutlineChildrenText(const AppState& state, const QString& folderKey,

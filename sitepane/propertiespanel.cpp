@@ -1,6 +1,7 @@
-// The properties panel of SiteListPane: fill, information-box fetch, apply, rename in place.
+#include "sitepane/propertiespanel.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -9,8 +10,8 @@
 #include "core/appstate.h"
 #include "core/feedservice.h"
 #include "sitepane/sitelisthost.h"
-#include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"
+#include "ui/twipslayout.h"
 
 namespace {
 
@@ -24,7 +25,89 @@ bool isBlankTitle(const QString& title) {
 
 }  // namespace
 
-void SiteListPane::trvOPML_NodeClick() {
+PropertiesPanel::PropertiesPanel(AppState& appState, SiteTreeView& tree, SiteListHost& siteListHost,
+                                 QWidget* parent)
+    : QWidget(parent), state(appState), trvOPML(tree), host(siteListHost) {
+    setObjectName(QStringLiteral("PropertiesPanel"));
+    buildWidgets();
+
+    connect(&trvOPML, &SiteTreeView::nodeClicked, this, &PropertiesPanel::trvOPML_NodeClick);
+    connect(&trvOPML, &SiteTreeView::labelEdited, this, &PropertiesPanel::renameEntry);
+    connect(cmdOK, &QPushButton::clicked, this, &PropertiesPanel::cmdOK_Click);
+    // A load numbers the rows afresh: the shown index may now name another entry.
+    connect(&state.siteTree, &SiteTree::treeReset, this, [this] { intCurrentIndex = -1; });
+}
+
+void PropertiesPanel::buildWidgets() {
+    const auto label = [this](const char* name, const QString& caption) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    const auto lineEdit = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+
+    lblTitle = label("lblTitle", QStringLiteral("タイトル"));
+    txtTitle = lineEdit("txtTitle");
+    lblHomepage = label("lblHomepage", QStringLiteral("ホームページ"));
+    txtHomepage = lineEdit("txtHomepage");
+    lblRDFPath = label("lblRDFPath", QStringLiteral("RSSファイルパス"));
+    txtRDFPath = lineEdit("txtRDFPath");
+    txtComment = new QPlainTextEdit(this);
+    txtComment->setObjectName(QStringLiteral("txtComment"));
+    txtComment->setReadOnly(true);
+    cmdOK = new QPushButton(QStringLiteral("適用"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    // Nothing is shown yet, so there is nothing to apply.
+    cmdOK->setEnabled(false);
+
+    // (left, top, width, height) in the main window's twips, from the panel's corner.
+    const auto place = [](QWidget* widget, int left, int top, int width, int height) {
+        placeTwips(widget, left - kLeftTwips, top, width, height);
+    };
+    place(lblTitle, 3840, 45, 525, 180);
+    place(txtTitle, 3840, 240, 3135, 270);
+    place(lblHomepage, 3840, 525, 900, 180);
+    place(txtHomepage, 3840, 720, 3135, 270);
+    place(lblRDFPath, 3840, 1005, 1125, 180);
+    place(txtRDFPath, 3840, 1200, 3135, 270);
+    place(txtComment, 3840, 1560, 3135, 1770);
+    place(cmdOK, 5880, 3480, 1095, 375);
+    // The captions' widths were made for a narrower font: a label grows to the right, where
+    // nothing lies beside it, rather than cut its caption off.
+    for (QLabel* l : {lblTitle, lblHomepage, lblRDFPath}) {
+        l->resize(qMax(l->width(), l->sizeHint().width()), l->height());
+    }
+
+    // Tab order as the panel reads, top to bottom.
+    setTabOrder(txtTitle, txtHomepage);
+    setTabOrder(txtHomepage, txtRDFPath);
+    setTabOrder(txtRDFPath, txtComment);
+    setTabOrder(txtComment, cmdOK);
+}
+
+void PropertiesPanel::clearPanel() {
+    intCurrentIndex = -1;
+    txtTitle->clear();
+    txtHomepage->clear();
+    txtRDFPath->clear();
+    setCommentText(QString());
+    cmdOK->setEnabled(false);
+}
+
+void PropertiesPanel::setCommentText(const QString& text) {
+    strComment = text;
+    // The box breaks lines at LF; CR LF and a lone CR each make one line break.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    txtComment->setPlainText(shown);
+}
+
+void PropertiesPanel::trvOPML_NodeClick() {
     // Whatever the panel still waited for belongs to the entry it showed before.
     state.feeds().cancelAll(this);
     txtComment->setPlaceholderText(QString());
@@ -32,7 +115,7 @@ void SiteListPane::trvOPML_NodeClick() {
         clearPanel();
         return;
     }
-    const SiteTree::Node* node = selectedNode();
+    const SiteTree::Node* node = trvOPML.selectedNode();
     const int index = node ? indexOfKey(node->key) : -1;
     if (!state.SiteTable.isValidIndex(index)) {
         // Nothing selected (or a node naming no row): nothing to show.
@@ -61,7 +144,7 @@ void SiteListPane::trvOPML_NodeClick() {
     }
 }
 
-void SiteListPane::setUrlBoxApplies(QLineEdit* box, bool applies) {
+void PropertiesPanel::setUrlBoxApplies(QLineEdit* box, bool applies) {
     box->setEnabled(applies);
     const QPalette reference = QApplication::palette();
     const QColor background = applies ? reference.color(QPalette::Active, QPalette::Base)
@@ -74,7 +157,7 @@ void SiteListPane::setUrlBoxApplies(QLineEdit* box, bool applies) {
     box->setPalette(palette);
 }
 
-void SiteListPane::fetchChannelInfo(bool discover) {
+void PropertiesPanel::fetchChannelInfo(bool discover) {
     // The box stays empty while the feed loads; its placeholder says that it does.
     state.feeds().cancelAll(this);
     txtComment->setPlaceholderText(kChannelLoading);
@@ -90,7 +173,7 @@ void SiteListPane::fetchChannelInfo(bool discover) {
                         });
 }
 
-void SiteListPane::showChannelInfo(const FeedFetchResult& result) {
+void PropertiesPanel::showChannelInfo(const FeedFetchResult& result) {
     // A site's page in the feed box: the feed it names takes its place in the box (適用
     // stores it) and is shown.
     if (result.fetched && result.feed.kind != FeedReadResult::Kind::Feed &&
@@ -116,7 +199,7 @@ void SiteListPane::showChannelInfo(const FeedFetchResult& result) {
                    QStringLiteral("\r\n") + channel.description);
 }
 
-void SiteListPane::cmdOK_Click() {
+void PropertiesPanel::cmdOK_Click() {
     if (intCurrentIndex < 0 || !state.SiteTable.isValidIndex(intCurrentIndex)) {
         return;
     }
@@ -133,18 +216,18 @@ void SiteListPane::cmdOK_Click() {
         row.strXmlUrl = txtRDFPath->text();
     }
     const QString key = keyOfIndex(intCurrentIndex);
-    SiteTree::Node* node = selectedNode();
+    SiteTree::Node* node = trvOPML.selectedNode();
     if (!node || node->key != key) {
         node = state.siteTree.find(key);
     }
     state.siteTree.setText(node, row.strTitle);
 }
 
-void SiteListPane::trvOPML_AfterLabelEdit(const QString& newLabel) {
-    renameEntry(selectedNode(), newLabel);
+void PropertiesPanel::trvOPML_AfterLabelEdit(const QString& newLabel) {
+    renameEntry(trvOPML.selectedNode(), newLabel);
 }
 
-void SiteListPane::renameEntry(SiteTree::Node* node, const QString& newLabel) {
+void PropertiesPanel::renameEntry(SiteTree::Node* node, const QString& newLabel) {
     const int index = node ? indexOfKey(node->key) : -1;
     if (!state.SiteTable.isValidIndex(index) || isBlankTitle(newLabel)) {
         return;  // a blank label cancels the edit: the old title stays

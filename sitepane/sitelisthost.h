@@ -7,7 +7,7 @@
 class SiteListHost {
 public:
     virtual ~SiteListHost() = default;
-    // Opens the new-site dialog (modeless); it calls SiteListPane::mnuNewRdf_Click_Ret when
+    // Opens the new-site dialog (modeless); it calls SiteTreeEditor::mnuNewRdf_Click_Ret when
     // the user registers the site.
     virtual void openNewSiteDialog() = 0;
     // Enables or disables the Edit menu's paste command (mnuEPaste).

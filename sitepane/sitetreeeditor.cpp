@@ -1,5 +1,4 @@
-// The tree editor of SiteListPane: new folder and site, cut, copy, paste, delete, and copying
-// an entry's title or homepage to the system clipboard.
+#include "sitepane/sitetreeeditor.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,8 +7,9 @@
 
 #include "core/appstate.h"
 #include "platform/messagebox.h"
+#include "sitelist/opml.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelisthost.h"
-#include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"
 
 namespace {
@@ -20,15 +20,32 @@ const QString kNewFolderTitle = QStringLiteral("新しいフォルダ");
 
 }  // namespace
 
-bool SiteListPane::commonGuard() {
-    if (state.siteTree.nodeCount() < 1) {
-        intCurrentIndex = -1;
-    }
-    return intCurrentIndex >= 0;
+SiteTreeEditor::SiteTreeEditor(AppState& appState, SiteTreeView& tree,
+                               PropertiesPanel& propertiesPanel, SiteListHost& siteListHost,
+                               QObject* parent)
+    : QObject(parent), state(appState), trvOPML(tree), panel(propertiesPanel), host(siteListHost) {
+    // A load numbers the rows afresh: the clipboard's key may now name another entry.
+    connect(&state.siteTree, &SiteTree::treeReset, this, [this] {
+        if (intClipMode != 0) {
+            clipStale = true;
+        }
+    });
 }
 
-Node* SiteListPane::placementParent() {
-    Node* selection = selectedNode();
+void SiteTreeEditor::showNode(Node* node) {
+    trvOPML.selectNode(node);
+    panel.trvOPML_NodeClick();
+}
+
+bool SiteTreeEditor::commonGuard() {
+    if (state.siteTree.nodeCount() < 1) {
+        panel.intCurrentIndex = -1;
+    }
+    return panel.intCurrentIndex >= 0;
+}
+
+Node* SiteTreeEditor::placementParent() {
+    Node* selection = trvOPML.selectedNode();
     if (!selection) {
         return nullptr;
     }
@@ -38,7 +55,7 @@ Node* SiteListPane::placementParent() {
     return selection->parent;
 }
 
-int SiteListPane::takeNewRow() {
+int SiteTreeEditor::takeNewRow() {
     SiteRowArray& table = state.SiteTable;
     // Without a list the first entry is row 0 of a fresh table. (Only the editor adds rows,
     // so rows without the flag belong to no node.)
@@ -53,12 +70,12 @@ int SiteListPane::takeNewRow() {
     return index;
 }
 
-void SiteListPane::warnTableFull() {
+void SiteTreeEditor::warnTableFull() {
     state.seams.messageBox.show(QStringLiteral("サイト一覧がいっぱいです"), state.exeBaseName(),
                                 MsgButtons::Ok, MsgIcon::Warning);
 }
 
-void SiteListPane::mnuNewFolder_Click() {
+void SiteTreeEditor::mnuNewFolder_Click() {
     const int index = takeNewRow();
     if (index < 0) {
         return;
@@ -71,25 +88,24 @@ void SiteListPane::mnuNewFolder_Click() {
     SiteRow& row = state.SiteTable[index];
     row.intKind = kKindFolder;
     row.strTitle = kNewFolderTitle;
-    intCurrentIndex = qint16(index);
+    panel.intCurrentIndex = qint16(index);
 
-    selectNode(node);
-    trvOPML_NodeClick();
+    showNode(node);
     state.blnSiteListFlg = true;
-    saveList();
+    saveWorkingList(state);
 }
 
-void SiteListPane::mnuNewRdf_Click() {
+void SiteTreeEditor::mnuNewRdf_Click() {
     host.openNewSiteDialog();
 }
 
-void SiteListPane::mnuNewRdf_Click_Ret() {
+void SiteTreeEditor::mnuNewRdf_Click_Ret() {
     const int index = takeNewRow();
     if (index < 0) {
         return;
     }
     Node* parent =
-        intCurrentIndex >= 0 && state.siteTree.nodeCount() >= 1 ? placementParent() : nullptr;
+        panel.intCurrentIndex >= 0 && state.siteTree.nodeCount() >= 1 ? placementParent() : nullptr;
     SiteRow& row = state.SiteTable[index];
     row = state.NewSiteRow;
     Node* node = state.siteTree.addNode(parent, keyOfIndex(index), row.strTitle, kImageSite);
@@ -98,30 +114,29 @@ void SiteListPane::mnuNewRdf_Click_Ret() {
         return;
     }
     if (parent) {
-        trvOPML->expandNode(parent);
+        trvOPML.expandNode(parent);
     }
-    selectNode(node);
-    trvOPML_NodeClick();
+    showNode(node);
     state.blnSiteListFlg = true;
-    saveList();
+    saveWorkingList(state);
 }
 
-Node* SiteListPane::clipNode() const {
+Node* SiteTreeEditor::clipNode() const {
     if (intClipMode == 0 || clipStale) {
         return nullptr;
     }
     return state.siteTree.find(clipKey);
 }
 
-void SiteListPane::releaseCut() {
+void SiteTreeEditor::releaseCut() {
     if (intClipMode == 1) {
         if (const Node* cut = clipNode()) {
-            trvOPML->setNodeCut(cut, false);
+            trvOPML.setNodeCut(cut, false);
         }
     }
 }
 
-void SiteListPane::clearClipboard() {
+void SiteTreeEditor::clearClipboard() {
     releaseCut();
     intClipMode = 0;
     clipKey.clear();
@@ -129,11 +144,11 @@ void SiteListPane::clearClipboard() {
     host.setPasteEnabled(false);
 }
 
-void SiteListPane::takeIntoClipboard(qint16 mode) {
+void SiteTreeEditor::takeIntoClipboard(qint16 mode) {
     if (!commonGuard()) {
         return;
     }
-    Node* selection = selectedNode();
+    Node* selection = trvOPML.selectedNode();
     if (!selection) {
         return;
     }
@@ -143,20 +158,20 @@ void SiteListPane::takeIntoClipboard(qint16 mode) {
     clipKey = selection->key;
     clipStale = false;
     if (mode == 1) {
-        trvOPML->setNodeCut(selection, true);
+        trvOPML.setNodeCut(selection, true);
     }
     host.setPasteEnabled(true);
 }
 
-void SiteListPane::mnuETriming_Click() {
+void SiteTreeEditor::mnuETriming_Click() {
     takeIntoClipboard(1);
 }
 
-void SiteListPane::mnuECopy_Click() {
+void SiteTreeEditor::mnuECopy_Click() {
     takeIntoClipboard(2);
 }
 
-void SiteListPane::mnuEPaste_Click() {
+void SiteTreeEditor::mnuEPaste_Click() {
     if (intClipMode == 0) {
         return;
     }
@@ -173,20 +188,20 @@ void SiteListPane::mnuEPaste_Click() {
     }
 }
 
-void SiteListPane::pasteCut(Node* source) {
+void SiteTreeEditor::pasteCut(Node* source) {
     // A folder cannot move into itself or below itself: the tree stays and the cut pending.
     if (!state.siteTree.moveNode(source, placementParent())) {
         return;
     }
-    trvOPML->setNodeCut(source, false);
+    trvOPML.setNodeCut(source, false);
     intClipNode = -1;
     intClipMode = 0;
     clipKey.clear();
     host.setPasteEnabled(false);
-    saveList();
+    saveWorkingList(state);
 }
 
-void SiteListPane::pasteCopy(Node* source) {
+void SiteTreeEditor::pasteCopy(Node* source) {
     SiteTree& tree = state.siteTree;
     SiteRowArray& table = state.SiteTable;
     const auto rowOf = [&table](const Node* node) -> const SiteRow* {
@@ -241,16 +256,17 @@ void SiteListPane::pasteCopy(Node* source) {
         copies.append(tree.addNode(under, keyOfIndex(index), row.strTitle, row.intKind));
     }
     // The clipboard stays: the same entry can be pasted again.
-    saveList();
+    saveWorkingList(state);
 }
 
-void SiteListPane::mnuDelete_Click() {
-    Node* node = commonGuard() ? state.siteTree.find(keyOfIndex(intCurrentIndex)) : nullptr;
-    if (!node || !state.SiteTable.isValidIndex(intCurrentIndex)) {
+void SiteTreeEditor::mnuDelete_Click() {
+    Node* node = commonGuard() ? state.siteTree.find(keyOfIndex(panel.intCurrentIndex)) : nullptr;
+    if (!node || !state.SiteTable.isValidIndex(panel.intCurrentIndex)) {
         deleteEntry(nullptr);
         return;
     }
-    const QString question = QStringLiteral("「") + state.SiteTable[intCurrentIndex].strTitle +
+    const QString question = QStringLiteral("「") +
+                             state.SiteTable[panel.intCurrentIndex].strTitle +
                              QStringLiteral("」を削除します。\r\nよろしいですか。");
     state.seams.messageBox.ask(
         question, state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
@@ -266,7 +282,7 @@ void SiteListPane::mnuDelete_Click() {
         });
 }
 
-void SiteListPane::deleteEntry(Node* node) {
+void SiteTreeEditor::deleteEntry(Node* node) {
     if (node) {
         clearClipboard();
         // Every row under the entry goes with it: its nodes leave the tree, and a row left
@@ -283,33 +299,33 @@ void SiteListPane::deleteEntry(Node* node) {
             }
         }
         state.siteTree.removeNode(node);
-        trvOPML_NodeClick();
+        panel.trvOPML_NodeClick();
     }
     if (state.siteTree.nodeCount() < 1) {
-        clearPanel();
+        panel.clearPanel();
     }
-    saveList();
+    saveWorkingList(state);
 }
 
-void SiteListPane::putOnSystemClipboard(const QString& text) {
+void SiteTreeEditor::putOnSystemClipboard(const QString& text) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
 }
 
-void SiteListPane::mnuCopyTitle_Click() {
+void SiteTreeEditor::mnuCopyTitle_Click() {
     if (!commonGuard()) {
         return;
     }
-    if (const Node* selection = selectedNode()) {
+    if (const Node* selection = trvOPML.selectedNode()) {
         putOnSystemClipboard(selection->text);
     }
 }
 
-void SiteListPane::mnuCopyURL_Click() {
-    if (!commonGuard() || !state.SiteTable.isValidIndex(intCurrentIndex)) {
+void SiteTreeEditor::mnuCopyURL_Click() {
+    if (!commonGuard() || !state.SiteTable.isValidIndex(panel.intCurrentIndex)) {
         return;
     }
     // The homepage, not the feed; a folder's is empty.
-    putOnSystemClipboard(state.SiteTable[intCurrentIndex].strHtmlUrl);
+    putOnSystemClipboard(state.SiteTable[panel.intCurrentIndex].strHtmlUrl);
 }

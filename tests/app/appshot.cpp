@@ -25,6 +25,7 @@
 #include "platform/desktopscreen.h"
 #include "platform/inertshellseams.h"
 #include "platform/messagebox.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"
 #include "patrol/networkfeedservice.h"
@@ -108,8 +109,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     state.SiteTable[5].strXmlUrl = feedPath;
-    pane.selectNode(site);
-    pane.trvOPML_NodeClick();
+    pane.trvOPML->selectNode(site);
+    pane.properties->trvOPML_NodeClick();
     main.SetStatus(QStringLiteral("完了"));
     main.show();
     main.activateWindow();
@@ -128,7 +129,7 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(info)) {
         // What a start without a list shows: nothing selected, the start-up text.
         pane.clearPanel();
-        pane.setCommentText(main.infoText());
+        pane.properties->setCommentText(main.infoText());
         QApplication::processEvents();
         const QString infoFile = parser.value(info);
         if (!main.grab().save(infoFile)) {

@@ -18,7 +18,9 @@
 #include "patrol/articlestore.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
 
 namespace {
@@ -56,9 +58,9 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     ASSERT_TRUE(start());
     // The site shown at start-up has its channel fetched for the information box.
     ASSERT_TRUE(waitForFetches(state()));
-    EXPECT_EQ(main().pane->commentText(), QStringLiteral("【ループバック新聞】\r\n") +
-                                              server.url(QStringLiteral("/")) +
-                                              QStringLiteral("\r\n毎日のニュース"));
+    EXPECT_EQ(main().pane->properties->commentText(), QStringLiteral("【ループバック新聞】\r\n") +
+                                                          server.url(QStringLiteral("/")) +
+                                                          QStringLiteral("\r\n毎日のニュース"));
     EXPECT_FALSE(main().isVisible());
     frmTicker* ticker = windows->tickerIfLoaded();
     ASSERT_NE(ticker, nullptr);
@@ -140,7 +142,7 @@ TEST_P(NewSiteEndToEnd, FeedPatrolsShowsAndOpensItsArticle) {
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
     ASSERT_TRUE(start());
 
-    main().pane->mnuNewRdf_Click();
+    main().pane->editor->mnuNewRdf_Click();
     frmNewSiteDialog& dialog = windows->newSiteDialog();
     dialog.txtURL->setText(server.url(QString::fromLatin1(site.typed)));
     dialog.cmdOK->click();

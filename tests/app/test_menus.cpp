@@ -26,6 +26,7 @@
 #include "tests/common/loopbackserver.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opml.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"
 #include "ticker/frmticker.h"
@@ -247,13 +248,13 @@ TEST_F(MenuTest, LoadingAListReplacesTheWorkingListOrKeepsTheOldOne) {
         EXPECT_EQ(saved.count("<outline"), c.tree.size());
         if (c.tree.isEmpty()) {
             EXPECT_FALSE(state().blnSiteListFlg);
-            EXPECT_EQ(main().pane->intCurrentIndex, -1);
-            EXPECT_TRUE(main().pane->txtTitle->text().isEmpty());
-            EXPECT_TRUE(main().pane->commentText().isEmpty());
-            EXPECT_FALSE(main().pane->cmdOK->isEnabled());
+            EXPECT_EQ(main().pane->properties->intCurrentIndex, -1);
+            EXPECT_TRUE(main().pane->properties->txtTitle->text().isEmpty());
+            EXPECT_TRUE(main().pane->properties->commentText().isEmpty());
+            EXPECT_FALSE(main().pane->properties->cmdOK->isEnabled());
         } else {
-            EXPECT_EQ(main().pane->txtTitle->text(), c.tree.first());
-            EXPECT_EQ(main().pane->intCurrentIndex, 0);
+            EXPECT_EQ(main().pane->properties->txtTitle->text(), c.tree.first());
+            EXPECT_EQ(main().pane->properties->intCurrentIndex, 0);
         }
     }
 }
@@ -402,8 +403,8 @@ TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {
         EXPECT_EQ(env.browser.opened, QStringList{c.opened})
             << c.action->objectName().toStdString();
     }
-    main().pane->selectNode(state().siteTree.find(QStringLiteral("R1")));
-    main().pane->trvOPML_NodeClick();
+    main().pane->trvOPML->selectNode(state().siteTree.find(QStringLiteral("R1")));
+    main().pane->properties->trvOPML_NodeClick();
     env.browser.opened.clear();
     main().mnuOpenBrowser->trigger();
     EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral(" http://a.example/ ")});

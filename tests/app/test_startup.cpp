@@ -26,7 +26,9 @@
 #include "tests/app/appfixture.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opmlreader.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
 
 namespace {
@@ -107,9 +109,9 @@ TEST_F(StartUpTest, FirstStartAcceptedLoadsTheStartingListAndShowsTheWindow) {
     // default.xml wins over the working list; its first entry is shown.
     EXPECT_EQ(treeTitles(), QStringList({QStringLiteral("ニュース"), QStringLiteral("Site A"),
                                          QStringLiteral("Site B"), QStringLiteral("Site C")}));
-    EXPECT_EQ(main().pane->intCurrentIndex, 0);
-    EXPECT_EQ(main().pane->txtTitle->text(), QStringLiteral("ニュース"));
-    EXPECT_TRUE(main().pane->commentText().isEmpty());
+    EXPECT_EQ(main().pane->properties->intCurrentIndex, 0);
+    EXPECT_EQ(main().pane->properties->txtTitle->text(), QStringLiteral("ニュース"));
+    EXPECT_TRUE(main().pane->properties->commentText().isEmpty());
     EXPECT_EQ(state().settings.OPML_PATH, env.path(QStringLiteral("default.xml")));
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(tray.added);
@@ -180,7 +182,7 @@ TEST_F(StartUpTest, LaterStartAsksNothingAndFollowsTheSettings) {
         EXPECT_TRUE(later.messageBox.shown.isEmpty());
         EXPECT_FALSE(app.main().isVisible());
         EXPECT_EQ(later.state().siteTree.nodeCount(), 4);
-        EXPECT_EQ(app.main().pane->intCurrentIndex, 0);
+        EXPECT_EQ(app.main().pane->properties->intCurrentIndex, 0);
         ASSERT_NE(app.tickerIfLoaded(), nullptr);
         EXPECT_EQ(app.tickerIfLoaded()->isShowing(), c.tickerShown);
         EXPECT_EQ(app.main().mnuProperty->isEnabled(), c.refreshEnabled);
@@ -196,12 +198,12 @@ TEST_F(StartUpTest, EmptyListLeavesThePanelEmptyWithTheInfoText) {
     ASSERT_TRUE(start());
 
     EXPECT_FALSE(state().blnSiteListFlg);
-    EXPECT_EQ(main().pane->intCurrentIndex, -1);
-    EXPECT_TRUE(main().pane->txtTitle->text().isEmpty());
-    EXPECT_TRUE(main().pane->txtHomepage->text().isEmpty());
-    EXPECT_TRUE(main().pane->txtRDFPath->text().isEmpty());
+    EXPECT_EQ(main().pane->properties->intCurrentIndex, -1);
+    EXPECT_TRUE(main().pane->properties->txtTitle->text().isEmpty());
+    EXPECT_TRUE(main().pane->properties->txtHomepage->text().isEmpty());
+    EXPECT_TRUE(main().pane->properties->txtRDFPath->text().isEmpty());
     EXPECT_EQ(
-        main().pane->commentText(),
+        main().pane->properties->commentText(),
         QStringLiteral("【Quorvane3】\r\n"
                        "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
                        "バグ・要望などありましたらご連絡ください（support@quorvane.example.jp）"
@@ -237,8 +239,8 @@ TEST_F(StartUpTest, StartUpTextWrapsWithinWhatTheScrollBarLeavesVisible) {
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
     ASSERT_TRUE(start());
     main().show();
-    QPlainTextEdit* box = main().pane->txtComment;
-    ASSERT_EQ(main().pane->commentText(), main().infoText());
+    QPlainTextEdit* box = main().pane->properties->txtComment;
+    ASSERT_EQ(main().pane->properties->commentText(), main().infoText());
     const QScrollBar* bar = box->verticalScrollBar();
     ASSERT_TRUE(bar->isVisible());
     // Where the bar begins, in the coordinates of the text's viewport.
@@ -263,7 +265,7 @@ TEST_F(StartUpTest, MissingStartingListIsReportedAndTheWindowStillShown) {
     EXPECT_EQ(state().siteTree.nodeCount(), 0);
     EXPECT_TRUE(main().isVisible());
     EXPECT_EQ(state().settings.OPML_PATH, env.path(QStringLiteral("default.xml")));
-    EXPECT_EQ(main().pane->commentText(), main().infoText());
+    EXPECT_EQ(main().pane->properties->commentText(), main().infoText());
 }
 
 TEST_F(StartUpTest, SecondInstanceEndsBeforeReadingOrWritingAnything) {
@@ -386,7 +388,7 @@ TEST_P(ExitTest, SavesTheListThenTheSettingsAndRemovesTheTrayIcon) {
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
     env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
     ASSERT_TRUE(start());
-    main().pane->mnuNewFolder_Click();
+    main().pane->editor->mnuNewFolder_Click();
     state().settings.NEWS_INTERVAL = 21;
     bool trayGoneAtExit = false;
     appExit.onExit = [this, &trayGoneAtExit] { trayGoneAtExit = !tray.added; };
@@ -503,7 +505,7 @@ TEST_F(StartUpTest, SessionEndSavesTheListAndTheSettings) {
     env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
     env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
     ASSERT_TRUE(start());
-    main().pane->mnuNewFolder_Click();
+    main().pane->editor->mnuNewFolder_Click();
     state().settings.NEWS_INTERVAL = 33;
     QFile::remove(env.path(QStringLiteral("rsslist.opml")));
 

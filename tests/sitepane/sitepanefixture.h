@@ -15,7 +15,9 @@
 #include "tests/platform/qstringprinter.h"
 #include "sitelist/opml.h"
 #include "sitepane/sitelisthost.h"
+#include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "sitepane/sitetreeview.h"
 
 // Records what the pane asked of the main window.
@@ -54,6 +56,8 @@ protected:
 
     AppState& state() { return env.state(); }
     SiteTreeView& view() { return *pane->trvOPML; }
+    PropertiesPanel& panel() { return *pane->properties; }
+    SiteTreeEditor& editor() { return *pane->editor; }
 
     // Loads an OPML list the way the main window does.
     void loadList(const QByteArray& opml) {
@@ -67,8 +71,8 @@ protected:
     void click(const char* key) {
         SiteTree::Node* n = node(key);
         ASSERT_NE(n, nullptr) << key;
-        pane->selectNode(n);
-        pane->trvOPML_NodeClick();
+        view().selectNode(n);
+        panel().trvOPML_NodeClick();
     }
 
     // The tree in shown order, "title[children]" joined by commas, checked against what the
@@ -114,3 +118,7 @@ private:
         return parts.join(QLatin1Char(','));
     }
 };
+
+// The same pane, for the tests of each of its parts through that part's own interface.
+using PropertiesPanelTest = SitePaneTest;
+using SiteTreeEditorTest = SitePaneTest;

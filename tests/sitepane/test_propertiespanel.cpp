@@ -19,34 +19,34 @@ QByteArray listWithFeed(const QString& feedUrl) {
 
 }  // namespace
 
-TEST_F(SitePaneTest, FolderIsShownGreyedAndSiteEditable) {
+TEST_F(PropertiesPanelTest, FolderIsShownGreyedAndSiteEditable) {
     loadList(kSampleList);
     click("R0");
     const QColor buttonFace = QGuiApplication::palette().color(QPalette::Button);
-    for (const QLineEdit* box : {pane->txtHomepage, pane->txtRDFPath}) {
+    for (const QLineEdit* box : {panel().txtHomepage, panel().txtRDFPath}) {
         EXPECT_FALSE(box->isEnabled());
         EXPECT_EQ(box->palette().color(QPalette::Disabled, QPalette::Base), buttonFace);
     }
-    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("F"));
-    EXPECT_TRUE(pane->commentText().isEmpty());
-    EXPECT_EQ(pane->intCurrentIndex, 0);
-    EXPECT_TRUE(pane->cmdOK->isEnabled());
+    EXPECT_EQ(panel().txtTitle->text(), QStringLiteral("F"));
+    EXPECT_TRUE(panel().commentText().isEmpty());
+    EXPECT_EQ(panel().intCurrentIndex, 0);
+    EXPECT_TRUE(panel().cmdOK->isEnabled());
 
     click("R1");  // a site without a homepage: editable, not fetched
     const QColor window = QGuiApplication::palette().color(QPalette::Base);
-    for (const QLineEdit* box : {pane->txtHomepage, pane->txtRDFPath}) {
+    for (const QLineEdit* box : {panel().txtHomepage, panel().txtRDFPath}) {
         EXPECT_TRUE(box->isEnabled());
         EXPECT_EQ(box->palette().color(QPalette::Active, QPalette::Base), window);
     }
-    EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("a.xml"));
-    EXPECT_TRUE(pane->commentText().isEmpty());
+    EXPECT_EQ(panel().txtRDFPath->text(), QStringLiteral("a.xml"));
+    EXPECT_TRUE(panel().commentText().isEmpty());
     // The boxes show the beginning of their texts.
-    for (const QLineEdit* box : {pane->txtTitle, pane->txtHomepage, pane->txtRDFPath}) {
+    for (const QLineEdit* box : {panel().txtTitle, panel().txtHomepage, panel().txtRDFPath}) {
         EXPECT_EQ(box->cursorPosition(), 0);
     }
 }
 
-TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
+TEST_F(PropertiesPanelTest, SiteShowsItsFeedsChannelInformation) {
     LoopbackServer server;
     ASSERT_TRUE(server.isListening());
     serveChannelPages(server);
@@ -79,62 +79,62 @@ TEST_F(SitePaneTest, SiteShowsItsFeedsChannelInformation) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         loadList(listWithFeed(server.url(QLatin1String(c.path))));
-        pane->setCommentText(QStringLiteral("left over"));
+        panel().setCommentText(QStringLiteral("left over"));
         ASSERT_TRUE(pane->selectFirstNode());
         ASSERT_TRUE(waitForFetches(state()));
-        EXPECT_EQ(pane->commentText(), c.comment);
+        EXPECT_EQ(panel().commentText(), c.comment);
         EXPECT_EQ(server.requestCount(QLatin1String(c.path)), 1);
-        EXPECT_EQ(pane->txtRDFPath->text(),
+        EXPECT_EQ(panel().txtRDFPath->text(),
                   server.url(QLatin1String(*c.feedPath ? c.feedPath : c.path)));
     }
     // The box shows the three parts on lines of their own.
     loadList(listWithFeed(server.url(QStringLiteral("/rss20.xml"))));
     pane->selectFirstNode();
     ASSERT_TRUE(waitForFetches(state()));
-    EXPECT_EQ(pane->txtComment->toPlainText(),
+    EXPECT_EQ(panel().txtComment->toPlainText(),
               QStringLiteral("【\u3000Example News】\nhttp://news.example.com/\nEvery day's news"));
 }
 
-TEST_F(SitePaneTest, ApplyAndRenameChangeTheListButSaveNothing) {
+TEST_F(PropertiesPanelTest, ApplyAndRenameChangeTheListButSaveNothing) {
     loadList(kSampleList);
     pane->saveList();
     const QByteArray before = savedList();
 
     // A site takes all three boxes.
     click("R1");
-    pane->txtTitle->setText(QStringLiteral("a2"));
-    pane->txtHomepage->setText(QStringLiteral("http://a.example/"));
-    pane->txtRDFPath->setText(QStringLiteral("a2.xml"));
-    pane->cmdOK->click();
+    panel().txtTitle->setText(QStringLiteral("a2"));
+    panel().txtHomepage->setText(QStringLiteral("http://a.example/"));
+    panel().txtRDFPath->setText(QStringLiteral("a2.xml"));
+    panel().cmdOK->click();
     EXPECT_EQ(state().SiteTable[1],
               (SiteRow{kKindSite, false, QStringLiteral("a2"), QStringLiteral("http://a.example/"),
                        QStringLiteral("a2.xml")}));
 
     // A folder only its title, even when the selection has moved on meanwhile.
     click("R0");
-    pane->txtTitle->setText(QStringLiteral("F2"));
-    pane->txtHomepage->setText(QStringLiteral("http://f.example/"));
-    pane->selectNode(node("R5"));
-    pane->cmdOK_Click();
+    panel().txtTitle->setText(QStringLiteral("F2"));
+    panel().txtHomepage->setText(QStringLiteral("http://f.example/"));
+    view().selectNode(node("R5"));
+    panel().cmdOK_Click();
     EXPECT_EQ(state().SiteTable[0], (SiteRow{kKindFolder, false, QStringLiteral("F2"), {}, {}}));
     EXPECT_EQ(shape(), QStringLiteral("F2[a2,Sub[b],c],T"));
 
     // Renaming the shown entry in place updates the panel; another entry leaves it alone.
     click("R4");
-    pane->trvOPML_AfterLabelEdit(QStringLiteral("c2"));
-    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("c2"));
-    pane->selectNode(node("R3"));
-    pane->trvOPML_AfterLabelEdit(QStringLiteral("b2"));
-    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("c2"));
+    panel().trvOPML_AfterLabelEdit(QStringLiteral("c2"));
+    EXPECT_EQ(panel().txtTitle->text(), QStringLiteral("c2"));
+    view().selectNode(node("R3"));
+    panel().trvOPML_AfterLabelEdit(QStringLiteral("b2"));
+    EXPECT_EQ(panel().txtTitle->text(), QStringLiteral("c2"));
     EXPECT_EQ(state().SiteTable[3].strTitle, QStringLiteral("b2"));
     EXPECT_EQ(shape(), QStringLiteral("F2[a2,Sub[b2],c2],T"));
 
     EXPECT_EQ(savedList(), before);
-    pane->mnuNewFolder_Click();
+    editor().mnuNewFolder_Click();
     EXPECT_TRUE(savedList().contains("<outline text=\"b2\" title=\"b2\""));
 }
 
-TEST_F(SitePaneTest, LabelEditInTheTreeRenamesUnlessCancelled) {
+TEST_F(PropertiesPanelTest, LabelEditInTheTreeRenamesUnlessCancelled) {
     loadList(kSampleList);
     pane->show();
     click("R4");
@@ -156,14 +156,14 @@ TEST_F(SitePaneTest, LabelEditInTheTreeRenamesUnlessCancelled) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(state().SiteTable[4].strTitle, QLatin1String(c.title));
         EXPECT_EQ(view().indexOf(node("R4")).data().toString(), QLatin1String(c.title));
-        EXPECT_EQ(pane->txtTitle->text(), QLatin1String(c.title));
+        EXPECT_EQ(panel().txtTitle->text(), QLatin1String(c.title));
     }
     EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));
 }
 
 // A blank title would leave an entry nobody can tell apart: renaming to one is a cancelled
 // edit, and the panel's apply keeps the old title (taking the URLs) and says so.
-TEST_F(SitePaneTest, BlankTitleIsNeverTaken) {
+TEST_F(PropertiesPanelTest, BlankTitleIsNeverTaken) {
     loadList(kSampleList);
     pane->show();
     click("R4");
@@ -180,25 +180,25 @@ TEST_F(SitePaneTest, BlankTitleIsNeverTaken) {
         EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral("c"));
         EXPECT_EQ(node("R4")->text, QStringLiteral("c"));
 
-        pane->txtTitle->setText(blank);
-        pane->txtRDFPath->setText(QStringLiteral("c2.xml"));
-        pane->cmdOK_Click();
+        panel().txtTitle->setText(blank);
+        panel().txtRDFPath->setText(QStringLiteral("c2.xml"));
+        panel().cmdOK_Click();
         EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral("c"));
         EXPECT_EQ(state().SiteTable[4].strXmlUrl, QStringLiteral("c2.xml"));
-        EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("c"));
+        EXPECT_EQ(panel().txtTitle->text(), QStringLiteral("c"));
         EXPECT_EQ(node("R4")->text, QStringLiteral("c"));
     }
     EXPECT_EQ(host.statusTexts.size(), blanks.size());
     // A title with text around its spaces is a title.
-    pane->txtTitle->setText(QStringLiteral(" d "));
-    pane->cmdOK_Click();
+    panel().txtTitle->setText(QStringLiteral(" d "));
+    panel().cmdOK_Click();
     EXPECT_EQ(state().SiteTable[4].strTitle, QStringLiteral(" d "));
     EXPECT_EQ(host.statusTexts.size(), blanks.size());
 }
 
 namespace {
 
-TEST_F(SitePaneTest, EveryClickOnASiteReadsItsFeedAgain) {
+TEST_F(PropertiesPanelTest, EveryClickOnASiteReadsItsFeedAgain) {
     auto service = std::make_unique<FakeFeedService>();
     FakeFeedService& feeds = *service;
     state().useFeedService(std::move(service));
@@ -218,7 +218,7 @@ TEST_F(SitePaneTest, EveryClickOnASiteReadsItsFeedAgain) {
     QTest::mouseClick(view().viewport(), Qt::LeftButton, {},
                       view().visualRect(view().indexOf(node("R0"))).center());
     EXPECT_EQ(feeds.requested.size(), 2);
-    EXPECT_EQ(pane->intCurrentIndex, 0);
+    EXPECT_EQ(panel().intCurrentIndex, 0);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ QStringList rowTitles(const AppState& state, int from) {
 
 }  // namespace
 
-TEST_F(SitePaneTest, NewFolderFollowsThePlacementRule) {
+TEST_F(SiteTreeEditorTest, NewFolderFollowsThePlacementRule) {
     struct Case {
         const char* selected;
         const char* shape;
@@ -34,22 +34,22 @@ TEST_F(SitePaneTest, NewFolderFollowsThePlacementRule) {
         env.writeFile(QStringLiteral("rsslist.opml"), "old");
         click(c.selected);
 
-        pane->mnuNewFolder_Click();
+        editor().mnuNewFolder_Click();
 
         EXPECT_EQ(shape(), QString::fromUtf8(c.shape));
-        ASSERT_EQ(pane->selectedNode(), node("R6"));
+        ASSERT_EQ(view().selectedNode(), node("R6"));
         EXPECT_EQ(state().SiteTable.size(), 7);
         EXPECT_EQ(state().SiteTable[6], (SiteRow{kKindFolder, false, kNewFolder, {}, {}}));
-        EXPECT_EQ(pane->intCurrentIndex, 6);
-        EXPECT_EQ(pane->txtTitle->text(), kNewFolder);
-        EXPECT_FALSE(pane->txtHomepage->isEnabled());
+        EXPECT_EQ(panel().intCurrentIndex, 6);
+        EXPECT_EQ(panel().txtTitle->text(), kNewFolder);
+        EXPECT_FALSE(panel().txtHomepage->isEnabled());
         EXPECT_TRUE(savedList().contains("<outline text=\"新しいフォルダ\">"));
     }
 }
 
-TEST_F(SitePaneTest, NewFolderInAnEmptyTreeTakesRowZeroOrTheNextFreeRow) {
+TEST_F(SiteTreeEditorTest, NewFolderInAnEmptyTreeTakesRowZeroOrTheNextFreeRow) {
     // No list yet: row 0 of a fresh table.
-    pane->mnuNewFolder_Click();
+    editor().mnuNewFolder_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R0"));
     EXPECT_EQ(state().SiteTable.size(), 1);
     EXPECT_TRUE(state().blnSiteListFlg);
@@ -57,20 +57,20 @@ TEST_F(SitePaneTest, NewFolderInAnEmptyTreeTakesRowZeroOrTheNextFreeRow) {
     // Everything deleted: rows are never reused.
     loadList(kSampleList);
     click("R0");
-    pane->mnuDelete_Click();
+    editor().mnuDelete_Click();
     click("R5");
-    pane->mnuDelete_Click();
+    editor().mnuDelete_Click();
     ASSERT_EQ(state().siteTree.nodeCount(), 0);
-    EXPECT_EQ(pane->intCurrentIndex, -1);
-    EXPECT_FALSE(pane->cmdOK->isEnabled());
+    EXPECT_EQ(panel().intCurrentIndex, -1);
+    EXPECT_FALSE(panel().cmdOK->isEnabled());
 
-    pane->mnuNewFolder_Click();
+    editor().mnuNewFolder_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R6"));
-    EXPECT_EQ(pane->intCurrentIndex, 6);
+    EXPECT_EQ(panel().intCurrentIndex, 6);
 }
 
-TEST_F(SitePaneTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
-    pane->mnuNewRdf_Click();
+TEST_F(SiteTreeEditorTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
+    editor().mnuNewRdf_Click();
     EXPECT_EQ(host.dialogsOpened, 1);
 
     loadList(kSampleList);
@@ -81,34 +81,34 @@ TEST_F(SitePaneTest, NewSiteCopiesThePendingRowAndIsPlacedBySelection) {
     // Shown and selected: inside the folder, which opens to show it.
     click("R2");
     view().collapse(view().indexOf(node("R2")));
-    pane->mnuNewRdf_Click_Ret();
+    editor().mnuNewRdf_Click_Ret();
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T"));
     EXPECT_EQ(state().SiteTable[6],
               (SiteRow{kKindSite, false, QStringLiteral("New"), {}, QStringLiteral("new.xml")}));
     EXPECT_EQ(node("R6")->image, kImageSite);
     EXPECT_TRUE(view().isNodeExpanded(node("R2")));
-    EXPECT_EQ(pane->selectedNode(), node("R6"));
-    EXPECT_EQ(pane->txtRDFPath->text(), QStringLiteral("new.xml"));
+    EXPECT_EQ(view().selectedNode(), node("R6"));
+    EXPECT_EQ(panel().txtRDFPath->text(), QStringLiteral("new.xml"));
     EXPECT_TRUE(savedList().contains("xmlUrl=\"new.xml\""));
 
     // Nothing shown in the panel: the top level.
     pane->clearPanel();
-    pane->mnuNewRdf_Click_Ret();
+    editor().mnuNewRdf_Click_Ret();
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,New],c],T,New"));
 }
 
-TEST_F(SitePaneTest, CopiedFolderIsPastedDeepLevelByLevelAndAgain) {
+TEST_F(SiteTreeEditorTest, CopiedFolderIsPastedDeepLevelByLevelAndAgain) {
     loadList(kSampleList);
     click("R0");
-    pane->mnuECopy_Click();
-    EXPECT_EQ(pane->intClipMode, 2);
-    EXPECT_EQ(pane->intClipNode, 1);
+    editor().mnuECopy_Click();
+    EXPECT_EQ(editor().intClipMode, 2);
+    EXPECT_EQ(editor().intClipNode, 1);
     EXPECT_TRUE(host.pasteEnabled);
     EXPECT_FALSE(view().isNodeCut(node("R0")));
 
     click("R5");
-    pane->mnuEPaste_Click();
-    pane->mnuEPaste_Click();
+    editor().mnuEPaste_Click();
+    editor().mnuEPaste_Click();
 
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b],c],T,F[a,Sub[b],c],F[a,Sub[b],c]"));
     // Fresh keys, the source level by level: F, its entries, then the sub-folder's.
@@ -120,20 +120,20 @@ TEST_F(SitePaneTest, CopiedFolderIsPastedDeepLevelByLevelAndAgain) {
         EXPECT_EQ(state().SiteTable[copy + 1], state().SiteTable[1]);  // a
         EXPECT_EQ(node(qPrintable(keyOfIndex(copy + 2)))->image, kImageFolder);
     }
-    EXPECT_EQ(pane->intClipMode, 2);
+    EXPECT_EQ(editor().intClipMode, 2);
     EXPECT_TRUE(host.pasteEnabled);
-    EXPECT_EQ(pane->selectedNode(), node("R5"));
+    EXPECT_EQ(view().selectedNode(), node("R5"));
     EXPECT_EQ(savedList().count("<outline text=\"b\""), 3);
 }
 
-TEST_F(SitePaneTest, FolderPastedIntoItsOwnSubtreeIsCopiedOnce) {
+TEST_F(SiteTreeEditorTest, FolderPastedIntoItsOwnSubtreeIsCopiedOnce) {
     for (const char* target : {"R0", "R1", "R3"}) {
         SCOPED_TRACE(target);
         loadList(kSampleList);
         click("R0");
-        pane->mnuECopy_Click();
+        editor().mnuECopy_Click();
         click(target);
-        pane->mnuEPaste_Click();
+        editor().mnuEPaste_Click();
         const QString expected = QString::fromLatin1(target) == QLatin1String("R3")
                                      ? QStringLiteral("F[a,Sub[b,F[a,Sub[b],c]],c],T")
                                      : QStringLiteral("F[a,Sub[b],c,F[a,Sub[b],c]],T");
@@ -142,44 +142,44 @@ TEST_F(SitePaneTest, FolderPastedIntoItsOwnSubtreeIsCopiedOnce) {
     }
 }
 
-TEST_F(SitePaneTest, CutEntryMovesWithItsKeyAndIsGreyUntilPasted) {
+TEST_F(SiteTreeEditorTest, CutEntryMovesWithItsKeyAndIsGreyUntilPasted) {
     loadList(kSampleList);
     click("R1");
-    pane->mnuETriming_Click();
+    editor().mnuETriming_Click();
     EXPECT_TRUE(view().isNodeCut(node("R1")));
     EXPECT_EQ(view().indexOf(node("R1")).data(Qt::ForegroundRole).value<QBrush>().color(),
               view().palette().color(QPalette::Disabled, QPalette::Text));
 
     // Another cut replaces the first, which goes back to the normal colour.
     click("R5");
-    pane->mnuETriming_Click();
+    editor().mnuETriming_Click();
     EXPECT_FALSE(view().isNodeCut(node("R1")));
     EXPECT_TRUE(view().isNodeCut(node("R5")));
-    EXPECT_EQ(pane->intClipNode, 6);
+    EXPECT_EQ(editor().intClipNode, 6);
 
     click("R2");
-    pane->mnuEPaste_Click();
+    editor().mnuEPaste_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3,R5],R4]"));
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b,T],c]"));
     EXPECT_EQ(state().SiteTable.size(), 6);
     EXPECT_FALSE(view().isNodeCut(node("R5")));
-    EXPECT_EQ(pane->intClipMode, 0);
-    EXPECT_EQ(pane->intClipNode, -1);
+    EXPECT_EQ(editor().intClipMode, 0);
+    EXPECT_EQ(editor().intClipNode, -1);
     EXPECT_FALSE(host.pasteEnabled);
-    EXPECT_EQ(pane->selectedNode(), node("R2"));
+    EXPECT_EQ(view().selectedNode(), node("R2"));
     EXPECT_TRUE(savedList().contains("   <outline text=\"Sub\">\r\n    <outline text=\"b\""));
 }
 
-TEST_F(SitePaneTest, CutFolderIntoItselfOrBelowIsRefusedAndStaysPending) {
+TEST_F(SiteTreeEditorTest, CutFolderIntoItselfOrBelowIsRefusedAndStaysPending) {
     loadList(kSampleList);
     click("R0");
-    pane->mnuETriming_Click();
+    editor().mnuETriming_Click();
     for (const char* target : {"R0", "R2", "R3"}) {
         SCOPED_TRACE(target);
         click(target);
-        pane->mnuEPaste_Click();
+        editor().mnuEPaste_Click();
         EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));
-        EXPECT_EQ(pane->intClipMode, 1);
+        EXPECT_EQ(editor().intClipMode, 1);
         EXPECT_TRUE(host.pasteEnabled);
         EXPECT_TRUE(view().isNodeCut(node("R0")));
     }
@@ -187,42 +187,42 @@ TEST_F(SitePaneTest, CutFolderIntoItselfOrBelowIsRefusedAndStaysPending) {
 
     // Still pending: it can go somewhere sound.
     click("R5");
-    pane->mnuEPaste_Click();
+    editor().mnuEPaste_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R5,R0[R1,R2[R3],R4]"));
 }
 
-TEST_F(SitePaneTest, PasteOfAnEntryThatIsGoneDoesNothing) {
+TEST_F(SiteTreeEditorTest, PasteOfAnEntryThatIsGoneDoesNothing) {
     // Another list loaded after the copy: its R1 is another entry and must not be pasted.
     loadList(kSampleList);
     click("R1");
-    pane->mnuECopy_Click();
+    editor().mnuECopy_Click();
     loadList(kSampleList);
-    EXPECT_EQ(pane->intClipMode, 2);
+    EXPECT_EQ(editor().intClipMode, 2);
     click("R5");
-    pane->mnuEPaste_Click();
+    editor().mnuEPaste_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));
-    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_EQ(editor().intClipMode, 0);
     EXPECT_FALSE(host.pasteEnabled);
 
     // Removed from the model behind the editor's back.
     click("R3");
-    pane->mnuETriming_Click();
+    editor().mnuETriming_Click();
     state().siteTree.removeNode(node("R2"));
     click("R5");
-    pane->mnuEPaste_Click();
+    editor().mnuEPaste_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R4],R5"));
-    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_EQ(editor().intClipMode, 0);
     EXPECT_EQ(state().SiteTable.size(), 6);
 }
 
-TEST_F(SitePaneTest, DeleteOfAFolderAsksThenMarksEveryRowAndSaves) {
+TEST_F(SiteTreeEditorTest, DeleteOfAFolderAsksThenMarksEveryRowAndSaves) {
     loadList(kSampleList);
     click("R3");
-    pane->mnuETriming_Click();
+    editor().mnuETriming_Click();
     click("R0");
 
     env.messageBox.answers = {MsgResult::Cancel};
-    pane->mnuDelete_Click();
+    editor().mnuDelete_Click();
     ASSERT_EQ(env.messageBox.shown.size(), 1);
     const FakeMessageBox::Shown& asked = env.messageBox.shown.first();
     EXPECT_EQ(asked.text, QStringLiteral("「F」を削除します。\r\nよろしいですか。"));
@@ -230,27 +230,27 @@ TEST_F(SitePaneTest, DeleteOfAFolderAsksThenMarksEveryRowAndSaves) {
     EXPECT_EQ(asked.buttons, MsgButtons::OkCancel);
     EXPECT_EQ(asked.icon, MsgIcon::Question);
     EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));
-    EXPECT_EQ(pane->intClipMode, 1);
+    EXPECT_EQ(editor().intClipMode, 1);
     EXPECT_FALSE(env.exists(QStringLiteral("rsslist.opml")));
 
-    pane->mnuDelete_Click();
+    editor().mnuDelete_Click();
     EXPECT_EQ(keyShape(), QStringLiteral("R5"));
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(state().SiteTable[i].blnDeleted, i != 5) << i;
     }
-    EXPECT_EQ(pane->intClipMode, 0);
+    EXPECT_EQ(editor().intClipMode, 0);
     EXPECT_FALSE(host.pasteEnabled);
     // The entry that took its place is selected and shown.
-    EXPECT_EQ(pane->selectedNode(), node("R5"));
-    EXPECT_EQ(pane->intCurrentIndex, 5);
+    EXPECT_EQ(view().selectedNode(), node("R5"));
+    EXPECT_EQ(panel().intCurrentIndex, 5);
     ASSERT_TRUE(waitForFetches(state()));
-    EXPECT_EQ(pane->commentText(), QStringLiteral("情報の取得に失敗しました"));
+    EXPECT_EQ(panel().commentText(), QStringLiteral("情報の取得に失敗しました"));
     const QByteArray saved = savedList();
     EXPECT_TRUE(saved.contains("<outline text=\"T\""));
     EXPECT_FALSE(saved.contains("<outline text=\"F\""));
 }
 
-TEST_F(SitePaneTest, DeleteGoesOnOnlyWhenTheEntryAskedAboutIsStillThere) {
+TEST_F(SiteTreeEditorTest, DeleteGoesOnOnlyWhenTheEntryAskedAboutIsStillThere) {
     struct Case {
         const char* name;
         std::function<void()> whileAsked;
@@ -267,7 +267,7 @@ TEST_F(SitePaneTest, DeleteGoesOnOnlyWhenTheEntryAskedAboutIsStillThere) {
         loadList(kSampleList);
         click("R4");
         env.messageBox.holdAnswers = true;
-        pane->mnuDelete_Click();
+        editor().mnuDelete_Click();
         EXPECT_EQ(keyShape(), QStringLiteral("R0[R1,R2[R3],R4],R5"));  // asked, not done
         c.whileAsked();
         env.messageBox.answerHeld(MsgResult::Ok);
@@ -276,70 +276,70 @@ TEST_F(SitePaneTest, DeleteGoesOnOnlyWhenTheEntryAskedAboutIsStillThere) {
     }
 }
 
-TEST_F(SitePaneTest, DeleteOfTheLastEntryEmptiesThePanelAndEmptyTreeStillSaves) {
+TEST_F(SiteTreeEditorTest, DeleteOfTheLastEntryEmptiesThePanelAndEmptyTreeStillSaves) {
     loadList(kSampleList);
     click("R4");
-    pane->mnuDelete_Click();  // the last child of F: its previous sibling follows
-    EXPECT_EQ(pane->selectedNode(), node("R2"));
+    editor().mnuDelete_Click();  // the last child of F: its previous sibling follows
+    EXPECT_EQ(view().selectedNode(), node("R2"));
     click("R1");
-    pane->mnuDelete_Click();
-    EXPECT_EQ(pane->selectedNode(), node("R2"));  // the next sibling
+    editor().mnuDelete_Click();
+    EXPECT_EQ(view().selectedNode(), node("R2"));  // the next sibling
     click("R3");
-    pane->mnuDelete_Click();
-    EXPECT_EQ(pane->selectedNode(), node("R2"));  // no sibling: the parent
+    editor().mnuDelete_Click();
+    EXPECT_EQ(view().selectedNode(), node("R2"));  // no sibling: the parent
     EXPECT_EQ(shape(), QStringLiteral("F[Sub],T"));
 
     state().siteTree.clear();
     env.messageBox.shown.clear();
-    pane->intCurrentIndex = 5;
-    pane->mnuDelete_Click();
+    panel().intCurrentIndex = 5;
+    editor().mnuDelete_Click();
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
-    EXPECT_EQ(pane->intCurrentIndex, -1);
-    EXPECT_TRUE(pane->txtTitle->text().isEmpty());
-    EXPECT_FALSE(pane->cmdOK->isEnabled());
+    EXPECT_EQ(panel().intCurrentIndex, -1);
+    EXPECT_TRUE(panel().txtTitle->text().isEmpty());
+    EXPECT_FALSE(panel().cmdOK->isEnabled());
     EXPECT_TRUE(savedList().contains(" <body>\r\n </body>"));
 }
 
-TEST_F(SitePaneTest, CopyTitleAndUrlReplaceTheSystemClipboard) {
+TEST_F(SiteTreeEditorTest, CopyTitleAndUrlReplaceTheSystemClipboard) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     loadList(kSampleList);
     struct Case {
         const char* key;
-        void (SiteListPane::*command)();
+        void (SiteTreeEditor::*command)();
         QString expected;
     };
     const Case cases[] = {
-        {"R0", &SiteListPane::mnuCopyURL_Click, QString()},  // a folder's URL is empty
-        {"R5", &SiteListPane::mnuCopyURL_Click, QStringLiteral("http://t.example/")},
-        {"R5", &SiteListPane::mnuCopyTitle_Click, QStringLiteral("T")},
+        {"R0", &SiteTreeEditor::mnuCopyURL_Click, QString()},  // a folder's URL is empty
+        {"R5", &SiteTreeEditor::mnuCopyURL_Click, QStringLiteral("http://t.example/")},
+        {"R5", &SiteTreeEditor::mnuCopyTitle_Click, QStringLiteral("T")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
         clipboard->setText(QStringLiteral("before"));
         click(c.key);
-        (pane.get()->*c.command)();
+        (editor().*c.command)();
         EXPECT_EQ(clipboard->text(), c.expected);
     }
     // Internal cut and copy leave the system clipboard alone.
-    pane->mnuECopy_Click();
-    pane->mnuETriming_Click();
+    editor().mnuECopy_Click();
+    editor().mnuETriming_Click();
     EXPECT_EQ(clipboard->text(), QStringLiteral("T"));
 }
 
-TEST_F(SitePaneTest, FullTableRefusesNewEntriesWithAWarning) {
+TEST_F(SiteTreeEditorTest, FullTableRefusesNewEntriesWithAWarning) {
     loadList(kSampleList);
     click("R0");
-    pane->mnuECopy_Click();
+    editor().mnuECopy_Click();
     // Room for four more rows: the copied folder needs five.
     ASSERT_TRUE(state().SiteTable.growTo(kMaxSiteRows - 5));
-    pane->mnuEPaste_Click();
+    editor().mnuEPaste_Click();
     EXPECT_EQ(state().SiteTable.size(), kMaxSiteRows - 4);
     EXPECT_EQ(state().siteTree.nodeCount(), 6);
 
     ASSERT_TRUE(state().SiteTable.growTo(kMaxSiteRows - 1));
-    pane->mnuNewFolder_Click();
+    editor().mnuNewFolder_Click();
     state().ClearNewSiteRow();
-    pane->mnuNewRdf_Click_Ret();
+    editor().mnuNewRdf_Click_Ret();
     EXPECT_EQ(state().SiteTable.size(), kMaxSiteRows);
     EXPECT_EQ(state().siteTree.nodeCount(), 6);
     ASSERT_EQ(env.messageBox.shown.size(), 3);
@@ -347,20 +347,20 @@ TEST_F(SitePaneTest, FullTableRefusesNewEntriesWithAWarning) {
         EXPECT_EQ(shown.text, QStringLiteral("サイト一覧がいっぱいです"));
         EXPECT_EQ(shown.icon, MsgIcon::Warning);
     }
-    EXPECT_EQ(pane->selectedNode(), node("R0"));
+    EXPECT_EQ(view().selectedNode(), node("R0"));
 }
 
 // Every edit saves in the background; quick ones in a row end with the last state on disk,
 // also when they come while a write is under way (and so wait together).
-TEST_F(SitePaneTest, QuickEditsEndWithTheLastStateOnDisk) {
+TEST_F(SiteTreeEditorTest, QuickEditsEndWithTheLastStateOnDisk) {
     loadList(kSampleList);
     click("R0");
     state().siteListSaver.save(env.path(QStringLiteral("busy")), QByteArray(32 << 20, 'x'));
     for (int i = 0; i < 40; ++i) {
-        pane->mnuNewFolder_Click();  // each one inside the one before
+        editor().mnuNewFolder_Click();  // each one inside the one before
     }
     click("R5");
-    pane->mnuDelete_Click();
+    editor().mnuDelete_Click();
     const QByteArray saved = savedList();
     EXPECT_EQ(saved.count("<outline text=\"新しいフォルダ\">"), 40);
     EXPECT_FALSE(saved.contains("<outline text=\"T\""));

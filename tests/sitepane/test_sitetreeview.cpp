@@ -30,7 +30,8 @@ TEST_F(SitePaneTest, WidgetsArePlacedAsDesignedInTwips) {
         SCOPED_TRACE(c.name);
         const auto* widget = pane->findChild<QWidget*>(QLatin1String(c.name));
         ASSERT_NE(widget, nullptr);
-        QRect g = widget->geometry();
+        // In the pane's coordinates: the panel's widgets are children of the panel.
+        QRect g(widget->mapTo(pane.get(), QPoint()), widget->size());
         if (qobject_cast<const QLabel*>(widget)) {
             // Labels grow to the right to show their whole caption.
             EXPECT_GE(g.width() * 15, c.width);
@@ -79,11 +80,11 @@ TEST_F(SitePaneTest, MovingAFolderKeepsItsOpenBranchesAndTheSelection) {
     loadList(kSampleList);
     view().expandNode(node("R0"));
     view().expandNode(node("R2"));
-    pane->selectNode(node("R3"));
+    view().selectNode(node("R3"));
     state().siteTree.moveNode(node("R0"), node("R5"));
     EXPECT_TRUE(view().isNodeExpanded(node("R0")));
     EXPECT_TRUE(view().isNodeExpanded(node("R2")));
-    EXPECT_EQ(pane->selectedNode(), node("R3"));
+    EXPECT_EQ(view().selectedNode(), node("R3"));
 }
 
 TEST_F(SitePaneTest, MouseSelectsWithTheLeftButtonAndAsksForTheMenuWithTheRight) {
@@ -97,17 +98,17 @@ TEST_F(SitePaneTest, MouseSelectsWithTheLeftButtonAndAsksForTheMenuWithTheRight)
     QTest::mouseClick(viewport, Qt::RightButton, {}, onT);
     ASSERT_EQ(host.popups.size(), 1);
     EXPECT_EQ(host.popups.first(), viewport->mapToGlobal(onT));
-    EXPECT_EQ(pane->selectedNode(), node("R0"));
-    EXPECT_EQ(pane->intCurrentIndex, 0);
+    EXPECT_EQ(view().selectedNode(), node("R0"));
+    EXPECT_EQ(panel().intCurrentIndex, 0);
 
     QTest::mouseClick(viewport, Qt::LeftButton, {}, onT);
-    EXPECT_EQ(pane->selectedNode(), node("R5"));
-    EXPECT_EQ(pane->intCurrentIndex, 5);
-    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("T"));
+    EXPECT_EQ(view().selectedNode(), node("R5"));
+    EXPECT_EQ(panel().intCurrentIndex, 5);
+    EXPECT_EQ(panel().txtTitle->text(), QStringLiteral("T"));
 
     // The keyboard moves the selection too.
     QTest::keyClick(&view(), Qt::Key_Home);
-    EXPECT_EQ(pane->intCurrentIndex, 0);
+    EXPECT_EQ(panel().intCurrentIndex, 0);
 }
 
 TEST_F(SitePaneTest, LargeListIsShownInLinearTime) {
@@ -146,10 +147,10 @@ TEST_F(SitePaneTest, LargeListIsShownInLinearTime) {
     EXPECT_EQ(items.rowCount(lastFolder), 99);
     EXPECT_EQ(items.index(98, 0, lastFolder).data().toString(), QStringLiteral("site 98"));
     EXPECT_EQ(view().nodeOf(items.index(98, 0, lastFolder)), node("R29999"));
-    EXPECT_EQ(pane->txtTitle->text(), QStringLiteral("folder 0"));
+    EXPECT_EQ(panel().txtTitle->text(), QStringLiteral("folder 0"));
 
     // Edits on the large list still reach the view.
-    pane->selectNode(node("R29999"));
-    pane->mnuNewFolder_Click();
+    view().selectNode(node("R29999"));
+    editor().mnuNewFolder_Click();
     EXPECT_EQ(items.index(99, 0, lastFolder).data().toString(), QStringLiteral("新しいフォルダ"));
 }

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <QtGlobal>
+
+#include "core/sitetree.h"
+
+struct AppState;
+struct FeedFetchResult;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class SiteListHost;
+class SiteTreeView;
+
+// The properties panel beside the site tree: the title, homepage and feed URL of the entry
+// selected in the tree, the apply button, and an information box that shows a site's channel.
+// It follows the tree by itself: a selection the user makes fills it, an in-place rename
+// reaches it. Its widgets sit where the main window's design places them; the panel's own
+// corner lies kLeftTwips right of the tree's.
+class PropertiesPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kLeftTwips = 3840;
+
+    PropertiesPanel(AppState& state, SiteTreeView& tree, SiteListHost& host,
+                    QWidget* parent = nullptr);
+
+    // The widgets, by the names the main window's design gives them.
+    QLabel* lblTitle = nullptr;
+    QLineEdit* txtTitle = nullptr;
+    QLabel* lblHomepage = nullptr;
+    QLineEdit* txtHomepage = nullptr;
+    QLabel* lblRDFPath = nullptr;
+    QLineEdit* txtRDFPath = nullptr;
+    QPlainTextEdit* txtComment = nullptr;
+    QPushButton* cmdOK = nullptr;
+
+    // Site-table index of the entry shown in the panel; -1 for none.
+    qint16 intCurrentIndex = -1;
+
+    // Shows the entry selected in the tree; for a site with a homepage also fetches its
+    // feed's channel title, link and description into the information box, which fills when
+    // the feed has come. Selecting another entry meanwhile drops that fetch.
+    void trvOPML_NodeClick();
+    // Writes the panel's title (and, for a site, its two URLs) to the shown entry. An empty or
+    // blank title keeps the old one, and the status bar says so.
+    void cmdOK_Click();
+    // The selected entry takes newLabel as its title; an empty or blank label is a cancelled
+    // edit.
+    void trvOPML_AfterLabelEdit(const QString& newLabel);
+    // node takes newLabel as its title; an empty or blank label is a cancelled edit. The
+    // tree's label editor reports an accepted edit so.
+    void renameEntry(SiteTree::Node* node, const QString& newLabel);
+    // intCurrentIndex -1, the four boxes emptied, cmdOK disabled.
+    void clearPanel();
+
+    // The information box's text exactly as set (its lines joined by CR LF); the box shows
+    // each line on a line of its own.
+    [[nodiscard]] QString commentText() const { return strComment; }
+    void setCommentText(const QString& text);
+
+private:
+    void buildWidgets();
+    // With discover, a page in the feed box is searched for the feeds it names.
+    void fetchChannelInfo(bool discover);
+    void showChannelInfo(const FeedFetchResult& result);
+    // Enables a URL box with the window background, or disables it with the button face.
+    void setUrlBoxApplies(QLineEdit* box, bool applies);
+
+    AppState& state;
+    SiteTreeView& trvOPML;
+    SiteListHost& host;
+    QString strComment;
+};
