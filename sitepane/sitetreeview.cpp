@@ -31,8 +31,7 @@ SiteTreeView::SiteTreeView(SiteTree& siteTree, QWidget* parent)
     setModel(itemModel);
 
     // The selection, not the current index: it is updated after the current index, and the
-    // panel shows the selected node. A selection the user empties (Ctrl+click) shows nothing
-    // new.
+    // panel shows the selected node.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (internalChange == 0 && selectionModel()->hasSelection()) {
             Q_EMIT nodeClicked();
@@ -109,6 +108,18 @@ void SiteTreeView::mousePressEvent(QMouseEvent* event) {
     if (again && internalChange == 0) {
         Q_EMIT nodeClicked();
     }
+}
+
+QItemSelectionModel::SelectionFlags SiteTreeView::selectionCommand(const QModelIndex& index,
+                                                                   const QEvent* event) const {
+    if (!index.isValid()) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return command;
 }
 
 void SiteTreeView::mouseReleaseEvent(QMouseEvent* event) {

@@ -49,6 +49,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    // The tree always keeps its selection, so that the highlighted entry is the one the panel
+    // shows and the Edit menu acts on: a click on no node, or a Ctrl+click on the selected
+    // one, leaves it as it is.
+    [[nodiscard]] QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex& index, const QEvent* event = nullptr) const override;
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 

@@ -111,6 +111,46 @@ TEST_F(SitePaneTest, MouseSelectsWithTheLeftButtonAndAsksForTheMenuWithTheRight)
     EXPECT_EQ(panel().intCurrentIndex, 0);
 }
 
+// The highlighted entry is always the one the panel shows and the Edit menu acts on: a click
+// on no node, or a Ctrl+click on the selected one, leaves the selection as it was.
+TEST_F(SitePaneTest, ClicksThatSelectNothingKeepTheSelection) {
+    loadList(kSampleList);
+    pane->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
+    view().expandNode(node("R0"));
+    QWidget* viewport = view().viewport();
+    // c, a site in the folder F.
+    const QPoint onC = view().visualRect(view().indexOf(node("R4"))).center();
+    const QPoint belowAll(onC.x(), viewport->height() - 4);
+    ASSERT_FALSE(view().indexAt(belowAll).isValid());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, onC);
+
+    struct Case {
+        const char* name;
+        Qt::KeyboardModifiers modifiers;
+        QPoint at;
+    };
+    const Case cases[] = {
+        {"below the last node", {}, belowAll},
+        {"Ctrl below the last node", Qt::ControlModifier, belowAll},
+        {"Ctrl on the selected node", Qt::ControlModifier, onC},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTest::mouseClick(viewport, Qt::LeftButton, c.modifiers, c.at);
+        EXPECT_EQ(view().selectedNode(), node("R4"));
+        EXPECT_TRUE(view().selectionModel()->isSelected(view().indexOf(node("R4"))));
+        EXPECT_EQ(panel().intCurrentIndex, 4);
+    }
+    // What the Edit menu does, it does to the highlighted entry.
+    env.messageBox.answers = {MsgResult::Cancel};
+    editor().mnuDelete_Click();
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    EXPECT_TRUE(env.messageBox.shown.first().text.startsWith(QStringLiteral("「c」")));
+    editor().mnuNewFolder_Click();
+    EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b],c,新しいフォルダ],T"));
+}
+
 TEST_F(SitePaneTest, LargeListIsShownInLinearTime) {
     // 300 folders of 99 sites: 30 000 entries.
     QByteArray body;
