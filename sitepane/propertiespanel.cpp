@@ -9,6 +9,7 @@
 
 #include "core/appstate.h"
 #include "core/feedservice.h"
+#include "sitelist/opml.h"
 #include "sitepane/sitelisthost.h"
 #include "sitepane/sitetreeview.h"
 #include "ui/twipslayout.h"
@@ -221,6 +222,7 @@ void PropertiesPanel::cmdOK_Click() {
         node = state.siteTree.find(key);
     }
     state.siteTree.setText(node, row.strTitle);
+    saveWorkingList(state);
 }
 
 void PropertiesPanel::trvOPML_AfterLabelEdit(const QString& newLabel) {
@@ -237,4 +239,5 @@ void PropertiesPanel::renameEntry(SiteTree::Node* node, const QString& newLabel)
         txtTitle->setText(newLabel);
     }
     state.siteTree.setText(node, newLabel);
+    saveWorkingList(state);
 }

@@ -20,6 +20,9 @@ class SiteTreeView;
 // It follows the tree by itself: a selection the user makes fills it, an in-place rename
 // reaches it. Its widgets sit where the main window's design places them; the panel's own
 // corner lies kLeftTwips right of the tree's.
+//
+// The list is saved (rsslist.opml, in the background) after every change the panel makes to
+// it, so that an apply or a rename is not lost if the program never reaches its exit.
 class PropertiesPanel : public QWidget {
     Q_OBJECT
 public:
@@ -45,14 +48,14 @@ public:
     // feed's channel title, link and description into the information box, which fills when
     // the feed has come. Selecting another entry meanwhile drops that fetch.
     void trvOPML_NodeClick();
-    // Writes the panel's title (and, for a site, its two URLs) to the shown entry. An empty or
-    // blank title keeps the old one, and the status bar says so.
+    // Writes the panel's title (and, for a site, its two URLs) to the shown entry and saves
+    // the list. An empty or blank title keeps the old one, and the status bar says so.
     void cmdOK_Click();
     // The selected entry takes newLabel as its title; an empty or blank label is a cancelled
     // edit.
     void trvOPML_AfterLabelEdit(const QString& newLabel);
-    // node takes newLabel as its title; an empty or blank label is a cancelled edit. The
-    // tree's label editor reports an accepted edit so.
+    // node takes newLabel as its title and the list is saved; an empty or blank label is a
+    // cancelled edit. The tree's label editor reports an accepted edit so.
     void renameEntry(SiteTree::Node* node, const QString& newLabel);
     // intCurrentIndex -1, the four boxes emptied, cmdOK disabled.
     void clearPanel();
