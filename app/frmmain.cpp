@@ -56,7 +56,9 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
     : state(appState), windows(appWindows), seams(appWindows.appSeams()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QLatin1String(kApplicationTitle));
-    setWindowIcon(applicationIcon());
+    // Every window of the program carries its icon, a box that opens without an owner too.
+    QApplication::setWindowIcon(applicationIcon());
+    setWindowIcon(QApplication::windowIcon());
     setFont(uiFont());
 
     pane = new SiteListPane(state, *this, this);

@@ -130,6 +130,8 @@ int main(int argc, char* argv[]) {
     }
     handOver.receive(requests);
 
+    // Boxes open over the main window while it is shown.
+    messageBox.setHomeWindow(&windows.main());
     // Read the working list while the main window is built; Form_Load takes it.
     windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
                                   state.fetchOptions.maxBytes);

@@ -254,13 +254,20 @@ void frmMain::mnuOPMLLoad_Click() {
 }
 
 void frmMain::offerSiteList(const QString& fileName) {
+    // The question is about the main window's list: it is asked over that window, which goes
+    // back where it was when the answer is no. The file's name has a line of its own, so that
+    // only a name too long for the screen is broken.
+    const bool wasShown = isVisible() && !isMinimized();
+    bringToFront();
     state.seams.messageBox.ask(
-        QStringLiteral("サイト一覧(OPMLファイル)「") + fileName +
-            QStringLiteral("」を読み込みます。") + QStringLiteral("\r\n") +
-            QStringLiteral("現在のサイト一覧は置き換えられます。よろしいですか。"),
+        QStringLiteral("サイト一覧(OPMLファイル)を読み込みます。\r\n「") + fileName +
+            QStringLiteral("」\r\n現在のサイト一覧は置き換えられます。よろしいですか。"),
         state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
-        [this, fileName](MsgResult answer) {
+        [this, fileName, wasShown](MsgResult answer) {
             if (answer != MsgResult::Ok) {
+                if (!wasShown) {
+                    putAway();
+                }
                 return;
             }
             windows.unloadTicker();

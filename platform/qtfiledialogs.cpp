@@ -3,13 +3,16 @@
 #include <QFileDialog>
 #include <memory>
 
+#include "platform/boxplacement.h"
+
 namespace {
 
 // Opens a dialog without waiting for it; it deletes itself when closed, and the answer goes
 // to chosen once, whichever way the dialog ends.
 void openDialog(QWidget* parent, const QString& filter, QFileDialog::AcceptMode mode,
                 FileDialogs::Chosen chosen) {
-    auto* dialog = new QFileDialog(parent);
+    // Over the caller's window while it is shown, above every window of the program.
+    auto* dialog = new QFileDialog(boxOwner(parent));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     // A filter's name is shown without the pattern list the toolkit would append to it: the
@@ -29,6 +32,7 @@ void openDialog(QWidget* parent, const QString& filter, QFileDialog::AcceptMode 
         const QStringList files = dialog->selectedFiles();
         call(result == QDialog::Accepted && !files.isEmpty() ? files.first() : QString());
     });
+    stackAboveProgramWindows(*dialog);
     dialog->show();
 }
 

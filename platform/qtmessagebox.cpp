@@ -1,8 +1,14 @@
 #include "platform/qtmessagebox.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
+
+#include "platform/boxplacement.h"
 
 namespace {
 
@@ -20,6 +26,30 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Widest a line may make the box's text before it is broken, as a part of the screen's width
+// and in pixels: within it the toolkit never breaks the line itself.
+constexpr int kWidestLineScreenDivisor = 2;
+constexpr int kWidestLinePixels = 880;
+
+// The toolkit breaks a box's text at a width of its own, wherever that falls (inside a word of
+// a Japanese sentence, say). The text grows the box to its longest line instead, as far as
+// the screen allows; only a line longer than that is broken.
+void fitLongestLine(QMessageBox& box) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QScreen* screen = box.screen() ? box.screen() : QGuiApplication::primaryScreen();
+    if (!label || !screen) {
+        return;
+    }
+    const QFontMetrics metrics(label->font());
+    int longest = 0;
+    for (const QString& line : box.text().split(QLatin1Char('\n'))) {
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    }
+    const int widest =
+        std::min(screen->availableGeometry().width() / kWidestLineScreenDivisor, kWidestLinePixels);
+    label->setMinimumWidth(std::min(longest + 1, widest));
+}
+
 }  // namespace
 
 void QtMessageBox::ask(const QString& text, const QString& title, MsgButtons buttons, MsgIcon icon,
@@ -27,10 +57,10 @@ void QtMessageBox::ask(const QString& text, const QString& title, MsgButtons but
     const QMessageBox::StandardButtons standard =
         buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                         : QMessageBox::StandardButtons(QMessageBox::Ok);
-    // Owned by the active window, so that it never opens behind a window that stays on
-    // top (the new-site dialog, the ticker).
-    auto* box =
-        new QMessageBox(toQtIcon(icon), title, text, standard, QApplication::activeWindow());
+    // Lines end in LF on the screen; the callers' texts may end them in CR LF.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    auto* box = new QMessageBox(toQtIcon(icon), title, shown, standard, boxOwner(home));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     box->setDefaultButton(QMessageBox::Ok);
@@ -44,5 +74,7 @@ void QtMessageBox::ask(const QString& text, const QString& title, MsgButtons but
                                           : MsgResult::Cancel);
                          });
     }
+    stackAboveProgramWindows(*box);
+    fitLongestLine(*box);
     box->show();
 }

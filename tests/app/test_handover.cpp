@@ -163,9 +163,15 @@ TEST_F(HandOverTest, ASiteListIsLoadedOnlyAfterTheUsersOk) {
     handOver.start();
     const QStringList before = treeTitles();
 
+    // The question opens over the main window, which goes away again when the answer is no.
     env.messageBox.answers = {MsgResult::Cancel};
+    bool mainShownWhileAsked = false;
+    env.messageBox.whileShown = [this, &mainShownWhileAsked] {
+        mainShownWhileAsked = main().isVisible();
+    };
     handOver.receive({line(env.path(QStringLiteral("other.opml")))});
     ASSERT_TRUE(QTest::qWaitFor([this] { return env.messageBox.shown.size() == 1; }));
+    EXPECT_TRUE(mainShownWhileAsked);
     EXPECT_EQ(env.messageBox.shown[0].buttons, MsgButtons::OkCancel);
     EXPECT_TRUE(env.messageBox.shown[0].text.contains(env.path(QStringLiteral("other.opml"))));
     EXPECT_EQ(treeTitles(), before);

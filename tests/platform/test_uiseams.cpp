@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <optional>
+#include <string>
 
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
@@ -82,6 +84,68 @@ TEST(QtFileDialogsSeam, ShowsEachFiltersNameOnceAndCancelsToAnEmptyName) {
         dialog->reject();
         EXPECT_EQ(chosen, std::optional<QString>(QString()));
         QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+}
+
+// A box is modal to the whole program: one that opened under a window that stays on top
+// (the new-site dialog) would take every key unseen. Each opens over the main window while it
+// is shown, else over the window the user works in, and above every window of the program.
+TEST(BoxPlacement, BoxesOpenOverTheMainWindowAboveEveryWindowOfTheProgram) {
+    QWidget home;
+    // Both far enough from the screen's edges for a box centred over them to stay whole.
+    home.setGeometry(100, 80, 600, 440);
+    QDialog onTop(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
+    onTop.setGeometry(300, 250, 200, 100);
+    QtMessageBox boxes;
+    boxes.setHomeWindow(&home);
+    QtFileDialogs fileDialogs;
+
+    struct Case {
+        const char* name;
+        bool homeShown;
+        bool onTopShown;
+        QWidget* owner;
+        bool above;
+    };
+    // The dialog alone comes first: the offscreen platform activates a window that is shown
+    // again only once.
+    const Case cases[] = {
+        {"the new-site dialog alone", false, true, &onTop, true},
+        {"main window with the new-site dialog over it", true, true, &home, true},
+        {"main window alone", true, false, &home, false},
+        {"no window", false, false, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        home.setVisible(c.homeShown);
+        onTop.setVisible(c.onTopShown);
+        for (const bool fileDialog : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (fileDialog ? ", file dialog" : ", message box"));
+            // The user works in the dialog.
+            if (c.onTopShown) {
+                onTop.activateWindow();
+                ASSERT_TRUE(QTest::qWaitForWindowActive(&onTop));
+            } else if (!c.homeShown) {
+                QTRY_VERIFY(QApplication::activeWindow() == nullptr);
+                ASSERT_EQ(QApplication::activeWindow(), nullptr);
+            }
+            if (fileDialog) {
+                fileDialogs.openFileName(&home, QStringLiteral("All (*)"), [](const QString&) {});
+            } else {
+                boxes.show(QStringLiteral("text"), QStringLiteral("Quorvane3"), MsgButtons::Ok,
+                           MsgIcon::Warning);
+            }
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->parentWidget(), c.owner);
+            EXPECT_EQ(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.above);
+            if (c.owner) {
+                const QPoint offCentre =
+                    box->frameGeometry().center() - c.owner->frameGeometry().center();
+                EXPECT_LE(offCentre.manhattanLength(), 2);
+            }
+            box->reject();
+            QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        }
     }
 }
 
