@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "core/appstate.h"
+#include "platform/screeninfo.h"
 #include "ui/dialoghost.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
@@ -20,6 +21,8 @@ const QString kDefaultName = QStringLiteral("新しいサイト");
 const QString kProbeCaption = QStringLiteral("確認");
 const QString kRegisterCaption = QStringLiteral("登録");
 const QString kCheckingText = QStringLiteral("確認しています...");
+// Between the check's status line and the widgets above and beside it.
+constexpr int kStatusGapTwips = 60;
 
 }  // namespace
 
@@ -59,10 +62,26 @@ void frmNewSiteDialog::buildWidgets() {
 
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    placeTextTwips(lblStatus, 120, 1050, 2520, 180);
+    lblStatus->setWordWrap(true);
+    showStatus(QString());
 
     connect(cmdOK, &QPushButton::clicked, this, &frmNewSiteDialog::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmNewSiteDialog::cmdCancel_Click);
+}
+
+void frmNewSiteDialog::showStatus(const QString& text) {
+    lblStatus->setText(text);
+    // The room left of the buttons, below the name, from the labels' left edge to 確認. The
+    // text takes the lines it needs there (two at most for what the check says), centred on
+    // the buttons' middle.
+    const int gap = twipsToPixels(kStatusGapTwips);
+    const QRect room(QPoint(lblName->x(), txtName->geometry().bottom() + gap),
+                     QPoint(cmdOK->x() - gap, height() - 1));
+    const int textHeight = qMin(lblStatus->heightForWidth(room.width()), room.height());
+    QRect box(room.left(), 0, room.width(), textHeight);
+    box.moveCenter(QPoint(box.center().x(), cmdOK->geometry().center().y()));
+    box.moveTop(qBound(room.top(), box.top(), room.bottom() + 1 - textHeight));
+    lblStatus->setGeometry(box);
 }
 
 void frmNewSiteDialog::showOrRaise() {
@@ -108,7 +127,7 @@ void frmNewSiteDialog::cmdOK_Click() {
 void frmNewSiteDialog::probeFeed(bool discover) {
     cmdOK->setEnabled(false);
     txtURL->setReadOnly(true);
-    lblStatus->setText(kCheckingText);
+    showStatus(kCheckingText);
     setCursor(Qt::BusyCursor);
     // The URL exactly as typed: a feed URL or a local path; a site's page names its feed.
     checkRequest = state.feeds().fetch({txtURL->text(), FetchLane::User, discover}, this,
@@ -130,7 +149,7 @@ void frmNewSiteDialog::endCheck() {
     }
     cmdOK->setEnabled(true);
     txtURL->setReadOnly(false);
-    lblStatus->clear();
+    showStatus(QString());
     unsetCursor();
 }
 
@@ -143,7 +162,7 @@ void frmNewSiteDialog::probeFinished(const FeedFetchResult& result) {
         probeFeed(false);
         return;
     }
-    lblStatus->setText(noFeedReason(result));
+    showStatus(noFeedReason(result));
     if (!result.fetched || result.feed.kind == FeedReadResult::Kind::Malformed) {
         state.seams.messageBox.show(QStringLiteral("ファイルの取得に失敗しました"),
                                     state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);

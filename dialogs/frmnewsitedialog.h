@@ -55,6 +55,8 @@ private:
     void probeFeed(bool discover);
     void probeFinished(const FeedFetchResult& result);
     void endCheck();
+    // Puts text into lblStatus, which takes the lines it needs beside the buttons.
+    void showStatus(const QString& text);
 
     AppState& state;
     DialogHost& host;

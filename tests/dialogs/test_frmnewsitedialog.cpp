@@ -111,6 +111,14 @@ TEST_F(NewSiteDialogTest, FirstStepReadsTheChannel) {
         EXPECT_EQ(dialog.txtName->text(), c.name);
         EXPECT_EQ(newSiteRow().strHtmlUrl, c.homepage);
         EXPECT_EQ(dialog.lblStatus->text(), c.status);
+        // The whole line shows beside the buttons, inside the dialog.
+        const QRect status = dialog.lblStatus->geometry();
+        const QRect needed = dialog.lblStatus->fontMetrics().boundingRect(
+            QRect(QPoint(), status.size()), Qt::TextWordWrap, c.status);
+        EXPECT_LE(needed.width(), status.width());
+        EXPECT_LE(needed.height(), status.height());
+        EXPECT_TRUE(dialog.rect().contains(status));
+        EXPECT_FALSE(status.intersects(dialog.cmdOK->geometry()));
         EXPECT_EQ(dialog.txtURL->text(),
                   server.url(QLatin1String(*c.feedPath ? c.feedPath : c.path)));
         EXPECT_EQ(dialog.cmdOK->text(), c.probed ? QStringLiteral("登録") : QStringLiteral("確認"));
