@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -30,5 +31,13 @@ void stackAboveProgramWindows(QDialog& box) {
     // Shown after the windows that stay above ordinary ones, in their layer, it is above them.
     if (anyAbove) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+    // A window manager keeps a window that is transient for another just above that one, and
+    // the program's dialogs that have no parent (the new-site dialog among them) above all its
+    // other windows. Without a transient parent the box is one of those, shown last: above
+    // them all. The toolkit still centres it over its parent widget.
+    box.winId();
+    if (QWindow* window = box.windowHandle()) {
+        window->setTransientParent(nullptr);
     }
 }

@@ -12,5 +12,6 @@ class QWidget;
 // user works in, else none (the box is centred on the screen).
 [[nodiscard]] QWidget* boxOwner(QWidget* home);
 
-// Stacks a box that is about to be shown above the program's windows. Call before show().
+// Stacks a box that is about to be shown above the program's windows, as the window manager
+// stacks the program's dialogs that have no parent. Call before show().
 void stackAboveProgramWindows(QDialog& box);

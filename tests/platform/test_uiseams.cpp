@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -138,6 +139,10 @@ TEST(BoxPlacement, BoxesOpenOverTheMainWindowAboveEveryWindowOfTheProgram) {
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->parentWidget(), c.owner);
             EXPECT_EQ(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.above);
+            // Transient for no window of ours, as the parentless dialogs are: a window
+            // manager would keep it just above its owner, under such a dialog.
+            ASSERT_NE(box->windowHandle(), nullptr);
+            EXPECT_EQ(box->windowHandle()->transientParent(), nullptr);
             if (c.owner) {
                 const QPoint offCentre =
                     box->frameGeometry().center() - c.owner->frameGeometry().center();
