@@ -78,7 +78,19 @@ void frmNewSiteDialog::showStatus(const QString& text) {
     const QRect room(QPoint(lblName->x(), txtName->geometry().bottom() + gap),
                      QPoint(cmdOK->x() - gap, height() - 1));
     const int textHeight = qMin(lblStatus->heightForWidth(room.width()), room.height());
-    QRect box(room.left(), 0, room.width(), textHeight);
+    // As narrow as the lines allow, so that a text on two lines breaks near its middle rather
+    // than before its last character.
+    int narrow = 1;
+    int wide = room.width();
+    while (narrow < wide) {
+        const int width = (narrow + wide) / 2;
+        if (lblStatus->heightForWidth(width) <= textHeight) {
+            wide = width;
+        } else {
+            narrow = width + 1;
+        }
+    }
+    QRect box(room.left(), 0, wide, textHeight);
     box.moveCenter(QPoint(box.center().x(), cmdOK->geometry().center().y()));
     box.moveTop(qBound(room.top(), box.top(), room.bottom() + 1 - textHeight));
     lblStatus->setGeometry(box);
