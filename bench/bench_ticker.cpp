@@ -21,10 +21,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "common/loopbackserver.h"
+#include "tests/common/loopbackserver.h"
 #include "bench/loopbackfeeds.h"
-#include "common/nullpatrolhost.h"
-#include "common/shotsupport.h"
+#include "tests/common/nullpatrolhost.h"
+#include "tests/common/shotsupport.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "patrol/networkfeedservice.h"

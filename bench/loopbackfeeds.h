@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "common/loopbackserver.h"
+#include "tests/common/loopbackserver.h"
 #include "core/appstate.h"
 
 // What the benchmarks that patrol loopback feeds share.

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "ticker/marqueepresentation.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickershowing.h"
