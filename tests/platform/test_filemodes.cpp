@@ -4,7 +4,7 @@
 #include <QFile>
 #include <sys/stat.h>
 
-#include "common/testenv.h"
+#include "tests/common/testenv.h"
 #include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "platform/instancelock.h"
