@@ -298,7 +298,9 @@ TEST_F(MenuTest, AListLoadEndsThePatrolButNotTheChecksOfTheOtherWindows) {
     EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.isProbed(); }, 5000));
     EXPECT_TRUE(dialog.txtName->text().contains(QStringLiteral("Example News")));
     EXPECT_TRUE(QTest::qWaitFor(
-        [this] { return main().pane->commentText().contains(QStringLiteral("Example News")); },
+        [this] {
+            return main().pane->properties->commentText().contains(QStringLiteral("Example News"));
+        },
         5000));
     EXPECT_FALSE(windows->task().isPatrolling());
 }
@@ -313,14 +315,14 @@ TEST_F(MenuTest, WindowsWaitingForAFetchResetWhenEveryFetchIsEnded) {
     windows->openNewSiteDialogFor(held);
     frmNewSiteDialog& dialog = windows->newSiteDialog();
     ASSERT_FALSE(dialog.cmdOK->isEnabled());
-    ASSERT_FALSE(main().pane->txtComment->placeholderText().isEmpty());
+    ASSERT_FALSE(main().pane->properties->txtComment->placeholderText().isEmpty());
 
     state().feeds().cancelAll();
     EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.cmdOK->isEnabled(); }));
     EXPECT_TRUE(dialog.lblStatus->text().isEmpty());
     EXPECT_FALSE(dialog.isProbed());
-    EXPECT_TRUE(main().pane->txtComment->placeholderText().isEmpty());
-    EXPECT_TRUE(main().pane->commentText().isEmpty());
+    EXPECT_TRUE(main().pane->properties->txtComment->placeholderText().isEmpty());
+    EXPECT_TRUE(main().pane->properties->commentText().isEmpty());
     // Nothing failed: nothing to say.
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
 }

@@ -468,19 +468,19 @@ TEST_F(StartUpTest, AFailedSaveIsSaidOnceTriedAgainAtTheNextChangeAndNamedAtExit
     const QString patrolText = QStringLiteral("RDF読み込み開始します...");
 
     ASSERT_TRUE(refuseSaves());
-    main().pane->mnuNewFolder_Click();
+    main().pane->editor->mnuNewFolder_Click();
     ASSERT_TRUE(QTest::qWaitFor(
         [this] { return main().statusText().contains(QStringLiteral("rsslist.opml")); }));
     // Said once: the next failing save leaves the status bar alone.
     main().SetStatus(patrolText);
-    main().pane->mnuNewFolder_Click();
+    main().pane->editor->mnuNewFolder_Click();
     state().siteListSaver.flush();
     QTest::qWait(20);
     EXPECT_EQ(main().statusText(), patrolText);
 
     // The next change once the disk takes files again writes the whole list.
     ASSERT_TRUE(QDir().rmdir(list));
-    main().pane->mnuNewFolder_Click();
+    main().pane->editor->mnuNewFolder_Click();
     EXPECT_EQ(env.readFile(QStringLiteral("rsslist.opml")).count("新しいフォルダ"), 3);
 
     // The exit names the file and why, and the program ends when the box is answered.
