@@ -20,12 +20,14 @@
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"
 #include "platform/displayserver.h"
+#include "platform/filewatcher.h"
 #include "platform/instancechannel.h"
 #include "platform/paths.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
 #include "platform/systemtrayicon.h"
 #include "platform/terminationsignals.h"
+#include "rules/rulesstore.h"
 #include "ui/japanese.h"
 #include "patrol/networkfeedservice.h"
 
@@ -132,6 +134,11 @@ int main(int argc, char* argv[]) {
 
     // Boxes open over the main window while it is shown.
     messageBox.setHomeWindow(&windows.main());
+
+    // The display rules are in force before the first patrol, and followed on disk from now on.
+    state.rulesStore().watch(std::make_unique<QtFileWatcher>());
+    state.rulesStore().reload();
+
     // Read the working list while the main window is built; Form_Load takes it.
     windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
                                   state.fetchOptions.maxBytes);

@@ -2,8 +2,12 @@
 
 #include <QtGlobal>
 
+#include "rules/rulesstore.h"
+
 AppState::AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams)
-    : paths(programPaths), seams(platformSeams) {}
+    : paths(programPaths),
+      seams(platformSeams),
+      rules(std::make_unique<RulesStore>(programFile(QLatin1String(kRulesFileName)))) {}
 
 AppState::~AppState() = default;
 

@@ -15,6 +15,7 @@
 class Browser;
 class Clock;
 class MessageBoxSeam;
+class RulesStore;
 class ScreenInfo;
 
 // The seams to the platform that the application state hands to every part.
@@ -73,6 +74,12 @@ struct AppState {
     [[nodiscard]] FeedFetchService& feeds();
     void useFeedService(std::unique_ptr<FeedFetchService> service);
 
+    // The display rules in force, from rules.txt beside config.ini. Holds no rules until
+    // its first reload(); the program reads the file before the first patrol and follows it.
+    [[nodiscard]] RulesStore& rulesStore() { return *rules; }
+    [[nodiscard]] const RulesStore& rulesStore() const { return *rules; }
+
 private:
     std::unique_ptr<FeedFetchService> feedService;
+    std::unique_ptr<RulesStore> rules;
 };

@@ -18,9 +18,12 @@ RulesFileRead readRulesFile(const QString& path) {
 }
 
 RulesStore::RulesStore(QString path, std::unique_ptr<FileWatcher> fileWatcher)
-    : filePath(std::move(path)),
-      watcher(std::move(fileWatcher)),
-      rules(std::make_shared<const RuleSet>()) {
+    : filePath(std::move(path)), rules(std::make_shared<const RuleSet>()) {
+    watch(std::move(fileWatcher));
+}
+
+void RulesStore::watch(std::unique_ptr<FileWatcher> fileWatcher) {
+    watcher = std::move(fileWatcher);
     if (watcher) {
         watcher->watch(filePath, [this] { reload(); });
     }

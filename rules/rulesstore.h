@@ -36,6 +36,8 @@ public:
     // Holds no rules until the first reload(). watcher, when given, is set on path and
     // triggers reload() on every change it notices.
     explicit RulesStore(QString path, std::unique_ptr<FileWatcher> watcher = {});
+    // Follows the file with fileWatcher from now on (replacing any watcher given before).
+    void watch(std::unique_ptr<FileWatcher> fileWatcher);
     ~RulesStore();
     RulesStore(const RulesStore&) = delete;
     RulesStore& operator=(const RulesStore&) = delete;
