@@ -5,6 +5,10 @@
 #include <QString>
 #include <QtGlobal>
 
+// What the display rules do to a headline (rules/displayrule.h); Show, the zero value, when
+// no rule meets it.
+enum class RuleAction : quint8;
+
 // One article, copied by value between the arrays.
 struct ArticleRecord {
     QString Title;
@@ -14,6 +18,11 @@ struct ArticleRecord {
     QDateTime PubDate;
     qint16 SiteIndex = 0;
     bool IsNew = true;
+    // What the display rules said of the headline when the feed was read: a muted article
+    // is never queued, a held one keeps the ticker on it, a highlighted one is drawn in
+    // HighlightColour (0xRRGGBB).
+    RuleAction Display{};
+    quint32 HighlightColour = 0;
 };
 
 // NewsQueue and ListArticles: slot 0 is never used; entries are 1 … lastIndex() and the

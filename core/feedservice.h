@@ -4,10 +4,13 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "core/articlerecord.h"
 
 class QObject;
+class RuleSet;
 
 // What a feed says of itself: shown by the properties panel and taken by the new-site
 // dialog. A value the feed does not give is empty. The title and description are cut as
@@ -41,6 +44,9 @@ struct FeedReadResult {
     // Why the document was not read (with line and column for XML errors, the offset for
     // JSON's).
     QString error;
+    // The display rules of this generation have set the items' Display and HighlightColour;
+    // unset while no rules have judged them.
+    std::optional<quint64> judgedUnder = std::nullopt;
 
     // What ParseRdf's result stands for: a feed with at least one item.
     [[nodiscard]] bool hasItems() const { return kind == Kind::Feed && !items.isEmpty(); }
@@ -55,6 +61,9 @@ struct FeedFetchRequest {
     FetchLane lane = FetchLane::User;
     // A document that is no feed is searched for the feeds it names (a site's home page).
     bool discover = false;
+    // When given, the items read are judged by these display rules, for the site whose
+    // feed URL is url, where the feed is read.
+    std::shared_ptr<const RuleSet> rules = nullptr;
 };
 
 // What one fetch gave, as plain values.

@@ -6,10 +6,12 @@
 #include <QHash>
 
 #include "core/appstate.h"
+#include "core/feedservice.h"
 #include "patrol/md5.h"
 #include "platform/atomicfile.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "rules/rulesstore.h"
 
 namespace {
 
@@ -148,7 +150,26 @@ bool RecordNewsShown(AppState& state, int queueIndex) {
     return true;
 }
 
+void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& feedUrl) {
+    for (ArticleRecord& item : feed.items) {
+        const RuleVerdict verdict = rules.verdict(item.Title, feedUrl);
+        item.Display = verdict.action;
+        item.HighlightColour = verdict.colour;
+    }
+    feed.judgedUnder = rules.generation();
+}
+
+void judgeWithRulesInForce(AppState& state, FeedReadResult& feed, const QString& feedUrl) {
+    const RulesStore& store = state.rulesStore();
+    if (feed.judgedUnder != store.generation()) {
+        judgeFeedItems(feed, *store.current(), feedUrl);
+    }
+}
+
 bool admitToNewsQueue(AppState& state, const ArticleRecord& record) {
+    if (record.Display == RuleAction::Mute) {
+        return false;
+    }
     const Settings& settings = state.settings;
     if (settings.OLD_HIDE_FLG && record.PubDate.isValid()) {
         const QDateTime limit =

@@ -6,6 +6,8 @@
 #include "core/articlerecord.h"
 
 struct AppState;
+struct FeedReadResult;
+class RuleSet;
 
 // The shown-list files: one per feed URL under <program directory>/temporary/, named by
 // MD5Hex of the URL exactly as stored. Each line is MD5Hex(Link) (32 characters) and the
@@ -25,8 +27,15 @@ void MarkShownArticles(AppState& state, QList<ArticleRecord>& SiteArticles, int 
 // left true and no partial line left behind, when anything fails.
 bool RecordNewsShown(AppState& state, int queueIndex);
 
-// The patrol's admission of one fresh record to NewsQueue. Rejected when OLD_HIDE_FLG is
-// set and the record is dated strictly before now − LIMIT_HOURES hours, when
-// CHECKED_HIDE_FLG is set and the record was shown already, or when the queue is full.
-// True when the record was appended.
+// Sets the items' Display and HighlightColour as rules judge them for the site whose feed
+// URL is feedUrl, and records the rules' generation in feed.judgedUnder.
+void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& feedUrl);
+// Judges feed by the rules in force unless it was judged under them already (where it was
+// read).
+void judgeWithRulesInForce(AppState& state, FeedReadResult& feed, const QString& feedUrl);
+
+// The patrol's admission of one fresh record to NewsQueue. Rejected when the display rules
+// mute it, when OLD_HIDE_FLG is set and the record is dated strictly before now −
+// LIMIT_HOURES hours, when CHECKED_HIDE_FLG is set and the record was shown already, or
+// when the queue is full. True when the record was appended.
 bool admitToNewsQueue(AppState& state, const ArticleRecord& record);

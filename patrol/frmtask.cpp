@@ -8,6 +8,7 @@
 #include "patrol/articlestore.h"
 #include "patrol/feedparser.h"
 #include "patrol/formats/feedtext.h"
+#include "rules/rulesstore.h"
 
 namespace {
 
@@ -99,6 +100,31 @@ void frmTask::finishPatrol() {
     patrolling = false;
     allSitesMode = false;
     tmrRefresh.start();
+    tellRulesProblems();
+}
+
+void frmTask::tellRulesProblems() {
+    const RulesStore& rules = state.rulesStore();
+    if (!rules.readFailure().isEmpty()) {
+        if (!rulesFailureTold) {
+            rulesFailureTold = true;
+            LogWrite(rules.readFailure(), true);
+        }
+        return;
+    }
+    const QList<RuleProblem> problems = rules.current()->problems();
+    if (problems.isEmpty() || rulesProblemsTold) {
+        return;
+    }
+    rulesProblemsTold = true;
+    for (const RuleProblem& problem : problems) {
+        qCWarning(lcPatrol).noquote() << ruleProblemText(problem);
+    }
+    QString text = ruleProblemText(problems.front());
+    if (problems.size() > 1) {
+        text += QStringLiteral(u" (ほかに %1 行、使えない行があります)").arg(problems.size() - 1);
+    }
+    LogWrite(text, true);
 }
 
 void frmTask::patrolAllSites() {
@@ -151,7 +177,8 @@ void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
     const QString url = state.SiteTable[intNextKey].strXmlUrl;
     LogWrite(url + kProcessingText, true);
     listRequest = state.feeds().fetch(
-        {url, FetchLane::User}, this, [this, intNextKey, url, done](const FeedFetchResult& result) {
+        {url, FetchLane::User, false, state.rulesStore().current()}, this,
+        [this, intNextKey, url, done](const FeedFetchResult& result) {
             listRequest = 0;
             qint16 next = intNextKey;
             // A row edited or a list replaced meanwhile has no articles of that feed.
@@ -361,7 +388,7 @@ void frmTask::prefetch() {
 quint64 frmTask::requestFetch(const QString& url, quint64& id) {
     const quint64 key = ++lastFetchKey;
     const quint64 current = generation;
-    id = state.feeds().fetch({url, FetchLane::Patrol}, this,
+    id = state.feeds().fetch({url, FetchLane::Patrol, false, state.rulesStore().current()}, this,
                              [this, key, current](const FeedFetchResult& result) {
                                  if (current == generation) {
                                      onFetched(key, result);
@@ -429,6 +456,8 @@ bool frmTask::ParseRdf(qint16 siteIndex, const FeedFetchResult& result) {
     }
     // A copy: the service may hand the same read feed to another site of the same URL.
     FeedReadResult feed = result.feed;
+    // Judged where it was read, unless the rules changed since (or it was not judged there).
+    judgeWithRulesInForce(state, feed, state.SiteTable[siteIndex].strXmlUrl);
     return takeFeedItems(feed, siteIndex, SiteArticles,
                          [this](const QString& text) { LogWrite(text, false); });
 }

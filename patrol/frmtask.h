@@ -106,6 +106,9 @@ private:
 
     void patrolAllSites();
     void finishPatrol();
+    // Once per start, after a patrol, the status bar says that rules.txt could not be read
+    // or which of its lines cannot be used.
+    void tellRulesProblems();
     void startWalk(qint16 intNextKey, bool wrap, WalkDone done);
     // Runs the walk until it must wait for a result or has ended.
     void continueWalk();
@@ -145,4 +148,6 @@ private:
     // continueWalk is running: what would re-enter it is left to its loop.
     bool driving = false;
     quint64 listRequest = 0;
+    bool rulesFailureTold = false;
+    bool rulesProblemsTold = false;
 };

@@ -9,9 +9,11 @@
 
 #include "patrol/formats/feeddiscovery.h"
 #include "patrol/formats/feedreader.h"
+#include "patrol/articlestore.h"
 #include "patrol/patrollog.h"
 #include "platform/clock.h"
 #include "platform/localfile.h"
+#include "rules/ruleset.h"
 
 namespace {
 
@@ -99,12 +101,13 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
     entry.done = std::move(done);
     entry.cancelled = std::make_shared<std::atomic<bool>>(false);
     const auto cancelled = entry.cancelled;
+    const ReadAs as{request.discover, request.rules, request.url};
 
     const ResourceLocation where = locateResource(request.url);
     if (where.kind == ResourceLocation::Kind::LocalFile) {
         pending.insert(id, std::move(entry));
-        pool.start([this, id, path = where.path, discover = request.discover, cancelled] {
-            readFileOnWorker(id, path, discover, cancelled);
+        pool.start([this, id, path = where.path, as, cancelled] {
+            readFileOnWorker(id, path, as, cancelled);
         });
         return id;
     }
@@ -153,16 +156,16 @@ void NetworkFeedService::startTransfer(quint64 id, Pending& entry, bool plain) {
     }
     // The network thread only moves the result on: to a worker when there is a body to
     // read, else straight back here.
-    auto done = [this, id, discover = entry.request.discover, cancelled = entry.cancelled](
-                    quint64, HttpFetchResult result) {
+    const ReadAs as{entry.request.discover, entry.request.rules, entry.request.url};
+    auto done = [this, id, as, cancelled = entry.cancelled](quint64, HttpFetchResult result) {
         if (cancelled->load()) {
             return;
         }
         if (result.ok) {
             const QString documentUrl = result.effectiveUrl;
             pool.start(
-                [this, id, result = std::move(result), documentUrl, discover, cancelled]() mutable {
-                    readOnWorker(id, std::move(result), documentUrl, discover, cancelled);
+                [this, id, result = std::move(result), documentUrl, as, cancelled]() mutable {
+                    readOnWorker(id, std::move(result), documentUrl, as, cancelled);
                 });
             return;
         }
@@ -176,31 +179,35 @@ void NetworkFeedService::startTransfer(quint64 id, Pending& entry, bool plain) {
 
 NetworkFeedService::Reading NetworkFeedService::read(const QByteArray& body,
                                                      const QString& contentType,
-                                                     const QUrl& documentUrl, bool discover) {
+                                                     const QUrl& documentUrl, const ReadAs& as) {
     Reading reading;
     reading.feed = readFeed(body, contentType, documentUrl);
-    if (discover && reading.feed.kind != FeedReadResult::Kind::Feed) {
+    if (as.discover && reading.feed.kind != FeedReadResult::Kind::Feed) {
         reading.discovered = discoverFeedLinks(body, contentType, documentUrl);
+    }
+    if (as.rules) {
+        // Here, off the UI thread, so that the patrol only takes the verdicts.
+        judgeFeedItems(reading.feed, *as.rules, as.feedUrl);
     }
     return reading;
 }
 
 void NetworkFeedService::readOnWorker(quint64 id, HttpFetchResult fetched,
-                                      const QString& documentUrl, bool discover,
+                                      const QString& documentUrl, const ReadAs& as,
                                       const std::shared_ptr<std::atomic<bool>>& cancelled) {
     if (cancelled->load()) {
         return;
     }
     Completion done;
     done.id = id;
-    done.reading = read(fetched.body, fetched.contentType, QUrl(documentUrl), discover);
+    done.reading = read(fetched.body, fetched.contentType, QUrl(documentUrl), as);
     // The body is not needed any more; only what was read travels back.
     fetched.body = QByteArray();
     done.fetched = std::move(fetched);
     post(std::move(done));
 }
 
-void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, bool discover,
+void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, const ReadAs& as,
                                           const std::shared_ptr<std::atomic<bool>>& cancelled) {
     if (cancelled->load()) {
         return;
@@ -210,7 +217,7 @@ void NetworkFeedService::readFileOnWorker(quint64 id, const QString& path, bool 
     QByteArray data;
     if (readLocalFile(path, options.maxBytes, data, done.fetched.error) == LocalFileRead::Ok) {
         done.fetched.ok = true;
-        done.reading = read(data, {}, QUrl::fromLocalFile(path), discover);
+        done.reading = read(data, {}, QUrl::fromLocalFile(path), as);
     }
     post(std::move(done));
 }

@@ -93,9 +93,18 @@ private:
 
     // Starts the transfer of pending fetch id, with the URL's validators unless plain.
     void startTransfer(quint64 id, Pending& entry, bool plain);
+
+    // What a worker needs besides the body: whether to look for the feeds a page names, and
+    // the display rules (when given) that judge the items for the requested URL.
+    struct ReadAs {
+        bool discover = false;
+        std::shared_ptr<const RuleSet> rules;
+        QString feedUrl;
+    };
+
     void readOnWorker(quint64 id, HttpFetchResult fetched, const QString& documentUrl,
-                      bool discover, const std::shared_ptr<std::atomic<bool>>& cancelled);
-    void readFileOnWorker(quint64 id, const QString& path, bool discover,
+                      const ReadAs& as, const std::shared_ptr<std::atomic<bool>>& cancelled);
+    void readFileOnWorker(quint64 id, const QString& path, const ReadAs& as,
                           const std::shared_ptr<std::atomic<bool>>& cancelled);
     // From any thread: queues the completion and wakes the service's thread.
     void post(Completion completion);
@@ -110,7 +119,7 @@ private:
     void remember(const QString& url, const HttpFetchResult& fetched, const FeedReadResult& read,
                   bool refusedValidators);
     [[nodiscard]] static Reading read(const QByteArray& body, const QString& contentType,
-                                      const QUrl& documentUrl, bool discover);
+                                      const QUrl& documentUrl, const ReadAs& as);
     void evictOverBudget();
 
     const FetchOptions& options;

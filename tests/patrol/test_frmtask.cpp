@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLocale>
 #include <QTest>
 #include <QUrl>
@@ -9,10 +10,13 @@
 #include "tests/common/fakefeedservice.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/common/testenv.h"
+#include "patrol/articlestore.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
 #include "patrol/networkfeedservice.h"
 #include "tests/platform/qstringprinter.h"
+#include "rules/displayrule.h"
+#include "rules/rulesstore.h"
 
 namespace {
 
@@ -614,6 +618,117 @@ TEST_F(PatrolTest, FeedsOverHttp) {
     EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
     EXPECT_EQ(task.NextSiteIndex, 0);
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
+}
+
+// The display rules at the queue's door: a muted article is neither queued nor recorded as
+// shown, so taking the rule away lets it in while it is fresh; held and highlighted ones
+// carry their verdict into the queue.
+TEST_F(PatrolTest, DisplayRulesDecideWhatIsQueued) {
+    struct Case {
+        const char* name;
+        const char* rules;  // %1: the first site's feed URL, %2: the second's
+        QStringList queued;
+        QList<RuleAction> actions;
+    };
+    const QString a1 = QStringLiteral("http://a.xml/1");
+    const QString a2 = QStringLiteral("http://a.xml/2");
+    const QString b1 = QStringLiteral("http://b.xml/1");
+    const QString b2 = QStringLiteral("http://b.xml/2");
+    const RuleAction show = RuleAction::Show;
+    const Case cases[] = {
+        {"no rules", "", {a1, a2, b1, b2}, {show, show, show, show}},
+        {"a keyword, width and case ignored", "mute\tＡ.XML 1\n", {a2, b1, b2}, {show, show, show}},
+        {"a site out of the ticker", "mute\t*\t%1\n", {b1, b2}, {show, show}},
+        {"a rule for another site", "mute\t/1$/\t%2\n", {a1, a2, b2}, {show, show, show}},
+        {"hold and highlight travel with the article",
+         "# comment\n\nhold\ta.xml 2\nhighlight\t/^b/\t\t#123456\n",
+         {a1, a2, b1, b2},
+         {show, RuleAction::Hold, RuleAction::Highlight, RuleAction::Highlight}},
+        {"mute wins over hold",
+         "hold\t*\nmute\t/2$/\n",
+         {a1, b1},
+         {RuleAction::Hold, RuleAction::Hold}},
+    };
+    const QString rulesPath = env.path(QStringLiteral("rules.txt"));
+    ASSERT_EQ(state().rulesStore().path(), rulesPath);
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
+    state().settings.CHECKED_HIDE_FLG = true;
+    const QString a = writeFeed(QStringLiteral("a.xml"), Feed::Fresh);
+    const QString b = writeFeed(QStringLiteral("b.xml"), Feed::Fresh);
+    addRow(a);
+    addRow(b);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(shownListPath(state(), a));
+        QFile::remove(shownListPath(state(), b));
+        const QString rules = QString::fromUtf8(c.rules)
+                                  .replace(QStringLiteral("%1"), a)
+                                  .replace(QStringLiteral("%2"), b);
+        env.writeFile(QStringLiteral("rules.txt"), rules.toUtf8());
+        state().rulesStore().reload();
+        state().NewsQueue.clear();
+        refresh();
+        EXPECT_EQ(queuedLinks(), c.queued);
+        QList<RuleAction> actions;
+        for (int i = 1; i <= state().NewsQueue.lastIndex(); ++i) {
+            actions.append(state().NewsQueue[i].Display);
+        }
+        EXPECT_EQ(actions, c.actions);
+        if (c.actions.contains(RuleAction::Highlight)) {
+            EXPECT_EQ(
+                state().NewsQueue[c.actions.indexOf(RuleAction::Highlight) + 1].HighlightColour,
+                0x123456u);
+        }
+
+        // The ticker shows what was queued; the rule goes; the next patrol queues only what
+        // the rule kept out.
+        for (int i = 1; i <= state().NewsQueue.lastIndex(); ++i) {
+            ASSERT_TRUE(RecordNewsShown(state(), i));
+        }
+        env.writeFile(QStringLiteral("rules.txt"), QByteArray());
+        state().rulesStore().reload();
+        state().NewsQueue.clear();
+        refresh();
+        QStringList keptOut;
+        for (const QString& link : {a1, a2, b1, b2}) {
+            if (!c.queued.contains(link)) {
+                keptOut.append(link);
+            }
+        }
+        EXPECT_EQ(queuedLinks(), keptOut);
+    }
+}
+
+// Unusable lines are told once per start, after a patrol, with their line numbers.
+TEST_F(PatrolTest, UnusableRuleLinesAreToldOnceInTheStatusBar) {
+    addRow(writeFeed(QStringLiteral("a.xml"), Feed::Old));
+    env.writeFile(QStringLiteral("rules.txt"), "# rules\nmute\tok\nshout\tx\nmute\t/(/\n");
+    state().rulesStore().reload();
+    refresh();
+    ASSERT_FALSE(status.texts.isEmpty());
+    EXPECT_TRUE(status.texts.last().startsWith(QStringLiteral(u"表示ルール 3 行目")));
+    EXPECT_TRUE(status.texts.last().contains(QStringLiteral(u"ほかに 1 行")));
+    clearRecords();
+    refresh();
+    EXPECT_FALSE(status.texts.last().contains(QStringLiteral(u"表示ルール")));
+}
+
+// The service that reads feeds judges their items there, under the rules it was given.
+TEST_F(PatrolTest, TheReaderJudgesTheItemsWhereItReadsThem) {
+    state().useFeedService(
+        std::make_unique<NetworkFeedService>(state().fetchOptions, state().seams.clock));
+    const QString a = writeFeed(QStringLiteral("a.xml"), Feed::Old);
+    env.writeFile(QStringLiteral("rules.txt"), "mute\t1\nhighlight\t2\t\t#00ff00\n");
+    state().rulesStore().reload();
+    std::optional<FeedFetchResult> got;
+    state().feeds().fetch({a, FetchLane::Patrol, false, state().rulesStore().current()}, nullptr,
+                          [&got](const FeedFetchResult& result) { got = result; });
+    ASSERT_TRUE(QTest::qWaitFor([&got] { return got.has_value(); }, 10000));
+    ASSERT_EQ(got->feed.items.size(), 2);
+    EXPECT_EQ(got->feed.judgedUnder, state().rulesStore().generation());
+    EXPECT_EQ(got->feed.items[0].Display, RuleAction::Mute);
+    EXPECT_EQ(got->feed.items[1].Display, RuleAction::Highlight);
+    EXPECT_EQ(got->feed.items[1].HighlightColour, 0x00FF00u);
 }
 
 }  // namespace
