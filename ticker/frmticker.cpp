@@ -198,8 +198,6 @@ void frmTicker::buildWidgets() {
     connect(marquee, &MarqueeStrip::headlineClicked, this, &frmTicker::openHeadline);
     connect(marquee, &MarqueeStrip::pressedBeside, this,
             [this] { Form_MouseDown(Qt::LeftButton); });
-    connect(marquee, &MarqueeStrip::hovered, this,
-            [this](bool on) { showing.setHold(TickerHold::Pointer, on); });
 }
 
 void frmTicker::placeAt(QWidget* widget, int left, int top, int width, int height, Anchor anchor) {
@@ -243,6 +241,9 @@ void frmTicker::choosePresentation() {
 
 void frmTicker::openHeadline(int index) {
     if (index >= 1 && index <= state.NewsQueue.lastIndex()) {
+        if (index == showing.shownIndex()) {
+            showing.releaseHeadline();
+        }
         openFeedLink(state.seams.browser, state.NewsQueue[index].Link);
     }
 }
@@ -332,7 +333,12 @@ void frmTicker::wipeHeadline(const QString& headline) {
 }
 
 void frmTicker::setHeadline(const QString& headline) {
+    lblNews->setTextColour(nextHeadlineColour);
     lblNews->setText(headline);
+}
+
+void frmTicker::setHeadlineColour(std::optional<quint32> colour) {
+    nextHeadlineColour = colour ? QColor(QRgb(*colour)) : QColor();
 }
 
 void frmTicker::setPaused(bool paused) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -147,6 +148,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The pointer resting on the ticker holds the headline.
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -175,6 +179,7 @@ private:
     void wipeHeadline(const QString& headline) override;
     void endWipe() override;
     void setHeadline(const QString& headline) override;
+    void setHeadlineColour(std::optional<quint32> colour) override;
     void setPaused(bool paused) override;
     void setButtons(const TickerButtons& buttons) override;
 
@@ -233,6 +238,8 @@ private:
     bool dockApplied = false;
     // The marquee moved when the ticker stepped aside.
     bool marqueeWasMoving = false;
+    // The colour of the next headline put (invalid: the text colour).
+    QColor nextHeadlineColour;
     int newsOverLeft = 6480;
     int newsOverWidth = 15;
 };

@@ -20,6 +20,7 @@
 #include "patrol/patrolhost.h"
 #include "platform/browser.h"
 #include "platform/screeninfo.h"
+#include "rules/displayrule.h"
 #include "ticker/frmticker.h"
 
 namespace {
@@ -171,6 +172,13 @@ void frmTickerList::tmrLoad_Timer() {
 
 void frmTickerList::showArticles() {
     listRss->addItems(ArticleListLines(state.ListArticles));
+    // Every article is listed; those the display rules keep out of the ticker are greyed.
+    const QColor muted = listRss->palette().color(QPalette::Disabled, QPalette::Text);
+    for (int k = 1; k <= state.ListArticles.lastIndex(); ++k) {
+        if (state.ListArticles[k].Display == RuleAction::Mute) {
+            listRss->item(k - 1)->setForeground(muted);
+        }
+    }
     listRss->show();
     lblPause->clear();
     listRss_Click();

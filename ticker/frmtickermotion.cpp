@@ -121,6 +121,7 @@ void frmTicker::WipeNews(const QString& text) {
     }
     newsOverLeft = kNewsLeft + newsWidth();
     newsOverWidth = 0;
+    lblNewsOver->setTextColour(nextHeadlineColour);
     lblNewsOver->setText(text);
     placeNewsOver();
     lblNewsOver->show();
@@ -134,6 +135,7 @@ void frmTicker::WipeNewsStep() {
     placeNewsOver();
     if (step.finished) {
         lblNewsOver->hide();
+        lblNews->setTextColour(lblNewsOver->textColour());
         lblNews->setText(lblNewsOver->text());
         finishAnimation(kWipe);
     }
@@ -149,6 +151,9 @@ void frmTicker::endWipe() {
 // ---- stepping aside and dragging --------------------------------------------------------
 
 void frmTicker::StepAside() {
+    // A click deals with a held headline; the pointer leaves with the window.
+    showing.releaseHeadline();
+    showing.setHold(TickerHold::Pointer, false);
     blnTimerState = {tmrDynamic->isActive(), tmrNextNews->isActive()};
     marqueeWasMoving = marquee->framesRunning();
     tmrDynamic->stop();
@@ -215,6 +220,14 @@ void frmTicker::picIcon_MouseUp(Qt::MouseButton, float, float) {
 void frmTicker::mousePressEvent(QMouseEvent* event) {
     event->accept();
     Form_MouseDown(event->button());
+}
+
+void frmTicker::enterEvent(QEnterEvent*) {
+    showing.setHold(TickerHold::Pointer, true);
+}
+
+void frmTicker::leaveEvent(QEvent*) {
+    showing.setHold(TickerHold::Pointer, false);
 }
 
 bool frmTicker::eventFilter(QObject* watched, QEvent* event) {

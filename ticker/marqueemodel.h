@@ -3,12 +3,15 @@
 #include <QString>
 #include <QtGlobal>
 #include <deque>
+#include <optional>
 #include <vector>
 
-// The texts of one headline on the marquee: its time and site (drawn dimmer) and its title.
+// The texts of one headline on the marquee: its time and site (drawn dimmer) and its title,
+// in a display rule's colour (0xRRGGBB) when one gives it.
 struct MarqueeText {
     QString lead;
     QString headline;
+    std::optional<quint32> colour;
     bool operator==(const MarqueeText&) const = default;
 };
 

@@ -173,6 +173,7 @@ MarqueeText MarqueePresentation::textOf(int index) const {
     MarqueeText text;
     text.lead = site.isEmpty() ? stamp : stamp + QStringLiteral("  ") + site;
     text.headline = entry.Title;
+    text.colour = headlineColour(entry);
     return text;
 }
 

@@ -129,15 +129,15 @@ int MarqueeStrip::baseline() const {
     return (height() - metrics.ascent() - metrics.descent()) / 2 + metrics.ascent();
 }
 
-void MarqueeStrip::drawTexts(QPainter& painter, int x, const QString& lead,
-                             const QString& text) const {
+void MarqueeStrip::drawTexts(QPainter& painter, int x, const QString& lead, const QString& text,
+                             std::optional<quint32> colour) const {
     const int y = baseline();
     if (!lead.isEmpty()) {
         painter.setPen(between(backColor, foreColor, 0.6));
         painter.drawText(x, y, lead);
         x += fontMetrics().horizontalAdvance(lead + kLeadSeparator);
     }
-    painter.setPen(foreColor);
+    painter.setPen(colour ? QColor(QRgb(*colour)) : foreColor);
     painter.drawText(x, y, text);
 }
 
@@ -150,7 +150,7 @@ const QPixmap& MarqueeStrip::picture(const MarqueeItem& item) {
         pixmap.fill(backColor);
         QPainter painter(&pixmap);
         painter.setFont(font());
-        drawTexts(painter, 0, item.text.lead, item.text.headline);
+        drawTexts(painter, 0, item.text.lead, item.text.headline, item.text.colour);
         found = pictures.insert(item.serial, pixmap);
     }
     return *found;
@@ -165,7 +165,8 @@ void MarqueeStrip::paintEvent(QPaintEvent* event) {
         painter.setClipRect(rect());
         drawTexts(painter, 0, stillLead,
                   fontMetrics().elidedText(stillText, Qt::ElideRight,
-                                           width() - measure({stillLead, {}})));
+                                           width() - measure({stillLead, {}, {}})),
+                  std::nullopt);
         return;
     }
     const MarqueeModel& line = presentation->line();
@@ -205,14 +206,6 @@ void MarqueeStrip::mousePressEvent(QMouseEvent* event) {
     } else {
         Q_EMIT pressedBeside();
     }
-}
-
-void MarqueeStrip::enterEvent(QEnterEvent*) {
-    Q_EMIT hovered(true);
-}
-
-void MarqueeStrip::leaveEvent(QEvent*) {
-    Q_EMIT hovered(false);
 }
 
 void MarqueeStrip::resizeEvent(QResizeEvent*) {

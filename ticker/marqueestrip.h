@@ -38,19 +38,17 @@ Q_SIGNALS:
     void headlineClicked(int index);
     // A press anywhere else on the band.
     void pressedBeside();
-    // The pointer came onto the band, or left it.
-    void hovered(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     [[nodiscard]] const QPixmap& picture(const MarqueeItem& item);
-    void drawTexts(QPainter& painter, int x, const QString& lead, const QString& text) const;
+    // colour: the headline's (0xRRGGBB); none: the text colour.
+    void drawTexts(QPainter& painter, int x, const QString& lead, const QString& text,
+                   std::optional<quint32> colour) const;
     [[nodiscard]] int baseline() const;
 
     MarqueePresentation* presentation = nullptr;

@@ -18,9 +18,16 @@ QString TickerLabel::shownText() const {
     return fontMetrics().elidedText(text(), Qt::ElideRight, elideWidth > 0 ? elideWidth : width());
 }
 
+void TickerLabel::setTextColour(const QColor& textColour) {
+    if (colour != textColour) {
+        colour = textColour;
+        update();
+    }
+}
+
 void TickerLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setPen(palette().color(foregroundRole()));
+    painter.setPen(colour.isValid() ? colour : palette().color(foregroundRole()));
     painter.setFont(font());
     painter.drawText(QPointF(0, fontMetrics().ascent()), shownText());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 
 // A one-line text label that puts its baseline at the UI font's ascent below its top,
@@ -18,10 +19,14 @@ public:
     void setElideWidth(int pixels);
     // What is drawn.
     [[nodiscard]] QString shownText() const;
+    // The text's colour; invalid: the palette's.
+    void setTextColour(const QColor& colour);
+    [[nodiscard]] const QColor& textColour() const { return colour; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     int elideWidth = 0;
+    QColor colour;
 };

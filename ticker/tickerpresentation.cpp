@@ -74,6 +74,7 @@ void WipePresentation::stepPressed(int direction) {
 
 void WipePresentation::showStill(const QString& timeStamp, const QString& headline) {
     showing.window().endWipe();
+    showing.window().setHeadlineColour(std::nullopt);
     showing.window().setHeadline(headline);
     showing.setStampAndSite(timeStamp, QString());
 }

@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/formats/feeddates.h"
+#include "rules/displayrule.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickerpresentation.h"
 
@@ -25,6 +26,13 @@ int holdBit(TickerHold hold) {
 }
 
 }  // namespace
+
+std::optional<quint32> headlineColour(const ArticleRecord& entry) {
+    if (entry.Display != RuleAction::Highlight) {
+        return std::nullopt;
+    }
+    return entry.HighlightColour;
+}
 
 TickerShowing::TickerShowing(AppState& appState, TickerHost& tickerHost, TickerView& tickerView)
     : state(appState),
@@ -64,6 +72,7 @@ void TickerShowing::ShowForm(ShowMode intTickerModeSet) {
 }
 
 void TickerShowing::ResetTicker() {
+    dropHeadlineHold();
     view.setArticleTimer(false);
     shown->end();
     state.NewsQueue.clear();
@@ -80,6 +89,7 @@ void TickerShowing::SetNewsIndex(qint16 intNewIndex) {
 }
 
 void TickerShowing::load() {
+    dropHeadlineHold();
     blnShowing = false;
     blnRoundDone = false;
     blnResetPending = false;
@@ -91,6 +101,7 @@ void TickerShowing::load() {
 }
 
 void TickerShowing::unload() {
+    holds = 0;
     blnShowing = false;
     blnRoundDone = false;
     blnResetPending = false;
@@ -121,11 +132,42 @@ void TickerShowing::setHold(TickerHold hold, bool on) {
     if ((before != 0) != (holds != 0)) {
         shown->holdChanged();
     }
+    if (hold == TickerHold::Pointer && !on && (before & holdBit(hold)) != 0 &&
+        view.isArticleTimerRunning()) {
+        // The pointer has left: a whole interval before the next headline.
+        view.setArticleTimer(false);
+        view.setArticleTimer(true);
+    }
+}
+
+bool TickerShowing::isHeld(TickerHold hold) const {
+    return (holds & holdBit(hold)) != 0;
+}
+
+bool TickerShowing::releaseHeadline() {
+    if (!isHeld(TickerHold::Headline)) {
+        return false;
+    }
+    if (intShownIndex >= 1 && intShownIndex <= state.NewsQueue.lastIndex()) {
+        state.NewsQueue[intShownIndex].Display = RuleAction::Show;
+    }
+    setHold(TickerHold::Headline, false);
+    return true;
+}
+
+void TickerShowing::dropHeadlineHold() {
+    if (isHeld(TickerHold::Headline)) {
+        setHold(TickerHold::Headline, false);
+    }
 }
 
 // ---- the article tick -------------------------------------------------------------------
 
 void TickerShowing::articleTick() {
+    // A held headline stays, and a pop-up round does not end under it.
+    if (isHeld()) {
+        return;
+    }
     if (blnRoundDone) {
         view.setArticleTimer(false);
         if (intCallOPMLKey >= 0) {
@@ -155,6 +197,9 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     }
     intNextIndex = qint16(i);
     const ArticleRecord& entry = state.NewsQueue[i];
+    if (arrival != EntryArrival::Scrolled) {
+        view.setHeadlineColour(headlineColour(entry));
+    }
     switch (arrival) {
         case EntryArrival::Wiped:
             view.wipeHeadline(entry.Title);
@@ -178,6 +223,7 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
         RecordNewsShown(state, i);
     }
     UpdateButtons();
+    setHold(TickerHold::Headline, state.NewsQueue[i].Display == RuleAction::Hold);
 }
 
 std::pair<QString, QString> TickerShowing::entryTexts(const ArticleRecord& entry) const {
@@ -234,11 +280,18 @@ void TickerShowing::playPressed() {
 }
 
 void TickerShowing::previousPressed() {
+    releaseHeadline();
     shown->stepPressed(-1);
 }
 
 void TickerShowing::nextPressed() {
+    const bool released = releaseHeadline();
     shown->stepPressed(1);
+    if (released) {
+        // The held headline has been read: the next one stays its interval and the showing
+        // goes on by itself (or a round whose last headline it was ends).
+        shown->playPressed();
+    }
 }
 
 void TickerShowing::listPressed() {
@@ -253,6 +306,7 @@ void TickerShowing::listPressed() {
 }
 
 void TickerShowing::hidePressed() {
+    dropHeadlineHold();
     view.setArticleTimer(false);
     shown->end();
     blnShowing = false;

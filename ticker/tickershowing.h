@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "core/settings.h"
@@ -43,6 +44,9 @@ public:
     // Ends a running headline wipe at once; the headline keeps what it shows.
     virtual void endWipe() = 0;
     virtual void setHeadline(const QString& headline) = 0;
+    // The colour (0xRRGGBB) of the headlines wipeHeadline and setHeadline put from now on;
+    // none: the ticker's text colour.
+    virtual void setHeadlineColour(std::optional<quint32>) {}
     // The play button shows whether the article timer was paused by the user.
     virtual void setPaused(bool paused) = 0;
     virtual void setButtons(const TickerButtons& buttons) = 0;
@@ -54,6 +58,9 @@ enum class TickerHold {
     Pointer,   // the pointer rests on the moving headlines
     Headline,  // a headline asks to stay (held by a rule)
 };
+
+// The colour (0xRRGGBB) a display rule gives the entry's headline; none when no rule does.
+[[nodiscard]] std::optional<quint32> headlineColour(const ArticleRecord& entry);
 
 // How an entry comes on display.
 enum class EntryArrival {
@@ -106,9 +113,15 @@ public:
     // Ends the showing: the queue is emptied and the window hides.
     void hidePressed();
 
-    // Puts a hold on or lifts it.
+    // Puts a hold on or lifts it. While any hold is on, article ticks do nothing: the entry
+    // on display stays and a pop-up round does not end. Lifting the pointer's hold starts
+    // the article interval afresh.
     void setHold(TickerHold hold, bool on);
     [[nodiscard]] bool isHeld() const { return holds != 0; }
+    [[nodiscard]] bool isHeld(TickerHold hold) const;
+    // The user has dealt with the held headline on display (clicked it, stepped away from
+    // it): its hold is lifted for good. False when no headline was held.
+    bool releaseHeadline();
 
     // The presentation from now on. The old one ends; during a showing the new one goes on
     // from the entry on display.
@@ -155,6 +168,9 @@ public:
 
 private:
     void UpdateButtons();
+    // Lifts the headline's hold without touching the entry (the queue has gone, or the
+    // window closes).
+    void dropHeadlineHold();
 
     AppState& state;
     TickerHost& host;

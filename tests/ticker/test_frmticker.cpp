@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
 #include "tests/common/testenv.h"
+#include "rules/displayrule.h"
 #include "patrol/md5.h"
 #include "platform/screeninfo.h"
 #include "ticker/clstransparency.h"
@@ -420,6 +422,48 @@ TEST_F(TickerTest, ClickOnTheTextStepsAsideAndComesBack) {
         ticker->cmdHide_Click();
         runAnimations();
     }
+}
+
+// The pointer resting on the ticker keeps the headline and the pop-up; a held headline
+// keeps them until a click; a highlighted one is drawn in its colour through the wipe.
+TEST_F(TickerTest, PointerAndHeldHeadlinesKeepThePopUpHighlightColours) {
+    settings().TICKER_MODE = TickerMode::PopUp;
+    fillQueue(3);
+    queue()[2].Display = RuleAction::Highlight;
+    queue()[2].HighlightColour = 0x12AB34;
+    queue()[3].Display = RuleAction::Hold;
+    ticker->ShowForm(ShowMode::OneRound);
+    runAnimations();
+    ASSERT_EQ(ticker->shownIndex(), 1);
+    EXPECT_FALSE(ticker->lblNews->textColour().isValid());
+
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QCoreApplication::sendEvent(ticker.get(), &enter);
+    nextArticle();
+    nextArticle();
+    EXPECT_EQ(ticker->shownIndex(), 1);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(ticker.get(), &leave);
+    EXPECT_TRUE(ticker->tmrNextNews->isActive());
+    nextArticle();
+    EXPECT_EQ(ticker->shownIndex(), 2);
+    EXPECT_EQ(ticker->lblNews->textColour(), QColor(0x12, 0xAB, 0x34));
+
+    // The held last headline: no slide-out, however many intervals pass.
+    nextArticle();
+    EXPECT_EQ(ticker->shownIndex(), 3);
+    EXPECT_FALSE(ticker->lblNews->textColour().isValid());
+    for (int i = 0; i < 3; ++i) {
+        nextArticle();
+    }
+    EXPECT_TRUE(ticker->isShowing());
+    EXPECT_FALSE(ticker->isParked());
+
+    // A click releases it and steps aside; back on screen, the round ends.
+    QTest::mouseClick(ticker->lblNews, Qt::LeftButton);
+    ticker->tmrPause_Timer();
+    nextArticle();
+    EXPECT_FALSE(ticker->isShowing());
 }
 
 TEST_F(TickerTest, ClicksOnIconButtonsWallAndOverlayDoNotStepAside) {

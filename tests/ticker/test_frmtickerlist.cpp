@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "tests/common/testenv.h"
+#include "rules/displayrule.h"
 #include "patrol/patrolhost.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
@@ -180,6 +181,23 @@ TEST_F(TickerListTest, ShowsTheMessageFirstAndListsTheSite) {
     EXPECT_TRUE(list->listRss->isVisible());
     EXPECT_TRUE(list->lblPause->text().isEmpty());
     EXPECT_FALSE(list->cmdWeb->isEnabled());
+}
+
+// Every article is listed; those the display rules keep out of the ticker are greyed.
+TEST_F(TickerListTest, MutedArticlesAreListedGreyed) {
+    patrol.articles = {article("One", "http://example.com/1"),
+                       article("Two", "http://example.com/2"),
+                       article("Three", "http://example.com/3")};
+    patrol.articles[1].Display = RuleAction::Mute;
+    patrol.articles[2].Display = RuleAction::Hold;
+    placeTicker(3000, 1500);
+    openAndFill();
+    ASSERT_EQ(lines().size(), 3);
+    const QColor grey = list->listRss->palette().color(QPalette::Disabled, QPalette::Text);
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(list->listRss->item(row)->foreground().color() == grey, row == 1);
+    }
 }
 
 TEST_F(TickerListTest, DateColumnForAllSomeOrNoEntries) {

@@ -3,9 +3,11 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "tests/common/testenv.h"
+#include "rules/displayrule.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickershowing.h"
 
@@ -33,6 +35,7 @@ public:
     void wipeHeadline(const QString& headline) override { record(QLatin1Char('w'), headline); }
     void endWipe() override {}
     void setHeadline(const QString& headline) override { record(QLatin1Char('d'), headline); }
+    void setHeadlineColour(std::optional<quint32> rgb) override { colour = rgb; }
     void setPaused(bool isPaused) override { paused = isPaused; }
     void setButtons(const TickerButtons& shown) override { buttons = shown; }
     void openArticleList() override { trace << QStringLiteral("open"); }
@@ -43,11 +46,14 @@ public:
     void record(QChar kind, const QString& headline) {
         headlineShown = headline;
         if (headline.startsWith(QLatin1Char('#'))) {
-            trace << kind + headline.mid(1);
+            trace << kind + headline.mid(1) +
+                         (colour ? QStringLiteral(":%1").arg(*colour, 6, 16, QLatin1Char('0'))
+                                 : QString());
         }
     }
 
     TickerShowing* showing = nullptr;
+    std::optional<quint32> colour;
     bool onScreen = true;
     bool timerRunning = false;
     bool paused = false;
@@ -100,6 +106,9 @@ protected:
             {QStringLiteral("reset"), [this] { showing.ResetTicker(); }},
             {QStringLiteral("fill"), [this] { fill(2); }},
             {QStringLiteral("off"), [this] { view.onScreen = false; }},
+            {QStringLiteral("ptr"), [this] { showing.setHold(TickerHold::Pointer, true); }},
+            {QStringLiteral("unptr"), [this] { showing.setHold(TickerHold::Pointer, false); }},
+            {QStringLiteral("click"), [this] { showing.releaseHeadline(); }},
         };
         for (const QString& step : steps.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             actions.at(step)();
@@ -188,6 +197,46 @@ TEST_F(TickerShowingTest, ButtonsPauseAndStepWithoutWrapping) {
         EXPECT_EQ(view.timerRunning, !c.paused && showing.isShowing());
         EXPECT_EQ(view.buttons.previous, c.previous);
         EXPECT_EQ(view.buttons.next, c.next);
+    }
+}
+
+// Entry 2 held, entry 3 highlighted by the display rules (where the queue has them); "ptr"
+// and "unptr" the pointer coming onto the ticker and leaving it, "click" a click on it.
+TEST_F(TickerShowingTest, HeldHighlightedAndHoveredHeadlines) {
+    struct Case {
+        const char* name;
+        int entries;
+        const char* steps;
+        const char* trace;
+    };
+    const Case cases[] = {
+        {"a held headline stays until >>, which goes on", 3, "show1 tick tick tick >> tick",
+         "enter w1 w2 d3:123456 close hide"},
+        {"a held last headline ends the round when released", 2, "show1 tick tick tick >> tick",
+         "enter w1 w2 close hide"},
+        {"a click releases it for good", 4, "show0 tick tick click tick tick tick tick tick",
+         "enter w1 w2 w3:123456 w4 w1 w2 w3:123456"},
+        {"highlight only colours its own headline", 3, "show0 tick click tick tick",
+         "enter w1 w2 w3:123456 w1"},
+        {"the pointer keeps the headline and the pop-up", 3, "show1 ptr tick tick", "enter w1"},
+        {"when it leaves the round goes on", 3, "show1 ptr tick unptr tick", "enter w1 w2"},
+        {"<< releases the held headline too", 3, "show0 tick << play tick tick",
+         "enter w1 w2 d1 w2 w3:123456"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.state().NewsQueue.clear();
+        view.trace.clear();
+        showing.unload();
+        fill(c.entries);
+        ArticleArray& queue = env.state().NewsQueue;
+        queue[2].Display = RuleAction::Hold;
+        if (c.entries >= 3) {
+            queue[3].Display = RuleAction::Highlight;
+            queue[3].HighlightColour = 0x123456;
+        }
+        EXPECT_EQ(run(QString::fromUtf8(c.steps)), c.trace);
+        EXPECT_FALSE(view.paused);
     }
 }
 
