@@ -67,3 +67,10 @@ double marqueePixelsPerSecond(int scrollSpeed) {
     constexpr double kFastest = 240;
     return std::clamp(1800.0 / std::max(1, scrollSpeed), kSlowest, kFastest);
 }
+
+MarqueePace marqueePace(double pixelsPerSecond) {
+    constexpr double kFramesPerSecond = 60;
+    const double speed = std::max(1.0, pixelsPerSecond);
+    const double frames = std::min(kFramesPerSecond, speed);
+    return {1000.0 / frames, speed / frames};
+}

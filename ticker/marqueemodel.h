@@ -98,6 +98,16 @@ private:
     quint64 serials = 0;
 };
 
+// How the marquee moves at a speed: a frame every frameMs, each moving the line by pixels
+// (fractions add up). 60 frames a second, so that no frame moves it more than 4 pixels up to
+// 240 pixels a second (120 moves it by 2 whole pixels every frame); below 60 pixels a second
+// one frame for each pixel, as 60 frames would leave some frames with nothing to move.
+struct MarqueePace {
+    double frameMs = 0;
+    double pixels = 0;
+};
+[[nodiscard]] MarqueePace marqueePace(double pixelsPerSecond);
+
 // The marquee's speed from NEWS_SCROLL_SPEED, the design's step count (larger is slower):
 // 1800 / NEWS_SCROLL_SPEED pixels a second, held within 30 to 240 (4 pixels a frame at 60
 // Hz). The default 15 gives 120.

@@ -113,14 +113,19 @@ void MarqueePresentation::bandResized() {
     }
 }
 
-void MarqueePresentation::frame(int ms) {
+MarqueePace MarqueePresentation::pace() const {
+    return marqueePace(marqueePixelsPerSecond(showing.appState().settings.NEWS_SCROLL_SPEED));
+}
+
+void MarqueePresentation::frame(int frames) {
     if (!moving) {
         surface.runFrames(false);
         return;
     }
-    const double speed = marqueePixelsPerSecond(showing.appState().settings.NEWS_SCROLL_SPEED);
+    const MarqueePace now = pace();
+    const int most = std::max(1, int(kLongestFrameMs / now.frameMs));
     fill();
-    const MarqueeStep step = model.advance(speed * std::clamp(ms, 0, kLongestFrameMs) / 1000.0);
+    const MarqueeStep step = model.advance(now.pixels * std::clamp(frames, 0, most));
     if (step.scrolled != 0) {
         surface.scrolled(step.scrolled);
     }

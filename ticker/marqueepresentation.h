@@ -18,7 +18,7 @@ public:
     [[nodiscard]] virtual int bandWidth() const = 0;
     // The pixels an item's texts take.
     [[nodiscard]] virtual int measure(const MarqueeText& text) const = 0;
-    // Starts or stops the frame clock: while it runs, frame() comes once a display frame.
+    // Starts or stops the frame clock: while it runs, frame() comes once every pace().frameMs.
     virtual void runFrames(bool on) = 0;
     // The strip moved left by whole pixels: move what is drawn, draw only what came in.
     virtual void scrolled(int pixels) = 0;
@@ -51,8 +51,11 @@ public:
     void holdChanged() override;
     void showStill(const QString& timeStamp, const QString& headline) override;
 
-    // One display frame, ms after the last one.
-    void frame(int ms);
+    // The frame clock's tick: frames is the number of frame times since the last tick (more
+    // than 1 when the thread was busy).
+    void frame(int frames);
+    // How the line moves at the speed set now.
+    [[nodiscard]] MarqueePace pace() const;
     // The band was resized: the strip goes on over the new width.
     void bandResized();
     // The queue index of the headline at the band's point x; 0 when none.

@@ -1,9 +1,12 @@
 #include "ticker/marqueestrip.h"
 
-#include <QAbstractAnimation>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSet>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -19,29 +22,64 @@ QColor between(const QColor& back, const QColor& fore, qreal share) {
 
 }  // namespace
 
-// Calls its strip once a display frame with the milliseconds since the last one.
-class FrameClock final : public QAbstractAnimation {
+// Calls its strip at a steady pace with the number of frame times gone since the last call.
+// Each frame is due a frame time after the one before, whenever the timer fired, so the
+// frames keep their pace, and a late one makes up for the time lost.
+class FrameClock final : public QObject {
 public:
-    explicit FrameClock(QObject* owner) : QAbstractAnimation(owner) {}
-    [[nodiscard]] int duration() const override { return -1; }
+    explicit FrameClock(QObject* owner) : QObject(owner) {
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        connect(&timer, &QTimer::timeout, this, [this] { fire(); });
+    }
     std::function<void(int)> tick;
+    // The time between two frames, ms; asked again at every frame.
+    std::function<double()> frameMs;
 
-protected:
-    void updateCurrentTime(int currentTime) override {
-        const int elapsed = currentTime - last;
-        last = currentTime;
-        if (elapsed > 0 && tick) {
-            tick(elapsed);
-        }
+    void start() {
+        running = true;
+        since.start();
+        due = step();
+        schedule();
     }
-    void updateState(State newState, State) override {
-        if (newState == Running) {
-            last = 0;
-        }
+    void stop() {
+        running = false;
+        timer.stop();
     }
+    [[nodiscard]] bool isRunning() const { return running; }
 
 private:
-    int last = 0;
+    [[nodiscard]] qint64 step() const {
+        constexpr qint64 kShortestNs = 1'000'000;
+        return std::max(kShortestNs, qint64(frameMs() * 1e6));
+    }
+    void schedule() {
+        const qint64 wait = std::max<qint64>(0, due - since.nsecsElapsed());
+        timer.start(int((wait + 999'999) / 1'000'000));
+    }
+    void fire() {
+        // A precise timer may fire a fraction of a millisecond early.
+        constexpr qint64 kEarlyNs = 500'000;
+        const qint64 now = since.nsecsElapsed() + kEarlyNs;
+        if (now < due) {
+            schedule();
+            return;
+        }
+        const qint64 each = step();
+        const qint64 frames = 1 + (now - due) / each;
+        due += frames * each;
+        if (tick) {
+            tick(int(std::min<qint64>(frames, 1000)));
+        }
+        if (running && !timer.isActive()) {
+            schedule();
+        }
+    }
+
+    QTimer timer;
+    QElapsedTimer since;
+    qint64 due = 0;  // ns on since
+    bool running = false;
 };
 
 MarqueeStrip::MarqueeStrip(QWidget* parent) : QWidget(parent), clock(new FrameClock(this)) {
@@ -49,10 +87,13 @@ MarqueeStrip::MarqueeStrip(QWidget* parent) : QWidget(parent), clock(new FrameCl
     // Every pixel is painted here: Qt may then move the drawn pixels instead of repainting.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
-    clock->tick = [this](int ms) {
+    clock->tick = [this](int frames) {
         if (presentation != nullptr) {
-            presentation->frame(ms);
+            presentation->frame(frames);
         }
+    };
+    clock->frameMs = [this] {
+        return presentation != nullptr ? presentation->pace().frameMs : 1000.0 / 60;
     };
 }
 
@@ -76,7 +117,7 @@ int MarqueeStrip::measure(const MarqueeText& text) const {
 }
 
 void MarqueeStrip::runFrames(bool on) {
-    if (on && clock->state() != QAbstractAnimation::Running) {
+    if (on && !clock->isRunning()) {
         clock->start();
     } else if (!on) {
         clock->stop();
@@ -84,7 +125,7 @@ void MarqueeStrip::runFrames(bool on) {
 }
 
 bool MarqueeStrip::framesRunning() const {
-    return clock->state() == QAbstractAnimation::Running;
+    return clock->isRunning();
 }
 
 void MarqueeStrip::scrolled(int pixels) {
@@ -159,8 +200,8 @@ const QPixmap& MarqueeStrip::picture(const MarqueeItem& item) {
 void MarqueeStrip::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect area = event->rect();
-    painter.fillRect(area, backColor);
     if (!stillText.isEmpty() || !stillLead.isEmpty() || presentation == nullptr) {
+        painter.fillRect(area, backColor);
         painter.setFont(font());
         painter.setClipRect(rect());
         drawTexts(painter, 0, stillLead,
@@ -170,6 +211,14 @@ void MarqueeStrip::paintEvent(QPaintEvent* event) {
         return;
     }
     const MarqueeModel& line = presentation->line();
+    // Most frames paint a sliver inside one headline's picture: nothing else to fill then.
+    const bool covered =
+        std::any_of(line.items().begin(), line.items().end(), [&](const MarqueeItem& item) {
+            return QRect(item.start - line.pixelOffset(), 0, item.width, height()).contains(area);
+        });
+    if (!covered) {
+        painter.fillRect(area, backColor);
+    }
     for (const MarqueeItem& item : line.items()) {
         const int x = item.start - line.pixelOffset();
         const QRect box(x, 0, item.width, height());

@@ -11,8 +11,7 @@ class FrameClock;
 
 // The marquee's band on the ticker: draws the presentation's line, moves what it has drawn
 // when the line moves and paints only the pixels that come in, each headline drawn once
-// into a picture of its own. Its frame clock is Qt's animation timer, one tick a display
-// frame.
+// into a picture of its own. Its frame clock is a precise timer at the presentation's pace.
 class MarqueeStrip final : public QWidget, public MarqueeSurface {
     Q_OBJECT
 public:

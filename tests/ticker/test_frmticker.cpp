@@ -768,7 +768,7 @@ TEST_F(TickerTest, MarqueeClickOpensTheHeadlineUnderThePointer) {
         return items.size() < 2 ? INT_MAX : items[1].start - line.line().pixelOffset();
     };
     for (int frames = 0; frames < 1000 && secondAt() > ticker->marquee->width() - 4; ++frames) {
-        line.frame(16);
+        line.frame(1);
     }
     const int x = secondAt() + 2;
     ASSERT_LT(x, ticker->marquee->width());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <algorithm>
 
 #include "tests/common/testenv.h"
 #include "ticker/marqueepresentation.h"
@@ -52,6 +53,39 @@ TEST(MarqueeModel, PositionsOverTimeEntriesAndPoints) {
     // After a pause in the news the next item comes in at the band's edge.
     line.append(3, {}, 10);
     EXPECT_EQ(line.items().back().start, 481 + 300);
+}
+
+// Frames a second and the steps they make: never more than 4 pixels, all alike at 120.
+TEST(MarqueeModel, PaceKeepsStepsSmallAndEven) {
+    struct Case {
+        double speed;
+        double framesPerSecond;
+        int smallestStep;
+        int largestStep;
+    };
+    const Case cases[] = {
+        {30, 30, 1, 1},  {45, 45, 1, 1},  {60, 60, 1, 1},  {90, 60, 1, 2},
+        {120, 60, 2, 2}, {200, 60, 3, 4}, {240, 60, 4, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.speed);
+        const MarqueePace pace = marqueePace(c.speed);
+        EXPECT_NEAR(1000.0 / pace.frameMs, c.framesPerSecond, 1e-9);
+        MarqueeModel line;
+        line.setViewWidth(1000);
+        int smallest = 1000;
+        int largest = 0;
+        int moved = 0;
+        for (int frame = 0; frame < int(c.framesPerSecond) * 10; ++frame) {
+            const int step = line.advance(pace.pixels).scrolled;
+            smallest = std::min(smallest, step);
+            largest = std::max(largest, step);
+            moved += step;
+        }
+        EXPECT_EQ(smallest, c.smallestStep);
+        EXPECT_EQ(largest, c.largestStep);
+        EXPECT_NEAR(moved, c.speed * 10, 1);  // ten seconds' worth
+    }
 }
 
 // Records what the showing asks of its window.
@@ -110,12 +144,13 @@ protected:
             env.state().NewsQueue.append(record);
         }
     }
-    // Runs frames of 50 ms (6 px) while the frame clock runs; the indices shown on the way.
+    // Runs frames 6 px at a time (3 frames at 120 px/s) while the frame clock runs; the
+    // indices shown on the way.
     QList<int> run(int pixels) {
         QList<int> shown;
         for (int moved = 0; moved < pixels && window.frames; moved += 6) {
             const int before = showing.shownIndex();
-            window.presentation->frame(50);
+            window.presentation->frame(3);
             if (showing.shownIndex() != before) {
                 shown.append(showing.shownIndex());
             }
