@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "tests/common/filesizelimit.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/platform/qstringprinter.h"
 #include "rules/rulesdocument.h"
@@ -182,15 +181,12 @@ TEST(RulesStore, FailedWriteKeepsTheOldFileAndRules) {
 
     RulesDocument edited = f.store.document();
     ASSERT_TRUE(edited.setRules({DisplayRule{RuleAction::Hold, QString(4096, u'x'), {}}}));
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = f.store.save(edited);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    bool written = true;
+    {
+        const FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.applied);
+        written = f.store.save(edited);
+    }
 
     EXPECT_FALSE(written);
     EXPECT_EQ(readAll(f.path), old);
