@@ -2,8 +2,10 @@
 
 #include "platform/colorpicker.h"
 
-// ColorPicker over QColorDialog, modal to the window that asks.
+// ColorPicker over QColorDialog: chooseColor modal to the window that asks, pickColor
+// without waiting.
 class QtColorPicker final : public ColorPicker {
 public:
     [[nodiscard]] QColor chooseColor(const QColor& start, QWidget* parent) override;
+    void pickColor(const QColor& start, QWidget* parent, Chosen chosen) override;
 };
