@@ -7,6 +7,7 @@
 #include "app/frmmain.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
+#include "dialogs/rulesdialog.h"
 #include "patrol/frmtask.h"
 #include "platform/screeninfo.h"
 #include "sitepane/sitelistpane.h"
@@ -21,6 +22,7 @@ AppWindows::AppWindows(AppState& appState, const AppSeams& appSeams)
 AppWindows::~AppWindows() {
     // The patrol and the ticker call into the other windows; they go first.
     taskWindow.reset();
+    rulesWindow.reset();
     newSiteWindow.reset();
     optionWindow.reset();
     tickerSettingsWindow.reset();
@@ -88,6 +90,13 @@ frmNewSiteDialog& AppWindows::newSiteDialog() {
     return *newSiteWindow;
 }
 
+RulesDialog& AppWindows::rulesDialog() {
+    if (!rulesWindow) {
+        rulesWindow = std::make_unique<RulesDialog>(state, *this);
+    }
+    return *rulesWindow;
+}
+
 void AppWindows::unloadTicker() {
     if (tickerWindow) {
         tickerWindow->Form_Unload();
@@ -106,6 +115,10 @@ void AppWindows::openAbout() {
 
 void AppWindows::openOptions() {
     options().showOrRaise();
+}
+
+void AppWindows::openRules() {
+    rulesDialog().showOrRaise();
 }
 
 void AppWindows::openNewSiteDialog() {

@@ -22,6 +22,7 @@ class frmTask;
 class frmTicker;
 class frmTickerList;
 class frmTickerOptionDialog;
+class RulesDialog;
 struct AppState;
 
 // The seams of the application shell that AppState does not carry.
@@ -56,6 +57,7 @@ public:
     [[nodiscard]] frmTickerOptionDialog& tickerSettings();
     [[nodiscard]] frmOption& options();
     [[nodiscard]] frmNewSiteDialog& newSiteDialog();
+    [[nodiscard]] RulesDialog& rulesDialog();
 
     // The windows that exist so far; null for one not yet used.
     [[nodiscard]] frmMain* mainIfLoaded() const { return mainWindow.get(); }
@@ -75,6 +77,8 @@ public:
     void openAbout();
     // The options dialog, modeless.
     void openOptions();
+    // The display rules dialog, modeless.
+    void openRules();
     // The new-site dialog, modeless; it comes back through mnuNewRdf_Click_Ret.
     void openNewSiteDialog();
     // The new-site dialog for a feed handed over from outside: its URL box filled and the
@@ -124,4 +128,5 @@ private:
     std::unique_ptr<frmTickerOptionDialog> tickerSettingsWindow;
     std::unique_ptr<frmOption> optionWindow;
     std::unique_ptr<frmNewSiteDialog> newSiteWindow;
+    std::unique_ptr<RulesDialog> rulesWindow;
 };

@@ -79,6 +79,7 @@ public:
     void mnuOpenBrowser_Click();
     void mnuSetTicker_Click();
     void mnuSetOption_Click();
+    void mnuSetRules_Click();
     void mnuOnlineHelp_Click();
     void mnuAppInfo_Click();
     void mnuHomepage_Click();
@@ -131,6 +132,7 @@ public:
     QMenu* mnuSetting = nullptr;
     QAction* mnuSetTicker = nullptr;
     QAction* mnuSetOption = nullptr;
+    QAction* mnuSetRules = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuOnlineHelp = nullptr;
     QAction* mnuSepHelp1 = nullptr;

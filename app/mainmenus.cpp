@@ -128,8 +128,10 @@ void frmMain::buildMenus() {
                 QKeySequence(Qt::Key_F11));
     mnuSetOption = addItem(mnuSetting, "mnuSetOption", QStringLiteral("オプション(&O)"),
                            QKeySequence(Qt::Key_F12));
+    mnuSetRules = addItem(mnuSetting, "mnuSetRules", QStringLiteral("表示ルール(&R)..."));
     on(mnuSetTicker, &frmMain::mnuSetTicker_Click);
     on(mnuSetOption, &frmMain::mnuSetOption_Click);
+    on(mnuSetRules, &frmMain::mnuSetRules_Click);
 
     mnuHelp = addMenu(bar, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
     bar->addMenu(mnuHelp);
@@ -208,6 +210,10 @@ void frmMain::mnuSetTickerNotify_Click() {
 
 void frmMain::mnuSetOption_Click() {
     windows.openOptions();
+}
+
+void frmMain::mnuSetRules_Click() {
+    windows.openRules();
 }
 
 void frmMain::mnuSetOptionNotify_Click() {

@@ -17,6 +17,11 @@ RulesFileRead readRulesFile(const QString& path) {
     return read;
 }
 
+QString rulesSaveFailedText(const QString& path) {
+    return QStringLiteral("表示ルールを保存できませんでした。ファイルは元のままです。\r\n%1")
+        .arg(path);
+}
+
 RulesStore::RulesStore(QString path, std::unique_ptr<FileWatcher> fileWatcher)
     : filePath(std::move(path)), rules(std::make_shared<const RuleSet>()) {
     watch(std::move(fileWatcher));

@@ -28,6 +28,9 @@ struct RulesFileRead {
 // a file too large, no permission) a failure.
 [[nodiscard]] RulesFileRead readRulesFile(const QString& path);
 
+// What the user is told when an edit of the rules could not be saved to path.
+[[nodiscard]] QString rulesSaveFailedText(const QString& path);
+
 // The rules in force, read from rules.txt again whenever it changes on disk, and written
 // when the program changes them. Lives on the user-interface thread; current() and
 // generation() may be asked from any thread.

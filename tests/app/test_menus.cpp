@@ -22,6 +22,7 @@
 #include "app/frmmain.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
+#include "dialogs/rulesdialog.h"
 #include "tests/app/appfixture.h"
 #include "tests/common/loopbackserver.h"
 #include "patrol/frmtask.h"
@@ -110,6 +111,7 @@ TEST_F(MenuTest, MenuBarAndTrayMenuHoldEveryItemAsDesigned) {
         QStringLiteral("mnuSetting 設定(&S)"),
         QStringLiteral("mnuSetTicker ニュースティッカーの設定(&D)|F11"),
         QStringLiteral("mnuSetOption オプション(&O)|F12"),
+        QStringLiteral("mnuSetRules 表示ルール(&R)..."),
         QStringLiteral("mnuHelp ヘルプ(&H)"),
         QStringLiteral("mnuOnlineHelp オンラインヘルプ(&C)|F1"),
         QStringLiteral("mnuSepHelp1 -"),
@@ -500,6 +502,12 @@ TEST_F(MenuTest, EveryDialogCommandOpensItsOneWindow) {
     EXPECT_TRUE(options.isVisible());
     main().mnuSetOptionNotify->trigger();
     EXPECT_EQ(&windows->options(), &options);
+
+    main().mnuSetRules->trigger();
+    RulesDialog& rules = windows->rulesDialog();
+    EXPECT_TRUE(rules.isVisible());
+    main().mnuSetRules->trigger();
+    EXPECT_EQ(&windows->rulesDialog(), &rules);
 
     main().mnuNewRdf->trigger();
     EXPECT_TRUE(windows->newSiteDialog().isVisible());

@@ -2,10 +2,11 @@
 // real display and saves PNGs of them with QWidget::grab(). Used by scripts/screenshots.
 //
 //   dialogshot --ticker-settings FILE --options FILE [--new-site FILE] [--article-list FILE]
-//              [--margin-text TEXT]   (typed into the ticker settings' margin box)
+//              [--rules FILE] [--margin-text TEXT]   (typed into the ticker settings' margin box)
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
@@ -19,6 +20,8 @@
 #include "ui/dialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
+#include "dialogs/rulesdialog.h"
+#include "rules/rulesstore.h"
 #include "patrol/patrolhost.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
@@ -97,7 +100,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption marginText(QStringLiteral("margin-text"),
                                         QStringLiteral("Text typed into the margin box."),
                                         QStringLiteral("text"));
-    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut, marginText});
+    const QCommandLineOption rulesOut(QStringLiteral("rules"),
+                                      QStringLiteral("PNG of the display rules dialog."),
+                                      QStringLiteral("file"));
+    parser.addOptions({tickerOut, optionsOut, newSiteOut, listOut, rulesOut, marginText});
     parser.process(app);
 
     ShotEnvironment environment;
@@ -105,7 +111,22 @@ int main(int argc, char* argv[]) {
     SiteRow row;
     row.intKind = kKindSite;
     row.strTitle = QStringLiteral("サイエンスニュース");
+    row.strXmlUrl = QStringLiteral("http://www.example.com/science/rss.xml");
     state.SiteTable.append(row);
+    {
+        QFile rules(state.rulesStore().path());
+        if (rules.open(QIODevice::WriteOnly)) {
+            rules.write(
+                "# ニュースティッカーの表示ルール\n"
+                "mute\tネタバレ\n"
+                "mute\t*\thttp://noisy.example.jp/rss.xml\n"
+                "hold\t/^[\\[【]?(速報|breaking)/\n"
+                "highlight\tロケット\n"
+                "highlight\t値下げ\t\t#FF8C00\n"
+                "highlight\tｾｰﾙ\thttp://www.example.com/science/rss.xml\t#00C000\n");
+        }
+    }
+    state.rulesStore().reload();
 
     NoTickerHost tickerHost;
     FixedDialogHost dialogHost;
@@ -115,6 +136,7 @@ int main(int argc, char* argv[]) {
     frmOption options(state, dialogHost);
     frmNewSiteDialog newSite(state, dialogHost);
     frmTickerList list(state, ticker, patrol);
+    RulesDialog rules(state, dialogHost);
 
     struct Shot {
         QWidget* window;
@@ -142,6 +164,12 @@ int main(int argc, char* argv[]) {
         list.tmrLoad_Timer();
         list.listRss->setCurrentRow(0);
         shots.append({&list, parser.value(listOut)});
+    }
+    if (parser.isSet(rulesOut)) {
+        rules.showOrRaise();
+        rules.selectRow(3);
+        rules.txtTry->setText(QStringLiteral("新型ロケットの打ち上げに成功"));
+        shots.append({&rules, parser.value(rulesOut)});
     }
     if (shots.isEmpty()) {
         std::fprintf(stderr, "dialogshot: name at least one PNG to write\n");

@@ -1,0 +1,578 @@
+#include "dialogs/rulesdialog.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTreeWidget>
+#include <array>
+
+#include "core/appstate.h"
+#include "core/version.h"
+#include "platform/messagebox.h"
+#include "platform/qtcolorpicker.h"
+#include "platform/screeninfo.h"
+#include "rules/ruleset.h"
+#include "rules/rulesstore.h"
+#include "ui/dialoghost.h"
+#include "ui/twipslayout.h"
+#include "ui/uifont.h"
+
+namespace {
+
+// The actions the box offers, strongest first.
+constexpr std::array kActions = {RuleAction::Mute, RuleAction::Hold, RuleAction::Highlight};
+
+QString actionCaption(RuleAction action) {
+    switch (action) {
+        case RuleAction::Mute:
+            return QStringLiteral("表示しない");
+        case RuleAction::Hold:
+            return QStringLiteral("読むまで止める");
+        case RuleAction::Highlight:
+            return QStringLiteral("色を付ける");
+        case RuleAction::Show:
+            return QStringLiteral("表示する");
+    }
+    return {};
+}
+
+const QString kEverySite = QStringLiteral("すべてのサイト");
+
+QString colourText(quint32 colour) {
+    return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0')).toUpper();
+}
+
+// Why an edit cannot be written, for the one rule the fields describe.
+QString editProblemText(const RuleProblem& problem) {
+    switch (problem.kind) {
+        case RuleProblem::Kind::EmptyPattern:
+            return QStringLiteral("パターンを入力してください。");
+        case RuleProblem::Kind::BadRegex:
+            return QStringLiteral("正規表現の誤りです (%1)。").arg(problem.detail);
+        case RuleProblem::Kind::BadColour:
+            return QStringLiteral("色は #RRGGBB の形で入力してください。");
+        case RuleProblem::Kind::UnwritableText:
+            return QStringLiteral("タブや改行は使えません。");
+        case RuleProblem::Kind::NotUtf8:
+        case RuleProblem::Kind::UnknownAction:
+        case RuleProblem::Kind::TooManyFields:
+            break;
+    }
+    return ruleProblemText(problem);
+}
+
+QIcon swatch(quint32 colour) {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(QColor::fromRgb(colour));
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+RulesDialog::RulesDialog(AppState& appState, DialogHost& dialogHost, QWidget* parent)
+    : QDialog(parent),
+      state(appState),
+      host(dialogHost),
+      ownPicker(std::make_unique<QtColorPicker>()),
+      picker(*ownPicker) {
+    buildWidgets();
+}
+
+RulesDialog::RulesDialog(AppState& appState, DialogHost& dialogHost, ColorPicker& colorPicker,
+                         QWidget* parent)
+    : QDialog(parent), state(appState), host(dialogHost), picker(colorPicker) {
+    buildWidgets();
+}
+
+RulesDialog::~RulesDialog() = default;
+
+void RulesDialog::buildWidgets() {
+    setObjectName(QStringLiteral("RulesDialog"));
+    setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" 表示ルール"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
+    setModal(false);
+    setFont(uiFont());
+    setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
+
+    const auto button = [](const char* name, const QString& caption, QWidget* parent, int left,
+                           int top) {
+        auto* b = new QPushButton(caption, parent);
+        b->setObjectName(QLatin1String(name));
+        // Enter in a field applies the fields; it never presses a button that lacks the focus.
+        b->setAutoDefault(false);
+        placeTwips(b, left, top, 1215, 375);
+        return b;
+    };
+    const auto label = [](const char* name, const QString& caption, QWidget* parent, int top) {
+        auto* l = new QLabel(caption, parent);
+        l->setObjectName(QLatin1String(name));
+        placeTextTwips(l, 240, top + 45, 1020, 180);
+        return l;
+    };
+    const auto siteBox = [](const char* name, QWidget* parent) {
+        auto* box = new QComboBox(parent);
+        box->setObjectName(QLatin1String(name));
+        return box;
+    };
+
+    lstRules = new QTreeWidget(this);
+    lstRules->setObjectName(QStringLiteral("lstRules"));
+    lstRules->setRootIsDecorated(false);
+    lstRules->setUniformRowHeights(true);
+    lstRules->setAllColumnsShowFocus(true);
+    lstRules->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstRules->setHeaderLabels({QStringLiteral("動作"), QStringLiteral("パターン"),
+                               QStringLiteral("サイト"), QStringLiteral("色")});
+    placeTwips(lstRules, 120, 120, 7320, 2760);
+    lstRules->setColumnWidth(ColumnAction, twipsToPixels(1455));
+    lstRules->setColumnWidth(ColumnPattern, twipsToPixels(2640));
+    lstRules->setColumnWidth(ColumnSite, twipsToPixels(1935));
+    lstRules->installEventFilter(this);
+
+    cmdDelete = button("cmdDelete", QStringLiteral("削除(&D)"), this, 7560, 120);
+    cmdUp = button("cmdUp", QStringLiteral("上へ(&U)"), this, 7560, 555);
+    cmdDown = button("cmdDown", QStringLiteral("下へ(&N)"), this, 7560, 990);
+
+    fraRule = new QGroupBox(QStringLiteral("ルール"), this);
+    fraRule->setObjectName(QStringLiteral("fraRule"));
+    placeTwips(fraRule, 120, 3000, 7320, 1815);
+    lblAction = label("lblAction", QStringLiteral("動作(&K)"), fraRule, 300);
+    cboAction = new QComboBox(fraRule);
+    cboAction->setObjectName(QStringLiteral("cboAction"));
+    for (const RuleAction action : kActions) {
+        cboAction->addItem(actionCaption(action), int(action));
+    }
+    placeTextTwips(cboAction, 1320, 270, 2400, 300);
+    lblPattern = label("lblPattern", QStringLiteral("パターン(&P)"), fraRule, 660);
+    txtPattern = new QLineEdit(fraRule);
+    txtPattern->setObjectName(QStringLiteral("txtPattern"));
+    txtPattern->setToolTip(
+        QStringLiteral("見出しに含まれる文字（大文字と小文字、全角と半角は区別しません）。"
+                       "* はすべての見出し、/…/ は正規表現です。"));
+    placeTextTwips(txtPattern, 1320, 630, 5760, 270);
+    lblSite = label("lblSite", QStringLiteral("サイト(&S)"), fraRule, 1020);
+    cboSite = siteBox("cboSite", fraRule);
+    cboSite->setEditable(true);
+    cboSite->setInsertPolicy(QComboBox::NoInsert);
+    cboSite->setToolTip(QStringLiteral("サイトを選ぶか、RSSファイルのURLを入力します。"));
+    placeTextTwips(cboSite, 1320, 990, 5760, 300);
+    lblColor = label("lblColor", QStringLiteral("色(&L)"), fraRule, 1380);
+    txtColor = new QLineEdit(fraRule);
+    txtColor->setObjectName(QStringLiteral("txtColor"));
+    txtColor->setToolTip(QStringLiteral("#RRGGBB の形で入力します。空のときは #FFD700 です。"));
+    txtColor->setAttribute(Qt::WA_InputMethodEnabled, false);
+    placeTextTwips(txtColor, 1320, 1350, 1215, 270);
+    cmdColor = button("cmdColor", QStringLiteral("色の選択(&C)..."), fraRule, 2655, 1305);
+    cmdColor->resize(qMax(cmdColor->width(), cmdColor->sizeHint().width()), cmdColor->height());
+    lblAction->setBuddy(cboAction);
+    lblPattern->setBuddy(txtPattern);
+    lblSite->setBuddy(cboSite);
+    lblColor->setBuddy(txtColor);
+
+    cmdAdd = button("cmdAdd", QStringLiteral("追加(&A)"), this, 7560, 3090);
+    cmdChange = button("cmdChange", QStringLiteral("変更(&E)"), this, 7560, 3525);
+
+    fraTry = new QGroupBox(QStringLiteral("見出しで試す"), this);
+    fraTry->setObjectName(QStringLiteral("fraTry"));
+    placeTwips(fraTry, 120, 4935, 7320, 1095);
+    txtTry = new QLineEdit(fraTry);
+    txtTry->setObjectName(QStringLiteral("txtTry"));
+    txtTry->setPlaceholderText(QStringLiteral("見出しを入力してください"));
+    txtTry->setAccessibleName(fraTry->title());
+    placeTextTwips(txtTry, 240, 300, 4320, 270);
+    cboTrySite = siteBox("cboTrySite", fraTry);
+    placeTextTwips(cboTrySite, 4680, 285, 2400, 300);
+    cboTrySite->setAccessibleName(QStringLiteral("試すサイト"));
+    lblTryResult = new QLabel(fraTry);
+    lblTryResult->setObjectName(QStringLiteral("lblTryResult"));
+    lblTryResult->setTextFormat(Qt::PlainText);
+    placeTwips(lblTryResult, 240, 705, 6840, 255);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setWordWrap(true);
+    placeTwips(lblStatus, 120, 6120, 7320, 435);
+    cmdClose = button("cmdClose", QStringLiteral("閉じる"), this, 7560, 6135);
+
+    setTabOrder(lstRules, cmdDelete);
+    setTabOrder(cmdDelete, cmdUp);
+    setTabOrder(cmdUp, cmdDown);
+    setTabOrder(cmdDown, cboAction);
+    setTabOrder(cboAction, txtPattern);
+    setTabOrder(txtPattern, cboSite);
+    setTabOrder(cboSite, txtColor);
+    setTabOrder(txtColor, cmdColor);
+    setTabOrder(cmdColor, cmdAdd);
+    setTabOrder(cmdAdd, cmdChange);
+    setTabOrder(cmdChange, txtTry);
+    setTabOrder(txtTry, cboTrySite);
+    setTabOrder(cboTrySite, cmdClose);
+
+    connect(lstRules, &QTreeWidget::itemSelectionChanged, this, [this] {
+        showSelectedRule();
+        updateButtons();
+    });
+    connect(cmdDelete, &QPushButton::clicked, this, &RulesDialog::cmdDelete_Click);
+    connect(cmdUp, &QPushButton::clicked, this, &RulesDialog::cmdUp_Click);
+    connect(cmdDown, &QPushButton::clicked, this, &RulesDialog::cmdDown_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &RulesDialog::cmdAdd_Click);
+    connect(cmdChange, &QPushButton::clicked, this, &RulesDialog::cmdChange_Click);
+    connect(cmdColor, &QPushButton::clicked, this, &RulesDialog::cmdColor_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cboAction, &QComboBox::currentIndexChanged, this, &RulesDialog::cboAction_Change);
+    for (QLineEdit* field : {txtPattern, txtColor, cboSite->lineEdit()}) {
+        connect(field, &QLineEdit::returnPressed, this, &RulesDialog::applyFields);
+    }
+    connect(txtTry, &QLineEdit::textChanged, this, &RulesDialog::tryHeadline);
+    connect(cboTrySite, &QComboBox::currentIndexChanged, this, &RulesDialog::tryHeadline);
+}
+
+void RulesDialog::showOrRaise() {
+    if (!isVisible()) {
+        Form_Load();
+    }
+    showInFront(this);
+}
+
+void RulesDialog::Form_Load() {
+    const QPoint topLeft =
+        host.mainWindowTopLeftTwips() + QPoint(kDialogOffsetTwips, kDialogOffsetTwips);
+    moveWindowTwips(this, topLeft);
+    fillSiteBoxes();
+    const RulesStore& store = state.rulesStore();
+    rules = store.document().rules();
+    shownGeneration = store.generation();
+    fillList(-1);
+    cboAction->setCurrentIndex(0);
+    txtPattern->clear();
+    cboSite->setCurrentIndex(0);
+    txtColor->clear();
+    cboAction_Change();
+    showStatus(QString());
+    // Nothing selected, so that Enter in the fields adds a rule.
+    txtPattern->setFocus();
+}
+
+bool RulesDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lstRules && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        cmdDelete_Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void RulesDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Back from another window (or an editor that changed rules.txt): the list shows the
+    // rules in force, and whether they can be edited.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        state.rulesStore().generation() != shownGeneration) {
+        rules = state.rulesStore().document().rules();
+        shownGeneration = state.rulesStore().generation();
+        fillList(-1);
+        showStatus(QString());
+    }
+}
+
+void RulesDialog::fillSiteBoxes() {
+    for (QComboBox* box : {cboSite, cboTrySite}) {
+        box->clear();
+        box->addItem(kEverySite, QString());
+    }
+    QStringList urls;
+    for (int index = 0; index < state.SiteTable.size(); ++index) {
+        const SiteRow& row = state.SiteTable[index];
+        if (row.intKind != kKindSite || row.blnDeleted || row.strXmlUrl.isEmpty() ||
+            urls.contains(row.strXmlUrl)) {
+            continue;
+        }
+        urls.append(row.strXmlUrl);
+        for (QComboBox* box : {cboSite, cboTrySite}) {
+            box->addItem(row.strTitle, row.strXmlUrl);
+            box->setItemData(box->count() - 1, row.strXmlUrl, Qt::ToolTipRole);
+        }
+    }
+}
+
+QString RulesDialog::siteCaption(const QString& feedUrl) const {
+    if (feedUrl.isEmpty()) {
+        return kEverySite;
+    }
+    const int index = cboSite->findData(feedUrl);
+    return index > 0 ? cboSite->itemText(index) : feedUrl;
+}
+
+QString RulesDialog::siteUrlOf(const QComboBox* box) const {
+    const QString text = box->currentText();
+    // The site picked, or one whose title was typed; anything else typed is a feed URL.
+    int index = box->currentIndex();
+    if (index < 0 || box->itemText(index) != text) {
+        index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    }
+    if (index >= 0) {
+        return box->itemData(index).toString();
+    }
+    return text.trimmed();
+}
+
+void RulesDialog::fillList(int select) {
+    const QSignalBlocker blocker(lstRules);
+    lstRules->clear();
+    for (const DisplayRule& rule : std::as_const(rules)) {
+        auto* item = new QTreeWidgetItem(lstRules);
+        item->setText(ColumnAction, actionCaption(rule.action));
+        item->setText(ColumnPattern, rule.pattern);
+        item->setText(ColumnSite, siteCaption(rule.feedUrl));
+        if (!rule.feedUrl.isEmpty()) {
+            item->setToolTip(ColumnSite, rule.feedUrl);
+        }
+        if (rule.action == RuleAction::Highlight) {
+            item->setText(ColumnColour, colourText(rule.colour));
+            item->setIcon(ColumnColour, swatch(rule.colour));
+        }
+    }
+    tryRules = RuleSet::compile(rules);
+    selectRow(select);
+    showSelectedRule();
+    updateButtons();
+    tryHeadline();
+}
+
+int RulesDialog::selectedRow() const {
+    const QList<QTreeWidgetItem*> selected = lstRules->selectedItems();
+    return selected.isEmpty() ? -1 : lstRules->indexOfTopLevelItem(selected.first());
+}
+
+void RulesDialog::selectRow(int row) {
+    QTreeWidgetItem* item = lstRules->topLevelItem(row);
+    if (!item) {
+        lstRules->clearSelection();
+        return;
+    }
+    lstRules->setCurrentItem(item);
+    item->setSelected(true);
+    lstRules->scrollToItem(item);
+}
+
+void RulesDialog::showSelectedRule() {
+    const int row = selectedRow();
+    if (row < 0 || row >= rules.size()) {
+        return;
+    }
+    const DisplayRule& rule = rules.at(row);
+    cboAction->setCurrentIndex(cboAction->findData(int(rule.action)));
+    txtPattern->setText(rule.pattern);
+    // By its URL: two sites may share a title.
+    const int site = cboSite->findData(rule.feedUrl);
+    cboSite->setCurrentIndex(site);
+    if (site < 0) {
+        cboSite->setEditText(rule.feedUrl);
+    }
+    txtColor->setText(rule.action == RuleAction::Highlight ? colourText(rule.colour) : QString());
+    cboAction_Change();
+}
+
+void RulesDialog::updateButtons() {
+    const int row = selectedRow();
+    const bool editable = state.rulesStore().readFailure().isEmpty();
+    cmdAdd->setEnabled(editable);
+    cmdChange->setEnabled(editable && row >= 0);
+    cmdDelete->setEnabled(editable && row >= 0);
+    cmdUp->setEnabled(editable && row > 0);
+    cmdDown->setEnabled(editable && row >= 0 && row < rules.size() - 1);
+}
+
+void RulesDialog::cboAction_Change() {
+    const bool colour = RuleAction(cboAction->currentData().toInt()) == RuleAction::Highlight;
+    lblColor->setEnabled(colour);
+    txtColor->setEnabled(colour);
+    cmdColor->setEnabled(colour);
+}
+
+std::optional<DisplayRule> RulesDialog::ruleFromFields() {
+    DisplayRule rule;
+    rule.action = RuleAction(cboAction->currentData().toInt());
+    rule.pattern = txtPattern->text();
+    rule.feedUrl = siteUrlOf(cboSite);
+    if (rule.action == RuleAction::Highlight) {
+        static const QRegularExpression hex(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
+        const QString colour = txtColor->text().trimmed();
+        if (!colour.isEmpty() && !hex.match(colour).hasMatch()) {
+            showStatus(editProblemText({0, RuleProblem::Kind::BadColour, colour}));
+            txtColor->setFocus();
+            return std::nullopt;
+        }
+        rule.colour =
+            colour.isEmpty() ? kDefaultHighlightColour : colour.mid(1).toUInt(nullptr, 16);
+    }
+    if (const std::optional<RuleProblem> problem = checkRule(rule)) {
+        showStatus(editProblemText(*problem));
+        txtPattern->setFocus();
+        return std::nullopt;
+    }
+    return rule;
+}
+
+bool RulesDialog::cmdAdd_Click() {
+    const std::optional<DisplayRule> rule = ruleFromFields();
+    if (!rule) {
+        return false;
+    }
+    QList<DisplayRule> edited = rules;
+    edited.append(*rule);
+    if (!commit(edited, -1)) {
+        return false;
+    }
+    // Ready for the next rule, which Enter adds too; the new one shows at the end.
+    lstRules->scrollToBottom();
+    txtPattern->clear();
+    txtPattern->setFocus();
+    return true;
+}
+
+bool RulesDialog::cmdChange_Click() {
+    const int row = selectedRow();
+    if (row < 0) {
+        return false;
+    }
+    const std::optional<DisplayRule> rule = ruleFromFields();
+    if (!rule) {
+        return false;
+    }
+    QList<DisplayRule> edited = rules;
+    edited[row] = *rule;
+    return commit(edited, row);
+}
+
+bool RulesDialog::cmdDelete_Click() {
+    const int row = selectedRow();
+    if (row < 0 || !cmdDelete->isEnabled()) {
+        return false;
+    }
+    QList<DisplayRule> edited = rules;
+    edited.removeAt(row);
+    return commit(edited, qMin(row, int(edited.size()) - 1));
+}
+
+bool RulesDialog::cmdUp_Click() {
+    return moveSelected(-1);
+}
+
+bool RulesDialog::cmdDown_Click() {
+    return moveSelected(1);
+}
+
+bool RulesDialog::moveSelected(int by) {
+    const int row = selectedRow();
+    const int to = row + by;
+    if (row < 0 || to < 0 || to >= rules.size()) {
+        return false;
+    }
+    QList<DisplayRule> edited = rules;
+    edited.swapItemsAt(row, to);
+    return commit(edited, to);
+}
+
+void RulesDialog::applyFields() {
+    if (selectedRow() >= 0) {
+        cmdChange_Click();
+    } else {
+        cmdAdd_Click();
+    }
+}
+
+void RulesDialog::cmdColor_Click() {
+    const QString text = txtColor->text().trimmed();
+    const QColor start(text.isEmpty() ? colourText(kDefaultHighlightColour) : text);
+    QPointer<RulesDialog> self(this);
+    picker.pickColor(start.isValid() ? start : QColor::fromRgb(kDefaultHighlightColour), this,
+                     [self](const QColor& chosen) {
+                         if (self && chosen.isValid()) {
+                             self->txtColor->setText(colourText(chosen.rgb() & 0xFFFFFF));
+                         }
+                     });
+}
+
+bool RulesDialog::commit(const QList<DisplayRule>& edited, int select) {
+    RulesStore& store = state.rulesStore();
+    if (!store.readFailure().isEmpty()) {
+        showStatus(store.readFailure());
+        return false;
+    }
+    // The file changed on disk since the list was filled: an edit of the old list would put
+    // back what was changed there.
+    if (store.generation() != shownGeneration) {
+        rules = store.document().rules();
+        shownGeneration = store.generation();
+        fillList(-1);
+        showStatus(
+            QStringLiteral("表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操"
+                           "作してください。"));
+        return false;
+    }
+    RulesDocument document = store.document();
+    if (!document.setRules(edited) || !store.save(document)) {
+        state.seams.messageBox.show(rulesSaveFailedText(store.path()), state.exeBaseName(),
+                                    MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    rules = edited;
+    shownGeneration = store.generation();
+    fillList(select);
+    showStatus(QString());
+    return true;
+}
+
+void RulesDialog::tryHeadline() {
+    const QString headline = txtTry->text();
+    tried = -1;
+    if (headline.isEmpty() || !tryRules) {
+        lblTryResult->clear();
+        return;
+    }
+    const RuleVerdict verdict = tryRules->verdict(headline, siteUrlOf(cboTrySite));
+    if (verdict.rule < 0) {
+        lblTryResult->setText(
+            QStringLiteral("どのルールにも当てはまりません。そのまま表示されます。"));
+        return;
+    }
+    tried = verdict.rule;
+    const DisplayRule& rule = rules.at(verdict.rule);
+    lblTryResult->setText(
+        QStringLiteral("%1番目のルール「%2」に当てはまります: %3")
+            .arg(QString::number(verdict.rule + 1), rule.pattern, actionCaption(verdict.action)));
+}
+
+void RulesDialog::showStatus(const QString& text) {
+    QString shown = text;
+    const RulesStore& store = state.rulesStore();
+    if (shown.isEmpty() && !store.readFailure().isEmpty()) {
+        shown = store.readFailure();
+    }
+    if (shown.isEmpty()) {
+        const QList<RuleProblem> problems = store.current()->problems();
+        if (!problems.isEmpty()) {
+            shown = QStringLiteral("使えない行が %1 行あります。ファイルにはそのまま残ります。")
+                        .arg(problems.size());
+            QStringList lines;
+            for (const RuleProblem& problem : problems) {
+                lines.append(ruleProblemText(problem));
+            }
+            lblStatus->setToolTip(lines.join(QLatin1Char('\n')));
+        } else {
+            lblStatus->setToolTip(QString());
+        }
+    }
+    lblStatus->setText(shown);
+}

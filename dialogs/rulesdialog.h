@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+#include <optional>
+
+#include "rules/displayrule.h"
+
+class ColorPicker;
+class DialogHost;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class RuleSet;
+struct AppState;
+
+// The display rules of rules.txt as a list the user edits: add, change, delete, and move a
+// rule up or down. Every edit is saved at once (atomically, through the rules store, so it
+// is in force from the next article admitted); comments and lines the program cannot use stay
+// in the file as they were. A headline typed into the test box names the rule it meets.
+// Modeless; one at a time. Should the file change on disk meanwhile, the list is read again
+// before an edit could overwrite it.
+class RulesDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidthTwips = 8895;
+    static constexpr int kClientHeightTwips = 6630;
+
+    // The list's columns.
+    enum Column { ColumnAction, ColumnPattern, ColumnSite, ColumnColour, ColumnCount };
+
+    RulesDialog(AppState& state, DialogHost& host, QWidget* parent = nullptr);
+    // With the colour dialog a test answers.
+    RulesDialog(AppState& state, DialogHost& host, ColorPicker& picker, QWidget* parent = nullptr);
+    ~RulesDialog() override;
+
+    // Opens the dialog with the rules in force, or brings the open one forward unchanged.
+    void showOrRaise();
+    // Fills the list from the rules store and empties the fields.
+    void Form_Load();
+
+    // Each saves at once; false when nothing changed (a rule the fields do not make, no row
+    // selected, the file changed on disk meanwhile, or the save failed, which a message box
+    // says).
+    bool cmdAdd_Click();
+    bool cmdChange_Click();
+    bool cmdDelete_Click();
+    bool cmdUp_Click();
+    bool cmdDown_Click();
+    void cmdColor_Click();
+
+    // Index in shownRules() of the rule the test box's headline meets; -1 for none or for no
+    // headline.
+    [[nodiscard]] int triedRule() const { return tried; }
+    // The rules as the list shows them.
+    [[nodiscard]] const QList<DisplayRule>& shownRules() const { return rules; }
+    // Row of the list that is selected; -1 for none.
+    [[nodiscard]] int selectedRow() const;
+    void selectRow(int row);
+    // The rule the fields describe, or nothing (lblStatus says why).
+    [[nodiscard]] std::optional<DisplayRule> ruleFromFields();
+
+    QTreeWidget* lstRules = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdUp = nullptr;
+    QPushButton* cmdDown = nullptr;
+
+    QGroupBox* fraRule = nullptr;
+    QLabel* lblAction = nullptr;
+    QComboBox* cboAction = nullptr;
+    QLabel* lblPattern = nullptr;
+    QLineEdit* txtPattern = nullptr;
+    QLabel* lblSite = nullptr;
+    QComboBox* cboSite = nullptr;
+    QLabel* lblColor = nullptr;
+    QLineEdit* txtColor = nullptr;
+    QPushButton* cmdColor = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdChange = nullptr;
+
+    QGroupBox* fraTry = nullptr;
+    QLineEdit* txtTry = nullptr;
+    QComboBox* cboTrySite = nullptr;
+    QLabel* lblTryResult = nullptr;
+
+    // Why the last edit did not happen, or what keeps the file from being edited.
+    QLabel* lblStatus = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    // Delete in the list deletes the selected rule.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWidgets();
+    // Fills both site boxes from the site table.
+    void fillSiteBoxes();
+    void fillList(int select);
+    void showSelectedRule();
+    void updateButtons();
+    void cboAction_Change();
+    void tryHeadline();
+    // Enter in a field: changes the selected rule, or adds one when none is selected (an
+    // added rule is not selected, so that Enter adds the next one as well).
+    void applyFields();
+    // Saves edited in place of the rules shown and selects row select.
+    bool commit(const QList<DisplayRule>& edited, int select);
+    bool moveSelected(int by);
+    void showStatus(const QString& text);
+    // The site a rule's feed URL names, as the list shows it.
+    [[nodiscard]] QString siteCaption(const QString& feedUrl) const;
+    [[nodiscard]] QString siteUrlOf(const QComboBox* box) const;
+
+    AppState& state;
+    DialogHost& host;
+    std::unique_ptr<ColorPicker> ownPicker;
+    ColorPicker& picker;
+    QList<DisplayRule> rules;
+    // Which rules in force the list shows.
+    quint64 shownGeneration = 0;
+    std::shared_ptr<const RuleSet> tryRules;
+    int tried = -1;
+};

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <functional>
+
+#include "dialogs/rulesdialog.h"
+#include "platform/colorpicker.h"
+#include "rules/rulesstore.h"
+#include "tests/common/filesizelimit.h"
+#include "tests/common/testenv.h"
+#include "tests/dialogs/fakedialoghost.h"
+#include "tests/platform/qstringprinter.h"
+
+namespace {
+
+// A colour dialog the user answers with answer, or cancels when it is invalid.
+class FakeColorPicker final : public ColorPicker {
+public:
+    QColor chooseColor(const QColor& start, QWidget*) override {
+        return answer.isValid() ? answer : start;
+    }
+    QColor answer;
+};
+
+const QString kRulesFile = QString::fromLatin1(kRulesFileName);
+// A comment, a line the program cannot use, and three rules (the highlight with its own colour).
+const QByteArray kStartRules =
+    "# mine\n"
+    "mute\tspam\n"
+    "oops\tx\n"
+    "highlight\tQt\t\t#FF0000\n"
+    "hold\t/urgent/\n";
+const QString kFeedA = QStringLiteral("http://a.example/feed");
+
+class RulesDialogTest : public ::testing::Test {
+public:
+    RulesDialogTest() : host(env.state()) {
+        SiteRow site;
+        site.intKind = kKindSite;
+        site.strTitle = QStringLiteral("Site A");
+        site.strXmlUrl = kFeedA;
+        env.state().SiteTable.append(site);
+        env.writeFile(kRulesFile, kStartRules);
+        store().reload();
+        dialog = std::make_unique<RulesDialog>(env.state(), host, picker);
+        dialog->Form_Load();
+    }
+
+    RulesStore& store() { return env.state().rulesStore(); }
+    QByteArray file() const { return env.readFile(kRulesFile); }
+
+    // The fields as the user fills them; an empty site is every site.
+    void fill(RuleAction action, const QString& pattern, const QString& site = {},
+              const QString& colour = {}) {
+        dialog->cboAction->setCurrentIndex(dialog->cboAction->findData(int(action)));
+        dialog->txtPattern->setText(pattern);
+        dialog->cboSite->setCurrentIndex(site.isEmpty() ? 0 : -1);
+        if (!site.isEmpty()) {
+            dialog->cboSite->setEditText(site);
+        }
+        dialog->txtColor->setText(colour);
+    }
+
+    TestEnv env;
+    FakeDialogHost host;
+    FakeColorPicker picker;
+    std::unique_ptr<RulesDialog> dialog;
+};
+
+// Every edit is in the file at once, comments and the unusable line kept where they were, and
+// the list shows what the file now holds.
+TEST_F(RulesDialogTest, EditsWriteTheExpectedLines) {
+    struct Case {
+        const char* name;
+        std::function<bool(RulesDialogTest&)> edit;
+        QByteArray expected;
+    };
+    const QList<Case> cases = {
+        {"add for one site, typed as its URL",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Mute, QStringLiteral("広告"), kFeedA);
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules + "mute\t広告\thttp://a.example/feed\n"},
+        {"add for a site picked by its title, Enter in the pattern box",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Hold, QStringLiteral("地震"));
+             t.dialog->cboSite->setCurrentIndex(1);
+             QTest::keyClick(t.dialog->txtPattern, Qt::Key_Return);
+             return true;
+         },
+         kStartRules + "hold\t地震\thttp://a.example/feed\n"},
+        {"add a highlight with the picked colour",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Highlight, QStringLiteral("Linux"));
+             t.picker.answer = QColor(0x12, 0xAB, 0xEF);
+             t.dialog->cmdColor_Click();
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules + "highlight\tLinux\t\t#12ABEF\n"},
+        {"add a highlight, colour left empty",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Highlight, QStringLiteral("*"));
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules + "highlight\t*\n"},
+        {"change the highlight's colour",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(1);
+             t.dialog->txtColor->setText(QStringLiteral("#00ff00"));
+             return t.dialog->cmdChange_Click();
+         },
+         "# mine\nmute\tspam\noops\tx\nhighlight\tQt\t\t#00FF00\nhold\t/urgent/\n"},
+        {"Enter with a rule selected changes it",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(0);
+             t.dialog->txtPattern->setText(QStringLiteral("ham"));
+             QTest::keyClick(t.dialog->txtPattern, Qt::Key_Enter);
+             return true;
+         },
+         "# mine\nmute\tham\noops\tx\nhighlight\tQt\t\t#FF0000\nhold\t/urgent/\n"},
+        {"delete the first",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(0);
+             return t.dialog->cmdDelete_Click();
+         },
+         "# mine\nhighlight\tQt\t\t#FF0000\noops\tx\nhold\t/urgent/\n"},
+        {"delete the last with the Delete key",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(2);
+             QTest::keyClick(t.dialog->lstRules, Qt::Key_Delete);
+             return true;
+         },
+         "# mine\nmute\tspam\noops\tx\nhighlight\tQt\t\t#FF0000\n"},
+        {"up",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(2);
+             return t.dialog->cmdUp_Click();
+         },
+         "# mine\nmute\tspam\noops\tx\nhold\t/urgent/\nhighlight\tQt\t\t#FF0000\n"},
+        {"down",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(0);
+             return t.dialog->cmdDown_Click();
+         },
+         "# mine\nhighlight\tQt\t\t#FF0000\noops\tx\nmute\tspam\nhold\t/urgent/\n"},
+        // Refused edits leave the file alone.
+        {"up from the top",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(0);
+             return t.dialog->cmdUp_Click();
+         },
+         kStartRules},
+        {"down from the bottom",
+         [](RulesDialogTest& t) {
+             t.dialog->selectRow(2);
+             return t.dialog->cmdDown_Click();
+         },
+         kStartRules},
+        {"empty pattern",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Mute, QString());
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules},
+        {"bad regular expression",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Mute, QStringLiteral("/(/"));
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules},
+        {"bad colour",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Highlight, QStringLiteral("x"), {}, QStringLiteral("#12"));
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules},
+        {"a site URL holding a tab",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Mute, QStringLiteral("x"), QStringLiteral("http://a/\tb"));
+             return t.dialog->cmdAdd_Click();
+         },
+         kStartRules},
+        {"change with nothing selected",
+         [](RulesDialogTest& t) {
+             t.fill(RuleAction::Mute, QStringLiteral("x"));
+             return t.dialog->cmdChange_Click();
+         },
+         kStartRules},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.writeFile(kRulesFile, kStartRules);
+        store().reload();
+        dialog->Form_Load();
+        const bool changed = c.edit(*this);
+        EXPECT_EQ(changed, c.expected != kStartRules);
+        EXPECT_EQ(file(), c.expected);
+        EXPECT_EQ(dialog->shownRules(), RulesDocument::fromBytes(c.expected).rules());
+        EXPECT_EQ(store().current()->rules(), dialog->shownRules());
+        // A refused edit says why; a saved one leaves nothing to say but the unusable line.
+        EXPECT_EQ(dialog->lstRules->topLevelItemCount(), dialog->shownRules().size());
+        if (!changed) {
+            EXPECT_FALSE(dialog->lblStatus->text().isEmpty());
+        }
+        EXPECT_TRUE(env.messageBox.shown.isEmpty());
+    }
+}
+
+// A failed write says so, keeps the old file (no temporary one left beside it) and the list as
+// it was; after the failure a write goes through again.
+TEST_F(RulesDialogTest, FailedWriteKeepsTheOldFile) {
+    fill(RuleAction::Hold, QString(4096, u'x'));
+    bool written = true;
+    {
+        const FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.applied);
+        written = dialog->cmdAdd_Click();
+    }
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(file(), kStartRules);
+    EXPECT_EQ(QDir(env.dir()).entryList({QStringLiteral("rules*")}, QDir::Files | QDir::Hidden),
+              QStringList{kRulesFile});
+    EXPECT_EQ(dialog->shownRules(), RulesDocument::fromBytes(kStartRules).rules());
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    EXPECT_EQ(env.messageBox.shown[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(env.messageBox.shown[0].text.contains(store().path()));
+
+    fill(RuleAction::Hold, QStringLiteral("y"));
+    EXPECT_TRUE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), kStartRules + "hold\ty\n");
+}
+
+// A file changed on disk after the list was filled is read again rather than written over; a
+// file that cannot be read is not edited at all.
+TEST_F(RulesDialogTest, NeverWritesOverAChangeOrAFileItCouldNotRead) {
+    env.writeFile(kRulesFile, "mute\tother\n");
+    store().reload();
+    fill(RuleAction::Mute, QStringLiteral("x"));
+    EXPECT_FALSE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), "mute\tother\n");
+    EXPECT_EQ(dialog->shownRules(), store().current()->rules());
+    EXPECT_TRUE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), "mute\tother\nmute\tx\n");
+
+    const QByteArray huge = "mute\tx\n" + QByteArray(kMaxRulesFileBytes, '#');
+    env.writeFile(kRulesFile, huge);
+    store().reload();
+    dialog->Form_Load();
+    EXPECT_FALSE(dialog->cmdAdd->isEnabled());
+    EXPECT_EQ(dialog->lblStatus->text(), store().readFailure());
+    fill(RuleAction::Mute, QStringLiteral("y"));
+    EXPECT_FALSE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), huge);
+}
+
+// The test box names the rule a headline meets, by the rules as edited and the site chosen.
+TEST_F(RulesDialogTest, TestBoxNamesTheRuleAHeadlineMeets) {
+    env.writeFile(kRulesFile,
+                  "highlight\tＱｔ\n"
+                  "hold\t/^breaking/\n"
+                  "mute\tｶﾀｶﾅ\n"
+                  "mute\t*\thttp://a.example/feed\n");
+    store().reload();
+    dialog->Form_Load();
+    struct Case {
+        const char* headline;
+        int site;  // index in the test's site box: 0 every site, 1 Site A
+        int rule;
+    };
+    const QList<Case> cases = {
+        {"qt 6.4 released", 0, 0},
+        {"Breaking: rain", 0, 1},
+        {"rain, breaking", 0, -1},
+        {"カタカナ and Qt", 0, 2},
+        {"anything", 1, 3},
+        {"nothing", 0, -1},
+        {"", 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.headline);
+        dialog->cboTrySite->setCurrentIndex(c.site);
+        dialog->txtTry->setText(QString::fromUtf8(c.headline));
+        EXPECT_EQ(dialog->triedRule(), c.rule);
+        if (c.rule >= 0) {
+            EXPECT_TRUE(
+                dialog->lblTryResult->text().contains(dialog->shownRules().at(c.rule).pattern));
+        }
+        EXPECT_EQ(dialog->lblTryResult->text().isEmpty(), c.headline[0] == '\0');
+    }
+
+    // An edit counts at once: the headline meets its rule in the rule's new place.
+    dialog->txtTry->setText(QStringLiteral("Qt"));
+    dialog->selectRow(0);
+    ASSERT_TRUE(dialog->cmdDown_Click());
+    EXPECT_EQ(dialog->triedRule(), 1);
+}
+
+}  // namespace
