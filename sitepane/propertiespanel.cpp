@@ -1,6 +1,8 @@
 #include "sitepane/propertiespanel.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -9,6 +11,8 @@
 
 #include "core/appstate.h"
 #include "core/feedservice.h"
+#include "platform/messagebox.h"
+#include "rules/rulesstore.h"
 #include "sitelist/opml.h"
 #include "sitepane/sitelisthost.h"
 #include "sitepane/sitetreeview.h"
@@ -17,6 +21,8 @@
 namespace {
 
 const QString kChannelLoading = QStringLiteral(u"情報を取得しています...");
+const QString kTickerTip = QStringLiteral(
+    u"外すと、このサイトの記事をティッカーに表示しません（表示ルールに書かれます）。");
 
 // A title of nothing but white space (the ideographic space too) is no title: taking it would
 // leave an entry the user can no longer tell apart.
@@ -35,8 +41,12 @@ PropertiesPanel::PropertiesPanel(AppState& appState, SiteTreeView& tree, SiteLis
     connect(&trvOPML, &SiteTreeView::nodeClicked, this, &PropertiesPanel::trvOPML_NodeClick);
     connect(&trvOPML, &SiteTreeView::labelEdited, this, &PropertiesPanel::renameEntry);
     connect(cmdOK, &QPushButton::clicked, this, &PropertiesPanel::cmdOK_Click);
+    connect(chkTicker, &QCheckBox::clicked, this, &PropertiesPanel::chkTicker_Click);
     // A load numbers the rows afresh: the shown index may now name another entry.
-    connect(&state.siteTree, &SiteTree::treeReset, this, [this] { intCurrentIndex = -1; });
+    connect(&state.siteTree, &SiteTree::treeReset, this, [this] {
+        intCurrentIndex = -1;
+        showTickerChoice();
+    });
 }
 
 void PropertiesPanel::buildWidgets() {
@@ -64,6 +74,14 @@ void PropertiesPanel::buildWidgets() {
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     // Nothing is shown yet, so there is nothing to apply.
     cmdOK->setEnabled(false);
+    // Left of the apply button, in a holder that ends before it: a caption too wide for the
+    // room left there is set smaller rather than run under the button.
+    auto* tickerRoom = new QWidget(this);
+    chkTicker = new QCheckBox(QStringLiteral("ティッカーに表示する"), tickerRoom);
+    chkTicker->setObjectName(QStringLiteral("chkTicker"));
+    chkTicker->setToolTip(kTickerTip);
+    chkTicker->setChecked(true);
+    chkTicker->setEnabled(false);
 
     // (left, top, width, height) in the main window's twips, from the panel's corner.
     const auto place = [](QWidget* widget, int left, int top, int width, int height) {
@@ -77,6 +95,8 @@ void PropertiesPanel::buildWidgets() {
     place(txtRDFPath, 3840, 1200, 3135, 270);
     place(txtComment, 3840, 1560, 3135, 1770);
     place(cmdOK, 5880, 3480, 1095, 375);
+    place(tickerRoom, 3840, 3480, 1965, 375);
+    placeTextTwips(chkTicker, 0, 60, 1905, 255);
     // The captions' widths were made for a narrower font: a label grows to the right, where
     // nothing lies beside it, rather than cut its caption off.
     for (QLabel* l : {lblTitle, lblHomepage, lblRDFPath}) {
@@ -87,7 +107,8 @@ void PropertiesPanel::buildWidgets() {
     setTabOrder(txtTitle, txtHomepage);
     setTabOrder(txtHomepage, txtRDFPath);
     setTabOrder(txtRDFPath, txtComment);
-    setTabOrder(txtComment, cmdOK);
+    setTabOrder(txtComment, chkTicker);
+    setTabOrder(chkTicker, cmdOK);
 }
 
 void PropertiesPanel::clearPanel() {
@@ -97,6 +118,7 @@ void PropertiesPanel::clearPanel() {
     txtRDFPath->clear();
     setCommentText(QString());
     cmdOK->setEnabled(false);
+    showTickerChoice();
 }
 
 void PropertiesPanel::setCommentText(const QString& text) {
@@ -138,6 +160,7 @@ void PropertiesPanel::trvOPML_NodeClick() {
     setCommentText(QString());
     intCurrentIndex = qint16(index);
     cmdOK->setEnabled(true);
+    showTickerChoice();
 
     // A folder has no homepage, so it is never fetched; nor is a site without one.
     if (!txtHomepage->text().isEmpty()) {
@@ -240,4 +263,48 @@ void PropertiesPanel::renameEntry(SiteTree::Node* node, const QString& newLabel)
     }
     state.siteTree.setText(node, newLabel);
     saveWorkingList(state);
+}
+
+QString PropertiesPanel::shownFeedUrl() const {
+    if (!state.SiteTable.isValidIndex(intCurrentIndex)) {
+        return {};
+    }
+    const SiteRow& row = state.SiteTable[intCurrentIndex];
+    return row.intKind == kKindSite ? row.strXmlUrl : QString();
+}
+
+void PropertiesPanel::showTickerChoice() {
+    const QString url = shownFeedUrl();
+    const RulesStore& store = state.rulesStore();
+    bool muted = false;
+    if (!url.isEmpty()) {
+        for (const DisplayRule& rule : store.current()->rules()) {
+            muted = muted ||
+                    (rule.action == RuleAction::Mute && rule.matchesAll() && rule.feedUrl == url);
+        }
+    }
+    chkTicker->setChecked(!muted);
+    chkTicker->setEnabled(!url.isEmpty() && store.readFailure().isEmpty());
+    chkTicker->setToolTip(store.readFailure().isEmpty() ? kTickerTip : store.readFailure());
+}
+
+void PropertiesPanel::chkTicker_Click() {
+    const QString url = shownFeedUrl();
+    RulesStore& store = state.rulesStore();
+    RulesDocument document = store.document();
+    if (url.isEmpty()) {
+        return;
+    }
+    if (!document.setSiteMuted(url, !chkTicker->isChecked()) || !store.save(document)) {
+        state.seams.messageBox.show(rulesSaveFailedText(store.path()), state.exeBaseName(),
+                                    MsgButtons::Ok, MsgIcon::Warning);
+    }
+    showTickerChoice();
+}
+
+void PropertiesPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        showTickerChoice();
+    }
 }

@@ -8,6 +8,7 @@
 
 struct AppState;
 struct FeedFetchResult;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -40,6 +41,10 @@ public:
     QLineEdit* txtRDFPath = nullptr;
     QPlainTextEdit* txtComment = nullptr;
     QPushButton* cmdOK = nullptr;
+    // Whether the site's headlines go to the ticker: unticked while the display rules hold
+    // the line that mutes the site's feed URL ("mute", "*", the URL); a click adds or removes
+    // that line in rules.txt at once.
+    QCheckBox* chkTicker = nullptr;
 
     // Site-table index of the entry shown in the panel; -1 for none.
     qint16 intCurrentIndex = -1;
@@ -60,13 +65,27 @@ public:
     // intCurrentIndex -1, the four boxes emptied, cmdOK disabled.
     void clearPanel();
 
+    // Shows whether the rules in force keep the shown site out of the ticker. Greyed for a
+    // folder, for no entry, for a site without a feed URL, and while rules.txt cannot be
+    // written (its last read failed; the box's tip says why).
+    void showTickerChoice();
+    // Writes the box's state to rules.txt; a failed write says so and unticks nothing.
+    void chkTicker_Click();
+
     // The information box's text exactly as set (its lines joined by CR LF); the box shows
     // each line on a line of its own.
     [[nodiscard]] QString commentText() const { return strComment; }
     void setCommentText(const QString& text);
 
+protected:
+    // Back in the main window the box shows the rules as they are now (an edit in the rules
+    // dialog or in the file).
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildWidgets();
+    // The feed URL of the site shown; empty for a folder or no entry.
+    [[nodiscard]] QString shownFeedUrl() const;
     // With discover, a page in the feed box is searched for the feeds it names.
     void fetchChannelInfo(bool discover);
     void showChannelInfo(const FeedFetchResult& result);

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -7,6 +8,7 @@
 #include "tests/common/channelpages.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/sitepane/sitepanefixture.h"
+#include "rules/rulesstore.h"
 
 namespace {
 
@@ -228,3 +230,54 @@ TEST_F(PropertiesPanelTest, EveryClickOnASiteReadsItsFeedAgain) {
 }
 
 }  // namespace
+
+// The box shows whether the rules mute the shown site's feed URL and adds or removes that line
+// at once, leaving every other line as it was; it is greyed where there is no feed URL to mute
+// and while rules.txt cannot be read.
+TEST_F(PropertiesPanelTest, TickerBoxAddsAndRemovesTheSitesMuteLine) {
+    const QString rules = QString::fromLatin1(kRulesFileName);
+    env.writeFile(rules, "# keep\nmute\t*\tb.xml\nhold\tx\n");
+    state().rulesStore().reload();
+    loadList(kSampleList);
+    struct Case {
+        const char* key;
+        bool enabled;
+        bool checked;
+    };
+    const QList<Case> cases = {
+        {"R0", false, true},  // folder
+        {"R1", true, true},
+        {"R3", true, false},  // muted
+        {"R5", false, true},  // no feed URL
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        click(c.key);
+        EXPECT_EQ(panel().chkTicker->isEnabled(), c.enabled);
+        EXPECT_EQ(panel().chkTicker->isChecked(), c.checked);
+    }
+    (void)waitForFetches(state());
+
+    click("R1");
+    panel().chkTicker->click();
+    EXPECT_FALSE(panel().chkTicker->isChecked());
+    EXPECT_EQ(env.readFile(rules), "# keep\nmute\t*\tb.xml\nhold\tx\nmute\t*\ta.xml\n");
+    click("R3");
+    panel().chkTicker->click();
+    EXPECT_TRUE(panel().chkTicker->isChecked());
+    EXPECT_EQ(env.readFile(rules), "# keep\nhold\tx\nmute\t*\ta.xml\n");
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+
+    // Changed elsewhere: the box follows when the site is shown again.
+    env.writeFile(rules, "mute\t*\tb.xml\n");
+    state().rulesStore().reload();
+    click("R3");
+    EXPECT_FALSE(panel().chkTicker->isChecked());
+
+    // Unreadable: nothing to edit, and the tip says why.
+    env.writeFile(rules, "mute\tx\n" + QByteArray(kMaxRulesFileBytes, '#'));
+    state().rulesStore().reload();
+    click("R1");
+    EXPECT_FALSE(panel().chkTicker->isEnabled());
+    EXPECT_EQ(panel().chkTicker->toolTip(), state().rulesStore().readFailure());
+}
