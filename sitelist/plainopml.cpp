@@ -9,17 +9,13 @@
 #include <vector>
 
 #include "platform/plainxml.h"
+#include "platform/plainxmlscanner.h"
 #include "platform/safexmlstream.h"
 #include "sitelist/opmlfields.h"
 #include "sitelist/opmlreader.h"
 
 namespace {
 
-using plainxml::isNameChar;
-using plainxml::isNameStart;
-using plainxml::isPlainUtf8;
-using plainxml::isSpace;
-using plainxml::readReference;
 using plainxml::sameBytes;
 
 // The field an attribute name gives: the spellings lists are written with first, then the
@@ -40,144 +36,22 @@ opmlfields::Field fieldOfName(QByteArrayView name) {
     return opmlfields::fieldOf(QLatin1StringView(name.data(), name.size()));
 }
 
-// One attribute of the tag being read: its name and its value as written, quotes aside.
-struct RawAttribute {
-    QByteArrayView name;
-    QByteArrayView value;
-    bool escaped = false;  // the value holds references
-};
-
-class PlainScan {
+class PlainScan : private PlainXmlScanner {
 public:
-    explicit PlainScan(const QByteArray& bytes)
-        : p(bytes.constData()), end(bytes.constData() + bytes.size()) {}
+    explicit PlainScan(const QByteArray& bytes) : PlainXmlScanner(bytes) {}
 
     std::optional<OpmlList> run();
 
 private:
-    template <std::size_t N>
-    [[nodiscard]] bool at(const char (&text)[N]) const {
-        return end - p >= qsizetype(N - 1) && std::memcmp(p, text, N - 1) == 0;
-    }
-    // Passes over spaces; whether there were any.
-    bool skipSpaces() {
-        const char* from = p;
-        while (p < end && isSpace(*p)) {
-            ++p;
-        }
-        return p != from;
-    }
-    bool name(QByteArrayView& out);
-    bool equals() {
-        skipSpaces();
-        if (p == end || *p != '=') {
-            return false;
-        }
-        ++p;
-        skipSpaces();
-        return true;
-    }
-    bool quoted(QByteArrayView& out);
-    // A pseudo-attribute's name and "=" of the XML declaration.
-    template <std::size_t N>
-    bool keyword(const char (&word)[N]) {
-        if (!at(word)) {
-            return false;
-        }
-        p += N - 1;
-        return equals();
-    }
-    bool declaration();
-    bool comment();
     bool miscellany();
-    bool attributeValue(RawAttribute& attribute);
-    bool text(bool inBody);
     QString valueOf(const RawAttribute& attribute);
     bool startElement(QByteArrayView elementName);
     void endElement();
 
-    const char* p;
-    const char* end;
     OpmlList list;
-    std::vector<RawAttribute> attributes;
     std::vector<SiteNode*> open;  // open outlines, innermost last
     enum class Where { BeforeBody, InBody, AfterBody } where = Where::BeforeBody;
 };
-
-bool PlainScan::name(QByteArrayView& out) {
-    const char* from = p;
-    if (p == end || !isNameStart(*p)) {
-        return false;
-    }
-    while (p < end && isNameChar(*p)) {
-        ++p;
-    }
-    out = QByteArrayView(from, p - from);
-    // At most one colon, between a prefix and a local name.
-    const qsizetype colon = out.indexOf(':');
-    return colon < 0 || (colon > 0 && colon < out.size() - 1 && out.lastIndexOf(':') == colon);
-}
-
-bool PlainScan::quoted(QByteArrayView& out) {
-    if (p == end || (*p != '"' && *p != '\'')) {
-        return false;
-    }
-    const char quote = *p++;
-    const char* from = p;
-    while (p < end && *p != quote) {
-        if (*p == '<' || *p == '&') {
-            return false;
-        }
-        ++p;
-    }
-    if (p == end) {
-        return false;
-    }
-    out = QByteArrayView(from, p - from);
-    ++p;
-    return true;
-}
-
-// <?xml version="1.0" encoding="UTF-8" standalone="yes"?>, the last two optional.
-bool PlainScan::declaration() {
-    p += 5;  // "<?xml"
-    QByteArrayView value;
-    if (!skipSpaces() || !keyword("version") || !quoted(value) || value != QByteArrayView("1.0")) {
-        return false;
-    }
-    bool spaced = skipSpaces();
-    if (spaced && keyword("encoding")) {
-        if (!quoted(value) ||
-            QLatin1StringView(value.data(), value.size())
-                    .compare(QLatin1StringView("utf-8"), Qt::CaseInsensitive) != 0) {
-            return false;
-        }
-        spaced = skipSpaces();
-    }
-    if (spaced && keyword("standalone")) {
-        if (!quoted(value) || (value != QByteArrayView("yes") && value != QByteArrayView("no"))) {
-            return false;
-        }
-        skipSpaces();
-    }
-    if (!at("?>")) {
-        return false;
-    }
-    p += 2;
-    return true;
-}
-
-// <!-- ... -->, without "--" inside.
-bool PlainScan::comment() {
-    p += 4;
-    const QByteArrayView rest(p, end - p);
-    const qsizetype dashes = rest.indexOf(QByteArrayView("--"));
-    if (dashes < 0 || dashes + 2 >= rest.size() || rest.at(dashes + 2) != '>') {
-        return false;
-    }
-    p += dashes + 3;
-    return true;
-}
 
 // Spaces and comments, before and after the root element.
 bool PlainScan::miscellany() {
@@ -192,76 +66,9 @@ bool PlainScan::miscellany() {
     }
 }
 
-// A quoted attribute value: no "<", references checked, and no raw tab or line end (which
-// the XML reader would turn into spaces).
-bool PlainScan::attributeValue(RawAttribute& attribute) {
-    if (p == end || (*p != '"' && *p != '\'')) {
-        return false;
-    }
-    const char quote = *p++;
-    const char* from = p;
-    while (p < end && *p != quote) {
-        const char c = *p;
-        if (c == '<' || c == '\t' || c == '\n' || c == '\r') {
-            return false;
-        }
-        if (c == '&') {
-            attribute.escaped = true;
-            if (!readReference(p, end, nullptr, true)) {
-                return false;
-            }
-            continue;
-        }
-        ++p;
-    }
-    if (p == end) {
-        return false;
-    }
-    attribute.value = QByteArrayView(from, p - from);
-    ++p;
-    return true;
-}
-
 QString PlainScan::valueOf(const RawAttribute& attribute) {
-    if (!attribute.escaped) {
-        return QString::fromUtf8(attribute.value);
-    }
-    QByteArray decoded;
-    decoded.reserve(attribute.value.size());
-    const char* at = attribute.value.data();
-    const char* const stop = at + attribute.value.size();
-    while (at < stop) {
-        const auto* amp = static_cast<const char*>(std::memchr(at, '&', std::size_t(stop - at)));
-        const char* const runEnd = amp ? amp : stop;
-        decoded.append(at, runEnd - at);
-        at = runEnd;
-        if (amp) {
-            readReference(at, stop, &decoded, true);  // checked when the tag was read
-        }
-    }
-    return QString::fromUtf8(decoded);
-}
-
-// Text up to the next "<". Among the outlines only spaces; elsewhere any text with sound
-// references.
-bool PlainScan::text(bool inBody) {
-    while (p < end && *p != '<') {
-        const char c = *p;
-        if (inBody && !isSpace(c)) {
-            return false;
-        }
-        if (c == '&') {
-            if (!readReference(p, end, nullptr, false)) {
-                return false;
-            }
-            continue;
-        }
-        if (c == ']' && at("]]>")) {
-            return false;  // may not stand in text
-        }
-        ++p;
-    }
-    return p < end;
+    return QString::fromUtf8(attribute.escaped ? QByteArrayView(resolvedValue(attribute))
+                                               : attribute.value);
 }
 
 bool PlainScan::startElement(QByteArrayView elementName) {
@@ -306,32 +113,17 @@ void PlainScan::endElement() {
 }
 
 std::optional<OpmlList> PlainScan::run() {
-    if (at("\xEF\xBB\xBF")) {
-        p += 3;
-    }
-    if (!isPlainUtf8(QByteArrayView(p, end - p))) {
-        return std::nullopt;
-    }
-    if (at("<?xml") && end - p > 5 && isSpace(p[5]) && !declaration()) {
-        return std::nullopt;
-    }
-    if (!miscellany() || p == end || *p != '<') {
+    bool declared = false;
+    if (!openDocument(declared) || !miscellany() || p == end || *p != '<') {
         return std::nullopt;
     }
     std::vector<QByteArrayView> names;  // open elements, innermost last
     for (;;) {
         // At "<".
         if (at("</")) {
-            p += 2;
-            QByteArrayView closed;
-            if (names.empty() || !name(closed) || !sameBytes(closed, names.back())) {
+            if (names.empty() || !scanEndTag(names.back())) {
                 return std::nullopt;
             }
-            skipSpaces();
-            if (p == end || *p != '>') {
-                return std::nullopt;
-            }
-            ++p;
             names.pop_back();
             endElement();
         } else if (at("<!--")) {
@@ -341,36 +133,18 @@ std::optional<OpmlList> PlainScan::run() {
         } else {
             ++p;
             QByteArrayView elementName;
-            if (!name(elementName)) {
+            if (!readName(elementName)) {
                 return std::nullopt;  // also "<?", "<!DOCTYPE", "<![CDATA["
             }
-            attributes.clear();
             bool empty = false;
-            for (;;) {
-                const bool spaced = skipSpaces();
-                if (p == end) {
+            if (!readAttributes(empty)) {
+                return std::nullopt;
+            }
+            // Namespaces are the general reader's.
+            for (const RawAttribute& attribute : attributes) {
+                if (attribute.name.startsWith("xmlns")) {
                     return std::nullopt;
                 }
-                if (*p == '>') {
-                    ++p;
-                    break;
-                }
-                if (at("/>")) {
-                    p += 2;
-                    empty = true;
-                    break;
-                }
-                RawAttribute attribute;
-                if (!spaced || !name(attribute.name) || !equals() || !attributeValue(attribute) ||
-                    attribute.name.startsWith("xmlns")) {
-                    return std::nullopt;
-                }
-                for (const RawAttribute& earlier : attributes) {
-                    if (sameBytes(earlier.name, attribute.name)) {
-                        return std::nullopt;
-                    }
-                }
-                attributes.push_back(attribute);
             }
             if (int(names.size()) + 1 >= SafeXmlStream::kMaxElementDepth) {
                 return std::nullopt;
@@ -387,7 +161,9 @@ std::optional<OpmlList> PlainScan::run() {
         if (names.empty()) {
             break;  // the root has ended
         }
-        if (!text(where == Where::InBody)) {
+        // Among the outlines only spaces; elsewhere any text.
+        bool escaped = false;
+        if (!scanText(where == Where::InBody, escaped)) {
             return std::nullopt;
         }
     }

@@ -7,9 +7,7 @@
 
 namespace {
 
-using plainxml::isNameChar;
 using plainxml::isNameStart;
-using plainxml::isSpace;
 using plainxml::sameBytes;
 
 QLatin1StringView latin1(QByteArrayView bytes) {
@@ -76,136 +74,17 @@ bool isUtf8Name(const QString& charset) {
 }  // namespace
 
 PlainXmlCursor::PlainXmlCursor(const QByteArray& bytes, const QString& fallbackCharset)
-    : p(bytes.constData()), end(bytes.constData() + bytes.size()) {
-    if (at("\xEF\xBB\xBF")) {
-        p += 3;
-    }
-    const bool declared = at("<?xml") && end - p > 5 && isSpace(p[5]);
-    if (!plainxml::isPlainUtf8(QByteArrayView(p, end - p)) || (declared && !declaration()) ||
+    : PlainXmlScanner(bytes) {
+    bool declared = false;
+    if (!openDocument(declared) ||
         (!declared && !fallbackCharset.isEmpty() && !isUtf8Name(fallbackCharset)) || !prolog()) {
         unsure = true;
     }
 }
 
-template <std::size_t N>
-bool PlainXmlCursor::at(const char (&literal)[N]) const {
-    return end - p >= qsizetype(N - 1) && std::memcmp(p, literal, N - 1) == 0;
-}
-
-bool PlainXmlCursor::skipSpaces() {
-    const char* from = p;
-    while (p < end && isSpace(*p)) {
-        ++p;
-    }
-    return p != from;
-}
-
 PlainXmlCursor::Token PlainXmlCursor::giveUp() {
     unsure = true;
     return Token::Stop;
-}
-
-bool PlainXmlCursor::readName(QByteArrayView& out) {
-    const char* from = p;
-    if (p == end || !isNameStart(*p)) {
-        return false;
-    }
-    while (p < end && isNameChar(*p)) {
-        ++p;
-    }
-    out = QByteArrayView(from, p - from);
-    // At most one colon, between a prefix and a local name.
-    const qsizetype colon = out.indexOf(':');
-    return colon < 0 || (colon > 0 && colon < out.size() - 1 && out.lastIndexOf(':') == colon);
-}
-
-// <?xml version="1.0" encoding="UTF-8" standalone="yes"?>, the last two optional; the
-// encoding UTF-8 when named.
-bool PlainXmlCursor::declaration() {
-    p += 5;
-    const auto quoted = [this](QByteArrayView& value) {
-        if (p == end || (*p != '"' && *p != '\'')) {
-            return false;
-        }
-        const char quote = *p++;
-        const char* from = p;
-        while (p < end && *p != quote && *p != '<' && *p != '&') {
-            ++p;
-        }
-        if (p == end || *p != quote) {
-            return false;
-        }
-        value = QByteArrayView(from, p - from);
-        ++p;
-        return true;
-    };
-    const auto keyword = [this](QByteArrayView word) {
-        if (end - p < word.size() || !sameBytes(QByteArrayView(p, word.size()), word)) {
-            return false;
-        }
-        p += word.size();
-        skipSpaces();
-        if (p == end || *p != '=') {
-            return false;
-        }
-        ++p;
-        skipSpaces();
-        return true;
-    };
-    QByteArrayView value;
-    if (!skipSpaces() || !keyword("version") || !quoted(value) || value != QByteArrayView("1.0")) {
-        return false;
-    }
-    bool spaced = skipSpaces();
-    if (spaced && keyword("encoding")) {
-        if (!quoted(value) ||
-            latin1(value).compare(QLatin1StringView("utf-8"), Qt::CaseInsensitive) != 0) {
-            return false;
-        }
-        spaced = skipSpaces();
-    }
-    if (spaced && keyword("standalone")) {
-        if (!quoted(value) || (value != QByteArrayView("yes") && value != QByteArrayView("no"))) {
-            return false;
-        }
-        skipSpaces();
-    }
-    if (!at("?>")) {
-        return false;
-    }
-    p += 2;
-    return true;
-}
-
-// <!-- ... -->, without "--" inside.
-bool PlainXmlCursor::comment() {
-    p += 4;
-    const QByteArrayView rest(p, end - p);
-    const qsizetype dashes = rest.indexOf(QByteArrayView("--"));
-    if (dashes < 0 || dashes + 2 >= rest.size() || rest.at(dashes + 2) != '>') {
-        return false;
-    }
-    p += dashes + 3;
-    return true;
-}
-
-// <?target ...?>: a target without a colon that is not "xml" in any case.
-bool PlainXmlCursor::processingInstruction() {
-    p += 2;
-    QByteArrayView target;
-    if (!readName(target) || target.contains(':') ||
-        latin1(target).compare(QLatin1StringView("xml"), Qt::CaseInsensitive) == 0) {
-        return false;
-    }
-    if (!at("?>") && !skipSpaces()) {
-        return false;
-    }
-    const qsizetype close = QByteArrayView(p, end - p).indexOf(QByteArrayView("?>"));
-    if (close < 0) {
-        return false;
-    }
-    p += close + 2;
-    return true;
 }
 
 // Spaces, comments and processing instructions up to the root's start tag.
@@ -226,76 +105,11 @@ bool PlainXmlCursor::prolog() {
     }
 }
 
-// A quoted attribute value: no "<", references checked, and no raw tab or line end (which
-// the XML reader would turn into spaces).
-bool PlainXmlCursor::attributeValue(RawAttribute& attribute) {
-    if (p == end || (*p != '"' && *p != '\'')) {
-        return false;
-    }
-    const char quote = *p++;
-    const char* from = p;
-    while (p < end && *p != quote) {
-        const char c = *p;
-        if (c == '<' || c == '\t' || c == '\n' || c == '\r') {
-            return false;
-        }
-        if (c == '&') {
-            attribute.escaped = true;
-            if (!plainxml::readReference(p, end, nullptr, true)) {
-                return false;
-            }
-            continue;
-        }
-        ++p;
-    }
-    if (p == end) {
-        return false;
-    }
-    attribute.value = QByteArrayView(from, p - from);
-    ++p;
-    return true;
-}
-
 // At "<" of a start tag or an empty-element tag.
 bool PlainXmlCursor::startTag() {
     ++p;
-    if (!readName(elementName)) {
+    if (!readName(elementName) || !readAttributes(pendingEnd)) {
         return false;
-    }
-    attributes.clear();
-    for (;;) {
-        const bool spaced = skipSpaces();
-        if (p == end) {
-            return false;
-        }
-        if (*p == '>') {
-            ++p;
-            break;
-        }
-        if (at("/>")) {
-            p += 2;
-            pendingEnd = true;
-            break;
-        }
-        RawAttribute attribute;
-        if (!spaced || !readName(attribute.name)) {
-            return false;
-        }
-        skipSpaces();
-        if (p == end || *p != '=') {
-            return false;
-        }
-        ++p;
-        skipSpaces();
-        if (!attributeValue(attribute)) {
-            return false;
-        }
-        for (const RawAttribute& earlier : attributes) {
-            if (sameBytes(earlier.name, attribute.name)) {
-                return false;
-            }
-        }
-        attributes.push_back(attribute);
     }
     // The general reader refuses what nests deeper; it is left to say so.
     if (int(open.size()) + 1 >= SafeXmlStream::kMaxElementDepth) {
@@ -307,16 +121,9 @@ bool PlainXmlCursor::startTag() {
 
 // At "</".
 bool PlainXmlCursor::endTag() {
-    p += 2;
-    QByteArrayView closed;
-    if (!readName(closed) || !sameBytes(closed, open.back())) {
+    if (!scanEndTag(open.back())) {
         return false;
     }
-    skipSpaces();
-    if (p == end || *p != '>') {
-        return false;
-    }
-    ++p;
     open.pop_back();
     rootEnded = open.empty();
     return true;
@@ -326,22 +133,9 @@ bool PlainXmlCursor::endTag() {
 bool PlainXmlCursor::text() {
     const char* from = p;
     tokenEscaped = false;
-    while (p < end && *p != '<') {
-        const char c = *p;
-        if (c == '&') {
-            tokenEscaped = true;
-            if (!plainxml::readReference(p, end, nullptr, false)) {
-                return false;
-            }
-            continue;
-        }
-        if (c == ']' && at("]]>")) {
-            return false;
-        }
-        ++p;
-    }
+    const bool ended = scanText(false, tokenEscaped);
     tokenText = QByteArrayView(from, p - from);
-    return p < end;
+    return ended;
 }
 
 bool PlainXmlCursor::cdata() {
@@ -437,23 +231,8 @@ QAnyStringView PlainXmlCursor::prefix() const {
 }
 
 QString PlainXmlCursor::decodedValue(const RawAttribute& attribute) const {
-    if (!attribute.escaped) {
-        return decodeUtf8(attribute.value);
-    }
-    QByteArray decoded;
-    decoded.reserve(attribute.value.size());
-    const char* at = attribute.value.data();
-    const char* const stop = at + attribute.value.size();
-    while (at < stop) {
-        const auto* amp = static_cast<const char*>(std::memchr(at, '&', std::size_t(stop - at)));
-        const char* const runEnd = amp ? amp : stop;
-        decoded.append(at, runEnd - at);
-        at = runEnd;
-        if (amp) {
-            plainxml::readReference(at, stop, &decoded, true);  // checked when the tag was read
-        }
-    }
-    return decodeUtf8(decoded);
+    return decodeUtf8(attribute.escaped ? QByteArrayView(resolvedValue(attribute))
+                                        : attribute.value);
 }
 
 QString PlainXmlCursor::attribute(QLatin1StringView qualifiedName) const {

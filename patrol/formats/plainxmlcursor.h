@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "patrol/formats/xmlfeedcursor.h"
+#include "platform/plainxmlscanner.h"
 
 // The plain scan of a feed: feeds are mostly UTF-8 documents with a few escapes and CDATA
 // sections, which a scan of the bytes reads several times faster than a general XML
@@ -14,7 +15,7 @@
 // DTD, a name that is not ASCII, a document that is not well-formed, ...) it gives up, and
 // the feed is read again with the general reader, which also words the errors. Nothing it
 // read before giving up may be used.
-class PlainXmlCursor final : public XmlFeedCursor {
+class PlainXmlCursor final : public XmlFeedCursor, private PlainXmlScanner {
 public:
     // fallbackCharset: the HTTP Content-Type's charset, which decides for a document that
     // names no encoding; the scan gives up on any but UTF-8.
@@ -36,35 +37,18 @@ public:
 private:
     enum class Token { Start, End, Text, CData, EndOfDocument, Stop };
 
-    struct RawAttribute {
-        QByteArrayView name;
-        QByteArrayView value;  // as written, quotes aside
-        bool escaped = false;  // holds references
-    };
-
     Token advance();
     Token giveUp();
     bool prolog();
-    bool declaration();
-    bool comment();
-    bool processingInstruction();
     bool startTag();
     bool endTag();
     bool text();
     bool cdata();
-    bool readName(QByteArrayView& out);
-    bool attributeValue(RawAttribute& attribute);
-    // Passes over spaces; whether there were any.
-    bool skipSpaces();
-    template <std::size_t N>
-    [[nodiscard]] bool at(const char (&literal)[N]) const;
     // Appends the current Text or CData token to out as UTF-8, line ends normalised and
     // references decoded.
     void appendToken(QByteArray& out) const;
     [[nodiscard]] QString decodedValue(const RawAttribute& attribute) const;
 
-    const char* p = nullptr;
-    const char* end = nullptr;
     bool unsure = false;
     bool rootEnded = false;
     // An empty-element tag gives its end as the next token.
@@ -74,5 +58,4 @@ private:
     bool tokenEscaped = false;
     QByteArrayView elementName;
     std::vector<QByteArrayView> open;  // open elements, innermost last
-    std::vector<RawAttribute> attributes;
 };
