@@ -32,6 +32,9 @@ public:
     frmMain(AppState& state, AppWindows& windows);
     ~frmMain() override;
 
+    // Shows the window in front of the others.
+    void bringToFront();
+
     // Start-up. False when another instance runs: the caller ends the process then, and
     // nothing has been read or written. On a first start it goes on once the user has
     // answered whether to load the starting list; startUpFinished tells when it has ended.
@@ -173,8 +176,6 @@ private:
 
     // Hides the window, or minimises it when there is no tray to bring it back from.
     void putAway();
-    // Shows the window in front of the others.
-    void bringToFront();
     // Writes the list to rsslist.opml and the settings to config.ini; for each that could
     // not be written, its path and why.
     [[nodiscard]] QStringList saveListAndSettings();

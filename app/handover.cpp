@@ -15,6 +15,10 @@ HandOver::HandOver(AppWindows& appWindows, QObject* parent) : QObject(parent), w
 
 void HandOver::receive(const QList<QByteArray>& lines) {
     for (const QByteArray& line : lines) {
+        if (line == kShowLine) {
+            pendingShow = true;
+            continue;
+        }
         const QString text = QString::fromUtf8(line);
         // Lines carry absolute URLs only; a relative path here is not from a second start.
         const OpenRequest request = interpretArgument(text, QString());
@@ -43,7 +47,7 @@ void HandOver::start() {
 }
 
 bool HandOver::hasPending() const {
-    return pendingFeed.kind != OpenRequest::Kind::Refused ||
+    return pendingShow || pendingFeed.kind != OpenRequest::Kind::Refused ||
            pendingSiteList.kind != OpenRequest::Kind::Refused;
 }
 
@@ -56,6 +60,9 @@ void HandOver::actOnPending() {
     if (QApplication::activeModalWidget() != nullptr) {
         retry.start(kModalRetryMs);
         return;
+    }
+    if (std::exchange(pendingShow, false)) {
+        windows.main().bringToFront();
     }
     const OpenRequest feed = std::exchange(pendingFeed, OpenRequest());
     const OpenRequest siteList = std::exchange(pendingSiteList, OpenRequest());

@@ -12,13 +12,17 @@ class AppWindows;
 // Acts on feeds and site lists handed to the program from outside: its own command line
 // and the lines a second start sends over the instance channel. Requests wait until
 // start-up has finished and no modal box is open; of what came meanwhile the last feed goes
-// to the new-site dialog and the last site list is offered for loading. Only those two are
+// to the new-site dialog and the last site list is offered for loading, and a "show" brings
+// the main window to the front. Only those two are
 // kept while they wait, so no flood of lines can make the program grow.
 class HandOver : public QObject {
     Q_OBJECT
 public:
     // How often a batch that waits for a modal box looks again.
     static constexpr int kModalRetryMs = 500;
+    // What a start without arguments sends to the running instance: bring the main window
+    // back. No URL's encoded form is this word, so it cannot be taken for a request.
+    static constexpr char kShowLine[] = "show";
 
     explicit HandOver(AppWindows& windows, QObject* parent = nullptr);
 
@@ -35,6 +39,7 @@ private:
     [[nodiscard]] bool hasPending() const;
 
     AppWindows& windows;
+    bool pendingShow = false;
     OpenRequest pendingFeed;
     OpenRequest pendingSiteList;
     bool started = false;

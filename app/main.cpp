@@ -73,7 +73,7 @@ void handOverToRunningInstance(const InstanceChannelPlace& place, const QList<QB
                 break;
         }
     }
-    qWarning().noquote() << QStringLiteral("Quorvane3: %1; the arguments are dropped").arg(why);
+    qWarning().noquote() << QStringLiteral("Quorvane3: %1; nothing was handed over").arg(why);
 }
 
 }  // namespace
@@ -107,10 +107,10 @@ int main(int argc, char* argv[]) {
     AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
     const InstanceChannelPlace channelPlace = instanceChannelPlace(state.paths.programDir);
     if (!windows.instanceLock().tryLock()) {
-        // Another instance runs: it gets the requests; without any this start ends silently.
-        if (!requests.isEmpty()) {
-            handOverToRunningInstance(channelPlace, requests);
-        }
+        // Another instance runs: it gets the requests, or, without any, is asked to show its
+        // main window, since a user who starts the program again expects to see it.
+        handOverToRunningInstance(
+            channelPlace, requests.isEmpty() ? QList<QByteArray>{HandOver::kShowLine} : requests);
         return 0;
     }
 

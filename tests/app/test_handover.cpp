@@ -186,4 +186,17 @@ TEST_F(HandOverTest, ASiteListIsLoadedOnlyAfterTheUsersOk) {
     EXPECT_TRUE(main().isVisible());
 }
 
+TEST_F(HandOverTest, ShowBringsTheMainWindowBackOnceStartUpHasEnded) {
+    main().hide();
+    handOver.receive({HandOver::kShowLine});
+    QTest::qWait(20);
+    EXPECT_FALSE(main().isVisible());
+
+    handOver.start();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return main().isVisible(); }));
+    EXPECT_FALSE(main().isMinimized());
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+}
+
 }  // namespace
