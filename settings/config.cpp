@@ -25,8 +25,8 @@ QString singleLine(QString text) {
     return text;
 }
 
-QLatin1String keyText(const SettingSpec& spec) {
-    return QLatin1String(spec.key.data(), qsizetype(spec.key.size()));
+QLatin1String keyText(const SettingRow& row) {
+    return QLatin1String(row.key.data(), qsizetype(row.key.size()));
 }
 
 template <class... Fs>
@@ -36,20 +36,20 @@ struct Overloaded : Fs... {
 template <class... Fs>
 Overloaded(Fs...) -> Overloaded<Fs...>;
 
-qint32 lowest(const SettingSpec& spec, qint32 typeMinimum) {
-    return spec.file ? spec.file->minimum : typeMinimum;
+qint32 lowest(const SettingRow& row, qint32 typeMinimum) {
+    return row.file ? row.file->minimum : typeMinimum;
 }
-qint32 highest(const SettingSpec& spec, qint32 typeMaximum) {
-    return spec.file ? spec.file->maximum : typeMaximum;
+qint32 highest(const SettingRow& row, qint32 typeMaximum) {
+    return row.file ? row.file->maximum : typeMaximum;
 }
 
 // Converts a value text to the field's type and stores it; false when it does not convert
 // or lies outside the values the file may hold (the field is then left as it was).
-bool readSetting(const SettingSpec& spec, Settings& s, const QString& text) {
+bool readSetting(const SettingRow& row, Settings& s, const QString& text) {
     constexpr qint32 int32Min = std::numeric_limits<qint32>::min();
     constexpr qint32 int32Max = std::numeric_limits<qint32>::max();
     const auto integer = [&](qint32 typeMinimum, qint32 typeMaximum) {
-        return textToInteger(text, lowest(spec, typeMinimum), highest(spec, typeMaximum));
+        return textToInteger(text, lowest(row, typeMinimum), highest(row, typeMaximum));
     };
     const auto store = [](auto& field, const auto& value) {
         if (value) {
@@ -73,11 +73,11 @@ bool readSetting(const SettingSpec& spec, Settings& s, const QString& text) {
                 return code && field.setCode(s, *code);
             },
         },
-        spec.field);
+        row.field);
 }
 
 // A field's value as config.ini holds it.
-QString settingText(const SettingSpec& spec, const Settings& s, const QString& programDir) {
+QString settingText(const SettingRow& row, const Settings& s, const QString& programDir) {
     return std::visit(Overloaded{
                           [&](ProgramDirField) { return singleLine(programDir); },
                           [&](QString Settings::*field) { return singleLine(s.*field); },
@@ -87,7 +87,7 @@ QString settingText(const SettingSpec& spec, const Settings& s, const QString& p
                           [&](float Settings::*field) { return floatText(s.*field); },
                           [&](const ModeField& field) { return QString::number(field.code(s)); },
                       },
-                      spec.field);
+                      row.field);
 }
 
 }  // namespace
@@ -154,13 +154,13 @@ bool LoadSettings(AppState& state) {
 
     const QString section = state.exeBaseName();
     bool placed = false;
-    for (const SettingSpec& spec : kSettingsTable) {
-        const QByteArray buffer = ini.value(section, QString(keyText(spec)));
+    for (const SettingRow& row : kSettingsTable) {
+        const QByteArray buffer = ini.value(section, QString(keyText(row)));
         if (buffer.isEmpty()) {
             continue;
         }
-        const bool read = readSetting(spec, state.settings, IniValueText(buffer, buffer.size()));
-        placed = placed || (read && (spec.key == "TICKER_LEFT" || spec.key == "TICKER_TOP"));
+        const bool read = readSetting(row, state.settings, IniValueText(buffer, buffer.size()));
+        placed = placed || (read && (row.key == "TICKER_LEFT" || row.key == "TICKER_TOP"));
     }
     // A ticker never moved yet first appears on its own screen, where the primary screen
     // would have put it.
@@ -181,13 +181,13 @@ QStringList settingsLines(const AppState& state) {
     }
     const Settings defaults;
     QStringList lines;
-    for (const SettingSpec& spec : kSettingsTable) {
-        const QString value = settingText(spec, state.settings, programDir);
-        if (spec.line == SettingLine::WhenNotDefault &&
-            value == settingText(spec, defaults, programDir)) {
+    for (const SettingRow& row : kSettingsTable) {
+        const QString value = settingText(row, state.settings, programDir);
+        if (row.line == SettingLine::WhenNotDefault &&
+            value == settingText(row, defaults, programDir)) {
             continue;
         }
-        lines.append(keyText(spec) + QLatin1Char('=') + value);
+        lines.append(keyText(row) + QLatin1Char('=') + value);
     }
     return lines;
 }

@@ -129,7 +129,7 @@ enum class SettingLine {
     WhenNotDefault,  // after those, only when it differs from its default
 };
 
-struct SettingSpec {
+struct SettingRow {
     std::string_view key;
     SettingField field;
     SettingLine line = SettingLine::Always;
@@ -140,7 +140,7 @@ struct SettingSpec {
     std::optional<SettingRange> dialog = std::nullopt;
 };
 
-inline constexpr SettingSpec kSettingsTable[] = {
+inline constexpr SettingRow kSettingsTable[] = {
     {"APP_PATH", ProgramDirField{}},
     {"OPML_PATH", &Settings::OPML_PATH},
     {"TICKER_MODE", modeField<&Settings::TICKER_MODE>()},
@@ -187,10 +187,10 @@ inline constexpr SettingSpec kSettingsTable[] = {
 
 // The row of a key. A key the table lacks stops the compilation where this is evaluated at
 // compile time.
-[[nodiscard]] consteval const SettingSpec& settingSpec(std::string_view key) {
-    for (const SettingSpec& spec : kSettingsTable) {
-        if (spec.key == key) {
-            return spec;
+[[nodiscard]] consteval const SettingRow& settingSpec(std::string_view key) {
+    for (const SettingRow& row : kSettingsTable) {
+        if (row.key == key) {
+            return row;
         }
     }
     throw "no such setting";
