@@ -86,6 +86,7 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
 
     connect(&seams.tray, &TrayIcon::doubleClicked, this, &frmMain::trayDoubleClicked);
     connect(&seams.tray, &TrayIcon::rightPressed, this, &frmMain::trayRightPressed);
+    connect(&seams.tray, &TrayIcon::availabilityChanged, this, &frmMain::trayAvailabilityChanged);
 
     // A save that fails (a full disk) is said once; the next change tries again.
     connect(&state.siteListSaver, &SiteListSaver::saveFailed, this,
@@ -184,8 +185,12 @@ void frmMain::finishLoad(const QString& path, bool showMainWindow) {
     // The patrol starts a second from now, after the windows are up.
     tmrLoad.start();
 
+    // Without a notification area there is nowhere to put the icon; it goes up when one
+    // appears.
     trayAvailable = seams.tray.isSystemTrayAvailable();
-    AddTrayIcon();
+    if (trayAvailable) {
+        AddTrayIcon();
+    }
 
     // The ticker is loaded in any case; shown when so set.
     frmTicker& ticker = windows.ticker();
@@ -362,6 +367,23 @@ void frmMain::trayDoubleClicked() {
 
 void frmMain::trayRightPressed(const QPoint& globalPos) {
     mnuNotifyMenu->popup(globalPos);
+}
+
+void frmMain::trayAvailabilityChanged(bool available) {
+    // Start-up looks for itself, and after the exit the icon stays down.
+    if (!loaded || exiting || available == trayAvailable) {
+        return;
+    }
+    trayAvailable = available;
+    if (available) {
+        AddTrayIcon();
+        return;
+    }
+    // The icon went with the notification area; a window hidden behind it would be lost.
+    RemoveTrayIcon();
+    if (isHidden()) {
+        showMinimized();
+    }
 }
 
 void frmMain::setRefreshCommandsEnabled(bool enabled) {

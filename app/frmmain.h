@@ -18,7 +18,8 @@ struct AppState;
 
 // The main window: the site tree with its properties panel, the status bar, the menus and
 // the tray menu. It is the program's start-up object (Form_Load) and carries its exit.
-// Closing it only hides it: the program lives on in the notification area.
+// Closing it only hides it: the program lives on in the notification area. Without one it
+// is minimised instead, so that it can always be reached.
 class frmMain : public QMainWindow, public SiteListHost {
     Q_OBJECT
 public:
@@ -58,6 +59,9 @@ public:
     // The tray icon's gestures.
     void trayDoubleClicked();
     void trayRightPressed(const QPoint& globalPos);
+    // The desktop's notification area appeared or went (its shell restarted): the icon goes
+    // up again, or a hidden window comes back minimised.
+    void trayAvailabilityChanged(bool available);
 
     // A site list handed over from outside: after the user's OK, loaded as the File
     // menu's OPML load loads a chosen file, and the main window shown.
@@ -98,8 +102,8 @@ public:
     [[nodiscard]] QString infoText() const;
     // True while a list the File menu loads is being read in the background.
     [[nodiscard]] bool isLoadingList() const { return listLoader.isReading(); }
-    // True when the desktop had a notification area at start-up; without one the window is
-    // minimised instead of hidden, so that the program can always be reached.
+    // True while the desktop has a notification area; without one the window is minimised
+    // instead of hidden, so that the program can always be reached.
     [[nodiscard]] bool hasTray() const { return trayAvailable; }
 
     SiteListPane* pane = nullptr;

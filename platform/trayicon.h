@@ -7,7 +7,9 @@
 class QIcon;
 
 // The notification-area (tray) icon. The program needs only two gestures from it: a left
-// double-click and a right press; an implementation reports them as signals.
+// double-click and a right press; an implementation reports them as signals. A desktop's
+// notification area may also come and go while the program runs (its shell restarts):
+// availabilityChanged tells.
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -25,4 +27,7 @@ Q_SIGNALS:
     void doubleClicked();
     // globalPos: where the pointer was, for a pop-up menu.
     void rightPressed(const QPoint& globalPos);
+    // The notification area may have appeared or gone; available: whether there is one now.
+    // It may come when nothing changed, so a receiver compares with what it knew.
+    void availabilityChanged(bool available);
 };

@@ -20,7 +20,7 @@
 #include "platform/trayicon.h"
 
 // A notification area that records what was put up; tests make the gestures by emitting its
-// signals.
+// signals, and make it appear or go with setAvailable.
 class FakeTray final : public TrayIcon {
 public:
     [[nodiscard]] bool isSystemTrayAvailable() const override { return available; }
@@ -32,6 +32,10 @@ public:
     }
     void remove() override { added = false; }
     [[nodiscard]] bool isAdded() const override { return added; }
+    void setAvailable(bool now) {
+        available = now;
+        Q_EMIT availabilityChanged(now);
+    }
 
     bool available = true;
     bool added = false;

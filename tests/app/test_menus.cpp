@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QAction>
@@ -387,6 +388,50 @@ TEST_F(MenuTest, TrayGesturesShowTheWindowAndPopUpTheTrayMenu) {
     main().hide();
     main().mnuShowMain->trigger();
     EXPECT_TRUE(main().isVisible());
+}
+
+// A started program on a desktop without a notification area.
+class NoTrayMenuTest : public MenuTest {
+protected:
+    void SetUp() override {
+        tray.available = false;
+        MenuTest::SetUp();
+    }
+};
+
+// Every visible item of a menu and its visible sub-menus.
+QList<QAction*> reachableItems(const QList<QAction*>& actions) {
+    QList<QAction*> items;
+    for (QAction* action : actions) {
+        if (!action->isVisible() || action->isSeparator()) {
+            continue;
+        }
+        if (action->menu()) {
+            items += reachableItems(action->menu()->actions());
+        } else {
+            items.append(action);
+        }
+    }
+    return items;
+}
+
+TEST_F(NoTrayMenuTest, EveryTrayCommandIsInTheMenuBarAlike) {
+    const QList<QAction*> barItems = reachableItems(main().menuBar()->actions());
+    for (const bool refreshEnabled : {false, true}) {
+        main().setRefreshCommandsEnabled(refreshEnabled);
+        for (const QAction* trayItem : main().mnuNotifyMenu->actions()) {
+            // The window that would open is the one these menus are in.
+            if (trayItem->isSeparator() || trayItem == main().mnuShowMain) {
+                continue;
+            }
+            const auto same =
+                std::find_if(barItems.begin(), barItems.end(),
+                             [trayItem](QAction* a) { return a->text() == trayItem->text(); });
+            ASSERT_NE(same, barItems.end()) << trayItem->text().toStdString();
+            EXPECT_EQ((*same)->isEnabled(), trayItem->isEnabled())
+                << trayItem->text().toStdString();
+        }
+    }
 }
 
 TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {

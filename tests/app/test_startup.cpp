@@ -444,15 +444,38 @@ TEST_F(StartUpTest, WithoutANotificationAreaTheWindowIsShownAndMinimisedOnClose)
     env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
     ASSERT_TRUE(start());
     EXPECT_TRUE(main().isVisible());
+    EXPECT_FALSE(tray.added);
+    const auto closingMinimises = [this] {
+        userClose(main());
+        EXPECT_TRUE(main().isVisible());
+        EXPECT_TRUE(main().isMinimized());
+        main().showNormal();
+        main().mnuClose->trigger();
+        EXPECT_TRUE(main().isVisible());
+        EXPECT_TRUE(main().isMinimized());
+    };
+    closingMinimises();
 
-    userClose(main());
-    EXPECT_TRUE(main().isVisible());
-    EXPECT_TRUE(main().isMinimized());
-
+    // The desktop's shell restarts with a notification area: the icon goes up, and closing
+    // hides the window again.
+    tray.setAvailable(true);
+    EXPECT_TRUE(tray.added);
+    EXPECT_TRUE(main().hasTray());
     main().showNormal();
-    main().mnuClose->trigger();
+    userClose(main());
+    EXPECT_FALSE(main().isVisible());
+
+    // It goes while the window is hidden: the window comes back, minimised.
+    tray.setAvailable(false);
+    EXPECT_FALSE(tray.added);
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(main().isMinimized());
+    closingMinimises();
+
+    // After the exit the icon stays down.
+    main().mnuExit->trigger();
+    tray.setAvailable(true);
+    EXPECT_FALSE(tray.added);
 }
 
 TEST_F(StartUpTest, AFailedSaveIsSaidOnceTriedAgainAtTheNextChangeAndNamedAtExit) {
