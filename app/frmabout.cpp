@@ -41,7 +41,7 @@ void setRuleColor(QWidget* line, const QColor& color) {
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     // The caption the window carries before its first load.
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-32.png")));
     setModal(false);
     setFont(uiFont());
@@ -120,8 +120,8 @@ void frmAbout::changeEvent(QEvent* event) {
 
 void frmAbout::Form_Load() {
     const QString title = QLatin1String(kApplicationTitle);
-    setWindowTitle(title + QStringLiteral("のバージョン情報"));
-    lblVersion->setText(QStringLiteral("バージョン ") + versionText() + QStringLiteral("\r\n") +
+    setWindowTitle(tr("%1のバージョン情報").arg(title));
+    lblVersion->setText(tr("バージョン %1").arg(versionText()) + QStringLiteral("\r\n") +
                         QLatin1String(kLegalCopyright));
     lblTitle->setText(title);
     lblDescription->setPlainText(applicationComments());

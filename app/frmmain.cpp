@@ -37,9 +37,10 @@ constexpr int kStartUpDelayMs = 1000;
 
 // What the exit says of files it could not write: failed holds each one's path and why.
 QString notSavedText(const QStringList& failed) {
-    return QStringLiteral(
-               "次のファイルを保存できませんでした。最後に保存できた後の変更は失われます。") +
-           QStringLiteral("\r\n") + failed.join(QStringLiteral("\r\n"));
+    return QCoreApplication::translate(
+               "frmMain",
+               "次のファイルを保存できませんでした。最後に保存できた後の変更は失われます。\r\n%1")
+        .arg(failed.join(QStringLiteral("\r\n")));
 }
 
 QIcon applicationIcon() {
@@ -91,8 +92,8 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
     // A save that fails (a full disk) is said once; the next change tries again.
     connect(&state.siteListSaver, &SiteListSaver::saveFailed, this,
             [this](const QString& path, const QString& reason) {
-                SetStatus(QStringLiteral("%1 を保存できませんでした（%2）")
-                              .arg(QFileInfo(path).fileName(), reason));
+                SetStatus(
+                    tr("%1 を保存できませんでした（%2）").arg(QFileInfo(path).fileName(), reason));
             });
 
     // The desktop session may end without our exit command: save what the exit would.
@@ -103,13 +104,11 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
 frmMain::~frmMain() = default;
 
 QString frmMain::infoText() const {
-    return QStringLiteral("【") + state.exeBaseName() + QStringLiteral("】") +
-           QStringLiteral("\r\n") +
-           QStringLiteral(
-               "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
-               "バグ・要望などありましたらご連絡ください（") +
-           QLatin1String(kSupportEmail) + QStringLiteral("）") + QStringLiteral("\r\n") +
-           QStringLiteral("  ");
+    return tr("【%1】\r\n"
+              "  ティッカー型RSSリーダ >> シンプルをモットーに開発を続けております。"
+              "バグ・要望などありましたらご連絡ください（%2）\r\n"
+              "  ")
+        .arg(state.exeBaseName(), QLatin1String(kSupportEmail));
 }
 
 bool frmMain::Form_Load() {
@@ -136,18 +135,17 @@ bool frmMain::Form_Load() {
     // A first start offers the starting list shipped beside the executable; start-up goes
     // on when the user has answered.
     if (state.settings.OPML_PATH.isEmpty()) {
-        state.seams.messageBox.ask(QStringLiteral("デフォルトのOPMLファイルを読み込みます。") +
-                                       QStringLiteral("\r\n") + QStringLiteral("よろしいですか。"),
-                                   state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
-                                   [this, path](MsgResult answer) {
-                                       if (answer != MsgResult::Ok) {
-                                           finishLoad(path, false);
-                                           return;
-                                       }
-                                       state.settings.OPML_PATH = joinPath(
-                                           state.paths.shareDir, QStringLiteral("default.xml"));
-                                       finishLoad(state.settings.OPML_PATH, true);
-                                   });
+        state.seams.messageBox.ask(
+            tr("デフォルトのOPMLファイルを読み込みます。\r\nよろしいですか。"), state.exeBaseName(),
+            MsgButtons::OkCancel, MsgIcon::Question, [this, path](MsgResult answer) {
+                if (answer != MsgResult::Ok) {
+                    finishLoad(path, false);
+                    return;
+                }
+                state.settings.OPML_PATH =
+                    joinPath(state.paths.shareDir, QStringLiteral("default.xml"));
+                finishLoad(state.settings.OPML_PATH, true);
+            });
     } else {
         finishLoad(path, false);
     }

@@ -26,8 +26,8 @@ namespace {
 
 // The site-list files the OPML commands offer, then everything. Each name carries its
 // patterns for the reader; the patterns after it are for the dialog, which does not show them.
-const QString kOpmlFilter =
-    QStringLiteral("OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
+constexpr char kOpmlFilter[] = QT_TRANSLATE_NOOP(
+    "frmMain", "OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)");
 
 }  // namespace
 
@@ -61,24 +61,21 @@ void frmMain::buildMenus() {
         connect(action, &QAction::triggered, pane->editor, handler);
     };
 
-    mnuFile = addMenu(bar, "mnuFile", QStringLiteral("ファイル(&F)"));
+    mnuFile = addMenu(bar, "mnuFile", tr("ファイル(&F)"));
     bar->addMenu(mnuFile);
-    mnuOpenTicker =
-        addItem(mnuFile, "mnuOpenTicker", QStringLiteral("ニュースティッカーを開く(&N)"),
-                QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuOpenTicker = addItem(mnuFile, "mnuOpenTicker", tr("ニュースティッカーを開く(&N)"),
+                            QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuSepFile1 = addSeparator(mnuFile, "mnuSepFile1");
-    mnuOPMLLoad =
-        addItem(mnuFile, "mnuOPMLLoad", QStringLiteral("サイト一覧(OPMLファイル)を読み込む(&L)"),
-                QKeySequence(Qt::CTRL | Qt::Key_L));
-    mnuOPMLSave =
-        addItem(mnuFile, "mnuOPMLSave", QStringLiteral("サイト一覧(OPMLファイル)を保存(&S)"),
-                QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuOPMLLoad = addItem(mnuFile, "mnuOPMLLoad", tr("サイト一覧(OPMLファイル)を読み込む(&L)"),
+                          QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuOPMLSave = addItem(mnuFile, "mnuOPMLSave", tr("サイト一覧(OPMLファイル)を保存(&S)"),
+                          QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuSepFile2 = addSeparator(mnuFile, "mnuSepFile2");
-    mnuProperty = addItem(mnuFile, "mnuProperty", QStringLiteral("最新の情報を取得(&R)"),
-                          QKeySequence(Qt::Key_F5));
+    mnuProperty =
+        addItem(mnuFile, "mnuProperty", tr("最新の情報を取得(&R)"), QKeySequence(Qt::Key_F5));
     mnuSepFile3 = addSeparator(mnuFile, "mnuSepFile3");
-    mnuClose = addItem(mnuFile, "mnuClose", QStringLiteral("この画面を閉じる(&C)"));
-    mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("終了(&X)"));
+    mnuClose = addItem(mnuFile, "mnuClose", tr("この画面を閉じる(&C)"));
+    mnuExit = addItem(mnuFile, "mnuExit", tr("終了(&X)"));
     on(mnuOpenTicker, &frmMain::mnuOpenTicker_Click);
     on(mnuOPMLLoad, &frmMain::mnuOPMLLoad_Click);
     on(mnuOPMLSave, &frmMain::mnuOPMLSave_Click);
@@ -86,25 +83,23 @@ void frmMain::buildMenus() {
     on(mnuClose, &frmMain::mnuClose_Click);
     on(mnuExit, &frmMain::mnuExit_Click);
 
-    mnuEdit = addMenu(bar, "mnuEdit", QStringLiteral("編集(&E)"));
+    mnuEdit = addMenu(bar, "mnuEdit", tr("編集(&E)"));
     bar->addMenu(mnuEdit);
-    mnuNew = addMenu(mnuEdit, "mnuNew", QStringLiteral("新規作成(&N)"));
+    mnuNew = addMenu(mnuEdit, "mnuNew", tr("新規作成(&N)"));
     mnuEdit->addMenu(mnuNew);
-    mnuNewFolder = addItem(mnuNew, "mnuNewFolder", QStringLiteral("フォルダ(&F)"));
-    mnuNewRdf = addItem(mnuNew, "mnuNewRdf", QStringLiteral("サイト(&S)"));
+    mnuNewFolder = addItem(mnuNew, "mnuNewFolder", tr("フォルダ(&F)"));
+    mnuNewRdf = addItem(mnuNew, "mnuNewRdf", tr("サイト(&S)"));
     mnuSepEdit1 = addSeparator(mnuEdit, "mnuSepEdit1");
-    mnuETriming = addItem(mnuEdit, "mnuETriming", QStringLiteral("切り取り(&T)"),
-                          QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuECopy = addItem(mnuEdit, "mnuECopy", QStringLiteral("コピー(&C)"),
-                       QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuEPaste = addItem(mnuEdit, "mnuEPaste", QStringLiteral("貼り付け(&P)"),
-                        QKeySequence(Qt::CTRL | Qt::Key_V));
-    mnuDelete =
-        addItem(mnuEdit, "mnuDelete", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete));
+    mnuETriming =
+        addItem(mnuEdit, "mnuETriming", tr("切り取り(&T)"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuECopy = addItem(mnuEdit, "mnuECopy", tr("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuEPaste =
+        addItem(mnuEdit, "mnuEPaste", tr("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    mnuDelete = addItem(mnuEdit, "mnuDelete", tr("削除(&D)"), QKeySequence(Qt::Key_Delete));
     mnuSepEdit2 = addSeparator(mnuEdit, "mnuSepEdit2");
-    mnuCopyTitle = addItem(mnuEdit, "mnuCopyTitle", QStringLiteral("タイトルをコピー(&T)"));
-    mnuCopyURL = addItem(mnuEdit, "mnuCopyURL", QStringLiteral("URLをコピー(&U)"));
-    mnuOpenBrowser = addItem(mnuEdit, "mnuOpenBrowser", QStringLiteral("URLをブラウザで開く(&B)"),
+    mnuCopyTitle = addItem(mnuEdit, "mnuCopyTitle", tr("タイトルをコピー(&T)"));
+    mnuCopyURL = addItem(mnuEdit, "mnuCopyURL", tr("URLをコピー(&U)"));
+    mnuOpenBrowser = addItem(mnuEdit, "mnuOpenBrowser", tr("URLをブラウザで開く(&B)"),
                              QKeySequence(Qt::CTRL | Qt::Key_W));
     onPane(mnuNewFolder, &SiteTreeEditor::mnuNewFolder_Click);
     onPane(mnuNewRdf, &SiteTreeEditor::mnuNewRdf_Click);
@@ -117,32 +112,31 @@ void frmMain::buildMenus() {
     on(mnuOpenBrowser, &frmMain::mnuOpenBrowser_Click);
 
     // An empty menu that is never shown.
-    mnuVirw = addMenu(bar, "mnuVirw", QStringLiteral("表示(&V)"));
+    mnuVirw = addMenu(bar, "mnuVirw", tr("表示(&V)"));
     bar->addMenu(mnuVirw);
     mnuVirw->menuAction()->setVisible(false);
 
-    mnuSetting = addMenu(bar, "mnuSetting", QStringLiteral("設定(&S)"));
+    mnuSetting = addMenu(bar, "mnuSetting", tr("設定(&S)"));
     bar->addMenu(mnuSetting);
-    mnuSetTicker =
-        addItem(mnuSetting, "mnuSetTicker", QStringLiteral("ニュースティッカーの設定(&D)"),
-                QKeySequence(Qt::Key_F11));
-    mnuSetOption = addItem(mnuSetting, "mnuSetOption", QStringLiteral("オプション(&O)"),
-                           QKeySequence(Qt::Key_F12));
-    mnuSetRules = addItem(mnuSetting, "mnuSetRules", QStringLiteral("表示ルール(&R)..."));
+    mnuSetTicker = addItem(mnuSetting, "mnuSetTicker", tr("ニュースティッカーの設定(&D)"),
+                           QKeySequence(Qt::Key_F11));
+    mnuSetOption =
+        addItem(mnuSetting, "mnuSetOption", tr("オプション(&O)"), QKeySequence(Qt::Key_F12));
+    mnuSetRules = addItem(mnuSetting, "mnuSetRules", tr("表示ルール(&R)..."));
     on(mnuSetTicker, &frmMain::mnuSetTicker_Click);
     on(mnuSetOption, &frmMain::mnuSetOption_Click);
     on(mnuSetRules, &frmMain::mnuSetRules_Click);
 
-    mnuHelp = addMenu(bar, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
+    mnuHelp = addMenu(bar, "mnuHelp", tr("ヘルプ(&H)"));
     bar->addMenu(mnuHelp);
-    mnuOnlineHelp = addItem(mnuHelp, "mnuOnlineHelp", QStringLiteral("オンラインヘルプ(&C)"),
-                            QKeySequence(Qt::Key_F1));
+    mnuOnlineHelp =
+        addItem(mnuHelp, "mnuOnlineHelp", tr("オンラインヘルプ(&C)"), QKeySequence(Qt::Key_F1));
     mnuSepHelp1 = addSeparator(mnuHelp, "mnuSepHelp1");
     // Never shown and does nothing.
-    mnuUpdate = addItem(mnuHelp, "mnuUpdate", QStringLiteral("更新確認(&U)"));
+    mnuUpdate = addItem(mnuHelp, "mnuUpdate", tr("更新確認(&U)"));
     mnuUpdate->setVisible(false);
-    mnuAppInfo = addItem(mnuHelp, "mnuAppInfo", QStringLiteral("バージョン情報(&A)"));
-    mnuHomepage = addItem(mnuHelp, "mnuHomepage", QStringLiteral("ホームページを開く(&H)"));
+    mnuAppInfo = addItem(mnuHelp, "mnuAppInfo", tr("バージョン情報(&A)"));
+    mnuHomepage = addItem(mnuHelp, "mnuHomepage", tr("ホームページを開く(&H)"));
     on(mnuOnlineHelp, &frmMain::mnuOnlineHelp_Click);
     on(mnuAppInfo, &frmMain::mnuAppInfo_Click);
     on(mnuHomepage, &frmMain::mnuHomepage_Click);
@@ -155,21 +149,18 @@ void frmMain::buildTrayMenu() {
     // Never in the menu bar: it pops up from the tray icon.
     // The tray menu's caption is spelt so in the design, and shown so on purpose.
     mnuNotifyMenu = addMenu(this, "mnuNotifyMenu", QStringLiteral("Quorvaen3(&M)"));
-    mnuOpenTickerNotify = addItem(mnuNotifyMenu, "mnuOpenTickerNotify",
-                                  QStringLiteral("ニュースティッカーを開く(&N)"));
-    mnuShowMain =
-        addItem(mnuNotifyMenu, "mnuShowMain", QStringLiteral("メインウィンドウを開く(&M)"));
+    mnuOpenTickerNotify =
+        addItem(mnuNotifyMenu, "mnuOpenTickerNotify", tr("ニュースティッカーを開く(&N)"));
+    mnuShowMain = addItem(mnuNotifyMenu, "mnuShowMain", tr("メインウィンドウを開く(&M)"));
     mnuSepNoti1 = addSeparator(mnuNotifyMenu, "mnuSepNoti1");
-    mnuRefresh = addItem(mnuNotifyMenu, "mnuRefresh", QStringLiteral("最新の情報を取得(&R)"));
+    mnuRefresh = addItem(mnuNotifyMenu, "mnuRefresh", tr("最新の情報を取得(&R)"));
     mnuSepNoti3 = addSeparator(mnuNotifyMenu, "mnuSepNoti3");
-    mnuSetTickerNotify = addItem(mnuNotifyMenu, "mnuSetTickerNotify",
-                                 QStringLiteral("ニュースティッカーの設定(&D)"));
-    mnuSetOptionNotify =
-        addItem(mnuNotifyMenu, "mnuSetOptionNotify", QStringLiteral("オプション(&O)"));
+    mnuSetTickerNotify =
+        addItem(mnuNotifyMenu, "mnuSetTickerNotify", tr("ニュースティッカーの設定(&D)"));
+    mnuSetOptionNotify = addItem(mnuNotifyMenu, "mnuSetOptionNotify", tr("オプション(&O)"));
     mnuSepNoti2 = addSeparator(mnuNotifyMenu, "mnuSepNoti2");
-    mnuAppInfoNotify =
-        addItem(mnuNotifyMenu, "mnuAppInfoNotify", QStringLiteral("バージョン情報(&A)"));
-    mnuExitNotify = addItem(mnuNotifyMenu, "mnuExitNotify", QStringLiteral("終了(&X)"));
+    mnuAppInfoNotify = addItem(mnuNotifyMenu, "mnuAppInfoNotify", tr("バージョン情報(&A)"));
+    mnuExitNotify = addItem(mnuNotifyMenu, "mnuExitNotify", tr("終了(&X)"));
     on(mnuOpenTickerNotify, &frmMain::mnuOpenTickerNotify_Click);
     on(mnuShowMain, &frmMain::mnuShowMain_Click);
     on(mnuRefresh, &frmMain::mnuRefresh_Click);
@@ -243,7 +234,8 @@ void frmMain::mnuOpenBrowser_Click() {
 }
 
 void frmMain::mnuOnlineHelp_Click() {
-    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + QStringLiteral("help.html"));
+    //: The file name of the help page in this language, among the pages in qvr3/.
+    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + tr("help.html"));
 }
 
 void frmMain::mnuHomepage_Click() {
@@ -256,7 +248,7 @@ void frmMain::mnuOPMLLoad_Click() {
     windows.closeArticleList();
 
     seams.fileDialogs.openFileName(
-        this, kOpmlFilter, [this](const QString& fileName) { loadChosenSiteList(fileName); });
+        this, tr(kOpmlFilter), [this](const QString& fileName) { loadChosenSiteList(fileName); });
 }
 
 void frmMain::offerSiteList(const QString& fileName) {
@@ -265,28 +257,28 @@ void frmMain::offerSiteList(const QString& fileName) {
     // only a name too long for the screen is broken.
     const bool wasShown = isVisible() && !isMinimized();
     bringToFront();
-    state.seams.messageBox.ask(
-        QStringLiteral("サイト一覧(OPMLファイル)を読み込みます。\r\n「") + fileName +
-            QStringLiteral("」\r\n現在のサイト一覧は置き換えられます。よろしいですか。"),
-        state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
-        [this, fileName, wasShown](MsgResult answer) {
-            if (answer != MsgResult::Ok) {
-                if (!wasShown) {
-                    putAway();
-                }
-                return;
-            }
-            windows.unloadTicker();
-            windows.closeArticleList();
-            loadChosenSiteList(fileName);
-            bringToFront();
-        });
+    state.seams.messageBox.ask(tr("サイト一覧(OPMLファイル)を読み込みます。\r\n「%1」\r\n"
+                                  "現在のサイト一覧は置き換えられます。よろしいですか。")
+                                   .arg(fileName),
+                               state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
+                               [this, fileName, wasShown](MsgResult answer) {
+                                   if (answer != MsgResult::Ok) {
+                                       if (!wasShown) {
+                                           putAway();
+                                       }
+                                       return;
+                                   }
+                                   windows.unloadTicker();
+                                   windows.closeArticleList();
+                                   loadChosenSiteList(fileName);
+                                   bringToFront();
+                               });
 }
 
 void frmMain::loadChosenSiteList(const QString& fileName) {
     if (fileName.isEmpty() || !opmlFileExists(state, fileName)) {
         if (!fileName.isEmpty()) {
-            state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
+            state.seams.messageBox.show(opmlLoadFailedText(), state.exeBaseName(), MsgButtons::Ok,
                                         MsgIcon::Warning);
         }
         pane->saveList();
@@ -318,7 +310,7 @@ void frmMain::opmlLoadFinished(const QString& path, OpmlList&& list) {
         reportUnreadableList(state, path, list.error);
     } else if (!reportBrokenList(state, path, list.error)) {
         // The working list, which the save below goes over: kept first.
-        state.seams.messageBox.show(kOpmlLoadFailed, state.exeBaseName(), MsgButtons::Ok,
+        state.seams.messageBox.show(opmlLoadFailedText(), state.exeBaseName(), MsgButtons::Ok,
                                     MsgIcon::Warning);
     }
     // After a successful load the chosen file thus becomes the working list.
@@ -326,7 +318,7 @@ void frmMain::opmlLoadFinished(const QString& path, OpmlList&& list) {
 }
 
 void frmMain::mnuOPMLSave_Click() {
-    seams.fileDialogs.saveFileName(this, kOpmlFilter, [this](QString fileName) {
+    seams.fileDialogs.saveFileName(this, tr(kOpmlFilter), [this](QString fileName) {
         if (!fileName.isEmpty()) {
             // The whole path counts: in a folder whose name holds a "." the name stays as
             // typed.
@@ -341,8 +333,8 @@ void frmMain::mnuOPMLSave_Click() {
 
 void frmMain::saveListCopy(const QString& fileName) {
     const auto failed = [this] {
-        state.seams.messageBox.show(QStringLiteral("OPMLファイルの保存に失敗しました"),
-                                    state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+        state.seams.messageBox.show(tr("OPMLファイルの保存に失敗しました"), state.exeBaseName(),
+                                    MsgButtons::Ok, MsgIcon::Warning);
     };
     // The text is the tree as it is now; a list of megabytes is written on the saver's worker.
     std::optional<QByteArray> bytes = opmlBytes(state);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QUrl>
 
@@ -31,12 +32,13 @@ inline constexpr char kLegalCopyright[] = "Copyright (C) Tallowmere. All rights 
 
 // The about box's comment: what the program is, its terms of use and where to write.
 [[nodiscard]] inline QString applicationComments() {
-    return QStringLiteral(
-               u"Quorvane3は、RSS 0.9x/1.0/2.0、Atom 1.0、JSON Feed 1.0/1.1に対応した汎用の"
-               u"ティッカー型RSSリーダです。"
-               u"登録したサイトを定期的に巡回し、新しい記事の見出しをティッカーに表示します。"
-               u"個人・法人を問わず無償で利用できます。改変しない限り、無償での再配布も"
-               u"自由です。本ソフトウェアの利用によって生じた損害について、作者は責任を"
-               u"負いません。ご意見・不具合のご報告は ") +
-           QLatin1String(kSupportEmail) + QStringLiteral(u" までお寄せください。");
+    return QCoreApplication::translate(
+               "About",
+               "Quorvane3は、RSS 0.9x/1.0/2.0、Atom 1.0、JSON Feed 1.0/1.1に対応した汎用の"
+               "ティッカー型RSSリーダです。"
+               "登録したサイトを定期的に巡回し、新しい記事の見出しをティッカーに表示します。"
+               "個人・法人を問わず無償で利用できます。改変しない限り、無償での再配布も"
+               "自由です。本ソフトウェアの利用によって生じた損害について、作者は責任を"
+               "負いません。ご意見・不具合のご報告は %1 までお寄せください。")
+        .arg(QLatin1String(kSupportEmail));
 }

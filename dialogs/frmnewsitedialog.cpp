@@ -17,10 +17,10 @@
 namespace {
 
 const QString kDefaultURL = QStringLiteral("http://");
-const QString kDefaultName = QStringLiteral("新しいサイト");
-const QString kProbeCaption = QStringLiteral("確認");
-const QString kRegisterCaption = QStringLiteral("登録");
-const QString kCheckingText = QStringLiteral("確認しています...");
+constexpr char kDefaultName[] = QT_TRANSLATE_NOOP("frmNewSiteDialog", "新しいサイト");
+constexpr char kProbeCaption[] = QT_TRANSLATE_NOOP("frmNewSiteDialog", "確認");
+constexpr char kRegisterCaption[] = QT_TRANSLATE_NOOP("frmNewSiteDialog", "登録");
+constexpr char kCheckingText[] = QT_TRANSLATE_NOOP("frmNewSiteDialog", "確認しています...");
 // Between the check's status line and the widgets above and beside it.
 constexpr int kStatusGapTwips = 60;
 
@@ -29,7 +29,7 @@ constexpr int kStatusGapTwips = 60;
 frmNewSiteDialog::frmNewSiteDialog(AppState& appState, DialogHost& dialogHost, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), state(appState), host(dialogHost) {
     setObjectName(QStringLiteral("frmNewSiteDialog"));
-    setWindowTitle(QStringLiteral("新しいサイトの追加"));
+    setWindowTitle(tr("新しいサイトの追加"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
     setFont(uiFont());
@@ -38,25 +38,25 @@ frmNewSiteDialog::frmNewSiteDialog(AppState& appState, DialogHost& dialogHost, Q
 }
 
 void frmNewSiteDialog::buildWidgets() {
-    lblURL = new QLabel(QStringLiteral("サイトのURL"), this);
+    lblURL = new QLabel(tr("サイトのURL"), this);
     lblURL->setObjectName(QStringLiteral("lblURL"));
     placeTextTwips(lblURL, 120, 165, 1140, 180);
     txtURL = new QLineEdit(kDefaultURL, this);
     txtURL->setObjectName(QStringLiteral("txtURL"));
     placeTextTwips(txtURL, 1320, 120, 3960, 270);
 
-    lblName = new QLabel(QStringLiteral("名前"), this);
+    lblName = new QLabel(tr("名前"), this);
     lblName->setObjectName(QStringLiteral("lblName"));
     placeTextTwips(lblName, 120, 525, 1140, 180);
-    txtName = new QLineEdit(kDefaultName, this);
+    txtName = new QLineEdit(tr(kDefaultName), this);
     txtName->setObjectName(QStringLiteral("txtName"));
     placeTextTwips(txtName, 1320, 480, 3960, 270);
 
-    cmdOK = new QPushButton(kProbeCaption, this);
+    cmdOK = new QPushButton(tr(kProbeCaption), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     placeTwips(cmdOK, 2760, 960, 1215, 375);
-    cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmdCancel = new QPushButton(tr("キャンセル"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     placeTwips(cmdCancel, 4065, 960, 1215, 375);
 
@@ -111,12 +111,12 @@ void frmNewSiteDialog::Form_Load() {
 
     // Every opening starts in the first step with the design's texts.
     txtURL->setText(kDefaultURL);
-    txtName->setText(kDefaultName);
+    txtName->setText(tr(kDefaultName));
     txtName->setReadOnly(true);
     txtName->setEnabled(false);
     lblName->setEnabled(false);
     lblURL->setEnabled(true);
-    cmdOK->setText(kProbeCaption);
+    cmdOK->setText(tr(kProbeCaption));
     txtURL->setFocus();
     txtURL->end(false);
 }
@@ -139,7 +139,7 @@ void frmNewSiteDialog::cmdOK_Click() {
 void frmNewSiteDialog::probeFeed(bool discover) {
     cmdOK->setEnabled(false);
     txtURL->setReadOnly(true);
-    showStatus(kCheckingText);
+    showStatus(tr(kCheckingText));
     setCursor(Qt::BusyCursor);
     // The URL exactly as typed: a feed URL or a local path; a site's page names its feed.
     checkRequest = state.feeds().fetch({txtURL->text(), FetchLane::User, discover}, this,
@@ -176,8 +176,8 @@ void frmNewSiteDialog::probeFinished(const FeedFetchResult& result) {
     }
     showStatus(noFeedReason(result));
     if (!result.fetched || result.feed.kind == FeedReadResult::Kind::Malformed) {
-        state.seams.messageBox.show(QStringLiteral("ファイルの取得に失敗しました"),
-                                    state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+        state.seams.messageBox.show(tr("ファイルの取得に失敗しました"), state.exeBaseName(),
+                                    MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     // Well-formed but no feed (a page naming none): stay in the first step.
@@ -192,7 +192,7 @@ void frmNewSiteDialog::probeFinished(const FeedFetchResult& result) {
     }
     state.NewSiteRow.strHtmlUrl = channel.link;
 
-    cmdOK->setText(kRegisterCaption);
+    cmdOK->setText(tr(kRegisterCaption));
     lblURL->setEnabled(false);
     txtName->setReadOnly(false);
     txtName->setEnabled(true);

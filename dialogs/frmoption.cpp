@@ -19,9 +19,10 @@
 
 namespace {
 
-const QString kIntervalTip = QStringLiteral("各サイトからRDFファイルを取得する間隔です。");
-const QString kNewsLimitTip =
-    QStringLiteral("指定した時間より前に書かれた古い記事は表示しません。");
+constexpr char kIntervalTip[] =
+    QT_TRANSLATE_NOOP("frmOption", "各サイトからRDFファイルを取得する間隔です。");
+constexpr char kNewsLimitTip[] =
+    QT_TRANSLATE_NOOP("frmOption", "指定した時間より前に書かれた古い記事は表示しません。");
 
 // Selects at most one of two option buttons; with neither (a value the dialog does not
 // offer) both are cleared, which an exclusive pair does not allow by itself.
@@ -39,7 +40,7 @@ void selectOption(QRadioButton* first, bool firstOn, QRadioButton* second, bool 
 frmOption::frmOption(AppState& appState, DialogHost& dialogHost, QWidget* parent)
     : QDialog(parent), state(appState), host(dialogHost) {
     setObjectName(QStringLiteral("frmOption"));
-    setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" オプション"));
+    setWindowTitle(tr("%1 オプション").arg(QLatin1String(kApplicationTitle)));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
     setFont(uiFont());
@@ -100,63 +101,62 @@ void frmOption::buildWidgets() {
         return b;
     };
 
-    frmAutoPilot = frame("frmAutoPilot", QStringLiteral("RDF巡回設定"), 120, 1095);
-    lblAutoPirotInterval = label("lblAutoPirotInterval", QStringLiteral("巡回間隔"), kIntervalTip,
+    frmAutoPilot = frame("frmAutoPilot", tr("RDF巡回設定"), 120, 1095);
+    lblAutoPirotInterval = label("lblAutoPirotInterval", tr("巡回間隔"), tr(kIntervalTip),
                                  frmAutoPilot, 240, 345, 720);
-    txtAutoPirotInterval = numberBox("txtAutoPirotInterval", kIntervalTip, frmAutoPilot, 1080, 300);
+    txtAutoPirotInterval =
+        numberBox("txtAutoPirotInterval", tr(kIntervalTip), frmAutoPilot, 1080, 300);
     updownAutoPirotInterval =
         spinner("updownAutoPirotInterval", txtAutoPirotInterval, kAutoPirotIntervalRange.minimum,
-                kAutoPirotIntervalRange.maximum, kIntervalTip, frmAutoPilot);
-    lblAutoPirotInterval2 = label("lblAutoPirotInterval2", QStringLiteral("分"), kIntervalTip,
-                                  frmAutoPilot, 1875, 345, 240);
-    optPirotSimple = option("optPirotSimple", QStringLiteral("一サイトずつ（推奨）"),
-                            QStringLiteral("指定した間隔ごとに一つずつサイトを巡回します。"),
-                            frmAutoPilot, 240, 720, 2520);
-    optPirotAllSite = option("optPirotAllSite", QStringLiteral("全サイトまとめて"),
-                             QStringLiteral("指定した間隔ごとに全サイトを巡回します。"),
-                             frmAutoPilot, 2880, 720, 2280);
+                kAutoPirotIntervalRange.maximum, tr(kIntervalTip), frmAutoPilot);
+    lblAutoPirotInterval2 =
+        label("lblAutoPirotInterval2", tr("分"), tr(kIntervalTip), frmAutoPilot, 1875, 345, 240);
+    optPirotSimple =
+        option("optPirotSimple", tr("一サイトずつ（推奨）"),
+               tr("指定した間隔ごとに一つずつサイトを巡回します。"), frmAutoPilot, 240, 720, 2520);
+    optPirotAllSite =
+        option("optPirotAllSite", tr("全サイトまとめて"),
+               tr("指定した間隔ごとに全サイトを巡回します。"), frmAutoPilot, 2880, 720, 2280);
 
-    frmNewsSelect = frame("frmNewsSelect", QStringLiteral("ティッカーに表示する記事"), 1320, 1335);
-    chkCheckedNewsHide = check(
-        "chkCheckedNewsHide", QStringLiteral("一度ティッカーに表示した記事は表示しない"),
-        QStringLiteral("ティッカーに表示したことがある記事は、次の巡回で表示しないようにします。"),
-        frmNewsSelect, 240, 300, 4980);
-    chkOldNewsHide = check(
-        "chkOldNewsHide", QStringLiteral("古い記事は表示しない"),
-        QStringLiteral("ティッカーに表示したことが無くても、ある程度古い記事は表示しないように"
-                       "することができます。"),
-        frmNewsSelect, 240, 600, 4980);
+    frmNewsSelect = frame("frmNewsSelect", tr("ティッカーに表示する記事"), 1320, 1335);
+    chkCheckedNewsHide =
+        check("chkCheckedNewsHide", tr("一度ティッカーに表示した記事は表示しない"),
+              tr("ティッカーに表示したことがある記事は、次の巡回で表示しないようにします。"),
+              frmNewsSelect, 240, 300, 4980);
+    chkOldNewsHide =
+        check("chkOldNewsHide", tr("古い記事は表示しない"),
+              tr("ティッカーに表示したことが無くても、ある程度古い記事は表示しないように"
+                 "することができます。"),
+              frmNewsSelect, 240, 600, 4980);
     lblNews = label("lblNews", QStringLiteral("└"), QString(), frmNewsSelect, 360, 930, 240);
-    txtNewsLimit = numberBox("txtNewsLimit", kNewsLimitTip, frmNewsSelect, 600, 900);
+    txtNewsLimit = numberBox("txtNewsLimit", tr(kNewsLimitTip), frmNewsSelect, 600, 900);
     updownNewsLimit = spinner("updownNewsLimit", txtNewsLimit, kNewsLimitRange.minimum,
-                              kNewsLimitRange.maximum, kNewsLimitTip, frmNewsSelect);
-    lblNewsLimit = label("lblNewsLimit", QStringLiteral("時間より前の記事は「古い」と判断する"),
-                         kNewsLimitTip, frmNewsSelect, 1395, 945, 3840);
+                              kNewsLimitRange.maximum, tr(kNewsLimitTip), frmNewsSelect);
+    lblNewsLimit = label("lblNewsLimit", tr("時間より前の記事は「古い」と判断する"),
+                         tr(kNewsLimitTip), frmNewsSelect, 1395, 945, 3840);
 
-    fraTickerView = frame("fraTickerView", QStringLiteral("ティッカーの表示"), 2775, 1095);
-    optTickerFullView =
-        option("optTickerFullView", QStringLiteral("常に表示"),
-               QStringLiteral("ティッカーウィンドウを常に表示します。記事をすべて表示し終えたら"
-                              "先頭から再び表示します。"),
-               fraTickerView, 240, 330, 1200);
-    lblTickerAutoLoad = label("lblTickerAutoLoad", QStringLiteral("・・・・・・"), QString(),
-                              fraTickerView, 1440, 367, 1080);
+    fraTickerView = frame("fraTickerView", tr("ティッカーの表示"), 2775, 1095);
+    optTickerFullView = option("optTickerFullView", tr("常に表示"),
+                               tr("ティッカーウィンドウを常に表示します。記事をすべて表示し終えたら"
+                                  "先頭から再び表示します。"),
+                               fraTickerView, 240, 330, 1200);
+    lblTickerAutoLoad =
+        label("lblTickerAutoLoad", tr("・・・・・・"), QString(), fraTickerView, 1440, 367, 1080);
     chkTickerAutoLoad =
-        check("chkTickerAutoLoad", QStringLiteral("起動と同時に表示する"),
-              QStringLiteral(
-                  "アプリケーションが起動したと同時にティッカーを表示するかどうか設定します。"),
+        check("chkTickerAutoLoad", tr("起動と同時に表示する"),
+              tr("アプリケーションが起動したと同時にティッカーを表示するかどうか設定します。"),
               fraTickerView, 2580, 330, 2580);
-    optTickerPickup = option(
-        "optTickerPickup", QStringLiteral("ポップアップ表示"),
-        QStringLiteral("巡回によって新しい記事が見つかったとき、ポップアップのようにティッカーを"
-                       "一定時間だけ表示します。"),
-        fraTickerView, 240, 720, 2400);
+    optTickerPickup =
+        option("optTickerPickup", tr("ポップアップ表示"),
+               tr("巡回によって新しい記事が見つかったとき、ポップアップのようにティッカーを"
+                  "一定時間だけ表示します。"),
+               fraTickerView, 240, 720, 2400);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     placeTwips(cmdOK, 5760, 195, 1215, 375);
-    cmdCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    cmdCancel = new QPushButton(tr("キャンセル"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     placeTwips(cmdCancel, 5760, 675, 1215, 375);
 

@@ -1,5 +1,6 @@
 #include "dialogs/rulesdialog.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
@@ -34,18 +35,18 @@ constexpr std::array kActions = {RuleAction::Mute, RuleAction::Hold, RuleAction:
 QString actionCaption(RuleAction action) {
     switch (action) {
         case RuleAction::Mute:
-            return QStringLiteral("表示しない");
+            return QCoreApplication::translate("RulesDialog", "表示しない");
         case RuleAction::Hold:
-            return QStringLiteral("読むまで止める");
+            return QCoreApplication::translate("RulesDialog", "読むまで止める");
         case RuleAction::Highlight:
-            return QStringLiteral("色を付ける");
+            return QCoreApplication::translate("RulesDialog", "色を付ける");
         case RuleAction::Show:
-            return QStringLiteral("表示する");
+            return QCoreApplication::translate("RulesDialog", "表示する");
     }
     return {};
 }
 
-const QString kEverySite = QStringLiteral("すべてのサイト");
+constexpr char kEverySite[] = QT_TRANSLATE_NOOP("RulesDialog", "すべてのサイト");
 
 QString colourText(quint32 colour) {
     return QStringLiteral("#%1").arg(colour, 6, 16, QLatin1Char('0')).toUpper();
@@ -55,13 +56,15 @@ QString colourText(quint32 colour) {
 QString editProblemText(const RuleProblem& problem) {
     switch (problem.kind) {
         case RuleProblem::Kind::EmptyPattern:
-            return QStringLiteral("パターンを入力してください。");
+            return QCoreApplication::translate("RulesDialog", "パターンを入力してください。");
         case RuleProblem::Kind::BadRegex:
-            return QStringLiteral("正規表現の誤りです (%1)。").arg(problem.detail);
+            return QCoreApplication::translate("RulesDialog", "正規表現の誤りです (%1)。")
+                .arg(problem.detail);
         case RuleProblem::Kind::BadColour:
-            return QStringLiteral("色は #RRGGBB の形で入力してください。");
+            return QCoreApplication::translate("RulesDialog",
+                                               "色は #RRGGBB の形で入力してください。");
         case RuleProblem::Kind::UnwritableText:
-            return QStringLiteral("タブや改行は使えません。");
+            return QCoreApplication::translate("RulesDialog", "タブや改行は使えません。");
         case RuleProblem::Kind::NotUtf8:
         case RuleProblem::Kind::UnknownAction:
         case RuleProblem::Kind::TooManyFields:
@@ -97,7 +100,7 @@ RulesDialog::~RulesDialog() = default;
 
 void RulesDialog::buildWidgets() {
     setObjectName(QStringLiteral("RulesDialog"));
-    setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" 表示ルール"));
+    setWindowTitle(tr("%1 表示ルール").arg(QLatin1String(kApplicationTitle)));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
     setFont(uiFont());
@@ -130,68 +133,67 @@ void RulesDialog::buildWidgets() {
     lstRules->setUniformRowHeights(true);
     lstRules->setAllColumnsShowFocus(true);
     lstRules->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstRules->setHeaderLabels({QStringLiteral("動作"), QStringLiteral("パターン"),
-                               QStringLiteral("サイト"), QStringLiteral("色")});
+    lstRules->setHeaderLabels({tr("動作"), tr("パターン"), tr("サイト"), tr("色")});
     placeTwips(lstRules, 120, 120, 7320, 2760);
     lstRules->setColumnWidth(ColumnAction, twipsToPixels(1455));
     lstRules->setColumnWidth(ColumnPattern, twipsToPixels(2640));
     lstRules->setColumnWidth(ColumnSite, twipsToPixels(1935));
     lstRules->installEventFilter(this);
 
-    cmdDelete = button("cmdDelete", QStringLiteral("削除(&D)"), this, 7560, 120);
-    cmdUp = button("cmdUp", QStringLiteral("上へ(&U)"), this, 7560, 555);
-    cmdDown = button("cmdDown", QStringLiteral("下へ(&N)"), this, 7560, 990);
+    cmdDelete = button("cmdDelete", tr("削除(&D)"), this, 7560, 120);
+    cmdUp = button("cmdUp", tr("上へ(&U)"), this, 7560, 555);
+    cmdDown = button("cmdDown", tr("下へ(&N)"), this, 7560, 990);
 
-    fraRule = new QGroupBox(QStringLiteral("ルール"), this);
+    fraRule = new QGroupBox(tr("ルール"), this);
     fraRule->setObjectName(QStringLiteral("fraRule"));
     placeTwips(fraRule, 120, 3000, 7320, 1815);
-    lblAction = label("lblAction", QStringLiteral("動作(&K)"), fraRule, 300);
+    lblAction = label("lblAction", tr("動作(&K)"), fraRule, 300);
     cboAction = new QComboBox(fraRule);
     cboAction->setObjectName(QStringLiteral("cboAction"));
     for (const RuleAction action : kActions) {
         cboAction->addItem(actionCaption(action), int(action));
     }
     placeTextTwips(cboAction, 1320, 270, 2400, 300);
-    lblPattern = label("lblPattern", QStringLiteral("パターン(&P)"), fraRule, 660);
+    lblPattern = label("lblPattern", tr("パターン(&P)"), fraRule, 660);
     txtPattern = new QLineEdit(fraRule);
     txtPattern->setObjectName(QStringLiteral("txtPattern"));
     txtPattern->setToolTip(
-        QStringLiteral("見出しに含まれる文字（大文字と小文字、全角と半角は区別しません）。"
-                       "* はすべての見出し、/…/ は正規表現です。"));
+        tr("見出しに含まれる文字（大文字と小文字、全角と半角は区別しません）。"
+           "* はすべての見出し、/…/ は正規表現です。"));
     placeTextTwips(txtPattern, 1320, 630, 5760, 270);
-    lblSite = label("lblSite", QStringLiteral("サイト(&S)"), fraRule, 1020);
+    lblSite = label("lblSite", tr("サイト(&S)"), fraRule, 1020);
     cboSite = siteBox("cboSite", fraRule);
     cboSite->setEditable(true);
     cboSite->setInsertPolicy(QComboBox::NoInsert);
-    cboSite->setToolTip(QStringLiteral("サイトを選ぶか、RSSファイルのURLを入力します。"));
+    cboSite->setToolTip(tr("サイトを選ぶか、RSSファイルのURLを入力します。"));
     placeTextTwips(cboSite, 1320, 990, 5760, 300);
-    lblColor = label("lblColor", QStringLiteral("色(&L)"), fraRule, 1380);
+    lblColor = label("lblColor", tr("色(&L)"), fraRule, 1380);
     txtColor = new QLineEdit(fraRule);
     txtColor->setObjectName(QStringLiteral("txtColor"));
-    txtColor->setToolTip(QStringLiteral("#RRGGBB の形で入力します。空のときは #FFD700 です。"));
+    txtColor->setToolTip(tr("#RRGGBB の形で入力します。空のときは #FFD700 です。"));
     txtColor->setAttribute(Qt::WA_InputMethodEnabled, false);
     placeTextTwips(txtColor, 1320, 1350, 1215, 270);
-    cmdColor = button("cmdColor", QStringLiteral("色の選択(&C)..."), fraRule, 2655, 1305);
+    cmdColor = button("cmdColor", tr("色の選択(&C)..."), fraRule, 2655, 1305);
     cmdColor->resize(qMax(cmdColor->width(), cmdColor->sizeHint().width()), cmdColor->height());
     lblAction->setBuddy(cboAction);
     lblPattern->setBuddy(txtPattern);
     lblSite->setBuddy(cboSite);
     lblColor->setBuddy(txtColor);
 
-    cmdAdd = button("cmdAdd", QStringLiteral("追加(&A)"), this, 7560, 3090);
-    cmdChange = button("cmdChange", QStringLiteral("変更(&E)"), this, 7560, 3525);
+    cmdAdd = button("cmdAdd", tr("追加(&A)"), this, 7560, 3090);
+    cmdChange = button("cmdChange", tr("変更(&E)"), this, 7560, 3525);
 
-    fraTry = new QGroupBox(QStringLiteral("見出しで試す"), this);
+    fraTry = new QGroupBox(tr("見出しで試す"), this);
     fraTry->setObjectName(QStringLiteral("fraTry"));
     placeTwips(fraTry, 120, 4935, 7320, 1095);
     txtTry = new QLineEdit(fraTry);
     txtTry->setObjectName(QStringLiteral("txtTry"));
-    txtTry->setPlaceholderText(QStringLiteral("見出しを入力してください"));
+    txtTry->setPlaceholderText(tr("見出しを入力してください"));
     txtTry->setAccessibleName(fraTry->title());
     placeTextTwips(txtTry, 240, 300, 4320, 270);
     cboTrySite = siteBox("cboTrySite", fraTry);
     placeTextTwips(cboTrySite, 4680, 285, 2400, 300);
-    cboTrySite->setAccessibleName(QStringLiteral("試すサイト"));
+    cboTrySite->setAccessibleName(tr("試すサイト"));
     lblTryResult = new QLabel(fraTry);
     lblTryResult->setObjectName(QStringLiteral("lblTryResult"));
     lblTryResult->setTextFormat(Qt::PlainText);
@@ -202,7 +204,7 @@ void RulesDialog::buildWidgets() {
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setWordWrap(true);
     placeTwips(lblStatus, 120, 6120, 7320, 435);
-    cmdClose = button("cmdClose", QStringLiteral("閉じる"), this, 7560, 6135);
+    cmdClose = button("cmdClose", tr("閉じる"), this, 7560, 6135);
 
     setTabOrder(lstRules, cmdDelete);
     setTabOrder(cmdDelete, cmdUp);
@@ -288,7 +290,7 @@ void RulesDialog::changeEvent(QEvent* event) {
 void RulesDialog::fillSiteBoxes() {
     for (QComboBox* box : {cboSite, cboTrySite}) {
         box->clear();
-        box->addItem(kEverySite, QString());
+        box->addItem(tr(kEverySite), QString());
     }
     QStringList urls;
     for (int index = 0; index < state.SiteTable.size(); ++index) {
@@ -307,7 +309,7 @@ void RulesDialog::fillSiteBoxes() {
 
 QString RulesDialog::siteCaption(const QString& feedUrl) const {
     if (feedUrl.isEmpty()) {
-        return kEverySite;
+        return tr(kEverySite);
     }
     const int index = cboSite->findData(feedUrl);
     return index > 0 ? cboSite->itemText(index) : feedUrl;
@@ -517,8 +519,8 @@ bool RulesDialog::commit(const QList<DisplayRule>& edited, int select) {
         shownGeneration = store.generation();
         fillList(-1);
         showStatus(
-            QStringLiteral("表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操"
-                           "作してください。"));
+            tr("表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操"
+               "作してください。"));
         return false;
     }
     RulesDocument document = store.document();
@@ -543,14 +545,13 @@ void RulesDialog::tryHeadline() {
     }
     const RuleVerdict verdict = tryRules->verdict(headline, siteUrlOf(cboTrySite));
     if (verdict.rule < 0) {
-        lblTryResult->setText(
-            QStringLiteral("どのルールにも当てはまりません。そのまま表示されます。"));
+        lblTryResult->setText(tr("どのルールにも当てはまりません。そのまま表示されます。"));
         return;
     }
     tried = verdict.rule;
     const DisplayRule& rule = rules.at(verdict.rule);
     lblTryResult->setText(
-        QStringLiteral("%1番目のルール「%2」に当てはまります: %3")
+        tr("%1番目のルール「%2」に当てはまります: %3")
             .arg(QString::number(verdict.rule + 1), rule.pattern, actionCaption(verdict.action)));
 }
 
@@ -563,7 +564,7 @@ void RulesDialog::showStatus(const QString& text) {
     if (shown.isEmpty()) {
         const QList<RuleProblem> problems = store.current()->problems();
         if (!problems.isEmpty()) {
-            shown = QStringLiteral("使えない行が %1 行あります。ファイルにはそのまま残ります。")
+            shown = tr("使えない行が %1 行あります。ファイルにはそのまま残ります。")
                         .arg(problems.size());
             QStringList lines;
             for (const RuleProblem& problem : problems) {

@@ -12,9 +12,9 @@
 
 namespace {
 
-const QString kStartText = QStringLiteral(u"RDF読み込み開始します...");
-const QString kDoneText = QStringLiteral(u"完了");
-const QString kProcessingText = QStringLiteral(u"を処理中...");
+constexpr char kStartText[] = QT_TRANSLATE_NOOP("frmTask", "RDF読み込み開始します...");
+constexpr char kDoneText[] = QT_TRANSLATE_NOOP("frmTask", "完了");
+constexpr char kProcessingText[] = QT_TRANSLATE_NOOP("frmTask", "%1を処理中...");
 
 // Runs what the patrol asks of the ticker; a failing ticker must not stop the patrols to
 // come, so its error is logged and the patrol goes on.
@@ -122,7 +122,7 @@ void frmTask::tellRulesProblems() {
     }
     QString text = ruleProblemText(problems.front());
     if (problems.size() > 1) {
-        text += QStringLiteral(u" (ほかに %1 行、使えない行があります)").arg(problems.size() - 1);
+        text += tr(" (ほかに %1 行、使えない行があります)").arg(problems.size() - 1);
     }
     LogWrite(text, true);
 }
@@ -167,7 +167,7 @@ void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
     }
     // The article list asked for this site's articles, so no other site's will do.
     CancelListLoad();
-    LogWrite(kStartText, true);
+    LogWrite(tr(kStartText), true);
     if (!isEligible(intNextKey, true)) {
         if (done) {
             done(intNextKey);
@@ -175,7 +175,7 @@ void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
         return;
     }
     const QString url = state.SiteTable[intNextKey].strXmlUrl;
-    LogWrite(url + kProcessingText, true);
+    LogWrite(tr(kProcessingText).arg(url), true);
     listRequest = state.feeds().fetch(
         {url, FetchLane::User, false, state.rulesStore().current()}, this,
         [this, intNextKey, url, done](const FeedFetchResult& result) {
@@ -188,7 +188,7 @@ void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
                 for (const ArticleRecord& record : std::as_const(SiteArticles)) {
                     state.ListArticles.append(record);
                 }
-                LogWrite(kDoneText, true);
+                LogWrite(tr(kDoneText), true);
                 next = qint16(intNextKey + 1 > state.SiteTable.lastIndex() ? 0 : intNextKey + 1);
             }
             if (done) {
@@ -232,7 +232,7 @@ void frmTask::startWalk(qint16 intNextKey, bool wrap, WalkDone done) {
     // Busy before the first text, so that nothing the status bar does can start a walk.
     blnBusy = true;
     const quint64 current = generation;
-    LogWrite(kStartText, true);
+    LogWrite(tr(kStartText), true);
     if (current != generation) {
         return;  // cancelled from inside the status bar
     }
@@ -265,7 +265,7 @@ void frmTask::continueWalk() {
                 continue;
             }
             const QString url = state.SiteTable[walk->index].strXmlUrl;
-            LogWrite(url + kProcessingText, true);
+            LogWrite(tr(kProcessingText).arg(url), true);
             if (current != generation || !walk) {
                 continue;
             }
@@ -304,7 +304,7 @@ bool frmTask::advance(bool added) {
     const qint16 next = atEnd ? qint16(0) : qint16(index + 1);
     if (added) {
         const quint64 current = generation;
-        LogWrite(kDoneText, true);
+        LogWrite(tr(kDoneText), true);
         if (current != generation || !walk) {
             return false;
         }

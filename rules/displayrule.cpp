@@ -1,5 +1,6 @@
 #include "rules/displayrule.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -70,23 +71,34 @@ QString ruleProblemText(const RuleProblem& problem) {
     const QString line = QString::number(problem.line);
     switch (problem.kind) {
         case RuleProblem::Kind::NotUtf8:
-            return QStringLiteral("表示ルール %1 行目: UTF-8 で書かれていません").arg(line);
+            return QCoreApplication::translate("DisplayRules",
+                                               "表示ルール %1 行目: UTF-8 で書かれていません")
+                .arg(line);
         case RuleProblem::Kind::UnknownAction:
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                       "DisplayRules",
                        "表示ルール %1 行目: 「%2」は mute、hold、highlight のどれでもありません")
                 .arg(line, problem.detail);
         case RuleProblem::Kind::EmptyPattern:
-            return QStringLiteral("表示ルール %1 行目: パターンが空です").arg(line);
+            return QCoreApplication::translate("DisplayRules",
+                                               "表示ルール %1 行目: パターンが空です")
+                .arg(line);
         case RuleProblem::Kind::BadRegex:
-            return QStringLiteral("表示ルール %1 行目: 正規表現の誤りです (%2)")
+            return QCoreApplication::translate("DisplayRules",
+                                               "表示ルール %1 行目: 正規表現の誤りです (%2)")
                 .arg(line, problem.detail);
         case RuleProblem::Kind::BadColour:
-            return QStringLiteral("表示ルール %1 行目: 色「%2」は #RRGGBB の形ではありません")
+            return QCoreApplication::translate(
+                       "DisplayRules", "表示ルール %1 行目: 色「%2」は #RRGGBB の形ではありません")
                 .arg(line, problem.detail);
         case RuleProblem::Kind::TooManyFields:
-            return QStringLiteral("表示ルール %1 行目: 項目が多すぎます").arg(line);
+            return QCoreApplication::translate("DisplayRules",
+                                               "表示ルール %1 行目: 項目が多すぎます")
+                .arg(line);
         case RuleProblem::Kind::UnwritableText:
-            return QStringLiteral("表示ルール %1 行目: タブや改行は使えません").arg(line);
+            return QCoreApplication::translate("DisplayRules",
+                                               "表示ルール %1 行目: タブや改行は使えません")
+                .arg(line);
     }
     return {};
 }

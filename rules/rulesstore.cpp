@@ -1,5 +1,6 @@
 #include "rules/rulesstore.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "platform/atomicfile.h"
@@ -18,7 +19,8 @@ RulesFileRead readRulesFile(const QString& path) {
 }
 
 QString rulesSaveFailedText(const QString& path) {
-    return QStringLiteral("表示ルールを保存できませんでした。ファイルは元のままです。\r\n%1")
+    return QCoreApplication::translate(
+               "DisplayRules", "表示ルールを保存できませんでした。ファイルは元のままです。\r\n%1")
         .arg(path);
 }
 
@@ -40,7 +42,8 @@ void RulesStore::reload() {
     const RulesFileRead read = readRulesFile(filePath);
     if (read.status == RulesFileRead::Status::Failed) {
         const QString why =
-            QStringLiteral("表示ルール (%1) を読めませんでした: %2").arg(filePath, read.error);
+            QCoreApplication::translate("DisplayRules", "表示ルール (%1) を読めませんでした: %2")
+                .arg(filePath, read.error);
         if (why != failure) {
             failure = why;
             if (changed) {

@@ -1,5 +1,6 @@
 #include "sitelist/brokenlist.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +8,10 @@
 #include "core/appstate.h"
 #include "platform/clock.h"
 #include "platform/messagebox.h"
+
+QString opmlLoadFailedText() {
+    return QCoreApplication::translate("SiteList", "OPMLファイルの読み込みに失敗しました");
+}
 
 QString keepBrokenList(const QString& path, const QDateTime& now, const QString& fallbackDir) {
     const QString suffix =
@@ -41,13 +46,15 @@ bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError&
     }
     const QString kept = keepBrokenList(path, state.seams.clock.now(), state.paths.programDir);
     QString text =
-        kOpmlLoadFailed + QStringLiteral("\r\n") + error.reason() + QStringLiteral("\r\n");
+        opmlLoadFailedText() + QStringLiteral("\r\n") + error.reason() + QStringLiteral("\r\n");
     if (kept.isEmpty()) {
-        text += QStringLiteral("元のファイル「%1」の写しを残せませんでした。")
-                    .arg(QDir::toNativeSeparators(path));
+        text +=
+            QCoreApplication::translate("SiteList", "元のファイル「%1」の写しを残せませんでした。")
+                .arg(QDir::toNativeSeparators(path));
     } else {
-        text += QStringLiteral("元のファイルは「%1」として残してあります。")
-                    .arg(QDir::toNativeSeparators(kept));
+        text +=
+            QCoreApplication::translate("SiteList", "元のファイルは「%1」として残してあります。")
+                .arg(QDir::toNativeSeparators(kept));
     }
     state.seams.messageBox.show(text, state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
     return true;
@@ -55,8 +62,9 @@ bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError&
 
 void reportUnreadableList(AppState& state, const QString& path, const OpmlLoadError& error) {
     state.seams.messageBox.show(
-        kOpmlLoadFailed + QStringLiteral("\r\n") +
-            QStringLiteral("「%1」を読み込めませんでした。").arg(QDir::toNativeSeparators(path)) +
+        opmlLoadFailedText() + QStringLiteral("\r\n") +
+            QCoreApplication::translate("SiteList", "「%1」を読み込めませんでした。")
+                .arg(QDir::toNativeSeparators(path)) +
             QStringLiteral("\r\n") + error.reason(),
         state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
 }

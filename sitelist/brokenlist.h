@@ -10,7 +10,7 @@ struct AppState;
 // A site list that failed to load must not be lost when the program later saves over it.
 
 // What a failed load of a site list is reported with.
-inline const QString kOpmlLoadFailed = QStringLiteral("OPMLファイルの読み込みに失敗しました");
+[[nodiscard]] QString opmlLoadFailedText();
 
 // Copies the file at path to path + ".broken-YYYYMMDD-HHMMSS" (now, local time) beside it,
 // or into fallbackDir when its own folder takes no new file; "-2", "-3", ... follow the name
@@ -19,12 +19,12 @@ inline const QString kOpmlLoadFailed = QStringLiteral("OPMLファイルの読み
                                      const QString& fallbackDir);
 
 // After a failed load of path: when the file exists and is not empty, keeps a copy of it and
-// tells the user in one message box, headed by kOpmlLoadFailed, why the load failed and where
+// tells the user in one message box, headed by opmlLoadFailedText(), why the load failed and where
 // the copy is. True when it told the user; false for a missing or empty file (nothing to
 // keep).
 bool reportBrokenList(AppState& state, const QString& path, const OpmlLoadError& error);
 
 // After a failed load of a list the user chose (not the working list): tells the user, in
-// one message box headed by kOpmlLoadFailed, that the file could not be read and why.
+// one message box headed by opmlLoadFailedText(), that the file could not be read and why.
 // Nothing is written: the file is the user's, and nothing will save over it.
 void reportUnreadableList(AppState& state, const QString& path, const OpmlLoadError& error);

@@ -1,5 +1,6 @@
 #include "sitelist/opml.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
@@ -183,8 +184,9 @@ bool opmlFileExists(AppState& state, const QString& path) {
     if (info.exists() && !info.isDir()) {
         return true;
     }
-    state.seams.messageBox.show(QStringLiteral("OPMLファイルが見つかりません"), state.exeBaseName(),
-                                MsgButtons::Ok, MsgIcon::Warning);
+    state.seams.messageBox.show(
+        QCoreApplication::translate("SiteList", "OPMLファイルが見つかりません"),
+        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
     return false;
 }
 

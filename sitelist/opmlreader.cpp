@@ -1,5 +1,6 @@
 #include "sitelist/opmlreader.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QXmlStreamReader>
 #include <vector>
@@ -67,28 +68,37 @@ OpmlList refusedByTheGuard(const SafeXmlStream& guard) {
 }  // namespace
 
 QString OpmlLoadError::reason() const {
-    const QString place = QStringLiteral("%1行目 %2桁目").arg(line).arg(column);
+    const QString place =
+        QCoreApplication::translate("OpmlLoadError", "%1行目 %2桁目").arg(line).arg(column);
     switch (kind) {
         case Kind::None:
             break;
         case Kind::Missing:
-            return QStringLiteral("ファイルが見つかりません。");
+            return QCoreApplication::translate("OpmlLoadError", "ファイルが見つかりません。");
         case Kind::Unreadable:
-            return QStringLiteral("ファイルを開けません。");
+            return QCoreApplication::translate("OpmlLoadError", "ファイルを開けません。");
         case Kind::TooLarge:
-            return QStringLiteral("ファイルが大きすぎます。");
+            return QCoreApplication::translate("OpmlLoadError", "ファイルが大きすぎます。");
         case Kind::Malformed:
-            return QStringLiteral("XMLの誤り（%1）: %2").arg(place, detail);
+            return QCoreApplication::translate("OpmlLoadError", "XMLの誤り（%1）: %2")
+                .arg(place, detail);
         case Kind::TooDeep:
-            return QStringLiteral("フォルダの入れ子が深すぎます（%1）。").arg(place);
+            return QCoreApplication::translate("OpmlLoadError",
+                                               "フォルダの入れ子が深すぎます（%1）。")
+                .arg(place);
         case Kind::EntityExpansion:
-            return QStringLiteral("実体参照の展開が大きすぎます（%1）。").arg(place);
+            return QCoreApplication::translate("OpmlLoadError",
+                                               "実体参照の展開が大きすぎます（%1）。")
+                .arg(place);
         case Kind::NoBody:
-            return QStringLiteral("body要素がありません。");
+            return QCoreApplication::translate("OpmlLoadError", "body要素がありません。");
         case Kind::TextAmongOutlines:
-            return QStringLiteral("outline要素の間に文字があります（%1）。").arg(place);
+            return QCoreApplication::translate("OpmlLoadError",
+                                               "outline要素の間に文字があります（%1）。")
+                .arg(place);
         case Kind::TooManyEntries:
-            return QStringLiteral("項目が多すぎます。読み込めるのは %1 件までです（%2）。")
+            return QCoreApplication::translate(
+                       "OpmlLoadError", "項目が多すぎます。読み込めるのは %1 件までです（%2）。")
                 .arg(kMaxOpmlEntries)
                 .arg(place);
     }

@@ -20,9 +20,10 @@
 
 namespace {
 
-const QString kChannelLoading = QStringLiteral(u"情報を取得しています...");
-const QString kTickerTip = QStringLiteral(
-    u"外すと、このサイトの記事をティッカーに表示しません（表示ルールに書かれます）。");
+constexpr char kChannelLoading[] = QT_TRANSLATE_NOOP("PropertiesPanel", "情報を取得しています...");
+constexpr char kTickerTip[] = QT_TRANSLATE_NOOP(
+    "PropertiesPanel",
+    "外すと、このサイトの記事をティッカーに表示しません（表示ルールに書かれます）。");
 
 // A title of nothing but white space (the ideographic space too) is no title: taking it would
 // leave an entry the user can no longer tell apart.
@@ -61,25 +62,25 @@ void PropertiesPanel::buildWidgets() {
         return e;
     };
 
-    lblTitle = label("lblTitle", QStringLiteral("タイトル"));
+    lblTitle = label("lblTitle", tr("タイトル"));
     txtTitle = lineEdit("txtTitle");
-    lblHomepage = label("lblHomepage", QStringLiteral("ホームページ"));
+    lblHomepage = label("lblHomepage", tr("ホームページ"));
     txtHomepage = lineEdit("txtHomepage");
-    lblRDFPath = label("lblRDFPath", QStringLiteral("RSSファイルパス"));
+    lblRDFPath = label("lblRDFPath", tr("RSSファイルパス"));
     txtRDFPath = lineEdit("txtRDFPath");
     txtComment = new QPlainTextEdit(this);
     txtComment->setObjectName(QStringLiteral("txtComment"));
     txtComment->setReadOnly(true);
-    cmdOK = new QPushButton(QStringLiteral("適用"), this);
+    cmdOK = new QPushButton(tr("適用"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     // Nothing is shown yet, so there is nothing to apply.
     cmdOK->setEnabled(false);
     // Left of the apply button, in a holder that ends before it: a caption too wide for the
     // room left there is set smaller rather than run under the button.
     auto* tickerRoom = new QWidget(this);
-    chkTicker = new QCheckBox(QStringLiteral("ティッカーに表示する"), tickerRoom);
+    chkTicker = new QCheckBox(tr("ティッカーに表示する"), tickerRoom);
     chkTicker->setObjectName(QStringLiteral("chkTicker"));
-    chkTicker->setToolTip(kTickerTip);
+    chkTicker->setToolTip(tr(kTickerTip));
     chkTicker->setChecked(true);
     chkTicker->setEnabled(false);
 
@@ -184,7 +185,7 @@ void PropertiesPanel::setUrlBoxApplies(QLineEdit* box, bool applies) {
 void PropertiesPanel::fetchChannelInfo(bool discover) {
     // The box stays empty while the feed loads; its placeholder says that it does.
     state.feeds().cancelAll(this);
-    txtComment->setPlaceholderText(kChannelLoading);
+    txtComment->setPlaceholderText(tr(kChannelLoading));
     const qint16 index = intCurrentIndex;
     state.feeds().fetch({txtRDFPath->text(), FetchLane::User, discover}, this,
                         [this, index](const FeedFetchResult& result) {
@@ -210,7 +211,7 @@ void PropertiesPanel::showChannelInfo(const FeedFetchResult& result) {
     const QString reason = noFeedReason(result);
     // Unreachable and not well-formed alike: the load failed; the second line says why.
     if (!result.fetched || result.feed.kind == FeedReadResult::Kind::Malformed) {
-        setCommentText(QStringLiteral("情報の取得に失敗しました") +
+        setCommentText(tr("情報の取得に失敗しました") +
                        (reason.isEmpty() ? QString() : QStringLiteral("\r\n") + reason));
         return;
     }
@@ -219,8 +220,7 @@ void PropertiesPanel::showChannelInfo(const FeedFetchResult& result) {
         return;
     }
     const FeedChannel& channel = result.feed.channel;
-    setCommentText(QStringLiteral("【") + channel.title + QStringLiteral("】\r\n") + channel.link +
-                   QStringLiteral("\r\n") + channel.description);
+    setCommentText(tr("【%1】\r\n%2\r\n%3").arg(channel.title, channel.link, channel.description));
 }
 
 void PropertiesPanel::cmdOK_Click() {
@@ -230,7 +230,7 @@ void PropertiesPanel::cmdOK_Click() {
     SiteRow& row = state.SiteTable[intCurrentIndex];
     if (isBlankTitle(txtTitle->text())) {
         txtTitle->setText(row.strTitle);
-        host.showStatus(QStringLiteral("タイトルが空なので、元のタイトルのままにしました。"));
+        host.showStatus(tr("タイトルが空なので、元のタイトルのままにしました。"));
     } else {
         row.strTitle = txtTitle->text();
     }
@@ -285,7 +285,7 @@ void PropertiesPanel::showTickerChoice() {
     }
     chkTicker->setChecked(!muted);
     chkTicker->setEnabled(!url.isEmpty() && store.readFailure().isEmpty());
-    chkTicker->setToolTip(store.readFailure().isEmpty() ? kTickerTip : store.readFailure());
+    chkTicker->setToolTip(store.readFailure().isEmpty() ? tr(kTickerTip) : store.readFailure());
 }
 
 void PropertiesPanel::chkTicker_Click() {

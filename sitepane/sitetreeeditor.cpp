@@ -16,7 +16,7 @@ namespace {
 
 using Node = SiteTree::Node;
 
-const QString kNewFolderTitle = QStringLiteral("新しいフォルダ");
+constexpr char kNewFolderTitle[] = QT_TRANSLATE_NOOP("SiteTreeEditor", "新しいフォルダ");
 
 }  // namespace
 
@@ -71,8 +71,8 @@ int SiteTreeEditor::takeNewRow() {
 }
 
 void SiteTreeEditor::warnTableFull() {
-    state.seams.messageBox.show(QStringLiteral("サイト一覧がいっぱいです"), state.exeBaseName(),
-                                MsgButtons::Ok, MsgIcon::Warning);
+    state.seams.messageBox.show(tr("サイト一覧がいっぱいです"), state.exeBaseName(), MsgButtons::Ok,
+                                MsgIcon::Warning);
 }
 
 void SiteTreeEditor::mnuNewFolder_Click() {
@@ -81,13 +81,14 @@ void SiteTreeEditor::mnuNewFolder_Click() {
         return;
     }
     Node* parent = state.siteTree.nodeCount() >= 1 ? placementParent() : nullptr;
-    Node* node = state.siteTree.addNode(parent, keyOfIndex(index), kNewFolderTitle, kImageFolder);
+    Node* node =
+        state.siteTree.addNode(parent, keyOfIndex(index), tr(kNewFolderTitle), kImageFolder);
     if (!node) {
         return;  // key taken: cannot happen while rows are only appended
     }
     SiteRow& row = state.SiteTable[index];
     row.intKind = kKindFolder;
-    row.strTitle = kNewFolderTitle;
+    row.strTitle = tr(kNewFolderTitle);
     panel.intCurrentIndex = qint16(index);
 
     showNode(node);
@@ -265,9 +266,8 @@ void SiteTreeEditor::mnuDelete_Click() {
         deleteEntry(nullptr);
         return;
     }
-    const QString question = QStringLiteral("「") +
-                             state.SiteTable[panel.intCurrentIndex].strTitle +
-                             QStringLiteral("」を削除します。\r\nよろしいですか。");
+    const QString question = tr("「%1」を削除します。\r\nよろしいですか。")
+                                 .arg(state.SiteTable[panel.intCurrentIndex].strTitle);
     state.seams.messageBox.ask(
         question, state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
         [this, node, key = node->key, resets = state.siteTree.resetCount()](MsgResult answer) {

@@ -15,7 +15,7 @@ using Node = SiteTree::Node;
 SiteTreeView::SiteTreeView(SiteTree& siteTree, QWidget* parent)
     : QTreeView(parent), tree(siteTree) {
     setObjectName(QStringLiteral("trvOPML"));
-    setToolTip(QStringLiteral("編集する項目を選択してください"));
+    setToolTip(tr("編集する項目を選択してください"));
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));

@@ -1,5 +1,7 @@
 #include "ticker/clstransparency.h"
 
+#include <QCoreApplication>
+
 #include "platform/messagebox.h"
 
 clsTransparency::clsTransparency(MessageBoxSeam& messageBoxSeam, const QString& titleText)
@@ -11,8 +13,9 @@ void clsTransparency::WndHandle(QWidget* window) {
 
 void clsTransparency::Opacity(int vNewValue) {
     if (vNewValue < 10 || vNewValue > 100) {
-        messageBox.show(QStringLiteral("透明度は、10％～100％の間で指定してください。"), title,
-                        MsgButtons::Ok, MsgIcon::None);
+        messageBox.show(QCoreApplication::translate(
+                            "clsTransparency", "透明度は、10％～100％の間で指定してください。"),
+                        title, MsgButtons::Ok, MsgIcon::None);
         return;
     }
     storedOpacity = vNewValue;

@@ -25,8 +25,8 @@
 
 namespace {
 
-const QString kPauseCaption = QStringLiteral("停");
-const QString kResumeCaption = QStringLiteral("再");
+constexpr char kPauseCaption[] = QT_TRANSLATE_NOOP("frmTicker", "停");
+constexpr char kResumeCaption[] = QT_TRANSLATE_NOOP("frmTicker", "再");
 
 // A text label's pixel box grows downwards to the UI font's line height: the 180-twip
 // (12 px) labels were made for a 12 px font, and the fonts here need about 14 px, or the
@@ -111,8 +111,7 @@ void frmTicker::buildWidgets() {
     picIcon->setPixmap(QPixmap(QStringLiteral(":/icons/app-16.png")));
     picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setAutoFillBackground(true);
-    picIcon->setToolTip(
-        QStringLiteral("常に表示するモードのとき、ここをドラッグすると移動できます。"));
+    picIcon->setToolTip(tr("常に表示するモードのとき、ここをドラッグすると移動できます。"));
     placeAt(picIcon, 0, 0, 240, 240, Anchor::Left);
     picIcon->installEventFilter(this);
 
@@ -161,23 +160,20 @@ void frmTicker::buildWidgets() {
         connect(b, &TextButton::clicked, this, handler);
         return b;
     };
-    cmdPlay =
-        button("cmdPlay", kPauseCaption, QStringLiteral("記事表示の更新を一時停止/再開します"),
-               5640, 40, 255, 240, &frmTicker::cmdPlay_Click);
-    cmdBefor = button("cmdBefor", QStringLiteral("<<"), QStringLiteral("前の記事に戻ります"), 5880,
-                      40, 255, 200, &frmTicker::cmdBefor_Click);
-    cmdNext = button("cmdNext", QStringLiteral(">>"), QStringLiteral("次の記事に進めます"), 6120,
-                     40, 255, 200, &frmTicker::cmdNext_Click);
-    cmdShowList = button("cmdShowList", QStringLiteral("覧"),
-                         QStringLiteral("このサイトの記事一覧を表示します"), 6360, 40, 255, 200,
-                         &frmTicker::cmdShowList_Click);
-    cmdSetting =
-        button("cmdSetting", QStringLiteral("設"), QStringLiteral("ティッカー設定画面を開きます"),
-               6600, 40, 255, 200, &frmTicker::cmdSetting_Click);
-    cmdHide = button("cmdHide", QStringLiteral("閉"), QStringLiteral("ティッカーを閉じます"), 6840,
-                     40, 255, 200, &frmTicker::cmdHide_Click);
-    cmdWeb = button("cmdWeb", QStringLiteral("web"), QStringLiteral("この記事のサイトを開きます"),
-                    6600, 290, 495, 200, &frmTicker::cmdWeb_Click);
+    cmdPlay = button("cmdPlay", tr(kPauseCaption), tr("記事表示の更新を一時停止/再開します"), 5640,
+                     40, 255, 240, &frmTicker::cmdPlay_Click);
+    cmdBefor = button("cmdBefor", QStringLiteral("<<"), tr("前の記事に戻ります"), 5880, 40, 255,
+                      200, &frmTicker::cmdBefor_Click);
+    cmdNext = button("cmdNext", QStringLiteral(">>"), tr("次の記事に進めます"), 6120, 40, 255, 200,
+                     &frmTicker::cmdNext_Click);
+    cmdShowList = button("cmdShowList", tr("覧"), tr("このサイトの記事一覧を表示します"), 6360, 40,
+                         255, 200, &frmTicker::cmdShowList_Click);
+    cmdSetting = button("cmdSetting", tr("設"), tr("ティッカー設定画面を開きます"), 6600, 40, 255,
+                        200, &frmTicker::cmdSetting_Click);
+    cmdHide = button("cmdHide", tr("閉"), tr("ティッカーを閉じます"), 6840, 40, 255, 200,
+                     &frmTicker::cmdHide_Click);
+    cmdWeb = button("cmdWeb", QStringLiteral("web"), tr("この記事のサイトを開きます"), 6600, 290,
+                    495, 200, &frmTicker::cmdWeb_Click);
 
     auto timer = [this](const char* name, int interval, void (frmTicker::*handler)()) {
         auto* t = new QTimer(this);
@@ -342,7 +338,7 @@ void frmTicker::setHeadlineColour(std::optional<quint32> colour) {
 }
 
 void frmTicker::setPaused(bool paused) {
-    cmdPlay->setText(paused ? kResumeCaption : kPauseCaption);
+    cmdPlay->setText(paused ? tr(kResumeCaption) : tr(kPauseCaption));
 }
 
 void frmTicker::setButtons(const TickerButtons& buttons) {

@@ -25,7 +25,8 @@
 
 namespace {
 
-const QString kLoadingMessage = QStringLiteral("最新の情報を読み込んでいます");
+constexpr char kLoadingMessage[] =
+    QT_TRANSLATE_NOOP("frmTickerList", "最新の情報を読み込んでいます");
 
 // A fixed-pitch font at 9 pt, so that the date column lines up. Japanese glyphs come from
 // a fixed-pitch CJK face where one is installed, else from Noto Sans CJK JP.
@@ -86,14 +87,14 @@ void frmTickerList::buildWidgets() {
 
     // A link longer than the status line ends in "…" before the web button; text() keeps
     // it whole for the browser, and the tool tip shows it.
-    lblPause = new FittedLabel(kLoadingMessage, this);
+    lblPause = new FittedLabel(tr(kLoadingMessage), this);
     lblPause->setObjectName(QStringLiteral("lblPause"));
     lblPause->setTextFormat(Qt::PlainText);
     placeTextTwips(lblPause, 0, 3000, 6480, 180);
 
     cmdWeb = new QPushButton(QStringLiteral("web"), this);
     cmdWeb->setObjectName(QStringLiteral("cmdWeb"));
-    cmdWeb->setToolTip(QStringLiteral("選択した記事のサイトを開きます"));
+    cmdWeb->setToolTip(tr("選択した記事のサイトを開きます"));
     cmdWeb->setEnabled(false);
     cmdWeb->setAutoDefault(false);
     placeTwips(cmdWeb, 6600, 3000, 495, 225);
@@ -152,7 +153,7 @@ void frmTickerList::Form_Load() {
     // comes after it.
     listRss->clear();
     listRss->hide();
-    lblPause->setText(kLoadingMessage);
+    lblPause->setText(tr(kLoadingMessage));
     cmdWeb->setEnabled(false);
     tmrLoad->start();
 }

@@ -1,5 +1,6 @@
 #include "ticker/frmtickeroptiondialog.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 #include <array>
 
 #include "core/appstate.h"
@@ -26,10 +28,12 @@
 
 namespace {
 
-const QString kTranspTip = QStringLiteral("ティッカーウィンドウの透過率を設定します");
-const QString kIntervalTip = QStringLiteral("記事の更新間隔を指定します");
-const QString kMarginTip =
-    QStringLiteral("ポップアップ表示のとき、ティッカーのスライドイン位置を指定します");
+constexpr char kTranspTip[] =
+    QT_TRANSLATE_NOOP("frmTickerOptionDialog", "ティッカーウィンドウの透過率を設定します");
+constexpr char kIntervalTip[] =
+    QT_TRANSLATE_NOOP("frmTickerOptionDialog", "記事の更新間隔を指定します");
+constexpr char kMarginTip[] = QT_TRANSLATE_NOOP(
+    "frmTickerOptionDialog", "ポップアップ表示のとき、ティッカーのスライドイン位置を指定します");
 
 // The placement box's entries, in order.
 constexpr std::array kPlacements = {TickerPlacement::Window, TickerPlacement::DockedTop,
@@ -38,11 +42,11 @@ constexpr std::array kPlacements = {TickerPlacement::Window, TickerPlacement::Do
 QString placementCaption(TickerPlacement placement) {
     switch (placement) {
         case TickerPlacement::Window:
-            return QStringLiteral("ウィンドウで表示");
+            return QCoreApplication::translate("frmTickerOptionDialog", "ウィンドウで表示");
         case TickerPlacement::DockedTop:
-            return QStringLiteral("画面の上端に帯で表示");
+            return QCoreApplication::translate("frmTickerOptionDialog", "画面の上端に帯で表示");
         case TickerPlacement::DockedBottom:
-            return QStringLiteral("画面の下端に帯で表示");
+            return QCoreApplication::translate("frmTickerOptionDialog", "画面の下端に帯で表示");
     }
     return {};
 }
@@ -86,14 +90,13 @@ frmTickerOptionDialog::~frmTickerOptionDialog() = default;
 
 void frmTickerOptionDialog::buildWidgets() {
     setObjectName(QStringLiteral("frmTickerOptionDialog"));
-    setWindowTitle(QLatin1String(kApplicationTitle) +
-                   QStringLiteral(" ニュースティッカーの表示設定"));
+    setWindowTitle(tr("%1 ニュースティッカーの表示設定").arg(QLatin1String(kApplicationTitle)));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
     setFont(uiFont());
     setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
 
-    fraView = new QGroupBox(QStringLiteral("表示設定"), this);
+    fraView = new QGroupBox(tr("表示設定"), this);
     fraView->setObjectName(QStringLiteral("fraView"));
     placeTwips(fraView, 120, 120, 4455, 3015);
 
@@ -117,45 +120,43 @@ void frmTickerOptionDialog::buildWidgets() {
         return updown;
     };
 
-    lblTransp =
-        label("lblTransp", QStringLiteral("ウィンドウを透過する"), kTranspTip, 120, 285, 1425, 180);
-    txtTransp = numberBox("txtTransp", 3, kTranspTip, fraView);
+    lblTransp = label("lblTransp", tr("ウィンドウを透過する"), tr(kTranspTip), 120, 285, 1425, 180);
+    txtTransp = numberBox("txtTransp", 3, tr(kTranspTip), fraView);
     placeNumberBoxTwips(txtTransp, 3120, 240, 495, 270);
     updownTransp = spinner("updownTransp", txtTransp, kOpacityRange.minimum, kOpacityRange.maximum,
-                           kOpacityRange.step, kTranspTip);
-    lblTransp2 = label("lblTransp2", QStringLiteral("％"), kTranspTip, 3880, 280, 180, 180);
-    lblTransp3 = label("lblTransp3", QStringLiteral("（100％で不透過になります）"), kTranspTip, 120,
-                       480, 2010, 180);
+                           kOpacityRange.step, tr(kTranspTip));
+    lblTransp2 = label("lblTransp2", tr("％"), tr(kTranspTip), 3880, 280, 180, 180);
+    lblTransp3 =
+        label("lblTransp3", tr("（100％で不透過になります）"), tr(kTranspTip), 120, 480, 2010, 180);
     QPalette grey = lblTransp3->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
     lblTransp3->setPalette(grey);
 
     lblNewsInterval =
-        label("lblNewsInterval", QStringLiteral("記事表示間隔"), kIntervalTip, 120, 760, 1080, 180);
-    txtNewsInterval = numberBox("txtNewsInterval", 2, kIntervalTip, fraView);
+        label("lblNewsInterval", tr("記事表示間隔"), tr(kIntervalTip), 120, 760, 1080, 180);
+    txtNewsInterval = numberBox("txtNewsInterval", 2, tr(kIntervalTip), fraView);
     placeNumberBoxTwips(txtNewsInterval, 3120, 720, 495, 270);
     updownNewsInterval = spinner("updownNewsInterval", txtNewsInterval, kIntervalRange.minimum,
-                                 kIntervalRange.maximum, 1, kIntervalTip);
-    lblNewsInterval2 =
-        label("lblNewsInterval2", QStringLiteral("秒"), kIntervalTip, 3880, 760, 180, 180);
+                                 kIntervalRange.maximum, 1, tr(kIntervalTip));
+    lblNewsInterval2 = label("lblNewsInterval2", tr("秒"), tr(kIntervalTip), 3880, 760, 180, 180);
 
-    lblTopMargin = label("lblTopMargin", QStringLiteral("ポップアップの表示位置"), kMarginTip, 120,
-                         1245, 1635, 180);
-    txtTopMargin = numberBox("txtTopMargin", 4, kMarginTip, fraView);
+    lblTopMargin =
+        label("lblTopMargin", tr("ポップアップの表示位置"), tr(kMarginTip), 120, 1245, 1635, 180);
+    txtTopMargin = numberBox("txtTopMargin", 4, tr(kMarginTip), fraView);
     placeNumberBoxTwips(txtTopMargin, 3120, 1200, 495, 270);
     // The maximum follows the screen; Form_Load sets it.
-    updownTopMargin = spinner("updownTopMargin", txtTopMargin, 0, 0, 1, kMarginTip);
-    lblTopMargin2 = label("lblTopMargin2", QStringLiteral("px"), kMarginTip, 3880, 1240, 180, 180);
-    lblTopMargin3 =
-        label("lblTopMargin3", QStringLiteral("（ポップアップモードのとき画面の上端からの距離）"),
-              kMarginTip, 120, 1480, 3420, 180);
+    updownTopMargin = spinner("updownTopMargin", txtTopMargin, 0, 0, 1, tr(kMarginTip));
+    lblTopMargin2 =
+        label("lblTopMargin2", QStringLiteral("px"), tr(kMarginTip), 3880, 1240, 180, 180);
+    lblTopMargin3 = label("lblTopMargin3", tr("（ポップアップモードのとき画面の上端からの距離）"),
+                          tr(kMarginTip), 120, 1480, 3420, 180);
 
-    chkKeepFront = new QCheckBox(QStringLiteral("常に最前面に表示する"), fraView);
+    chkKeepFront = new QCheckBox(tr("常に最前面に表示する"), fraView);
     chkKeepFront->setObjectName(QStringLiteral("chkKeepFront"));
-    chkKeepFront->setToolTip(QStringLiteral("ティッカーを常に前面に表示するときチェックします"));
+    chkKeepFront->setToolTip(tr("ティッカーを常に前面に表示するときチェックします"));
     chkKeepFront->setChecked(true);
     placeTextTwips(chkKeepFront, 120, 1800, 2175, 255);
-    chkFlatMode = new QCheckBox(QStringLiteral("フラットモードを有効"), fraView);
+    chkFlatMode = new QCheckBox(tr("フラットモードを有効"), fraView);
     chkFlatMode->setObjectName(QStringLiteral("chkFlatMode"));
     placeTextTwips(chkFlatMode, 2400, 1800, 1935, 300);
 
@@ -165,7 +166,7 @@ void frmTickerOptionDialog::buildWidgets() {
     lineBorder1->setFrameShadow(QFrame::Sunken);
     placeTwips(lineBorder1, 120, 2265, 4200, 30);
 
-    lblColor = label("lblColor", QStringLiteral("ウィンドウ配色"), QString(), 120, 2400, 1005, 180);
+    lblColor = label("lblColor", tr("ウィンドウ配色"), QString(), 120, 2400, 1005, 180);
     // Shows the lines that fit whole, in the ticker's own font size.
     lblColorSample = new FittedLabel(QStringLiteral("Quorvane3 Quorvane3 Quorvane3 "), fraView);
     lblColorSample->setObjectName(QStringLiteral("lblColorSample"));
@@ -181,17 +182,23 @@ void frmTickerOptionDialog::buildWidgets() {
         b->setToolTip(tip);
         return b;
     };
-    cmdFontColor = button("cmdFontColor", QStringLiteral("文字色"),
-                          QStringLiteral("ティッカーの文字色を設定します"), fraView);
+    cmdFontColor =
+        button("cmdFontColor", tr("文字色"), tr("ティッカーの文字色を設定します"), fraView);
     placeTwips(cmdFontColor, 3120, 2400, 1215, 255);
-    cmdBackgroundColor = button("cmdBackgroundColor", QStringLiteral("背景色"),
-                                QStringLiteral("ティッカーの背景色を設定します"), fraView);
+    cmdBackgroundColor =
+        button("cmdBackgroundColor", tr("背景色"), tr("ティッカーの背景色を設定します"), fraView);
     placeTwips(cmdBackgroundColor, 3120, 2640, 1215, 255);
+    // A caption wider than its box (in another language) widens the button to the right.
+    for (QPushButton* colourButton : {cmdFontColor, cmdBackgroundColor}) {
+        const int needed = colourButton->fontMetrics().horizontalAdvance(colourButton->text()) +
+                           2 * colourButton->style()->pixelMetric(QStyle::PM_ButtonMargin);
+        colourButton->resize(std::max(colourButton->width(), needed), colourButton->height());
+    }
 
     cmdOK = button("cmdOK", QStringLiteral("OK"), QString(), this);
     placeTwips(cmdOK, 4680, 120, 1215, 375);
     cmdOK->setDefault(true);
-    cmdCancel = button("cmdCancel", QStringLiteral("キャンセル"), QString(), this);
+    cmdCancel = button("cmdCancel", tr("キャンセル"), QString(), this);
     placeTwips(cmdCancel, 4680, 600, 1215, 375);
 
     connect(cmdFontColor, &QPushButton::clicked, this, &frmTickerOptionDialog::cmdFontColor_Click);
@@ -205,7 +212,7 @@ void frmTickerOptionDialog::buildWidgets() {
 }
 
 void frmTickerOptionDialog::buildPlacementGroup() {
-    fraPlacement = new QGroupBox(QStringLiteral("表示場所と流し方"), this);
+    fraPlacement = new QGroupBox(tr("表示場所と流し方"), this);
     fraPlacement->setObjectName(QStringLiteral("fraPlacement"));
     placeTwips(fraPlacement, 120, 3255, 4455, 1680);
 
@@ -222,26 +229,26 @@ void frmTickerOptionDialog::buildPlacementGroup() {
         placeTwips(box, 1560, top, 2775, 300);
         return box;
     };
-    lblPlacement = label("lblPlacement", QStringLiteral("表示位置"), 330);
+    lblPlacement = label("lblPlacement", tr("表示位置"), 330);
     cboPlacement = combo("cboPlacement",
-                         QStringLiteral("画面の端に帯で表示すると、最大化したウィンドウが帯に"
-                                        "重なりません"),
+                         tr("画面の端に帯で表示すると、最大化したウィンドウが帯に"
+                            "重なりません"),
                          285);
     for (const TickerPlacement placement : kPlacements) {
         cboPlacement->addItem(placementCaption(placement));
     }
-    lblScreen = label("lblScreen", QStringLiteral("表示する画面"), 735);
-    cboScreen = combo("cboScreen", QStringLiteral("ティッカーを表示する画面を選びます"), 690);
+    lblScreen = label("lblScreen", tr("表示する画面"), 735);
+    cboScreen = combo("cboScreen", tr("ティッカーを表示する画面を選びます"), 690);
 
-    chkMarquee = new QCheckBox(QStringLiteral("記事を右から左へ流して表示する"), fraPlacement);
+    chkMarquee = new QCheckBox(tr("記事を右から左へ流して表示する"), fraPlacement);
     chkMarquee->setObjectName(QStringLiteral("chkMarquee"));
-    chkMarquee->setToolTip(QStringLiteral("見出しを一行に続けて流します"));
+    chkMarquee->setToolTip(tr("見出しを一行に続けて流します"));
     placeTextTwips(chkMarquee, 120, 1095, 4215, 255);
 
-    lblMarqueeSpeed = label("lblMarqueeSpeed", QStringLiteral("流れる速さ"), 1425);
+    lblMarqueeSpeed = label("lblMarqueeSpeed", tr("流れる速さ"), 1425);
     sldMarqueeSpeed = new QSlider(Qt::Horizontal, fraPlacement);
     sldMarqueeSpeed->setObjectName(QStringLiteral("sldMarqueeSpeed"));
-    sldMarqueeSpeed->setToolTip(QStringLiteral("右ほど速く流れます"));
+    sldMarqueeSpeed->setToolTip(tr("右ほど速く流れます"));
     // NEWS_SCROLL_SPEED counts steps: the smaller, the faster, so the slider runs backwards.
     const SettingRange speeds = dialogRange("NEWS_SCROLL_SPEED");
     sldMarqueeSpeed->setRange(speeds.minimum, speeds.maximum);
@@ -285,13 +292,12 @@ void frmTickerOptionDialog::fillScreens() {
     cboScreen->clear();
     const QList<ScreenDesc> screens = state.seams.screen.screens();
     const auto described = [](const ScreenDesc& screen) {
-        return QStringLiteral("%1（%2×%3）")
+        return tr("%1（%2×%3）")
             .arg(screen.name)
             .arg(screen.pixels.width())
             .arg(screen.pixels.height());
     };
-    cboScreen->addItem(QStringLiteral("プライマリ画面 — %1").arg(described(screens.front())),
-                       QString());
+    cboScreen->addItem(tr("プライマリ画面 — %1").arg(described(screens.front())), QString());
     bool found = chosen.isEmpty();
     for (const ScreenDesc& screen : screens) {
         cboScreen->addItem(described(screen), screen.name);
@@ -299,7 +305,7 @@ void frmTickerOptionDialog::fillScreens() {
     }
     // A screen that is not connected now stays chosen, for when it comes back.
     if (!found) {
-        cboScreen->addItem(QStringLiteral("%1（接続されていません）").arg(chosen), chosen);
+        cboScreen->addItem(tr("%1（接続されていません）").arg(chosen), chosen);
     }
     cboScreen->setCurrentIndex(std::max(0, cboScreen->findData(chosen)));
 }

@@ -1,5 +1,7 @@
 #include "ticker/tickershowing.h"
 
+#include <QCoreApplication>
+
 #include "core/appstate.h"
 #include "patrol/articlestore.h"
 #include "patrol/formats/feeddates.h"
@@ -10,7 +12,8 @@
 namespace {
 
 // Headline while an all-sites patrol refills the emptied queue.
-const QString kWaitingText = QStringLiteral("再巡回中です // しばらくお待ちください");
+constexpr char kWaitingText[] =
+    QT_TRANSLATE_NOOP("TickerShowing", "再巡回中です // しばらくお待ちください");
 // Time stamp during that wait. "Ruorvane3" is deliberate, not a misspelt Quorvane3: users
 // know the waiting ticker by this text.
 const QString kWaitingStamp = QStringLiteral("Ruorvane3");
@@ -43,7 +46,7 @@ TickerShowing::TickerShowing(AppState& appState, TickerHost& tickerHost, TickerV
 TickerShowing::~TickerShowing() = default;
 
 QString TickerShowing::loadingText() {
-    return QStringLiteral("読み込み中です...");
+    return QCoreApplication::translate("TickerShowing", "読み込み中です...");
 }
 
 // ---- the showing ------------------------------------------------------------------------
@@ -77,7 +80,7 @@ void TickerShowing::ResetTicker() {
     shown->end();
     state.NewsQueue.clear();
     blnResetPending = true;
-    showStill(kWaitingStamp, kWaitingText);
+    showStill(kWaitingStamp, QCoreApplication::translate("TickerShowing", kWaitingText));
     strCurrentLink.clear();
     UpdateButtons();
 }
@@ -122,7 +125,8 @@ void TickerShowing::usePresentation(std::unique_ptr<TickerPresentation> presenta
         shown->begin();
     } else {
         showStill(blnResetPending ? kWaitingStamp : state.exeBaseName(),
-                  blnResetPending ? kWaitingText : loadingText());
+                  blnResetPending ? QCoreApplication::translate("TickerShowing", kWaitingText)
+                                  : loadingText());
     }
 }
 
