@@ -1,9 +1,6 @@
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -28,7 +25,7 @@
 #include "platform/systemtrayicon.h"
 #include "platform/terminationsignals.h"
 #include "rules/rulesstore.h"
-#include "ui/japanese.h"
+#include "ui/language.h"
 #include "patrol/networkfeedservice.h"
 
 namespace {
@@ -86,9 +83,10 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopFileName));
     // The program lives in the notification area; closing its last window ends nothing.
     QApplication::setQuitOnLastWindowClosed(false);
-    // The program speaks Japanese whatever the locale; Qt's own dialogs and buttons too.
-    QTranslator qtTranslator;
-    installJapaneseQtTexts(qtTranslator);
+    // The windows speak the user's language when the program has it, Japanese otherwise;
+    // Qt's own dialogs and buttons too.
+    const QStringList translations = translationFolders();
+    const UiTranslation translation(systemUiLanguage(translations), translations);
 
     // Feeds and site lists named on the command line (a browser's feed: link, a file).
     const QList<QByteArray> requests = handOverLines(QApplication::arguments().mid(1));

@@ -5,9 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdio>
 
 #include "app/appexit.h"
@@ -21,7 +18,7 @@
 #include "platform/desktopscreen.h"
 #include "platform/inertshellseams.h"
 #include "patrol/networkfeedservice.h"
-#include "ui/japanese.h"
+#include "ui/language.h"
 
 int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
@@ -33,8 +30,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication::setApplicationName(QLatin1String(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
-    QTranslator qtTranslator;
-    installJapaneseQtTexts(qtTranslator);
+    const UiTranslation translation(QLatin1String(kSourceLanguage), {});
 
     const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     SystemClock clock;

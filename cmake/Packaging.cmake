@@ -14,7 +14,7 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "The site list is kept in folders in an OPML file and edited in the main"
   "window, reached through the notification-area icon. Feeds and site lists can"
   "be handed to it from the browser (feed: links) and the file manager."
-  "Its user interface is Japanese.")
+  "Its user interface speaks Japanese, or English where the desktop prefers it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -24,7 +24,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.example.jp/qvr3/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Japanese glyphs and the Japanese texts of Qt's own buttons; the native Wayland platform
+# Japanese glyphs and the Japanese texts of Qt's own buttons (the program's own English
+# texts are in the package); the native Wayland platform
 # for sessions without XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")

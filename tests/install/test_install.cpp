@@ -86,6 +86,8 @@ TEST_F(InstallTest, LaysOutProgramsSharedFilesMenuEntryAndIconsInEverySize) {
         QStringLiteral("share/quorvane3/default.xml"),
         QStringLiteral("share/quorvane3/qvr3/index.html"),
         QStringLiteral("share/quorvane3/qvr3/help.html"),
+        QStringLiteral("share/quorvane3/qvr3/help-en.html"),
+        QStringLiteral("share/quorvane3/translations/quorvane3_en.qm"),
         QStringLiteral("share/quorvane3/qvr3/style.css"),
         QStringLiteral("share/applications/") + kDesktopId + QStringLiteral(".desktop"),
         QStringLiteral("share/metainfo/") + kDesktopId + QStringLiteral(".metainfo.xml"),

@@ -1,0 +1,914 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>About</name>
+    <message>
+        <source>Quorvane3は、RSS 0.9x/1.0/2.0、Atom 1.0、JSON Feed 1.0/1.1に対応した汎用のティッカー型RSSリーダです。登録したサイトを定期的に巡回し、新しい記事の見出しをティッカーに表示します。個人・法人を問わず無償で利用できます。改変しない限り、無償での再配布も自由です。本ソフトウェアの利用によって生じた損害について、作者は責任を負いません。ご意見・不具合のご報告は %1 までお寄せください。</source>
+        <translation>Quorvane3 is a general-purpose news-ticker RSS reader for RSS 0.9x/1.0/2.0, Atom 1.0 and JSON Feed 1.0/1.1. It checks the sites you add at regular intervals and shows the headlines of new articles in the ticker. It is free of charge for personal and business use, and you may redistribute it freely and free of charge as long as you do not modify it. The author accepts no liability for any damage arising from the use of this software. Please send comments and bug reports to %1.</translation>
+    </message>
+</context>
+<context>
+    <name>DisplayRules</name>
+    <message>
+        <source>表示ルール %1 行目: UTF-8 で書かれていません</source>
+        <translation>Display rules, line %1: not written in UTF-8</translation>
+    </message>
+    <message>
+        <source>表示ルール %1 行目: 「%2」は mute、hold、highlight のどれでもありません</source>
+        <translation>Display rules, line %1: “%2” is none of mute, hold or highlight</translation>
+    </message>
+    <message>
+        <source>表示ルール %1 行目: パターンが空です</source>
+        <translation>Display rules, line %1: the pattern is empty</translation>
+    </message>
+    <message>
+        <source>表示ルール %1 行目: 正規表現の誤りです (%2)</source>
+        <translation>Display rules, line %1: invalid regular expression (%2)</translation>
+    </message>
+    <message>
+        <source>表示ルール %1 行目: 色「%2」は #RRGGBB の形ではありません</source>
+        <translation>Display rules, line %1: the colour “%2” is not in the form #RRGGBB</translation>
+    </message>
+    <message>
+        <source>表示ルール %1 行目: 項目が多すぎます</source>
+        <translation>Display rules, line %1: too many fields</translation>
+    </message>
+    <message>
+        <source>表示ルール %1 行目: タブや改行は使えません</source>
+        <translation>Display rules, line %1: tabs and line breaks are not allowed</translation>
+    </message>
+    <message>
+        <source>表示ルールを保存できませんでした。ファイルは元のままです。<byte value="xd"/>
+%1</source>
+        <translation>The display rules could not be saved. The file has not been changed.<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>表示ルール (%1) を読めませんでした: %2</source>
+        <translation>The display rules (%1) could not be read: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FeedService</name>
+    <message>
+        <source>フィードが見つかりませんでした</source>
+        <translation>No feed was found</translation>
+    </message>
+</context>
+<context>
+    <name>OpmlLoadError</name>
+    <message>
+        <source>%1行目 %2桁目</source>
+        <translation>line %1, column %2</translation>
+    </message>
+    <message>
+        <source>ファイルが見つかりません。</source>
+        <translation>The file was not found.</translation>
+    </message>
+    <message>
+        <source>ファイルを開けません。</source>
+        <translation>The file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます。</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>XMLの誤り（%1）: %2</source>
+        <translation>XML error (%1): %2</translation>
+    </message>
+    <message>
+        <source>フォルダの入れ子が深すぎます（%1）。</source>
+        <translation>Folders are nested too deeply (%1).</translation>
+    </message>
+    <message>
+        <source>実体参照の展開が大きすぎます（%1）。</source>
+        <translation>Entity references expand to too much text (%1).</translation>
+    </message>
+    <message>
+        <source>body要素がありません。</source>
+        <translation>There is no body element.</translation>
+    </message>
+    <message>
+        <source>outline要素の間に文字があります（%1）。</source>
+        <translation>There is text between outline elements (%1).</translation>
+    </message>
+    <message>
+        <source>項目が多すぎます。読み込めるのは %1 件までです（%2）。</source>
+        <translation>Too many entries. At most %1 can be loaded (%2).</translation>
+    </message>
+</context>
+<context>
+    <name>PropertiesPanel</name>
+    <message>
+        <source>情報を取得しています...</source>
+        <translation>Fetching information...</translation>
+    </message>
+    <message>
+        <source>外すと、このサイトの記事をティッカーに表示しません（表示ルールに書かれます）。</source>
+        <translation>Clear this to keep this site’s articles out of the ticker (saved in the display rules).</translation>
+    </message>
+    <message>
+        <source>タイトル</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>ホームページ</source>
+        <translation>Homepage</translation>
+    </message>
+    <message>
+        <source>RSSファイルパス</source>
+        <translation>Feed URL</translation>
+    </message>
+    <message>
+        <source>適用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>ティッカーに表示する</source>
+        <translation>Show in ticker</translation>
+    </message>
+    <message>
+        <source>情報の取得に失敗しました</source>
+        <translation>Could not fetch the information</translation>
+    </message>
+    <message>
+        <source>【%1】<byte value="xd"/>
+%2<byte value="xd"/>
+%3</source>
+        <translation>[%1]<byte value="xd"/>
+%2<byte value="xd"/>
+%3</translation>
+    </message>
+    <message>
+        <source>タイトルが空なので、元のタイトルのままにしました。</source>
+        <translation>The title was empty, so the previous title was kept.</translation>
+    </message>
+</context>
+<context>
+    <name>RulesDialog</name>
+    <message>
+        <source>表示しない</source>
+        <translation>Hide</translation>
+    </message>
+    <message>
+        <source>読むまで止める</source>
+        <translation>Hold until read</translation>
+    </message>
+    <message>
+        <source>色を付ける</source>
+        <translation>Highlight</translation>
+    </message>
+    <message>
+        <source>表示する</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>すべてのサイト</source>
+        <translation>All sites</translation>
+    </message>
+    <message>
+        <source>パターンを入力してください。</source>
+        <translation>Please enter a pattern.</translation>
+    </message>
+    <message>
+        <source>正規表現の誤りです (%1)。</source>
+        <translation>Invalid regular expression (%1).</translation>
+    </message>
+    <message>
+        <source>色は #RRGGBB の形で入力してください。</source>
+        <translation>Please enter the colour in the form #RRGGBB.</translation>
+    </message>
+    <message>
+        <source>タブや改行は使えません。</source>
+        <translation>Tabs and line breaks are not allowed.</translation>
+    </message>
+    <message>
+        <source>%1 表示ルール</source>
+        <translation>%1 Display Rules</translation>
+    </message>
+    <message>
+        <source>動作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>パターン</source>
+        <translation>Pattern</translation>
+    </message>
+    <message>
+        <source>サイト</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>色</source>
+        <translation>Colour</translation>
+    </message>
+    <message>
+        <source>削除(&amp;D)</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>上へ(&amp;U)</source>
+        <translation>&amp;Up</translation>
+    </message>
+    <message>
+        <source>下へ(&amp;N)</source>
+        <translation>Dow&amp;n</translation>
+    </message>
+    <message>
+        <source>ルール</source>
+        <translation>Rule</translation>
+    </message>
+    <message>
+        <source>動作(&amp;K)</source>
+        <translation>Ac&amp;tion</translation>
+    </message>
+    <message>
+        <source>パターン(&amp;P)</source>
+        <translation>&amp;Pattern</translation>
+    </message>
+    <message>
+        <source>見出しに含まれる文字（大文字と小文字、全角と半角は区別しません）。* はすべての見出し、/…/ は正規表現です。</source>
+        <translation>Text contained in the headline (ignoring upper and lower case, and full-width and half-width forms). * matches every headline; /…/ is a regular expression.</translation>
+    </message>
+    <message>
+        <source>サイト(&amp;S)</source>
+        <translation>&amp;Site</translation>
+    </message>
+    <message>
+        <source>サイトを選ぶか、RSSファイルのURLを入力します。</source>
+        <translation>Choose a site, or enter the URL of a feed.</translation>
+    </message>
+    <message>
+        <source>色(&amp;L)</source>
+        <translation>Co&amp;lour</translation>
+    </message>
+    <message>
+        <source>#RRGGBB の形で入力します。空のときは #FFD700 です。</source>
+        <translation>Enter a colour in the form #RRGGBB. When empty, #FFD700 is used.</translation>
+    </message>
+    <message>
+        <source>色の選択(&amp;C)...</source>
+        <translation>&amp;Choose...</translation>
+    </message>
+    <message>
+        <source>追加(&amp;A)</source>
+        <translation>&amp;Add</translation>
+    </message>
+    <message>
+        <source>変更(&amp;E)</source>
+        <translation>Chang&amp;e</translation>
+    </message>
+    <message>
+        <source>見出しで試す</source>
+        <translation>Try a Headline</translation>
+    </message>
+    <message>
+        <source>見出しを入力してください</source>
+        <translation>Type a headline</translation>
+    </message>
+    <message>
+        <source>試すサイト</source>
+        <translation>Site to try</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操作してください。</source>
+        <translation>The display rules file was changed elsewhere and has been reloaded. Please try again.</translation>
+    </message>
+    <message>
+        <source>どのルールにも当てはまりません。そのまま表示されます。</source>
+        <translation>No rule matches. The headline is shown as it is.</translation>
+    </message>
+    <message>
+        <source>%1番目のルール「%2」に当てはまります: %3</source>
+        <translation>Matches rule %1, “%2”: %3</translation>
+    </message>
+    <message>
+        <source>使えない行が %1 行あります。ファイルにはそのまま残ります。</source>
+        <translation>%1 line(s) cannot be used. They are kept in the file as they are.</translation>
+    </message>
+</context>
+<context>
+    <name>SiteList</name>
+    <message>
+        <source>OPMLファイルの読み込みに失敗しました</source>
+        <translation>Could not load the OPML file</translation>
+    </message>
+    <message>
+        <source>元のファイル「%1」の写しを残せませんでした。</source>
+        <translation>No copy of the original file “%1” could be kept.</translation>
+    </message>
+    <message>
+        <source>元のファイルは「%1」として残してあります。</source>
+        <translation>The original file has been kept as “%1”.</translation>
+    </message>
+    <message>
+        <source>「%1」を読み込めませんでした。</source>
+        <translation>“%1” could not be read.</translation>
+    </message>
+    <message>
+        <source>OPMLファイルが見つかりません</source>
+        <translation>The OPML file was not found</translation>
+    </message>
+</context>
+<context>
+    <name>SiteTreeEditor</name>
+    <message>
+        <source>新しいフォルダ</source>
+        <translation>New Folder</translation>
+    </message>
+    <message>
+        <source>サイト一覧がいっぱいです</source>
+        <translation>The site list is full</translation>
+    </message>
+    <message>
+        <source>「%1」を削除します。<byte value="xd"/>
+よろしいですか。</source>
+        <translation>“%1” will be deleted.<byte value="xd"/>
+Are you sure?</translation>
+    </message>
+</context>
+<context>
+    <name>SiteTreeView</name>
+    <message>
+        <source>編集する項目を選択してください</source>
+        <translation>Select an item to edit</translation>
+    </message>
+</context>
+<context>
+    <name>TickerShowing</name>
+    <message>
+        <source>再巡回中です // しばらくお待ちください</source>
+        <translation>Checking the sites again // Please wait</translation>
+    </message>
+    <message>
+        <source>読み込み中です...</source>
+        <translation>Loading...</translation>
+    </message>
+</context>
+<context>
+    <name>clsTransparency</name>
+    <message>
+        <source>透明度は、10％～100％の間で指定してください。</source>
+        <translation>Please set the opacity between 10% and 100%.</translation>
+    </message>
+</context>
+<context>
+    <name>frmAbout</name>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>%1のバージョン情報</source>
+        <translation>About %1</translation>
+    </message>
+    <message>
+        <source>バージョン %1</source>
+        <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>次のファイルを保存できませんでした。最後に保存できた後の変更は失われます。<byte value="xd"/>
+%1</source>
+        <translation>The following files could not be saved. Changes made since they were last saved are lost.<byte value="xd"/>
+%1</translation>
+    </message>
+    <message>
+        <source>%1 を保存できませんでした（%2）</source>
+        <translation>Could not save %1 (%2)</translation>
+    </message>
+    <message>
+        <source>【%1】<byte value="xd"/>
+  ティッカー型RSSリーダ &gt;&gt; シンプルをモットーに開発を続けております。バグ・要望などありましたらご連絡ください（%2）<byte value="xd"/>
+  </source>
+        <translation>[%1]<byte value="xd"/>
+  A news-ticker RSS reader &gt;&gt; developed with simplicity as its motto. Please let us know about bugs and requests (%2)<byte value="xd"/>
+  </translation>
+    </message>
+    <message>
+        <source>デフォルトのOPMLファイルを読み込みます。<byte value="xd"/>
+よろしいですか。</source>
+        <translation>The default OPML file will be loaded.<byte value="xd"/>
+Do you want to continue?</translation>
+    </message>
+    <message>
+        <source>OPMLファイル(*.opml, *.xml) (*.opml *.xml);;すべてのファイル(*.*) (*)</source>
+        <translation>OPML files (*.opml, *.xml) (*.opml *.xml);;All files (*.*) (*)</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>ニュースティッカーを開く(&amp;N)</source>
+        <translation>Open &amp;News Ticker</translation>
+    </message>
+    <message>
+        <source>サイト一覧(OPMLファイル)を読み込む(&amp;L)</source>
+        <translation>&amp;Load Site List (OPML File)</translation>
+    </message>
+    <message>
+        <source>サイト一覧(OPMLファイル)を保存(&amp;S)</source>
+        <translation>&amp;Save Site List (OPML File)</translation>
+    </message>
+    <message>
+        <source>最新の情報を取得(&amp;R)</source>
+        <translation>&amp;Refresh Now</translation>
+    </message>
+    <message>
+        <source>この画面を閉じる(&amp;C)</source>
+        <translation>&amp;Close This Window</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>新規作成(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>フォルダ(&amp;F)</source>
+        <translation>&amp;Folder</translation>
+    </message>
+    <message>
+        <source>サイト(&amp;S)</source>
+        <translation>&amp;Site</translation>
+    </message>
+    <message>
+        <source>切り取り(&amp;T)</source>
+        <translation>Cu&amp;t</translation>
+    </message>
+    <message>
+        <source>コピー(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>貼り付け(&amp;P)</source>
+        <translation>&amp;Paste</translation>
+    </message>
+    <message>
+        <source>削除(&amp;D)</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>タイトルをコピー(&amp;T)</source>
+        <translation>Copy &amp;Title</translation>
+    </message>
+    <message>
+        <source>URLをコピー(&amp;U)</source>
+        <translation>Copy &amp;URL</translation>
+    </message>
+    <message>
+        <source>URLをブラウザで開く(&amp;B)</source>
+        <translation>Open URL in &amp;Browser</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>設定(&amp;S)</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>ニュースティッカーの設定(&amp;D)</source>
+        <translation>News Ticker Setting&amp;s</translation>
+    </message>
+    <message>
+        <source>オプション(&amp;O)</source>
+        <translation>&amp;Options</translation>
+    </message>
+    <message>
+        <source>表示ルール(&amp;R)...</source>
+        <translation>Display &amp;Rules...</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>オンラインヘルプ(&amp;C)</source>
+        <translation>&amp;Contents</translation>
+    </message>
+    <message>
+        <source>更新確認(&amp;U)</source>
+        <translation>Check for &amp;Updates</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>ホームページを開く(&amp;H)</source>
+        <translation>Visit &amp;Homepage</translation>
+    </message>
+    <message>
+        <source>メインウィンドウを開く(&amp;M)</source>
+        <translation>Open &amp;Main Window</translation>
+    </message>
+    <message>
+        <source>サイト一覧(OPMLファイル)を読み込みます。<byte value="xd"/>
+「%1」<byte value="xd"/>
+現在のサイト一覧は置き換えられます。よろしいですか。</source>
+        <translation>The site list (OPML file) will be loaded.<byte value="xd"/>
+“%1”<byte value="xd"/>
+The current site list will be replaced. Do you want to continue?</translation>
+    </message>
+    <message>
+        <source>OPMLファイルの保存に失敗しました</source>
+        <translation>Could not save the OPML file</translation>
+    </message>
+    <message>
+        <source>help.html</source>
+        <extracomment>The file name of the help page in this language, among the pages in qvr3/.</extracomment>
+        <translation>help-en.html</translation>
+    </message>
+</context>
+<context>
+    <name>frmNewSiteDialog</name>
+    <message>
+        <source>新しいサイト</source>
+        <translation>New Site</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>登録</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>確認しています...</source>
+        <translation>Checking...</translation>
+    </message>
+    <message>
+        <source>新しいサイトの追加</source>
+        <translation>Add a New Site</translation>
+    </message>
+    <message>
+        <source>サイトのURL</source>
+        <translation>Site URL</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ファイルの取得に失敗しました</source>
+        <translation>Could not fetch the file</translation>
+    </message>
+</context>
+<context>
+    <name>frmOption</name>
+    <message>
+        <source>各サイトからRDFファイルを取得する間隔です。</source>
+        <translation>How often the feed of each site is fetched.</translation>
+    </message>
+    <message>
+        <source>指定した時間より前に書かれた古い記事は表示しません。</source>
+        <translation>Articles written longer ago than this are not shown.</translation>
+    </message>
+    <message>
+        <source>%1 オプション</source>
+        <translation>%1 Options</translation>
+    </message>
+    <message>
+        <source>RDF巡回設定</source>
+        <translation>Feed Checking</translation>
+    </message>
+    <message>
+        <source>巡回間隔</source>
+        <translation>Every</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>一サイトずつ（推奨）</source>
+        <translation>One site at a time</translation>
+    </message>
+    <message>
+        <source>指定した間隔ごとに一つずつサイトを巡回します。</source>
+        <translation>Checks one site at a time at the interval set (recommended).</translation>
+    </message>
+    <message>
+        <source>全サイトまとめて</source>
+        <translation>All sites at once</translation>
+    </message>
+    <message>
+        <source>指定した間隔ごとに全サイトを巡回します。</source>
+        <translation>Checks every site at the interval set.</translation>
+    </message>
+    <message>
+        <source>ティッカーに表示する記事</source>
+        <translation>Articles in the Ticker</translation>
+    </message>
+    <message>
+        <source>一度ティッカーに表示した記事は表示しない</source>
+        <translation>Do not show articles already shown</translation>
+    </message>
+    <message>
+        <source>ティッカーに表示したことがある記事は、次の巡回で表示しないようにします。</source>
+        <translation>Articles that have been shown in the ticker are not shown again from the next check on.</translation>
+    </message>
+    <message>
+        <source>古い記事は表示しない</source>
+        <translation>Do not show old articles</translation>
+    </message>
+    <message>
+        <source>ティッカーに表示したことが無くても、ある程度古い記事は表示しないようにすることができます。</source>
+        <translation>Articles older than a set age can be kept out of the ticker, even if they have never been shown.</translation>
+    </message>
+    <message>
+        <source>時間より前の記事は「古い」と判断する</source>
+        <translation>hours old or more counts as old</translation>
+    </message>
+    <message>
+        <source>ティッカーの表示</source>
+        <translation>Ticker Display</translation>
+    </message>
+    <message>
+        <source>常に表示</source>
+        <translation>Always</translation>
+    </message>
+    <message>
+        <source>ティッカーウィンドウを常に表示します。記事をすべて表示し終えたら先頭から再び表示します。</source>
+        <translation>Keeps the ticker window on screen. After the last article it starts again from the first.</translation>
+    </message>
+    <message>
+        <source>・・・・・・</source>
+        <translation>······</translation>
+    </message>
+    <message>
+        <source>起動と同時に表示する</source>
+        <translation>Show at startup</translation>
+    </message>
+    <message>
+        <source>アプリケーションが起動したと同時にティッカーを表示するかどうか設定します。</source>
+        <translation>Whether the ticker appears as soon as the application starts.</translation>
+    </message>
+    <message>
+        <source>ポップアップ表示</source>
+        <translation>Pop-up</translation>
+    </message>
+    <message>
+        <source>巡回によって新しい記事が見つかったとき、ポップアップのようにティッカーを一定時間だけ表示します。</source>
+        <translation>When a check finds new articles, the ticker pops up for a while.</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>frmTask</name>
+    <message>
+        <source>RDF読み込み開始します...</source>
+        <translation>Starting to read feeds...</translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>%1を処理中...</source>
+        <translation>Processing %1...</translation>
+    </message>
+    <message>
+        <source> (ほかに %1 行、使えない行があります)</source>
+        <translation> (%1 more line(s) cannot be used)</translation>
+    </message>
+</context>
+<context>
+    <name>frmTicker</name>
+    <message>
+        <source>停</source>
+        <translation>||</translation>
+    </message>
+    <message>
+        <source>再</source>
+        <translation>▶</translation>
+    </message>
+    <message>
+        <source>常に表示するモードのとき、ここをドラッグすると移動できます。</source>
+        <translation>When the ticker is always shown, drag here to move it.</translation>
+    </message>
+    <message>
+        <source>記事表示の更新を一時停止/再開します</source>
+        <translation>Pauses or resumes the headlines</translation>
+    </message>
+    <message>
+        <source>前の記事に戻ります</source>
+        <translation>Goes back to the previous article</translation>
+    </message>
+    <message>
+        <source>次の記事に進めます</source>
+        <translation>Goes on to the next article</translation>
+    </message>
+    <message>
+        <source>覧</source>
+        <translation>≡</translation>
+    </message>
+    <message>
+        <source>このサイトの記事一覧を表示します</source>
+        <translation>Lists the articles of this site</translation>
+    </message>
+    <message>
+        <source>設</source>
+        <translation>⚙</translation>
+    </message>
+    <message>
+        <source>ティッカー設定画面を開きます</source>
+        <translation>Opens the ticker settings</translation>
+    </message>
+    <message>
+        <source>閉</source>
+        <translation>×</translation>
+    </message>
+    <message>
+        <source>ティッカーを閉じます</source>
+        <translation>Closes the ticker</translation>
+    </message>
+    <message>
+        <source>この記事のサイトを開きます</source>
+        <translation>Opens this article in the browser</translation>
+    </message>
+</context>
+<context>
+    <name>frmTickerList</name>
+    <message>
+        <source>最新の情報を読み込んでいます</source>
+        <translation>Loading the latest articles</translation>
+    </message>
+    <message>
+        <source>選択した記事のサイトを開きます</source>
+        <translation>Opens the selected article in the browser</translation>
+    </message>
+</context>
+<context>
+    <name>frmTickerOptionDialog</name>
+    <message>
+        <source>ティッカーウィンドウの透過率を設定します</source>
+        <translation>Sets the opacity of the ticker window</translation>
+    </message>
+    <message>
+        <source>記事の更新間隔を指定します</source>
+        <translation>Sets how long each article is shown</translation>
+    </message>
+    <message>
+        <source>ポップアップ表示のとき、ティッカーのスライドイン位置を指定します</source>
+        <translation>Sets where the ticker slides in when it pops up</translation>
+    </message>
+    <message>
+        <source>ウィンドウで表示</source>
+        <translation>In a window</translation>
+    </message>
+    <message>
+        <source>画面の上端に帯で表示</source>
+        <translation>As a bar at the top of the screen</translation>
+    </message>
+    <message>
+        <source>画面の下端に帯で表示</source>
+        <translation>As a bar at the bottom of the screen</translation>
+    </message>
+    <message>
+        <source>%1 ニュースティッカーの表示設定</source>
+        <translation>%1 News Ticker Settings</translation>
+    </message>
+    <message>
+        <source>表示設定</source>
+        <translation>Appearance</translation>
+    </message>
+    <message>
+        <source>ウィンドウを透過する</source>
+        <translation>Window opacity</translation>
+    </message>
+    <message>
+        <source>％</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>（100％で不透過になります）</source>
+        <translation>(100% is fully opaque)</translation>
+    </message>
+    <message>
+        <source>記事表示間隔</source>
+        <translation>Show each for</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>ポップアップの表示位置</source>
+        <translation>Pop-up position</translation>
+    </message>
+    <message>
+        <source>（ポップアップモードのとき画面の上端からの距離）</source>
+        <translation>(distance from the top of the screen in pop-up mode)</translation>
+    </message>
+    <message>
+        <source>常に最前面に表示する</source>
+        <translation>Always on top</translation>
+    </message>
+    <message>
+        <source>ティッカーを常に前面に表示するときチェックします</source>
+        <translation>Check to keep the ticker above other windows</translation>
+    </message>
+    <message>
+        <source>フラットモードを有効</source>
+        <translation>Flat mode</translation>
+    </message>
+    <message>
+        <source>ウィンドウ配色</source>
+        <translation>Colours</translation>
+    </message>
+    <message>
+        <source>文字色</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>ティッカーの文字色を設定します</source>
+        <translation>Sets the text colour of the ticker</translation>
+    </message>
+    <message>
+        <source>背景色</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <source>ティッカーの背景色を設定します</source>
+        <translation>Sets the background colour of the ticker</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>表示場所と流し方</source>
+        <translation>Placement and Scrolling</translation>
+    </message>
+    <message>
+        <source>表示位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>画面の端に帯で表示すると、最大化したウィンドウが帯に重なりません</source>
+        <translation>A bar at the edge of the screen keeps maximised windows from covering it</translation>
+    </message>
+    <message>
+        <source>表示する画面</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>ティッカーを表示する画面を選びます</source>
+        <translation>Chooses the screen the ticker appears on</translation>
+    </message>
+    <message>
+        <source>記事を右から左へ流して表示する</source>
+        <translation>Scroll headlines from right to left</translation>
+    </message>
+    <message>
+        <source>見出しを一行に続けて流します</source>
+        <translation>Runs the headlines one after another in a single line</translation>
+    </message>
+    <message>
+        <source>流れる速さ</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>右ほど速く流れます</source>
+        <translation>Faster to the right</translation>
+    </message>
+    <message>
+        <source>%1（%2×%3）</source>
+        <translation>%1 (%2×%3)</translation>
+    </message>
+    <message>
+        <source>プライマリ画面 — %1</source>
+        <translation>Primary screen — %1</translation>
+    </message>
+    <message>
+        <source>%1（接続されていません）</source>
+        <translation>%1 (not connected)</translation>
+    </message>
+</context>
+</TS>
