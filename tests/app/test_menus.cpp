@@ -26,6 +26,7 @@
 #include "dialogs/rulesdialog.h"
 #include "tests/app/appfixture.h"
 #include "tests/common/loopbackserver.h"
+#include "tests/common/wholetexts.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opml.h"
 #include "sitepane/propertiespanel.h"
@@ -432,6 +433,21 @@ TEST_F(NoTrayMenuTest, EveryTrayCommandIsInTheMenuBarAlike) {
                 << trayItem->text().toStdString();
         }
     }
+}
+
+class MenuTestInEnglish : public InEnglish, public MenuTest {};
+
+// In English the menus read English, and the help is the English page.
+TEST_F(MenuTestInEnglish, MenusAndHelpAreEnglish) {
+    EXPECT_EQ(main().mnuFile->title(), QStringLiteral("&File"));
+    EXPECT_EQ(main().mnuExit->text(), QStringLiteral("E&xit"));
+    main().mnuOnlineHelp->trigger();
+    EXPECT_EQ(
+        env.browser.opened,
+        QStringList{
+            QUrl::fromLocalFile(env.dir() + QStringLiteral("/qvr3/help-en.html")).toString()});
+    main().show();
+    expectEveryCaptionShowsWhole(main());
 }
 
 TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {

@@ -11,6 +11,7 @@
 #include "tests/common/testenv.h"
 #include "tests/dialogs/fakedialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
+#include "tests/common/wholetexts.h"
 
 namespace {
 
@@ -48,6 +49,13 @@ protected:
     LoopbackServer server;
     frmNewSiteDialog dialog;
 };
+
+class NewSiteDialogTestInEnglish : public InEnglish, public NewSiteDialogTest {};
+
+TEST_F(NewSiteDialogTestInEnglish, EveryCaptionShowsWhole) {
+    dialog.showOrRaise();
+    expectEveryCaptionShowsWhole(dialog);
+}
 
 TEST_F(NewSiteDialogTest, OpensInTheFirstStepOnTopBesideTheMainWindow) {
     newSiteRow().strTitle = QStringLiteral("left over");

@@ -13,6 +13,7 @@
 #include "tests/dialogs/fakedialoghost.h"
 #include "dialogs/frmoption.h"
 #include "ui/updown.h"
+#include "tests/common/wholetexts.h"
 
 namespace {
 
@@ -41,6 +42,13 @@ protected:
     FakeDialogHost host;
     frmOption dialog;
 };
+
+class OptionDialogTestInEnglish : public InEnglish, public OptionDialogTest {};
+
+TEST_F(OptionDialogTestInEnglish, EveryCaptionShowsWhole) {
+    dialog.showOrRaise();
+    expectEveryCaptionShowsWhole(dialog);
+}
 
 TEST_F(OptionDialogTest, ControlsCaptionsAndPlace) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quorvane3 オプション"));

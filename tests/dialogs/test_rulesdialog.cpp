@@ -17,6 +17,7 @@
 #include "tests/common/testenv.h"
 #include "tests/dialogs/fakedialoghost.h"
 #include "tests/platform/qstringprinter.h"
+#include "tests/common/wholetexts.h"
 
 namespace {
 
@@ -73,6 +74,13 @@ public:
     FakeColorPicker picker;
     std::unique_ptr<RulesDialog> dialog;
 };
+
+class RulesDialogTestInEnglish : public InEnglish, public RulesDialogTest {};
+
+TEST_F(RulesDialogTestInEnglish, EveryCaptionShowsWhole) {
+    dialog->showOrRaise();
+    expectEveryCaptionShowsWhole(*dialog);
+}
 
 // Every edit is in the file at once, comments and the unusable line kept where they were, and
 // the list shows what the file now holds.

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/screeninfo.h"
+#include "tests/common/wholetexts.h"
 #include "tests/sitepane/sitepanefixture.h"
 
 TEST_F(SitePaneTest, WidgetsArePlacedAsDesignedInTwips) {
@@ -49,6 +50,13 @@ TEST_F(SitePaneTest, WidgetsArePlacedAsDesignedInTwips) {
     EXPECT_EQ(pane->size() * 15, QSize(7110, 3855));
     EXPECT_EQ(view().toolTip(), QStringLiteral("編集する項目を選択してください"));
     EXPECT_EQ(pane->font().pointSize(), 9);
+}
+
+class SitePaneInEnglish : public InEnglish, public SitePaneTest {};
+
+TEST_F(SitePaneInEnglish, EveryCaptionShowsWhole) {
+    pane->show();
+    expectEveryCaptionShowsWhole(*pane);
 }
 
 TEST_F(SitePaneTest, TreeShowsTheModelWithItsIcons) {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -16,6 +17,7 @@
 #include "ticker/shapeframe.h"
 #include "ticker/textbutton.h"
 #include "ticker/tickerhost.h"
+#include "tests/common/wholetexts.h"
 
 namespace {
 
@@ -84,6 +86,27 @@ protected:
     FakeTickerHost host;
     std::unique_ptr<frmTicker> ticker;
 };
+
+class TickerTestInEnglish : public InEnglish, public TickerTest {};
+
+// The one-glyph buttons show their captions whole in English too, paused or not.
+TEST_F(TickerTestInEnglish, ButtonCaptionsShowWhole) {
+    fillQueue(1);
+    ticker->ShowForm(ShowMode::Permanent);
+    for (bool paused : {false, true}) {
+        SCOPED_TRACE(paused);
+        for (const QLabel* button :
+             {ticker->cmdPlay, ticker->cmdShowList, ticker->cmdSetting, ticker->cmdHide}) {
+            SCOPED_TRACE(button->objectName().toStdString());
+            EXPECT_FALSE(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{9fff}]"))
+                             .match(button->text())
+                             .hasMatch());
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()),
+                      button->contentsRect().width());
+        }
+        ticker->cmdPlay_Click();
+    }
+}
 
 TEST_F(TickerTest, LayoutFollowsTheTwipTable) {
     struct Widget {
