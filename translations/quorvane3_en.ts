@@ -465,7 +465,7 @@ Do you want to continue?</translation>
     </message>
     <message>
         <source>タイトルをコピー(&amp;T)</source>
-        <translation>Copy &amp;Title</translation>
+        <translation>Copy T&amp;itle</translation>
     </message>
     <message>
         <source>URLをコピー(&amp;U)</source>
@@ -485,7 +485,7 @@ Do you want to continue?</translation>
     </message>
     <message>
         <source>ニュースティッカーの設定(&amp;D)</source>
-        <translation>News Ticker Setting&amp;s</translation>
+        <translation>News &amp;Ticker Settings</translation>
     </message>
     <message>
         <source>オプション(&amp;O)</source>
