@@ -187,7 +187,7 @@ inline constexpr SettingRow kSettingsTable[] = {
 
 // The row of a key. A key the table lacks stops the compilation where this is evaluated at
 // compile time.
-[[nodiscard]] consteval const SettingRow& settingSpec(std::string_view key) {
+[[nodiscard]] consteval const SettingRow& settingRowOf(std::string_view key) {
     for (const SettingRow& row : kSettingsTable) {
         if (row.key == key) {
             return row;
@@ -198,5 +198,5 @@ inline constexpr SettingRow kSettingsTable[] = {
 
 // The bounds a dialog keeps for a key's field.
 [[nodiscard]] consteval SettingRange dialogRange(std::string_view key) {
-    return settingSpec(key).dialog.value();
+    return settingRowOf(key).dialog.value();
 }

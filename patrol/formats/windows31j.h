@@ -9,7 +9,7 @@
 // (minus sign) as unencodable, which the title clean-up relies on.
 
 // Encodes the whole text. True when every UTF-16 unit had a windows-31j form; then bytes
-// holds the encoding. False (bytes unspecified) as soon as one unit has none, including
+// holds the encoding. False (bytes left undefined) as soon as one unit has none, including
 // any surrogate half: the code page has no character beyond U+FFFF.
 [[nodiscard]] bool encodeWindows31j(QStringView text, QByteArray& bytes);
 
