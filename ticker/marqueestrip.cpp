@@ -1,17 +1,23 @@
 #include "ticker/marqueestrip.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSet>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+
+#include "platform/serverstrip.h"
+#include "ticker/marqueespans.h"
 
 namespace {
 
 // The space between an item's time and site and its headline.
 const QString kLeadSeparator = QStringLiteral("  ");
+
+// The still line's picture on the server; items count their serials from 1.
+constexpr quint64 kStillPicture = 0;
 
 // Part of the way from the back colour to the fore colour: the lead's dimmer shade.
 QColor between(const QColor& back, const QColor& fore, qreal share) {
@@ -104,7 +110,10 @@ MarqueeStrip::~MarqueeStrip() {
 void MarqueeStrip::attach(MarqueePresentation* attached) {
     presentation = attached;
     pictures.clear();
-    update();
+    if (server != nullptr) {
+        server->forgetAll();
+    }
+    redraw();
 }
 
 int MarqueeStrip::measure(const MarqueeText& text) const {
@@ -129,40 +138,71 @@ bool MarqueeStrip::framesRunning() const {
 }
 
 void MarqueeStrip::scrolled(int pixels) {
-    if (!stillText.isEmpty() || !stillLead.isEmpty()) {
+    if (showsStill()) {
         return;
     }
-    // Moves the pixels already drawn; paintEvent gets only the strip that came in. Painted
-    // and flushed now, in this frame's own pass of the event loop.
-    scroll(-pixels, 0);
-    repaint(QRect(width() - pixels, 0, pixels, height()));
-    if (presentation != nullptr &&
-        std::size_t(pictures.size()) > presentation->line().items().size()) {
-        QSet<quint64> live;
-        for (const MarqueeItem& item : presentation->line().items()) {
-            live.insert(item.serial);
-        }
+    if (server != nullptr) {
+        drawOnServer();
+    } else {
+        // Moves the pixels already drawn; paintEvent gets only the strip that came in.
+        // Painted and flushed now, in this frame's own pass of the event loop.
+        scroll(-pixels, 0);
+        repaint(QRect(width() - pixels, 0, pixels, height()));
+    }
+    forgetGone();
+    Q_EMIT frameDrawn();
+}
+
+void MarqueeStrip::forgetGone() {
+    if (presentation == nullptr) {
+        return;
+    }
+    const std::deque<MarqueeItem>& items = presentation->line().items();
+    const auto onLine = [&items](quint64 serial) {
+        return std::any_of(items.begin(), items.end(),
+                           [serial](const MarqueeItem& item) { return item.serial == serial; });
+    };
+    if (std::size_t(pictures.size()) > items.size()) {
         for (auto it = pictures.begin(); it != pictures.end();) {
-            it = live.contains(it.key()) ? std::next(it) : pictures.erase(it);
+            it = onLine(it.key()) ? std::next(it) : pictures.erase(it);
         }
+    }
+    if (server != nullptr && std::size_t(server->pictureCount()) >
+                                 items.size() + (server->holds(kStillPicture) ? 1 : 0)) {
+        server->forgetUnless(
+            [&onLine](quint64 key) { return key == kStillPicture || onLine(key); });
     }
 }
 
 void MarqueeStrip::redraw() {
-    update();
+    if (server != nullptr) {
+        drawOnServer();
+    } else {
+        update();
+    }
 }
 
 void MarqueeStrip::showStill(const QString& lead, const QString& text) {
     stillLead = lead;
     stillText = text;
-    update();
+    if (server != nullptr) {
+        server->forget(kStillPicture);
+    }
+    redraw();
+}
+
+bool MarqueeStrip::showsStill() const {
+    return !stillText.isEmpty() || !stillLead.isEmpty() || presentation == nullptr;
 }
 
 void MarqueeStrip::setColors(const QColor& back, const QColor& fore) {
     backColor = back;
     foreColor = fore;
     pictures.clear();
-    update();
+    if (server != nullptr) {
+        server->forgetAll();
+    }
+    redraw();
 }
 
 int MarqueeStrip::baseline() const {
@@ -182,56 +222,103 @@ void MarqueeStrip::drawTexts(QPainter& painter, int x, const QString& lead, cons
     painter.drawText(x, y, text);
 }
 
+QImage MarqueeStrip::itemImage(const MarqueeItem& item) const {
+    const qreal ratio = devicePixelRatioF();
+    QImage image(QSize(item.width, height()) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(backColor);
+    QPainter painter(&image);
+    painter.setFont(font());
+    drawTexts(painter, 0, item.text.lead, item.text.headline, item.text.colour);
+    return image;
+}
+
 const QPixmap& MarqueeStrip::picture(const MarqueeItem& item) {
     auto found = pictures.find(item.serial);
     if (found == pictures.end()) {
-        const qreal ratio = devicePixelRatioF();
-        QPixmap pixmap(QSize(item.width, height()) * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(backColor);
-        QPainter painter(&pixmap);
-        painter.setFont(font());
-        drawTexts(painter, 0, item.text.lead, item.text.headline, item.text.colour);
-        found = pictures.insert(item.serial, pixmap);
+        found = pictures.insert(item.serial, QPixmap::fromImage(itemImage(item)));
     }
     return *found;
 }
 
+void MarqueeStrip::drawStill(QPainter& painter) const {
+    painter.fillRect(rect(), backColor);
+    painter.setFont(font());
+    painter.setClipRect(rect());
+    drawTexts(
+        painter, 0, stillLead,
+        fontMetrics().elidedText(stillText, Qt::ElideRight, width() - measure({stillLead, {}, {}})),
+        std::nullopt);
+}
+
 void MarqueeStrip::paintEvent(QPaintEvent* event) {
+    if (server != nullptr) {
+        return;  // the server's window covers the band
+    }
     QPainter painter(this);
+    if (showsStill()) {
+        drawStill(painter);
+        return;
+    }
     const QRect area = event->rect();
-    if (!stillText.isEmpty() || !stillLead.isEmpty() || presentation == nullptr) {
-        painter.fillRect(area, backColor);
-        painter.setFont(font());
-        painter.setClipRect(rect());
-        drawTexts(painter, 0, stillLead,
-                  fontMetrics().elidedText(stillText, Qt::ElideRight,
-                                           width() - measure({stillLead, {}, {}})),
-                  std::nullopt);
+    const MarqueeModel& line = presentation->line();
+    const qreal ratio = devicePixelRatioF();
+    forEachMarqueeSpan(
+        line, area.left(), area.right() + 1, [&](int x, int width, const MarqueeItem* item) {
+            const QRect part(x, area.top(), width, area.height());
+            if (item == nullptr) {
+                painter.fillRect(part, backColor);
+                return;
+            }
+            const QRectF source(part.translated(line.pixelOffset() - item->start, 0));
+            painter.drawPixmap(QRectF(part), picture(*item),
+                               QRectF(source.topLeft() * ratio, source.size() * ratio));
+        });
+}
+
+void MarqueeStrip::drawOnServer() {
+    if (server == nullptr || !server->ready()) {
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != serverRatio) {
+        serverRatio = ratio;
+        server->forgetAll();
+        server->follow(isVisible());
+    }
+    const auto device = [ratio](int x) { return qRound(x * ratio); };
+    if (showsStill()) {
+        if (!server->holds(kStillPicture)) {
+            QImage image(size() * ratio, QImage::Format_RGB32);
+            image.setDevicePixelRatio(ratio);
+            QPainter painter(&image);
+            drawStill(painter);
+            painter.end();
+            server->keep(kStillPicture, image);
+        }
+        server->copy(kStillPicture, 0, 0, device(width()));
+        server->flush();
         return;
     }
     const MarqueeModel& line = presentation->line();
-    // Most frames paint a sliver inside one headline's picture: nothing else to fill then.
-    const bool covered =
-        std::any_of(line.items().begin(), line.items().end(), [&](const MarqueeItem& item) {
-            return QRect(item.start - line.pixelOffset(), 0, item.width, height()).contains(area);
-        });
-    if (!covered) {
-        painter.fillRect(area, backColor);
-    }
-    for (const MarqueeItem& item : line.items()) {
-        const int x = item.start - line.pixelOffset();
-        const QRect box(x, 0, item.width, height());
-        const QRect part = box.intersected(area);
-        if (part.isEmpty()) {
-            continue;
+    forEachMarqueeSpan(line, 0, width(), [&](int x, int width, const MarqueeItem* item) {
+        const int from = device(x);
+        const int to = device(x + width);
+        if (item == nullptr) {
+            server->fill(from, to - from, backColor.rgb());
+            return;
         }
-        painter.drawPixmap(part.topLeft(), picture(item), part.translated(-x, 0));
-    }
+        if (!server->holds(item->serial)) {
+            server->keep(item->serial, itemImage(*item));
+        }
+        server->copy(item->serial, from - device(item->start - line.pixelOffset()), from,
+                     to - from);
+    });
+    server->flush();
 }
 
 QString MarqueeStrip::shownText() const {
-    if (!stillText.isEmpty() || !stillLead.isEmpty() || presentation == nullptr) {
+    if (showsStill()) {
         return stillLead + kLeadSeparator + stillText;
     }
     QStringList texts;
@@ -259,7 +346,40 @@ void MarqueeStrip::mousePressEvent(QMouseEvent* event) {
 
 void MarqueeStrip::resizeEvent(QResizeEvent*) {
     pictures.clear();
+    if (server != nullptr) {
+        server->forgetAll();
+        server->follow(isVisible());
+    }
     if (presentation != nullptr) {
         presentation->bandResized();
+    }
+    if (server != nullptr) {
+        drawOnServer();
+    }
+}
+
+void MarqueeStrip::moveEvent(QMoveEvent*) {
+    if (server != nullptr) {
+        server->follow(isVisible());
+    }
+}
+
+void MarqueeStrip::showEvent(QShowEvent*) {
+    if (!serverTried) {
+        serverTried = true;
+        server = ServerStrip::over(*this);
+        if (server != nullptr) {
+            server->exposed = [this] { drawOnServer(); };
+        }
+    }
+    if (server != nullptr) {
+        server->follow(true);
+        drawOnServer();
+    }
+}
+
+void MarqueeStrip::hideEvent(QHideEvent*) {
+    if (server != nullptr) {
+        server->follow(false);
     }
 }

@@ -4,14 +4,20 @@
 #include <QHash>
 #include <QPixmap>
 #include <QWidget>
+#include <memory>
 
 #include "ticker/marqueepresentation.h"
 
 class FrameClock;
+class QImage;
+class ServerStrip;
 
-// The marquee's band on the ticker: draws the presentation's line, moves what it has drawn
-// when the line moves and paints only the pixels that come in, each headline drawn once
+// The marquee's band on the ticker: draws the presentation's line, each headline drawn once
 // into a picture of its own. Its frame clock is a precise timer at the presentation's pace.
+// On X11 the pictures are kept by the X server and every frame is put together there, in a
+// window of the strip's own laid over the widget (ServerStrip); elsewhere Qt's paint moves
+// what is drawn when the line moves and paints only the pixels that come in. The widget
+// takes the clicks and the pointer either way.
 class MarqueeStrip final : public QWidget, public MarqueeSurface {
     Q_OBJECT
 public:
@@ -31,8 +37,12 @@ public:
     // The line as it stands, for the tests: the still text, or the lead and headline of
     // every item in the band.
     [[nodiscard]] QString shownText() const;
+    // The X server puts the frames together (see above).
+    [[nodiscard]] bool drawnByServer() const { return server != nullptr; }
 
 Q_SIGNALS:
+    // A frame of the moving line was drawn.
+    void frameDrawn();
     // A left click on a headline.
     void headlineClicked(int index);
     // A press anywhere else on the band.
@@ -42,9 +52,20 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    [[nodiscard]] QImage itemImage(const MarqueeItem& item) const;
     [[nodiscard]] const QPixmap& picture(const MarqueeItem& item);
+    // The still line over the whole band.
+    void drawStill(QPainter& painter) const;
+    [[nodiscard]] bool showsStill() const;
+    // The whole band, put together by the X server from its pictures.
+    void drawOnServer();
+    // Drops the pictures of the items that have left the line.
+    void forgetGone();
     // colour: the headline's (0xRRGGBB); none: the text colour.
     void drawTexts(QPainter& painter, int x, const QString& lead, const QString& text,
                    std::optional<quint32> colour) const;
@@ -56,6 +77,10 @@ private:
     QColor foreColor{255, 255, 255};
     QString stillLead;
     QString stillText;
-    // Pictures of the items on the line, by serial.
+    // Pictures of the items on the line, by serial (Qt's paint).
     QHash<quint64, QPixmap> pictures;
+    // Set on the first show when the X server can take the drawing; kept from then on.
+    std::unique_ptr<ServerStrip> server;
+    bool serverTried = false;
+    qreal serverRatio = 0;
 };

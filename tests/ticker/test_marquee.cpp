@@ -5,6 +5,7 @@
 
 #include "tests/common/testenv.h"
 #include "ticker/marqueepresentation.h"
+#include "ticker/marqueespans.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickershowing.h"
 
@@ -85,6 +86,42 @@ TEST(MarqueeModel, PaceKeepsStepsSmallAndEven) {
         EXPECT_EQ(smallest, c.smallestStep);
         EXPECT_EQ(largest, c.largestStep);
         EXPECT_NEAR(moved, c.speed * 10, 1);  // ten seconds' worth
+    }
+}
+
+// What a stretch of the band shows: each column once, from left to right, a headline's
+// picture or the gap's colour.
+TEST(MarqueeModel, SpansCoverABandStretchOnceInOrder) {
+    MarqueeModel line;
+    line.setViewWidth(300);
+    line.setGap(50);
+    line.append(1, {}, 100);
+    line.advance(100);  // item 1 whole: the next is due
+    line.append(2, {}, 80);
+    line.advance(100);  // item 1 at the band's 100 … 200, item 2 at 250 … 330
+    struct Case {
+        int left;
+        int right;
+        QStringList spans;  // "x+width:index", index 0 for a gap
+    };
+    const Case cases[] = {
+        {0, 300, {"0+100:0", "100+100:1", "200+50:0", "250+50:2"}},
+        {120, 260, {"120+80:1", "200+50:0", "250+10:2"}},
+        {100, 200, {"100+100:1"}},
+        {0, 100, {"0+100:0"}},
+        {210, 240, {"210+30:0"}},
+        {299, 300, {"299+1:2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.left);
+        QStringList spans;
+        forEachMarqueeSpan(line, c.left, c.right, [&](int x, int width, const MarqueeItem* item) {
+            spans.append(QStringLiteral("%1+%2:%3")
+                             .arg(x)
+                             .arg(width)
+                             .arg(item != nullptr ? item->index : 0));
+        });
+        EXPECT_EQ(spans, c.spans);
     }
 }
 
