@@ -213,9 +213,21 @@ QRect ServerStrip::wantedPlace() const {
         QPoint(device(at.x() + widget->width()) - 1, device(at.y() + widget->height()) - 1));
 }
 
+bool ServerStrip::current() {
+    QWidget* host = widget != nullptr ? nativeHost(*widget) : nullptr;
+    if (host == nullptr) {
+        return false;
+    }
+    if (host->internalWinId() != parent) {
+        dropWindow();
+        return makeWindow();
+    }
+    return window != 0;
+}
+
 void ServerStrip::follow(bool show) {
     shown = show;
-    if (window == 0 || widget == nullptr) {
+    if (!current()) {
         return;
     }
     xcb_connection_t* connection = server->connection;
@@ -243,20 +255,7 @@ void ServerStrip::follow(bool show) {
 }
 
 bool ServerStrip::ready() {
-    if (widget == nullptr) {
-        return false;
-    }
-    QWidget* host = nativeHost(*widget);
-    if (host == nullptr) {
-        return false;
-    }
-    if (host->internalWinId() != parent) {
-        dropWindow();
-        if (!makeWindow()) {
-            return false;
-        }
-    }
-    return window != 0 && mapped;
+    return current() && mapped;
 }
 
 void ServerStrip::keep(quint64 key, const QImage& image) {

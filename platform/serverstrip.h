@@ -65,6 +65,8 @@ private:
     };
     struct Server;
     ServerStrip(QWidget& widget, std::unique_ptr<Server> server);
+    // The window is there, made anew when the widget's window has a new native window.
+    [[nodiscard]] bool current();
     [[nodiscard]] bool makeWindow();
     void dropWindow();
     [[nodiscard]] QRect wantedPlace() const;

@@ -358,6 +358,14 @@ void MarqueeStrip::resizeEvent(QResizeEvent*) {
     }
 }
 
+bool MarqueeStrip::event(QEvent* event) {
+    // On another screen the window's pixels may be of another size.
+    if (event->type() == QEvent::ScreenChangeInternal && server != nullptr) {
+        drawOnServer();
+    }
+    return QWidget::event(event);
+}
+
 void MarqueeStrip::moveEvent(QMoveEvent*) {
     if (server != nullptr) {
         server->follow(isVisible());
