@@ -75,6 +75,7 @@ void frmAbout::buildWidgets() {
     lblDescription = new QPlainTextEdit(this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
     lblDescription->setReadOnly(true);
+    lblDescription->setAccessibleName(tr("説明"));
     lblDescription->setFrameShape(QFrame::NoFrame);
     wrapWithinVisibleWidth(lblDescription);
     // Lines up with the labels above it.

@@ -74,6 +74,11 @@ frmMain::frmMain(AppState& appState, AppWindows& appWindows)
     StatusBar->setSizeGripEnabled(false);
     StatusBar->setFixedHeight(twipsToPixels(kStatusBarHeightTwips));
     setStatusBar(StatusBar);
+    // The status bar is named by its message, so that a screen reader hears each new one.
+    StatusBar->setAccessibleName(tr("ステータスバー"));
+    connect(StatusBar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        StatusBar->setAccessibleName(message.isEmpty() ? tr("ステータスバー") : message);
+    });
 
     buildMenus();
     buildTrayMenu();

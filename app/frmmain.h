@@ -78,6 +78,8 @@ public:
 
     // Menu handlers.
     void mnuOpenTicker_Click();
+    // Shows the ticker when it is hidden and gives it the keyboard focus.
+    void mnuOperateTicker_Click();
     void mnuOPMLLoad_Click();
     void mnuOPMLSave_Click();
     void mnuProperty_Click();
@@ -112,6 +114,7 @@ public:
 
     QMenu* mnuFile = nullptr;
     QAction* mnuOpenTicker = nullptr;
+    QAction* mnuOperateTicker = nullptr;
     QAction* mnuSepFile1 = nullptr;
     QAction* mnuOPMLLoad = nullptr;
     QAction* mnuOPMLSave = nullptr;
@@ -148,6 +151,7 @@ public:
     QAction* mnuHomepage = nullptr;
     QMenu* mnuNotifyMenu = nullptr;
     QAction* mnuOpenTickerNotify = nullptr;
+    QAction* mnuOperateTickerNotify = nullptr;
     QAction* mnuShowMain = nullptr;
     QAction* mnuSepNoti1 = nullptr;
     QAction* mnuRefresh = nullptr;

@@ -65,6 +65,8 @@ void frmMain::buildMenus() {
     bar->addMenu(mnuFile);
     mnuOpenTicker = addItem(mnuFile, "mnuOpenTicker", tr("ニュースティッカーを開く(&N)"),
                             QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuOperateTicker = addItem(mnuFile, "mnuOperateTicker", tr("ティッカーを操作(&K)"),
+                               QKeySequence(Qt::CTRL | Qt::Key_K));
     mnuSepFile1 = addSeparator(mnuFile, "mnuSepFile1");
     mnuOPMLLoad = addItem(mnuFile, "mnuOPMLLoad", tr("サイト一覧(OPMLファイル)を読み込む(&L)"),
                           QKeySequence(Qt::CTRL | Qt::Key_L));
@@ -77,6 +79,7 @@ void frmMain::buildMenus() {
     mnuClose = addItem(mnuFile, "mnuClose", tr("この画面を閉じる(&C)"));
     mnuExit = addItem(mnuFile, "mnuExit", tr("終了(&X)"));
     on(mnuOpenTicker, &frmMain::mnuOpenTicker_Click);
+    on(mnuOperateTicker, &frmMain::mnuOperateTicker_Click);
     on(mnuOPMLLoad, &frmMain::mnuOPMLLoad_Click);
     on(mnuOPMLSave, &frmMain::mnuOPMLSave_Click);
     on(mnuProperty, &frmMain::mnuProperty_Click);
@@ -151,6 +154,8 @@ void frmMain::buildTrayMenu() {
     mnuNotifyMenu = addMenu(this, "mnuNotifyMenu", QStringLiteral("Quorvaen3(&M)"));
     mnuOpenTickerNotify =
         addItem(mnuNotifyMenu, "mnuOpenTickerNotify", tr("ニュースティッカーを開く(&N)"));
+    mnuOperateTickerNotify =
+        addItem(mnuNotifyMenu, "mnuOperateTickerNotify", tr("ティッカーを操作(&K)"));
     mnuShowMain = addItem(mnuNotifyMenu, "mnuShowMain", tr("メインウィンドウを開く(&M)"));
     mnuSepNoti1 = addSeparator(mnuNotifyMenu, "mnuSepNoti1");
     mnuRefresh = addItem(mnuNotifyMenu, "mnuRefresh", tr("最新の情報を取得(&R)"));
@@ -162,6 +167,7 @@ void frmMain::buildTrayMenu() {
     mnuAppInfoNotify = addItem(mnuNotifyMenu, "mnuAppInfoNotify", tr("バージョン情報(&A)"));
     mnuExitNotify = addItem(mnuNotifyMenu, "mnuExitNotify", tr("終了(&X)"));
     on(mnuOpenTickerNotify, &frmMain::mnuOpenTickerNotify_Click);
+    on(mnuOperateTickerNotify, &frmMain::mnuOperateTicker_Click);
     on(mnuShowMain, &frmMain::mnuShowMain_Click);
     on(mnuRefresh, &frmMain::mnuRefresh_Click);
     on(mnuSetTickerNotify, &frmMain::mnuSetTickerNotify_Click);
@@ -173,6 +179,13 @@ void frmMain::buildTrayMenu() {
 void frmMain::mnuOpenTicker_Click() {
     windows.ticker().ShowForm(ShowMode::Permanent);
     windows.RssRefresh();
+}
+
+void frmMain::mnuOperateTicker_Click() {
+    if (!windows.ticker().isShowing()) {
+        mnuOpenTicker_Click();
+    }
+    windows.ticker().takeKeyboardFocus();
 }
 
 void frmMain::mnuOpenTickerNotify_Click() {

@@ -52,6 +52,9 @@ void frmNewSiteDialog::buildWidgets() {
     txtName->setObjectName(QStringLiteral("txtName"));
     placeTextTwips(txtName, 1320, 480, 3960, 270);
 
+    lblURL->setBuddy(txtURL);
+    lblName->setBuddy(txtName);
+
     cmdOK = new QPushButton(tr(kProbeCaption), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);

@@ -134,6 +134,9 @@ void frmOption::buildWidgets() {
                               kNewsLimitRange.maximum, tr(kNewsLimitTip), frmNewsSelect);
     lblNewsLimit = label("lblNewsLimit", tr("時間より前の記事は「古い」と判断する"),
                          tr(kNewsLimitTip), frmNewsSelect, 1395, 945, 3840);
+    // A screen reader names each box by the caption beside it.
+    lblAutoPirotInterval->setBuddy(txtAutoPirotInterval);
+    lblNewsLimit->setBuddy(txtNewsLimit);
 
     fraTickerView = frame("fraTickerView", tr("ティッカーの表示"), 2775, 1095);
     optTickerFullView = option("optTickerFullView", tr("常に表示"),

@@ -179,6 +179,8 @@ void RulesDialog::buildWidgets() {
     lblPattern->setBuddy(txtPattern);
     lblSite->setBuddy(cboSite);
     lblColor->setBuddy(txtColor);
+    lstRules->setAccessibleName(tr("表示ルールの一覧"));
+    cboSite->lineEdit()->setAccessibleName(tr("サイト"));
 
     cmdAdd = button("cmdAdd", tr("追加(&A)"), this, 7560, 3090);
     cmdChange = button("cmdChange", tr("変更(&E)"), this, 7560, 3525);

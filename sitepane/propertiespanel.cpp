@@ -110,6 +110,12 @@ void PropertiesPanel::buildWidgets() {
     setTabOrder(txtRDFPath, txtComment);
     setTabOrder(txtComment, chkTicker);
     setTabOrder(chkTicker, cmdOK);
+
+    // A screen reader names each box by its caption.
+    lblTitle->setBuddy(txtTitle);
+    lblHomepage->setBuddy(txtHomepage);
+    lblRDFPath->setBuddy(txtRDFPath);
+    txtComment->setAccessibleName(tr("サイトの情報"));
 }
 
 void PropertiesPanel::clearPanel() {

@@ -17,6 +17,7 @@ SiteTreeView::SiteTreeView(SiteTree& siteTree, QWidget* parent)
     setObjectName(QStringLiteral("trvOPML"));
     setToolTip(tr("編集する項目を選択してください"));
     setHeaderHidden(true);
+    setAccessibleName(tr("サイト一覧"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
     // Every row is one line of text: lets the view skip measuring rows it does not show.

@@ -1,7 +1,9 @@
 #include "ticker/frmticker.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 #include <algorithm>
@@ -70,6 +72,37 @@ private:
     MessageBoxSeam& target;
     QObject& context;
     bool shown = false;
+};
+
+// A frame in the text colour around the whole window: where the keyboard focus is. It lies
+// in front of every widget and lets the mouse through.
+class FocusFrame final : public QWidget {
+public:
+    explicit FocusFrame(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("focusFrame"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QPen pen(palette().color(QPalette::WindowText), 2, Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
+};
+
+// The keys of a focused ticker and the buttons they press.
+struct TickerKey {
+    int key;
+    TextButton* frmTicker::*button;
+};
+constexpr TickerKey kTickerKeys[] = {
+    {Qt::Key_Space, &frmTicker::cmdPlay}, {Qt::Key_Left, &frmTicker::cmdBefor},
+    {Qt::Key_Right, &frmTicker::cmdNext}, {Qt::Key_Return, &frmTicker::cmdWeb},
+    {Qt::Key_Enter, &frmTicker::cmdWeb},  {Qt::Key_L, &frmTicker::cmdShowList},
+    {Qt::Key_S, &frmTicker::cmdSetting},  {Qt::Key_Escape, &frmTicker::cmdHide},
 };
 
 }  // namespace
@@ -194,6 +227,31 @@ void frmTicker::buildWidgets() {
     connect(marquee, &MarqueeStrip::headlineClicked, this, &frmTicker::openHeadline);
     connect(marquee, &MarqueeStrip::pressedBeside, this,
             [this] { Form_MouseDown(Qt::LeftButton); });
+    nameForAssistiveTechnology();
+
+    // Reached from the keyboard command and by Tab, never by a click: the mouse works the
+    // ticker as it always has.
+    setFocusPolicy(Qt::TabFocus);
+    focusFrame = new FocusFrame(this);
+}
+
+void frmTicker::nameForAssistiveTechnology() {
+    setAccessibleName(tr("ニュースティッカー"));
+    // Said for the buttons instead of their captions ("<<", "覧").
+    cmdPlay->setAccessibleName(tr("一時停止"));
+    cmdBefor->setAccessibleName(tr("前の記事"));
+    cmdNext->setAccessibleName(tr("次の記事"));
+    cmdShowList->setAccessibleName(tr("記事一覧"));
+    cmdSetting->setAccessibleName(tr("ティッカーの設定"));
+    cmdHide->setAccessibleName(tr("ティッカーを閉じる"));
+    cmdWeb->setAccessibleName(tr("記事をブラウザで開く"));
+    picIcon->setAccessibleName(tr("ティッカーの移動用アイコン"));
+    // The labels are read by their texts; these say what each text is.
+    lblTimeStamp->setAccessibleDescription(tr("記事の日時"));
+    lblSiteTitle->setAccessibleDescription(tr("記事のサイト名"));
+    lblNews->setAccessibleDescription(tr("記事の見出し"));
+    marquee->setAccessibleDescription(tr("記事の見出し"));
+    announceHeadline(QString(), lblNews->text());
 }
 
 void frmTicker::placeAt(QWidget* widget, int left, int top, int width, int height, Anchor anchor) {
@@ -217,6 +275,8 @@ void frmTicker::layoutWidgets() {
     }
     placeNewsOver();
     fitSiteTitle();
+    focusFrame->setGeometry(rect());
+    focusFrame->raise();
 }
 
 void frmTicker::choosePresentation() {
@@ -261,6 +321,38 @@ void frmTicker::SetNewsIndex(qint16 intNewIndex) {
 
 void frmTicker::tmrNextNews_Timer() {
     showing.articleTick();
+}
+
+void frmTicker::takeKeyboardFocus() {
+    if (parked) {
+        return;
+    }
+    raise();
+    activateWindow();
+    setFocus(Qt::ShortcutFocusReason);
+}
+
+void frmTicker::keyPressEvent(QKeyEvent* event) {
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0) {
+        for (const TickerKey& k : kTickerKeys) {
+            if (k.key == event->key()) {
+                event->accept();
+                (this->*k.button)->click();
+                return;
+            }
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmTicker::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    focusFrame->show();
+}
+
+void frmTicker::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    focusFrame->hide();
 }
 
 void frmTicker::cmdPlay_Click() {
@@ -339,6 +431,18 @@ void frmTicker::setHeadlineColour(std::optional<quint32> colour) {
 
 void frmTicker::setPaused(bool paused) {
     cmdPlay->setText(paused ? tr(kResumeCaption) : tr(kPauseCaption));
+    cmdPlay->setAccessibleName(paused ? tr("再開") : tr("一時停止"));
+}
+
+void frmTicker::announceHeadline(const QString& siteTitle, const QString& headline) {
+    // The name changes as the entry comes on display (the wipe draws it later): a screen
+    // reader hears of the change and reads the new headline, with its site.
+    QString name = headline.isEmpty() ? tr("（見出しなし）") : headline;
+    if (!siteTitle.isEmpty()) {
+        name = tr("%1：%2").arg(siteTitle, name);
+    }
+    lblNews->setAccessibleName(name);
+    marquee->setAccessibleName(name);
 }
 
 void frmTicker::setButtons(const TickerButtons& buttons) {

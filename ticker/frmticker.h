@@ -64,6 +64,10 @@ public:
     void tmrDynamic_Timer();
     void tmrPause_Timer();
 
+    // Brings the ticker's window to the front with the keyboard focus, so that its keys
+    // drive it; nothing while the ticker is parked.
+    void takeKeyboardFocus();
+
     void cmdPlay_Click();
     // Spelt "Befor" on purpose: the name this handler and its button are known by.
     void cmdBefor_Click();
@@ -144,6 +148,8 @@ public:
     QTimer* tmrPause = nullptr;
     // The marquee's band, in place of the two lines while the marquee runs.
     MarqueeStrip* marquee = nullptr;
+    // Drawn around the window while it has the keyboard focus.
+    QWidget* focusFrame = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,6 +158,11 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // With the focus on the ticker: Space 停/再, Left <<, Right >>, Enter web, L 覧, S 設,
+    // Esc 閉.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     static constexpr int kNewsLeft = 360;
@@ -182,6 +193,9 @@ private:
     void setHeadlineColour(std::optional<quint32> colour) override;
     void setPaused(bool paused) override;
     void setButtons(const TickerButtons& buttons) override;
+    void announceHeadline(const QString& siteTitle, const QString& headline) override;
+    // What a screen reader says for each control, and the texts it reads.
+    void nameForAssistiveTechnology();
 
     // Starts a stopped timer (a whole interval from now) or stops it; a running timer
     // keeps its phase.

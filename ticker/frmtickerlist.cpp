@@ -81,6 +81,7 @@ void frmTickerList::buildWidgets() {
     listRss->setObjectName(QStringLiteral("listRss"));
     listRss->setFont(listFont());
     listRss->setUniformItemSizes(true);
+    listRss->setAccessibleName(tr("このサイトの記事"));
     placeTwips(listRss, 0, 0, 7095, 2940);
     connect(listRss, &QListWidget::currentRowChanged, this, &frmTickerList::listRss_Click);
     connect(listRss, &QListWidget::itemDoubleClicked, this, &frmTickerList::listRss_DblClick);
@@ -96,6 +97,7 @@ void frmTickerList::buildWidgets() {
     cmdWeb->setObjectName(QStringLiteral("cmdWeb"));
     cmdWeb->setToolTip(tr("選択した記事のサイトを開きます"));
     cmdWeb->setEnabled(false);
+    cmdWeb->setAccessibleName(tr("選択した記事をブラウザで開く"));
     cmdWeb->setAutoDefault(false);
     placeTwips(cmdWeb, 6600, 3000, 495, 225);
     connect(cmdWeb, &QPushButton::clicked, this, &frmTickerList::cmdWeb_Click);

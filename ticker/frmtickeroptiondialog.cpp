@@ -209,6 +209,16 @@ void frmTickerOptionDialog::buildWidgets() {
 
     buildPlacementGroup();
     fitCaptions();
+    // A screen reader names each box by the caption before it.
+    lblTransp->setBuddy(txtTransp);
+    lblNewsInterval->setBuddy(txtNewsInterval);
+    lblTopMargin->setBuddy(txtTopMargin);
+    lblPlacement->setBuddy(cboPlacement);
+    lblScreen->setBuddy(cboScreen);
+    lblMarqueeSpeed->setBuddy(sldMarqueeSpeed);
+    // Tab goes down the settings, then to OK and キャンセル.
+    setTabOrder(sldMarqueeSpeed, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
 }
 
 void frmTickerOptionDialog::buildPlacementGroup() {

@@ -219,6 +219,10 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     }
     const auto [stamp, site] = entryTexts(entry);
     setStampAndSite(stamp, site);
+    view.announceHeadline(state.SiteTable.isValidIndex(entry.SiteIndex)
+                              ? state.SiteTable[entry.SiteIndex].strTitle
+                              : QString(),
+                          entry.Title);
     intShownIndex = qint16(i);
     strCurrentLink = entry.Link;
     if (entry.IsNew) {
@@ -250,6 +254,7 @@ void TickerShowing::setStampAndSite(const QString& timeStamp, const QString& sit
 void TickerShowing::showStill(const QString& timeStamp, const QString& headline) {
     siteTitle.clear();
     shown->showStill(timeStamp, headline);
+    view.announceHeadline(QString(), headline);
 }
 
 void TickerShowing::UpdateButtons() {

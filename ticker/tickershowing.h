@@ -50,6 +50,9 @@ public:
     // The play button shows whether the article timer was paused by the user.
     virtual void setPaused(bool paused) = 0;
     virtual void setButtons(const TickerButtons& buttons) = 0;
+    // The headline now on display (an entry's, or a text that stands instead of one), with
+    // its site's title (empty for those texts): what assistive technology is told.
+    virtual void announceHeadline(const QString& /*siteTitle*/, const QString& /*headline*/) {}
 };
 
 // Reasons for the showing not to move on by itself, besides the user's pause: they do not

@@ -25,6 +25,9 @@ UpDown::UpDown(QLineEdit* buddyBox, int minimum, int maximum, int increment, QWi
     };
     upButton = arrow(Qt::UpArrow, 1);
     downButton = arrow(Qt::DownArrow, -1);
+    // The arrows draw no text: a screen reader needs to be told what they do.
+    upButton->setAccessibleName(tr("値を増やす"));
+    downButton->setAccessibleName(tr("値を減らす"));
     buddy->installEventFilter(this);
 }
 

@@ -88,6 +88,7 @@ TEST_F(MenuTest, MenuBarAndTrayMenuHoldEveryItemAsDesigned) {
     const QStringList expectedBar = {
         QStringLiteral("mnuFile ファイル(&F)"),
         QStringLiteral("mnuOpenTicker ニュースティッカーを開く(&N)|Ctrl+O"),
+        QStringLiteral("mnuOperateTicker ティッカーを操作(&K)|Ctrl+K"),
         QStringLiteral("mnuSepFile1 -"),
         QStringLiteral("mnuOPMLLoad サイト一覧(OPMLファイル)を読み込む(&L)|Ctrl+L"),
         QStringLiteral("mnuOPMLSave サイト一覧(OPMLファイル)を保存(&S)|Ctrl+S"),
@@ -126,6 +127,7 @@ TEST_F(MenuTest, MenuBarAndTrayMenuHoldEveryItemAsDesigned) {
     EXPECT_EQ(main().mnuNotifyMenu->title(), QStringLiteral("Quorvaen3(&M)"));
     const QStringList expectedTray = {
         QStringLiteral("mnuOpenTickerNotify ニュースティッカーを開く(&N)"),
+        QStringLiteral("mnuOperateTickerNotify ティッカーを操作(&K)"),
         QStringLiteral("mnuShowMain メインウィンドウを開く(&M)"),
         QStringLiteral("mnuSepNoti1 -"),
         QStringLiteral("mnuRefresh 最新の情報を取得(&R)"),
@@ -543,6 +545,22 @@ TEST_F(MenuTest, OpeningTheTickerAfterALoadShowsItAndPatrolsAtOnce) {
     ASSERT_NE(windows->taskIfLoaded(), nullptr);
     // The walk went over the list's sites (none answers).
     EXPECT_TRUE(main().statusText().endsWith(QStringLiteral("を処理中...")));
+}
+
+TEST_F(MenuTest, OperatingTheTickerShowsItAndHandsItTheKeys) {
+    fileDialogs.answers = {QString()};
+    main().mnuOPMLLoad->trigger();
+    ASSERT_FALSE(windows->ticker().isShowing());
+
+    main().mnuOperateTickerNotify->trigger();
+    EXPECT_TRUE(windows->ticker().isShowing());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&windows->ticker()));
+    EXPECT_TRUE(windows->ticker().hasFocus());
+    // Esc closes it as 閉 does; the command brings it back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(windows->ticker().isShowing());
+    main().mnuOperateTicker->trigger();
+    EXPECT_TRUE(windows->ticker().isShowing());
 }
 
 TEST_F(MenuTest, DialogsOpenAtTheMainWindowsCornerInTwips) {

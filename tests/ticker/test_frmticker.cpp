@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFile>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -798,6 +799,92 @@ TEST_F(TickerTest, MarqueeClickOpensTheHeadlineUnderThePointer) {
     QTest::mouseClick(ticker->marquee, Qt::LeftButton, {}, QPoint(x, 10));
     EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral("http://example.com/2")});
     EXPECT_FALSE(ticker->isParked());
+}
+
+TEST_F(TickerTest, KeysDriveAFocusedTickerAsItsButtonsDo) {
+    struct Case {
+        const char* what;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        // What the ticker shows afterwards: entry shown, paused, parked; and what was opened.
+        int shown;
+        bool paused;
+        bool parked;
+        int browserOpens;
+        int listOpens;
+        int settingsOpens;
+    };
+    // Each case starts on entry 2 of 3, running.
+    const Case cases[] = {
+        {"Space pauses", Qt::Key_Space, {}, 2, true, false, 0, 0, 0},
+        {"Left steps back", Qt::Key_Left, {}, 1, true, false, 0, 0, 0},
+        {"Right steps on", Qt::Key_Right, {}, 3, true, false, 0, 0, 0},
+        {"Enter opens the article", Qt::Key_Return, {}, 2, false, false, 1, 0, 0},
+        {"keypad Enter too", Qt::Key_Enter, Qt::KeypadModifier, 2, false, false, 1, 0, 0},
+        {"L lists the site", Qt::Key_L, {}, 2, false, false, 0, 1, 0},
+        {"S opens the settings", Qt::Key_S, {}, 2, false, false, 0, 0, 1},
+        {"Esc closes", Qt::Key_Escape, {}, 2, false, true, 0, 0, 0},
+        {"Ctrl+S is not S", Qt::Key_S, Qt::ControlModifier, 2, false, false, 0, 0, 0},
+        {"other keys do nothing", Qt::Key_X, {}, 2, false, false, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ticker->Form_Unload();
+        queue().clear();
+        fillQueue(3);
+        env.browser.opened.clear();
+        host = {};
+        ticker->ShowForm(ShowMode::Permanent);
+        nextArticle();
+        ASSERT_EQ(ticker->shownIndex(), 2);
+
+        QTest::keyClick(ticker.get(), Qt::Key(c.key), c.modifiers);
+        runAnimations();
+        EXPECT_EQ(ticker->isParked(), c.parked);
+        if (!c.parked) {
+            EXPECT_EQ(ticker->shownIndex(), c.shown);
+            EXPECT_EQ(ticker->cmdPlay->text(),
+                      c.paused ? QStringLiteral("再") : QStringLiteral("停"));
+        }
+        EXPECT_EQ(env.browser.opened.size(), c.browserOpens);
+        EXPECT_EQ(host.opened, c.listOpens);
+        EXPECT_EQ(host.settings, c.settingsOpens);
+    }
+
+    // A key whose button is disabled does nothing: no entry before the first.
+    ticker->SetNewsIndex(1);
+    QTest::keyClick(ticker.get(), Qt::Key_Right);
+    QTest::keyClick(ticker.get(), Qt::Key_Left);
+    QTest::keyClick(ticker.get(), Qt::Key_Left);
+    EXPECT_EQ(ticker->shownIndex(), 1);
+    EXPECT_FALSE(ticker->cmdBefor->isEnabled());
+}
+
+TEST_F(TickerTest, FocusIsSeenAndTheHeadlineIsNamedForAssistiveTechnology) {
+    const auto nameOf = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    fillQueue(2);
+    ticker->ShowForm(ShowMode::Permanent);
+    // Named (and so announced) with its site as the wipe starts, while the old text is drawn.
+    EXPECT_EQ(nameOf(ticker->lblNews), QStringLiteral("Site B：") + title(1));
+    EXPECT_NE(ticker->lblNews->text(), title(1));
+    EXPECT_EQ(nameOf(ticker->cmdPlay), QStringLiteral("一時停止"));
+    ticker->cmdPlay_Click();
+    EXPECT_EQ(nameOf(ticker->cmdPlay), QStringLiteral("再開"));
+    QAccessible::queryAccessibleInterface(ticker->cmdNext)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(nameOf(ticker->lblNews), QStringLiteral("Site B：") + title(2));
+
+    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    ticker->activateWindow();
+    ticker->takeKeyboardFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
+    EXPECT_TRUE(ticker->hasFocus());
+    EXPECT_TRUE(ticker->focusFrame->isVisible());
+    ticker->cmdHide_Click();
+    EXPECT_FALSE(ticker->focusFrame->isVisible());
 }
 
 }  // namespace
