@@ -22,6 +22,7 @@
 #include "platform/paths.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagebox.h"
+#include "platform/speechengine.h"
 #include "platform/systemtrayicon.h"
 #include "platform/terminationsignals.h"
 #include "rules/rulesstore.h"
@@ -98,6 +99,7 @@ int main(int argc, char* argv[]) {
     AppState state(resolveProgramPaths(), PlatformSeams{clock, messageBox, browser, screen});
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+    state.useSpeechEngine(makeSpeechEngine());
 
     SystemTrayIcon tray;
     QtFileDialogs fileDialogs;

@@ -1,13 +1,17 @@
 #include "core/appstate.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
+#include "platform/speechengine.h"
 #include "rules/rulesstore.h"
 
 AppState::AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams)
     : paths(programPaths),
       seams(platformSeams),
-      rules(std::make_unique<RulesStore>(programFile(QLatin1String(kRulesFileName)))) {}
+      rules(std::make_unique<RulesStore>(programFile(QLatin1String(kRulesFileName)))),
+      speechEngine(std::make_unique<NoSpeechEngine>(
+          QCoreApplication::translate("SpeechEngine", "読み上げエンジンがありません。"))) {}
 
 AppState::~AppState() = default;
 
@@ -17,6 +21,10 @@ FeedFetchService& AppState::feeds() {
         qFatal("AppState::feeds(): no feed fetch service was given");
     }
     return *feedService;
+}
+
+void AppState::useSpeechEngine(std::unique_ptr<SpeechEngine> engine) {
+    speechEngine = std::move(engine);
 }
 
 void AppState::useFeedService(std::unique_ptr<FeedFetchService> service) {

@@ -17,6 +17,7 @@ class Clock;
 class MessageBoxSeam;
 class RulesStore;
 class ScreenInfo;
+class SpeechEngine;
 
 // The seams to the platform that the application state hands to every part.
 struct PlatformSeams {
@@ -79,7 +80,13 @@ struct AppState {
     [[nodiscard]] RulesStore& rulesStore() { return *rules; }
     [[nodiscard]] const RulesStore& rulesStore() const { return *rules; }
 
+    // Reads headlines aloud. One that cannot speak until the program gives the desktop's
+    // (makeSpeechEngine) or a test its fake.
+    [[nodiscard]] SpeechEngine& speech() { return *speechEngine; }
+    void useSpeechEngine(std::unique_ptr<SpeechEngine> engine);
+
 private:
     std::unique_ptr<FeedFetchService> feedService;
     std::unique_ptr<RulesStore> rules;
+    std::unique_ptr<SpeechEngine> speechEngine;
 };

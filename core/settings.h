@@ -96,6 +96,8 @@ struct Settings {
     // not connected stands for the primary screen and is kept, for when it comes back.
     QString TICKER_SCREEN;
     TickerPresentationKind TICKER_MARQUEE = TickerPresentationKind::Wipe;
+    // Each new headline is read aloud, its site's title first.
+    bool TICKER_SPEAK = false;
 
     // Not stored: the ticker settings dialog's flat-mode box, for this run only.
     bool FlatMode = false;

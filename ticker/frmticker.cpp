@@ -484,6 +484,9 @@ void frmTicker::AfterInit() {
     KeepOnTop();
     placeForSettings();
     choosePresentation();
+    if (!settings.TICKER_SPEAK) {
+        showing.stopSpeaking();
+    }
 
     // A colour that is no 0x00BBGGRR value (a hand-edited file) leaves the colours as
     // they are, like any failure of this step.

@@ -22,6 +22,7 @@
 #include "ui/updown.h"
 #include "platform/qtcolorpicker.h"
 #include "platform/screeninfo.h"
+#include "platform/speechengine.h"
 #include "ticker/frmticker.h"
 #include "ticker/tickercolors.h"
 #include "settings/tickeroptionrules.h"
@@ -217,14 +218,15 @@ void frmTickerOptionDialog::buildWidgets() {
     lblScreen->setBuddy(cboScreen);
     lblMarqueeSpeed->setBuddy(sldMarqueeSpeed);
     // Tab goes down the settings, then to OK and キャンセル.
-    setTabOrder(sldMarqueeSpeed, cmdOK);
+    setTabOrder(sldMarqueeSpeed, chkSpeak);
+    setTabOrder(chkSpeak, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 }
 
 void frmTickerOptionDialog::buildPlacementGroup() {
     fraPlacement = new QGroupBox(tr("表示場所と流し方"), this);
     fraPlacement->setObjectName(QStringLiteral("fraPlacement"));
-    placeTwips(fraPlacement, 120, 3255, 4455, 1680);
+    placeTwips(fraPlacement, 120, 3255, 4455, 2040);
 
     const auto label = [this](const char* name, const QString& caption, int top) {
         auto* l = new QLabel(caption, fraPlacement);
@@ -266,6 +268,10 @@ void frmTickerOptionDialog::buildPlacementGroup() {
     placeTwips(sldMarqueeSpeed, 1560, 1380, 2775, 270);
     connect(chkMarquee, &QCheckBox::toggled, sldMarqueeSpeed, &QWidget::setEnabled);
     connect(chkMarquee, &QCheckBox::toggled, lblMarqueeSpeed, &QWidget::setEnabled);
+
+    chkSpeak = new QCheckBox(tr("新しい見出しを読み上げる"), fraPlacement);
+    chkSpeak->setObjectName(QStringLiteral("chkSpeak"));
+    placeTextTwips(chkSpeak, 120, 1740, 4215, 255);
 }
 
 void frmTickerOptionDialog::fitCaptions() {
@@ -359,6 +365,12 @@ void frmTickerOptionDialog::Form_Load() {
     sldMarqueeSpeed->setValue(settings.NEWS_SCROLL_SPEED);
     sldMarqueeSpeed->setEnabled(marqueeOn);
     lblMarqueeSpeed->setEnabled(marqueeOn);
+    const QString noSpeech = state.speech().unavailableReason();
+    chkSpeak->setChecked(settings.TICKER_SPEAK && noSpeech.isEmpty());
+    chkSpeak->setEnabled(noSpeech.isEmpty());
+    chkSpeak->setToolTip(noSpeech.isEmpty()
+                             ? tr("ティッカーに出る見出しを、サイト名に続けて読み上げます")
+                             : noSpeech);
     cmdOK->setFocus();
 }
 
@@ -420,6 +432,11 @@ void frmTickerOptionDialog::cmdOK_Click() {
     // The speed is the marquee's; the design's slide keeps its own unless the marquee runs.
     if (chkMarquee->isChecked()) {
         settings.NEWS_SCROLL_SPEED = qint16(sldMarqueeSpeed->value());
+    }
+
+    // Without an engine the box is greyed and the setting stays as the file has it.
+    if (chkSpeak->isEnabled()) {
+        settings.TICKER_SPEAK = chkSpeak->isChecked();
     }
 
     ticker.AfterInit();

@@ -29,8 +29,9 @@ class frmTickerOptionDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidthTwips = 6030;
-    // The design's 3195, and the placement group below the display group.
-    static constexpr int kClientHeightTwips = 5055;
+    // The design's 3195, and the placement group below the display group with its row for
+    // reading aloud.
+    static constexpr int kClientHeightTwips = 5415;
 
     // Colours are chosen through QColorDialog.
     frmTickerOptionDialog(AppState& state, frmTicker& ticker, DialogHost& host,
@@ -88,6 +89,8 @@ public:
     QCheckBox* chkMarquee = nullptr;
     QLabel* lblMarqueeSpeed = nullptr;
     QSlider* sldMarqueeSpeed = nullptr;
+    // TICKER_SPEAK; disabled, with a tool tip that says why, when there is no speech engine.
+    QCheckBox* chkSpeak = nullptr;
 
 private:
     void buildWidgets();

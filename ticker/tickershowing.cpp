@@ -41,7 +41,8 @@ TickerShowing::TickerShowing(AppState& appState, TickerHost& tickerHost, TickerV
     : state(appState),
       host(tickerHost),
       view(tickerView),
-      shown(std::make_unique<WipePresentation>(*this)) {}
+      shown(std::make_unique<WipePresentation>(*this)),
+      speech(appState) {}
 
 TickerShowing::~TickerShowing() = default;
 
@@ -75,6 +76,7 @@ void TickerShowing::ShowForm(ShowMode intTickerModeSet) {
 }
 
 void TickerShowing::ResetTicker() {
+    speech.stop();
     dropHeadlineHold();
     view.setArticleTimer(false);
     shown->end();
@@ -104,6 +106,7 @@ void TickerShowing::load() {
 }
 
 void TickerShowing::unload() {
+    speech.stop();
     holds = 0;
     blnShowing = false;
     blnRoundDone = false;
@@ -219,10 +222,15 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     }
     const auto [stamp, site] = entryTexts(entry);
     setStampAndSite(stamp, site);
-    view.announceHeadline(state.SiteTable.isValidIndex(entry.SiteIndex)
-                              ? state.SiteTable[entry.SiteIndex].strTitle
-                              : QString(),
-                          entry.Title);
+    const QString siteName = state.SiteTable.isValidIndex(entry.SiteIndex)
+                                 ? state.SiteTable[entry.SiteIndex].strTitle
+                                 : QString();
+    view.announceHeadline(siteName, entry.Title);
+    if (state.settings.TICKER_SPEAK) {
+        // A headline the user stepped to is read at once; one that came by itself waits for
+        // the one being read.
+        speech.headline(siteName, entry.Title, arrival == EntryArrival::AtOnce);
+    }
     intShownIndex = qint16(i);
     strCurrentLink = entry.Link;
     if (entry.IsNew) {
@@ -270,6 +278,7 @@ void TickerShowing::UpdateButtons() {
 // ---- buttons ----------------------------------------------------------------------------
 
 void TickerShowing::pause() {
+    speech.stop();
     view.setArticleTimer(false);
     view.setPaused(true);
 }
@@ -315,6 +324,7 @@ void TickerShowing::listPressed() {
 }
 
 void TickerShowing::hidePressed() {
+    speech.stop();
     dropHeadlineHold();
     view.setArticleTimer(false);
     shown->end();

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/settings.h"
+#include "ticker/tickerspeech.h"
 
 class TickerHost;
 class TickerPresentation;
@@ -138,6 +139,8 @@ public:
     [[nodiscard]] bool isShowing() const { return blnShowing; }
     [[nodiscard]] bool isRoundDone() const { return blnRoundDone; }
     [[nodiscard]] bool isResetPending() const { return blnResetPending; }
+    // Ends the reading aloud of headlines (read-aloud turned off).
+    void stopSpeaking() { speech.stop(); }
 
     // Site-table index of the site whose article list window is open; -1 = none (0 is a
     // site). The article list window reads it and sets it to -1 when it closes.
@@ -179,6 +182,8 @@ private:
     TickerHost& host;
     TickerView& view;
     std::unique_ptr<TickerPresentation> shown;
+    // Reads each headline put on display aloud while TICKER_SPEAK is on.
+    TickerSpeech speech;
 
     qint16 intNextIndex = 1;
     qint16 intShownIndex = -1;

@@ -96,6 +96,7 @@ TEST(Config, ReadsHandEditedFiles) {
          {"TICKER_PLACEMENT=1", "TICKER_MARQUEE=1", "TICKER_SCREEN=DP-2"}},
         {"[Quorvane3]\nTICKER_PLACEMENT=3\nTICKER_MARQUEE=-1\nTICKER_SCREEN=\n",
          {"TICKER_PLACEMENT=", "TICKER_MARQUEE=", "TICKER_SCREEN="}},
+        {"[Quorvane3]\nTICKER_SPEAK=1\n", {"TICKER_SPEAK=1"}},
     };
     for (const auto& c : cases) {
         TestEnv env;
@@ -133,11 +134,12 @@ TEST(Config, SaveAndLoadKeepEveryField) {
     s.TICKER_PLACEMENT = TickerPlacement::DockedBottom;
     s.TICKER_SCREEN = QStringLiteral("HDMI-1");
     s.TICKER_MARQUEE = TickerPresentationKind::Marquee;
+    s.TICKER_SPEAK = true;
     ASSERT_TRUE(SaveSettings(env.state()));
     const QStringList saved = settingsLines(env.state());
     // What the design's file holds comes first, unchanged; the rest follows.
-    EXPECT_EQ(saved.mid(18),
-              QStringList({"TICKER_PLACEMENT=2", "TICKER_SCREEN=HDMI-1", "TICKER_MARQUEE=1"}));
+    EXPECT_EQ(saved.mid(18), QStringList({"TICKER_PLACEMENT=2", "TICKER_SCREEN=HDMI-1",
+                                          "TICKER_MARQUEE=1", "TICKER_SPEAK=1"}));
 
     InitDefaults(env.state());
     ASSERT_TRUE(LoadSettings(env.state()));

@@ -20,6 +20,7 @@
 #include "ticker/clstransparency.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickeroptiondialog.h"
+#include "platform/speechengine.h"
 #include "ticker/marqueestrip.h"
 #include "ticker/tickercolors.h"
 #include "ui/fittedlabel.h"
@@ -421,6 +422,25 @@ TEST_F(TickerOptionDialogTest, EveryTextShowsWholeWhereItIsPlaced) {
             EXPECT_TRUE(words.contains(word)) << word.toStdString();
         }
     }
+}
+
+// Without a speech engine the box is greyed, says why, and leaves the setting as it was.
+TEST_F(TickerOptionDialogTest, ReadAloudIsOfferedOnlyWithASpeechEngine) {
+    settings().TICKER_SPEAK = true;
+    dialog.Form_Load();
+    EXPECT_FALSE(dialog.chkSpeak->isEnabled());
+    EXPECT_FALSE(dialog.chkSpeak->isChecked());
+    EXPECT_EQ(dialog.chkSpeak->toolTip(), env.state().speech().unavailableReason());
+    dialog.cmdOK_Click();
+    EXPECT_TRUE(settings().TICKER_SPEAK);
+
+    env.state().useSpeechEngine(std::make_unique<NoSpeechEngine>(QString()));
+    dialog.Form_Load();
+    EXPECT_TRUE(dialog.chkSpeak->isEnabled());
+    EXPECT_TRUE(dialog.chkSpeak->isChecked());
+    dialog.chkSpeak->click();
+    dialog.cmdOK_Click();
+    EXPECT_FALSE(settings().TICKER_SPEAK);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "rules/displayrule.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickershowing.h"
+#include "platform/speechengine.h"
 
 namespace {
 
@@ -280,6 +282,98 @@ TEST_F(TickerShowingTest, LabelsShowDateAndSiteOrTheSiteAloneOrTheWaitingTexts) 
     showing.load();
     EXPECT_EQ(view.stamp, env.state().exeBaseName());
     EXPECT_EQ(view.headlineShown, TickerShowing::loadingText());
+}
+
+// A speech engine that records what it is asked to say ("■" for a stop) and finishes an
+// utterance when the test says so.
+class FakeSpeech final : public SpeechEngine {
+public:
+    [[nodiscard]] QString unavailableReason() const override { return {}; }
+    void say(const QString& text) override { said << text; }
+    void stop() override { said << QStringLiteral("■"); }
+    void finish() { reportFinished(); }
+    QStringList said;
+};
+
+class TickerSpeechTest : public ::testing::Test {
+protected:
+    TickerSpeechTest() {
+        SiteRow row;
+        row.strTitle = QStringLiteral("Site A");
+        env.state().SiteTable.append(row);
+        auto engine = std::make_unique<FakeSpeech>();
+        speech = engine.get();
+        env.state().useSpeechEngine(std::move(engine));
+        env.state().settings.TICKER_SPEAK = true;
+        showing = std::make_unique<TickerShowing>(env.state(), view, view);
+        view.showing = showing.get();
+        showing->load();
+    }
+    void fill() {
+        env.state().NewsQueue.clear();
+        for (int i = 1; i <= 3; ++i) {
+            ArticleRecord record;
+            record.Title = QStringLiteral("#%1").arg(i);
+            record.SiteIndex = 0;
+            env.state().NewsQueue.append(record);
+        }
+    }
+
+    TestEnv env;
+    FakeSpeech* speech = nullptr;
+    TraceView view;
+    std::unique_ptr<TickerShowing> showing;
+};
+
+TEST_F(TickerSpeechTest, ReadsEachHeadlineAfterItsSiteInOrderAndStopsWithThePause) {
+    struct Case {
+        const char* steps;
+        const char* said;
+    };
+    // "done": the engine has said its utterance to the end. The showing starts on #1.
+    const Case cases[] = {
+        {"", "Site A。#1"},
+        {"done tick", "Site A。#1|Site A。#2"},
+        // A headline waits for the one being read; of two waiting only the newer is read.
+        {"tick", "Site A。#1"},
+        {"tick tick done", "Site A。#1|Site A。#3"},
+        // The pause and the close stop the reading, and nothing waiting is read afterwards.
+        {"play", "Site A。#1|■"},
+        {"tick play done", "Site A。#1|■"},
+        {"hide done", "Site A。#1|■"},
+        // A step is read at once.
+        {">>", "Site A。#1|■|Site A。#2"},
+        {"done >> <<", "Site A。#1|Site A。#2|■|Site A。#1"},
+        // Read-aloud off: nothing is said.
+        {"quiet done tick", "Site A。#1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.steps);
+        showing->unload();
+        fill();
+        speech->said.clear();
+        env.state().settings.TICKER_SPEAK = true;
+        showing->ShowForm(ShowMode::Permanent);
+        for (const QString& step :
+             QString::fromUtf8(c.steps).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (step == QLatin1String("done")) {
+                speech->finish();
+            } else if (step == QLatin1String("tick")) {
+                showing->articleTick();
+            } else if (step == QLatin1String("play")) {
+                showing->playPressed();
+            } else if (step == QLatin1String("hide")) {
+                showing->hidePressed();
+            } else if (step == QLatin1String(">>")) {
+                showing->nextPressed();
+            } else if (step == QLatin1String("<<")) {
+                showing->previousPressed();
+            } else if (step == QLatin1String("quiet")) {
+                env.state().settings.TICKER_SPEAK = false;
+            }
+        }
+        EXPECT_EQ(speech->said.join(QLatin1Char('|')).toStdString(), c.said);
+    }
 }
 
 }  // namespace
