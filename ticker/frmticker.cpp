@@ -162,7 +162,11 @@ void frmTicker::buildWidgets() {
 
     lblNews = textLabel(QStringLiteral("lblNews"), TickerShowing::loadingText(), this);
     placeAt(lblNews, kNewsLeft, 285, kNewsWidth, 180, Anchor::Stretch);
-    lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), TickerShowing::loadingText(), this);
+    // The wipe's overlay draws the headline lblNews is named by: nothing of its own to read.
+    // Marked before it holds a text, which assistive technology would otherwise ask about.
+    lblNewsOver = textLabel(QStringLiteral("lblNewsOver"), QString(), this);
+    markDecorative(lblNewsOver);
+    lblNewsOver->setText(TickerShowing::loadingText());
     lblNewsOver->setAutoFillBackground(true);
     lblNewsOver->setAttribute(Qt::WA_NoMousePropagation);
     placeNewsOver();
@@ -249,6 +253,8 @@ void frmTicker::nameForAssistiveTechnology() {
     // The labels are read by their texts; these say what each text is.
     lblTimeStamp->setAccessibleDescription(tr("記事の日時"));
     lblSiteTitle->setAccessibleDescription(tr("記事のサイト名"));
+    // A backdrop that only takes clicks.
+    markDecorative(lblWall);
     lblNews->setAccessibleDescription(tr("記事の見出し"));
     marquee->setAccessibleDescription(tr("記事の見出し"));
     announceHeadline(QString(), lblNews->text());
@@ -413,6 +419,8 @@ void frmTicker::leaveShowing() {
 void frmTicker::setStampAndSite(const QString& timeStamp, const QString& siteTitle) {
     lblTimeStamp->setText(timeStamp);
     lblSiteTitle->setText(siteTitle);
+    // Read by its text; an empty one still says what it is.
+    lblSiteTitle->setAccessibleName(siteTitle.isEmpty() ? tr("サイト名なし") : QString());
     fitSiteTitle();
 }
 

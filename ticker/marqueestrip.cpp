@@ -1,5 +1,7 @@
 #include "ticker/marqueestrip.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
@@ -25,6 +27,19 @@ QColor between(const QColor& back, const QColor& fore, qreal share) {
                             back.greenF() + (fore.greenF() - back.greenF()) * share,
                             back.blueF() + (fore.blueF() - back.blueF()) * share);
 }
+
+// The moving line is text to a screen reader, named by the headline on display.
+QAccessibleInterface* marqueeAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("MarqueeStrip")) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::StaticText);
+    }
+    return nullptr;
+}
+
+[[maybe_unused]] const bool marqueeFactoryInstalled = [] {
+    QAccessible::installFactory(marqueeAccessible);
+    return true;
+}();
 
 }  // namespace
 

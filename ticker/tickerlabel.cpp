@@ -1,6 +1,32 @@
 #include "ticker/tickerlabel.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
+
+namespace {
+
+const char* const kDecorative = "qvDecorative";
+
+QAccessibleInterface* decorativeAccessible(const QString&, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget != nullptr && widget->property(kDecorative).toBool()) {
+        return new QAccessibleWidget(widget, QAccessible::Client);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void markDecorative(QWidget* widget) {
+    // Installed once the widgets' own factory is: the newest factory is asked first.
+    static const bool installed = [] {
+        QAccessible::installFactory(decorativeAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    widget->setProperty(kDecorative, true);
+}
 
 TickerLabel::TickerLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     // Headlines come from feeds: never let a title be read as markup.

@@ -10,6 +10,10 @@
 //
 // A text wider than the label (or than the width given to setElideWidth) ends in "…" instead
 // of being cut through a character.
+// Hides a widget that only draws (a backdrop, a copy of another text while it moves) from
+// assistive technology: it is exposed as a plain area with nothing to read.
+void markDecorative(QWidget* widget);
+
 class TickerLabel : public QLabel {
     Q_OBJECT
 public:
