@@ -145,6 +145,10 @@
         <source>タイトルが空なので、元のタイトルのままにしました。</source>
         <translation>The title was empty, so the previous title was kept.</translation>
     </message>
+    <message>
+        <source>サイトの情報</source>
+        <translation>Site information</translation>
+    </message>
 </context>
 <context>
     <name>RulesDialog</name>
@@ -292,6 +296,10 @@
         <source>使えない行が %1 行あります。ファイルにはそのまま残ります。</source>
         <translation>%1 line(s) cannot be used. They are kept in the file as they are.</translation>
     </message>
+    <message>
+        <source>表示ルールの一覧</source>
+        <translation>Display rules</translation>
+    </message>
 </context>
 <context>
     <name>SiteList</name>
@@ -339,6 +347,29 @@ Are you sure?</translation>
         <source>編集する項目を選択してください</source>
         <translation>Select an item to edit</translation>
     </message>
+    <message>
+        <source>サイト一覧</source>
+        <translation>Site list</translation>
+    </message>
+</context>
+<context>
+    <name>SpeechEngine</name>
+    <message>
+        <source>読み上げエンジンがありません。</source>
+        <translation>There is no speech engine.</translation>
+    </message>
+    <message>
+        <source>このプログラムは読み上げの機能なしで作られています。</source>
+        <translation>This program was built without reading aloud.</translation>
+    </message>
+    <message>
+        <source>読み上げエンジンが見つかりません。speech-dispatcher と qt6-speech-speechd-plugin をインストールしてください。</source>
+        <translation>No speech engine was found. Install speech-dispatcher and qt6-speech-speechd-plugin.</translation>
+    </message>
+    <message>
+        <source>読み上げエンジンを使えません（%1）。</source>
+        <translation>The speech engine cannot be used (%1).</translation>
+    </message>
 </context>
 <context>
     <name>TickerShowing</name>
@@ -349,6 +380,24 @@ Are you sure?</translation>
     <message>
         <source>読み込み中です...</source>
         <translation>Loading...</translation>
+    </message>
+</context>
+<context>
+    <name>TickerSpeech</name>
+    <message>
+        <source>%1。%2</source>
+        <translation>%1. %2</translation>
+    </message>
+</context>
+<context>
+    <name>UpDown</name>
+    <message>
+        <source>値を増やす</source>
+        <translation>Increase</translation>
+    </message>
+    <message>
+        <source>値を減らす</source>
+        <translation>Decrease</translation>
     </message>
 </context>
 <context>
@@ -371,6 +420,10 @@ Are you sure?</translation>
     <message>
         <source>バージョン %1</source>
         <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>説明</source>
+        <translation>Description</translation>
     </message>
 </context>
 <context>
@@ -535,6 +588,14 @@ The current site list will be replaced. Do you want to continue?</translation>
         <source>help.html</source>
         <extracomment>The file name of the help page in this language, among the pages in qvr3/.</extracomment>
         <translation>help-en.html</translation>
+    </message>
+    <message>
+        <source>ステータスバー</source>
+        <translation>Status bar</translation>
+    </message>
+    <message>
+        <source>ティッカーを操作(&amp;K)</source>
+        <translation>Control the Tic&amp;ker</translation>
     </message>
 </context>
 <context>
@@ -752,6 +813,70 @@ The current site list will be replaced. Do you want to continue?</translation>
         <source>この記事のサイトを開きます</source>
         <translation>Opens this article in the browser</translation>
     </message>
+    <message>
+        <source>ニュースティッカー</source>
+        <translation>News ticker</translation>
+    </message>
+    <message>
+        <source>一時停止</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>前の記事</source>
+        <translation>Previous article</translation>
+    </message>
+    <message>
+        <source>次の記事</source>
+        <translation>Next article</translation>
+    </message>
+    <message>
+        <source>記事一覧</source>
+        <translation>Article list</translation>
+    </message>
+    <message>
+        <source>ティッカーの設定</source>
+        <translation>Ticker settings</translation>
+    </message>
+    <message>
+        <source>ティッカーを閉じる</source>
+        <translation>Close the ticker</translation>
+    </message>
+    <message>
+        <source>記事をブラウザで開く</source>
+        <translation>Open the article in the browser</translation>
+    </message>
+    <message>
+        <source>ティッカーの移動用アイコン</source>
+        <translation>Handle to move the ticker</translation>
+    </message>
+    <message>
+        <source>記事の日時</source>
+        <translation>Date of the article</translation>
+    </message>
+    <message>
+        <source>記事のサイト名</source>
+        <translation>Site of the article</translation>
+    </message>
+    <message>
+        <source>記事の見出し</source>
+        <translation>Headline of the article</translation>
+    </message>
+    <message>
+        <source>サイト名なし</source>
+        <translation>No site name</translation>
+    </message>
+    <message>
+        <source>再開</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>（見出しなし）</source>
+        <translation>(no headline)</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
 </context>
 <context>
     <name>frmTickerList</name>
@@ -762,6 +887,14 @@ The current site list will be replaced. Do you want to continue?</translation>
     <message>
         <source>選択した記事のサイトを開きます</source>
         <translation>Opens the selected article in the browser</translation>
+    </message>
+    <message>
+        <source>このサイトの記事</source>
+        <translation>Articles of this site</translation>
+    </message>
+    <message>
+        <source>選択した記事をブラウザで開く</source>
+        <translation>Open the selected article in the browser</translation>
     </message>
 </context>
 <context>
@@ -909,6 +1042,14 @@ The current site list will be replaced. Do you want to continue?</translation>
     <message>
         <source>%1（接続されていません）</source>
         <translation>%1 (not connected)</translation>
+    </message>
+    <message>
+        <source>新しい見出しを読み上げる</source>
+        <translation>Read new headlines aloud</translation>
+    </message>
+    <message>
+        <source>ティッカーに出る見出しを、サイト名に続けて読み上げます</source>
+        <translation>Reads each headline the ticker shows aloud, after its site name</translation>
     </message>
 </context>
 </TS>
