@@ -40,13 +40,17 @@ bool PlainXmlScanner::declaration() {
         ++p;
         return true;
     };
+    // Moves past `word =` only when both are there: a pseudo-attribute without its "="
+    // leaves the cursor on its name, so the declaration cannot end there.
     const auto keyword = [this](QByteArrayView word) {
         if (end - p < word.size() || !sameBytes(QByteArrayView(p, word.size()), word)) {
             return false;
         }
+        const char* const start = p;
         p += word.size();
         skipSpaces();
         if (p == end || *p != '=') {
+            p = start;
             return false;
         }
         ++p;

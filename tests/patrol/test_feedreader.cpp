@@ -425,6 +425,8 @@ TEST(FeedReaderPlainScan, AgreesWithTheGeneralReader) {
         {"a mismatched end tag", "<rss><item></itemx></rss>", false},
         {"cut off", "<rss><item><title>x</title>", false},
         {"a declaration not at the start", " <?xml version='1.0'?><rss/>", false},
+        {"an encoding without a value", "<?xml version='1.0' encoding?><rss/>", false},
+        {"a standalone without a value", "<?xml version='1.0' standalone ?><rss/>", false},
         {"a byte that is not UTF-8", "<rss><item><title>\xff</title></item></rss>", false},
     };
     for (const Row& row : rows) {

@@ -278,6 +278,7 @@ TEST(OpmlRead, PlainScanAgreesWithTheXmlReader) {
         {"<opml><body><outline text=\"a\"/></body>", false, false},
         {"<opml><body/></opml><opml/>", false, false},
         {"<opml><head/></opml>", false, false},
+        {"<?xml version='1.0' encoding?><opml><body/></opml>", false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.toStdString());
