@@ -224,6 +224,12 @@ void frmTickerList::keyPressEvent(QKeyEvent* event) {
         closeList();
         return;
     }
+    // Enter on an article opens it as a double-click does; the list passes the key on.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && listRss->isVisible() && listRss->currentRow() >= 0) {
+        listRss_DblClick();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

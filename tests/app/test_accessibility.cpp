@@ -10,20 +10,8 @@
 #include <QSet>
 #include <QStatusBar>
 #include <QWidget>
-#include <functional>
-#include <vector>
 
-#include "app/appwindows.h"
-#include "app/frmabout.h"
-#include "app/frmmain.h"
-#include "dialogs/frmnewsitedialog.h"
-#include "dialogs/frmoption.h"
-#include "dialogs/rulesdialog.h"
-#include "platform/qtmessagebox.h"
-#include "tests/app/appfixture.h"
-#include "ticker/frmticker.h"
-#include "ticker/frmtickerlist.h"
-#include "ticker/frmtickeroptiondialog.h"
+#include "tests/app/windowtour.h"
 
 namespace {
 
@@ -91,83 +79,10 @@ QStringList unpressable(QWidget* window) {
     return found;
 }
 
-class AccessibilityTest : public AppTest {
-protected:
-    void SetUp() override {
-        env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
-        env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
-        ASSERT_TRUE(start());
-    }
-};
+class AccessibilityTest : public WindowTourTest {};
 
 TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameAndARole) {
-    ArticleRecord article;
-    article.Title = QStringLiteral("見出し");
-    article.SiteIndex = 1;
-    article.Link = QStringLiteral("http://example.com/1");
-    state().NewsQueue.append(article);
-    QtMessageBox realBoxes;
-
-    struct Window {
-        const char* name;
-        std::function<QWidget*()> open;
-    };
-    const std::vector<Window> windowsToWalk = {
-        {"main window",
-         [&]() -> QWidget* {
-             main().show();
-             return &main();
-         }},
-        {"ticker",
-         [&]() -> QWidget* {
-             windows->ShowForm(ShowMode::Permanent);
-             windows->ticker().tmrNextNews_Timer();
-             return &windows->ticker();
-         }},
-        {"article list",
-         [&]() -> QWidget* {
-             windows->ticker().cmdShowList_Click();
-             return windows->tickerListIfLoaded();
-         }},
-        {"ticker settings",
-         [&]() -> QWidget* {
-             windows->openTickerSettings();
-             return &windows->tickerSettings();
-         }},
-        {"options",
-         [&]() -> QWidget* {
-             windows->openOptions();
-             return &windows->options();
-         }},
-        {"new site",
-         [&]() -> QWidget* {
-             windows->openNewSiteDialog();
-             return &windows->newSiteDialog();
-         }},
-        {"display rules",
-         [&]() -> QWidget* {
-             windows->openRules();
-             return &windows->rulesDialog();
-         }},
-        {"about box",
-         [&]() -> QWidget* {
-             windows->openAbout();
-             return &windows->about();
-         }},
-        {"message box",
-         [&]() -> QWidget* {
-             realBoxes.ask(QStringLiteral("よろしいですか。"), QStringLiteral("Quorvane3"),
-                           MsgButtons::OkCancel, MsgIcon::Question, {});
-             for (QWidget* top : QApplication::topLevelWidgets()) {
-                 if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
-                     return box;
-                 }
-             }
-             return nullptr;
-         }},
-    };
-
-    for (const Window& w : windowsToWalk) {
+    for (const Window& w : tour()) {
         SCOPED_TRACE(w.name);
         QWidget* window = w.open();
         ASSERT_NE(window, nullptr);

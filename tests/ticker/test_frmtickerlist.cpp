@@ -260,6 +260,15 @@ TEST_F(TickerListTest, SelectionShowsTheLinkAndWebOpensOnlyWebLinks) {
     QTest::mouseClick(list->listRss->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(list->listRss->viewport(), Qt::LeftButton, {}, centre);
     EXPECT_EQ(env.browser.opened.last(), QStringLiteral("https://example.com/2"));
+
+    // Enter in the list opens the current article as a double-click does.
+    list->listRss->setCurrentRow(0);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        env.browser.opened.clear();
+        QTest::keyClick(list->listRss, key,
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral("http://example.com/1")}) << key;
+    }
 }
 
 TEST_F(TickerListTest, TheTickersButtonOpensAndClosesTheList) {
