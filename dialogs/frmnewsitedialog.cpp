@@ -74,6 +74,8 @@ void frmNewSiteDialog::buildWidgets() {
 
 void frmNewSiteDialog::showStatus(const QString& text) {
     lblStatus->setText(text);
+    // A screen reader reads the text itself; while there is none, it says what comes here.
+    lblStatus->setAccessibleName(text.isEmpty() ? tr("確認の状況") : QString());
     // The room left of the buttons, below the name, from the labels' left edge to 確認. The
     // text takes the lines it needs there (two at most for what the check says), centred on
     // the buttons' middle.

@@ -578,4 +578,6 @@ void RulesDialog::showStatus(const QString& text) {
         }
     }
     lblStatus->setText(shown);
+    // A screen reader reads the text itself; while there is none, it says what comes here.
+    lblStatus->setAccessibleName(shown.isEmpty() ? tr("表示ルールの状況") : QString());
 }

@@ -16,14 +16,14 @@
 namespace {
 
 // Roles of what a user operates or reads as a control: each needs a name a screen reader
-// can say.
+// can say, a label too while it is empty.
 const QSet<QAccessible::Role> kControlRoles = {
-    QAccessible::Button,     QAccessible::CheckBox,      QAccessible::RadioButton,
-    QAccessible::ComboBox,   QAccessible::EditableText,  QAccessible::SpinBox,
-    QAccessible::Slider,     QAccessible::List,          QAccessible::Tree,
-    QAccessible::Table,      QAccessible::MenuItem,      QAccessible::PageTab,
-    QAccessible::Link,       QAccessible::StatusBar,     QAccessible::ProgressBar,
-    QAccessible::ButtonMenu, QAccessible::ButtonDropDown};
+    QAccessible::Button,     QAccessible::CheckBox,       QAccessible::RadioButton,
+    QAccessible::ComboBox,   QAccessible::EditableText,   QAccessible::SpinBox,
+    QAccessible::Slider,     QAccessible::List,           QAccessible::Tree,
+    QAccessible::Table,      QAccessible::MenuItem,       QAccessible::PageTab,
+    QAccessible::Link,       QAccessible::StatusBar,      QAccessible::ProgressBar,
+    QAccessible::ButtonMenu, QAccessible::ButtonDropDown, QAccessible::StaticText};
 
 // Roles a clickable widget may have; a widget with a clicked() signal that reports another
 // (a label that acts as a button) cannot be found or pressed by a screen reader.
