@@ -300,6 +300,10 @@
         <source>表示ルールの一覧</source>
         <translation>Display rules</translation>
     </message>
+    <message>
+        <source>表示ルールの状況</source>
+        <translation>Display rules status</translation>
+    </message>
 </context>
 <context>
     <name>SiteList</name>
@@ -635,6 +639,10 @@ The current site list will be replaced. Do you want to continue?</translation>
     <message>
         <source>ファイルの取得に失敗しました</source>
         <translation>Could not fetch the file</translation>
+    </message>
+    <message>
+        <source>確認の状況</source>
+        <translation>Check status</translation>
     </message>
 </context>
 <context>
