@@ -12,6 +12,7 @@
 #include "dialogs/frmoption.h"
 #include "dialogs/rulesdialog.h"
 #include "platform/qtmessagebox.h"
+#include "rules/rulesstore.h"
 #include "tests/app/appfixture.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
@@ -31,6 +32,8 @@ protected:
         env.writeFile(QStringLiteral("config.ini"), laterStartConfig());
         env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
         ASSERT_TRUE(start());
+        // As start-up does before any window can edit the rules.
+        state().rulesStore().reload();
         ArticleRecord article;
         article.Title = QStringLiteral("見出し");
         article.SiteIndex = 1;
