@@ -10,6 +10,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+#include "platform/x11connection.h"
+
 namespace {
 
 // The SHAPE extension, for the input region; its requests are written out here.
@@ -91,15 +93,6 @@ bool wholeWords(xcb_connection_t* connection, std::uint8_t depth) {
         }
     }
     return false;
-}
-
-xcb_connection_t* x11Connection() {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    // The offscreen platform offers the interface too, without a connection.
-    return x11 != nullptr && QGuiApplication::platformName() == QLatin1String("xcb")
-               ? x11->connection()
-               : nullptr;
 }
 
 QWidget* nativeHost(QWidget& widget) {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <xcb/xcb.h>
 
+#include "platform/x11connection.h"
+
 // Whether an X11 notification area (an owner of _NET_SYSTEM_TRAY_S<screen>) is there. Every
 // request is answered at the next call, long after the answer came in, so the UI never
 // waits on the display server.
@@ -14,12 +16,8 @@ class X11TrayOwner {
 public:
     // Null when the program does not run on X11.
     static std::unique_ptr<X11TrayOwner> create() {
-        auto* x11 = qGuiApp != nullptr
-                        ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                        : nullptr;
-        // The offscreen platform offers the interface too, without a connection.
-        xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
-        if (connection == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) {
+        xcb_connection_t* connection = x11Connection();
+        if (connection == nullptr) {
             return nullptr;
         }
         return std::unique_ptr<X11TrayOwner>(new X11TrayOwner(connection));

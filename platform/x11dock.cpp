@@ -7,6 +7,8 @@
 #include <cstring>
 #include <xcb/xcb.h>
 
+#include "platform/x11connection.h"
+
 namespace {
 
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
@@ -21,12 +23,8 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 }  // namespace
 
 bool setX11Dock(QWidget& window, const std::optional<std::array<int, 12>>& strut) {
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    // The offscreen platform offers the interface too, without a connection.
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
-    if (connection == nullptr || QGuiApplication::platformName() != QLatin1String("xcb") ||
-        window.windowHandle() == nullptr) {
+    xcb_connection_t* connection = x11Connection();
+    if (connection == nullptr || window.windowHandle() == nullptr) {
         return false;
     }
     const auto id = xcb_window_t(window.winId());
