@@ -30,15 +30,17 @@ namespace {
 constexpr char kPauseCaption[] = QT_TRANSLATE_NOOP("frmTicker", "停");
 constexpr char kResumeCaption[] = QT_TRANSLATE_NOOP("frmTicker", "再");
 
-// A text label's pixel box grows downwards to the UI font's line height: the 180-twip
-// (12 px) labels were made for a 12 px font, and the fonts here need about 14 px, or the
-// descenders are cut off. The text sits at the top, where the twips put it.
-void placeLabelTwips(QLabel* label, int left, int top, int width, int height) {
-    placeTwips(label, left, top, width, height);
-    const int lineHeight = label->fontMetrics().height();
-    if (label->height() < lineHeight) {
-        label->resize(label->width(), lineHeight);
-    }
+// Where the line under the time stamp and the site title lies, in twips.
+constexpr int kLineTop = 240;
+
+// A text label's pixel box runs from its top down to what lies below its row: the line under
+// the time stamp and the site title, the window's bottom edge under the headline. The
+// 180-twip (12 px) rows were made for a 12 px font; the fonts here need more, and within
+// that box the label keeps their descenders whole (TickerLabel), never under the line or
+// past the window's edge.
+void placeLabelTwips(QLabel* label, int left, int top, int width) {
+    const int bottom = top < kLineTop ? kLineTop : kTickerHeightTwips;
+    placeTwips(label, left, top, width, bottom - top);
 }
 
 TickerLabel* textLabel(const QString& name, const QString& text, QWidget* parent) {
@@ -116,12 +118,15 @@ frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent
       opacityMessage(std::make_unique<OnceLaterMessageBox>(appState.seams.messageBox, *this)) {
     setObjectName(QStringLiteral("frmTicker"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Never the active window, yet the one-glyph buttons need their tips on hover.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedSize(twipsToPixels(kWidthTwips), twipsToPixels(kHeightTwips));
     setFont(uiFont());
     setAutoFillBackground(true);
     buildWidgets();
     layoutWidgets();
     choosePresentation();
+    rememberScreens();
     state.seams.screen.onScreensChanged([this] { screensChanged(); });
     // Start-up colours (a grey line) until AfterInit applies the settings.
     applyColors(0x000000, 0xFFFFFF);
@@ -158,7 +163,7 @@ void frmTicker::buildWidgets() {
     lineTicker->setObjectName(QStringLiteral("lineTicker"));
     lineTicker->setAutoFillBackground(true);
     lineTicker->setAttribute(Qt::WA_TransparentForMouseEvents);
-    placeAt(lineTicker, 360, 240, 5520 - 360, 0, Anchor::Stretch);
+    placeAt(lineTicker, 360, kLineTop, 5520 - 360, 0, Anchor::Stretch);
 
     lblNews = textLabel(QStringLiteral("lblNews"), TickerShowing::loadingText(), this);
     placeAt(lblNews, kNewsLeft, 285, kNewsWidth, 180, Anchor::Stretch);
@@ -274,7 +279,7 @@ void frmTicker::layoutWidgets() {
             p.widget->setGeometry(twipsToPixels(left), twipsToPixels(p.top),
                                   twipsToPixels(left + width) - twipsToPixels(left) + 1, 1);
         } else if (qobject_cast<TickerLabel*>(p.widget) != nullptr) {
-            placeLabelTwips(static_cast<QLabel*>(p.widget), left, p.top, width, p.height);
+            placeLabelTwips(static_cast<QLabel*>(p.widget), left, p.top, width);
         } else {
             placeTwips(p.widget, left, p.top, width, p.height);
         }
@@ -333,9 +338,21 @@ void frmTicker::takeKeyboardFocus() {
     if (parked) {
         return;
     }
+    keyboardHandedOver = true;
     raise();
     activateWindow();
     setFocus(Qt::ShortcutFocusReason);
+    // Already focused: no focus event draws the frame.
+    focusFrame->setVisible(hasFocus());
+}
+
+void frmTicker::openedWindowClosed() {
+    if (!keyboardGoesBack) {
+        return;
+    }
+    keyboardGoesBack = false;
+    // Once the closed window is gone, or the desktop hands the focus to the next window.
+    QMetaObject::invokeMethod(this, &frmTicker::takeKeyboardFocus, Qt::QueuedConnection);
 }
 
 void frmTicker::keyPressEvent(QKeyEvent* event) {
@@ -353,11 +370,17 @@ void frmTicker::keyPressEvent(QKeyEvent* event) {
 
 void frmTicker::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    focusFrame->show();
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+        reason == Qt::ShortcutFocusReason) {
+        keyboardHandedOver = true;
+    }
+    focusFrame->setVisible(keyboardHandedOver);
 }
 
 void frmTicker::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    keyboardHandedOver = false;
     focusFrame->hide();
 }
 
@@ -374,6 +397,7 @@ void frmTicker::cmdNext_Click() {
 }
 
 void frmTicker::cmdShowList_Click() {
+    keyboardGoesBack = hasFocus();
     showing.listPressed();
 }
 
@@ -382,6 +406,7 @@ void frmTicker::cmdHide_Click() {
 }
 
 void frmTicker::cmdSetting_Click() {
+    keyboardGoesBack = hasFocus();
     host.openTickerSettings();
 }
 
@@ -478,6 +503,8 @@ void frmTicker::Form_Load() {
     showing.load();
     lblNewsOver->clear();
 
+    // Parked at the current placement's edge: a slide-in starts from there.
+    placedAs = state.settings.TICKER_PLACEMENT;
     park(placementGeometry());
     KeepOnTop();
 
@@ -545,7 +572,7 @@ void frmTicker::closeEvent(QCloseEvent* event) {
 // ---- placement ---------------------------------------------------------------------------
 
 void frmTicker::placeNewsOver() {
-    placeLabelTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth, 180);
+    placeLabelTwips(lblNewsOver, newsOverLeft, 285, newsOverWidth);
     // The new headline ends in "…" where it will end once it has come in whole; until then
     // the overlay's edge cuts it.
     lblNewsOver->setElideWidth(lblNews->width());

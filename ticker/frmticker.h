@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
+#include <QPointF>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -67,6 +70,14 @@ public:
     // Brings the ticker's window to the front with the keyboard focus, so that its keys
     // drive it; nothing while the ticker is parked.
     void takeKeyboardFocus();
+    // The article list or the settings dialog that the ticker opened has closed: a ticker
+    // that had the keyboard then takes it back.
+    void openedWindowClosed();
+
+    // Puts the ticker on the screen of that name (TICKER_SCREEN; empty: the primary) in the
+    // settings record. The window's own place goes along at the same place relative to the
+    // screen, or back to where it last was on that screen in this run. AfterInit applies it.
+    void moveToScreen(const QString& name);
 
     void cmdPlay_Click();
     // Spelt "Befor" on purpose: the name this handler and its button are known by.
@@ -225,6 +236,9 @@ private:
     // screen, whatever the window manager does with windows moved off screen.
     void placeWindow();
     void park(const TickerGeometry& geometry);
+    // Shows the window with what the window manager reads as it maps it.
+    void mapWindow();
+    void applyDesktops();
     // The band's dock type and strut, as the placement and mode want them.
     void applyDock();
     // Where the settings put a ticker on screen; nothing for a parked one.
@@ -232,6 +246,12 @@ private:
     void screensChanged();
     void placeNewsOver();
     [[nodiscard]] TickerGeometry placementGeometry() const;
+    // The always-shown window's top-left (twips) on the screen it is shown on: its own place,
+    // or, while TICKER_SCREEN is not connected, that place moved onto the primary screen.
+    [[nodiscard]] QPoint windowPlace() const;
+    // TICKER_SCREEN names a screen that is not connected now.
+    [[nodiscard]] bool isAwayFromItsScreen() const;
+    void rememberScreens();
     [[nodiscard]] bool isDockedBand() const;
     [[nodiscard]] int newsWidth() const { return kNewsWidth + windowWidth - kWidthTwips; }
     [[nodiscard]] int scrollSpeed() const;
@@ -247,9 +267,20 @@ private:
     int windowWidth = kWidthTwips;
     bool parked = true;
     TickerPlacement placedAs = TickerPlacement::Window;
+    // Every screen connected in this run as last seen, in twips: where a window whose screen
+    // went away was, relative to it.
+    QHash<QString, QRect> seenScreens;
+    // The window's own place on each screen it was moved away from in this run.
+    QHash<QString, QPointF> keptPlaces;
     std::vector<Placed> layout;
     std::array<int, 12> strut{};
     bool dockApplied = false;
+    bool onEveryDesktop = false;
+    // The keyboard was handed to the ticker (the command, Tab): only then is its frame drawn,
+    // not when a click on a button made the window active.
+    bool keyboardHandedOver = false;
+    // The ticker had the keyboard when it opened the article list or the settings.
+    bool keyboardGoesBack = false;
     // The marquee moved when the ticker stepped aside.
     bool marqueeWasMoving = false;
     // The colour of the next headline put (invalid: the text colour).

@@ -236,4 +236,5 @@ void frmTickerList::keyPressEvent(QKeyEvent* event) {
 void frmTickerList::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
+    ticker.openedWindowClosed();
 }

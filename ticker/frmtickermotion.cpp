@@ -15,6 +15,16 @@
 #include "ticker/tickerlabel.h"
 #include "ticker/tickermotion.h"
 
+namespace {
+
+QRect screenTwips(const ScreenDesc& screen) {
+    const QRect& pixels = screen.pixels;
+    return {pixelsToTwips(pixels.x()), pixelsToTwips(pixels.y()), pixelsToTwips(pixels.width()),
+            pixelsToTwips(pixels.height())};
+}
+
+}  // namespace
+
 // ---- animations -------------------------------------------------------------------------
 
 void frmTicker::tmrDynamic_Timer() {
@@ -213,8 +223,21 @@ void frmTicker::picIcon_MouseUp(Qt::MouseButton, float, float) {
     if (isDockedBand()) {
         return;
     }
-    state.settings.TICKER_TOP = float(windowTop);
-    state.settings.TICKER_LEFT = float(windowLeft);
+    QPoint place(windowLeft, windowTop);
+    if (isAwayFromItsScreen()) {
+        // Shown on the primary screen while its own is not connected: a click that moved
+        // nothing keeps the place on its own screen; a move counts relative to it.
+        if (place == windowPlace()) {
+            return;
+        }
+        const auto home = seenScreens.find(state.settings.TICKER_SCREEN);
+        if (home != seenScreens.end()) {
+            place += home->topLeft() -
+                     screenTwips(chosenScreen(state.seams.screen, QString())).topLeft();
+        }
+    }
+    state.settings.TICKER_TOP = float(place.y());
+    state.settings.TICKER_LEFT = float(place.x());
 }
 
 void frmTicker::mousePressEvent(QMouseEvent* event) {
@@ -267,11 +290,58 @@ bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
 // ---- geometry ---------------------------------------------------------------------------
 
 TickerGeometry frmTicker::placementGeometry() const {
-    const QRect pixels = chosenScreen(state.seams.screen, state.settings.TICKER_SCREEN).pixels;
-    const QRect twips(pixelsToTwips(pixels.x()), pixelsToTwips(pixels.y()),
-                      pixelsToTwips(pixels.width()), pixelsToTwips(pixels.height()));
-    return tickerGeometry(state.settings.TICKER_PLACEMENT, state.settings.TICKER_MODE, twips,
-                          state.settings);
+    const Settings& settings = state.settings;
+    const QRect twips = screenTwips(chosenScreen(state.seams.screen, settings.TICKER_SCREEN));
+    TickerGeometry g =
+        tickerGeometry(settings.TICKER_PLACEMENT, settings.TICKER_MODE, twips, settings);
+    if (settings.TICKER_PLACEMENT == TickerPlacement::Window &&
+        settings.TICKER_MODE == TickerMode::AlwaysShown) {
+        g.shown.moveTopLeft(windowPlace());
+        g.start = g.shown;
+    }
+    return g;
+}
+
+bool frmTicker::isAwayFromItsScreen() const {
+    const QString& name = state.settings.TICKER_SCREEN;
+    return !name.isEmpty() && chosenScreen(state.seams.screen, name).name != name;
+}
+
+QPoint frmTicker::windowPlace() const {
+    const Settings& settings = state.settings;
+    const QPoint place(qRound(settings.TICKER_LEFT), qRound(settings.TICKER_TOP));
+    if (!isAwayFromItsScreen()) {
+        return place;
+    }
+    const auto home = seenScreens.find(settings.TICKER_SCREEN);
+    return windowPlaceOn(place,
+                         home != seenScreens.end() ? std::optional<QRect>(*home) : std::nullopt,
+                         screenTwips(chosenScreen(state.seams.screen, settings.TICKER_SCREEN)));
+}
+
+void frmTicker::rememberScreens() {
+    for (const ScreenDesc& screen : state.seams.screen.screens()) {
+        seenScreens.insert(screen.name, screenTwips(screen));
+    }
+}
+
+void frmTicker::moveToScreen(const QString& name) {
+    Settings& settings = state.settings;
+    if (name == settings.TICKER_SCREEN) {
+        return;
+    }
+    const QRect from = screenTwips(chosenScreen(state.seams.screen, settings.TICKER_SCREEN));
+    const QPoint shownAt = windowPlace();
+    keptPlaces.insert(settings.TICKER_SCREEN, QPointF(settings.TICKER_LEFT, settings.TICKER_TOP));
+    settings.TICKER_SCREEN = name;
+    QPointF place;
+    if (const auto kept = keptPlaces.find(name); kept != keptPlaces.end()) {
+        place = *kept;
+    } else {
+        place = windowPlaceOn(shownAt, from, screenTwips(chosenScreen(state.seams.screen, name)));
+    }
+    settings.TICKER_LEFT = float(place.x());
+    settings.TICKER_TOP = float(place.y());
 }
 
 bool frmTicker::isDockedBand() const {
@@ -280,7 +350,14 @@ bool frmTicker::isDockedBand() const {
 
 void frmTicker::KeepOnTop() {
     const bool above = state.settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers;
-    if (setWindowStaysOnTop(*this, above) && dockApplied) {
+    if (!setWindowStaysOnTop(*this, above)) {
+        return;
+    }
+    // New flags map the window again, and the window manager forgets its desktops.
+    if (isVisible()) {
+        applyDesktops();
+    }
+    if (dockApplied) {
         // New flags bring Qt's own window type back.
         dockApplied = false;
         applyDock();
@@ -313,9 +390,27 @@ void frmTicker::placeWindow() {
     if (!isVisible()) {
         // The window type must be there before the window manager sees the window.
         applyDock();
-        show();
+        mapWindow();
+    } else if (onEveryDesktop != isDockedBand()) {
+        applyDesktops();
     }
     applyDock();
+}
+
+void frmTicker::mapWindow() {
+    if (!testAttribute(Qt::WA_WState_Created)) {
+        create();
+    }
+    applyDesktops();
+    show();
+}
+
+void frmTicker::applyDesktops() {
+    // A band is on every virtual desktop, as panels are; the window stays on its own.
+    const bool every = isDockedBand();
+    if (setX11OnEveryDesktop(*this, every)) {
+        onEveryDesktop = every;
+    }
 }
 
 void frmTicker::applyDock() {
@@ -342,7 +437,7 @@ void frmTicker::applyDock() {
         constexpr int kRemapDelayMs = 100;
         QTimer::singleShot(kRemapDelayMs, this, [this] {
             if (!parked && !isVisible()) {
-                show();
+                mapWindow();
             }
         });
     } else {
@@ -380,6 +475,7 @@ void frmTicker::placeForSettings() {
 }
 
 void frmTicker::screensChanged() {
+    rememberScreens();
     placeForSettings();
 }
 

@@ -91,6 +91,8 @@ frmTickerOptionDialog::~frmTickerOptionDialog() = default;
 
 void frmTickerOptionDialog::buildWidgets() {
     setObjectName(QStringLiteral("frmTickerOptionDialog"));
+    // OK, キャンセル, Esc or the close box: a ticker that had the keyboard takes it back.
+    connect(this, &QDialog::finished, this, [this] { ticker.openedWindowClosed(); });
     setWindowTitle(tr("%1 ニュースティッカーの表示設定").arg(QLatin1String(kApplicationTitle)));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
     setModal(false);
@@ -418,15 +420,7 @@ void frmTickerOptionDialog::cmdOK_Click() {
     settings.TICKER_FORE_COLOR = foreColor;
 
     settings.TICKER_PLACEMENT = kPlacements[std::size_t(std::max(0, cboPlacement->currentIndex()))];
-    const QString screen = cboScreen->currentData().toString();
-    if (screen != settings.TICKER_SCREEN) {
-        // The window goes where it first appears on the newly chosen screen.
-        const QRect pixels = chosenScreen(state.seams.screen, screen).pixels;
-        settings.TICKER_LEFT =
-            float(pixelsToTwips(pixels.x() + pixels.width()) - kTickerDefaultLeftInset);
-        settings.TICKER_TOP = float(pixelsToTwips(pixels.y()) + Settings{}.TICKER_TOP);
-        settings.TICKER_SCREEN = screen;
-    }
+    ticker.moveToScreen(cboScreen->currentData().toString());
     settings.TICKER_MARQUEE =
         chkMarquee->isChecked() ? TickerPresentationKind::Marquee : TickerPresentationKind::Wipe;
     // The speed is the marquee's; the design's slide keeps its own unless the marquee runs.

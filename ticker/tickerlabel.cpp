@@ -2,7 +2,10 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -51,9 +54,27 @@ void TickerLabel::setTextColour(const QColor& textColour) {
     }
 }
 
+int TickerLabel::realDescent() const {
+    if (descent < 0 || descentFont != font()) {
+        // The deepest Latin descenders, and the Japanese glyphs of the fallback font. The
+        // font's own descent is often deeper than any of them (a Japanese UI font's line
+        // leaves room below its ideographs), and would waste a 12 px row.
+        // One glyph at a time: a string's box mixes the fonts' boxes less faithfully.
+        const QFontMetricsF metrics(font());
+        qreal deepest = 0;
+        for (const QChar glyph : QStringLiteral("gjpqyQ,()見（）")) {
+            deepest = std::max(deepest, metrics.tightBoundingRect(QString(glyph)).bottom());
+        }
+        descentFont = font();
+        descent = int(std::ceil(deepest));
+    }
+    return descent;
+}
+
 void TickerLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(colour.isValid() ? colour : palette().color(foregroundRole()));
     painter.setFont(font());
-    painter.drawText(QPointF(0, fontMetrics().ascent()), shownText());
+    const int baseline = std::min(fontMetrics().ascent(), height() - realDescent());
+    painter.drawText(QPointF(0, baseline), shownText());
 }

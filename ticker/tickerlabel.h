@@ -6,7 +6,9 @@
 // A one-line text label that puts its baseline at the UI font's ascent below its top,
 // whatever fonts the text falls back to. Japanese glyphs come from a fallback font whose
 // line is about 17 px high at 9 pt; laid out by that line, a headline would sink below the
-// ticker's 12 px rows. The glyphs themselves fit the UI font's line.
+// ticker's 12 px rows. The glyphs themselves fit the UI font's line. Where the box is too
+// low for the ascent and the glyphs' real descent, the baseline rises so that descenders
+// ("g", "y", the tail of "Q") stay whole at its bottom.
 //
 // A text wider than the label (or than the width given to setElideWidth) ends in "…" instead
 // of being cut through a character.
@@ -31,6 +33,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // How far below the baseline the font's glyphs reach, in whole pixels.
+    [[nodiscard]] int realDescent() const;
+
     int elideWidth = 0;
     QColor colour;
+    // realDescent() for descentFont.
+    mutable QFont descentFont;
+    mutable int descent = -1;
 };

@@ -1,5 +1,7 @@
 #include "ticker/tickerplacement.h"
 
+#include <algorithm>
+
 #include "ticker/tickermotion.h"
 
 TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode, const QRect& screen,
@@ -47,6 +49,16 @@ TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode, const 
         g.start = g.shown;
     }
     return g;
+}
+
+QPoint windowPlaceOn(QPoint place, const std::optional<QRect>& home, const QRect& screen) {
+    if (home) {
+        place += screen.topLeft() - home->topLeft();
+    }
+    // A screen smaller than the window shows its top-left part.
+    const int right = std::max(screen.x(), screen.x() + screen.width() - kTickerWidthTwips);
+    const int bottom = std::max(screen.y(), screen.y() + screen.height() - kTickerHeightTwips);
+    return {std::clamp(place.x(), screen.x(), right), std::clamp(place.y(), screen.y(), bottom)};
 }
 
 int edgeCoordinate(const TickerGeometry& g) {

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <array>
+#include <optional>
 
 #include "core/settings.h"
 
@@ -29,6 +30,14 @@ struct TickerGeometry {
 // and TICKER_TOP, which keep virtual-desktop twips.
 [[nodiscard]] TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode,
                                             const QRect& screenTwips, const Settings& settings);
+
+// Where the always-shown window lies on `screen` (twips) when its own place (TICKER_LEFT,
+// TICKER_TOP) was kept on another screen, `home`, that is not connected now: at the same
+// place relative to the screen's top-left corner, pulled inside the screen where it would
+// stick out. Without a known home (a screen that was never connected in this run) the place
+// is only pulled inside.
+[[nodiscard]] QPoint windowPlaceOn(QPoint place, const std::optional<QRect>& home,
+                                   const QRect& screen);
 
 // A slide along its edge as one number: the design's left edge of a window sliding in from
 // the right, with the screen's edge at edgeCoordinate(). The design's slide steps

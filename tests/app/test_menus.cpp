@@ -35,6 +35,7 @@
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"
+#include "ticker/textbutton.h"
 
 namespace {
 
@@ -561,6 +562,39 @@ TEST_F(MenuTest, OperatingTheTickerShowsItAndHandsItTheKeys) {
     EXPECT_FALSE(windows->ticker().isShowing());
     main().mnuOperateTicker->trigger();
     EXPECT_TRUE(windows->ticker().isShowing());
+}
+
+// S opens the settings and L the site's articles; once Esc has closed them again, the keys
+// drive the ticker, not the window the desktop would pick.
+TEST_F(MenuTest, TheTickerGetsTheKeysBackAfterSettingsOrListAndEsc) {
+    ArticleRecord article;
+    article.Title = QStringLiteral("見出し");
+    article.SiteIndex = 1;
+    state().NewsQueue.append(article);
+    windows->ShowForm(ShowMode::Permanent);
+    windows->ticker().tmrNextNews_Timer();
+    main().bringToFront();
+    main().mnuOperateTicker->trigger();
+    frmTicker& ticker = windows->ticker();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&ticker));
+
+    for (const Qt::Key key : {Qt::Key_S, Qt::Key_L}) {
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+        QTest::keyClick(&ticker, key);
+        QWidget* opened = key == Qt::Key_S ? static_cast<QWidget*>(&windows->tickerSettings())
+                                           : static_cast<QWidget*>(&windows->tickerList());
+        ASSERT_TRUE(opened->isVisible());
+        opened->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(opened));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(opened->isVisible());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&ticker));
+        EXPECT_TRUE(ticker.hasFocus());
+        EXPECT_TRUE(ticker.focusFrame->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        EXPECT_EQ(ticker.cmdPlay->text(), QStringLiteral("再"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }
 }
 
 TEST_F(MenuTest, DialogsOpenAtTheMainWindowsCornerInTwips) {

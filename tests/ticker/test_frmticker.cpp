@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -775,6 +776,190 @@ TEST_F(TickerTest, ABandSpansItsScreenAndReservesItsStrip) {
     runAnimations();
     EXPECT_EQ(ticker->pos(), QPoint(1280, 768 - 33));
     EXPECT_EQ(ticker->reservedStrut(), (std::array<int, 12>{}));
+}
+
+// A window whose screen is not connected, at start or unplugged later, shows on the primary
+// screen: at its place relative to its own screen where that is known and fits, else pulled
+// inside. TICKER_LEFT and TICKER_TOP keep the place on its own screen, and the window goes
+// back there when the screen returns; a move while it is away counts relative to its screen.
+TEST_F(TickerTest, AWindowOnAMissingScreenShowsOnThePrimaryOneAndGoesBack) {
+    const QRect primary(0, 0, 1280, 960);
+    const QList<ScreenDesc> dp2 = {{QStringLiteral("DP-2"), QRect(1280, 0, 1024, 768)}};
+    settings().TICKER_SCREEN = QStringLiteral("DP-2");
+    settings().TICKER_LEFT = 1824 * 15;
+    fillQueue(1);
+
+    // Never connected in this run: pulled inside the primary screen.
+    ticker->ShowForm(ShowMode::Permanent);
+    EXPECT_EQ(ticker->geometry(), QRect(1280 - 474, 100, 474, 33));
+    env.screen.setOtherScreens(dp2);
+    EXPECT_EQ(ticker->geometry(), QRect(1824, 100, 474, 33));
+
+    // Unplugged: the same place on the primary screen as it had on its own.
+    env.screen.setOtherScreens({});
+    EXPECT_EQ(ticker->geometry(), QRect(544, 100, 474, 33));
+    EXPECT_TRUE(primary.contains(ticker->geometry()));
+    // A click on the icon that moves nothing keeps the place on DP-2.
+    sendMouse(ticker->picIcon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(settings().TICKER_LEFT, 1824.0f * 15);
+    env.screen.setOtherScreens(dp2);
+    EXPECT_EQ(ticker->geometry(), QRect(1824, 100, 474, 33));
+
+    // Dragged while away: the move is kept relative to DP-2.
+    env.screen.setOtherScreens({});
+    sendMouse(ticker->picIcon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon, QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(ticker->geometry(), QRect(547, 104, 474, 33));
+    EXPECT_EQ(settings().TICKER_LEFT, 1827.0f * 15);
+    env.screen.setOtherScreens(dp2);
+    EXPECT_EQ(ticker->geometry(), QRect(1827, 104, 474, 33));
+    EXPECT_EQ(settings().TICKER_SCREEN, QStringLiteral("DP-2"));
+}
+
+// Switching screens takes the window's own place along, relative to the screen, and back to
+// where it was on a screen it returns to, even where the other screen was too small for it;
+// a band in between leaves it alone.
+TEST_F(TickerTest, TheWindowsOwnPlaceIsKeptAcrossScreenAndPlacementSwitches) {
+    env.screen.setOtherScreens({{QStringLiteral("DP-2"), QRect(1280, 0, 1024, 768)}});
+    fillQueue(1);
+    const auto switchTo = [this](const QString& screen, TickerPlacement placement) {
+        ticker->moveToScreen(screen);
+        settings().TICKER_PLACEMENT = placement;
+        ticker->AfterInit();
+    };
+    for (const int left : {544, 1100}) {
+        SCOPED_TRACE(left);
+        settings().TICKER_SCREEN.clear();
+        settings().TICKER_LEFT = float(left * 15);
+        ticker.reset();
+        ticker = std::make_unique<frmTicker>(env.state(), host);
+        ticker->ShowForm(ShowMode::Permanent);
+        ASSERT_EQ(ticker->pos(), QPoint(left, 100));
+
+        switchTo(QStringLiteral("DP-2"), TickerPlacement::Window);
+        // 1100 does not fit on DP-2: its right edge stops at the screen's.
+        EXPECT_EQ(ticker->pos(), QPoint(std::min(1280 + left, 1280 + 1024 - 474), 100));
+        switchTo(QStringLiteral("DP-2"), TickerPlacement::DockedTop);
+        EXPECT_EQ(ticker->pos(), QPoint(1280, 0));
+        switchTo(QString(), TickerPlacement::DockedBottom);
+        switchTo(QString(), TickerPlacement::Window);
+        EXPECT_EQ(ticker->pos(), QPoint(left, 100));
+        EXPECT_EQ(settings().TICKER_LEFT, float(left * 15));
+        ticker->cmdHide_Click();
+    }
+}
+
+// A pop-up band slides in from its edge as the window does from the right, in as many steps,
+// from the first showing on; and out again in as many as the window.
+TEST_F(TickerTest, APopUpBandSlidesInStepByStep) {
+    for (const TickerPlacement placement :
+         {TickerPlacement::DockedBottom, TickerPlacement::DockedTop, TickerPlacement::Window}) {
+        SCOPED_TRACE(int(placement));
+        ticker.reset();
+        queue().clear();
+        settings().TICKER_MODE = TickerMode::PopUp;
+        settings().TICKER_PLACEMENT = placement;
+        ticker = std::make_unique<frmTicker>(env.state(), host);
+        fillQueue(1);
+        ticker->ShowForm(ShowMode::OneRound);
+        // Distance from the place it slides to, along its edge.
+        const QPoint shown = placement == TickerPlacement::Window      ? QPoint(19200 - 7110, 520)
+                             : placement == TickerPlacement::DockedTop ? QPoint(0, 0)
+                                                                       : QPoint(0, 14400 - 495);
+        const auto away = [&] {
+            return (QPoint(ticker->leftTwips(), ticker->topTwips()) - shown).manhattanLength();
+        };
+        const int step = placement == TickerPlacement::Window ? 474 : 33;
+        int previous = away();
+        EXPECT_EQ(previous, placement == TickerPlacement::Window ? 7100 : 485);
+        int steps = 0;
+        while (ticker->intDynamicFlags & frmTicker::kSlideIn) {
+            ticker->tmrDynamic_Timer();
+            ++steps;
+            EXPECT_EQ(away(), std::max(0, previous - step));
+            previous = away();
+        }
+        EXPECT_EQ(steps, 15);
+        EXPECT_EQ(away(), 0);
+        runAnimations();
+        ticker->cmdHide_Click();
+        EXPECT_EQ(runAnimations(), 16);
+    }
+}
+
+// The focus frame says that the keys drive the ticker: drawn when it was handed the keyboard,
+// not when a click on a button made its window active.
+TEST_F(TickerTest, OnlyTheKeyboardCommandDrawsTheFocusFrame) {
+    fillQueue(2);
+    ticker->ShowForm(ShowMode::Permanent);
+    ticker->activateWindow();  // what a click does under a window manager
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
+    QTest::mouseClick(ticker->cmdPlay, Qt::LeftButton);
+    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    ticker->takeKeyboardFocus();
+    EXPECT_TRUE(ticker->focusFrame->isVisible());
+
+    // Another window in between; a click makes the ticker active again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    ticker->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
+    EXPECT_FALSE(ticker->focusFrame->isVisible());
+}
+
+// Descenders of the time stamp, the site title and the headline ("Q", "g", "y") are drawn
+// whole, in the desktop's Latin UI font and in a Japanese one, within the window's height
+// and above the line under the top row.
+TEST_F(TickerTest, DescendersAreNotCut) {
+    const QFont appFont = QApplication::font();
+    for (const QString& family : {appFont.family(), QStringLiteral("Noto Sans CJK JP")}) {
+        SCOPED_TRACE(family.toStdString());
+        ticker.reset();
+        QApplication::setFont(QFont(family));
+        ticker = std::make_unique<frmTicker>(env.state(), host);
+        ticker->lblTimeStamp->setText(QStringLiteral("Quorvane3"));
+        ticker->lblSiteTitle->setText(QStringLiteral("Breaking gjpqy"));
+        ticker->lblNews->setText(QStringLiteral("Quorvane3 jogging typography ニュース"));
+
+        // Rows of a text's ink: drawn in the label, and drawn with room to spare.
+        const auto inkRows = [](const QImage& image) {
+            int first = -1;
+            int last = -1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (qGray(image.pixel(x, y)) > 0) {
+                        first = first < 0 ? y : first;
+                        last = y;
+                        break;
+                    }
+                }
+            }
+            return last - first + 1;
+        };
+        for (TickerLabel* label : {ticker->lblTimeStamp, ticker->lblSiteTitle, ticker->lblNews}) {
+            SCOPED_TRACE(label->text().toStdString());
+            const QImage drawn = label->grab().toImage();
+            QImage free(label->width(), 4 * label->height(), QImage::Format_RGB32);
+            free.fill(Qt::black);
+            QPainter painter(&free);
+            painter.setPen(Qt::white);
+            painter.setFont(label->font());
+            painter.drawText(QPointF(0, 2 * label->height()), label->shownText());
+            painter.end();
+            EXPECT_EQ(inkRows(drawn), inkRows(free));
+            EXPECT_LE(label->geometry().bottom(), ticker->height() - 1);
+            if (label != ticker->lblNews) {
+                EXPECT_LT(label->geometry().bottom(), ticker->lineTicker->y());
+            }
+        }
+    }
+    ticker.reset();
+    QApplication::setFont(appFont);
 }
 
 // The marquee: one moving line in place of the two; a click opens the headline under the

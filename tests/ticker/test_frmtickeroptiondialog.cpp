@@ -252,8 +252,11 @@ TEST_F(TickerOptionDialogTest, PlacementScreenAndMarqueeAreStored) {
     EXPECT_EQ(settings().TICKER_SCREEN, QStringLiteral("DP-2"));
     EXPECT_EQ(settings().TICKER_MARQUEE, TickerPresentationKind::Marquee);
     EXPECT_EQ(settings().NEWS_SCROLL_SPEED, 30);
-    // The window's own place moved to the new screen; the band spans that screen.
-    EXPECT_EQ(settings().TICKER_LEFT, float((1024 + 1280) * 15 - 7200));
+    // The window's own place went along to the new screen, at the same place relative to
+    // it (HDMI-9 was never connected: the window was on the primary screen at 0, 520); the
+    // band spans that screen.
+    EXPECT_EQ(settings().TICKER_LEFT, float(1024 * 15));
+    EXPECT_EQ(settings().TICKER_TOP, 520.0f);
     EXPECT_EQ(ticker.widthTwips(), 1280 * 15);
     EXPECT_TRUE(ticker.marquee->isVisibleTo(&ticker));
 
