@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <array>
 
 #include "core/appstate.h"
@@ -290,18 +291,51 @@ void frmTickerOptionDialog::fitCaptions() {
         captions.append(child);
         grow = std::max(grow, child->x() + child->sizeHint().width() + kInset - fraView->width());
     }
-    if (grow > 0) {
-        setFixedSize(width() + grow, height());
-        for (QWidget* frame :
-             {static_cast<QWidget*>(fraView), static_cast<QWidget*>(fraPlacement)}) {
-            frame->resize(frame->width() + grow, frame->height());
-        }
-        for (QWidget* button : {cmdOK, cmdCancel}) {
-            button->move(button->x() + grow, button->y());
-        }
-    }
+    widen(grow);
     for (QWidget* caption : captions) {
         caption->resize(std::max(caption->width(), caption->sizeHint().width()), caption->height());
+    }
+}
+
+void frmTickerOptionDialog::widen(int pixels) {
+    if (pixels <= 0) {
+        return;
+    }
+    setFixedSize(width() + pixels, height());
+    for (QWidget* frame : {static_cast<QWidget*>(fraView), static_cast<QWidget*>(fraPlacement)}) {
+        frame->resize(frame->width() + pixels, frame->height());
+    }
+    for (QWidget* button : {cmdOK, cmdCancel}) {
+        button->move(button->x() + pixels, button->y());
+    }
+}
+
+void frmTickerOptionDialog::fitScreenBox() {
+    // The closed box shows its entry whole: both boxes grow to the longest entry, keeping
+    // their margin to the frame's edge, and the dialog with them.
+    const int margin = fraPlacement->width() - cboScreen->geometry().right() - 1;
+    QStyleOptionComboBox option;
+    option.initFrom(cboScreen);
+    option.frame = true;
+    const int field =
+        style()
+            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, cboScreen)
+            .width();
+    int widest = 0;
+    for (QComboBox* box : {cboPlacement, cboScreen}) {
+        for (int i = 0; i < box->count(); ++i) {
+            widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->itemText(i)));
+        }
+    }
+    // The entry is drawn a pixel in from either side of the box's field (the style's size
+    // hint leaves less room than that in some styles).
+    const int wanted = widest + 2 + cboScreen->width() - field;
+    if (wanted <= cboScreen->width()) {
+        return;
+    }
+    widen(cboScreen->x() + wanted + margin - fraPlacement->width());
+    for (QComboBox* box : {cboPlacement, cboScreen}) {
+        box->resize(wanted, box->height());
     }
 }
 
@@ -326,6 +360,7 @@ void frmTickerOptionDialog::fillScreens() {
         cboScreen->addItem(tr("%1（接続されていません）").arg(chosen), chosen);
     }
     cboScreen->setCurrentIndex(std::max(0, cboScreen->findData(chosen)));
+    fitScreenBox();
 }
 
 void frmTickerOptionDialog::showOrRaise() {

@@ -99,6 +99,10 @@ private:
     // dialog's own font size, "フラットモードを有効" too.
     void fitCaptions();
     void fillScreens();
+    // Widens the screen box until its longest entry shows whole.
+    void fitScreenBox();
+    // Makes the dialog and its two frames wider, OK and キャンセル moving right.
+    void widen(int pixels);
     void showSampleColors();
 
     AppState& state;

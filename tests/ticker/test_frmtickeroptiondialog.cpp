@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSlider>
+#include <QStyleOptionComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -264,6 +265,33 @@ TEST_F(TickerOptionDialogTest, PlacementScreenAndMarqueeAreStored) {
     EXPECT_EQ(dialog.cboPlacement->currentIndex(), 2);
     EXPECT_TRUE(dialog.chkMarquee->isChecked());
     EXPECT_EQ(dialog.sldMarqueeSpeed->value(), 30);
+}
+
+// The closed screen box shows the entry chosen whole, however long the screens' names, and
+// stays inside its frame, the frame inside the dialog.
+TEST_F(TickerOptionDialogTest, TheClosedScreenBoxShowsItsEntryWhole) {
+    env.screen.setOtherScreens(
+        {{QStringLiteral("HDMI-A-1-DisplayPort-3"), QRect(1024, 0, 2560, 1440)}});
+    settings().TICKER_SCREEN = QStringLiteral("DVI-I-1-long-gone");
+    dialog.Form_Load();
+    QComboBox* box = dialog.cboScreen;
+    ASSERT_EQ(box->count(), 4);
+    for (int i = 0; i < box->count(); ++i) {
+        box->setCurrentIndex(i);
+        SCOPED_TRACE(box->currentText().toStdString());
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        option.currentText = box->currentText();
+        option.frame = true;
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                         QStyle::SC_ComboBoxEditField, box);
+        // The label is drawn a pixel in from either side of the field.
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->currentText()), field.width() - 2);
+    }
+    EXPECT_LT(box->geometry().right(), dialog.fraPlacement->width());
+    EXPECT_LT(dialog.fraPlacement->geometry().right(), dialog.width());
+    EXPECT_EQ(dialog.cboPlacement->width(), box->width());
+    expectEveryCaptionShowsWhole(dialog);
 }
 
 TEST_F(TickerOptionDialogTest, ColoursReachTheSettingsOnlyOnOk) {
