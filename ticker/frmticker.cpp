@@ -242,6 +242,10 @@ void frmTicker::buildWidgets() {
     // ticker as it always has.
     setFocusPolicy(Qt::TabFocus);
     focusFrame = new FocusFrame(this);
+    // A press anywhere on the ticker puts it back in the mouse's hands (eventFilter).
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
 }
 
 void frmTicker::nameForAssistiveTechnology() {
@@ -380,7 +384,6 @@ void frmTicker::focusInEvent(QFocusEvent* event) {
 
 void frmTicker::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    keyboardHandedOver = false;
     focusFrame->hide();
 }
 

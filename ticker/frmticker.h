@@ -276,8 +276,8 @@ private:
     std::array<int, 12> strut{};
     bool dockApplied = false;
     bool onEveryDesktop = false;
-    // The keyboard was handed to the ticker (the command, Tab): only then is its frame drawn,
-    // not when a click on a button made the window active.
+    // The keyboard was handed to the ticker (the command, Tab) and no mouse button was pressed
+    // on it since: only then is its frame drawn, not when a click made the window active.
     bool keyboardHandedOver = false;
     // The ticker had the keyboard when it opened the article list or the settings.
     bool keyboardGoesBack = false;

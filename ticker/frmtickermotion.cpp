@@ -241,6 +241,8 @@ void frmTicker::picIcon_MouseUp(Qt::MouseButton, float, float) {
 }
 
 void frmTicker::mousePressEvent(QMouseEvent* event) {
+    keyboardHandedOver = false;
+    focusFrame->hide();
     event->accept();
     Form_MouseDown(event->button());
 }
@@ -255,6 +257,12 @@ void frmTicker::leaveEvent(QEvent*) {
 
 bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress) {
+        // The mouse works the ticker now: the keyboard's frame goes until it is handed the
+        // keys again.
+        keyboardHandedOver = false;
+        focusFrame->hide();
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease) {
         return QWidget::eventFilter(watched, event);

@@ -901,15 +901,22 @@ TEST_F(TickerTest, OnlyTheKeyboardCommandDrawsTheFocusFrame) {
     ticker->takeKeyboardFocus();
     EXPECT_TRUE(ticker->focusFrame->isVisible());
 
-    // Another window in between; a click makes the ticker active again.
+    // Another window in between; a click on a button makes the ticker active again, and on
+    // the headline too.
     QWidget other;
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    EXPECT_FALSE(ticker->focusFrame->isVisible());
-    ticker->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
-    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    for (QWidget* clicked :
+         {static_cast<QWidget*>(ticker->cmdNext), static_cast<QWidget*>(ticker->lblNews)}) {
+        ticker->takeKeyboardFocus();
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        EXPECT_FALSE(ticker->focusFrame->isVisible());
+        ticker->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        EXPECT_FALSE(ticker->focusFrame->isVisible());
+        ticker->tmrPause_Timer();
+    }
 }
 
 // Descenders of the time stamp, the site title and the headline ("Q", "g", "y") are drawn
