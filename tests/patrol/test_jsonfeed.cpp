@@ -69,7 +69,7 @@ TEST(JsonFeed, ItemsAsTheOtherFormatsGiveThem) {
             QStringLiteral(u"|https://blog.example.jp/2024/04/rel.html|2024-04-03 06:00:00|"
                            u"<tag> & 本文"),
             // Cleaned as RSS titles are; an unreadable date gives way to the next.
-            QStringLiteral(u"ハングル \u3000 と \uff5e -1||2024-04-04 00:00:00|"),
+            QStringLiteral(u"ハングル 한 と \uff5e -1||2024-04-04 00:00:00|"),
             // Values that are no strings read as no text.
             QStringLiteral("|||"),
         }));
