@@ -45,6 +45,9 @@ QString keptText(const char* text, size_t length, qsizetype max) {
     if (decoded.size() > max) {
         decoded.truncate(decoded[max - 1].isHighSurrogate() ? max - 1 : max);
     }
+    // The decoder reserves a unit for every byte: a third of that is used by Japanese text,
+    // and the texts are kept with the items.
+    decoded.squeeze();
     return decoded;
 }
 
