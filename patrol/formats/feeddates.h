@@ -55,6 +55,6 @@ enum class NewsDateForm {
 // translation that says "YYYY-MM-DD", the short year-first form otherwise (Japanese).
 [[nodiscard]] NewsDateForm shownNewsDateForm();
 
-// An article date as every window shows it (ticker, article list, properties panel):
+// An article date as every window shows it (the ticker, the article list, any other):
 // FormatNewsDate in shownNewsDateForm().
 [[nodiscard]] QString shownNewsDate(const QDateTime& date);
