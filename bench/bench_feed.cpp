@@ -1,16 +1,21 @@
 // Loading and parsing whole feeds, as the patrol does for every site it visits.
 // `bench_feed --write-feed=rss20|atom|json PATH` writes the 10,000-item feed of the benchmark
-// instead, for the whole-process comparison of scripts/bench-feed-process.
+// instead, for the whole-process comparison of scripts/bench-feed-process, and
+// `bench_feed --serve-bomb=json|rss` serves a compression bomb of tiny items over loopback
+// HTTP (gzip) until it is stopped, its URL and sizes on the first line of the output.
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "patrol/formats/feedreader.h"
 #include "platform/resourcefetch.h"
+#include "tests/common/loopbackserver.h"
 
 namespace {
 
@@ -288,10 +293,54 @@ int writeFeedIfAsked(int argc, char** argv) {
     return 0;
 }
 
+// About 14 MB of the smallest items each format has, some 25 KB once compressed: passes the
+// item limit long before its end. The JSON Feed names its version last, so that the whole
+// document must be read before it is known to be a feed.
+QByteArray compressionBomb(const QByteArray& kind) {
+    if (kind == "json") {
+        return "{\"items\": [" + QByteArray("{\"title\":\"x\"},").repeated(1'000'000) +
+               "{}], \"version\": \"https://jsonfeed.org/version/1.1\"}";
+    }
+    return "<rss version=\"2.0\"><channel>" +
+           QByteArray("<item><title>x</title></item>").repeated(500'000) + "</channel></rss>";
+}
+
+// --serve-bomb=KIND: serves compressionBomb(KIND) at /bomb until the process is ended; -1
+// when the arguments ask for no such thing.
+int serveBombIfAsked(int argc, char** argv) {
+    constexpr const char kOption[] = "--serve-bomb=";
+    if (argc != 2 || std::strncmp(argv[1], kOption, sizeof kOption - 1) != 0) {
+        return -1;
+    }
+    const QByteArray kind(argv[1] + sizeof kOption - 1);
+    if (kind != "json" && kind != "rss") {
+        std::fprintf(stderr, "unknown bomb: %s (json or rss)\n", kind.constData());
+        return 2;
+    }
+    const QByteArray bomb = compressionBomb(kind);
+    LoopbackServer server;
+    if (!server.isListening()) {
+        std::fprintf(stderr, "cannot listen on the loopback interface\n");
+        return 1;
+    }
+    server.serveGzip(QStringLiteral("/bomb"), bomb,
+                     kind == "json" ? "application/feed+json" : "application/rss+xml");
+    std::printf("%s %lld %lld\n", qPrintable(server.url(QStringLiteral("/bomb"))),
+                static_cast<long long>(bomb.size()),
+                static_cast<long long>(LoopbackServer::gzip(bomb).size()));
+    std::fflush(stdout);
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (const int status = writeFeedIfAsked(argc, argv); status >= 0) {
+        return status;
+    }
+    if (const int status = serveBombIfAsked(argc, argv); status >= 0) {
         return status;
     }
     benchmark::Initialize(&argc, argv);

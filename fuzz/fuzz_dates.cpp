@@ -9,10 +9,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     const QDateTime date = parseFeedDate(NormalizeRssDate(text));
-    const QString shown = FormatNewsDate(date);
-    // A date that was read is always shown, and nothing else is.
-    if (date.isValid() == shown.isEmpty()) {
-        __builtin_trap();
+    // A date that was read is always shown, in every form, and nothing else is.
+    for (const NewsDateForm form : {NewsDateForm::YearFirstShort, NewsDateForm::Iso}) {
+        if (date.isValid() == FormatNewsDate(date, form).isEmpty()) {
+            __builtin_trap();
+        }
     }
     return 0;
 }

@@ -1,5 +1,5 @@
 // The JSON Feed reader on any bytes, through the detector as a fetched body reaches it: a
-// "{" is put before inputs that would not open with one.
+// "{" is put before inputs that would not open with one. Every title it gives is cleaned.
 
 #include <QByteArray>
 #include <QUrl>
@@ -9,6 +9,29 @@
 
 #include "patrol/formats/feedreader.h"
 #include "patrol/formats/jsonfeedreader.h"
+
+namespace {
+
+// What a cleaned title never holds: a control character, a surrogate that is not half of a
+// pair, or a non-character.
+bool isShowable(const QString& title) {
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        char32_t c = title[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < title.size() && title[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(title[i], title[i + 1]);
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            return false;
+        }
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0xFDD0 && c <= 0xFDEF) ||
+            (c & 0xFFFE) == 0xFFFE) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray body(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -25,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     for (const ArticleRecord& item : read.items) {
-        if (item.Title.size() > kMaxFeedTitleLength ||
+        if (item.Title.size() > kMaxFeedTitleLength || !isShowable(item.Title) ||
             item.Description.size() > kMaxFeedDescriptionLength) {
             std::abort();
         }

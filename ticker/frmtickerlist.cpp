@@ -45,7 +45,7 @@ QStringList ArticleListLines(const ArticleArray& articles) {
     const int last = articles.lastIndex();
     bool dated = false;
     for (int k = 1; k <= last && !dated; ++k) {
-        dated = !FormatNewsDate(articles[k].PubDate).isEmpty();
+        dated = !shownNewsDate(articles[k].PubDate).isEmpty();
     }
     QStringList lines;
     lines.reserve(last);
@@ -53,7 +53,7 @@ QStringList ArticleListLines(const ArticleArray& articles) {
         const ArticleRecord& entry = articles[k];
         if (dated) {
             const QString date =
-                FormatNewsDate(entry.PubDate)
+                shownNewsDate(entry.PubDate)
                     .leftJustified(frmTickerList::kDateColumnWidth, QLatin1Char(' '), true);
             lines.append(date + entry.Title);
         } else {

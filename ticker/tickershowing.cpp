@@ -243,7 +243,7 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
 }
 
 std::pair<QString, QString> TickerShowing::entryTexts(const ArticleRecord& entry) const {
-    const QString date = FormatNewsDate(entry.PubDate);
+    const QString date = shownNewsDate(entry.PubDate);
     const QString site = state.SiteTable.isValidIndex(entry.SiteIndex)
                              ? state.SiteTable[entry.SiteIndex].strTitle
                              : QString();

@@ -57,6 +57,14 @@
     </message>
 </context>
 <context>
+    <name>NewsDate</name>
+    <message>
+        <source>YY/MM/DD</source>
+        <comment>How article dates are shown in this language: YY/MM/DD, or YYYY-MM-DD (ISO 8601) where a two-digit year first reads as another date. Nothing else is understood.</comment>
+        <translation>YYYY-MM-DD</translation>
+    </message>
+</context>
+<context>
     <name>OpmlLoadError</name>
     <message>
         <source>%1行目 %2桁目</source>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <QStringView>
 
@@ -329,7 +330,7 @@ QDateTime parseRfc3339Date(const QString& text) {
     return s.atEnd() ? wallClock(date, time) : QDateTime();
 }
 
-QString FormatNewsDate(const QDateTime& date) {
+QString FormatNewsDate(const QDateTime& date, NewsDateForm form) {
     if (!date.isValid()) {
         return {};
     }
@@ -346,16 +347,43 @@ QString FormatNewsDate(const QDateTime& date) {
         text[length++] = separator;
         twoDigits(value);
     };
-    twoDigits((day.year() % 100 + 100) % 100);
-    separated(u'/', day.month());
-    separated(u'/', day.day());
     const bool midnight = time.hour() == 0 && time.minute() == 0 && time.second() == 0;
-    if (!midnight) {
-        separated(u' ', time.hour());
-        separated(u':', time.minute());
-        if (time.second() != 0) {
-            separated(u':', time.second());
-        }
+    switch (form) {
+        case NewsDateForm::YearFirstShort:
+            twoDigits((day.year() % 100 + 100) % 100);
+            separated(u'/', day.month());
+            separated(u'/', day.day());
+            if (!midnight) {
+                separated(u' ', time.hour());
+                separated(u':', time.minute());
+                if (time.second() != 0) {
+                    separated(u':', time.second());
+                }
+            }
+            break;
+        case NewsDateForm::Iso:
+            // Feed dates are years 1 to 9999 (parseFeedDate and parseRfc3339Date).
+            twoDigits(std::clamp(day.year(), 0, 9999) / 100);
+            twoDigits(std::clamp(day.year(), 0, 9999) % 100);
+            separated(u'-', day.month());
+            separated(u'-', day.day());
+            if (!midnight) {
+                separated(u' ', time.hour());
+                separated(u':', time.minute());
+            }
+            break;
     }
     return QString(reinterpret_cast<const QChar*>(text.data()), length);
+}
+
+NewsDateForm shownNewsDateForm() {
+    const QString form = QCoreApplication::translate(
+        "NewsDate", "YY/MM/DD",
+        "How article dates are shown in this language: YY/MM/DD, or YYYY-MM-DD (ISO 8601) "
+        "where a two-digit year first reads as another date. Nothing else is understood.");
+    return form == QLatin1String("YYYY-MM-DD") ? NewsDateForm::Iso : NewsDateForm::YearFirstShort;
+}
+
+QString shownNewsDate(const QDateTime& date) {
+    return FormatNewsDate(date, shownNewsDateForm());
 }

@@ -16,15 +16,15 @@ bool isSchemeCharacter(QChar c) {
 }
 
 // text without blanks at either end, cut to at most max units, and never inside a
-// surrogate pair when keepPairs; text itself when that changes nothing, so that the
+// surrogate pair; text itself when that changes nothing, so that the
 // common field costs no copy and a huge one is copied only as far as it is kept.
-QString trimmedAndCut(const QString& text, qsizetype max, bool keepPairs = true) {
+QString trimmedAndCut(const QString& text, qsizetype max) {
     QStringView kept = trimmedFeedText(text);
     if (kept.size() == text.size() && text.size() <= max) {
         return text;
     }
     if (kept.size() > max) {
-        kept = kept.left(keepPairs && kept[max - 1].isHighSurrogate() ? max - 1 : max);
+        kept = kept.left(kept[max - 1].isHighSurrogate() ? max - 1 : max);
     }
     return kept.toString();
 }
@@ -49,10 +49,9 @@ QString trimFeedText(const QString& text) {
 }
 
 QString feedItemTitle(const QString& text) {
-    // The clean-up maps unit for unit and turns every surrogate into U+3000, so cutting
-    // before it gives the title that cutting after it would, and a title of megabytes is
-    // never cleaned whole.
-    return CleanTitleText(trimmedAndCut(text, kMaxFeedTitleLength, false));
+    // Cut before the clean-up, which never lengthens a title: a title of megabytes is
+    // never cleaned whole, and a character beyond U+FFFF is kept whole or not at all.
+    return CleanTitleText(trimmedAndCut(text, kMaxFeedTitleLength));
 }
 
 QString feedChannelTitle(const QString& text) {

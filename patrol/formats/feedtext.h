@@ -9,9 +9,9 @@
 
 // Most items one feed may yield; one more ends the read as an overflow.
 inline constexpr int kMaxFeedItems = 32767;
-// Titles (after their clean-up) and descriptions are cut to these many UTF-16 units when
-// a feed is read: the ticker shows one line, and nothing stored relies on longer texts.
-// A description is never cut inside a surrogate pair, so it may keep one unit less.
+// Titles and descriptions are cut to these many UTF-16 units when a feed is read: the
+// ticker shows one line, and nothing stored relies on longer texts. A text is never cut
+// inside a surrogate pair, so it may keep one unit less.
 inline constexpr qsizetype kMaxFeedTitleLength = 1000;
 inline constexpr qsizetype kMaxFeedDescriptionLength = 65536;
 
@@ -26,7 +26,7 @@ inline constexpr qsizetype kMaxFeedDescriptionLength = 65536;
 [[nodiscard]] QStringView trimmedFeedText(QStringView text);
 [[nodiscard]] QString trimFeedText(const QString& text);
 
-// An item's title: trimmed, cut, then cleaned for the code page (CleanTitleText).
+// An item's title: trimmed, cut, then cleaned (CleanTitleText).
 [[nodiscard]] QString feedItemTitle(const QString& text);
 // A channel's title (not cleaned) and a description: trimmed and cut.
 [[nodiscard]] QString feedChannelTitle(const QString& text);

@@ -12,8 +12,12 @@
 // written; its description is content_text, else content_html as the text it shows. The
 // channel is the feed's title, home_page_url and description.
 //
-// Refused: JSON that does not parse (Malformed; nesting deeper than the parser's 1024
-// levels included), and as NotFeed, each with its reason in error: a document that is no
+// The document is read as it is parsed, without building it in memory: only the texts the
+// result keeps are decoded, each cut as it is read, and past the item limit no item is
+// kept (the read ends there once the version is known).
+//
+// Refused: JSON that does not parse (Malformed; nesting deeper than 1024 levels
+// included), and as NotFeed, each with its reason in error: a document that is no
 // object or whose version does not start with https://jsonfeed.org/version/ (or the
 // http: form), items missing or not an array, and no item (an entry that is no object is
 // none).

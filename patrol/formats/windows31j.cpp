@@ -2,8 +2,6 @@
 
 #include <QChar>
 #include <QStringEncoder>
-#include <array>
-#include <atomic>
 #include <optional>
 
 namespace {
@@ -88,20 +86,4 @@ QList<QByteArray> windows31jBytesOfUnits(QStringView text) {
         }
     }
     return units;
-}
-
-bool isWindows31jEncodable(char16_t unit) {
-    if (unit < 0x80) {
-        return true;
-    }
-    // Per unit: 0 not asked yet, 1 encodable, 2 not. Threads that ask at once store the
-    // same answer.
-    static std::array<std::atomic<quint8>, 0x10000> known{};
-    std::atomic<quint8>& slot = known[unit];
-    quint8 answer = slot.load(std::memory_order_relaxed);
-    if (answer == 0) {
-        answer = windows31jBytesOfUnit(unit).isEmpty() ? 2 : 1;
-        slot.store(answer, std::memory_order_relaxed);
-    }
-    return answer == 1;
 }

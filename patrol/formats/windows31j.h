@@ -6,7 +6,7 @@
 
 // The system code page of the stored files and digests: windows-31j (cp932, Shift-JIS
 // with the Microsoft extensions), through ICU. ICU reports U+301C (wave dash) and U+2212
-// (minus sign) as unencodable, which the title clean-up relies on.
+// (minus sign) as unencodable: a link holding one is digested with "?" in its place.
 
 // Encodes the whole text. True when every UTF-16 unit had a windows-31j form; then bytes
 // holds the encoding. False (bytes left undefined) as soon as one unit has none, including
@@ -20,7 +20,3 @@
 // windows31jBytesOfUnit for every unit of text, in order, with one encoder for the whole
 // text: opening the codec costs far more than encoding a unit.
 [[nodiscard]] QList<QByteArray> windows31jBytesOfUnits(QStringView text);
-
-// Whether the unit has a windows-31j form (windows31jBytesOfUnit is not empty). ICU is
-// asked once per unit and process; the answers are kept for every thread.
-[[nodiscard]] bool isWindows31jEncodable(char16_t unit);

@@ -44,20 +44,41 @@ TEST(Md5Hex, UnencodableUnitsBecomeQuestionMarks) {
     EXPECT_EQ(toWindows31j(u16({0x2460, 0x2225, 0xFF5E})), QByteArray("\x87\x40\x81\x61\x81\x60"));
 }
 
-TEST(CleanTitleText, ReplacesWhatCp932CannotHold) {
+// Every character a reader can see is kept, whatever its script; only what cannot be shown
+// becomes U+3000, one per character.
+TEST(CleanTitleText, KeepsEveryVisibleCharacter) {
     struct Row {
         QString title;
         QString cleaned;
     };
-    const QString plain = QString::fromUtf8("日本語のニュース　「速報」ｶﾅ ABC");
+    const QString kept[] = {
+        QStringLiteral(u"Café in Zürich — naïve résumé"),
+        QStringLiteral(u"Prices – 9 € ™ ©"),
+        QStringLiteral(u"서울 뉴스 한국어"),
+        QStringLiteral(u"速報 🍣 a𝄞b 🇯🇵"),
+        QStringLiteral(u"日本語のニュース　「速報」ｶﾅ ABC why?"),
+        // Format characters (joiners, bidi marks) are no control characters.
+        QStringLiteral(u"a\u200Db\u200Ec\u00ADd"),
+        QString(),
+    };
+    for (const QString& title : kept) {
+        EXPECT_EQ(CleanTitleText(title), title) << title.toStdString();
+    }
     const Row rows[] = {
-        {u16({u'A', 0x301C, u'B'}), u16({u'A', 0xFF5E, u'B'})},
-        {u16({u'1', 0x2212, u'2'}), QStringLiteral("1-2")},
-        {QStringLiteral("why?"), QStringLiteral("why?")},
-        {QString::fromUtf8("ニュース한국"), u16({0x30CB, 0x30E5, 0x30FC, 0x30B9, 0x3000, 0x3000})},
-        {u16({u'a', 0xD83D, 0xDE00, u'b'}), u16({u'a', 0x3000, 0x3000, u'b'})},
-        {plain, plain},
-        {QString(), QString()},
+        // The two Japanese replacements.
+        {u16({u'A', 0x301C, u'B', u' ', u'1', 0x2212, u'2'}),
+         u16({u'A', 0xFF5E, u'B', u' ', u'1', u'-', u'2'})},
+        // C0 and C1 controls, DEL, and tab and line ends inside a title.
+        {u16({u'a', 0x0001, u'b', 0x001B, 0x007F, 0x0085, 0x009F, u'\t', u'\n', u'c'}),
+         u16({u'a', 0x3000, u'b', 0x3000, 0x3000, 0x3000, 0x3000, 0x3000, 0x3000, u'c'})},
+        // Lone surrogates, at the end, at the start and reversed; a pair beside them stays.
+        {u16({u'x', 0xD83D}), u16({u'x', 0x3000})},
+        {u16({0xDE00, u'x', 0xD83D, 0xDE00}), u16({0x3000, u'x', 0xD83D, 0xDE00})},
+        {u16({0xDE00, 0xD83D, u'y'}), u16({0x3000, 0x3000, u'y'})},
+        // Non-characters, in the BMP and beyond it (U+1FFFE: one character, one space).
+        {u16({u'a', 0xFFFE, 0xFFFF, 0xFDD0, 0xFDEF, 0xFDCF, u'b'}),
+         u16({u'a', 0x3000, 0x3000, 0x3000, 0x3000, 0xFDCF, u'b'})},
+        {u16({u'a', 0xD83F, 0xDFFE, 0xDBFF, 0xDFFF, u'b'}), u16({u'a', 0x3000, 0x3000, u'b'})},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(CleanTitleText(row.title), row.cleaned) << row.title.toStdString();

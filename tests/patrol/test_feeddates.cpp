@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include "tests/common/builttranslations.h"
 #include "patrol/formats/feeddates.h"
 #include "platform/clock.h"
 
@@ -80,14 +84,41 @@ TEST(FeedDates, ParserRejects) {
     }
 }
 
-TEST(FeedDates, FormatNewsDate) {
-    EXPECT_EQ(FormatNewsDate(at(2006, 3, 16, 7, 24, 0)), QStringLiteral("06/03/16 07:24"));
-    EXPECT_EQ(FormatNewsDate(at(2006, 3, 16)), QStringLiteral("06/03/16"));
-    EXPECT_EQ(FormatNewsDate(at(2006, 3, 16, 7, 24, 48)), QStringLiteral("06/03/16 07:24:48"));
-    EXPECT_EQ(FormatNewsDate(QDateTime()), QString());
-    // Midnight with seconds is not midnight; one second after noon keeps its seconds.
-    EXPECT_EQ(FormatNewsDate(at(2010, 1, 2, 0, 0, 5)), QStringLiteral("10/01/02 00:00:05"));
-    EXPECT_EQ(FormatNewsDate(at(2010, 1, 2, 23, 59)), QStringLiteral("10/01/02 23:59"));
+// Japanese readers get the short year-first form; English ones an ISO date, which no reader
+// takes for another day. What is printed for programs never depends on the language.
+TEST(FeedDates, ShownInTheFormTheLanguageReads) {
+    struct Row {
+        QDateTime date;
+        const char* yearFirst;
+        const char* iso;
+    };
+    const Row rows[] = {
+        {at(2006, 3, 16, 7, 24, 0), "06/03/16 07:24", "2006-03-16 07:24"},
+        {at(2006, 3, 16), "06/03/16", "2006-03-16"},
+        {at(2006, 3, 16, 7, 24, 48), "06/03/16 07:24:48", "2006-03-16 07:24"},
+        // Midnight with seconds is not midnight.
+        {at(2010, 1, 2, 0, 0, 5), "10/01/02 00:00:05", "2010-01-02 00:00"},
+        {at(2010, 12, 31, 23, 59), "10/12/31 23:59", "2010-12-31 23:59"},
+        {at(1999, 11, 5, 12, 0), "99/11/05 12:00", "1999-11-05 12:00"},
+        {at(987, 6, 1), "87/06/01", "0987-06-01"},
+        {QDateTime(), "", ""},
+    };
+    const auto check = [&rows](NewsDateForm shown) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.yearFirst);
+            EXPECT_EQ(FormatNewsDate(row.date), QLatin1String(row.yearFirst));
+            EXPECT_EQ(FormatNewsDate(row.date, NewsDateForm::Iso), QLatin1String(row.iso));
+            EXPECT_EQ(shownNewsDate(row.date),
+                      QLatin1String(shown == NewsDateForm::Iso ? row.iso : row.yearFirst));
+        }
+    };
+    check(NewsDateForm::YearFirstShort);
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral("quorvane3_en"), builtTranslations().first()));
+    QCoreApplication::installTranslator(&english);
+    check(NewsDateForm::Iso);
+    QCoreApplication::removeTranslator(&english);
+    check(NewsDateForm::YearFirstShort);
 }
 
 // Atom dates: the wall-clock time written, fraction dropped, zone ignored.

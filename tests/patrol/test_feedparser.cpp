@@ -76,19 +76,18 @@ TEST(FeedParser, FixtureFeeds) {
           QStringLiteral(
               u"登山道の補修 -2区間|http://yama.example.jp/entry/9|2006-03-15 00:00:00|"),
           QStringLiteral(u"小屋開き|http://yama.example.jp/entry/8|2006-03-14 18:05:00|")}},
-        // U+3000 survives the trim; Hangul and each half of an emoji become U+3000; a
-        // later unreadable date keeps the earlier one.
+        // U+3000 survives the trim; Hangul and an emoji are kept; a later unreadable date
+        // keeps the earlier one.
         {"rss20.xml",
          true,
          {spaces(1) + QStringLiteral(u"全角の空白で始まる見出し") + spaces(1) +
               QStringLiteral(u"|http://kawabe.example.jp/2006/03/16/a.html|2006-03-16 "
                              u"07:24:48|本文の要約です。"),
-          spaces(2) + QLatin1Char(' ') + spaces(2) +
-              QStringLiteral(
-                  u" and 橋の工事|http://kawabe.example.jp/2006/03/16/b.html|2006-03-16 06:10:00|"),
-          QStringLiteral("Emoji ") + spaces(2) +
-              QStringLiteral(
-                  " in a title?|http://kawabe.example.jp/2006/03/15/c.html||no date here")}},
+          QStringLiteral(
+              u"시장 소식 and 橋の工事|http://kawabe.example.jp/2006/03/16/b.html|2006-03-16 "
+              u"06:10:00|"),
+          QStringLiteral(
+              u"Emoji 😀 in a title?|http://kawabe.example.jp/2006/03/15/c.html||no date here")}},
         // Items under the root win over the channel's.
         {"items_beside_channel.xml",
          true,

@@ -4,6 +4,7 @@
 
 #include "tests/common/testenv.h"
 #include "patrol/formats/feedreader.h"
+#include "patrol/formats/feedtext.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {
@@ -69,7 +70,7 @@ TEST(JsonFeed, ItemsAsTheOtherFormatsGiveThem) {
             QStringLiteral(u"|https://blog.example.jp/2024/04/rel.html|2024-04-03 06:00:00|"
                            u"<tag> & 本文"),
             // Cleaned as RSS titles are; an unreadable date gives way to the next.
-            QStringLiteral(u"ハングル \u3000 と \uff5e -1||2024-04-04 00:00:00|"),
+            QStringLiteral(u"ハングル 한 と \uff5e -1||2024-04-04 00:00:00|"),
             // Values that are no strings read as no text.
             QStringLiteral("|||"),
         }));
@@ -132,6 +133,112 @@ TEST(JsonFeed, VersionsRejectsAndServedTypes) {
             EXPECT_EQ(read.error.isEmpty(), row.kind == Kind::Feed);
         }
     }
+}
+
+// The document is read as it is parsed: members in any order (the version last), a member
+// given twice keeps its last value, a value that is no text reads as none, and members of
+// nested objects are neither the feed's nor an item's.
+TEST(JsonFeed, MembersInAnyOrder) {
+    const QByteArray feed = QStringLiteral(
+                                uR"({
+        "items": [
+          {"content_html": "<b>html</b>", "title": "first", "title": " second ",
+           "_ext": {"title": "not this", "url": "https://wrong.example/"},
+           "url": "https://a.example/1", "date_modified": "2024-01-02",
+           "date_published": "2024-01-01T10:00:00Z"},
+          {"title": ["no", "text"], "url": {"href": "https://wrong.example/"},
+           "external_url": " https://b.example/2 ", "content_html": "<i>no</i>",
+           "content_text": "text"},
+          {"title": "\u0041\u00e9\ud83c\udf63\u0007", "content_text": 12e99},
+          {"title": "a\ud83cb\ud83c\u0041\\ud83c"}
+        ],
+        "author": {"name": "x", "items": [{"title": "nested"}], "version": "x"},
+        "description": ["no"], "title": "  Channel\t",
+        "version": "https://jsonfeed.org/version/1", "version": "https://jsonfeed.org/version/1.1"
+    })")
+                                .toUtf8();
+    const FeedReadResult read = readFeed(feed, {}, kDocument);
+    ASSERT_EQ(read.kind, Kind::Feed) << read.error.toStdString();
+    EXPECT_EQ(read.channel.title, QStringLiteral("Channel"));
+    EXPECT_EQ(read.channel.description, QString());
+    EXPECT_EQ(describe(read), QStringList({
+                                  QStringLiteral("second|https://a.example/1|2024-01-01 10:00:00|"
+                                                 "html"),
+                                  QStringLiteral("|https://b.example/2||text"),
+                                  // Escapes decoded; a control character cleaned.
+                                  QStringLiteral(u"Aé🍣\u3000|||"),
+                                  // A surrogate escape that starts no pair is no reason to
+                                  // refuse the feed; an escaped backslash is no escape.
+                                  QStringLiteral(u"a\ufffdb\ufffdA\\ud83c|||"),
+                              }));
+    // A version given twice keeps the last: one that is no JSON Feed's refuses the feed.
+    QByteArray otherVersion = feed;
+    otherVersion.replace("\"version\": \"https://jsonfeed.org/version/1.1\"",
+                         "\"version\": \"https://example.com/1.1\"");
+    EXPECT_EQ(readFeed(otherVersion).kind, Kind::NotFeed);
+}
+
+// The item limit is kept while the document is read: past it nothing more is kept, and
+// once the version is known the rest is not read at all (not even checked).
+TEST(JsonFeed, TheItemLimitEndsTheRead) {
+    const QByteArray version = "\"version\": \"https://jsonfeed.org/version/1.1\"";
+    const auto items = [](int count) {
+        return "\"items\": [" + QByteArray("{\"title\": \"t\"}, 1, ").repeated(count) + "{}]";
+    };
+    struct Row {
+        const char* label;
+        QByteArray body;
+        Kind kind;
+        bool overflow;
+    };
+    const Row rows[] = {
+        {"at the limit", "{" + version + ", " + items(kMaxFeedItems - 1) + "}", Kind::Feed, false},
+        {"past it", "{" + version + ", " + items(kMaxFeedItems) + "}", Kind::Feed, true},
+        {"past it, the rest broken", "{" + version + ", " + items(kMaxFeedItems) + ", x!!",
+         Kind::Feed, true},
+        {"past it, the version last", "{" + items(kMaxFeedItems) + ", " + version + "}", Kind::Feed,
+         true},
+        {"past it, the version last and the rest broken",
+         "{" + items(kMaxFeedItems) + ", " + version + ", x!!", Kind::Feed, true},
+        {"past it, broken before the version", "{" + items(kMaxFeedItems) + ", x!!, " + version,
+         Kind::Malformed, false},
+        {"past it, no version", "{" + items(kMaxFeedItems) + "}", Kind::NotFeed, false},
+        // A second items array starts afresh.
+        {"past it, then one more array",
+         "{" + version + ", " + items(kMaxFeedItems) + ", " + items(1) + "}", Kind::Feed, true},
+        {"one array, then one past it",
+         "{" + items(1) + ", " + items(kMaxFeedItems) + ", " + version + "}", Kind::Feed, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const FeedReadResult read = readFeed(row.body);
+        EXPECT_EQ(read.kind, row.kind);
+        EXPECT_EQ(read.overflow, row.overflow);
+        EXPECT_EQ(read.items.size(), row.kind == Kind::Feed && !row.overflow ? kMaxFeedItems : 0);
+    }
+}
+
+// Long texts are cut as they are read, as the other formats cut them.
+TEST(JsonFeed, LongTextsAreCut) {
+    const QString sushi = QStringLiteral(u"🍣");
+    // Blanks at either end, written as escapes.
+    const QString title = QStringLiteral(" \\t") + QString(999, u'あ') + sushi +
+                          QString(100'000, u'x') + QStringLiteral(" \\n");
+    const QString spaced = QStringLiteral("a") + QString(5000, u' ') + QStringLiteral("b  ");
+    const QString description = QString(65535, u'd') + sushi;
+    const QByteArray feed =
+        QStringLiteral(
+            "{\"version\": \"https://jsonfeed.org/version/1.1\", \"title\": \"%1\", "
+            "\"items\": [{\"title\": \"%1\", \"content_text\": \"%2\"}, {\"title\": \"%3\"}]}")
+            .arg(title, description, spaced)
+            .toUtf8();
+    const FeedReadResult read = readFeed(feed);
+    ASSERT_EQ(read.items.size(), 2);
+    EXPECT_EQ(read.channel.title, QString(999, u'あ'));
+    EXPECT_EQ(read.items[0].Title, QString(999, u'あ'));
+    EXPECT_EQ(read.items[0].Description, QString(65535, u'd'));
+    // Blanks inside a title are kept up to the cut.
+    EXPECT_EQ(read.items[1].Title, spaced.left(kMaxFeedTitleLength));
 }
 
 // The fixture as the patrol's own path reads it: from disk through the fetch service.
