@@ -17,6 +17,11 @@ std::unique_ptr<TickerPresentation> makeTickerPresentation(TickerPresentationKin
 }
 
 void WipePresentation::begin() {
+    // Handed over with a held headline: it stays, drawn by the wipe's labels.
+    if (showing.isHeld(TickerHold::Headline)) {
+        showing.putOnDisplay(showing.shownIndex(), EntryArrival::Again);
+        return;
+    }
     showing.articleTick();
 }
 
@@ -60,6 +65,11 @@ void WipePresentation::playPressed() {
     } else {
         showing.resume();
     }
+}
+
+void WipePresentation::goOn() {
+    showing.window().setArticleTimer(false);
+    showing.resume();
 }
 
 void WipePresentation::stepPressed(int direction) {

@@ -482,9 +482,14 @@ TEST_F(TickerTest, PointerAndHeldHeadlinesKeepThePopUpHighlightColours) {
     }
     EXPECT_TRUE(ticker->isShowing());
     EXPECT_FALSE(ticker->isParked());
+    // The play button shows the ticker stopped; >> can let the last headline go.
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    EXPECT_TRUE(ticker->cmdNext->isEnabled());
 
     // A click releases it and steps aside; back on screen, the round ends.
     QTest::mouseClick(ticker->lblNews, Qt::LeftButton);
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
+    EXPECT_FALSE(ticker->cmdNext->isEnabled());
     ticker->tmrPause_Timer();
     nextArticle();
     EXPECT_FALSE(ticker->isShowing());
