@@ -43,6 +43,34 @@ QAccessibleInterface* marqueeAccessible(const QString& className, QObject* objec
 
 }  // namespace
 
+int marqueeTextWidth(const QFontMetrics& metrics, const MarqueeText& text) {
+    int width = metrics.horizontalAdvance(text.headline);
+    if (!text.lead.isEmpty()) {
+        width += metrics.horizontalAdvance(text.lead + kLeadSeparator);
+    }
+    return width;
+}
+
+MarqueeText fitMarqueeText(const QFontMetrics& metrics, const MarqueeText& text, int width) {
+    if (marqueeTextWidth(metrics, text) <= width) {
+        return text;
+    }
+    MarqueeText fitted = text;
+    int leadWidth = 0;
+    if (!text.lead.isEmpty()) {
+        fitted.lead = metrics.elidedText(text.lead, Qt::ElideRight, width / 3);
+        leadWidth = metrics.horizontalAdvance(fitted.lead + kLeadSeparator);
+    }
+    fitted.headline =
+        metrics.elidedText(text.headline, Qt::ElideRight, std::max(0, width - leadWidth));
+    return fitted;
+}
+
+int marqueeItemWidth(int textWidth, qreal ratio) {
+    const int widest = int(kWidestMarqueePicture / std::max<qreal>(ratio, 1e-3));
+    return std::clamp(textWidth, 1, std::max(1, widest));
+}
+
 // Calls its strip at a steady pace with the number of frame times gone since the last call.
 // Each frame is due a frame time after the one before, whenever the timer fired, so the
 // frames keep their pace, and a late one makes up for the time lost.
@@ -132,12 +160,7 @@ void MarqueeStrip::attach(MarqueePresentation* attached) {
 }
 
 int MarqueeStrip::measure(const MarqueeText& text) const {
-    const QFontMetrics metrics = fontMetrics();
-    int width = metrics.horizontalAdvance(text.headline);
-    if (!text.lead.isEmpty()) {
-        width += metrics.horizontalAdvance(text.lead + kLeadSeparator);
-    }
-    return std::max(1, width);
+    return marqueeItemWidth(marqueeTextWidth(fontMetrics(), text), devicePixelRatioF());
 }
 
 void MarqueeStrip::runFrames(bool on) {
@@ -237,14 +260,21 @@ void MarqueeStrip::drawTexts(QPainter& painter, int x, const QString& lead, cons
     painter.drawText(x, y, text);
 }
 
+QSize MarqueeStrip::pictureSize(const MarqueeItem& item) const {
+    const QSize size = QSize(item.width, height()) * devicePixelRatioF();
+    return {std::min(size.width(), kWidestMarqueePicture), size.height()};
+}
+
 QImage MarqueeStrip::itemImage(const MarqueeItem& item) const {
     const qreal ratio = devicePixelRatioF();
-    QImage image(QSize(item.width, height()) * ratio, QImage::Format_RGB32);
+    const QSize size = pictureSize(item);
+    QImage image(size, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(backColor);
     QPainter painter(&image);
     painter.setFont(font());
-    drawTexts(painter, 0, item.text.lead, item.text.headline, item.text.colour);
+    const MarqueeText text = fitMarqueeText(fontMetrics(), item.text, int(size.width() / ratio));
+    drawTexts(painter, 0, text.lead, text.headline, text.colour);
     return image;
 }
 
@@ -285,9 +315,17 @@ void MarqueeStrip::paintEvent(QPaintEvent* event) {
                 painter.fillRect(part, backColor);
                 return;
             }
-            const QRectF source(part.translated(line.pixelOffset() - item->start, 0));
-            painter.drawPixmap(QRectF(part), picture(*item),
+            const QPixmap& pixmap = picture(*item);
+            // Beyond a picture cut at the widest (the pixel ratio grew) lies the back colour.
+            const bool cut = pixmap.width() < qRound(item->width * ratio);
+            const int inItem = x + line.pixelOffset() - item->start;
+            const int pictured =
+                cut ? std::clamp(int(pixmap.width() / ratio) - inItem, 0, width) : width;
+            const QRect drawn(x, area.top(), pictured, area.height());
+            const QRectF source(drawn.translated(line.pixelOffset() - item->start, 0));
+            painter.drawPixmap(QRectF(drawn), pixmap,
                                QRectF(source.topLeft() * ratio, source.size() * ratio));
+            painter.fillRect(part.adjusted(pictured, 0, 0, 0), backColor);
         });
 }
 
@@ -326,8 +364,10 @@ void MarqueeStrip::drawOnServer() {
         if (!server->holds(item->serial)) {
             server->keep(item->serial, itemImage(*item));
         }
-        server->copy(item->serial, from - device(item->start - line.pixelOffset()), from,
-                     to - from);
+        const int itemLeft = device(item->start - line.pixelOffset());
+        const int pictured = std::clamp(itemLeft + pictureSize(*item).width(), from, to);
+        server->copy(item->serial, from - itemLeft, from, pictured - from);
+        server->fill(pictured, to - pictured, backColor.rgb());
     });
     server->flush();
 }
