@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 #include "platform/serverstrip.h"
 #include "ticker/marqueespans.h"
@@ -51,18 +52,22 @@ int marqueeTextWidth(const QFontMetrics& metrics, const MarqueeText& text) {
     return width;
 }
 
-MarqueeText fitMarqueeText(const QFontMetrics& metrics, const MarqueeText& text, int width) {
-    if (marqueeTextWidth(metrics, text) <= width) {
-        return text;
-    }
+MarqueeText fitMarqueeText(const QFontMetrics& metrics, const MarqueeText& text, int width,
+                           int leadWidth) {
     MarqueeText fitted = text;
-    int leadWidth = 0;
-    if (!text.lead.isEmpty()) {
-        fitted.lead = metrics.elidedText(text.lead, Qt::ElideRight, width / 3);
-        leadWidth = metrics.horizontalAdvance(fitted.lead + kLeadSeparator);
+    if (!text.lead.isEmpty() && metrics.horizontalAdvance(text.lead) > leadWidth) {
+        fitted.lead = metrics.elidedText(text.lead, Qt::ElideRight, leadWidth);
+    }
+    if (marqueeTextWidth(metrics, fitted) <= width) {
+        return fitted;
+    }
+    int leadTaken = 0;
+    if (!fitted.lead.isEmpty()) {
+        fitted.lead = metrics.elidedText(fitted.lead, Qt::ElideRight, width / 3);
+        leadTaken = metrics.horizontalAdvance(fitted.lead + kLeadSeparator);
     }
     fitted.headline =
-        metrics.elidedText(text.headline, Qt::ElideRight, std::max(0, width - leadWidth));
+        metrics.elidedText(text.headline, Qt::ElideRight, std::max(0, width - leadTaken));
     return fitted;
 }
 
@@ -160,7 +165,12 @@ void MarqueeStrip::attach(MarqueePresentation* attached) {
 }
 
 int MarqueeStrip::measure(const MarqueeText& text) const {
-    return marqueeItemWidth(marqueeTextWidth(fontMetrics(), text), devicePixelRatioF());
+    const MarqueeText drawn = fitted(text, std::numeric_limits<int>::max());
+    return marqueeItemWidth(marqueeTextWidth(fontMetrics(), drawn), devicePixelRatioF());
+}
+
+MarqueeText MarqueeStrip::fitted(const MarqueeText& text, int room) const {
+    return fitMarqueeText(fontMetrics(), text, room, std::max(1, width()));
 }
 
 void MarqueeStrip::runFrames(bool on) {
@@ -273,7 +283,7 @@ QImage MarqueeStrip::itemImage(const MarqueeItem& item) const {
     image.fill(backColor);
     QPainter painter(&image);
     painter.setFont(font());
-    const MarqueeText text = fitMarqueeText(fontMetrics(), item.text, int(size.width() / ratio));
+    const MarqueeText text = fitted(item.text, int(size.width() / ratio));
     drawTexts(painter, 0, text.lead, text.headline, text.colour);
     return image;
 }

@@ -19,10 +19,11 @@ inline constexpr int kWidestMarqueePicture = 32767;
 
 // The pixels an item's texts take, drawn as the strip draws them (lead, separator, headline).
 [[nodiscard]] int marqueeTextWidth(const QFontMetrics& metrics, const MarqueeText& text);
-// The texts cut to width pixels when they are wider: the lead (time and site) to a third of
-// it at most, the headline to the rest, each ending in "…".
+// The texts with the lead (time and site) cut to leadWidth pixels, and both cut to width
+// pixels when they are wider: the lead to a third of it at most, the headline to the rest;
+// what is cut ends in "…".
 [[nodiscard]] MarqueeText fitMarqueeText(const QFontMetrics& metrics, const MarqueeText& text,
-                                         int width);
+                                         int width, int leadWidth);
 // An item's width in pixels at the device pixel ratio: its texts', no wider than the widest
 // picture allows.
 [[nodiscard]] int marqueeItemWidth(int textWidth, qreal ratio);
@@ -77,6 +78,8 @@ private:
     // when the pixel ratio has grown since it was measured.
     [[nodiscard]] QSize pictureSize(const MarqueeItem& item) const;
     [[nodiscard]] QImage itemImage(const MarqueeItem& item) const;
+    // An item's texts as drawn in width pixels: a lead never wider than the band.
+    [[nodiscard]] MarqueeText fitted(const MarqueeText& text, int width) const;
     [[nodiscard]] const QPixmap& picture(const MarqueeItem& item);
     // The still line over the whole band.
     void drawStill(QPainter& painter) const;

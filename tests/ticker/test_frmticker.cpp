@@ -832,22 +832,26 @@ TEST(MarqueePictures, StayWithinWhatTheServerTakes) {
     const QString headline = QStringLiteral("Breaking ").repeated(1000);
     struct Fit {
         MarqueeText text;
+        int leadWidth;
         bool leadCut;
         bool headlineCut;
     };
-    const Fit fits[] = {
-        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, false, false},
-        {{QStringLiteral("07:24 Site"), headline, {}}, false, true},
-        {{site, QStringLiteral("Short"), {}}, true, false},
-        {{site, headline, {}}, true, true},
-        {{QString(), headline, {}}, false, true},
-    };
     const int room = 13106;
+    // The lead is also never wider than the band (leadWidth).
+    const Fit fits[] = {
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, room, false, false},
+        {{QStringLiteral("07:24 Site"), headline, {}}, room, false, true},
+        {{site, QStringLiteral("Short"), {}}, room, true, false},
+        {{site, headline, {}}, room, true, true},
+        {{QString(), headline, {}}, room, false, true},
+        {{site, QStringLiteral("Short"), {}}, 600, true, false},
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, 20, true, false},
+    };
     for (const Fit& f : fits) {
         SCOPED_TRACE(f.text.lead.left(10).toStdString());
-        const MarqueeText fitted = fitMarqueeText(metrics, f.text, room);
+        const MarqueeText fitted = fitMarqueeText(metrics, f.text, room, f.leadWidth);
         EXPECT_LE(marqueeTextWidth(metrics, fitted), room);
-        EXPECT_LE(metrics.horizontalAdvance(fitted.lead), room / 3);
+        EXPECT_LE(metrics.horizontalAdvance(fitted.lead), std::min(room / 3, f.leadWidth));
         EXPECT_EQ(fitted.lead != f.text.lead, f.leadCut);
         EXPECT_EQ(fitted.headline != f.text.headline, f.headlineCut);
         if (f.headlineCut) {
