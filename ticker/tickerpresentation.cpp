@@ -20,9 +20,21 @@ void WipePresentation::begin() {
     // Handed over with a held headline: it stays, drawn by the wipe's labels.
     if (showing.isHeld(TickerHold::Headline)) {
         showing.putOnDisplay(showing.shownIndex(), EntryArrival::Again);
+        moveOnFrom(showing.shownIndex());
         return;
     }
     showing.articleTick();
+}
+
+void WipePresentation::moveOnFrom(int i) {
+    int next = i + 1;
+    if (next > showing.appState().NewsQueue.lastIndex()) {
+        next = 1;
+        if (showing.isOneRound()) {
+            showing.setRoundDone();
+        }
+    }
+    showing.setNextIndex(next);
 }
 
 void WipePresentation::end() {}
@@ -48,15 +60,7 @@ void WipePresentation::articleTick() {
     }
     showing.putOnDisplay(i, EntryArrival::Wiped);
     showing.window().setPaused(false);
-
-    int next = i + 1;
-    if (next > showing.appState().NewsQueue.lastIndex()) {
-        next = 1;
-        if (showing.isOneRound()) {
-            showing.setRoundDone();
-        }
-    }
-    showing.setNextIndex(next);
+    moveOnFrom(i);
 }
 
 void WipePresentation::playPressed() {

@@ -56,6 +56,9 @@ public:
     void showStill(const QString& timeStamp, const QString& headline) override;
 
 private:
+    // The entry after i comes next; past the last, the first, and a one-round showing ends.
+    void moveOnFrom(int i);
+
     TickerShowing& showing;
 };
 

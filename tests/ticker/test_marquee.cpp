@@ -322,6 +322,7 @@ TEST_F(MarqueeTest, AHeldHeadlineStaysInViewAcrossWidthsAndPresentations) {
     EXPECT_EQ(window.headline, env.state().NewsQueue[3].Title);
     showing.articleTick();
     EXPECT_EQ(showing.shownIndex(), 3);
+    EXPECT_EQ(showing.nextIndex(), 4);  // once let go
     // And the marquee again, on a narrower band.
     window.width = 200;
     showing.usePresentation(std::make_unique<MarqueePresentation>(showing, window));
