@@ -95,6 +95,16 @@ bool wholeWords(xcb_connection_t* connection, std::uint8_t depth) {
     return false;
 }
 
+// A coordinate within what a 16-bit field of the protocol holds.
+std::int16_t coordinate(int value) {
+    return std::int16_t(std::clamp(value, -32768, 32767));
+}
+
+// A width or height the server takes for a window: 1 to ServerStrip::kLargest.
+std::uint16_t extent(int value) {
+    return std::uint16_t(std::clamp(value, 1, ServerStrip::kLargest));
+}
+
 QWidget* nativeHost(QWidget& widget) {
     QWidget* host = widget.nativeParentWidget();
     return host != nullptr && host->internalWinId() != 0 ? host : nullptr;
@@ -157,10 +167,10 @@ bool ServerStrip::makeWindow() {
     const std::uint32_t values[] = {XCB_BACK_PIXMAP_NONE, XCB_GRAVITY_NORTH_WEST,
                                     XCB_EVENT_MASK_EXPOSURE};
     const xcb_void_cookie_t created = xcb_create_window_checked(
-        connection, XCB_COPY_FROM_PARENT, window, xcb_window_t(parent), qint16(placed.x()),
-        qint16(placed.y()), quint16(std::max(1, placed.width())),
-        quint16(std::max(1, placed.height())), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
+        connection, XCB_COPY_FROM_PARENT, window, xcb_window_t(parent), coordinate(placed.x()),
+        coordinate(placed.y()), extent(placed.width()), extent(placed.height()), 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+        XCB_CW_BACK_PIXMAP | XCB_CW_BIT_GRAVITY | XCB_CW_EVENT_MASK, values);
     xcb_generic_error_t* error = xcb_request_check(connection, created);
     if (error != nullptr) {
         std::free(error);
@@ -201,9 +211,12 @@ QRect ServerStrip::wantedPlace() const {
     const qreal ratio = widget->devicePixelRatioF();
     const QPoint at = widget->mapTo(host, QPoint(0, 0));
     const auto device = [ratio](int v) { return qRound(v * ratio); };
-    return QRect(
+    const QRect place(
         QPoint(device(at.x()), device(at.y())),
         QPoint(device(at.x() + widget->width()) - 1, device(at.y() + widget->height()) - 1));
+    // The window's coordinates and size go in 16-bit fields.
+    const QPoint topLeft(coordinate(place.x()), coordinate(place.y()));
+    return {topLeft, QSize(std::min(place.width(), kLargest), std::min(place.height(), kLargest))};
 }
 
 bool ServerStrip::current() {
@@ -226,9 +239,10 @@ void ServerStrip::follow(bool show) {
     xcb_connection_t* connection = server->connection;
     const QRect place = wantedPlace();
     if (place != placed && place.isValid()) {
-        const std::uint32_t values[] = {std::uint32_t(place.x()), std::uint32_t(place.y()),
-                                        std::uint32_t(place.width()),
-                                        std::uint32_t(place.height())};
+        // Each value is the 32-bit form of a 16-bit field: a negative x keeps its sign.
+        const std::uint32_t values[] = {
+            std::uint32_t(std::int32_t(place.x())), std::uint32_t(std::int32_t(place.y())),
+            std::uint32_t(place.width()), std::uint32_t(place.height())};
         xcb_configure_window(connection, window,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                                  XCB_CONFIG_WINDOW_HEIGHT,
@@ -257,10 +271,14 @@ void ServerStrip::keep(quint64 key, const QImage& image) {
         return;
     }
     xcb_connection_t* connection = server->connection;
-    const QImage pixels = image.format() == QImage::Format_ARGB32_Premultiplied ||
-                                  image.format() == QImage::Format_RGB32
-                              ? image
-                              : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage kept = image.width() > kLargest || image.height() > kLargest
+                            ? image.copy(0, 0, std::min(image.width(), kLargest),
+                                         std::min(image.height(), kLargest))
+                            : image;
+    const QImage pixels = kept.format() == QImage::Format_ARGB32_Premultiplied ||
+                                  kept.format() == QImage::Format_RGB32
+                              ? kept
+                              : kept.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     Picture picture{xcb_generate_id(connection), pixels.width(), pixels.height()};
     xcb_create_pixmap(connection, server->depth, picture.pixmap, window, quint16(picture.width),
                       quint16(picture.height));
@@ -306,18 +324,21 @@ void ServerStrip::copy(quint64 key, int sourceX, int x, int width) {
     if (found == pictures.constEnd() || window == 0) {
         return;
     }
-    const int from = std::max(0, sourceX);
-    const int to = std::min(found->width, sourceX + width);
+    // The columns both have, in the picture: every field below is then within 0 … kLargest.
+    const int from = std::max({0, sourceX, sourceX - x});
+    const int to = std::min({found->width, sourceX + width, sourceX - x + placed.width()});
     if (to <= from) {
         return;
     }
-    xcb_copy_area(server->connection, found->pixmap, window, gc, qint16(from), 0,
-                  qint16(x + from - sourceX), 0, quint16(to - from),
-                  quint16(std::min(found->height, placed.height())));
+    xcb_copy_area(server->connection, found->pixmap, window, gc, std::int16_t(from), 0,
+                  std::int16_t(x + from - sourceX), 0, std::uint16_t(to - from),
+                  std::uint16_t(std::min(found->height, placed.height())));
 }
 
 void ServerStrip::fill(int x, int width, QRgb colour) {
-    if (window == 0 || width <= 0) {
+    const int from = std::max(0, x);
+    const int to = std::min(x + width, placed.width());
+    if (window == 0 || to <= from) {
         return;
     }
     std::uint32_t pixel = colour | 0xff000000U;
@@ -328,7 +349,8 @@ void ServerStrip::fill(int x, int width, QRgb colour) {
         foreground = pixel;
         xcb_change_gc(server->connection, gc, XCB_GC_FOREGROUND, &foreground);
     }
-    const xcb_rectangle_t box{qint16(x), 0, quint16(width), quint16(placed.height())};
+    const xcb_rectangle_t box{std::int16_t(from), 0, std::uint16_t(to - from),
+                              std::uint16_t(placed.height())};
     xcb_poly_fill_rectangle(server->connection, window, gc, 1, &box);
 }
 

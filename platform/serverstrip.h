@@ -19,6 +19,10 @@ class QImage;
 // window beneath as if it were not there. Coordinates are the window's device pixels.
 class ServerStrip final : public QAbstractNativeEventFilter {
 public:
+    // The widest and highest picture or window it makes, in device pixels: as large as the X
+    // server makes one and a 16-bit coordinate of the protocol reaches.
+    static constexpr int kLargest = 32767;
+
     // Null off X11, while the widget's window has no native window yet, and when the server
     // lacks what the strip needs (input shapes, a true-colour visual of 24 or 32 bits).
     [[nodiscard]] static std::unique_ptr<ServerStrip> over(QWidget& widget);
@@ -35,7 +39,8 @@ public:
     [[nodiscard]] QSize size() const { return placed.size(); }
 
     [[nodiscard]] bool holds(quint64 key) const { return pictures.contains(key); }
-    // Keeps an opaque picture on the server under key, in place of the one before.
+    // Keeps an opaque picture on the server under key, in place of the one before; of a
+    // picture larger than kLargest, its top left kLargest square.
     void keep(quint64 key, const QImage& image);
     void forget(quint64 key);
     // Forgets every picture whose key wanted() turns down.
@@ -44,9 +49,9 @@ public:
     [[nodiscard]] qsizetype pictureCount() const { return pictures.size(); }
 
     // Copies the picture's columns from sourceX on, width of them, to the window's column
-    // x, as high as both.
+    // x, as high as both; only what both the picture and the window have.
     void copy(quint64 key, int sourceX, int x, int width);
-    // Fills the window's columns from x on, width of them.
+    // Fills the window's columns from x on, width of them (those the window has).
     void fill(int x, int width, QRgb colour);
     // Sends what was drawn.
     void flush();

@@ -466,8 +466,23 @@ void frmTicker::setHeadlineColour(std::optional<quint32> colour) {
 }
 
 void frmTicker::setPaused(bool paused) {
-    cmdPlay->setText(paused ? tr(kResumeCaption) : tr(kPauseCaption));
-    cmdPlay->setAccessibleName(paused ? tr("再開") : tr("一時停止"));
+    pausedByUser = paused;
+    showPlayState();
+}
+
+void frmTicker::setHeadlineHeld(bool held) {
+    heldByRule = held;
+    showPlayState();
+}
+
+void frmTicker::showPlayState() {
+    // A rule's hold stops the ticker as a pause does, and play lets it go on.
+    const bool stopped = pausedByUser || heldByRule;
+    cmdPlay->setText(stopped ? tr(kResumeCaption) : tr(kPauseCaption));
+    cmdPlay->setAccessibleName(stopped ? tr("再開") : tr("一時停止"));
+    cmdPlay->setToolTip(heldByRule ? tr("表示ルールがこの見出しで止めています。押すと先へ進みます")
+                                   : tr("記事表示の更新を一時停止/再開します"));
+    cmdPlay->setAccessibleDescription(heldByRule ? tr("表示ルールで止まっています") : QString());
 }
 
 void frmTicker::announceHeadline(const QString& siteTitle, const QString& headline) {

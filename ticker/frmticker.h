@@ -203,6 +203,9 @@ private:
     void setHeadline(const QString& headline) override;
     void setHeadlineColour(std::optional<quint32> colour) override;
     void setPaused(bool paused) override;
+    void setHeadlineHeld(bool held) override;
+    // The play button's caption, name and tip for the user's pause and a rule's hold.
+    void showPlayState();
     void setButtons(const TickerButtons& buttons) override;
     void announceHeadline(const QString& siteTitle, const QString& headline) override;
     // What a screen reader says for each control, and the texts it reads.
@@ -285,6 +288,8 @@ private:
     bool marqueeWasMoving = false;
     // The colour of the next headline put (invalid: the text colour).
     QColor nextHeadlineColour;
+    bool pausedByUser = false;
+    bool heldByRule = false;
     int newsOverLeft = 6480;
     int newsOverWidth = 15;
 };

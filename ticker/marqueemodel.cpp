@@ -4,7 +4,18 @@
 #include <cmath>
 
 void MarqueeModel::setViewWidth(int pixels) {
-    view = std::max(0, pixels);
+    const int width = std::max(0, pixels);
+    const int narrower = view - width;
+    view = width;
+    if (narrower <= 0) {
+        return;
+    }
+    for (MarqueeItem& item : line) {
+        item.start -= narrower;
+    }
+    while (!line.empty() && line.front().end() <= drawn) {
+        line.pop_front();
+    }
 }
 
 void MarqueeModel::clear() {

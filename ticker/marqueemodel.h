@@ -39,6 +39,9 @@ struct MarqueeStep {
 // it asks for them and moves it by the pixels a frame's time is worth.
 class MarqueeModel {
 public:
+    // A narrower band keeps what lies at its right edge there (the line moves left by the
+    // difference), so a headline whole in the band stays whole as far as it fits and one to
+    // come comes in when it would have; a wider one keeps what lies at its left edge.
     void setViewWidth(int pixels);
     void setGap(int pixels) { gap = pixels; }
     [[nodiscard]] int viewWidth() const { return view; }

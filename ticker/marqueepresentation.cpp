@@ -28,6 +28,14 @@ void MarqueePresentation::begin() {
     active = true;
     userPaused = false;
     showing.window().setPaused(false);
+    // Handed over with a held headline: it stays in view, as the line stands still.
+    const int held = showing.shownIndex();
+    if (showing.isHeld(TickerHold::Headline) && held >= 1 &&
+        held <= showing.appState().NewsQueue.lastIndex()) {
+        showWhole(held);
+        updateMotion();
+        return;
+    }
     startAt = showing.nextIndex();
     startLine();
     if (model.isEmpty() && showing.isOneRound()) {
@@ -78,21 +86,31 @@ void MarqueePresentation::stepPressed(int direction) {
     if (direction < 0 ? shown <= 1 || shown > last : shown >= last) {
         return;
     }
-    const MarqueeText text = textOf(target);
+    showWhole(target);
+    showing.putOnDisplay(target, EntryArrival::Scrolled);
+}
+
+void MarqueePresentation::showWhole(int index) {
+    const MarqueeText text = textOf(index);
     model.setViewWidth(surface.bandWidth());
-    model.restartAt(target, text, surface.measure(text), [this, target](int k) {
+    model.restartAt(index, text, surface.measure(text), [this, index](int k) {
         MarqueeModel::Earlier earlier;
-        if (target - k >= 1) {
-            earlier.index = target - k;
+        if (index - k >= 1) {
+            earlier.index = index - k;
             earlier.text = textOf(earlier.index);
             earlier.width = surface.measure(earlier.text);
         }
         return earlier;
     });
-    lastAppended = target;
+    lastAppended = index;
     surface.showStill(QString(), QString());
     surface.redraw();
-    showing.putOnDisplay(target, EntryArrival::Scrolled);
+}
+
+void MarqueePresentation::goOn() {
+    userPaused = false;
+    showing.window().setPaused(false);
+    updateMotion();
 }
 
 void MarqueePresentation::holdChanged() {
@@ -107,10 +125,19 @@ void MarqueePresentation::showStill(const QString& timeStamp, const QString& hea
 
 void MarqueePresentation::bandResized() {
     model.setViewWidth(surface.bandWidth());
-    if (active && !model.isEmpty()) {
-        fill();
-        surface.redraw();
+    if (!active || model.isEmpty()) {
+        return;
     }
+    const int shown = showing.shownIndex();
+    if (showing.isHeld(TickerHold::Headline) && shown >= 1 &&
+        shown <= showing.appState().NewsQueue.lastIndex()) {
+        // The line stands still on it: at the right edge, the band's width of earlier
+        // headlines before it.
+        showWhole(shown);
+        return;
+    }
+    fill();
+    surface.redraw();
 }
 
 MarqueePace MarqueePresentation::pace() const {

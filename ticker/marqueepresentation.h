@@ -49,6 +49,7 @@ public:
     void playPressed() override;
     void stepPressed(int direction) override;
     void holdChanged() override;
+    void goOn() override;
     void showStill(const QString& timeStamp, const QString& headline) override;
 
     // The frame clock's tick: frames is the number of frame times since the last tick (more
@@ -56,7 +57,8 @@ public:
     void frame(int frames);
     // How the line moves at the speed set now.
     [[nodiscard]] MarqueePace pace() const;
-    // The band was resized: the strip goes on over the new width.
+    // The band was resized: the strip is laid out for the new width (see
+    // MarqueeModel::setViewWidth) and goes on over it.
     void bandResized();
     // The queue index of the headline at the band's point x; 0 when none.
     [[nodiscard]] int indexAt(int x) const { return model.indexAt(x); }
@@ -65,6 +67,9 @@ public:
 
 private:
     void startLine();
+    // Lays the line out anew with the entry at index whole at the band's right edge and the
+    // entries before it to its left.
+    void showWhole(int index);
     void fill();
     // The queue index the line takes next; 0 when the round has no more.
     [[nodiscard]] int nextToAppend() const;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <limits>
 
 #include "platform/serverstrip.h"
 #include "ticker/marqueespans.h"
@@ -42,6 +43,38 @@ QAccessibleInterface* marqueeAccessible(const QString& className, QObject* objec
 }();
 
 }  // namespace
+
+int marqueeTextWidth(const QFontMetrics& metrics, const MarqueeText& text) {
+    int width = metrics.horizontalAdvance(text.headline);
+    if (!text.lead.isEmpty()) {
+        width += metrics.horizontalAdvance(text.lead + kLeadSeparator);
+    }
+    return width;
+}
+
+MarqueeText fitMarqueeText(const QFontMetrics& metrics, const MarqueeText& text, int width,
+                           int leadWidth) {
+    MarqueeText fitted = text;
+    if (!text.lead.isEmpty() && metrics.horizontalAdvance(text.lead) > leadWidth) {
+        fitted.lead = metrics.elidedText(text.lead, Qt::ElideRight, leadWidth);
+    }
+    if (marqueeTextWidth(metrics, fitted) <= width) {
+        return fitted;
+    }
+    int leadTaken = 0;
+    if (!fitted.lead.isEmpty()) {
+        fitted.lead = metrics.elidedText(fitted.lead, Qt::ElideRight, width / 3);
+        leadTaken = metrics.horizontalAdvance(fitted.lead + kLeadSeparator);
+    }
+    fitted.headline =
+        metrics.elidedText(text.headline, Qt::ElideRight, std::max(0, width - leadTaken));
+    return fitted;
+}
+
+int marqueeItemWidth(int textWidth, qreal ratio) {
+    const int widest = int(kWidestMarqueePicture / std::max<qreal>(ratio, 1e-3));
+    return std::clamp(textWidth, 1, std::max(1, widest));
+}
 
 // Calls its strip at a steady pace with the number of frame times gone since the last call.
 // Each frame is due a frame time after the one before, whenever the timer fired, so the
@@ -132,12 +165,12 @@ void MarqueeStrip::attach(MarqueePresentation* attached) {
 }
 
 int MarqueeStrip::measure(const MarqueeText& text) const {
-    const QFontMetrics metrics = fontMetrics();
-    int width = metrics.horizontalAdvance(text.headline);
-    if (!text.lead.isEmpty()) {
-        width += metrics.horizontalAdvance(text.lead + kLeadSeparator);
-    }
-    return std::max(1, width);
+    const MarqueeText drawn = fitted(text, std::numeric_limits<int>::max());
+    return marqueeItemWidth(marqueeTextWidth(fontMetrics(), drawn), devicePixelRatioF());
+}
+
+MarqueeText MarqueeStrip::fitted(const MarqueeText& text, int room) const {
+    return fitMarqueeText(fontMetrics(), text, room, std::max(1, width()));
 }
 
 void MarqueeStrip::runFrames(bool on) {
@@ -237,14 +270,21 @@ void MarqueeStrip::drawTexts(QPainter& painter, int x, const QString& lead, cons
     painter.drawText(x, y, text);
 }
 
+QSize MarqueeStrip::pictureSize(const MarqueeItem& item) const {
+    const QSize size = QSize(item.width, height()) * devicePixelRatioF();
+    return {std::min(size.width(), kWidestMarqueePicture), size.height()};
+}
+
 QImage MarqueeStrip::itemImage(const MarqueeItem& item) const {
     const qreal ratio = devicePixelRatioF();
-    QImage image(QSize(item.width, height()) * ratio, QImage::Format_RGB32);
+    const QSize size = pictureSize(item);
+    QImage image(size, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(backColor);
     QPainter painter(&image);
     painter.setFont(font());
-    drawTexts(painter, 0, item.text.lead, item.text.headline, item.text.colour);
+    const MarqueeText text = fitted(item.text, int(size.width() / ratio));
+    drawTexts(painter, 0, text.lead, text.headline, text.colour);
     return image;
 }
 
@@ -285,9 +325,17 @@ void MarqueeStrip::paintEvent(QPaintEvent* event) {
                 painter.fillRect(part, backColor);
                 return;
             }
-            const QRectF source(part.translated(line.pixelOffset() - item->start, 0));
-            painter.drawPixmap(QRectF(part), picture(*item),
+            const QPixmap& pixmap = picture(*item);
+            // Beyond a picture cut at the widest (the pixel ratio grew) lies the back colour.
+            const bool cut = pixmap.width() < qRound(item->width * ratio);
+            const int inItem = x + line.pixelOffset() - item->start;
+            const int pictured =
+                cut ? std::clamp(int(pixmap.width() / ratio) - inItem, 0, width) : width;
+            const QRect drawn(x, area.top(), pictured, area.height());
+            const QRectF source(drawn.translated(line.pixelOffset() - item->start, 0));
+            painter.drawPixmap(QRectF(drawn), pixmap,
                                QRectF(source.topLeft() * ratio, source.size() * ratio));
+            painter.fillRect(part.adjusted(pictured, 0, 0, 0), backColor);
         });
 }
 
@@ -326,8 +374,10 @@ void MarqueeStrip::drawOnServer() {
         if (!server->holds(item->serial)) {
             server->keep(item->serial, itemImage(*item));
         }
-        server->copy(item->serial, from - device(item->start - line.pixelOffset()), from,
-                     to - from);
+        const int itemLeft = device(item->start - line.pixelOffset());
+        const int pictured = std::clamp(itemLeft + pictureSize(*item).width(), from, to);
+        server->copy(item->serial, from - itemLeft, from, pictured - from);
+        server->fill(pictured, to - pictured, backColor.rgb());
     });
     server->flush();
 }

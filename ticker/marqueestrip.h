@@ -9,8 +9,24 @@
 #include "ticker/marqueepresentation.h"
 
 class FrameClock;
+class QFontMetrics;
 class QImage;
 class ServerStrip;
+
+// The widest picture of a headline, in device pixels: what the X server keeps (and a 16-bit
+// field of its protocol addresses). A headline wider than that is cut short with "…".
+inline constexpr int kWidestMarqueePicture = 32767;
+
+// The pixels an item's texts take, drawn as the strip draws them (lead, separator, headline).
+[[nodiscard]] int marqueeTextWidth(const QFontMetrics& metrics, const MarqueeText& text);
+// The texts with the lead (time and site) cut to leadWidth pixels, and both cut to width
+// pixels when they are wider: the lead to a third of it at most, the headline to the rest;
+// what is cut ends in "…".
+[[nodiscard]] MarqueeText fitMarqueeText(const QFontMetrics& metrics, const MarqueeText& text,
+                                         int width, int leadWidth);
+// An item's width in pixels at the device pixel ratio: its texts', no wider than the widest
+// picture allows.
+[[nodiscard]] int marqueeItemWidth(int textWidth, qreal ratio);
 
 // The marquee's band on the ticker: draws the presentation's line, each headline drawn once
 // into a picture of its own. Its frame clock is a precise timer at the presentation's pace.
@@ -58,7 +74,12 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The item's picture in device pixels: as wide as the item, or as the widest picture
+    // when the pixel ratio has grown since it was measured.
+    [[nodiscard]] QSize pictureSize(const MarqueeItem& item) const;
     [[nodiscard]] QImage itemImage(const MarqueeItem& item) const;
+    // An item's texts as drawn in width pixels: a lead never wider than the band.
+    [[nodiscard]] MarqueeText fitted(const MarqueeText& text, int width) const;
     [[nodiscard]] const QPixmap& picture(const MarqueeItem& item);
     // The still line over the whole band.
     void drawStill(QPainter& painter) const;

@@ -17,7 +17,24 @@ std::unique_ptr<TickerPresentation> makeTickerPresentation(TickerPresentationKin
 }
 
 void WipePresentation::begin() {
+    // Handed over with a held headline: it stays, drawn by the wipe's labels.
+    if (showing.isHeld(TickerHold::Headline)) {
+        showing.putOnDisplay(showing.shownIndex(), EntryArrival::Again);
+        moveOnFrom(showing.shownIndex());
+        return;
+    }
     showing.articleTick();
+}
+
+void WipePresentation::moveOnFrom(int i) {
+    int next = i + 1;
+    if (next > showing.appState().NewsQueue.lastIndex()) {
+        next = 1;
+        if (showing.isOneRound()) {
+            showing.setRoundDone();
+        }
+    }
+    showing.setNextIndex(next);
 }
 
 void WipePresentation::end() {}
@@ -43,15 +60,7 @@ void WipePresentation::articleTick() {
     }
     showing.putOnDisplay(i, EntryArrival::Wiped);
     showing.window().setPaused(false);
-
-    int next = i + 1;
-    if (next > showing.appState().NewsQueue.lastIndex()) {
-        next = 1;
-        if (showing.isOneRound()) {
-            showing.setRoundDone();
-        }
-    }
-    showing.setNextIndex(next);
+    moveOnFrom(i);
 }
 
 void WipePresentation::playPressed() {
@@ -60,6 +69,11 @@ void WipePresentation::playPressed() {
     } else {
         showing.resume();
     }
+}
+
+void WipePresentation::goOn() {
+    showing.window().setArticleTimer(false);
+    showing.resume();
 }
 
 void WipePresentation::stepPressed(int direction) {

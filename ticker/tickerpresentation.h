@@ -31,6 +31,9 @@ public:
     virtual void stepPressed(int direction) = 0;
     // A hold was put on or lifted (TickerShowing::isHeld).
     virtual void holdChanged() = 0;
+    // The user has dealt with a held headline (its hold is lifted): the showing goes on by
+    // itself, unpaused, the next headline a whole interval later.
+    virtual void goOn() = 0;
     // Texts that stand instead of the entries (loading, waiting).
     virtual void showStill(const QString& timeStamp, const QString& headline) = 0;
 };
@@ -49,9 +52,13 @@ public:
     void playPressed() override;
     void stepPressed(int direction) override;
     void holdChanged() override {}
+    void goOn() override;
     void showStill(const QString& timeStamp, const QString& headline) override;
 
 private:
+    // The entry after i comes next; past the last, the first, and a one-round showing ends.
+    void moveOnFrom(int i);
+
     TickerShowing& showing;
 };
 

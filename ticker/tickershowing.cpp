@@ -107,6 +107,7 @@ void TickerShowing::load() {
 
 void TickerShowing::unload() {
     speech.stop();
+    dropHeadlineHold();
     holds = 0;
     blnShowing = false;
     blnRoundDone = false;
@@ -138,6 +139,10 @@ void TickerShowing::setHold(TickerHold hold, bool on) {
     holds = on ? holds | holdBit(hold) : holds & ~holdBit(hold);
     if ((before != 0) != (holds != 0)) {
         shown->holdChanged();
+    }
+    if (hold == TickerHold::Headline && ((before ^ holds) & holdBit(hold)) != 0) {
+        view.setHeadlineHeld(on);
+        UpdateButtons();
     }
     if (hold == TickerHold::Pointer && !on && (before & holdBit(hold)) != 0 &&
         view.isArticleTimerRunning()) {
@@ -211,6 +216,7 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
         case EntryArrival::Wiped:
             view.wipeHeadline(entry.Title);
             break;
+        case EntryArrival::Again:
         case EntryArrival::AtOnce:
             // A wipe still running would otherwise put the previous headline back when it
             // ends.
@@ -222,6 +228,10 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     }
     const auto [stamp, site] = entryTexts(entry);
     setStampAndSite(stamp, site);
+    if (arrival == EntryArrival::Again) {
+        // Already announced, read aloud, recorded and held.
+        return;
+    }
     const QString siteName = state.SiteTable.isValidIndex(entry.SiteIndex)
                                  ? state.SiteTable[entry.SiteIndex].strTitle
                                  : QString();
@@ -266,11 +276,13 @@ void TickerShowing::showStill(const QString& timeStamp, const QString& headline)
 }
 
 void TickerShowing::UpdateButtons() {
-    // intNextIndex is the entry on display whenever this runs.
+    const int last = state.NewsQueue.lastIndex();
+    const int onDisplay = intShownIndex >= 1 && intShownIndex <= last ? intShownIndex : 0;
     TickerButtons buttons;
     buttons.web = !strCurrentLink.isEmpty();
-    buttons.previous = intNextIndex >= 2;
-    buttons.next = intNextIndex < state.NewsQueue.lastIndex();
+    buttons.previous = onDisplay >= 2;
+    // ">>" also lets a held headline go, the last one of a round too.
+    buttons.next = onDisplay < last || isHeld(TickerHold::Headline);
     buttons.showList = true;
     view.setButtons(buttons);
 }
@@ -294,6 +306,11 @@ void TickerShowing::resume() {
 }
 
 void TickerShowing::playPressed() {
+    // A held headline is what stops the ticker: play lets it go.
+    if (releaseHeadline()) {
+        shown->goOn();
+        return;
+    }
     shown->playPressed();
 }
 
@@ -308,7 +325,7 @@ void TickerShowing::nextPressed() {
     if (released) {
         // The held headline has been read: the next one stays its interval and the showing
         // goes on by itself (or a round whose last headline it was ends).
-        shown->playPressed();
+        shown->goOn();
     }
 }
 

@@ -50,6 +50,9 @@ public:
     virtual void setHeadlineColour(std::optional<quint32>) {}
     // The play button shows whether the article timer was paused by the user.
     virtual void setPaused(bool paused) = 0;
+    // A display rule holds the headline on display: the play button says so, and that it
+    // lets the showing go on.
+    virtual void setHeadlineHeld(bool /*held*/) {}
     virtual void setButtons(const TickerButtons& buttons) = 0;
     // The headline now on display (an entry's, or a text that stands instead of one), with
     // its site's title (empty for those texts): what assistive technology is told.
@@ -71,6 +74,7 @@ enum class EntryArrival {
     Wiped,     // its headline is wiped in (the article tick)
     AtOnce,    // its headline replaces the old one at once (<< and >>)
     Scrolled,  // it has come whole into a moving line, which draws its texts itself
+    Again,     // the entry on display, drawn anew by another presentation: its texts at once
 };
 
 // A showing of the ticker over NewsQueue: which entry is on display, when a pop-up round
@@ -106,7 +110,7 @@ public:
 
     // The article timer's tick.
     void articleTick();
-    // Pause or resume ("停" / "再").
+    // Pause or resume ("停" / "再"); on a held headline, lets the showing go on.
     void playPressed();
     // The entry before (after) the one on display, at once and paused; no wrap-around.
     // Before anything was on display, ">>" shows the first entry.

@@ -893,6 +893,14 @@ The current site list will be replaced. Do you want to continue?</translation>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>表示ルールがこの見出しで止めています。押すと先へ進みます</source>
+        <translation>A display rule holds this headline. Press to go on</translation>
+    </message>
+    <message>
+        <source>表示ルールで止まっています</source>
+        <translation>Held by a display rule</translation>
+    </message>
 </context>
 <context>
     <name>frmTickerList</name>

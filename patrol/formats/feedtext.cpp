@@ -15,6 +15,28 @@ bool isSchemeCharacter(QChar c) {
            c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.');
 }
 
+// Characters that cannot stand in a one-line title, each replaced by U+3000: controls
+// (line ends and tabs within the title too), surrogates without their other half and
+// non-characters. Every other character is kept.
+QString withoutControls(QString text) {
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < size && text[i + 1].isLowSurrogate()) {
+            const char32_t code = QChar::surrogateToUcs4(c, text[i + 1]);
+            if (QChar::isNonCharacter(code)) {
+                text[i] = text[i + 1] = QChar(0x3000);
+            }
+            ++i;
+            continue;
+        }
+        if (c.category() == QChar::Other_Control || c.isSurrogate() || c.isNonCharacter()) {
+            text[i] = QChar(0x3000);
+        }
+    }
+    return text;
+}
+
 // text without blanks at either end, cut to at most max units, and never inside a
 // surrogate pair; text itself when that changes nothing, so that the
 // common field costs no copy and a huge one is copied only as far as it is kept.
@@ -55,7 +77,8 @@ QString feedItemTitle(const QString& text) {
 }
 
 QString feedChannelTitle(const QString& text) {
-    return trimmedAndCut(text, kMaxFeedTitleLength);
+    // It becomes a site's title, shown on one line with every headline of the site.
+    return withoutControls(trimmedAndCut(text, kMaxFeedTitleLength));
 }
 
 QString feedDescription(const QString& text) {

@@ -28,8 +28,10 @@ inline constexpr qsizetype kMaxFeedDescriptionLength = 65536;
 
 // An item's title: trimmed, cut, then cleaned (CleanTitleText).
 [[nodiscard]] QString feedItemTitle(const QString& text);
-// A channel's title (not cleaned) and a description: trimmed and cut.
+// A channel's title: trimmed, cut, and each control character, surrogate without its other
+// half and non-character replaced by U+3000; every other character is kept.
 [[nodiscard]] QString feedChannelTitle(const QString& text);
+// A description: trimmed and cut.
 [[nodiscard]] QString feedDescription(const QString& text);
 
 // A link as written, or resolved against base when it is relative and there is a base.

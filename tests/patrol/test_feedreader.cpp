@@ -213,7 +213,9 @@ TEST(FeedReaderLimits, LongTextsAreCutAndTooManyItemsOverflow) {
     const QString title =
         repeated(QStringLiteral(u"あ"), 999) + sushi + repeated(QStringLiteral("x"), 100'000);
     const QString description = repeated(QStringLiteral("d"), 65535) + sushi + QStringLiteral("e");
-    const QString channelTitle = repeated(QStringLiteral("c"), 999) + sushi;
+    // The channel's becomes a site's title: controls in it are replaced.
+    const QString channelTitle =
+        QStringLiteral(u"a\tb\nc\u009b") + repeated(QStringLiteral("c"), 993) + sushi;
     const QByteArray text = QStringLiteral(
                                 "<rss><channel><title>%1</title><item><title>  %2</title>"
                                 "<description>%3</description></item></channel></rss>")
@@ -224,7 +226,8 @@ TEST(FeedReaderLimits, LongTextsAreCutAndTooManyItemsOverflow) {
     // The pair across the cut is dropped whole.
     EXPECT_EQ(feed.items.first().Title, title.left(999));
     EXPECT_EQ(feed.items.first().Description, description.left(65535));
-    EXPECT_EQ(feed.channel.title, channelTitle.left(999));
+    EXPECT_EQ(feed.channel.title,
+              QStringLiteral(u"a\u3000b\u3000c\u3000") + repeated(QStringLiteral("c"), 993));
 
     const auto feedOf = [](const char* open, const char* item, const char* close, int items) {
         return (QByteArray(open) + QByteArray(item).repeated(items) + close);

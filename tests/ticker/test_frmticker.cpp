@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -483,9 +484,14 @@ TEST_F(TickerTest, PointerAndHeldHeadlinesKeepThePopUpHighlightColours) {
     }
     EXPECT_TRUE(ticker->isShowing());
     EXPECT_FALSE(ticker->isParked());
+    // The play button shows the ticker stopped; >> can let the last headline go.
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    EXPECT_TRUE(ticker->cmdNext->isEnabled());
 
     // A click releases it and steps aside; back on screen, the round ends.
     QTest::mouseClick(ticker->lblNews, Qt::LeftButton);
+    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
+    EXPECT_FALSE(ticker->cmdNext->isEnabled());
     ticker->tmrPause_Timer();
     nextArticle();
     EXPECT_FALSE(ticker->isShowing());
@@ -991,6 +997,59 @@ TEST_F(TickerTest, MarqueeClickOpensTheHeadlineUnderThePointer) {
     QTest::mouseClick(ticker->marquee, Qt::LeftButton, {}, QPoint(x, 10));
     EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral("http://example.com/2")});
     EXPECT_FALSE(ticker->isParked());
+}
+
+// A headline's picture is never wider than the X server takes (32,767 device pixels), at
+// any pixel ratio; a text too wide for it is cut short, its lead to a third at most.
+TEST(MarqueePictures, StayWithinWhatTheServerTakes) {
+    struct Row {
+        qreal ratio;
+        int textWidth;
+        int itemWidth;
+    };
+    const Row rows[] = {
+        {1, 32766, 32766}, {1, 32767, 32767},   {1, 32768, 32767},   {1, 1'000'000, 32767},
+        {2, 16383, 16383}, {2, 16384, 16383},   {2.5, 13106, 13106}, {2.5, 13107, 13106},
+        {3, 10923, 10922}, {1.5, 21845, 21844}, {1, 0, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(QStringLiteral("%1 × %2").arg(r.textWidth).arg(r.ratio).toStdString());
+        const int width = marqueeItemWidth(r.textWidth, r.ratio);
+        EXPECT_EQ(width, r.itemWidth);
+        EXPECT_LE((QSize(width, 33) * r.ratio).width(), 32767);
+    }
+
+    const QFontMetrics metrics(QApplication::font());
+    const QString site = QStringLiteral("サイト").repeated(500);
+    const QString headline = QStringLiteral("Breaking ").repeated(1000);
+    struct Fit {
+        MarqueeText text;
+        int leadWidth;
+        bool leadCut;
+        bool headlineCut;
+    };
+    const int room = 13106;
+    // The lead is also never wider than the band (leadWidth).
+    const Fit fits[] = {
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, room, false, false},
+        {{QStringLiteral("07:24 Site"), headline, {}}, room, false, true},
+        {{site, QStringLiteral("Short"), {}}, room, true, false},
+        {{site, headline, {}}, room, true, true},
+        {{QString(), headline, {}}, room, false, true},
+        {{site, QStringLiteral("Short"), {}}, 600, true, false},
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, 20, true, false},
+    };
+    for (const Fit& f : fits) {
+        SCOPED_TRACE(f.text.lead.left(10).toStdString());
+        const MarqueeText fitted = fitMarqueeText(metrics, f.text, room, f.leadWidth);
+        EXPECT_LE(marqueeTextWidth(metrics, fitted), room);
+        EXPECT_LE(metrics.horizontalAdvance(fitted.lead), std::min(room / 3, f.leadWidth));
+        EXPECT_EQ(fitted.lead != f.text.lead, f.leadCut);
+        EXPECT_EQ(fitted.headline != f.text.headline, f.headlineCut);
+        if (f.headlineCut) {
+            EXPECT_TRUE(fitted.headline.endsWith(QChar(0x2026)));
+        }
+    }
 }
 
 TEST_F(TickerTest, KeysDriveAFocusedTickerAsItsButtonsDo) {

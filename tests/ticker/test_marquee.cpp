@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "rules/displayrule.h"
 #include "tests/common/testenv.h"
 #include "ticker/marqueepresentation.h"
 #include "ticker/marqueespans.h"
@@ -54,6 +55,21 @@ TEST(MarqueeModel, PositionsOverTimeEntriesAndPoints) {
     // After a pause in the news the next item comes in at the band's edge.
     line.append(3, {}, 10);
     EXPECT_EQ(line.items().back().start, 481 + 300);
+
+    // A narrower band keeps what lies at its right edge; a wider one what lies at its left.
+    MarqueeModel band;
+    band.setViewWidth(300);
+    band.append(1, {}, 100);
+    band.advance(100);  // whole at 200 … 300
+    band.setViewWidth(200);
+    EXPECT_EQ(band.indexAt(99), 0);
+    EXPECT_EQ(band.indexAt(100), 1);
+    EXPECT_EQ(band.indexAt(199), 1);
+    band.setViewWidth(300);
+    EXPECT_EQ(band.indexAt(100), 1);
+    EXPECT_EQ(band.indexAt(200), 0);
+    band.setViewWidth(60);  // it lay left of the last 60 pixels
+    EXPECT_TRUE(band.isEmpty());
 }
 
 // Frames a second and the steps they make: never more than 4 pixels, all alike at 120.
@@ -139,15 +155,16 @@ public:
     void setStampAndSite(const QString&, const QString&) override {}
     void wipeHeadline(const QString&) override {}
     void endWipe() override {}
-    void setHeadline(const QString&) override {}
+    void setHeadline(const QString& text) override { headline = text; }
     void setPaused(bool isPaused) override { paused = isPaused; }
-    void setButtons(const TickerButtons&) override {}
+    void setHeadlineHeld(bool isHeld) override { held = isHeld; }
+    void setButtons(const TickerButtons& shown) override { buttons = shown; }
     void openArticleList() override {}
     void closeArticleList() override {}
     void openTickerSettings() override {}
 
     void attach(MarqueePresentation* attached) override { presentation = attached; }
-    int bandWidth() const override { return 300; }
+    int bandWidth() const override { return width; }
     int measure(const MarqueeText& text) const override { return 20 * text.headline.size(); }
     void runFrames(bool on) override { frames = on; }
     void scrolled(int) override {}
@@ -160,7 +177,11 @@ public:
     bool paused = false;
     bool frames = false;
     bool hidden = false;
+    bool held = false;
+    int width = 300;
     QString still;
+    QString headline;
+    TickerButtons buttons;
 };
 
 class MarqueeTest : public ::testing::Test {
@@ -195,6 +216,22 @@ protected:
         return shown;
     }
     bool isNew(int i) { return env.state().NewsQueue[i].IsNew; }
+    // Where entry i lies in the band, left and right end; {0, 0} when it is not on the line.
+    std::pair<int, int> placeOf(int i) const {
+        const MarqueeModel& line = window.presentation->line();
+        for (const MarqueeItem& item : line.items()) {
+            if (item.index == i) {
+                return {item.start - line.pixelOffset(), item.end() - line.pixelOffset()};
+            }
+        }
+        return {0, 0};
+    }
+    void expectWholeInBand(int i) const {
+        const auto [left, right] = placeOf(i);
+        EXPECT_GE(left, 0);
+        EXPECT_LE(right, window.width);
+        EXPECT_GT(right, left);
+    }
 
     TestEnv env;
     FakeWindow window;
@@ -261,6 +298,61 @@ TEST_F(MarqueeTest, NextBeforeAnythingWasShownShowsTheFirst) {
     ASSERT_LT(showing.shownIndex(), 1);
     showing.nextPressed();
     EXPECT_EQ(showing.shownIndex(), 1);
+}
+
+// A headline a rule holds stops the line whole in the band, and stays whole in view when
+// the band narrows or widens and when the presentation changes under it; play lets it go.
+TEST_F(MarqueeTest, AHeldHeadlineStaysInViewAcrossWidthsAndPresentations) {
+    env.state().NewsQueue[3].Display = RuleAction::Hold;
+    showing.ShowForm(ShowMode::Permanent);
+    EXPECT_EQ(run(102 + 3 * 148), QList<int>({1, 2, 3}));
+    EXPECT_FALSE(window.frames);
+    EXPECT_TRUE(window.held);
+    EXPECT_FALSE(window.paused);
+    for (const int width : {140, 300, 100, 300}) {
+        SCOPED_TRACE(width);
+        window.width = width;
+        window.presentation->bandResized();
+        expectWholeInBand(3);
+        EXPECT_EQ(placeOf(4), std::make_pair(0, 0));  // the next has not come in
+    }
+
+    // The wipe takes over: the held headline at once, no other.
+    showing.usePresentation(std::make_unique<WipePresentation>(showing));
+    EXPECT_EQ(window.headline, env.state().NewsQueue[3].Title);
+    showing.articleTick();
+    EXPECT_EQ(showing.shownIndex(), 3);
+    EXPECT_EQ(showing.nextIndex(), 4);  // once let go
+    // And the marquee again, on a narrower band.
+    window.width = 200;
+    showing.usePresentation(std::make_unique<MarqueePresentation>(showing, window));
+    expectWholeInBand(3);
+    EXPECT_FALSE(window.frames);
+    EXPECT_EQ(showing.shownIndex(), 3);
+
+    showing.playPressed();
+    EXPECT_FALSE(window.held);
+    EXPECT_FALSE(window.paused);
+    EXPECT_TRUE(window.frames);
+    EXPECT_EQ(run(148), QList<int>{4});
+}
+
+// ">>" lets a held headline go, the last of a round too; after it the round ends by itself.
+TEST_F(MarqueeTest, NextReleasesAHeldLastHeadlineAndTheRoundEnds) {
+    env.state().NewsQueue[5].Display = RuleAction::Hold;
+    showing.ShowForm(ShowMode::OneRound);
+    EXPECT_EQ(run(102 + 5 * 148), QList<int>({1, 2, 3, 4, 5}));
+    EXPECT_TRUE(window.held);
+    EXPECT_TRUE(window.buttons.next);
+    run(600);
+    EXPECT_FALSE(window.hidden);
+
+    showing.nextPressed();
+    EXPECT_FALSE(window.held);
+    EXPECT_FALSE(window.buttons.next);
+    EXPECT_FALSE(window.paused);
+    run(400);
+    EXPECT_TRUE(window.hidden);
 }
 
 }  // namespace
