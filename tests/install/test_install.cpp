@@ -85,6 +85,7 @@ TEST_F(InstallTest, LaysOutProgramsSharedFilesMenuEntryAndIconsInEverySize) {
         QStringLiteral("bin/qv3probe"),
         QStringLiteral("share/quorvane3/default.xml"),
         QStringLiteral("share/quorvane3/qvr3/index.html"),
+        QStringLiteral("share/quorvane3/qvr3/index-en.html"),
         QStringLiteral("share/quorvane3/qvr3/help.html"),
         QStringLiteral("share/quorvane3/qvr3/help-en.html"),
         QStringLiteral("share/quorvane3/translations/quorvane3_en.qm"),
