@@ -198,7 +198,10 @@ int main(int argc, char* argv[]) {
     const bool feedsEnded = state.feeds().shutdown(kExitWaitMs);
     const bool speechEnded = state.speech().shutdown(int(exitDeadline.remainingTime()));
     if (!feedsEnded || !speechEnded) {
-        std::fflush(nullptr);
+        // Only the program's own streams: fflush(nullptr) would wait for every stream's lock,
+        // and speech-dispatcher's client holds its socket stream's while it reads.
+        std::fflush(stdout);
+        std::fflush(stderr);
         std::_Exit(code);
     }
     return code;
