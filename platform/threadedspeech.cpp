@@ -128,8 +128,11 @@ private:
     quint64 current = 0;
 };
 
-ThreadedSpeechEngine::ThreadedSpeechEngine(MakeBackend makeBackend)
-    : make(std::move(makeBackend)), link(makeLink(this)) {
+ThreadedSpeechEngine::ThreadedSpeechEngine(MakeBackend makeBackend, qint64 firstRetry)
+    : make(std::move(makeBackend)),
+      link(makeLink(this)),
+      firstRetryMs(firstRetry),
+      retryMs(firstRetry) {
     tmrOverdue.setSingleShot(true);
     QObject::connect(&tmrOverdue, &QTimer::timeout, link.get(), [this] { tmrOverdue_Timer(); });
 }
@@ -148,8 +151,7 @@ int ThreadedSpeechEngine::overdueMs(const QString& text) {
 }
 
 QString ThreadedSpeechEngine::unavailableReason() const {
-    if (!reason.isEmpty() && !ending && sinceProblem.isValid() &&
-        sinceProblem.hasExpired(kReprobeAfterMs)) {
+    if (!reason.isEmpty() && !ending && mayConnect()) {
         // The answer comes for the next question; this one gets what is known.
         sinceProblem.restart();
         post([](SpeechVoice& v) { v.open(); });
@@ -168,6 +170,19 @@ void ThreadedSpeechEngine::say(const QString& text) {
     }
     start();
     const quint64 id = ++lastId;
+    if (!mayConnect()) {
+        // Known not to be heard: the end is reported as it would be after a failed try.
+        tmrOverdue.stop();
+        QMetaObject::invokeMethod(
+            link.get(),
+            [target = link.get(), id] {
+                if (target->engine != nullptr) {
+                    target->engine->utteranceEnded(id);
+                }
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     tmrOverdue.start(overdueMs(text));
     post([id, text](SpeechVoice& v) { v.say(id, text); });
 }
@@ -254,7 +269,8 @@ void ThreadedSpeechEngine::post(std::function<void(SpeechVoice&)> call) const {
 }
 
 void ThreadedSpeechEngine::utteranceEnded(quint64 id) {
-    if (id == lastId && tmrOverdue.isActive()) {
+    if (id == lastId) {
+        ++lastId;
         tmrOverdue.stop();
         reportFinished();
     }
@@ -264,7 +280,16 @@ void ThreadedSpeechEngine::availabilityFound(const QString& why) {
     reason = why;
     if (why.isEmpty()) {
         sinceProblem.invalidate();
-    } else {
-        sinceProblem.start();
+        retryMs = firstRetryMs;
+        return;
     }
+    // Each try that finds the trouble again waits longer for the next.
+    if (sinceProblem.isValid()) {
+        retryMs = std::min(2 * retryMs, kLongestRetryMs);
+    }
+    sinceProblem.start();
+}
+
+bool ThreadedSpeechEngine::mayConnect() const {
+    return reason.isEmpty() || !sinceProblem.isValid() || sinceProblem.elapsed() >= retryMs;
 }

@@ -34,21 +34,23 @@ struct SpeechLink;
 
 // Speaks through a SpeechBackend on a thread of its own, so that neither starting the speech
 // server nor a server that hangs ever holds up the caller's thread or the exit. A backend that
-// fails or breaks is dropped; the next utterance (or probe) connects anew, so that read-aloud
-// comes back with the server. An utterance never reported finished (the server died without a
-// word, or hangs) counts as finished after overdueMs(text), so the caller moves on.
+// fails or breaks is dropped; a later utterance (or probe) connects anew, so that read-aloud
+// comes back with the server. While connections fail, a new one is tried only after a wait
+// that doubles with each failure (each try may start a server). An utterance never reported
+// finished (the server died without a word, or hangs) counts as finished after
+// overdueMs(text), so the caller moves on.
 class ThreadedSpeechEngine final : public SpeechEngine {
 public:
     using MakeBackend = std::function<std::unique_ptr<SpeechBackend>()>;
 
-    explicit ThreadedSpeechEngine(MakeBackend makeBackend);
+    explicit ThreadedSpeechEngine(MakeBackend makeBackend, qint64 firstRetryMs = kFirstRetryMs);
     ~ThreadedSpeechEngine() override;
     ThreadedSpeechEngine(const ThreadedSpeechEngine&) = delete;
     ThreadedSpeechEngine& operator=(const ThreadedSpeechEngine&) = delete;
 
     // Why nothing would be heard, as the last connection found; empty while it is not known
-    // or all is well. While something is wrong, a new connection is tried in the background
-    // now and then, so that the answer follows the server.
+    // or all is well. While something is wrong and a retry is due, a new connection is tried
+    // in the background, so that the answer follows the server.
     [[nodiscard]] QString unavailableReason() const override;
     void say(const QString& text) override;
     void stop() override;
@@ -62,14 +64,16 @@ public:
     [[nodiscard]] static int overdueMs(const QString& text);
     [[nodiscard]] bool isAwaitingUtterance() const { return tmrOverdue.isActive(); }
 
-    // How long after a connection found something wrong another is tried.
-    static constexpr qint64 kReprobeAfterMs = 10000;
+    // How long after a connection found something wrong another is tried, at first and at most.
+    static constexpr qint64 kFirstRetryMs = 10000;
+    static constexpr qint64 kLongestRetryMs = 300000;
 
 private:
     void start();
     void post(std::function<void(SpeechVoice&)> call) const;
     void utteranceEnded(quint64 id);
     void availabilityFound(const QString& why);
+    [[nodiscard]] bool mayConnect() const;
 
     MakeBackend make;
     std::shared_ptr<SpeechLink> link;
@@ -81,5 +85,7 @@ private:
     QString reason;
     // Since the last connection that found something wrong; invalid while none did.
     mutable QElapsedTimer sinceProblem;
+    const qint64 firstRetryMs;
+    qint64 retryMs;
     QTimer tmrOverdue;
 };

@@ -108,7 +108,7 @@ protected:
 
     [[nodiscard]] std::unique_ptr<ThreadedSpeechEngine> makeEngine() {
         auto made = std::make_unique<ThreadedSpeechEngine>(
-            [s = server] { return std::make_unique<FakeSpeechBackend>(s); });
+            [s = server] { return std::make_unique<FakeSpeechBackend>(s); }, retryMs);
         made->onFinished([this] { ++finished; });
         return made;
     }
@@ -133,6 +133,8 @@ protected:
     }
 
     int finished = 0;
+    // Every utterance may try a new connection.
+    qint64 retryMs = 0;
     std::shared_ptr<FakeSpeechServer> server = std::make_shared<FakeSpeechServer>();
     std::unique_ptr<ThreadedSpeechEngine> engine = makeEngine();
 };
@@ -175,6 +177,21 @@ TEST_F(SpeechEngineTest, ReadAloudComesBackWithTheServer) {
     EXPECT_EQ(said(), (QStringList{QStringLiteral("一"), QStringLiteral("四"), QStringLiteral("五"),
                                    QStringLiteral("六")}));
     EXPECT_EQ(finished, 6);
+}
+
+// A server that cannot be heard is not asked again for every headline (each try may start
+// one): the headlines end at once until a retry is due.
+TEST_F(SpeechEngineTest, AServerThatCannotBeHeardIsNotAskedForEveryHeadline) {
+    retryMs = ThreadedSpeechEngine::kFirstRetryMs;
+    engine = makeEngine();
+    setServer(false);
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_TRUE(sayToTheEnd(QStringLiteral("見出し")));
+    }
+    EXPECT_EQ(connections(), 1);
+    EXPECT_FALSE(engine->unavailableReason().isEmpty());
+    EXPECT_EQ(connections(), 1);
+    EXPECT_FALSE(engine->isAwaitingUtterance());
 }
 
 // Whatever the server does, the exit waits for the speech thread only as long as it is told,
