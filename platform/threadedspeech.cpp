@@ -1,17 +1,16 @@
 #include "platform/threadedspeech.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QSocketNotifier>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
-
-// Where the speech thread's reports go: an object of the engine's thread that outlives an
-// engine that had to leave its thread behind at the exit. engine is read and cleared on the
-// engine's thread only.
-struct SpeechLink : QObject {
-    ThreadedSpeechEngine* engine = nullptr;
-};
 
 namespace {
 
@@ -22,20 +21,66 @@ constexpr int kOverdueBaseMs = 10000;
 constexpr int kOverduePerCharacterMs = 250;
 constexpr int kOverdueMostMs = 120000;
 
-std::shared_ptr<SpeechLink> makeLink(ThreadedSpeechEngine* engine) {
-    auto* made = new SpeechLink;
-    made->engine = engine;
-    // The last owner may be the speech thread: the object dies on its own thread.
-    return {made, [](SpeechLink* link) {
-                if (QThread::currentThread() == link->thread()) {
-                    delete link;
-                } else {
-                    link->deleteLater();
-                }
-            }};
-}
+// Calls one thread hands another: a mutex guards them and an eventfd wakes the receiving
+// thread's event loop (through a socket notifier there). Plain enough for a race checker to
+// follow, which Qt's own queued calls between threads are not.
+template <typename... Args>
+class CallQueue {
+public:
+    using Call = std::function<void(Args...)>;
+
+    CallQueue() : wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~CallQueue() {
+        if (wake >= 0) {
+            ::close(wake);
+        }
+    }
+    CallQueue(const CallQueue&) = delete;
+    CallQueue& operator=(const CallQueue&) = delete;
+
+    void push(Call call) {
+        {
+            const std::lock_guard lock(mutex);
+            calls.push_back(std::move(call));
+        }
+        const quint64 one = 1;
+        static_cast<void>(::write(wake, &one, sizeof one));
+    }
+
+    // Runs the calls pushed so far, in order (on the receiving thread).
+    void drain(Args... args) {
+        quint64 count = 0;
+        static_cast<void>(::read(wake, &count, sizeof count));
+        std::deque<Call> taken;
+        {
+            const std::lock_guard lock(mutex);
+            taken.swap(calls);
+        }
+        for (const Call& call : taken) {
+            call(args...);
+        }
+    }
+
+    [[nodiscard]] int fd() const { return wake; }
+
+private:
+    std::mutex mutex;
+    std::deque<Call> calls;
+    int wake;
+};
 
 }  // namespace
+
+// What the engine and its speech thread share; it lives as long as either holds it, so that
+// a thread left behind at the exit still has its queues.
+struct SpeechLink {
+    CallQueue<SpeechVoice&> toVoice;
+    CallQueue<> toHome;
+    // Set by the speech thread as it ends.
+    std::mutex endMutex;
+    std::condition_variable endChanged;
+    bool ended = false;
+};
 
 // Lives on the speech thread and owns the backend there.
 class SpeechVoice final : public QObject {
@@ -43,10 +88,20 @@ public:
     using Ended = std::function<void(quint64)>;
     using Found = std::function<void(const QString&)>;
 
-    SpeechVoice(ThreadedSpeechEngine::MakeBackend makeBackend, Ended endedReport, Found foundReport)
-        : make(std::move(makeBackend)),
+    SpeechVoice(std::shared_ptr<SpeechLink> sharedLink,
+                ThreadedSpeechEngine::MakeBackend makeBackend, Ended endedReport, Found foundReport)
+        : link(std::move(sharedLink)),
+          make(std::move(makeBackend)),
           ended(std::move(endedReport)),
           found(std::move(foundReport)) {}
+
+    // Takes the engine's calls in loop until quit().
+    void listen(QEventLoop& eventLoop) {
+        loop = &eventLoop;
+        auto* calls = new QSocketNotifier(link->toVoice.fd(), QSocketNotifier::Read, this);
+        connect(calls, &QSocketNotifier::activated, this, [this] { link->toVoice.drain(*this); });
+    }
+    void quit() { loop->quit(); }
 
     // Connects unless connected, and reports what the connection found.
     bool open() {
@@ -111,16 +166,17 @@ private:
         // Reported from within the backend: it is deleted once its call has returned.
         if (backend) {
             retired.push_back(std::move(backend));
-            QMetaObject::invokeMethod(
-                this, [this] { retired.clear(); }, Qt::QueuedConnection);
+            link->toVoice.push([](SpeechVoice& v) { v.retired.clear(); });
         }
         found(why);
         endCurrent();
     }
 
+    std::shared_ptr<SpeechLink> link;
     ThreadedSpeechEngine::MakeBackend make;
     Ended ended;
     Found found;
+    QEventLoop* loop = nullptr;
     std::unique_ptr<SpeechBackend> backend;
     std::vector<std::unique_ptr<SpeechBackend>> retired;
     // Reports of a backend made before the last count are stale.
@@ -130,18 +186,22 @@ private:
 
 ThreadedSpeechEngine::ThreadedSpeechEngine(MakeBackend makeBackend, qint64 firstRetry)
     : make(std::move(makeBackend)),
-      link(makeLink(this)),
+      link(std::make_shared<SpeechLink>()),
+      homeCalls(std::make_unique<QSocketNotifier>(link->toHome.fd(), QSocketNotifier::Read)),
       firstRetryMs(firstRetry),
       retryMs(firstRetry) {
+    // The calls capture this engine: they run only while it lives, as the notifier dies with it.
+    QObject::connect(homeCalls.get(), &QSocketNotifier::activated, homeCalls.get(),
+                     [this] { link->toHome.drain(); });
     tmrOverdue.setSingleShot(true);
-    QObject::connect(&tmrOverdue, &QTimer::timeout, link.get(), [this] { tmrOverdue_Timer(); });
+    QObject::connect(&tmrOverdue, &QTimer::timeout, &tmrOverdue, [this] { tmrOverdue_Timer(); });
 }
 
 ThreadedSpeechEngine::~ThreadedSpeechEngine() {
-    link->engine = nullptr;
     if (!shutdown(kDestroyWaitMs)) {
-        // Blocked in a call to a server that does not answer: left to the end of the process.
-        static_cast<void>(thread.release());
+        // Blocked in a call to a server that does not answer: left to the end of the process,
+        // with the queues it shares.
+        thread.detach();
     }
 }
 
@@ -173,14 +233,7 @@ void ThreadedSpeechEngine::say(const QString& text) {
     if (!mayConnect()) {
         // Known not to be heard: the end is reported as it would be after a failed try.
         tmrOverdue.stop();
-        QMetaObject::invokeMethod(
-            link.get(),
-            [target = link.get(), id] {
-                if (target->engine != nullptr) {
-                    target->engine->utteranceEnded(id);
-                }
-            },
-            Qt::QueuedConnection);
+        link->toHome.push([this, id] { utteranceEnded(id); });
         return;
     }
     tmrOverdue.start(overdueMs(text));
@@ -204,68 +257,55 @@ void ThreadedSpeechEngine::tmrOverdue_Timer() {
 
 bool ThreadedSpeechEngine::shutdown(int waitMs) {
     if (!ending) {
+        // The voice and its connection end on their thread, as it ends.
+        post([](SpeechVoice& v) { v.quit(); });
         ending = true;
         tmrOverdue.stop();
-        if (SpeechVoice* v = std::exchange(voice, nullptr)) {
-            QMetaObject::invokeMethod(
-                v,
-                [v] {
-                    delete v;
-                    QThread::currentThread()->quit();
-                },
-                Qt::QueuedConnection);
-        }
     }
-    if (!thread) {
+    if (!thread.joinable()) {
         return true;
     }
-    if (!thread->wait(QDeadlineTimer(std::max(0, waitMs)))) {
-        return false;
+    {
+        std::unique_lock lock(link->endMutex);
+        if (!link->endChanged.wait_for(lock, std::chrono::milliseconds(std::max(0, waitMs)),
+                                       [this] { return link->ended; })) {
+            return false;
+        }
     }
-    thread.reset();
+    thread.join();
     return true;
 }
 
 void ThreadedSpeechEngine::start() {
-    if (thread || ending) {
+    if (thread.joinable() || ending) {
         return;
     }
-    const std::shared_ptr<SpeechLink> home = link;
-    voice = new SpeechVoice(
-        make,
-        [home](quint64 id) {
-            QMetaObject::invokeMethod(
-                home.get(),
-                [target = home.get(), id] {
-                    if (target->engine != nullptr) {
-                        target->engine->utteranceEnded(id);
-                    }
-                },
-                Qt::QueuedConnection);
-        },
-        [home](const QString& why) {
-            QMetaObject::invokeMethod(
-                home.get(),
-                [target = home.get(), why] {
-                    if (target->engine != nullptr) {
-                        target->engine->availabilityFound(why);
-                    }
-                },
-                Qt::QueuedConnection);
+    // The reports run on this thread, through the engine's notifier.
+    const std::shared_ptr<SpeechLink> shared = link;
+    SpeechVoice::Ended ended = [this, shared](quint64 id) {
+        shared->toHome.push([this, id] { utteranceEnded(id); });
+    };
+    SpeechVoice::Found found = [this, shared](const QString& why) {
+        shared->toHome.push([this, why] { availabilityFound(why); });
+    };
+    thread = std::thread(
+        [shared, makeBackend = make, ended = std::move(ended), found = std::move(found)] {
+            {
+                QEventLoop loop;
+                SpeechVoice voice(shared, makeBackend, ended, found);
+                voice.listen(loop);
+                loop.exec();
+            }
+            const std::lock_guard lock(shared->endMutex);
+            shared->ended = true;
+            shared->endChanged.notify_all();
         });
-    thread = std::make_unique<QThread>();
-    thread->setObjectName(QStringLiteral("speech"));
-    voice->moveToThread(thread.get());
-    thread->start();
 }
 
 void ThreadedSpeechEngine::post(std::function<void(SpeechVoice&)> call) const {
-    SpeechVoice* v = voice;
-    if (v == nullptr) {
-        return;
+    if (thread.joinable() && !ending) {
+        link->toVoice.push(std::move(call));
     }
-    QMetaObject::invokeMethod(
-        v, [v, call = std::move(call)] { call(*v); }, Qt::QueuedConnection);
 }
 
 void ThreadedSpeechEngine::utteranceEnded(quint64 id) {

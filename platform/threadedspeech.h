@@ -5,10 +5,11 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "platform/speechengine.h"
 
-class QThread;
+class QSocketNotifier;
 
 // A connection to a speech server, made, used and destroyed on the speech thread alone. Any
 // call may block for as long as the server takes to answer.
@@ -77,8 +78,9 @@ private:
 
     MakeBackend make;
     std::shared_ptr<SpeechLink> link;
-    std::unique_ptr<QThread> thread;
-    SpeechVoice* voice = nullptr;
+    // Runs the calls the speech thread hands this thread.
+    std::unique_ptr<QSocketNotifier> homeCalls;
+    std::thread thread;
     bool ending = false;
     // The utterance whose end counts; stop() and every new say() make the earlier ones stale.
     quint64 lastId = 0;

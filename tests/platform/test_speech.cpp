@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "platform/threadedspeech.h"
 #include "tests/platform/qstringprinter.h"
@@ -50,7 +51,9 @@ struct FakeSpeechServer {
     bool silent = false;
     int connections = 0;
     int closed = 0;
-    QStringList said;
+    // Not a QStringList: copies of one share its buffer, whose copy-on-write a race checker
+    // cannot follow.
+    std::vector<QString> said;
 };
 
 class FakeSpeechBackend final : public SpeechBackend {
@@ -80,7 +83,7 @@ public:
             up = server->up;
             silent = server->silent;
             if (up) {
-                server->said.append(text);
+                server->said.push_back(text);
             }
         }
         if (!up) {
@@ -125,7 +128,11 @@ protected:
     }
     QStringList said() {
         const std::lock_guard lock(server->mutex);
-        return server->said;
+        QStringList copy;
+        for (const QString& text : server->said) {
+            copy.append(text);
+        }
+        return copy;
     }
     int connections() {
         const std::lock_guard lock(server->mutex);
