@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
 #include <cstdio>
@@ -74,6 +75,38 @@ void handOverToRunningInstance(const InstanceChannelPlace& place, const QList<QB
     qWarning().noquote() << QStringLiteral("Quorvane3: %1; nothing was handed over").arg(why);
 }
 
+// Says why the per-user folder is not used, and ends once the box is closed. Nothing is read
+// from it or written to it: not even the instance lock.
+int refuseProgramDir(const ProgramPaths& paths, MessageBoxSeam& messageBox) {
+    const QString dir = QDir::toNativeSeparators(paths.programDir);
+    QString why;
+    switch (paths.programDirTrust) {
+        case ProgramPaths::Trust::OtherOwner:
+            why = QCoreApplication::translate(
+                      "Startup",
+                      "データを保存するフォルダ「%1」は、ほかのユーザーのものです。"
+                      "そのフォルダにある設定やサイト一覧は使わずに終了します。"
+                      "フォルダを確かめてから起動し直してください。")
+                      .arg(dir);
+            break;
+        case ProgramPaths::Trust::WritableByOthers:
+            why = QCoreApplication::translate(
+                      "Startup",
+                      "データを保存するフォルダ「%1」には、ほかのユーザーも書き込めます。"
+                      "そのフォルダにある設定やサイト一覧は使わずに終了します。"
+                      "中身を確かめ、自分だけが使えるようにしてから（chmod 700）"
+                      "起動し直してください。")
+                      .arg(dir);
+            break;
+        case ProgramPaths::Trust::Private:
+            return 0;
+    }
+    qWarning().noquote() << QStringLiteral("Quorvane3: ") + why;
+    messageBox.ask(why, paths.exeBaseName, MsgButtons::Ok, MsgIcon::Warning,
+                   [](MsgResult) { QCoreApplication::exit(1); });
+    return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -96,7 +129,11 @@ int main(int argc, char* argv[]) {
     QtMessageBox messageBox;
     DesktopBrowser browser;
     DesktopScreen screen;
-    AppState state(resolveProgramPaths(), PlatformSeams{clock, messageBox, browser, screen});
+    const ProgramPaths paths = resolveProgramPaths();
+    if (paths.programDirTrust != ProgramPaths::Trust::Private) {
+        return refuseProgramDir(paths, messageBox);
+    }
+    AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
     state.useSpeechEngine(makeSpeechEngine());
@@ -153,10 +190,18 @@ int main(int argc, char* argv[]) {
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &windows.main(),
                      [&windows](int) { windows.main().exitAtOnce(); });
     const int code = QApplication::exec();
-    // Everything is saved by now. A worker still reading a large feed is not waited for
-    // beyond this: the process ends without it.
-    if (!state.feeds().shutdown(kExitWaitMs)) {
-        std::fflush(nullptr);
+    // Everything is saved by now. A worker still reading a large feed, or a speech server
+    // that does not answer, is not waited for beyond this: the process ends without them.
+    // The speech thread ends while the feeds do.
+    const QDeadlineTimer exitDeadline(kExitWaitMs);
+    static_cast<void>(state.speech().shutdown(0));
+    const bool feedsEnded = state.feeds().shutdown(kExitWaitMs);
+    const bool speechEnded = state.speech().shutdown(int(exitDeadline.remainingTime()));
+    if (!feedsEnded || !speechEnded) {
+        // Only the program's own streams: fflush(nullptr) would wait for every stream's lock,
+        // and speech-dispatcher's client holds its socket stream's while it reads.
+        std::fflush(stdout);
+        std::fflush(stderr);
         std::_Exit(code);
     }
     return code;

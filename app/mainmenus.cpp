@@ -7,6 +7,7 @@
 #include <QFutureWatcher>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 
 #include "core/appstate.h"
 #include "app/appwindows.h"
@@ -240,9 +241,33 @@ void frmMain::openWhileEntryShown(const QString& url) {
 
 void frmMain::mnuOpenBrowser_Click() {
     const int index = pane->properties->intCurrentIndex;
-    if (index >= 0 && state.SiteTable.isValidIndex(index)) {
-        // Passed on as it stands, also when empty (a folder).
-        state.seams.browser.openUrl(state.SiteTable[index].strHtmlUrl);
+    if (index < 0 || !state.SiteTable.isValidIndex(index)) {
+        return;
+    }
+    // A homepage comes from a feed or a site list. The desktop hands a URL of any other
+    // scheme to whatever program claims it, so only web pages are opened, by the rule the
+    // articles' links follow.
+    const QString url = state.SiteTable[index].strHtmlUrl.trimmed();
+    if (isFeedLinkOpenable(url)) {
+        state.seams.browser.openUrl(url);
+        return;
+    }
+    if (url.isEmpty()) {
+        SetStatus(tr("ホームページのURLがありません"));
+        return;
+    }
+    // The scheme is named (it is short and plain); the rest of a text from a feed is not
+    // shown, since it may be long or hold control characters.
+    static const QRegularExpression schemePattern(
+        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]{0,31}):"));
+    const QRegularExpressionMatch scheme = schemePattern.match(url);
+    const QString name = scheme.captured(1).toLower();
+    if (scheme.hasMatch() && name != QLatin1String("http") && name != QLatin1String("https")) {
+        SetStatus(tr("「%1:」で始まるURLは開きません。ブラウザで開くのは http と https の"
+                     "ページだけです")
+                      .arg(scheme.captured(1)));
+    } else {
+        SetStatus(tr("ホームページのURLが正しくないため開きません"));
     }
 }
 
@@ -252,7 +277,8 @@ void frmMain::mnuOnlineHelp_Click() {
 }
 
 void frmMain::mnuHomepage_Click() {
-    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + QStringLiteral("index.html"));
+    //: The file name of the home page in this language, among the pages in qvr3/.
+    openWhileEntryShown(makerSiteUrl(state.paths.shareDir) + tr("index.html"));
 }
 
 void frmMain::mnuOPMLLoad_Click() {

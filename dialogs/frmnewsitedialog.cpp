@@ -9,6 +9,7 @@
 #include "core/appstate.h"
 #include "platform/screeninfo.h"
 #include "ui/dialoghost.h"
+#include "ui/textwrap.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 #include "core/feedservice.h"
@@ -85,17 +86,7 @@ void frmNewSiteDialog::showStatus(const QString& text) {
     const int textHeight = qMin(lblStatus->heightForWidth(room.width()), room.height());
     // As narrow as the lines allow, so that a text on two lines breaks near its middle rather
     // than before its last character.
-    int narrow = 1;
-    int wide = room.width();
-    while (narrow < wide) {
-        const int width = (narrow + wide) / 2;
-        if (lblStatus->heightForWidth(width) <= textHeight) {
-            wide = width;
-        } else {
-            narrow = width + 1;
-        }
-    }
-    QRect box(room.left(), 0, wide, textHeight);
+    QRect box(room.left(), 0, balancedWrapWidth(*lblStatus, room.width()), textHeight);
     box.moveCenter(QPoint(box.center().x(), cmdOK->geometry().center().y()));
     box.moveTop(qBound(room.top(), box.top(), room.bottom() + 1 - textHeight));
     lblStatus->setGeometry(box);

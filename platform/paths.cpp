@@ -42,16 +42,41 @@ QString perUserDataDir() {
 
 ProgramPaths resolveProgramPaths() {
     const QString dataDir = perUserDataDir();
-    const ProgramPaths paths = decideProgramPaths(
+    ProgramPaths paths = decideProgramPaths(
         QCoreApplication::applicationDirPath(),
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), dataDir);
     // The per-user data directory of a first start; the instance lock lives in it too. The
     // list it holds may name private feeds, and a list others could change would have the
     // patrol read what they name.
     if (!dataDir.isEmpty() && paths.programDir == QDir::cleanPath(dataDir)) {
-        makePrivateFolder(paths.programDir);
+        paths.programDirTrust = preparePerUserFolder(paths.programDir, currentUserId());
     }
     return paths;
+}
+
+ProgramPaths::Trust judgeUserFolder(uint ownerId, uint mode, uint uid) {
+    if (ownerId != uid) {
+        return ProgramPaths::Trust::OtherOwner;
+    }
+    // Group write counts too: the group may hold other users.
+    if ((mode & (S_IWGRP | S_IWOTH)) != 0) {
+        return ProgramPaths::Trust::WritableByOthers;
+    }
+    return ProgramPaths::Trust::Private;
+}
+
+ProgramPaths::Trust preparePerUserFolder(const QString& dataDir, uint uid) {
+    const QString path = QDir::cleanPath(dataDir);
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        const ProgramPaths::Trust trust =
+            judgeUserFolder(uint(info.st_uid), uint(info.st_mode), uid);
+        if (trust != ProgramPaths::Trust::Private) {
+            return trust;
+        }
+    }
+    makePrivateFolder(path);
+    return ProgramPaths::Trust::Private;
 }
 
 uint currentUserId() {
@@ -70,12 +95,24 @@ bool makePrivateFolder(const QString& dir) {
     if (dir.isEmpty()) {
         return false;
     }
-    const QString path = QDir::cleanPath(dir);
+    const QString path = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
     const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     if (!QFileInfo::exists(path)) {
-        // The parents as the user's other folders are; the folder itself for the user alone.
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QDir().mkdir(path, ownerOnly);
+        // Each missing folder on the way for the user alone: the mode given to mkdir is only
+        // ever narrowed by the umask, never widened (a umask of 000 would leave mkpath's
+        // folders open to everybody). Parents that exist are not touched.
+        QStringList missing;
+        for (QString at = path; !at.isEmpty() && !QFileInfo::exists(at);) {
+            missing.prepend(at);
+            const QString parent = QFileInfo(at).path();
+            if (parent == at) {
+                break;
+            }
+            at = parent;
+        }
+        for (const QString& folder : missing) {
+            ::mkdir(QFile::encodeName(folder).constData(), S_IRWXU);
+        }
     }
     const QFileInfo made(path);
     if (made.isDir() && made.ownerId() == currentUserId()) {

@@ -16,6 +16,7 @@
 
 #include "core/appstate.h"
 #include "core/version.h"
+#include "ui/labelledcombobox.h"
 #include "ui/dialoghost.h"
 #include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
@@ -238,7 +239,8 @@ void frmTickerOptionDialog::buildPlacementGroup() {
         return l;
     };
     const auto combo = [this](const char* name, const QString& tip, int top) {
-        auto* box = new QComboBox(fraPlacement);
+        // Read out by its label, as the other controls are.
+        auto* box = new LabelledComboBox(fraPlacement);
         box->setObjectName(QLatin1String(name));
         box->setToolTip(tip);
         placeTwips(box, 1560, top, 2775, 300);

@@ -379,8 +379,27 @@ Are you sure?</translation>
         <translation>No speech engine was found. Install speech-dispatcher and qt6-speech-speechd-plugin.</translation>
     </message>
     <message>
-        <source>読み上げエンジンを使えません（%1）。</source>
-        <translation>The speech engine cannot be used (%1).</translation>
+        <source>speech-dispatcher に接続できないため、読み上げても何も聞こえません（%1）。音声の出力先がないと speech-dispatcher は起動しません。</source>
+        <translation>Nothing would be heard: speech-dispatcher cannot be reached (%1). Without a sound output, speech-dispatcher does not start.</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher に声を出せる出力モジュールがないため、読み上げても何も聞こえません。espeak-ng などの音声合成をインストールしてください。</source>
+        <translation>Nothing would be heard: speech-dispatcher has no output module with a voice. Install a speech synthesizer such as espeak-ng.</translation>
+    </message>
+    <message>
+        <source>読み上げが途切れました（%1）。</source>
+        <translation>Reading aloud broke off (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>Startup</name>
+    <message>
+        <source>データを保存するフォルダ「%1」は、ほかのユーザーのものです。そのフォルダにある設定やサイト一覧は使わずに終了します。フォルダを確かめてから起動し直してください。</source>
+        <translation>The folder that holds the program’s data, “%1”, belongs to another user. Quorvane3 ends without using the settings or the site list in it. Check the folder, then start again.</translation>
+    </message>
+    <message>
+        <source>データを保存するフォルダ「%1」には、ほかのユーザーも書き込めます。そのフォルダにある設定やサイト一覧は使わずに終了します。中身を確かめ、自分だけが使えるようにしてから（chmod 700）起動し直してください。</source>
+        <translation>Other users can write in the folder that holds the program’s data, “%1”. Quorvane3 ends without using the settings or the site list in it. Check what it holds and make it yours alone (chmod 700), then start again.</translation>
     </message>
 </context>
 <context>
@@ -608,6 +627,23 @@ The current site list will be replaced. Do you want to continue?</translation>
     <message>
         <source>ティッカーを操作(&amp;K)</source>
         <translation>Control the Tic&amp;ker</translation>
+    </message>
+    <message>
+        <source>ホームページのURLがありません</source>
+        <translation>There is no homepage URL</translation>
+    </message>
+    <message>
+        <source>「%1:」で始まるURLは開きません。ブラウザで開くのは http と https のページだけです</source>
+        <translation>URLs starting with “%1:” are not opened: only http and https pages are opened in the browser</translation>
+    </message>
+    <message>
+        <source>ホームページのURLが正しくないため開きません</source>
+        <translation>The homepage URL is not valid, so it is not opened</translation>
+    </message>
+    <message>
+        <source>index.html</source>
+        <extracomment>The file name of the home page in this language, among the pages in qvr3/.</extracomment>
+        <translation>index-en.html</translation>
     </message>
 </context>
 <context>

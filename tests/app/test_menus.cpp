@@ -440,15 +440,15 @@ TEST_F(NoTrayMenuTest, EveryTrayCommandIsInTheMenuBarAlike) {
 
 class MenuTestInEnglish : public InEnglish, public MenuTest {};
 
-// In English the menus read English, and the help is the English page.
+// In English the menus read English, and the help and home pages are the English ones.
 TEST_F(MenuTestInEnglish, MenusAndHelpAreEnglish) {
     EXPECT_EQ(main().mnuFile->title(), QStringLiteral("&File"));
     EXPECT_EQ(main().mnuExit->text(), QStringLiteral("E&xit"));
     main().mnuOnlineHelp->trigger();
-    EXPECT_EQ(
-        env.browser.opened,
-        QStringList{
-            QUrl::fromLocalFile(env.dir() + QStringLiteral("/qvr3/help-en.html")).toString()});
+    main().mnuHomepage->trigger();
+    const QString pages = QUrl::fromLocalFile(env.dir() + QStringLiteral("/qvr3/")).toString();
+    EXPECT_EQ(env.browser.opened, (QStringList{pages + QStringLiteral("help-en.html"),
+                                               pages + QStringLiteral("index-en.html")}));
     main().show();
     expectEveryCaptionShowsWhole(main());
 }
@@ -458,24 +458,23 @@ TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {
     const QString site = QUrl::fromLocalFile(env.dir() + QStringLiteral("/qvr3/")).toString();
     struct Case {
         QAction* action;
-        QString opened;
+        QStringList opened;
     };
     const Case cases[] = {
-        {main().mnuOpenBrowser, QString()},  // the folder shown first: its empty homepage
-        {main().mnuOnlineHelp, site + QStringLiteral("help.html")},
-        {main().mnuHomepage, site + QStringLiteral("index.html")},
+        {main().mnuOpenBrowser, {}},  // the folder shown first: it has no homepage
+        {main().mnuOnlineHelp, {site + QStringLiteral("help.html")}},
+        {main().mnuHomepage, {site + QStringLiteral("index.html")}},
     };
     for (const Case& c : cases) {
         env.browser.opened.clear();
         c.action->trigger();
-        EXPECT_EQ(env.browser.opened, QStringList{c.opened})
-            << c.action->objectName().toStdString();
+        EXPECT_EQ(env.browser.opened, c.opened) << c.action->objectName().toStdString();
     }
     main().pane->trvOPML->selectNode(state().siteTree.find(QStringLiteral("R1")));
     main().pane->properties->trvOPML_NodeClick();
     env.browser.opened.clear();
     main().mnuOpenBrowser->trigger();
-    EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral(" http://a.example/ ")});
+    EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral("http://a.example/")});
 
     // Nothing shown: none of them opens anything.
     main().pane->clearPanel();
@@ -484,6 +483,41 @@ TEST_F(MenuTest, BrowserCommandsOpenPagesOnlyWhileAnEntryIsShown) {
         c.action->trigger();
     }
     EXPECT_TRUE(env.browser.opened.isEmpty());
+}
+
+// A homepage from a feed or a list reaches the desktop only as a web page; the status bar says
+// why another is not opened, naming its scheme.
+TEST_F(MenuTest, HomepagesAreOpenedOnlyAsWebPages) {
+    const struct {
+        const char* homepage;
+        bool opened;
+        const char* named;
+    } cases[] = {
+        {"https://news.example/top?a=1&b=2", true, ""},
+        {"HTTP://NEWS.EXAMPLE/", true, ""},
+        {"x-qv-test-scheme://run?cmd=id", false, "x-qv-test-scheme:"},
+        {"file:///etc/passwd", false, "file:"},
+        {"javascript:alert(1)", false, "javascript:"},
+        {"smb://host/share", false, "smb:"},
+        {"mailto:news@example.jp", false, "mailto:"},
+        {"http://", false, ""},
+        {"https:///path-only", false, ""},
+        {"news.example/top", false, ""},
+        {"", false, ""},
+    };
+    main().pane->trvOPML->selectNode(state().siteTree.find(QStringLiteral("R1")));
+    main().pane->properties->trvOPML_NodeClick();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.homepage);
+        state().SiteTable[1].strHtmlUrl = QString::fromLatin1(c.homepage);
+        env.browser.opened.clear();
+        main().SetStatus(QString());
+        main().mnuOpenBrowser->trigger();
+        EXPECT_EQ(env.browser.opened,
+                  c.opened ? QStringList{QString::fromLatin1(c.homepage)} : QStringList());
+        EXPECT_EQ(main().statusText().isEmpty(), c.opened);
+        EXPECT_TRUE(main().statusText().contains(QString::fromLatin1(c.named)));
+    }
 }
 
 TEST_F(MenuTest, AboutBoxIsOneWindowRebuiltAtEveryOpening) {

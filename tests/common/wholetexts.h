@@ -54,7 +54,10 @@ inline void expectEveryCaptionShowsWhole(const QWidget& window) {
             const QRect needed = label->fontMetrics().boundingRect(
                 label->contentsRect(), int(label->alignment()) | Qt::TextWordWrap, label->text());
             if (label->wordWrap()) {
+                // A word longer than the line is not broken: it runs past the box's edge.
                 EXPECT_LE(needed.height(), label->contentsRect().height())
+                    << label->text().toStdString();
+                EXPECT_LE(needed.width(), label->contentsRect().width())
                     << label->text().toStdString();
             } else {
                 EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),

@@ -52,9 +52,19 @@ protected:
 
 class NewSiteDialogTestInEnglish : public InEnglish, public NewSiteDialogTest {};
 
+// Also the one-word status of a check under way, which a line may not break.
 TEST_F(NewSiteDialogTestInEnglish, EveryCaptionShowsWhole) {
     dialog.showOrRaise();
     expectEveryCaptionShowsWhole(dialog);
+    auto service = std::make_unique<FakeFeedService>();
+    const FakeFeedService& feeds = *service;
+    env.state().useFeedService(std::move(service));
+    dialog.txtURL->setText(server.url(QStringLiteral("/rss20.xml")));
+    dialog.cmdOK->click();
+    ASSERT_EQ(feeds.pendingCount(), 1);
+    ASSERT_FALSE(dialog.lblStatus->text().contains(QLatin1Char(' ')));
+    expectEveryCaptionShowsWhole(dialog);
+    dialog.close();
 }
 
 TEST_F(NewSiteDialogTest, OpensInTheFirstStepOnTopBesideTheMainWindow) {

@@ -85,6 +85,7 @@ TEST_F(InstallTest, LaysOutProgramsSharedFilesMenuEntryAndIconsInEverySize) {
         QStringLiteral("bin/qv3probe"),
         QStringLiteral("share/quorvane3/default.xml"),
         QStringLiteral("share/quorvane3/qvr3/index.html"),
+        QStringLiteral("share/quorvane3/qvr3/index-en.html"),
         QStringLiteral("share/quorvane3/qvr3/help.html"),
         QStringLiteral("share/quorvane3/qvr3/help-en.html"),
         QStringLiteral("share/quorvane3/translations/quorvane3_en.qm"),
@@ -141,7 +142,8 @@ protected:
         ASSERT_TRUE(home.isValid());
         dataDir = home.filePath(QStringLiteral("data/Quorvane3"));
         ASSERT_TRUE(QDir().mkpath(dataDir));
-        QFile::setPermissions(dataDir, QFile::Permissions(0x7777));
+        // Open to others for reading, as an older run might have left it.
+        QFile::setPermissions(dataDir, QFile::Permissions(0x7755));
         const QString runtimeDir = home.filePath(QStringLiteral("runtime"));
         ASSERT_TRUE(QDir().mkpath(runtimeDir));
         QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -244,7 +246,7 @@ TEST_F(InstalledRunTest, KeepsItsFilesInTheDataDirectoryAndTakesFeedsFromLaterSt
     EXPECT_TRUE(config.readAll().contains("\r\nNEWS_INTERVAL="));
     EXPECT_TRUE(QFileInfo::exists(dataDir + QStringLiteral("/rsslist.opml")));
     EXPECT_EQ(filesUnder(prefixDir->path()), installedFiles);
-    // Run under umask 000 in a data folder made open to all: what it wrote is the user's
+    // Run under umask 000 in a data folder others could read: what it wrote is the user's
     // alone, and so is the folder now.
     const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
     EXPECT_EQ(QFileInfo(dataDir).permissions(),
@@ -254,6 +256,26 @@ TEST_F(InstalledRunTest, KeepsItsFilesInTheDataDirectoryAndTakesFeedsFromLaterSt
                   ownerOnly | QFile::ReadUser | QFile::WriteUser)
             << name;
     }
+}
+
+// A data folder others may write in could hold a list and rules another user planted: the
+// program says so and uses nothing in it, not even for its lock.
+TEST_F(InstalledRunTest, RefusesADataFolderOthersMayWriteIn) {
+    QFile::setPermissions(dataDir, QFile::Permissions(0x7777));
+    const QStringList before = QDir(dataDir).entryList(QDir::Files | QDir::Hidden);
+    startProgram(running, {});
+    ASSERT_TRUE(running.waitForStarted());
+    QByteArray log;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this, &log] {
+            log += running.readAllStandardError();
+            return log.contains("Quorvane3: ");
+        },
+        20000));
+    EXPECT_TRUE(log.contains(QFile::encodeName(dataDir))) << log.constData();
+    EXPECT_EQ(QDir(dataDir).entryList(QDir::Files | QDir::Hidden), before);
+    EXPECT_EQ(QFileInfo(dataDir).permissions(), QFile::Permissions(0x7777));
+    EXPECT_EQ(feeds.requests().size(), 0);
 }
 
 }  // namespace

@@ -84,4 +84,51 @@ TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
     ::umask(umaskBefore);
 }
 
+// Under umask 000 the per-user folder's missing parents are made for the user alone, and a
+// folder another user could have planted files in is refused and left as it is.
+TEST(FileModes, APerUserFolderOthersCouldWriteInIsRefused) {
+    using Trust = ProgramPaths::Trust;
+    const uint me = currentUserId();
+    const struct {
+        uint owner;
+        uint mode;
+        Trust trust;
+    } judged[] = {
+        {me, 040700, Trust::Private},
+        {me, 040755, Trust::Private},  // only read by others: made private by its user
+        {me, 040770, Trust::WritableByOthers},
+        {me, 040777, Trust::WritableByOthers},
+        {me, 041777, Trust::WritableByOthers},  // sticky: others still put files in
+        {me, 040702, Trust::WritableByOthers},
+        {me + 1, 040700, Trust::OtherOwner},
+        {me + 1, 040777, Trust::OtherOwner},
+    };
+    for (const auto& j : judged) {
+        EXPECT_EQ(judgeUserFolder(j.owner, j.mode, me), j.trust) << std::oct << j.mode;
+    }
+    EXPECT_EQ(judgeUserFolder(0, 040700, 1000), Trust::OtherOwner);
+
+    const mode_t umaskBefore = ::umask(0);
+    {
+        TestEnv env;
+        const QString dataDir = env.path(QStringLiteral("home/.local/share/Quorvane3"));
+        ASSERT_TRUE(QDir().mkdir(env.path(QStringLiteral("home")),
+                                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        EXPECT_EQ(preparePerUserFolder(dataDir, me), Trust::Private);
+        for (const char* made :
+             {"home/.local", "home/.local/share", "home/.local/share/Quorvane3"}) {
+            EXPECT_EQ(modeOf(env.path(QLatin1String(made))), 0700) << made;
+        }
+
+        const QString planted = env.path(QStringLiteral("planted"));
+        ASSERT_TRUE(QDir().mkdir(planted));
+        ASSERT_EQ(modeOf(planted), 0777);
+        env.writeFile(QStringLiteral("planted/rules.txt"), "planted");
+        EXPECT_EQ(preparePerUserFolder(planted, me), Trust::WritableByOthers);
+        EXPECT_EQ(modeOf(planted), 0777);  // left as it is, for its owner to look at
+        EXPECT_EQ(preparePerUserFolder(planted, me + 1), Trust::OtherOwner);
+    }
+    ::umask(umaskBefore);
+}
+
 }  // namespace

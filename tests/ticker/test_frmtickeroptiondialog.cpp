@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSlider>
@@ -472,6 +474,28 @@ TEST_F(TickerOptionDialogTest, ReadAloudIsOfferedOnlyWithASpeechEngine) {
     dialog.chkSpeak->click();
     dialog.cmdOK_Click();
     EXPECT_FALSE(settings().TICKER_SPEAK);
+}
+
+// A screen reader names each combo box by its label and reads the entry chosen as its value.
+TEST_F(TickerOptionDialogTest, ComboBoxesAreNamedByTheirLabels) {
+    dialog.Form_Load();
+    dialog.show();
+    int checked = 0;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        auto* box = qobject_cast<QComboBox*>(label->buddy());
+        if (box == nullptr) {
+            continue;
+        }
+        SCOPED_TRACE(box->objectName().toStdString());
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(node, nullptr);
+        EXPECT_EQ(node->role(), QAccessible::ComboBox);
+        EXPECT_EQ(node->text(QAccessible::Name), label->text());
+        EXPECT_EQ(node->text(QAccessible::Value), box->currentText());
+        EXPECT_NE(node->text(QAccessible::Name), box->currentText());
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
 }
 
 }  // namespace
