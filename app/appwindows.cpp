@@ -163,6 +163,10 @@ void AppWindows::SetStatus(const QString& strValue) {
     main().SetStatus(strValue);
 }
 
+void AppWindows::SetStatusDetails(const QString& strValue, const QString& details) {
+    main().SetStatus(strValue, details);
+}
+
 void AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
     task().LoadRdf(intNextKey, blnFullFlg, std::move(done));
 }

@@ -96,6 +96,7 @@ public:
 
     // StatusSink: the main window's status bar.
     void SetStatus(const QString& strValue) override;
+    void SetStatusDetails(const QString& strValue, const QString& details) override;
 
     // PatrolControl: the patrol window, loaded first when it is not (which patrols at once,
     // so RssRefresh then patrols no second time).

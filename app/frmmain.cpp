@@ -348,8 +348,9 @@ bool frmMain::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void frmMain::SetStatus(const QString& strValue) {
+void frmMain::SetStatus(const QString& strValue, const QString& details) {
     StatusBar->showMessage(strValue);
+    StatusBar->setToolTip(details);
 }
 
 QString frmMain::statusText() const {

@@ -50,8 +50,8 @@ public:
     // answer. What could not be saved goes to the log.
     void exitAtOnce();
 
-    // The status bar's one text.
-    void SetStatus(const QString& strValue);
+    // The status bar's one text; details, when given, are its tool tip until the next text.
+    void SetStatus(const QString& strValue, const QString& details = QString());
     [[nodiscard]] QString statusText() const;
 
     void AddTrayIcon();

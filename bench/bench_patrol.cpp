@@ -1,20 +1,26 @@
 // How long the UI thread stalls while the patrol fetches, and how long a patrol takes: 100
 // loopback feeds that each answer after 200 ms, in the all-sites and the one-site mode,
 // and the same with one site that never answers. A 1 ms timer on the UI thread records the
-// longest gap between its ticks while the patrol runs.
+// longest gap between its ticks while the patrol runs. Then the same all-sites patrol over
+// headlines built to make a backtracking matcher give up (aaa…a!, word word … !), without
+// rules, with the worst rules found so far (/(a+)+$/, /(\w+\s?)+$/), and with those rules
+// rewritten half way through, so that the feeds read before are judged again.
 //
 // Usage: bench_patrol [sites] [delay-ms]; options of the other benchmarks (--...) are
 // ignored.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "bench/loopbackfeeds.h"
+#include "rules/rulesstore.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/common/nullpatrolhost.h"
 #include "core/appstate.h"
@@ -31,7 +37,53 @@ struct Outcome {
     qint64 totalMs = 0;
 };
 
-Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
+enum class Rules { None, Worst, WorstRewritten };
+
+const QByteArray kWorstRules = "hold\t/(a+)+$/\nmute\t/(\\w+\\s?)+$/\n";
+
+// Twenty items whose titles make /(a+)+$/ and /(\w+\s?)+$/ backtrack without end.
+QByteArray hostileFeed(int site) {
+    QByteArray feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss version=\"2.0\"><channel>";
+    for (int i = 0; i < 20; ++i) {
+        QByteArray title;
+        if (i % 2 == 0) {
+            title = QByteArray(30 + i, 'a') + '!';
+        } else {
+            for (int w = 0; w < 12; ++w) {
+                title += "word" + QByteArray::number(w) + ' ';
+            }
+            title += '!';
+        }
+        feed += "<item><title>" + title + "</title><link>http://example.com/" +
+                QByteArray::number(site) + "/" + QByteArray::number(i) + "</link></item>";
+    }
+    return feed + "</channel></rss>";
+}
+
+void serveHostileSites(LoopbackServer& server, AppState& state, int sites, int delayMs) {
+    for (int i = 0; i < sites; ++i) {
+        LoopbackServer::Response response;
+        response.body = hostileFeed(i);
+        response.delayMs = delayMs;
+        response.headers = {{"Content-Type", "application/rss+xml"}};
+        const QString path = QStringLiteral("/hostile%1.xml").arg(i);
+        server.route(path, response);
+        SiteRow row;
+        row.intKind = kKindSite;
+        row.strTitle = QStringLiteral("Site %1").arg(i);
+        row.strXmlUrl = server.url(path);
+        state.SiteTable.append(row);
+    }
+    state.blnSiteListFlg = true;
+}
+
+bool writeRules(const AppState& state, const QByteArray& text) {
+    QFile file(state.programFile(QString::fromLatin1(kRulesFileName)));
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
+}
+
+Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs,
+                  std::optional<Rules> hostile = std::nullopt) {
     QTemporaryDir dir;
     ProgramPaths paths;
     paths.programDir = dir.path();
@@ -49,7 +101,15 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
     state.settings.AUTO_PIROT_MODE = mode;
 
     LoopbackServer server;
-    serveOldSampleSites(server, state, sites, delayMs, oneHangs ? sites / 2 : -1);
+    if (hostile) {
+        serveHostileSites(server, state, sites, delayMs);
+        if (*hostile != Rules::None && !writeRules(state, kWorstRules)) {
+            return {};
+        }
+    } else {
+        serveOldSampleSites(server, state, sites, delayMs, oneHangs ? sites / 2 : -1);
+    }
+    state.rulesStore().reload();
 
     NullTicker ticker;
     NullStatus status;
@@ -79,6 +139,13 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs) {
         total.start();
         task.RssRefresh();
     });
+    if (hostile == Rules::WorstRewritten) {
+        // Half way, as a sync tool or an editor would: the feeds read so far are stale.
+        QTimer::singleShot(sites * delayMs / frmTask::kMaxPatrolFetches / 2, [&] {
+            writeRules(state, "# rewritten\n" + kWorstRules);
+            state.rulesStore().reload();
+        });
+    }
     QCoreApplication::exec();
     ticks.stop();
     return outcome;
@@ -110,6 +177,29 @@ int main(int argc, char* argv[]) {
         const Outcome outcome = runPatrol(sites, delayMs, c.mode, c.oneHangs);
         std::printf("%-40s %18lld %10.2f\n", c.name, static_cast<long long>(outcome.longestStallMs),
                     double(outcome.totalMs) / 1000.0);
+        std::fflush(stdout);
+    }
+
+    std::printf("\nall sites, headlines built to hurt a backtracking matcher\n");
+    std::printf("%-40s %18s %10s %10s\n", "case", "longest stall ms", "patrol s", "x no rules");
+    const struct {
+        const char* name;
+        Rules rules;
+    } ruleCases[] = {
+        {"no rules", Rules::None},
+        {"/(a+)+$/ and /(\\w+\\s?)+$/", Rules::Worst},
+        {"the same, rewritten half way", Rules::WorstRewritten},
+    };
+    double without = 0;
+    for (const auto& c : ruleCases) {
+        const Outcome outcome = runPatrol(sites, delayMs, PatrolMode::AllSites, false, c.rules);
+        const double seconds = double(outcome.totalMs) / 1000.0;
+        if (c.rules == Rules::None) {
+            without = seconds;
+        }
+        std::printf("%-40s %18lld %10.2f %10.2f\n", c.name,
+                    static_cast<long long>(outcome.longestStallMs), seconds,
+                    without > 0 ? seconds / without : 0.0);
         std::fflush(stdout);
     }
     return 0;

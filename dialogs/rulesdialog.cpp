@@ -21,6 +21,7 @@
 #include "platform/messagebox.h"
 #include "platform/qtcolorpicker.h"
 #include "platform/screeninfo.h"
+#include "rules/rulesproblems.h"
 #include "rules/ruleset.h"
 #include "rules/rulesstore.h"
 #include "ui/dialoghost.h"
@@ -68,6 +69,7 @@ QString editProblemText(const RuleProblem& problem) {
         case RuleProblem::Kind::NotUtf8:
         case RuleProblem::Kind::UnknownAction:
         case RuleProblem::Kind::TooManyFields:
+        case RuleProblem::Kind::OverBudget:
             break;
     }
     return ruleProblemText(problem);
@@ -96,7 +98,9 @@ RulesDialog::RulesDialog(AppState& appState, DialogHost& dialogHost, ColorPicker
     buildWidgets();
 }
 
-RulesDialog::~RulesDialog() = default;
+RulesDialog::~RulesDialog() {
+    state.rulesStore().removeChangedHandlers(this);
+}
 
 void RulesDialog::buildWidgets() {
     setObjectName(QStringLiteral("RulesDialog"));
@@ -150,6 +154,8 @@ void RulesDialog::buildWidgets() {
     lblAction = label("lblAction", tr("動作(&K)"), fraRule, 300);
     cboAction = new QComboBox(fraRule);
     cboAction->setObjectName(QStringLiteral("cboAction"));
+    // A screen reader names a combo box by its value unless told its label.
+    cboAction->setAccessibleName(tr("動作"));
     for (const RuleAction action : kActions) {
         cboAction->addItem(actionCaption(action), int(action));
     }
@@ -239,6 +245,22 @@ void RulesDialog::buildWidgets() {
     }
     connect(txtTry, &QLineEdit::textChanged, this, &RulesDialog::tryHeadline);
     connect(cboTrySite, &QComboBox::currentIndexChanged, this, &RulesDialog::tryHeadline);
+    // An editor or a sync tool changed rules.txt: the list shows it at once.
+    state.rulesStore().addChangedHandler(this, [this] { followStore(); });
+}
+
+void RulesDialog::followStore() {
+    if (saving || !isVisible()) {
+        return;  // the save shows its own outcome; Form_Load reads the store when opened
+    }
+    if (state.rulesStore().generation() != shownGeneration) {
+        rules = state.rulesStore().document().rules();
+        shownGeneration = state.rulesStore().generation();
+        fillList(-1);
+    } else {
+        updateButtons();
+    }
+    showStatus(QString());
 }
 
 void RulesDialog::showOrRaise() {
@@ -516,20 +538,40 @@ bool RulesDialog::commit(const QList<DisplayRule>& edited, int select) {
     }
     // The file changed on disk since the list was filled: an edit of the old list would put
     // back what was changed there.
-    if (store.generation() != shownGeneration) {
+    const auto reread = [&] {
         rules = store.document().rules();
         shownGeneration = store.generation();
         fillList(-1);
-        showStatus(
-            tr("表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操"
-               "作してください。"));
+        showStatus(rulesChangedOnDiskText());
+    };
+    if (store.generation() != shownGeneration) {
+        reread();
         return false;
     }
     RulesDocument document = store.document();
-    if (!document.setRules(edited) || !store.save(document)) {
+    if (!document.setRules(edited)) {
         state.seams.messageBox.show(rulesSaveFailedText(store.path()), state.exeBaseName(),
                                     MsgButtons::Ok, MsgIcon::Warning);
         return false;
+    }
+    saving = true;
+    const RulesSave saved = store.save(document);
+    saving = false;
+    switch (saved) {
+        case RulesSave::Saved:
+            break;
+        case RulesSave::ChangedOnDisk:
+            reread();
+            return false;
+        case RulesSave::TooLarge:
+            showStatus(rulesTooLargeText());
+            return false;
+        case RulesSave::Failed:
+            state.seams.messageBox.show(rulesSaveFailedText(store.path()), state.exeBaseName(),
+                                        MsgButtons::Ok, MsgIcon::Warning);
+            updateButtons();
+            showStatus(QString());
+            return false;
     }
     rules = edited;
     shownGeneration = store.generation();
@@ -547,14 +589,17 @@ void RulesDialog::tryHeadline() {
     }
     const RuleVerdict verdict = tryRules->verdict(headline, siteUrlOf(cboTrySite));
     if (verdict.rule < 0) {
-        lblTryResult->setText(tr("どのルールにも当てはまりません。そのまま表示されます。"));
+        lblTryResult->setText(verdict.skipped
+                                  ? tr("どのルールにも当てはまりません。照合に時間がかかりすぎる正"
+                                       "規表現は飛ばしました。")
+                                  : tr("どのルールにも当てはまりません。そのまま表示されます。"));
         return;
     }
     tried = verdict.rule;
     const DisplayRule& rule = rules.at(verdict.rule);
-    lblTryResult->setText(
-        tr("%1番目のルール「%2」に当てはまります: %3")
-            .arg(QString::number(verdict.rule + 1), rule.pattern, actionCaption(verdict.action)));
+    lblTryResult->setText(tr("%1番目のルール「%2」に当てはまります: %3")
+                              .arg(QString::number(verdict.rule + 1),
+                                   printableRuleText(rule.pattern), actionCaption(verdict.action)));
 }
 
 void RulesDialog::showStatus(const QString& text) {
@@ -564,18 +609,20 @@ void RulesDialog::showStatus(const QString& text) {
         shown = store.readFailure();
     }
     if (shown.isEmpty()) {
-        const QList<RuleProblem> problems = store.current()->problems();
+        const std::shared_ptr<const RuleSet> inForce = store.current();
+        const QList<RuleProblem>& problems = inForce->problems();
+        const QList<RuleProblem> overBudget = inForce->overBudgetProblems();
         if (!problems.isEmpty()) {
             shown = tr("使えない行が %1 行あります。ファイルにはそのまま残ります。")
                         .arg(problems.size());
-            QStringList lines;
-            for (const RuleProblem& problem : problems) {
-                lines.append(ruleProblemText(problem));
-            }
-            lblStatus->setToolTip(lines.join(QLatin1Char('\n')));
-        } else {
-            lblStatus->setToolTip(QString());
+        } else if (!overBudget.isEmpty()) {
+            shown = ruleProblemText(overBudget.front());
         }
+        // A few named, however many there are: a tool tip of every line of a broken file
+        // of half a million lines would take the windows for a minute.
+        lblStatus->setToolTip(ruleProblemDetails(problems + overBudget));
+    } else {
+        lblStatus->setToolTip(QString());
     }
     lblStatus->setText(shown);
     // A screen reader reads the text itself; while there is none, it says what comes here.

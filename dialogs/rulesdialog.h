@@ -24,8 +24,8 @@ struct AppState;
 // rule up or down. Every edit is saved at once (atomically, through the rules store, so it
 // is in force from the next article admitted); comments and lines the program cannot use stay
 // in the file as they were. A headline typed into the test box names the rule it meets.
-// Modeless; one at a time. Should the file change on disk meanwhile, the list is read again
-// before an edit could overwrite it.
+// Modeless; one at a time. The list follows the file on disk; an edit is never written over
+// a change made there that the list does not show.
 class RulesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -100,6 +100,8 @@ protected:
 
 private:
     void buildWidgets();
+    // After the rules in force changed (on disk, or by another window's edit).
+    void followStore();
     // Fills both site boxes from the site table.
     void fillSiteBoxes();
     void fillList(int select);
@@ -126,5 +128,7 @@ private:
     // Which rules in force the list shows.
     quint64 shownGeneration = 0;
     std::shared_ptr<const RuleSet> tryRules;
+    // A save of ours is under way: its outcome is shown by commit.
+    bool saving = false;
     int tried = -1;
 };

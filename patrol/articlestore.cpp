@@ -150,8 +150,12 @@ bool RecordNewsShown(AppState& state, int queueIndex) {
     return true;
 }
 
-void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& feedUrl) {
+void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& feedUrl,
+                    const std::atomic<bool>* stop) {
     for (ArticleRecord& item : feed.items) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            return;
+        }
         const RuleVerdict verdict = rules.verdict(item.Title, feedUrl);
         item.Display = verdict.action;
         item.HighlightColour = verdict.colour;
@@ -159,11 +163,17 @@ void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& f
     feed.judgedUnder = rules.generation();
 }
 
-void judgeWithRulesInForce(AppState& state, FeedReadResult& feed, const QString& feedUrl) {
+bool judgedByRulesInForce(const AppState& state, FeedReadResult& feed) {
     const RulesStore& store = state.rulesStore();
-    if (feed.judgedUnder != store.generation()) {
-        judgeFeedItems(feed, *store.current(), feedUrl);
+    if (feed.items.isEmpty() || feed.judgedUnder == store.generation()) {
+        return true;
     }
+    const std::shared_ptr<const RuleSet> rules = store.current();
+    if (!rules->isEmpty()) {
+        return false;
+    }
+    judgeFeedItems(feed, *rules, {});
+    return true;
 }
 
 bool admitToNewsQueue(AppState& state, const ArticleRecord& record) {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <atomic>
 
 #include "core/articlerecord.h"
 
@@ -28,11 +29,14 @@ void MarkShownArticles(AppState& state, QList<ArticleRecord>& SiteArticles, int 
 bool RecordNewsShown(AppState& state, int queueIndex);
 
 // Sets the items' Display and HighlightColour as rules judge them for the site whose feed
-// URL is feedUrl, and records the rules' generation in feed.judgedUnder.
-void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& feedUrl);
-// Judges feed by the rules in force unless it was judged under them already (where it was
-// read).
-void judgeWithRulesInForce(AppState& state, FeedReadResult& feed, const QString& feedUrl);
+// URL is feedUrl, and records the rules' generation in feed.judgedUnder. Runs the rules'
+// regular expressions: never on the UI thread. Once *stop is set it ends early, leaving
+// feed.judgedUnder as it was.
+void judgeFeedItems(FeedReadResult& feed, const RuleSet& rules, const QString& feedUrl,
+                    const std::atomic<bool>* stop = nullptr);
+// Whether feed may be applied as it is: it holds no items, or it was judged under the rules
+// in force, or no rules are in force (then it is judged here, which runs no rule).
+[[nodiscard]] bool judgedByRulesInForce(const AppState& state, FeedReadResult& feed);
 
 // The patrol's admission of one fresh record to NewsQueue. Rejected when the display rules
 // mute it, when OLD_HIDE_FLG is set and the record is dated strictly before now −

@@ -8,6 +8,7 @@
 #include "patrol/articlestore.h"
 #include "patrol/feedparser.h"
 #include "patrol/formats/feedtext.h"
+#include "rules/rulesproblems.h"
 #include "rules/rulesstore.h"
 
 namespace {
@@ -41,6 +42,9 @@ frmTask::frmTask(AppState& appState, TickerControl& tickerControl, StatusSink& s
 }
 
 frmTask::~frmTask() {
+    // A judging under way ends after the headline it is at.
+    stopJudging->store(true);
+    judges.stop(-1);
     state.feeds().cancelAll(this);
 }
 
@@ -112,19 +116,34 @@ void frmTask::tellRulesProblems() {
         }
         return;
     }
-    const QList<RuleProblem> problems = rules.current()->problems();
-    if (problems.isEmpty() || rulesProblemsTold) {
+    const std::shared_ptr<const RuleSet> inForce = rules.current();
+    const auto tell = [this](const QList<RuleProblem>& problems) {
+        // The first few: a file of half a million broken lines is no log of as many.
+        for (qsizetype i = 0; i < problems.size() && i < kNamedRuleProblems; ++i) {
+            qCWarning(lcPatrol).noquote() << ruleProblemText(problems[i]);
+        }
+        if (problems.size() > kNamedRuleProblems) {
+            qCWarning(lcPatrol).noquote()
+                << QStringLiteral("... %1 more").arg(problems.size() - kNamedRuleProblems);
+        }
+        status.SetStatusDetails(ruleProblemSummary(problems), ruleProblemDetails(problems));
+    };
+    if (!inForce->problems().isEmpty() && !rulesProblemsTold) {
+        rulesProblemsTold = true;
+        tell(inForce->problems());
         return;
     }
-    rulesProblemsTold = true;
-    for (const RuleProblem& problem : problems) {
-        qCWarning(lcPatrol).noquote() << ruleProblemText(problem);
+    QList<RuleProblem> overBudget;
+    for (const RuleProblem& problem : inForce->overBudgetProblems()) {
+        const QString text = ruleProblemText(problem);
+        if (!overBudgetTold.contains(text)) {
+            overBudgetTold.insert(text);
+            overBudget.append(problem);
+        }
     }
-    QString text = ruleProblemText(problems.front());
-    if (problems.size() > 1) {
-        text += tr(" (ほかに %1 行、使えない行があります)").arg(problems.size() - 1);
+    if (!overBudget.isEmpty()) {
+        tell(overBudget);
     }
-    LogWrite(text, true);
 }
 
 void frmTask::patrolAllSites() {
@@ -176,25 +195,45 @@ void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
     }
     const QString url = state.SiteTable[intNextKey].strXmlUrl;
     LogWrite(tr(kProcessingText).arg(url), true);
-    listRequest = state.feeds().fetch(
-        {url, FetchLane::User, false, state.rulesStore().current()}, this,
-        [this, intNextKey, url, done](const FeedFetchResult& result) {
-            listRequest = 0;
-            qint16 next = intNextKey;
-            // A row edited or a list replaced meanwhile has no articles of that feed.
-            if (state.SiteTable.isValidIndex(intNextKey) &&
-                state.SiteTable[intNextKey].strXmlUrl == url && ParseRdf(intNextKey, result)) {
-                // Unfiltered and all new: the list shows the whole feed.
-                for (const ArticleRecord& record : std::as_const(SiteArticles)) {
-                    state.ListArticles.append(record);
-                }
-                LogWrite(tr(kDoneText), true);
-                next = qint16(intNextKey + 1 > state.SiteTable.lastIndex() ? 0 : intNextKey + 1);
-            }
-            if (done) {
-                done(next);
-            }
-        });
+    listRequest =
+        state.feeds().fetch({url, FetchLane::User, false, state.rulesStore().current()}, this,
+                            [this, intNextKey, url, done](const FeedFetchResult& result) {
+                                listRequest = 0;
+                                applyListLoad(intNextKey, url, done, result, 0);
+                            });
+}
+
+void frmTask::applyListLoad(qint16 index, const QString& url, const WalkDone& done,
+                            FeedFetchResult result, int judgings) {
+    if (!readyToApply(result, judgings)) {
+        const quint64 number = ++lastListJudging;
+        listJudging = number;
+        judgeOffThread(std::move(result.feed), url,
+                       [this, number, index, url, done, result, judgings](FeedReadResult feed) {
+                           if (listJudging != number) {
+                               return;  // the list load was cancelled meanwhile
+                           }
+                           listJudging = 0;
+                           FeedFetchResult judged = result;
+                           judged.feed = std::move(feed);
+                           applyListLoad(index, url, done, std::move(judged), judgings + 1);
+                       });
+        return;
+    }
+    qint16 next = index;
+    // A row edited or a list replaced meanwhile has no articles of that feed.
+    if (state.SiteTable.isValidIndex(index) && state.SiteTable[index].strXmlUrl == url &&
+        ParseRdf(index, result)) {
+        // Unfiltered and all new: the list shows the whole feed.
+        for (const ArticleRecord& record : std::as_const(SiteArticles)) {
+            state.ListArticles.append(record);
+        }
+        LogWrite(tr(kDoneText), true);
+        next = qint16(index + 1 > state.SiteTable.lastIndex() ? 0 : index + 1);
+    }
+    if (done) {
+        done(next);
+    }
 }
 
 void frmTask::CancelListLoad() {
@@ -202,11 +241,63 @@ void frmTask::CancelListLoad() {
         state.feeds().cancel(listRequest);
         listRequest = 0;
     }
+    listJudging = 0;
+}
+
+bool frmTask::readyToApply(FeedFetchResult& result, int judgings) {
+    if (!result.fetched || judgedByRulesInForce(state, result.feed)) {
+        return true;
+    }
+    // Rules that change faster than a feed is judged must not hold the patrol for ever.
+    return judgings >= kMaxJudgings && result.feed.judgedUnder.has_value();
+}
+
+void frmTask::judgeOffThread(FeedReadResult feed, const QString& feedUrl,
+                             std::function<void(FeedReadResult)> judged) {
+    judges.start([this, feed = std::move(feed), rules = state.rulesStore().current(), feedUrl,
+                  judged = std::move(judged), stop = stopJudging]() mutable {
+        judgeFeedItems(feed, *rules, feedUrl, stop.get());
+        if (stop->load()) {
+            return;
+        }
+        // The destructor waits for this job, so this frmTask is still here to post to.
+        QMetaObject::invokeMethod(
+            this,
+            [judged = std::move(judged), feed = std::move(feed)]() mutable {
+                judged(std::move(feed));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void frmTask::judgeHead() {
+    Fetch& head = fetches.front();
+    head.judging = true;
+    ++head.judgings;
+    const quint64 key = head.key;
+    const quint64 current = generation;
+    judgeOffThread(std::move(head.result->feed), head.url,
+                   [this, key, current](FeedReadResult feed) {
+                       if (current != generation) {
+                           return;
+                       }
+                       for (Fetch& fetch : fetches) {
+                           if (fetch.key == key && fetch.judging) {
+                               fetch.result->feed = std::move(feed);
+                               fetch.judging = false;
+                               break;
+                           }
+                       }
+                       if (walk && walk->waiting && !fetches.empty() && fetches.front().result &&
+                           !fetches.front().judging) {
+                           continueWalk();
+                       }
+                   });
 }
 
 void frmTask::CancelPatrol() {
     // A walk or list load stopped half-way would leave its "…を処理中..." in the status bar.
-    const bool underWay = blnBusy || walk.has_value() || listRequest != 0;
+    const bool underWay = blnBusy || walk.has_value() || listRequest != 0 || listJudging != 0;
     CancelListLoad();
     ++generation;
     dropFetches();
@@ -277,8 +368,12 @@ void frmTask::continueWalk() {
             walk->waiting = false;
             continue;
         }
-        if (!fetches.front().result) {
-            break;  // onFetched takes the walk up again
+        if (!fetches.front().result || fetches.front().judging) {
+            break;  // onFetched or the judging takes the walk up again
+        }
+        if (!readyToApply(*fetches.front().result, fetches.front().judgings)) {
+            judgeHead();
+            break;
         }
         Fetch head = std::move(fetches.front());
         fetches.pop_front();
@@ -404,7 +499,8 @@ void frmTask::onFetched(quint64 key, const FeedFetchResult& result) {
             break;
         }
     }
-    if (walk && walk->waiting && !fetches.empty() && fetches.front().result) {
+    if (walk && walk->waiting && !fetches.empty() && fetches.front().result &&
+        !fetches.front().judging) {
         continueWalk();
     } else {
         prefetch();  // one fetch fewer in flight: ask for the next site ahead
@@ -454,10 +550,9 @@ bool frmTask::ParseRdf(qint16 siteIndex, const FeedFetchResult& result) {
     if (!result.fetched) {
         return false;
     }
-    // A copy: the service may hand the same read feed to another site of the same URL.
+    // A copy: the service may hand the same read feed to another site of the same URL. Its
+    // verdicts are those of the rules in force (readyToApply).
     FeedReadResult feed = result.feed;
-    // Judged where it was read, unless the rules changed since (or it was not judged there).
-    judgeWithRulesInForce(state, feed, state.SiteTable[siteIndex].strXmlUrl);
     return takeFeedItems(feed, siteIndex, SiteArticles,
                          [this](const QString& text) { LogWrite(text, false); });
 }

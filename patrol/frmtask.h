@@ -4,14 +4,19 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QSet>
 #include <QtGlobal>
+#include <atomic>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "core/articlerecord.h"
 #include "core/feedservice.h"
 #include "patrol/patrolhost.h"
 #include "patrol/patrollog.h"
+#include "platform/workerpool.h"
 
 struct AppState;
 
@@ -26,6 +31,10 @@ struct AppState;
 // site at a time on the UI thread, so the queue, the shown-list files and the status
 // texts are what a walk that fetched each site in turn would give. The all-sites mode
 // keeps up to kMaxPatrolFetches fetches of the sites ahead in flight meanwhile.
+//
+// The display rules judge a feed where it is read. When they change before its result is
+// applied, the feed is judged again on a thread of the patrol's own and applied when that
+// is done: no rule ever runs on the UI thread.
 class frmTask : public QObject, public PatrolControl {
     Q_OBJECT
 
@@ -37,6 +46,10 @@ public:
     static constexpr int kMaxPatrolFetches = 4;
     // Sites ahead of the one being applied whose results may wait, read, for their turn.
     static constexpr int kMaxPrefetchedSites = 16;
+    // Times one feed is judged again while the rules keep changing under it (a sync tool
+    // rewriting the file); after that it goes in with the verdicts of rules in force a
+    // moment ago, as articles already queued keep theirs.
+    static constexpr int kMaxJudgings = 3;
 
     frmTask(AppState& state, TickerControl& ticker, StatusSink& status, QObject* parent = nullptr);
     ~frmTask() override;
@@ -93,6 +106,9 @@ private:
         quint64 id = 0;
         quint64 key = 0;
         std::optional<FeedFetchResult> result;
+        // Its feed is on the judging thread; judgings counts how often it went there.
+        bool judging = false;
+        int judgings = 0;
     };
     struct Walk {
         qint16 start = 0;
@@ -107,8 +123,19 @@ private:
     void patrolAllSites();
     void finishPatrol();
     // Once per start, after a patrol, the status bar says that rules.txt could not be read
-    // or which of its lines cannot be used.
+    // or which of its lines cannot be used; and once for each rule whose regular expression
+    // gave up at its bound on some headline.
     void tellRulesProblems();
+    // Whether result may be applied now (see judgedByRulesInForce); false when its feed must
+    // be judged again first and judgings has not reached kMaxJudgings.
+    [[nodiscard]] bool readyToApply(FeedFetchResult& result, int judgings);
+    // Judges feed for the site of feedUrl by the rules in force, on the judging thread;
+    // judged then gets it back on this thread, unless this frmTask is gone.
+    void judgeOffThread(FeedReadResult feed, const QString& feedUrl,
+                        std::function<void(FeedReadResult)> judged);
+    void judgeHead();
+    void applyListLoad(qint16 index, const QString& url, const WalkDone& done,
+                       FeedFetchResult result, int judgings);
     void startWalk(qint16 intNextKey, bool wrap, WalkDone done);
     // Runs the walk until it must wait for a result or has ended.
     void continueWalk();
@@ -148,6 +175,14 @@ private:
     // continueWalk is running: what would re-enter it is left to its loop.
     bool driving = false;
     quint64 listRequest = 0;
+    // The article list's feed on the judging thread (0: none), and the last such number.
+    quint64 listJudging = 0;
+    quint64 lastListJudging = 0;
     bool rulesFailureTold = false;
     bool rulesProblemsTold = false;
+    // The over-budget rules named so far, as told.
+    QSet<QString> overBudgetTold;
+    // Declared last: destroyed first, after the destructor has told it to stop.
+    std::shared_ptr<std::atomic<bool>> stopJudging = std::make_shared<std::atomic<bool>>(false);
+    WorkerPool judges{1};
 };

@@ -19,6 +19,11 @@ class StatusSink {
 public:
     virtual ~StatusSink() = default;
     virtual void SetStatus(const QString& strValue) = 0;
+    // A short text, and the details of it (a tool tip), for what does not fit in one line.
+    virtual void SetStatusDetails(const QString& strValue, const QString& details) {
+        static_cast<void>(details);
+        SetStatus(strValue);
+    }
 };
 
 // What other windows need of the patrol window.

@@ -1,8 +1,9 @@
 #include "rules/displayrule.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QStringList>
+
+#include "rules/rulesproblems.h"
 
 namespace {
 
@@ -69,6 +70,8 @@ bool holdsLineBreakOrTab(const QString& text) {
 
 QString ruleProblemText(const RuleProblem& problem) {
     const QString line = QString::number(problem.line);
+    // The detail comes from the file: it may hold anything, of any length.
+    const QString detail = printableRuleText(problem.detail);
     switch (problem.kind) {
         case RuleProblem::Kind::NotUtf8:
             return QCoreApplication::translate("DisplayRules",
@@ -78,7 +81,7 @@ QString ruleProblemText(const RuleProblem& problem) {
             return QCoreApplication::translate(
                        "DisplayRules",
                        "表示ルール %1 行目: 「%2」は mute、hold、highlight のどれでもありません")
-                .arg(line, problem.detail);
+                .arg(line, detail);
         case RuleProblem::Kind::EmptyPattern:
             return QCoreApplication::translate("DisplayRules",
                                                "表示ルール %1 行目: パターンが空です")
@@ -86,11 +89,11 @@ QString ruleProblemText(const RuleProblem& problem) {
         case RuleProblem::Kind::BadRegex:
             return QCoreApplication::translate("DisplayRules",
                                                "表示ルール %1 行目: 正規表現の誤りです (%2)")
-                .arg(line, problem.detail);
+                .arg(line, detail);
         case RuleProblem::Kind::BadColour:
             return QCoreApplication::translate(
                        "DisplayRules", "表示ルール %1 行目: 色「%2」は #RRGGBB の形ではありません")
-                .arg(line, problem.detail);
+                .arg(line, detail);
         case RuleProblem::Kind::TooManyFields:
             return QCoreApplication::translate("DisplayRules",
                                                "表示ルール %1 行目: 項目が多すぎます")
@@ -99,6 +102,12 @@ QString ruleProblemText(const RuleProblem& problem) {
             return QCoreApplication::translate("DisplayRules",
                                                "表示ルール %1 行目: タブや改行は使えません")
                 .arg(line);
+        case RuleProblem::Kind::OverBudget:
+            return QCoreApplication::translate(
+                       "DisplayRules",
+                       "表示ルール %1 行目: 正規表現 %2 "
+                       "は照合に時間がかかりすぎるため、一部の見出しには使われません")
+                .arg(line, detail);
     }
     return {};
 }
@@ -118,7 +127,7 @@ QString ruleActionName(RuleAction action) {
 }
 
 std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber, RuleProblem& problem,
-                                         QRegularExpression* expression) {
+                                         BoundedRegex* expression) {
     problem = RuleProblem{lineNumber, RuleProblem::Kind::EmptyPattern, {}};
     QStringList fields = line.split(kTab);
     // Empty fields after the fourth are a trailing tab or two, not a fifth field.
@@ -144,12 +153,11 @@ std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber, Ru
         return std::nullopt;
     }
     if (rule.isRegex()) {
-        const QRegularExpression regex(rule.regex(), QRegularExpression::CaseInsensitiveOption);
+        const BoundedRegex regex(rule.regex());
         if (!regex.isValid()) {
             problem.kind = RuleProblem::Kind::BadRegex;
-            problem.detail = QStringLiteral("%1: %2")
-                                 .arg(regex.patternErrorOffset() + 1)
-                                 .arg(regex.errorString());
+            problem.detail =
+                QStringLiteral("%1: %2").arg(regex.errorOffset() + 1).arg(regex.errorString());
             return std::nullopt;
         }
         if (expression) {

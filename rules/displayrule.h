@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QRegularExpression>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
 
+#include "rules/boundedregex.h"
+
 // What a rule does to a headline. Ordered by precedence: a later value wins over an earlier
 // one when several rules meet the same headline.
 enum class RuleAction : quint8 { Show, Highlight, Hold, Mute };
-
-// How a "/…/" pattern is compiled.
-inline constexpr QRegularExpression::PatternOptions kRuleRegexOptions =
-    QRegularExpression::CaseInsensitiveOption;
 
 // Colours are 0xRRGGBB, as written in the file without the "#".
 inline constexpr quint32 kDefaultHighlightColour = 0xFFD700;
@@ -48,6 +45,9 @@ struct RuleProblem {
         TooManyFields,
         // Only from an edit: a field holds a tab or a line break, which the file cannot hold.
         UnwritableText,
+        // Not a problem of the line itself: the regular expression gave up at its bound on
+        // some headline, which it was skipped for.
+        OverBudget,
     };
     // 1-based, counting every physical line of the file; 0 for a rule not in a file.
     int line = 0;
@@ -70,7 +70,7 @@ struct RuleProblem {
 // when given, receives the compiled form of a "/…/" pattern, so it need not be compiled again.
 [[nodiscard]] std::optional<DisplayRule> parseRuleLine(const QString& line, int lineNumber,
                                                        RuleProblem& problem,
-                                                       QRegularExpression* expression = nullptr);
+                                                       BoundedRegex* expression = nullptr);
 
 // The problem of a rule made outside the file (an edit), if any: what parseRuleLine would
 // say of the line formatRuleLine writes.

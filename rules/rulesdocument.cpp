@@ -35,15 +35,20 @@ RulesDocument RulesDocument::fromBytes(const QByteArray& bytes) {
     }
     int number = 0;
     while (!rest.isEmpty()) {
-        const qsizetype end = rest.indexOf('\n');
-        QByteArrayView raw = end < 0 ? rest : rest.first(end);
-        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
-        if (raw.endsWith('\r')) {
-            raw.chop(1);
-            if (number == 0) {
-                document.crLf = true;
-            }
+        // A line ends at LF, CR LF or a CR alone (as an old Mac editor writes).
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != '\n' && rest[end] != '\r') {
+            ++end;
         }
+        const QByteArrayView raw = rest.first(end);
+        qsizetype ending = 0;
+        if (end < rest.size()) {
+            ending = rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n' ? 2 : 1;
+        }
+        if (number == 0 && ending > 0) {
+            document.lineEnd = rest.sliced(end, ending).toByteArray();
+        }
+        rest = rest.sliced(end + ending);
         ++number;
         Line line;
         line.raw = raw.toByteArray();
@@ -74,11 +79,21 @@ QList<DisplayRule> RulesDocument::rules() const {
     return found;
 }
 
-QList<QRegularExpression> RulesDocument::ruleExpressions() const {
-    QList<QRegularExpression> found;
+QList<BoundedRegex> RulesDocument::ruleExpressions() const {
+    QList<BoundedRegex> found;
     for (const Line& line : lines) {
         if (line.rule) {
             found.append(line.expression);
+        }
+    }
+    return found;
+}
+
+QList<int> RulesDocument::ruleLines() const {
+    QList<int> found;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].rule) {
+            found.append(int(i + 1));
         }
     }
     return found;
@@ -162,10 +177,9 @@ bool RulesDocument::setSiteMuted(const QString& feedUrl, bool muted) {
 }
 
 QByteArray RulesDocument::toBytes() const {
-    const QByteArray end = crLf ? QByteArray("\r\n") : QByteArray("\n");
     QByteArray bytes = byteOrderMark ? kByteOrderMark : QByteArray();
     for (const Line& line : lines) {
-        bytes += line.raw + end;
+        bytes += line.raw + lineEnd;
     }
     return bytes;
 }

@@ -7,7 +7,7 @@
 
 #include "rules/displayrule.h"
 
-// The text of rules.txt as lines: UTF-8 with or without a byte-order mark, LF or CR LF
+// The text of rules.txt as lines: UTF-8 with or without a byte-order mark, LF, CR LF or CR
 // line ends, "#" comments and blank lines ignored. Edits change the rules only; comments,
 // blank lines and lines that cannot be used stay as they were, byte for byte, so a change
 // made in the program never loses what a person wrote in the file.
@@ -19,7 +19,9 @@ public:
     [[nodiscard]] QList<DisplayRule> rules() const;
     // Beside rules(): the compiled form of each "/…/" pattern as the reading made it (not
     // compiled for other rules, nor for rules an edit put in).
-    [[nodiscard]] QList<QRegularExpression> ruleExpressions() const;
+    [[nodiscard]] QList<BoundedRegex> ruleExpressions() const;
+    // Beside rules(): the 1-based line of each in the file (0 for one an edit put in).
+    [[nodiscard]] QList<int> ruleLines() const;
     // The lines that cannot be used, in file order.
     [[nodiscard]] QList<RuleProblem> problems() const;
 
@@ -35,8 +37,8 @@ public:
     // for an empty feed URL or one holding a tab or a line break.
     bool setSiteMuted(const QString& feedUrl, bool muted);
 
-    // The file's bytes: the byte-order mark and the line ends it had (CR LF when its first
-    // line ended so), every line ended.
+    // The file's bytes: the byte-order mark and the line ends it had (those of its first
+    // line), every line ended.
     [[nodiscard]] QByteArray toBytes() const;
 
 private:
@@ -44,7 +46,7 @@ private:
         // As in the file, without its line end.
         QByteArray raw;
         std::optional<DisplayRule> rule;
-        QRegularExpression expression;
+        BoundedRegex expression;
         // Set for a line that is neither a rule, nor blank, nor a comment.
         std::optional<RuleProblem::Kind> problem;
         QString detail;
@@ -53,5 +55,5 @@ private:
 
     QList<Line> lines;
     bool byteOrderMark = false;
-    bool crLf = false;
+    QByteArray lineEnd = QByteArrayLiteral("\n");
 };

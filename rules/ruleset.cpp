@@ -39,6 +39,7 @@ std::shared_ptr<const RuleSet> RuleSet::compile(const RulesDocument& document, q
     set->rulesGeneration = generation;
     set->sourceRules = document.rules();
     set->lineProblems = document.problems();
+    set->sourceLines = document.ruleLines();
     set->build(document.ruleExpressions());
     return set;
 }
@@ -52,9 +53,10 @@ std::shared_ptr<const RuleSet> RuleSet::compile(const QList<DisplayRule>& rules,
     return set;
 }
 
-void RuleSet::build(const QList<QRegularExpression>& expressions) {
+void RuleSet::build(const QList<BoundedRegex>& expressions) {
     const int count = int(sourceRules.size());
     compiled.resize(count);
+    overBudget = std::make_unique<std::atomic<bool>[]>(size_t(count));
     TextTable keywordTable;
     for (int r = 0; r < count; ++r) {
         const DisplayRule& rule = sourceRules[r];
@@ -70,14 +72,12 @@ void RuleSet::build(const QList<QRegularExpression>& expressions) {
         if (rule.matchesAll()) {
             everyHeadline.push_back(r);
         } else if (rule.isRegex()) {
-            const bool made = r < expressions.size() && !expressions[r].pattern().isEmpty();
-            Regex regex{r,
-                        made ? expressions[r] : QRegularExpression(rule.regex(), kRuleRegexOptions),
-                        false};
+            const bool made = r < expressions.size() && expressions[r].isValid() &&
+                              expressions[r].pattern() == rule.regex();
+            Regex regex{r, made ? expressions[r] : BoundedRegex(rule.regex()), false};
             if (!regex.expression.isValid() || rule.regex().isEmpty()) {
                 continue;
             }
-            regex.expression.optimize();
             regexes.push_back(std::move(regex));
         } else {
             const QString folded = foldForMatching(rule.pattern);
@@ -146,6 +146,7 @@ RuleVerdict RuleSet::verdict(const QString& title, const QString& feedUrl) const
     // In rank order, so the first expression found decides among them. Which required
     // texts the headline holds is looked for once, when an expression needs it.
     std::vector<bool> literalFound;
+    bool skipped = false;
     for (int x = 0; x < int(regexes.size()); ++x) {
         const Regex& regex = regexes[x];
         if (compiled[regex.rule].rank >= best) {
@@ -167,13 +168,20 @@ RuleVerdict RuleSet::verdict(const QString& title, const QString& feedUrl) const
                 continue;
             }
         }
-        if (regex.expression.match(title).hasMatch()) {
+        const BoundedRegex::Result found = regex.expression.match(title);
+        if (found == BoundedRegex::Result::OverBudget) {
+            skipped = true;
+            overBudget[size_t(regex.rule)].store(true, std::memory_order_relaxed);
+            continue;
+        }
+        if (found == BoundedRegex::Result::Match) {
             take(regex.rule);
             break;
         }
     }
 
     RuleVerdict verdict;
+    verdict.skipped = skipped;
     if (bestRule >= 0) {
         verdict.rule = bestRule;
         verdict.action = sourceRules[bestRule].action;
@@ -182,4 +190,15 @@ RuleVerdict RuleSet::verdict(const QString& title, const QString& feedUrl) const
         }
     }
     return verdict;
+}
+
+QList<RuleProblem> RuleSet::overBudgetProblems() const {
+    QList<RuleProblem> found;
+    for (qsizetype r = 0; r < sourceRules.size(); ++r) {
+        if (overBudget[size_t(r)].load(std::memory_order_relaxed)) {
+            found.append(RuleProblem{int(sourceLines.value(r)), RuleProblem::Kind::OverBudget,
+                                     sourceRules[r].pattern});
+        }
+    }
+    return found;
 }

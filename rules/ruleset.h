@@ -2,12 +2,13 @@
 
 #include <QHash>
 #include <QList>
-#include <QRegularExpression>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <memory>
 #include <vector>
 
+#include "rules/boundedregex.h"
 #include "rules/displayrule.h"
 #include "rules/keywordautomaton.h"
 
@@ -20,6 +21,8 @@ struct RuleVerdict {
     quint32 colour = 0;
     // Index in RuleSet::rules() of the rule that decided; -1 for Show.
     int rule = -1;
+    // A regular expression that could have decided gave up at its bound and was skipped.
+    bool skipped = false;
 
     bool operator==(const RuleVerdict&) const = default;
 };
@@ -33,6 +36,8 @@ struct RuleVerdict {
 // are brought to NFKC and case-folded (ＡＢＣ ~ abc, ｶﾀｶﾅ ~ カタカナ), or a regular
 // expression found, ignoring case, in the headline as given. Of the rules a headline meets,
 // mute wins over hold over highlight, and between rules of one action the earlier one.
+// Every match of a regular expression is bounded (BoundedRegex): one that gives up is
+// skipped for that headline, and the set remembers it (overBudgetProblems) to be named.
 // Plain texts are looked for together in one pass. Regular expressions are JIT-compiled,
 // and one is tried on a headline only when it could decide the verdict and, where the
 // expression requires some text, that text was found (in one more pass), so a headline
@@ -60,6 +65,9 @@ public:
     // The lines of the file that could not be used (empty for a set not made from a file).
     [[nodiscard]] const QList<RuleProblem>& problems() const { return lineProblems; }
     [[nodiscard]] bool isEmpty() const { return sourceRules.isEmpty(); }
+    // The rules whose expression gave up at its bound on some headline so far, with their
+    // line in the file (0 for a set not made from a file). Any thread.
+    [[nodiscard]] QList<RuleProblem> overBudgetProblems() const;
 
 private:
     // Lower ranks win: by action, then by place in the file.
@@ -70,13 +78,13 @@ private:
     };
     struct Regex {
         int rule = 0;
-        QRegularExpression expression;
+        BoundedRegex expression;
         // Tried only when one of its required texts was found in the headline.
         bool needsLiteral = false;
     };
 
     // expressions: compiled "/…/" patterns beside sourceRules, where already made.
-    void build(const QList<QRegularExpression>& expressions);
+    void build(const QList<BoundedRegex>& expressions);
     [[nodiscard]] bool applies(int rule, int site) const {
         const int ruleSite = compiled[rule].site;
         return ruleSite < 0 || ruleSite == site;
@@ -85,6 +93,10 @@ private:
     quint64 rulesGeneration = 0;
     QList<DisplayRule> sourceRules;
     QList<RuleProblem> lineProblems;
+    // Beside sourceRules: the line of the file each came from.
+    QList<int> sourceLines;
+    // Beside sourceRules: set once the rule's expression gave up on a headline.
+    std::unique_ptr<std::atomic<bool>[]> overBudget;
 
     std::vector<Compiled> compiled;
     QHash<QString, int> sites;

@@ -24,6 +24,20 @@ QString rulesSaveFailedText(const QString& path) {
         .arg(path);
 }
 
+QString rulesTooLargeText() {
+    return QCoreApplication::translate(
+               "DisplayRules",
+               "表示ルールのファイルが %1 KiB "
+               "を超えるため、この変更はできません。ファイルは元のままです。")
+        .arg(kMaxRulesFileBytes / 1024);
+}
+
+QString rulesChangedOnDiskText() {
+    return QCoreApplication::translate(
+        "DisplayRules",
+        "表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操作してください。");
+}
+
 RulesStore::RulesStore(QString path, std::unique_ptr<FileWatcher> fileWatcher)
     : filePath(std::move(path)), rules(std::make_shared<const RuleSet>()) {
     watch(std::move(fileWatcher));
@@ -46,9 +60,7 @@ void RulesStore::reload() {
                 .arg(filePath, read.error);
         if (why != failure) {
             failure = why;
-            if (changed) {
-                changed();
-            }
+            tellChanged();
         }
         return;
     }
@@ -57,8 +69,8 @@ void RulesStore::reload() {
     // A missing file and an empty one both hold no rules; only the first read of either
     // changes what is in force.
     if (loaded && read.bytes == bytes) {
-        if (recovered && changed) {
-            changed();
+        if (recovered) {
+            tellChanged();
         }
         return;
     }
@@ -70,18 +82,48 @@ std::shared_ptr<const RuleSet> RulesStore::current() const {
     return rules;
 }
 
-bool RulesStore::save(const RulesDocument& edited) {
+RulesSave RulesStore::save(const RulesDocument& edited) {
     if (!loaded || !failure.isEmpty()) {
-        return false;
+        return RulesSave::Failed;
     }
     const QByteArray newBytes = edited.toBytes();
+    if (newBytes.size() > kMaxRulesFileBytes) {
+        return RulesSave::TooLarge;
+    }
+    // The watcher tells of a change only once it has settled: a change made just now may
+    // not have been read yet, and the edit was made on what was read.
+    const RulesFileRead now = readRulesFile(filePath);
+    if (now.status == RulesFileRead::Status::Failed) {
+        reload();
+        return RulesSave::Failed;
+    }
+    if (now.bytes != bytes) {
+        putInForce(now.bytes);
+        return RulesSave::ChangedOnDisk;
+    }
     if (!writeFileAtomically(filePath, newBytes, FileAccess::OwnerOnly)) {
-        return false;
+        return RulesSave::Failed;
     }
     if (newBytes != bytes) {
         putInForce(newBytes);
     }
-    return true;
+    return RulesSave::Saved;
+}
+
+void RulesStore::addChangedHandler(const void* owner, std::function<void()> handler) {
+    changedHandlers.emplace_back(owner, std::move(handler));
+}
+
+void RulesStore::removeChangedHandlers(const void* owner) {
+    std::erase_if(changedHandlers, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+void RulesStore::tellChanged() {
+    // A handler may remove handlers (a window closing): call a copy.
+    const auto handlers = changedHandlers;
+    for (const auto& entry : handlers) {
+        entry.second();
+    }
 }
 
 void RulesStore::putInForce(const QByteArray& newBytes) {
@@ -94,7 +136,5 @@ void RulesStore::putInForce(const QByteArray& newBytes) {
         rules = std::move(compiled);
     }
     currentGeneration.store(lastGeneration);
-    if (changed) {
-        changed();
-    }
+    tellChanged();
 }

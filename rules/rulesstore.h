@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/filewatcher.h"
 #include "rules/rulesdocument.h"
@@ -30,6 +32,21 @@ struct RulesFileRead {
 
 // What the user is told when an edit of the rules could not be saved to path.
 [[nodiscard]] QString rulesSaveFailedText(const QString& path);
+// What the user is told when an edit would make the file larger than the program reads.
+[[nodiscard]] QString rulesTooLargeText();
+// What the user is told when the file changed on disk under an edit, which was not made.
+[[nodiscard]] QString rulesChangedOnDiskText();
+
+// How a save of the rules ended.
+enum class RulesSave {
+    Saved,
+    // The file on disk is no longer what was read: it was read again and the edit dropped.
+    ChangedOnDisk,
+    // The edited file would pass kMaxRulesFileBytes; nothing was written.
+    TooLarge,
+    // Not written: the write failed, or the last read failed or none was made yet.
+    Failed,
+};
 
 // The rules in force, read from rules.txt again whenever it changes on disk, and written
 // when the program changes them. Lives on the user-interface thread; current() and
@@ -61,23 +78,29 @@ public:
     // Why the last read failed, as a sentence for the user; empty when it did not.
     [[nodiscard]] const QString& readFailure() const { return failure; }
 
-    // Writes the document's bytes atomically and puts them in force at once. False, with the
-    // file and the rules in force as they were, when the write fails or when the last read
-    // failed or none was made yet (the file holds what the program has not read, which an
-    // edit of what it did read must not replace).
-    bool save(const RulesDocument& edited);
+    // Writes the document's bytes atomically and puts them in force at once. Just before the
+    // write the file is read once more: when it is no longer what was read last (another
+    // program changed it and the watcher has not told yet), it is put in force instead and
+    // nothing is written. Nothing is written either, and the file and the rules in force
+    // stay as they were, when the write fails, when the file would be larger than the
+    // program reads, or when the last read failed or none was made yet (the file holds what
+    // the program has not read, which an edit of what it did read must not replace).
+    [[nodiscard]] RulesSave save(const RulesDocument& edited);
 
-    // Runs after the rules in force or readFailure() changed.
-    void setChangedHandler(std::function<void()> handler) { changed = std::move(handler); }
+    // handler runs after the rules in force or readFailure() changed, until the handlers of
+    // its owner are removed.
+    void addChangedHandler(const void* owner, std::function<void()> handler);
+    void removeChangedHandlers(const void* owner);
 
     [[nodiscard]] const QString& path() const { return filePath; }
 
 private:
     void putInForce(const QByteArray& newBytes);
+    void tellChanged();
 
     const QString filePath;
     std::unique_ptr<FileWatcher> watcher;
-    std::function<void()> changed;
+    std::vector<std::pair<const void*, std::function<void()>>> changedHandlers;
     // The bytes in force, once the file has been read.
     bool loaded = false;
     QByteArray bytes;

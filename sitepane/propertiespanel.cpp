@@ -48,6 +48,12 @@ PropertiesPanel::PropertiesPanel(AppState& appState, SiteTreeView& tree, SiteLis
         intCurrentIndex = -1;
         showTickerChoice();
     });
+    // rules.txt changed on disk (or in the rules dialog): the box shows it at once.
+    state.rulesStore().addChangedHandler(this, [this] { showTickerChoice(); });
+}
+
+PropertiesPanel::~PropertiesPanel() {
+    state.rulesStore().removeChangedHandlers(this);
 }
 
 void PropertiesPanel::buildWidgets() {
@@ -301,9 +307,25 @@ void PropertiesPanel::chkTicker_Click() {
     if (url.isEmpty()) {
         return;
     }
-    if (!document.setSiteMuted(url, !chkTicker->isChecked()) || !store.save(document)) {
-        state.seams.messageBox.show(rulesSaveFailedText(store.path()), state.exeBaseName(),
-                                    MsgButtons::Ok, MsgIcon::Warning);
+    const RulesSave saved = document.setSiteMuted(url, !chkTicker->isChecked())
+                                ? store.save(document)
+                                : RulesSave::Failed;
+    QString why;
+    switch (saved) {
+        case RulesSave::Saved:
+            break;
+        case RulesSave::ChangedOnDisk:
+            why = rulesChangedOnDiskText();
+            break;
+        case RulesSave::TooLarge:
+            why = rulesTooLargeText();
+            break;
+        case RulesSave::Failed:
+            why = rulesSaveFailedText(store.path());
+            break;
+    }
+    if (!why.isEmpty()) {
+        state.seams.messageBox.show(why, state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
     }
     showTickerChoice();
 }

@@ -31,6 +31,7 @@ public:
 
     PropertiesPanel(AppState& state, SiteTreeView& tree, SiteListHost& host,
                     QWidget* parent = nullptr);
+    ~PropertiesPanel() override;
 
     // The widgets, by the names the main window's design gives them.
     QLabel* lblTitle = nullptr;

@@ -48,6 +48,30 @@
         <source>表示ルール (%1) を読めませんでした: %2</source>
         <translation>The display rules (%1) could not be read: %2</translation>
     </message>
+    <message>
+        <source>表示ルール %1 行目: 正規表現 %2 は照合に時間がかかりすぎるため、一部の見出しには使われません</source>
+        <translation>Display rules, line %1: the regular expression %2 takes too long to match and is skipped for some headlines</translation>
+    </message>
+    <message>
+        <source>ほかに %1 行あります</source>
+        <translation>and %1 more line(s)</translation>
+    </message>
+    <message>
+        <source>表示ルールに使えない行が %1 行あります（設定 → 表示ルール）</source>
+        <translation>%1 display rule line(s) cannot be used (Settings → Display Rules)</translation>
+    </message>
+    <message>
+        <source>表示ルールの正規表現 %1 個が照合の上限に達しました（設定 → 表示ルール）</source>
+        <translation>%1 display rule expression(s) took too long to match (Settings → Display Rules)</translation>
+    </message>
+    <message>
+        <source>表示ルールのファイルが %1 KiB を超えるため、この変更はできません。ファイルは元のままです。</source>
+        <translation>This change would make the display rules file larger than %1 KiB, so it was not made. The file is unchanged.</translation>
+    </message>
+    <message>
+        <source>表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操作してください。</source>
+        <translation>The display rules file was changed elsewhere and has been reloaded. Please try again.</translation>
+    </message>
 </context>
 <context>
     <name>FeedService</name>
@@ -289,10 +313,6 @@
         <translation>Close</translation>
     </message>
     <message>
-        <source>表示ルールのファイルがほかで変更されたので、読み直しました。もう一度操作してください。</source>
-        <translation>The display rules file was changed elsewhere and has been reloaded. Please try again.</translation>
-    </message>
-    <message>
         <source>どのルールにも当てはまりません。そのまま表示されます。</source>
         <translation>No rule matches. The headline is shown as it is.</translation>
     </message>
@@ -311,6 +331,10 @@
     <message>
         <source>表示ルールの状況</source>
         <translation>Display rules status</translation>
+    </message>
+    <message>
+        <source>どのルールにも当てはまりません。照合に時間がかかりすぎる正規表現は飛ばしました。</source>
+        <translation>No rule applies. Regular expressions that took too long to match were skipped.</translation>
     </message>
 </context>
 <context>
@@ -805,10 +829,6 @@ The current site list will be replaced. Do you want to continue?</translation>
     <message>
         <source>%1を処理中...</source>
         <translation>Processing %1...</translation>
-    </message>
-    <message>
-        <source> (ほかに %1 行、使えない行があります)</source>
-        <translation> (%1 more line(s) cannot be used)</translation>
     </message>
 </context>
 <context>

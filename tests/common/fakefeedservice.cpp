@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "patrol/articlestore.h"
 #include "patrol/formats/feeddiscovery.h"
 #include "patrol/formats/feedreader.h"
 #include "platform/localfile.h"
@@ -95,7 +96,12 @@ FeedFetchResult FakeFeedService::resultFromFile(const QString& url, bool discove
 void FakeFeedService::completeFromFile(quint64 id) {
     for (const Held& entry : std::as_const(held)) {
         if (entry.id == id) {
-            complete(id, resultFromFile(entry.request.url, entry.request.discover));
+            FeedFetchResult result = resultFromFile(entry.request.url, entry.request.discover);
+            // As the real service does where it reads the feed.
+            if (entry.request.rules) {
+                judgeFeedItems(result.feed, *entry.request.rules, entry.request.url);
+            }
+            complete(id, std::move(result));
             return;
         }
     }

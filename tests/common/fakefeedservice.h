@@ -32,8 +32,9 @@ public:
 
     // Hands result to request id's requester (the url is filled in).
     void complete(quint64 id, FeedFetchResult result);
-    // What the network service gives for the request's local file.
+    // What the network service gives for the request's local file (not judged).
     [[nodiscard]] FeedFetchResult resultFromFile(const QString& url, bool discover = false) const;
+    // The same, judged by the request's rules as the network service judges it.
     void completeFromFile(quint64 id);
     // Completes held requests from their files, oldest first (newest first when
     // newestFirst), including those asked for meanwhile, until none is held.

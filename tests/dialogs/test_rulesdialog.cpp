@@ -270,6 +270,66 @@ TEST_F(RulesDialogTest, NeverWritesOverAChangeOrAFileItCouldNotRead) {
     EXPECT_EQ(file(), huge);
 }
 
+// Another program changed the file an instant before an edit, before its watcher told of it:
+// the edit is not written over the change; the list shows the file as it now is, and says so.
+TEST_F(RulesDialogTest, AHandEditJustBeforeADialogEditIsKept) {
+    dialog->showOrRaise();
+    const QByteArray handEdit = "mute\tspan\n";  // as long as the first line was
+    env.writeFile(kRulesFile, kStartRules + handEdit);
+    fill(RuleAction::Mute, QStringLiteral("x"));
+    EXPECT_FALSE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), kStartRules + handEdit);
+    EXPECT_EQ(dialog->shownRules(), store().current()->rules());
+    EXPECT_EQ(dialog->shownRules().size(), 4);
+    EXPECT_EQ(dialog->lblStatus->text(), rulesChangedOnDiskText());
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+    EXPECT_TRUE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), kStartRules + handEdit + "mute\tx\n");
+}
+
+// An edit that would take the file past what the program reads is refused with a message; the
+// file stays readable.
+TEST_F(RulesDialogTest, AnEditPastTheReadLimitIsRefused) {
+    // Ten bytes short of the limit.
+    const QByteArray nearlyFull =
+        kStartRules + '#' + QByteArray(kMaxRulesFileBytes - kStartRules.size() - 12, 'c') + '\n';
+    env.writeFile(kRulesFile, nearlyFull);
+    store().reload();
+    dialog->Form_Load();
+    fill(RuleAction::Mute, QStringLiteral("ab"));  // 8 bytes with its tab and line end
+    EXPECT_TRUE(dialog->cmdAdd_Click());
+    const QByteArray full = file();
+    EXPECT_EQ(full.size(), kMaxRulesFileBytes - 2);
+
+    fill(RuleAction::Mute, QStringLiteral("abc"));
+    EXPECT_FALSE(dialog->cmdAdd_Click());
+    EXPECT_EQ(file(), full);
+    EXPECT_EQ(dialog->lblStatus->text(), rulesTooLargeText());
+    EXPECT_EQ(dialog->shownRules(), store().current()->rules());
+    EXPECT_TRUE(env.messageBox.shown.isEmpty());
+}
+
+// The open dialog follows the file at once, without being touched; half a million unusable
+// lines are named by the first few in its tool tip.
+TEST_F(RulesDialogTest, FollowsTheFileOnDisk) {
+    dialog->showOrRaise();
+    env.writeFile(kRulesFile, "hold\tnew\n");
+    store().reload();
+    EXPECT_EQ(dialog->shownRules(), store().current()->rules());
+    EXPECT_TRUE(dialog->lblStatus->text().isEmpty());
+
+    QByteArray junk;
+    for (int i = 0; i < 500'000; ++i) {
+        junk += "j\n";  // 1 MB, within what the program reads
+    }
+    env.writeFile(kRulesFile, junk);
+    store().reload();
+    EXPECT_TRUE(dialog->shownRules().isEmpty());
+    EXPECT_TRUE(dialog->lblStatus->text().contains(QStringLiteral("500000")));
+    EXPECT_EQ(dialog->lblStatus->toolTip().count(u'\n'), 5);
+    EXPECT_TRUE(dialog->lblStatus->toolTip().contains(QStringLiteral("499995")));
+}
+
 // The test box names the rule a headline meets, by the rules as edited and the site chosen.
 TEST_F(RulesDialogTest, TestBoxNamesTheRuleAHeadlineMeets) {
     env.writeFile(kRulesFile,

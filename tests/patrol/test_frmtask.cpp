@@ -52,7 +52,12 @@ public:
             onStatus(strValue);
         }
     }
+    void SetStatusDetails(const QString& strValue, const QString& toolTip) override {
+        SetStatus(strValue);
+        details = toolTip;
+    }
     QStringList texts;
+    QString details;
     std::function<void(const QString&)> onStatus;
 };
 
@@ -706,11 +711,68 @@ TEST_F(PatrolTest, UnusableRuleLinesAreToldOnceInTheStatusBar) {
     state().rulesStore().reload();
     refresh();
     ASSERT_FALSE(status.texts.isEmpty());
-    EXPECT_TRUE(status.texts.last().startsWith(QStringLiteral(u"表示ルール 3 行目")));
-    EXPECT_TRUE(status.texts.last().contains(QStringLiteral(u"ほかに 1 行")));
+    // Short enough for the status bar; the lines are named in its tool tip.
+    EXPECT_EQ(status.texts.last(),
+              QStringLiteral(u"表示ルールに使えない行が 2 行あります（設定 → 表示ルール）"));
+    EXPECT_TRUE(status.details.startsWith(QStringLiteral(u"表示ルール 3 行目")));
+    EXPECT_TRUE(status.details.contains(QStringLiteral(u"表示ルール 4 行目")));
     clearRecords();
     refresh();
     EXPECT_FALSE(status.texts.last().contains(QStringLiteral(u"表示ルール")));
+}
+
+// The rules change half way through a patrol, to a costly rule. The feeds read under the old
+// rules are judged again off the UI thread: a result completed here is not applied at once,
+// and the patrol goes on when the judging is done, with the new verdicts. The rule that gave
+// up on a headline is skipped for it and named once. The article list's load alike.
+TEST_F(PatrolTest, RulesChangedMidPatrolAreJudgedOffTheUiThread) {
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
+    const QString hurts = QString(48, u'a') + u'!';
+    env.writeFile(QStringLiteral("c.xml"),
+                  QStringLiteral("<rss version=\"2.0\"><channel>"
+                                 "<item><title>%1</title><link>http://c/1</link></item>"
+                                 "<item><title>calm</title><link>http://c/2</link></item>"
+                                 "</channel></rss>")
+                      .arg(hurts)
+                      .toUtf8());
+    const QString a = writeFeed(QStringLiteral("a.xml"), Feed::Fresh);
+    addRow(a);
+    addRow(env.path(QStringLiteral("c.xml")));
+    env.writeFile(QStringLiteral("rules.txt"), "mute\t!\n");
+    state().rulesStore().reload();
+    const QByteArray costly = "mute\tcalm\nhold\t/(a+)+$/\nmute\ta.xml 2\n";
+
+    task.RssRefresh();
+    ASSERT_EQ(feeds->held.size(), 2);
+    env.writeFile(QStringLiteral("rules.txt"), costly);
+    state().rulesStore().reload();
+    feeds->drain();  // judged by the service under the rules it was given
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 0);
+    EXPECT_TRUE(task.isPatrolling());
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !task.isPatrolling(); }, 10000));
+    EXPECT_EQ(queuedLinks(),
+              QStringList({QStringLiteral("http://a.xml/1"), QStringLiteral("http://c/1")}));
+    EXPECT_EQ(state().NewsQueue[2].Display, RuleAction::Show);
+    EXPECT_EQ(
+        status.texts.last(),
+        QStringLiteral(u"表示ルールの正規表現 1 個が照合の上限に達しました（設定 → 表示ルール）"));
+    EXPECT_TRUE(status.details.contains(QStringLiteral(u"表示ルール 2 行目")))
+        << status.details.toStdString();
+    clearRecords();
+    refresh();
+    EXPECT_FALSE(status.texts.join(u' ').contains(QStringLiteral(u"表示ルール")));
+
+    std::optional<qint16> next;
+    task.LoadRdf(1, true, [&next](qint16 index) { next = index; });
+    env.writeFile(QStringLiteral("rules.txt"), "hold\tcalm\n");
+    state().rulesStore().reload();
+    feeds->drain();
+    EXPECT_FALSE(next.has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&next] { return next.has_value(); }, 10000));
+    ASSERT_EQ(state().ListArticles.lastIndex(), 2);
+    EXPECT_EQ(state().ListArticles[1].Display, RuleAction::Show);
+    EXPECT_EQ(state().ListArticles[2].Display, RuleAction::Hold);
 }
 
 // The service that reads feeds judges their items there, under the rules it was given.

@@ -43,7 +43,7 @@ TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
         rules.reload();
         RulesDocument edited = rules.document();
         ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://127.0.0.1/feed.xml"), true));
-        ASSERT_TRUE(rules.save(edited));
+        ASSERT_EQ(rules.save(edited), RulesSave::Saved);
         state.siteListSaver.save(env.path(QStringLiteral("rsslist.opml")), "<opml/>");
         state.siteListSaver.flush();
         ASSERT_FALSE(keepBrokenList(env.path(QStringLiteral("rsslist.opml")), env.clock.now(), {})

@@ -6,7 +6,9 @@
 #include <QRegularExpression>
 
 #include "tests/platform/qstringprinter.h"
+#include "rules/boundedregex.h"
 #include "rules/regexliterals.h"
+#include "rules/rulesproblems.h"
 #include "rules/rulesdocument.h"
 #include "rules/ruleset.h"
 
@@ -177,6 +179,107 @@ TEST(RegexLiterals, EveryMatchHoldsOneOfTheRequiredTexts) {
                                     [&](const QString& text) { return folded.contains(text); }));
         }
     }
+}
+
+// Rules users already have keep their meaning: PCRE2 is given what QRegularExpression gives it.
+TEST(BoundedRegex, ReadsAndMatchesAsQRegularExpression) {
+    const struct {
+        const char16_t* pattern;
+        const char16_t* subject;
+    } cases[] = {
+        {u"^\\[pr\\]", u"[PR] x"},
+        {u"(速報|breaking)", u"【速報】"},
+        {u"straße", u"STRASSE"},
+        {u"ǆ", u"ǅ"},
+        {u"\\bcat\\b", u"Cat."},
+        {u"\\w+", u"日本語"},
+        {u"[[:alpha:]]é", u"xÉ"},
+        {u"(?-i)abc", u"ABC"},
+        {u"a.c", u"a\nc"},
+        {u"^b", u"a\nb"},
+        {u"(?m)^b", u"a\nb"},
+        {u"\\x{1F600}", u"x😀"},
+        {u".$", u"😀"},
+        {u"(\\d+)-\\1", u"12-12"},
+        {u"(?<y>\\d{4})年", u"2024年"},
+        {u"k", u"\u212A"},
+        {u"[", u""},
+        {u"(?<=a+)b", u"ab"},
+        {u"\\", u""},
+        {u"a{2,1}", u"aa"},
+    };
+    for (const auto& c : cases) {
+        const QString pattern = QString::fromUtf16(c.pattern);
+        const QString subject = QString::fromUtf16(c.subject);
+        SCOPED_TRACE(pattern.toStdString());
+        const QRegularExpression qt(pattern, QRegularExpression::CaseInsensitiveOption);
+        const BoundedRegex ours(pattern);
+        ASSERT_EQ(ours.isValid(), qt.isValid()) << ours.errorString().toStdString();
+        if (!qt.isValid()) {
+            EXPECT_EQ(ours.errorOffset(), qt.patternErrorOffset());
+            continue;
+        }
+        EXPECT_EQ(ours.match(subject) == BoundedRegex::Result::Match, qt.match(subject).hasMatch());
+    }
+}
+
+// Patterns that backtrack without end, on headlines made to hurt them: each match gives up at
+// its bound, the rule is skipped for that headline only (the other rules still decide) and
+// named with its line. Unbounded, the first headline alone would take hours.
+TEST(RuleSet, PathologicalPatternsAreBoundedSkippedAndNamed) {
+    const auto rules = compiled(
+        "# worst of the attack\n"
+        "hold\t/(a+)+$/\n"
+        "mute\t/(\\w+\\s?)+$/\thttp://w.example/\n"
+        "highlight\tnews\n");
+    const QString w = QStringLiteral("http://w.example/");
+    const QString hurtsA = QString(64, u'a') + u'!';
+    QString hurtsWords;
+    for (int i = 0; i < 30; ++i) {
+        hurtsWords += QStringLiteral("word%1 ").arg(i);
+    }
+    hurtsWords += u'!';
+    EXPECT_TRUE(rules->overBudgetProblems().isEmpty());
+
+    const RuleVerdict a = rules->verdict(hurtsA + QStringLiteral(" news"), {});
+    EXPECT_EQ(a.action, RuleAction::Highlight);
+    EXPECT_TRUE(a.skipped);
+    EXPECT_EQ(rules->verdict(hurtsWords, w), (RuleVerdict{RuleAction::Show, 0, -1, true}));
+    // What the patterns are for still matches.
+    EXPECT_EQ(rules->verdict(QStringLiteral("news aaaa"), {}).action, RuleAction::Hold);
+    EXPECT_EQ(rules->verdict(QStringLiteral("plain words"), w).action, RuleAction::Mute);
+
+    const QList<RuleProblem> named = rules->overBudgetProblems();
+    ASSERT_EQ(named.size(), 2);
+    EXPECT_EQ(named[0].line, 2);
+    EXPECT_EQ(named[1].line, 3);
+    EXPECT_TRUE(ruleProblemText(named[0]).contains(QStringLiteral("/(a+)+$/")));
+    EXPECT_EQ(BoundedRegex(QStringLiteral("(a+)+$")).match(hurtsA),
+              BoundedRegex::Result::OverBudget);
+}
+
+// A file of half a million unusable lines is named by its first few and counted, and what it
+// holds reaches no terminal or log raw.
+TEST(RuleSet, ManyUnusableLinesAreNamedByTheFirstFewAndCounted) {
+    QByteArray text = "bell\x07\x1b[31mred\tx\n";
+    for (int i = 1; i < 500'000; ++i) {
+        text += "junk\n";
+    }
+    const auto rules = RuleSet::compile(RulesDocument::fromBytes(text));
+    ASSERT_EQ(rules->problems().size(), 500'000);
+    const QString details = ruleProblemDetails(rules->problems());
+    EXPECT_EQ(details.count(u'\n'), kNamedRuleProblems);
+    EXPECT_TRUE(details.endsWith(QStringLiteral(u"ほかに 499995 行あります")))
+        << details.toStdString();
+    EXPECT_TRUE(details.contains(QStringLiteral("bell\\x07\\x1b[31mred")));
+    for (const QChar c : details) {
+        EXPECT_TRUE(c == u'\n' || c.category() != QChar::Other_Control);
+    }
+    EXPECT_EQ(ruleProblemSummary(rules->problems()),
+              QStringLiteral(u"表示ルールに使えない行が 500000 行あります（設定 → 表示ルール）"));
+    EXPECT_EQ(printableRuleText(QString(500, u'x')).size(), 81);
+    EXPECT_EQ(printableRuleText(QStringLiteral(u"a\u202Eb\u0085")),
+              QStringLiteral("a\\u202eb\\x85"));
 }
 
 // Reader threads share one compiled set and ask it at the same time.

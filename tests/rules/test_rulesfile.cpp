@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <optional>
 
 #include "tests/common/filesizelimit.h"
 #include "tests/common/loopbackserver.h"
@@ -46,6 +47,9 @@ TEST(RulesFile, ByteOrderMarkAndLineEndsReadAlikeAndAreKept) {
         {"\xEF\xBB\xBF", "\r\n", true},
         {"\xEF\xBB\xBF", "\r\n", false},
         {"", "\n", false},
+        // CR alone, as an old Mac editor ends lines.
+        {"", "\r", true},
+        {"\xEF\xBB\xBF", "\r", false},
     };
     for (const auto& form : forms) {
         QByteArray bytes = form.bom;
@@ -111,7 +115,7 @@ struct StoreFixture {
     RulesStore store{path};
     int changes = 0;
     StoreFixture() {
-        store.setChangedHandler([this] { ++changes; });
+        store.addChangedHandler(this, [this] { ++changes; });
     }
     RuleAction actionOf(const char16_t* title) const {
         return store.current()->verdict(QString::fromUtf16(title), {}).action;
@@ -121,7 +125,8 @@ struct StoreFixture {
 TEST(RulesStore, FollowsTheFileAndNeverWritesOverWhatItCouldNotRead) {
     StoreFixture f;
     EXPECT_EQ(f.store.generation(), 0u);
-    EXPECT_FALSE(f.store.save(RulesDocument::fromBytes("mute\tx\n")));  // nothing read yet
+    // Nothing read yet.
+    EXPECT_EQ(f.store.save(RulesDocument::fromBytes("mute\tx\n")), RulesSave::Failed);
     EXPECT_FALSE(QFile::exists(f.path));
 
     f.store.reload();  // missing: no rules
@@ -144,7 +149,7 @@ TEST(RulesStore, FollowsTheFileAndNeverWritesOverWhatItCouldNotRead) {
     EXPECT_FALSE(f.store.readFailure().isEmpty());
     EXPECT_EQ(f.store.generation(), 2u);
     EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Mute);
-    EXPECT_FALSE(f.store.save(f.store.document()));
+    EXPECT_EQ(f.store.save(f.store.document()), RulesSave::Failed);
     EXPECT_EQ(readAll(f.path), huge);
 
     writeAll(f.path, "hold\t速報\n");
@@ -154,7 +159,7 @@ TEST(RulesStore, FollowsTheFileAndNeverWritesOverWhatItCouldNotRead) {
 
     RulesDocument edited = f.store.document();
     ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
-    ASSERT_TRUE(f.store.save(edited));
+    ASSERT_EQ(f.store.save(edited), RulesSave::Saved);
     EXPECT_EQ(readAll(f.path), "hold\t速報\nmute\t*\thttp://a/\n");
     EXPECT_EQ(f.store.current()->verdict(QStringLiteral("x"), QStringLiteral("http://a/")).action,
               RuleAction::Mute);
@@ -185,7 +190,7 @@ TEST(RulesStore, FailedWriteKeepsTheOldFileAndRules) {
     {
         const FileSizeLimit limit(1024);
         ASSERT_TRUE(limit.applied);
-        written = f.store.save(edited);
+        written = f.store.save(edited) == RulesSave::Saved;
     }
 
     EXPECT_FALSE(written);
@@ -194,6 +199,77 @@ TEST(RulesStore, FailedWriteKeepsTheOldFileAndRules) {
     EXPECT_EQ(f.actionOf(u"foo"), RuleAction::Mute);
     EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QString::fromLatin1(kRulesFileName)});
+}
+
+// A change another program made just before an edit (the watcher has not told of it yet) is
+// read, never written over; whatever it was, the edit goes through once made on it.
+TEST(RulesStore, ASaveNeverWritesOverAChangeItHasNotRead) {
+    const QByteArray start = "mute\tfoo\n";
+    const struct {
+        const char* name;
+        std::optional<QByteArray> handEdit;  // nullopt: the file was removed
+    } cases[] = {
+        {"same size, other text", QByteArray("mute\tbar\n")},
+        {"a comment added", QByteArray("mute\tfoo\n# mine\n")},
+        {"emptied", QByteArray()},
+        {"removed", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        StoreFixture f;
+        writeAll(f.path, start);
+        f.store.reload();
+        RulesDocument edited = f.store.document();
+        ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
+        if (c.handEdit) {
+            writeAll(f.path, *c.handEdit);
+        } else {
+            ASSERT_TRUE(QFile::remove(f.path));
+        }
+        const QByteArray onDisk = c.handEdit.value_or(QByteArray());
+
+        EXPECT_EQ(f.store.save(edited), RulesSave::ChangedOnDisk);
+        EXPECT_EQ(readAll(f.path), onDisk);
+        EXPECT_EQ(QFile::exists(f.path), c.handEdit.has_value());
+        EXPECT_EQ(f.store.document().toBytes(), onDisk);
+
+        edited = f.store.document();
+        ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
+        EXPECT_EQ(f.store.save(edited), RulesSave::Saved);
+        EXPECT_EQ(readAll(f.path), onDisk + "mute\t*\thttp://a/\n");
+    }
+}
+
+// An edit that would take the file past what the program reads is refused; a CR-only file
+// is edited as any other, keeping its line ends.
+TEST(RulesStore, SavesStayReadable) {
+    StoreFixture f;
+    writeAll(f.path, "# mac\rmute\tfoo\r");
+    f.store.reload();
+    EXPECT_EQ(f.actionOf(u"foo"), RuleAction::Mute);
+    RulesDocument edited = f.store.document();
+    ASSERT_TRUE(edited.setRules({f.store.document().rules().at(0),
+                                 DisplayRule{RuleAction::Hold, QStringLiteral("bar"), {}}}));
+    ASSERT_EQ(f.store.save(edited), RulesSave::Saved);
+    EXPECT_EQ(readAll(f.path), "# mac\rmute\tfoo\rhold\tbar\r");
+
+    const QByteArray before = readAll(f.path);
+    const qsizetype room = kMaxRulesFileBytes - before.size() - qsizetype(qstrlen("mute\t\r"));
+    for (const qsizetype length : {room, room + 1}) {
+        RulesDocument big = f.store.document();
+        ASSERT_TRUE(
+            big.setRules(big.rules() << DisplayRule{RuleAction::Mute, QString(length, u'x'), {}}));
+        const RulesSave saved = f.store.save(big);
+        EXPECT_EQ(saved, length == room ? RulesSave::Saved : RulesSave::TooLarge) << length;
+        if (saved == RulesSave::Saved) {
+            EXPECT_EQ(readAll(f.path).size(), kMaxRulesFileBytes);
+            f.store.reload();
+            EXPECT_TRUE(f.store.readFailure().isEmpty());
+            writeAll(f.path, before);
+            f.store.reload();
+        }
+    }
+    EXPECT_EQ(readAll(f.path), before);
 }
 
 const QByteArray kProbeFeed =
@@ -232,8 +308,12 @@ TEST(RulesProbe, PrintsTheActionOfEachItemAndTheUnusableLines) {
     EXPECT_EQ(out, kShown);  // a file is no site
     EXPECT_TRUE(err.contains(QStringLiteral(" 2 "))) << err.toStdString();
     EXPECT_EQ(std::get<1>(probeRules({rulesPath, feedPath, site})), kHeld);
-    EXPECT_EQ(std::get<1>(probeRules({dir.filePath(QStringLiteral("none.txt")), feedPath})),
-              QStringLiteral("show\t【速報】大雨\nshow\tカタカナの日\nshow\t晴れ\n"));
+    // A mistyped name is no empty rule set.
+    const auto [missingCode, missingOut, missingErr] =
+        probeRules({dir.filePath(QStringLiteral("none.txt")), feedPath});
+    EXPECT_EQ(missingCode, 1);
+    EXPECT_TRUE(missingOut.isEmpty());
+    EXPECT_TRUE(missingErr.contains(QStringLiteral("none.txt"))) << missingErr.toStdString();
     EXPECT_EQ(std::get<0>(probeRules({dir.path(), feedPath})), 1);
     EXPECT_EQ(std::get<0>(probeRules({rulesPath})), 2);
 }

@@ -268,11 +268,17 @@ TEST_F(PropertiesPanelTest, TickerBoxAddsAndRemovesTheSitesMuteLine) {
     EXPECT_EQ(env.readFile(rules), "# keep\nhold\tx\nmute\t*\ta.xml\n");
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
 
-    // Changed elsewhere: the box follows when the site is shown again.
+    // Changed elsewhere: the box follows at once, and a click made before the change was
+    // noticed does not write over it.
     env.writeFile(rules, "mute\t*\tb.xml\n");
     state().rulesStore().reload();
-    click("R3");
     EXPECT_FALSE(panel().chkTicker->isChecked());
+    env.writeFile(rules, "# by hand\n");
+    panel().chkTicker->click();
+    EXPECT_EQ(env.readFile(rules), "# by hand\n");
+    EXPECT_TRUE(panel().chkTicker->isChecked());
+    ASSERT_EQ(env.messageBox.shown.size(), 1);
+    env.messageBox.shown.clear();
 
     // Unreadable: nothing to edit, and the tip says why.
     env.writeFile(rules, "mute\tx\n" + QByteArray(kMaxRulesFileBytes, '#'));
