@@ -168,8 +168,11 @@ Answer readAnswer(const HttpFetchResult& result) {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        // Cut short: the text was fine up to its end.
-        if (parseError.offset >= body.size() - 1) {
+        // Cut short: the text was fine up to its end, where something was left open.
+        const bool leftOpen = parseError.error != QJsonParseError::GarbageAtEnd &&
+                              parseError.error != QJsonParseError::IllegalUTF8String &&
+                              parseError.error != QJsonParseError::DeepNesting;
+        if (leftOpen && parseError.offset >= body.size() - 1) {
             answer.error =
                 failure(Kind::Truncated, TtrssText::tr("サーバーの答えが途中で切れています"));
         } else {
