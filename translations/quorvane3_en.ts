@@ -478,6 +478,10 @@ Are you sure?</translation>
         <source>サーバーがログインを受け付けたのにセッションを認めません</source>
         <translation>The server accepted the log-in but not its session</translation>
     </message>
+    <message>
+        <source>サーバーの答えが途中で切れています: %1</source>
+        <translation>The server&apos;s answer was cut short: %1</translation>
+    </message>
 </context>
 <context>
     <name>UpDown</name>

@@ -148,6 +148,15 @@ Answer readAnswer(const HttpFetchResult& result) {
                 failure(Kind::NotAnAggregator,
                         TtrssText::tr("そこに Tiny Tiny RSS の API はありません (HTTP %1)")
                             .arg(result.httpStatus));
+        } else if (result.httpStatus >= 200 && result.httpStatus < 300) {
+            // The answer began and did not end well: over the size cap, or cut off.
+            answer.error =
+                result.error.startsWith(QLatin1String("response body larger"))
+                    ? failure(Kind::BadAnswer,
+                              TtrssText::tr("サーバーの答えを読めません: %1").arg(reasonOf(result)))
+                    : failure(Kind::Truncated,
+                              TtrssText::tr("サーバーの答えが途中で切れています: %1")
+                                  .arg(reasonOf(result)));
         } else if (result.error.contains(QLatin1String("certificate"), Qt::CaseInsensitive)) {
             answer.error = failure(
                 Kind::Certificate,

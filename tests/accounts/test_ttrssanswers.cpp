@@ -79,7 +79,9 @@ TEST(TtrssAnswers, NameWhatCameBack) {
         {failed(0, QStringLiteral("Could not resolve host: nowhere.invalid")), State::Failed,
          Kind::Network},
         {failed(200, QStringLiteral("response body larger than 4 bytes")), State::Failed,
-         Kind::Network},
+         Kind::BadAnswer},
+        {failed(200, QStringLiteral("transfer closed with 17 bytes remaining to read")),
+         State::Failed, Kind::Truncated},
     };
     for (const auto& one : cases) {
         const ttrss::Answer answer = ttrss::readAnswer(one.result);
