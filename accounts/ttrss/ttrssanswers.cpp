@@ -344,6 +344,17 @@ QList<AccountHeadline> readHeadlines(const QJsonValue& content,
     return headlines;
 }
 
+qint64 readUnreadCount(const QJsonValue& content, AccountError& error) {
+    const qint64 count = wholeNumber(content.toObject().value(QLatin1String("unread")));
+    if (count < 0) {
+        error = failure(
+            AccountError::Kind::BadAnswer,
+            TtrssText::tr("サーバーの答えを読めません: %1").arg(QStringLiteral("getUnread")));
+        return 0;
+    }
+    return count;
+}
+
 qint64 readUpdated(const QJsonValue& content, AccountError& error) {
     const QJsonObject object = content.toObject();
     if (text(object.value(QLatin1String("status"))) != QLatin1String("OK")) {

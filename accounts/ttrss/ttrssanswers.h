@@ -50,6 +50,8 @@ struct Answer {
 [[nodiscard]] QList<AccountHeadline> readHeadlines(const QJsonValue& content,
                                                    const QHash<QString, AccountFeed>& feeds,
                                                    int& rawCount, AccountError& error);
+// getUnread: how many articles are unread.
+[[nodiscard]] qint64 readUnreadCount(const QJsonValue& content, AccountError& error);
 // updateArticle: how many articles changed.
 [[nodiscard]] qint64 readUpdated(const QJsonValue& content, AccountError& error);
 // subscribeToFeed: its status code 0–5.

@@ -37,6 +37,8 @@ struct TtrssClient::Walk {
     QSet<QString> seen;
     AccountUnread result;
     qint64 newest = 0;
+    int rewalks = 0;
+    int pages = 0;
     Reply<AccountUnread> reply;
 };
 
@@ -268,19 +270,52 @@ void TtrssClient::nextPage(const std::shared_ptr<Walk>& walk) {
                     walk->newest = std::max(walk->newest, id);
                 }
             }
-            // A short page is the last; a page of nothing new (a server repeating itself)
-            // and the cap end the walk too.
-            if (page.second >= kPageSize && added > 0 && walk->seen.size() < ttrss::kMaxEntries) {
+            // A short page is the last. A page of nothing new ends the first pass (a server
+            // repeating itself); every pass ends at the caps.
+            constexpr int kMaxPages =
+                (ttrss::kMaxEntries / (kPageSize - kPageOverlap) + 2) * (kMaxRewalks + 1);
+            ++walk->pages;
+            if (page.second >= kPageSize && (added > 0 || walk->rewalks > 0) &&
+                walk->pages < kMaxPages && walk->seen.size() < ttrss::kMaxEntries) {
                 // Pages overlap: an article read elsewhere meanwhile moves the rest up by
                 // one, and without the overlap the first of the next page would be missed.
                 walk->skip += page.second - kPageOverlap;
                 nextPage(walk);
                 return;
             }
-            walk->result.cursor =
-                walk->newest > 0 ? QString::number(walk->newest) : walk->request.cursor;
-            walk->reply(walk->result, {});
+            endWalk(walk);
         });
+}
+
+void TtrssClient::endWalk(const std::shared_ptr<Walk>& walk) {
+    const auto finish = [walk] {
+        walk->result.cursor =
+            walk->newest > 0 ? QString::number(walk->newest) : walk->request.cursor;
+        walk->reply(walk->result, {});
+    };
+    // One page cannot have missed anything; a walk of the newer ones only has no count to
+    // hold against.
+    const bool overAll = walk->request.withUnreadIds || walk->since == 0;
+    if (walk->skip == 0 || !overAll || walk->rewalks >= kMaxRewalks ||
+        walk->seen.size() >= ttrss::kMaxEntries) {
+        finish();
+        return;
+    }
+    QJsonObject request{{QLatin1String("op"), QLatin1String("getUnread")}};
+    call<qint64>(request, ttrss::readUnreadCount,
+                 [this, walk, finish](qint64 count, const AccountError& error) {
+                     if (!error.ok()) {
+                         walk->reply({}, error);
+                         return;
+                     }
+                     if (count <= walk->seen.size()) {
+                         finish();
+                         return;
+                     }
+                     ++walk->rewalks;
+                     walk->skip = 0;
+                     nextPage(walk);
+                 });
 }
 
 void TtrssClient::markRead(const QStringList& articleIds, Reply<qint64> reply) {

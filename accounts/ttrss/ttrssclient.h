@@ -27,6 +27,9 @@ public:
     static constexpr int kPageSize = 200;
     // Headlines a page repeats of the one before (duplicates are dropped by id).
     static constexpr int kPageOverlap = 10;
+    // Walks again, at most this often, when a walk over all unread headlines found fewer
+    // than the server counts: its order leaves ties to chance from one page to the next.
+    static constexpr int kMaxRewalks = 2;
     // Article ids sent in one updateArticle.
     static constexpr int kMarkBatch = 200;
 
@@ -62,6 +65,8 @@ private:
     void withSession(std::function<void(const AccountError&)> then);
     void withFeeds(std::function<void(const AccountError&)> then);
     void nextPage(const std::shared_ptr<Walk>& walk);
+    // Ends a walk, first walking again when the server counts more unread than it listed.
+    void endWalk(const std::shared_ptr<Walk>& walk);
     void markBatch(QStringList ids, qint64 done, Reply<qint64> reply);
     // Calls f here, later, as a reply must never come from inside the call.
     void later(std::function<void()> f);

@@ -39,7 +39,7 @@ struct Got {
         };
     }
     [[nodiscard]] bool wait() {
-        return QTest::qWaitFor([this] { return done; }, 60000);
+        return QTest::qWaitFor([this] { return done; }, 120000);
     }
 };
 
@@ -84,7 +84,7 @@ protected:
             "DELETE FROM ttrss_sessions;"
             "UPDATE ttrss_user_prefs SET value = 'true' WHERE pref_name = 'ENABLE_API_ACCESS';"));
         options.connectTimeoutMs = 5000;
-        options.totalTimeoutMs = 60000;
+        options.totalTimeoutMs = 120000;
     }
 
     std::unique_ptr<TtrssClient> makeClient(const AccountConnection& to) {
