@@ -48,3 +48,4 @@ int probeDiscover(const QStringList& args);
 int probeDate(const QStringList& args);
 int probeMd5(const QStringList& args);
 int probeRules(const QStringList& args);
+int probeAccount(const QStringList& args);

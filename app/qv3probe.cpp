@@ -21,7 +21,11 @@ const char kUsage[] =
     "  date TEXT                 how a feed date is read and shown\n"
     "  md5 TEXT                  the MD5 digest used for shown-list files\n"
     "  rules RULESFILE FEED-URL|FILE [SITE-URL]\n"
-    "                            what the display rules do to each item of a feed";
+    "                            what the display rules do to each item of a feed\n"
+    "  account URL USER tree|headlines|read ID...\n"
+    "                            a Tiny Tiny RSS account (password on standard input):\n"
+    "                            its folders and feeds, its unread headlines, or marks\n"
+    "                            articles read";
 
 }  // namespace
 
@@ -41,6 +45,7 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("date"), probeDate},
         {QStringLiteral("md5"), probeMd5},
         {QStringLiteral("rules"), probeRules},
+        {QStringLiteral("account"), probeAccount},
     };
     const auto command = commands.find(args.takeFirst());
     if (command == commands.end()) {

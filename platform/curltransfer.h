@@ -1,6 +1,6 @@
 #pragma once
 
-// libcurl's side of one GET, shared by the blocking fetch and the transfer thread. Only
+// libcurl's side of one request, shared by the blocking fetch and the transfer thread. Only
 // platform/ includes this.
 
 #include <curl/curl.h>

@@ -6,7 +6,7 @@
 
 #include "platform/httpfetch.h"
 
-// GETs on one network thread of its own, driven by libcurl's multi interface: any number
+// GETs and POSTs on one network thread of its own, driven by libcurl's multi interface: any number
 // of transfers at once, none of them on the calling thread, and a cancel that ends a
 // transfer at once even when the server never answers. The thread starts with the first
 // transfer and ends with the client.
@@ -26,7 +26,7 @@ public:
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    // Queues a GET and returns its id (never 0). Thread-safe.
+    // Queues a request and returns its id (never 0). Thread-safe.
     quint64 start(const HttpRequest& request, bool background, Done done);
     // Ends a transfer, closing its connection; done is not called for it afterwards unless
     // it had already begun on the network thread. Thread-safe.

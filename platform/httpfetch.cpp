@@ -131,6 +131,18 @@ bool Transfer::prepare(const HttpRequest& request, QString& error) {
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, readHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &sink);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+    if (request.post) {
+        headers = curl_slist_append(headers, ("Content-Type: " + request.contentType).constData());
+        // No "Expect: 100-continue": a server that does not answer it would cost a second.
+        headers = curl_slist_append(headers, "Expect:");
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE,
+                         static_cast<curl_off_t>(request.body.size()));
+        // Copied: the request may be gone before the transfer ends.
+        curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, request.body.constData());
+        curl_easy_setopt(easy, CURLOPT_POSTREDIR,
+                         static_cast<long>(CURL_REDIR_POST_301 | CURL_REDIR_POST_302));
+    }
     if (headers != nullptr) {
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     }

@@ -5,9 +5,15 @@
 
 #include "platform/fetchoptions.h"
 
-// One HTTP(S) GET. Validators of an earlier response, when given, make it conditional.
+// One HTTP(S) GET, or a POST when post is set. Validators of an earlier response, when
+// given, make a GET conditional.
 struct HttpRequest {
     QString url;
+    // A POST of body, sent with this Content-Type. A redirect by 301 or 302 sends the same
+    // POST to the new place; one by 303 asks there with a GET, as browsers do.
+    bool post = false;
+    QByteArray body;
+    QByteArray contentType = "application/json";
     // Sent back as If-None-Match.
     QByteArray etag;
     // Sent back as If-Modified-Since.
@@ -15,7 +21,7 @@ struct HttpRequest {
     FetchOptions options;
 };
 
-// Outcome of one HTTP(S) GET. On failure the body is empty and error says why.
+// Outcome of one HTTP(S) request. On failure the body is empty and error says why.
 struct HttpFetchResult {
     bool ok = false;
     QByteArray body;
@@ -35,7 +41,7 @@ struct HttpFetchResult {
     [[nodiscard]] bool notModified() const { return httpStatus == 304; }
 };
 
-// A blocking GET over libcurl on the calling thread (no event loop runs meanwhile), for
+// A blocking request over libcurl on the calling thread (no event loop runs meanwhile), for
 // command-line tools and worker threads. Follows at most options.maxRedirects redirects,
 // never leaving http and https; accepts gzip and deflate; any final status outside
 // 200..299 is a failure; a body that grows past options.maxBytes after decoding is refused

@@ -9,6 +9,33 @@
     </message>
 </context>
 <context>
+    <name>AccountSubscription</name>
+    <message>
+        <source>購読しました</source>
+        <translation>Subscribed</translation>
+    </message>
+    <message>
+        <source>すでに購読しています</source>
+        <translation>Already subscribed</translation>
+    </message>
+    <message>
+        <source>URL が正しくありません</source>
+        <translation>The URL is not valid</translation>
+    </message>
+    <message>
+        <source>その URL にフィードが見つかりません</source>
+        <translation>No feed was found at that URL</translation>
+    </message>
+    <message>
+        <source>その URL には複数のフィードがあります: %1</source>
+        <translation>That URL offers several feeds: %1</translation>
+    </message>
+    <message>
+        <source>サーバーがフィードを取得できませんでした: %1</source>
+        <translation>The server could not download the feed: %1</translation>
+    </message>
+</context>
+<context>
     <name>DisplayRules</name>
     <message>
         <source>表示ルール %1 行目: UTF-8 で書かれていません</source>
@@ -442,6 +469,69 @@ Are you sure?</translation>
     <message>
         <source>%1。%2</source>
         <translation>%1. %2</translation>
+    </message>
+</context>
+<context>
+    <name>TtrssText</name>
+    <message>
+        <source>理由は不明です</source>
+        <translation>reason unknown</translation>
+    </message>
+    <message>
+        <source>サーバーがエラーを返しました (HTTP %1)</source>
+        <translation>The server answered with an error (HTTP %1)</translation>
+    </message>
+    <message>
+        <source>そこに Tiny Tiny RSS の API はありません (HTTP %1)</source>
+        <translation>There is no Tiny Tiny RSS API there (HTTP %1)</translation>
+    </message>
+    <message>
+        <source>サーバーの証明書を確かめられません: %1</source>
+        <translation>The server&apos;s certificate cannot be verified: %1</translation>
+    </message>
+    <message>
+        <source>サーバーにつながりません: %1</source>
+        <translation>Cannot reach the server: %1</translation>
+    </message>
+    <message>
+        <source>Tiny Tiny RSS のサーバーではありません (答えが JSON ではありません)</source>
+        <translation>Not a Tiny Tiny RSS server (its answer is not JSON)</translation>
+    </message>
+    <message>
+        <source>サーバーの答えが途中で切れています</source>
+        <translation>The server&apos;s answer was cut short</translation>
+    </message>
+    <message>
+        <source>サーバーの答えを読めません: %1</source>
+        <translation>The server&apos;s answer cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Tiny Tiny RSS のサーバーではありません (答えの形が違います)</source>
+        <translation>Not a Tiny Tiny RSS server (its answer has another shape)</translation>
+    </message>
+    <message>
+        <source>ユーザー名かパスワードが違います</source>
+        <translation>Wrong user name or password</translation>
+    </message>
+    <message>
+        <source>このアカウントでは API が使えません。Tiny Tiny RSS の 設定 → API を有効にする (Preferences → Enable API) をオンにしてください</source>
+        <translation>API access is switched off for this account: switch it on in Tiny Tiny RSS under Preferences → Enable API</translation>
+    </message>
+    <message>
+        <source>サーバーにそのフィードはありません</source>
+        <translation>The server has no such feed</translation>
+    </message>
+    <message>
+        <source>サーバーが要求を断りました: %1</source>
+        <translation>The server refused the request: %1</translation>
+    </message>
+    <message>
+        <source>サーバーがログインを受け付けたのにセッションを認めません</source>
+        <translation>The server accepted the log-in but not its session</translation>
+    </message>
+    <message>
+        <source>サーバーの答えが途中で切れています: %1</source>
+        <translation>The server&apos;s answer was cut short: %1</translation>
     </message>
 </context>
 <context>

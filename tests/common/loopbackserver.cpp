@@ -18,6 +18,8 @@ namespace {
 constexpr int kReadTimeoutMs = 5000;
 // Request heads larger than this are refused (bytes).
 constexpr qsizetype kMaxHeadBytes = 64 * 1024;
+// Request bodies larger than this are refused (bytes).
+constexpr qsizetype kMaxBodyBytes = 16 * 1024 * 1024;
 
 QByteArray reasonPhrase(int status) {
     switch (status) {
@@ -74,27 +76,38 @@ QByteArray LoopbackServer::Request::header(const QByteArray& name) const {
     return {};
 }
 
-LoopbackServer::LoopbackServer() {
+LoopbackServer::LoopbackServer(Listen where) : ipv6(where == Listen::Ipv6Port80) {
     if (::pipe2(wakePipe, O_CLOEXEC) != 0) {
         return;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return;
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(fd, 16) != 0 ||
+    const int reuse = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof(reuse));
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    if (ipv6) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&address);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_addr = in6addr_loopback;
+        in6->sin6_port = htons(80);
+        length = sizeof(sockaddr_in6);
+    } else {
+        auto* in4 = reinterpret_cast<sockaddr_in*>(&address);
+        in4->sin_family = AF_INET;
+        in4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof(sockaddr_in);
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(fd, 16) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ::close(fd);
         return;
     }
     listenFd = fd;
-    listenPort = ntohs(address.sin_port);
+    listenPort = ipv6 ? ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port)
+                      : ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
     thread = std::thread([this] { run(); });
 }
 
@@ -161,6 +174,9 @@ void LoopbackServer::hold(const QString& path) {
 
 QString LoopbackServer::url(const QString& path) const {
     const QString slash = path.startsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/");
+    if (ipv6) {
+        return QStringLiteral("http://[::1]%1%2").arg(slash, path);
+    }
     return QStringLiteral("http://127.0.0.1:%1%2%3").arg(listenPort).arg(slash, path);
 }
 
@@ -238,7 +254,7 @@ bool LoopbackServer::pause(int ms) const {
     }
 }
 
-bool LoopbackServer::readRequest(int fd, QByteArray& head) const {
+bool LoopbackServer::readRequest(int fd, QByteArray& head, QByteArray& rest) const {
     char buffer[4096];
     while (!head.contains("\r\n\r\n")) {
         if (head.size() > kMaxHeadBytes) {
@@ -261,13 +277,40 @@ bool LoopbackServer::readRequest(int fd, QByteArray& head) const {
         }
         head.append(buffer, n);
     }
-    head.truncate(head.indexOf("\r\n\r\n"));
+    const qsizetype end = head.indexOf("\r\n\r\n");
+    rest = head.mid(end + 4);
+    head.truncate(end);
+    return true;
+}
+
+bool LoopbackServer::readBody(int fd, QByteArray& body, qsizetype length) const {
+    char buffer[4096];
+    while (body.size() < length) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+        const int ready = ::poll(fds, 2, kReadTimeoutMs);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0 || fds[1].revents != 0) {
+            return false;
+        }
+        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        body.append(buffer, n);
+    }
+    body.truncate(length);
     return true;
 }
 
 void LoopbackServer::handle(int fd) {
     QByteArray head;
-    if (!readRequest(fd, head)) {
+    QByteArray rest;
+    if (!readRequest(fd, head, rest)) {
         ::close(fd);
         return;
     }
@@ -284,6 +327,14 @@ void LoopbackServer::handle(int fd) {
         if (colon > 0) {
             request.headers.append(
                 qMakePair(line.left(colon).trimmed(), line.mid(colon + 1).trimmed()));
+        }
+    }
+    const qsizetype length = request.header("Content-Length").toLongLong();
+    if (length > 0) {
+        request.body = rest;
+        if (length > kMaxBodyBytes || !readBody(fd, request.body, length)) {
+            ::close(fd);
+            return;
         }
     }
 

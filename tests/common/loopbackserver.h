@@ -49,12 +49,18 @@ public:
         QByteArray target;
         QString path;
         QList<QPair<QByteArray, QByteArray>> headers;
+        // What followed the head, as long as its Content-Length said.
+        QByteArray body;
         // Value of a header, name matched without regard to case; empty when absent.
         [[nodiscard]] QByteArray header(const QByteArray& name) const;
     };
 
+    // Where to listen: 127.0.0.1 at a port the system picks, or [::1] port 80 (needs root),
+    // where a server that refuses loopback names and other ports still fetches from.
+    enum class Listen { Ipv4AnyPort, Ipv6Port80 };
+
     // Starts listening at once; isListening() says whether that worked.
-    LoopbackServer();
+    explicit LoopbackServer(Listen where = Listen::Ipv4AnyPort);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -70,7 +76,7 @@ public:
     void redirect(const QString& path, const QString& location, int status = 302);
     void hold(const QString& path);
 
-    // "http://127.0.0.1:PORT/path"; a missing leading "/" is added.
+    // "http://127.0.0.1:PORT/path" (or "http://[::1]/path"); a missing leading "/" is added.
     [[nodiscard]] QString url(const QString& path) const;
     [[nodiscard]] quint16 port() const { return listenPort; }
     [[nodiscard]] bool isListening() const { return listenFd >= 0; }
@@ -88,13 +94,16 @@ public:
 private:
     void run();
     void handle(int fd);
-    bool readRequest(int fd, QByteArray& head) const;
+    // The head (without its blank line) and whatever of the body came with it.
+    bool readRequest(int fd, QByteArray& head, QByteArray& rest) const;
+    bool readBody(int fd, QByteArray& body, qsizetype length) const;
     // Waits ms milliseconds; false when the server is stopping meanwhile.
     bool pause(int ms) const;
 
     int listenFd = -1;
     int wakePipe[2] = {-1, -1};
     quint16 listenPort = 0;
+    bool ipv6 = false;
     std::thread thread;
     std::atomic<bool> stopped{false};
     // One a connection; only the accepting thread touches this.

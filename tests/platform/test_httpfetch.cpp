@@ -210,3 +210,44 @@ TEST_F(HttpClientTest, BackgroundTransfersQueueBeyondTheirLimitButUserOnesNever)
 }
 
 }  // namespace
+
+namespace {
+
+// A POST goes through the same transfer as a GET: its body reaches the server, also after
+// a redirect, and the answer is held to the same limits.
+TEST_F(HttpClientTest, PostsAJsonBodyThroughRedirectsUnderTheSameLimits) {
+    server.serve(QStringLiteral("/api/"), "{\"status\":0}", "text/json");
+    server.redirect(QStringLiteral("/old/"), QStringLiteral("/api/"));
+    const QByteArray body = "{\"op\":\"login\",\"user\":\"\xE5\xA0\xB1\"}" + QByteArray(3000, ' ');
+    HttpClient client;
+    HttpRequest request;
+    request.url = server.url(QStringLiteral("/old/"));
+    request.post = true;
+    request.body = body;
+    request.options = options;
+    const auto record = [this](quint64, HttpFetchResult result) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        finished.append(result);
+    };
+    client.start(request, false, record);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return finishedCount() == 1; }, 5000));
+    EXPECT_TRUE(finished.first().ok) << finished.first().error.toStdString();
+    EXPECT_EQ(finished.first().body, "{\"status\":0}");
+    const QList<LoopbackServer::Request> seen = server.requests();
+    ASSERT_EQ(seen.size(), 2);
+    for (const LoopbackServer::Request& one : seen) {
+        EXPECT_EQ(one.method, "POST");
+        EXPECT_EQ(one.body, body);
+        EXPECT_EQ(one.header("Content-Type"), "application/json");
+        EXPECT_TRUE(one.header("Expect").isEmpty());
+    }
+
+    request.url = server.url(QStringLiteral("/api/"));
+    request.options.maxBytes = 4;
+    client.start(request, false, record);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return finishedCount() == 2; }, 5000));
+    EXPECT_FALSE(finished.last().ok);
+    EXPECT_TRUE(finished.last().body.isEmpty());
+}
+
+}  // namespace
