@@ -79,6 +79,9 @@ public:
     [[nodiscard]] QList<Request> requests() const;
     [[nodiscard]] int requestCount(const QString& path) const;
     void clearRequests();
+    // The most requests that were waiting for their answers at once (from the arrival of
+    // their heads to the start of their answers, a delay included).
+    [[nodiscard]] int peakConcurrentRequests() const { return peakWaiting.load(); }
 
     // Stops the thread and closes held connections; the destructor calls it too.
     void stop();
@@ -97,6 +100,8 @@ private:
     quint16 listenPort = 0;
     std::thread thread;
     std::atomic<bool> stopped{false};
+    std::atomic<int> waitingNow{0};
+    std::atomic<int> peakWaiting{0};
     // One a connection; only the accepting thread touches this.
     std::vector<std::thread> connections;
 
