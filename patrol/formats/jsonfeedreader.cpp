@@ -79,6 +79,11 @@ FeedReadResult readJsonFeed(const QByteArray& body, const QUrl& documentUrl) {
     result.channel.title = feedChannelTitle(textOf(feed, "title"));
     result.channel.link = linkOf(textOf(feed, "home_page_url"), documentUrl);
     result.channel.description = feedDescription(textOf(feed, "description"));
+    // The favicon is made for a list of sites; the icon is a large square for home screens.
+    result.channel.image = linkOf(textOf(feed, "favicon"), documentUrl);
+    if (result.channel.image.isEmpty()) {
+        result.channel.image = linkOf(textOf(feed, "icon"), documentUrl);
+    }
     const QJsonArray items = itemsValue.toArray();
     for (const QJsonValue& item : items) {
         if (!item.isObject()) {

@@ -116,6 +116,12 @@ TEST(IconDiscovery, ReadsTheFeedsOwnPicture) {
         {"Atom logo alone",
          R"(<feed xmlns="http://www.w3.org/2005/Atom"><logo>/banner.png</logo></feed>)",
          "/banner.png"},
+        {"JSON Feed favicon before icon",
+         R"({"version": "https://jsonfeed.org/version/1.1", "icon": "/big.png", "favicon": "/fav.png", "items": [{"id": "1", "content_text": "a"}]})",
+         "http://e.jp/fav.png"},
+        {"JSON Feed icon alone",
+         R"({"version": "https://jsonfeed.org/version/1", "icon": "big.png", "items": [{"id": "1", "content_text": "a"}]})",
+         "http://e.jp/big.png"},
         {"none", R"(<rss version="2.0"><channel><title>t</title></channel></rss>)", ""},
     };
     for (const FeedCase& c : cases) {
