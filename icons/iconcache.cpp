@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QFileInfo>
 
 #include "platform/atomicfile.h"
@@ -67,6 +68,11 @@ IconFreshness iconFreshness(const IconRecord& record, bool hasImages, const QDat
         return IconFreshness::FailedRecently;
     }
     return hasImages ? IconFreshness::Stale : IconFreshness::Unknown;
+}
+
+QString iconCacheFolder() {
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    return cache.isEmpty() ? QString() : joinPath(cache, QStringLiteral("icons"));
 }
 
 IconCache::IconCache(QString folder) : dir(std::move(folder)) {}

@@ -7,6 +7,9 @@
 
 #include "icons/icondecoder.h"
 
+// The per-user cache folder's "icons"; empty when there is none (no home).
+[[nodiscard]] QString iconCacheFolder();
+
 // What is known of one host's icon besides its pictures.
 struct IconRecord {
     // Where the icon came from, with its validators for a conditional request.

@@ -180,6 +180,7 @@ void IconService::loaded(quint64 id, const IconRecord& record, const IconImages&
     job->onDisk = onDisk;
     if (onDisk) {
         remember(job->key, icon);
+        Q_EMIT iconChanged(job->key);
     }
     if (loadOnly) {
         finish(*job);
