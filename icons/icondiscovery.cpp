@@ -87,7 +87,6 @@ Fit fitOfSizes(const QString& sizes) {
 struct Candidate {
     IconRel rel = IconRel::Icon;
     Fit fit;
-    int position = 0;
     QString href;
 };
 
@@ -146,8 +145,7 @@ QStringList discoverIconLinks(const QByteArray& html, const QString& contentType
             const IconRel rel = iconRelOf(tag.attribute(QLatin1String("rel")).simplified());
             const QString href = tag.attribute(QLatin1String("href")).trimmed();
             if (rel != IconRel::None && !href.isEmpty()) {
-                candidates.append({rel, fitOfSizes(tag.attribute(QLatin1String("sizes"))),
-                                   int(candidates.size()), href});
+                candidates.append({rel, fitOfSizes(tag.attribute(QLatin1String("sizes"))), href});
             }
         }
     }

@@ -70,7 +70,10 @@ bool IconService::shutdown(int waitMs) {
 }
 
 void IconService::post(std::function<void()> fn) {
-    const std::shared_ptr<Guard> held = guard;
+    postThrough(guard, std::move(fn));
+}
+
+void IconService::postThrough(const std::shared_ptr<Guard>& held, std::function<void()> fn) {
     const std::lock_guard lock(held->mutex);
     if (held->service != nullptr) {
         QMetaObject::invokeMethod(held->service, std::move(fn), Qt::QueuedConnection);
@@ -231,10 +234,12 @@ void IconService::pump() {
             request.etag = job->record.etag;
             request.lastModified = job->record.lastModified;
         }
-        const std::shared_ptr<Guard> held = guard;
-        job->transfer = http.start(request, true, [this, id](quint64, HttpFetchResult result) {
-            post([this, id, result = std::move(result)] { fetched(id, result); });
-        });
+        // The network thread may finish a transfer while the service is going: it holds the
+        // guard, never the service.
+        job->transfer =
+            http.start(request, true, [held = guard, this, id](quint64, HttpFetchResult result) {
+                postThrough(held, [this, id, result = std::move(result)] { fetched(id, result); });
+            });
     }
 }
 

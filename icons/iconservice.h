@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "icons/iconcache.h"
@@ -120,8 +121,10 @@ private:
     void finish(Job& job);
     void remember(const QString& key, const IconImages& icon);
     void runOnWorker(std::function<void()> work);
-    // From any thread: runs fn on the service's thread unless the service is gone.
+    // From a worker: runs fn on the service's thread unless the service is gone.
     void post(std::function<void()> fn);
+    // The same from a thread that may outlive the service.
+    static void postThrough(const std::shared_ptr<Guard>& held, std::function<void()> fn);
     [[nodiscard]] Job* jobOf(quint64 id);
 
     HttpClient& http;
