@@ -18,6 +18,17 @@ constexpr int kWorkerThreads = 1;
 // weeks.
 constexpr qint64 kSettledSeconds = 60 * 60;
 
+// A copy that shares nothing with text, for a value handed to another thread while this one
+// may go on assigning to the original: Qt's reference counts are not visible to the thread
+// sanitizer inside Qt's own library.
+QString unshared(const QString& text) {
+    return QString(text.constData(), text.size());
+}
+
+QByteArray unshared(const QByteArray& bytes) {
+    return QByteArray(bytes.constData(), bytes.size());
+}
+
 bool isHttpUrl(const QString& text) {
     const QUrl url(text);
     return (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
@@ -164,10 +175,10 @@ void IconService::startJob(const QString& key, const IconSite& site, bool loadOn
     jobOfKey.insert(key, job.id);
     runOnWorker([this, id = job.id, key, loadOnly, folder = cache.folder()] {
         const IconCache disk(folder);
-        const IconRecord record = disk.record(key);
-        const IconImages icon = disk.images(key);
+        IconRecord record = disk.record(key);
+        IconImages icon = disk.images(key);
         const bool onDisk = !icon.isNull();
-        post([this, id, record, icon, onDisk, loadOnly] {
+        post([this, id, record = std::move(record), icon = std::move(icon), onDisk, loadOnly] {
             loaded(id, record, icon, onDisk, loadOnly);
         });
     });
@@ -228,11 +239,11 @@ void IconService::pump() {
             continue;
         }
         HttpRequest request;
-        request.url = job->url;
+        request.url = unshared(job->url);
         request.options = options;
         if (job->stage == Stage::Refresh) {
-            request.etag = job->record.etag;
-            request.lastModified = job->record.lastModified;
+            request.etag = unshared(job->record.etag);
+            request.lastModified = unshared(job->record.lastModified);
         }
         // The network thread may finish a transfer while the service is going: it holds the
         // guard, never the service.
@@ -284,7 +295,7 @@ void IconService::fetched(quint64 id, const HttpFetchResult& result) {
                 outcome.candidates =
                     result.ok ? discoverIconLinks(result.body, result.contentType, pageUrl)
                               : QStringList{faviconUrlOf(pageUrl)};
-                post([this, id, outcome] { processed(id, outcome); });
+                post([this, id, outcome = std::move(outcome)] { processed(id, outcome); });
             });
             return;
         }
@@ -298,7 +309,7 @@ void IconService::fetched(quint64 id, const HttpFetchResult& result) {
                 const QUrl feedUrl(result.effectiveUrl);
                 const FeedReadResult read = readFeed(result.body, result.contentType, feedUrl);
                 outcome.feedImage = absoluteHttpUrl(read.channel.image, feedUrl);
-                post([this, id, outcome] { processed(id, outcome); });
+                post([this, id, outcome = std::move(outcome)] { processed(id, outcome); });
             });
             return;
         case Stage::Icons:
@@ -311,7 +322,7 @@ void IconService::fetched(quint64 id, const HttpFetchResult& result) {
     }
     // A picture: decoded and, when it is one, kept, on the worker.
     IconRecord record;
-    record.iconUrl = job->url;
+    record.iconUrl = unshared(job->url);
     record.etag = result.etag;
     record.lastModified = result.lastModified;
     record.checked = now;
@@ -321,7 +332,7 @@ void IconService::fetched(quint64 id, const HttpFetchResult& result) {
         if (!outcome.icon.isNull()) {
             outcome.stored = IconCache(folder).store(key, outcome.icon, record);
         }
-        post([this, id, outcome] { processed(id, outcome); });
+        post([this, id, outcome = std::move(outcome)] { processed(id, outcome); });
     });
 }
 
