@@ -13,6 +13,7 @@
 
 class AppExit;
 class FileDialogs;
+class SiteIcons;
 class TrayIcon;
 class frmAbout;
 class frmMain;
@@ -30,6 +31,8 @@ struct AppSeams {
     TrayIcon& tray;
     FileDialogs& fileDialogs;
     AppExit& appExit;
+    // Sites' icons for the windows; none in tests that do not ask for them.
+    SiteIcons* siteIcons = nullptr;
 };
 
 // The program's windows. Each is created on its first use and kept until the registry goes

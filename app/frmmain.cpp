@@ -407,6 +407,10 @@ void frmMain::popupEditMenu(const QPoint& globalPos) {
     mnuEdit->popup(globalPos);
 }
 
+SiteIcons* frmMain::siteIcons() {
+    return seams.siteIcons;
+}
+
 void frmMain::showStatus(const QString& text) {
     SetStatus(text);
 }

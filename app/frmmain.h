@@ -75,6 +75,7 @@ public:
     void setPasteEnabled(bool enabled) override;
     void popupEditMenu(const QPoint& globalPos) override;
     void showStatus(const QString& text) override;
+    [[nodiscard]] SiteIcons* siteIcons() override;
 
     // Menu handlers.
     void mnuOpenTicker_Click();

@@ -14,6 +14,8 @@
 #include "core/openrequest.h"
 #include "core/version.h"
 #include "core/feedservice.h"
+#include "icons/iconcache.h"
+#include "icons/iconservice.h"
 #include "platform/clock.h"
 #include "platform/desktopbrowser.h"
 #include "platform/desktopscreen.h"
@@ -28,6 +30,7 @@
 #include "platform/terminationsignals.h"
 #include "rules/rulesstore.h"
 #include "ui/language.h"
+#include "ui/siteicons.h"
 #include "patrol/networkfeedservice.h"
 
 namespace {
@@ -134,14 +137,17 @@ int main(int argc, char* argv[]) {
         return refuseProgramDir(paths, messageBox);
     }
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
-    state.useFeedService(
-        std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+    auto feedService = std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock);
+    // Sites' icons share the feeds' network thread; they go before it at exit.
+    IconService iconService(feedService->httpClient(), iconCacheFolder(), state.seams.clock);
+    SiteIcons siteIcons(iconService, state.settings);
+    state.useFeedService(std::move(feedService));
     state.useSpeechEngine(makeSpeechEngine());
 
     SystemTrayIcon tray;
     QtFileDialogs fileDialogs;
     AppExit appExit;
-    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit});
+    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit, &siteIcons});
     const InstanceChannelPlace channelPlace = instanceChannelPlace(state.paths.programDir);
     if (!windows.instanceLock().tryLock()) {
         // Another instance runs: it gets the requests, or, without any, is asked to show its

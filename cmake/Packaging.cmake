@@ -25,9 +25,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quorvane.example.jp/qvr3/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Japanese glyphs and the Japanese texts of Qt's own buttons (the program's own English
-# texts are in the package); the native Wayland platform
-# for sessions without XWayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-translations-l10n")
+# texts are in the package); sites' icons in WebP and the other formats beyond Qt's own; the
+# native Wayland platform for sessions without XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk, qt6-translations-l10n, qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

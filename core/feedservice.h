@@ -19,6 +19,9 @@ struct FeedChannel {
     QString title;
     QString link;
     QString description;
+    // The feed's own picture as written (RSS's image url; Atom's icon, else its logo; JSON
+    // Feed's favicon, else its icon), perhaps relative to the feed; empty when it names none.
+    QString image;
 };
 
 // The outcome of reading one fetched document as a feed.

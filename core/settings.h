@@ -98,6 +98,8 @@ struct Settings {
     TickerPresentationKind TICKER_MARQUEE = TickerPresentationKind::Wipe;
     // Each new headline is read aloud, its site's title first.
     bool TICKER_SPEAK = false;
+    // Sites' icons are fetched and shown beside their titles and headlines.
+    bool SITE_ICONS = true;
 
     // Not stored: the ticker settings dialog's flat-mode box, for this run only.
     bool FlatMode = false;

@@ -155,6 +155,11 @@ void frmOption::buildWidgets() {
                   "一定時間だけ表示します。"),
                fraTickerView, 240, 720, 2400);
 
+    chkSiteIcons = check("chkSiteIcons", tr("サイトのアイコンを表示する"),
+                         tr("サイト一覧に各サイトのアイコンを表示します。アイコンは各サイトから"
+                            "取得します。"),
+                         this, 240, kSiteIconsTopTwips, 5280);
+
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
@@ -188,6 +193,7 @@ void frmOption::Form_Load() {
     chkTickerAutoLoad->setChecked(settings.AUTO_LOAD_FLG);
     chkCheckedNewsHide->setChecked(settings.CHECKED_HIDE_FLG);
     chkOldNewsHide->setChecked(settings.OLD_HIDE_FLG);
+    chkSiteIcons->setChecked(settings.SITE_ICONS);
     txtNewsLimit->setText(QString::number(settings.LIMIT_HOURES));
     updownNewsLimit->setValue(settings.LIMIT_HOURES);
     txtAutoPirotInterval->setText(QString::number(settings.AUTO_PIROT_MINITS));
@@ -230,6 +236,7 @@ void frmOption::cmdOK_Click() {
     settings.AUTO_LOAD_FLG = chkTickerAutoLoad->isChecked() && chkTickerAutoLoad->isEnabled();
     settings.CHECKED_HIDE_FLG = chkCheckedNewsHide->isChecked();
     settings.OLD_HIDE_FLG = chkOldNewsHide->isChecked();
+    settings.SITE_ICONS = chkSiteIcons->isChecked();
     settings.LIMIT_HOURES = qint16(hours);
     settings.AUTO_PIROT_MINITS = qint16(minutes);
     settings.AUTO_PIROT_MODE =

@@ -13,15 +13,17 @@ class UpDown;
 struct AppState;
 
 // The options dialog: the patrol's interval and mode, which articles the ticker shows,
-// and how the ticker is shown. Every opening starts from the settings as they are; OK
-// cleans up the two numbers and writes all seven settings (memory only) and enables the
-// main window's refresh commands by the patrol mode; Cancel, Esc and the close box change
-// nothing. Modeless; one at a time.
+// and how the ticker is shown; below those, whether sites' icons are shown (SITE_ICONS).
+// Every opening starts from the settings as they are; OK cleans up the two numbers and
+// writes all eight settings (memory only) and enables the main window's refresh commands by
+// the patrol mode; Cancel, Esc and the close box change nothing. Modeless; one at a time.
 class frmOption : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidthTwips = 7095;
-    static constexpr int kClientHeightTwips = 3990;
+    // The row below the design's 3990 twips holds the sites' icons box.
+    static constexpr int kSiteIconsTopTwips = 3960;
+    static constexpr int kClientHeightTwips = 3990 + 330;
 
     frmOption(AppState& state, DialogHost& host, QWidget* parent = nullptr);
 
@@ -60,6 +62,8 @@ public:
     QLabel* lblTickerAutoLoad = nullptr;
     QCheckBox* chkTickerAutoLoad = nullptr;
     QRadioButton* optTickerPickup = nullptr;
+
+    QCheckBox* chkSiteIcons = nullptr;
 
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;

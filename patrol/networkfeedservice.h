@@ -45,6 +45,8 @@ public:
     void cancelAll() override;
     bool shutdown(int waitMs) override;
     [[nodiscard]] int pendingCount() const override { return int(pending.size()); }
+    // The network thread, for other fetches of the program's (sites' icons).
+    [[nodiscard]] HttpClient& httpClient() { return http; }
 
 protected:
     void customEvent(QEvent* event) override;

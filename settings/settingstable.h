@@ -184,6 +184,7 @@ inline constexpr SettingRow kSettingsTable[] = {
     {"TICKER_SCREEN", &Settings::TICKER_SCREEN, SettingLine::WhenNotDefault},
     {"TICKER_MARQUEE", modeField<&Settings::TICKER_MARQUEE>(), SettingLine::WhenNotDefault},
     {"TICKER_SPEAK", &Settings::TICKER_SPEAK, SettingLine::WhenNotDefault},
+    {"SITE_ICONS", &Settings::SITE_ICONS, SettingLine::WhenNotDefault},
 };
 
 // The row of a key. A key the table lacks stops the compilation where this is evaluated at

@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QString>
 
+class SiteIcons;
+
 // What the site list pane asks of the main window that embeds it.
 class SiteListHost {
 public:
@@ -16,4 +18,6 @@ public:
     virtual void popupEditMenu(const QPoint& globalPos) = 0;
     // Puts a text into the main window's status bar.
     virtual void showStatus(const QString& text) = 0;
+    // The sites' icons the tree shows; null: the tree shows the site picture for every site.
+    [[nodiscard]] virtual SiteIcons* siteIcons() { return nullptr; }
 };

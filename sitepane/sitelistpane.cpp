@@ -8,6 +8,7 @@
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelisthost.h"
 #include "sitepane/sitetreeeditor.h"
+#include "sitepane/sitetreemodel.h"
 #include "sitepane/sitetreeview.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
@@ -18,6 +19,9 @@ SiteListPane::SiteListPane(AppState& appState, SiteListHost& host, QWidget* pare
     setFont(uiFont());
 
     trvOPML = new SiteTreeView(state.siteTree, this);
+    if (SiteIcons* icons = host.siteIcons()) {
+        trvOPML->siteModel().setSiteIcons(icons, &state.SiteTable);
+    }
     placeTwips(trvOPML, 0, 0, 3735, 3855);
     properties = new PropertiesPanel(state, *trvOPML, host, this);
     placeTwips(properties, PropertiesPanel::kLeftTwips, 0,

@@ -2,6 +2,10 @@
 
 #include <QPixmap>
 
+#include "core/siterow.h"
+#include "icons/iconservice.h"
+#include "ui/siteicons.h"
+
 namespace {
 
 // The style draws a selected item's icon in its Selected mode, which Qt would otherwise make
@@ -108,7 +112,8 @@ QVariant SiteTreeModel::data(const QModelIndex& index, int role) const {
                 return folderIcon;
             }
             if (node->image == kImageSite) {
-                return siteIcon;
+                const QIcon own = ownIconOf(node);
+                return own.isNull() ? siteIcon : own;
             }
             return {};
         case Qt::ForegroundRole:
@@ -124,6 +129,51 @@ Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+}
+
+void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
+    siteIcons = icons;
+    siteTable = table;
+    drawnWithIcon.clear();
+    if (!icons) {
+        return;
+    }
+    connect(icons, &SiteIcons::iconChanged, this, [this](const QString& key) {
+        const auto drawn = drawnWithIcon.constFind(key);
+        if (drawn == drawnWithIcon.constEnd()) {
+            return;
+        }
+        for (const SiteNode* node : *drawn) {
+            const QModelIndex index = indexOf(node);
+            Q_EMIT dataChanged(index, index, {Qt::DecorationRole});
+        }
+    });
+    // Nodes that go are forgotten with everything else when the tree is loaded anew; a
+    // removed node leaves its entry until then, harmless, as it is looked up only by key.
+    connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] { drawnWithIcon.clear(); });
+    connect(&tree, &SiteTree::nodeAboutToBeRemoved, this, [this](SiteNode* node) {
+        for (auto& nodes : drawnWithIcon) {
+            erase_if(nodes,
+                     [node](const SiteNode* drawn) { return SiteTree::isInSubtree(drawn, node); });
+        }
+    });
+}
+
+QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
+    if (!siteIcons || !siteTable) {
+        return {};
+    }
+    const int row = indexOfKey(node->key);
+    if (!siteTable->isValidIndex(row)) {
+        return {};
+    }
+    const IconSite site = SiteIcons::siteOf((*siteTable)[row]);
+    const QString key = IconService::keyOf(site);
+    if (key.isEmpty()) {
+        return {};
+    }
+    drawnWithIcon[key].insert(node);
+    return siteIcons->iconOf(site);
 }
 
 QModelIndex SiteTreeModel::indexOf(const SiteNode* node) const {

@@ -7,6 +7,9 @@
 
 #include "core/sitetree.h"
 
+class SiteIcons;
+class SiteRowArray;
+
 // The item model over a SiteTree that the tree widget trvOPML shows: one column, an index
 // per node (its internal pointer is the node), nothing stored per row, so a view builds
 // only the rows it shows. It follows the tree's announcements; it never changes the tree.
@@ -34,7 +37,12 @@ public:
     // A folder's and a site's picture, the same whether the node is selected or not.
     [[nodiscard]] static QIcon iconOf(int image);
 
+    // Sites show their own icons from icons, found through table (both outlive the model),
+    // asked for only as their rows are drawn; the site picture while a site has none.
+    void setSiteIcons(SiteIcons* icons, const SiteRowArray* table);
+
 private:
+    [[nodiscard]] QIcon ownIconOf(const SiteNode* node) const;
     [[nodiscard]] const QList<SiteNode*>& childrenOf(const QModelIndex& parent) const;
 
     SiteTree& tree;
@@ -43,4 +51,9 @@ private:
     QIcon folderIcon;
     QIcon siteIcon;
     bool moving = false;
+    SiteIcons* siteIcons = nullptr;
+    const SiteRowArray* siteTable = nullptr;
+    // The nodes drawn with (or waiting for) each icon, by the icon's key: what an arriving
+    // icon repaints.
+    mutable QHash<QString, QSet<const SiteNode*>> drawnWithIcon;
 };

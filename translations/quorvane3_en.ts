@@ -905,6 +905,14 @@ The current site list will be replaced. Do you want to continue?</translation>
         <source>キャンセル</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>サイトのアイコンを表示する</source>
+        <translation>Show sites&apos; icons</translation>
+    </message>
+    <message>
+        <source>サイト一覧に各サイトのアイコンを表示します。アイコンは各サイトから取得します。</source>
+        <translation>Shows each site&apos;s icon in the site list. The icons are fetched from the sites.</translation>
+    </message>
 </context>
 <context>
     <name>frmTask</name>

@@ -50,6 +50,8 @@ public:
         result.family = FeedReadResult::Family::Atom;
         const QUrl feedBase = baseOf(documentUrl);
         AtomLinkChoice link;
+        QString icon;
+        QString logo;
         QList<ArticleRecord> entries;
         bool overflow = false;
         while (xml.nextChild(1)) {
@@ -62,6 +64,10 @@ public:
                 result.channel.title = feedChannelTitle(readText());
             } else if (is("subtitle")) {
                 result.channel.description = feedDescription(readText());
+            } else if (is("icon")) {
+                icon = trimFeedText(readText());
+            } else if (is("logo")) {
+                logo = trimFeedText(readText());
             } else if (is("link")) {
                 link.consider(xml, baseOf(feedBase));
                 xml.skipElement();
@@ -70,6 +76,8 @@ public:
             }
         }
         result.channel.link = link.chosen();
+        // The icon is small and square, as a site's icon is; the logo is a banner.
+        result.channel.image = icon.isEmpty() ? logo : icon;
         result.overflow = overflow;
         result.items = std::move(entries);
         return true;

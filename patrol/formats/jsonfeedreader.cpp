@@ -63,6 +63,8 @@ enum class Member {
     Title,
     HomePageUrl,
     Description,
+    Favicon,
+    Icon,
     Items,
     Url,
     ExternalUrl,
@@ -82,6 +84,8 @@ constexpr MemberName kFeedMembers[] = {
     {"title", Member::Title},
     {"home_page_url", Member::HomePageUrl},
     {"description", Member::Description},
+    {"favicon", Member::Favicon},
+    {"icon", Member::Icon},
     {"items", Member::Items},
 };
 
@@ -136,6 +140,8 @@ struct ItemTexts {
             case Member::Version:
             case Member::HomePageUrl:
             case Member::Description:
+            case Member::Favicon:
+            case Member::Icon:
             case Member::Items:
                 break;
         }
@@ -234,6 +240,9 @@ public:
 
     QString version;
     FeedChannel channel;
+    // The favicon is made for a list of sites; the icon is a large square for home screens.
+    QString favicon;
+    QString icon;
     bool itemsArray = false;
     QList<ArticleRecord> items;
     bool overflow = false;
@@ -270,6 +279,12 @@ private:
                     case Member::Description:
                         channel.description = keptText(text, length, kMaxFeedDescriptionLength);
                         break;
+                    case Member::Favicon:
+                        favicon = linkOf(keptText(text, length, kMaxLinkLength), base);
+                        break;
+                    case Member::Icon:
+                        icon = linkOf(keptText(text, length, kMaxLinkLength), base);
+                        break;
                     default:
                         break;
                 }
@@ -283,6 +298,12 @@ private:
                         break;
                     case Member::Description:
                         channel.description.clear();
+                        break;
+                    case Member::Favicon:
+                        favicon.clear();
+                        break;
+                    case Member::Icon:
+                        icon.clear();
                         break;
                     default:
                         break;
@@ -438,6 +459,7 @@ FeedReadResult readOnce(const QByteArray& body, const QUrl& documentUrl, bool& l
     result.kind = FeedReadResult::Kind::Feed;
     result.family = FeedReadResult::Family::Json;
     result.channel = std::move(handler.channel);
+    result.channel.image = handler.favicon.isEmpty() ? handler.icon : handler.favicon;
     result.items = std::move(handler.items);
     result.overflow = handler.overflow;
     return result;

@@ -20,6 +20,9 @@ public:
         while (xml.nextChild(1)) {
             if (xml.named(QLatin1StringView("item"))) {
                 xml.collect(rootItems, rootOverflow, readItem);
+            } else if (xml.named(QLatin1StringView("image"))) {
+                // RSS 1.0 puts the channel's image beside the channel.
+                readImage();
             } else if (xml.named(QLatin1StringView("channel"))) {
                 // Only the last channel's items count, and only when the root has none.
                 channelItems = {};
@@ -50,6 +53,23 @@ private:
                 result.channel.link = trimFeedText(xml.readText());
             } else if (xml.named(QLatin1StringView("description"))) {
                 result.channel.description = feedDescription(xml.readText());
+            } else if (xml.named(QLatin1StringView("image"))) {
+                readImage();
+            } else {
+                xml.skipElement();
+            }
+        }
+    }
+
+    // An <image> element: its <url> is the feed's picture.
+    void readImage() {
+        const int depth = xml.depth();
+        while (xml.nextChild(depth)) {
+            if (xml.named(QLatin1StringView("url"))) {
+                const QString url = trimFeedText(xml.readText());
+                if (!url.isEmpty()) {
+                    result.channel.image = url;
+                }
             } else {
                 xml.skipElement();
             }

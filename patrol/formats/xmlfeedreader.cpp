@@ -117,7 +117,7 @@ bool sameFeedRead(const FeedReadResult& a, const FeedReadResult& b) {
     };
     return a.kind == b.kind && a.family == b.family && a.overflow == b.overflow &&
            a.channel.title == b.channel.title && a.channel.link == b.channel.link &&
-           a.channel.description == b.channel.description &&
+           a.channel.description == b.channel.description && a.channel.image == b.channel.image &&
            std::equal(a.items.cbegin(), a.items.cend(), b.items.cbegin(), b.items.cend(),
                       sameRecord);
 }

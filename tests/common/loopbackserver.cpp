@@ -338,6 +338,24 @@ void LoopbackServer::handle(int fd) {
         }
     }
 
+    // Counted until the answer starts: once its bytes are out the client may ask again at
+    // once, before this thread could count the request as answered.
+    const int nowWaiting = ++waitingNow;
+    for (int peak = peakWaiting.load(); nowWaiting > peak;) {
+        peakWaiting.compare_exchange_weak(peak, nowWaiting);
+    }
+    struct Answering {
+        std::atomic<int>& count;
+        bool done = false;
+        void operator()() {
+            if (!done) {
+                done = true;
+                --count;
+            }
+        }
+        ~Answering() { (*this)(); }
+    } answering{waitingNow};
+
     Response response;
     {
         const std::lock_guard<std::mutex> lock(mutex);
@@ -373,6 +391,8 @@ void LoopbackServer::handle(int fd) {
             response.gzip = false;
         }
     }
+
+    answering();
 
     // A client that stops reading must not wedge the server thread.
     timeval sendTimeout{5, 0};

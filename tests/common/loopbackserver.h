@@ -85,6 +85,9 @@ public:
     [[nodiscard]] QList<Request> requests() const;
     [[nodiscard]] int requestCount(const QString& path) const;
     void clearRequests();
+    // The most requests that were waiting for their answers at once (from the arrival of
+    // their heads to the start of their answers, a delay included).
+    [[nodiscard]] int peakConcurrentRequests() const { return peakWaiting.load(); }
 
     // Stops the thread and closes held connections; the destructor calls it too.
     void stop();
@@ -106,6 +109,8 @@ private:
     bool ipv6 = false;
     std::thread thread;
     std::atomic<bool> stopped{false};
+    std::atomic<int> waitingNow{0};
+    std::atomic<int> peakWaiting{0};
     // One a connection; only the accepting thread touches this.
     std::vector<std::thread> connections;
 

@@ -17,19 +17,19 @@
 
 namespace {
 
-// The seven settings the dialog edits, for comparing before and after.
+// The settings the dialog edits, for comparing before and after.
 struct Seven {
     TickerMode mode;
     qint16 minutes;
     PatrolMode pirotMode;
     qint16 hours;
-    bool autoLoad, checkedHide, oldHide;
+    bool autoLoad, checkedHide, oldHide, siteIcons;
     bool operator==(const Seven&) const = default;
 };
 
 Seven sevenOf(const Settings& s) {
     return {s.TICKER_MODE,   s.AUTO_PIROT_MINITS, s.AUTO_PIROT_MODE, s.LIMIT_HOURES,
-            s.AUTO_LOAD_FLG, s.CHECKED_HIDE_FLG,  s.OLD_HIDE_FLG};
+            s.AUTO_LOAD_FLG, s.CHECKED_HIDE_FLG,  s.OLD_HIDE_FLG,    s.SITE_ICONS};
 }
 
 class OptionDialogTest : public ::testing::Test {
@@ -180,6 +180,7 @@ TEST_F(OptionDialogTest, CancelEscapeAndCloseChangeNothing) {
         dialog.optPirotAllSite->click();
         dialog.chkCheckedNewsHide->click();
         dialog.chkOldNewsHide->click();
+        dialog.chkSiteIcons->click();
         dialog.txtNewsLimit->setText(QStringLiteral("30"));
         dialog.txtAutoPirotInterval->setText(QStringLiteral("30"));
     };
@@ -203,6 +204,16 @@ TEST_F(OptionDialogTest, CancelEscapeAndCloseChangeNothing) {
     QTest::keyClick(dialog.txtAutoPirotInterval, Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(settings().AUTO_PIROT_MINITS, 30);
+
+    // The sites' icons box is read from the settings at each opening and stored by OK.
+    dialog.showOrRaise();
+    EXPECT_TRUE(dialog.chkSiteIcons->isChecked());
+    dialog.chkSiteIcons->click();
+    dialog.cmdOK->click();
+    EXPECT_FALSE(settings().SITE_ICONS);
+    dialog.showOrRaise();
+    EXPECT_FALSE(dialog.chkSiteIcons->isChecked());
+    dialog.close();
 }
 
 TEST_F(OptionDialogTest, OpeningAgainBringsTheOpenDialogForwardUnchanged) {

@@ -97,6 +97,7 @@ TEST(Config, ReadsHandEditedFiles) {
         {"[Quorvane3]\nTICKER_PLACEMENT=3\nTICKER_MARQUEE=-1\nTICKER_SCREEN=\n",
          {"TICKER_PLACEMENT=", "TICKER_MARQUEE=", "TICKER_SCREEN="}},
         {"[Quorvane3]\nTICKER_SPEAK=1\n", {"TICKER_SPEAK=1"}},
+        {"[Quorvane3]\nSITE_ICONS=0\n", {"SITE_ICONS=0"}},
     };
     for (const auto& c : cases) {
         TestEnv env;
@@ -135,11 +136,12 @@ TEST(Config, SaveAndLoadKeepEveryField) {
     s.TICKER_SCREEN = QStringLiteral("HDMI-1");
     s.TICKER_MARQUEE = TickerPresentationKind::Marquee;
     s.TICKER_SPEAK = true;
+    s.SITE_ICONS = false;
     ASSERT_TRUE(SaveSettings(env.state()));
     const QStringList saved = settingsLines(env.state());
     // What the design's file holds comes first, unchanged; the rest follows.
     EXPECT_EQ(saved.mid(18), QStringList({"TICKER_PLACEMENT=2", "TICKER_SCREEN=HDMI-1",
-                                          "TICKER_MARQUEE=1", "TICKER_SPEAK=1"}));
+                                          "TICKER_MARQUEE=1", "TICKER_SPEAK=1", "SITE_ICONS=0"}));
 
     InitDefaults(env.state());
     ASSERT_TRUE(LoadSettings(env.state()));

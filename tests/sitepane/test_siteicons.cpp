@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/settings.h"
+#include "core/siterow.h"
+#include "core/sitetree.h"
+#include "icons/iconservice.h"
+#include "platform/httpclient.h"
+#include "sitepane/sitetreemodel.h"
+#include "tests/common/fakes.h"
+#include "tests/common/loopbackserver.h"
+#include "ui/siteicons.h"
+
+namespace {
+
+QImage drawn(const QVariant& decoration) {
+    return decoration.value<QIcon>().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// The tree draws each site with its own icon once it has arrived, from the loopback site; a
+// folder, a site without one and every site with SITE_ICONS off keep the program's pictures.
+TEST(SiteTreeIcons, SitesShowTheirOwnIconsAsTheyArrive) {
+    LoopbackServer server;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    server.serve(QStringLiteral("/favicon.ico"), png, "image/png");
+
+    SiteRowArray table;
+    table.append({kKindSite, false, QStringLiteral("site"), server.url(QStringLiteral("/")),
+                  server.url(QStringLiteral("/feed"))});
+    table.append({kKindSite, false, QStringLiteral("local"), QString(),
+                  QStringLiteral("/home/user/feed.xml")});
+    SiteTree tree;
+    SiteNodes nodes;
+    SiteNode* folder =
+        nodes.append(nullptr, QStringLiteral("R9"), QStringLiteral("folder"), kImageFolder);
+    nodes.append(folder, keyOfIndex(0), QStringLiteral("site"), kImageSite);
+    nodes.append(folder, keyOfIndex(1), QStringLiteral("local"), kImageSite);
+    tree.replaceAll(std::move(nodes));
+
+    QTemporaryDir dir;
+    FakeClock clock;
+    HttpClient http;
+    IconService service(http, dir.path(), clock);
+    Settings settings;
+    SiteIcons icons(service, settings);
+    SiteTreeModel model(tree);
+    model.setSiteIcons(&icons, &table);
+    const QModelIndex folderIndex = model.index(0, 0);
+    const QModelIndex siteIndex = model.index(0, 0, folderIndex);
+    const QModelIndex localIndex = model.index(1, 0, folderIndex);
+    const QImage sitePicture = drawn(SiteTreeModel::iconOf(kImageSite));
+
+    QSignalSpy changed(&model, &SiteTreeModel::dataChanged);
+    EXPECT_EQ(drawn(model.data(siteIndex, Qt::DecorationRole)), sitePicture);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !changed.isEmpty(); }, 10000));
+    EXPECT_EQ(changed.first().at(0).toModelIndex(), siteIndex);
+    EXPECT_EQ(drawn(model.data(siteIndex, Qt::DecorationRole)).pixelColor(8, 8), QColor(Qt::red));
+    EXPECT_EQ(drawn(model.data(localIndex, Qt::DecorationRole)), sitePicture);
+    EXPECT_EQ(drawn(model.data(folderIndex, Qt::DecorationRole)),
+              drawn(SiteTreeModel::iconOf(kImageFolder)));
+
+    settings.SITE_ICONS = false;
+    server.clearRequests();
+    EXPECT_EQ(drawn(model.data(siteIndex, Qt::DecorationRole)), sitePicture);
+    EXPECT_EQ(service.pendingCount(), 0);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "ui/siteicons.h"
+
+#include <QPixmap>
+
+#include "core/settings.h"
+#include "core/siterow.h"
+
+SiteIcons::SiteIcons(IconService& iconService, const Settings& appSettings, QObject* parent)
+    : QObject(parent), service(iconService), settings(appSettings) {
+    connect(&service, &IconService::iconChanged, this, [this](const QString& key) {
+        made.remove(key + QStringLiteral("/16"));
+        made.remove(key + QStringLiteral("/32"));
+        Q_EMIT iconChanged(key);
+    });
+}
+
+IconSite SiteIcons::siteOf(const SiteRow& row) {
+    return {row.strHtmlUrl, row.strXmlUrl};
+}
+
+QIcon SiteIcons::iconOf(const IconSite& site, int side) {
+    service.setEnabled(settings.SITE_ICONS);
+    if (!settings.SITE_ICONS) {
+        made.clear();
+        return {};
+    }
+    const QString key = IconService::keyOf(site);
+    if (key.isEmpty()) {
+        return {};
+    }
+    const QString madeKey = key + (side > 16 ? QStringLiteral("/32") : QStringLiteral("/16"));
+    const auto found = made.constFind(madeKey);
+    // The service is asked every time: it is what keeps an icon fresh over a long run.
+    const IconImages images = service.icon(site);
+    if (found != made.constEnd()) {
+        return *found;
+    }
+    if (images.isNull()) {
+        return {};
+    }
+    const int base = side > 16 ? 32 : 16;
+    QPixmap single = QPixmap::fromImage(images.atPixels(base));
+    QPixmap twice = QPixmap::fromImage(images.atPixels(base * 2));
+    twice.setDevicePixelRatio(2);
+    QIcon icon;
+    // The same in every mode: a selected row keeps the site's colours.
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Active, QIcon::Selected}) {
+        icon.addPixmap(single, mode);
+        icon.addPixmap(twice, mode);
+    }
+    if (made.size() >= kKeptIcons) {
+        made.clear();
+    }
+    made.insert(madeKey, icon);
+    return icon;
+}
