@@ -61,20 +61,7 @@ QByteArray hostileFeed(int site) {
 }
 
 void serveHostileSites(LoopbackServer& server, AppState& state, int sites, int delayMs) {
-    for (int i = 0; i < sites; ++i) {
-        LoopbackServer::Response response;
-        response.body = hostileFeed(i);
-        response.delayMs = delayMs;
-        response.headers = {{"Content-Type", "application/rss+xml"}};
-        const QString path = QStringLiteral("/hostile%1.xml").arg(i);
-        server.route(path, response);
-        SiteRow row;
-        row.intKind = kKindSite;
-        row.strTitle = QStringLiteral("Site %1").arg(i);
-        row.strXmlUrl = server.url(path);
-        state.SiteTable.append(row);
-    }
-    state.blnSiteListFlg = true;
+    serveSites(server, state, sites, delayMs, "hostile", hostileFeed);
 }
 
 bool writeRules(const AppState& state, const QByteArray& text) {

@@ -40,17 +40,18 @@ inline QList<int> numberArguments() {
     return numbers;
 }
 
-// Adds sites sites to the table, each with its own old sample feed on the server answering
-// after delayMs; the one at hanging (if any) never answers.
-inline void serveOldSampleSites(LoopbackServer& server, AppState& state, int sites, int delayMs,
-                                int hanging = -1) {
+// Adds sites sites to the table, site i with the feed feedOf(i) at /<name>i.xml on the
+// server answering after delayMs; the one at hanging (if any) never answers.
+template <typename FeedOf>
+void serveSites(LoopbackServer& server, AppState& state, int sites, int delayMs, const char* name,
+                FeedOf feedOf, int hanging = -1) {
     for (int i = 0; i < sites; ++i) {
         LoopbackServer::Response response;
-        response.body = oldSampleFeed(i);
+        response.body = feedOf(i);
         response.delayMs = delayMs;
         response.hold = i == hanging;
         response.headers = {{"Content-Type", "application/rss+xml"}};
-        const QString path = QStringLiteral("/feed%1.xml").arg(i);
+        const QString path = QStringLiteral("/%1%2.xml").arg(QLatin1String(name)).arg(i);
         server.route(path, response);
         SiteRow row;
         row.intKind = kKindSite;
@@ -59,4 +60,10 @@ inline void serveOldSampleSites(LoopbackServer& server, AppState& state, int sit
         state.SiteTable.append(row);
     }
     state.blnSiteListFlg = true;
+}
+
+// Each site with its own old sample feed.
+inline void serveOldSampleSites(LoopbackServer& server, AppState& state, int sites, int delayMs,
+                                int hanging = -1) {
+    serveSites(server, state, sites, delayMs, "feed", oldSampleFeed, hanging);
 }

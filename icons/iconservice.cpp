@@ -69,6 +69,11 @@ bool IconService::shutdown(int waitMs) {
         const std::lock_guard lock(guard->mutex);
         guard->service = nullptr;
     }
+    dropJobs();
+    return pool.stop(waitMs);
+}
+
+void IconService::dropJobs() {
     for (const Job& job : std::as_const(jobs)) {
         if (job.transfer != 0) {
             http.cancel(job.transfer);
@@ -77,7 +82,6 @@ bool IconService::shutdown(int waitMs) {
     jobs.clear();
     jobOfKey.clear();
     gate.clear();
-    return pool.stop(waitMs);
 }
 
 void IconService::post(std::function<void()> fn) {
@@ -111,14 +115,7 @@ void IconService::setEnabled(bool on) {
     }
     enabled = on;
     if (!enabled) {
-        for (const Job& job : std::as_const(jobs)) {
-            if (job.transfer != 0) {
-                http.cancel(job.transfer);
-            }
-        }
-        jobs.clear();
-        jobOfKey.clear();
-        gate.clear();
+        dropJobs();
         memory.clear();
         settledKeys.clear();
     }

@@ -121,6 +121,8 @@ private:
     void finish(Job& job);
     void remember(const QString& key, const IconImages& icon);
     void runOnWorker(std::function<void()> work);
+    // Cancels every transfer under way and forgets every job and the per-host gate.
+    void dropJobs();
     // From a worker: runs fn on the service's thread unless the service is gone.
     void post(std::function<void()> fn);
     // The same from a thread that may outlive the service.

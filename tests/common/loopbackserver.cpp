@@ -254,12 +254,9 @@ bool LoopbackServer::pause(int ms) const {
     }
 }
 
-bool LoopbackServer::readRequest(int fd, QByteArray& head, QByteArray& rest) const {
+bool LoopbackServer::receiveSome(int fd, QByteArray& into) const {
     char buffer[4096];
-    while (!head.contains("\r\n\r\n")) {
-        if (head.size() > kMaxHeadBytes) {
-            return false;
-        }
+    for (;;) {
         pollfd fds[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, kReadTimeoutMs);
         if (ready < 0 && errno == EINTR) {
@@ -275,7 +272,16 @@ bool LoopbackServer::readRequest(int fd, QByteArray& head, QByteArray& rest) con
         if (n <= 0) {
             return false;
         }
-        head.append(buffer, n);
+        into.append(buffer, n);
+        return true;
+    }
+}
+
+bool LoopbackServer::readRequest(int fd, QByteArray& head, QByteArray& rest) const {
+    while (!head.contains("\r\n\r\n")) {
+        if (head.size() > kMaxHeadBytes || !receiveSome(fd, head)) {
+            return false;
+        }
     }
     const qsizetype end = head.indexOf("\r\n\r\n");
     rest = head.mid(end + 4);
@@ -284,24 +290,10 @@ bool LoopbackServer::readRequest(int fd, QByteArray& head, QByteArray& rest) con
 }
 
 bool LoopbackServer::readBody(int fd, QByteArray& body, qsizetype length) const {
-    char buffer[4096];
     while (body.size() < length) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, kReadTimeoutMs);
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0 || fds[1].revents != 0) {
+        if (!receiveSome(fd, body)) {
             return false;
         }
-        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        body.append(buffer, n);
     }
     body.truncate(length);
     return true;

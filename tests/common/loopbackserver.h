@@ -98,6 +98,9 @@ private:
     void run();
     void handle(int fd);
     // The head (without its blank line) and whatever of the body came with it.
+    // Appends what the client sends next; false when it has gone quiet, closed or the server
+    // is stopping.
+    bool receiveSome(int fd, QByteArray& into) const;
     bool readRequest(int fd, QByteArray& head, QByteArray& rest) const;
     bool readBody(int fd, QByteArray& body, qsizetype length) const;
     // Waits ms milliseconds; false when the server is stopping meanwhile.
