@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -224,7 +225,11 @@ void BM_PatrolUiThread(benchmark::State& bench) {
             return;
         }
         file.close();
-        state.rulesStore().reload();
+        bool read = false;
+        state.rulesStore().reload([&read] { read = true; });
+        while (!read) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
     }
     std::vector<FeedReadResult> feeds(kSites);
     for (int i = 0; i < kSites * kItemsPerSite; ++i) {
