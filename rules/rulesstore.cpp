@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <utility>
 
 #include "platform/atomicfile.h"
 #include "platform/localfile.h"
@@ -180,13 +181,16 @@ void RulesStore::apply(Outcome outcome) {
     }
     loaded = true;
     bytes = std::move(outcome.bytes);
-    parsed = std::move(outcome.document);
+    RulesDocument oldDocument = std::exchange(parsed, std::move(outcome.document));
     const quint64 newGeneration = outcome.rules->generation();
+    std::shared_ptr<const RuleSet> oldRules;
     {
         const std::lock_guard lock(mutex);
-        rules = std::move(outcome.rules);
+        oldRules = std::exchange(rules, std::move(outcome.rules));
     }
     currentGeneration.store(newGeneration);
+    // Half a million lines take a while to free as well: the worker does it.
+    worker.start([oldDocument = std::move(oldDocument), oldRules = std::move(oldRules)] {});
     tellChanged();
 }
 
