@@ -368,8 +368,8 @@ void RulesDialog::fillList(int select) {
             item->setIcon(ColumnColour, swatch(rule.colour));
         }
     }
-    // The list shows the rules in force (a save puts the edit in force before it shows).
-    tryRules = state.rulesStore().current();
+    tryRules = std::make_shared<TryRules>();
+    tryRules->rules = rules;
     selectRow(select);
     showSelectedRule();
     updateButtons();
@@ -607,11 +607,15 @@ void RulesDialog::tryHeadline() {
         return;
     }
     // A user's regular expression, bounded as it is, never runs on this thread.
-    tryWorker.start([this, request, headline, feedUrl = siteUrlOf(cboTrySite),
-                     triedRules = tryRules] {
+    tryWorker.start([this, request, headline, feedUrl = siteUrlOf(cboTrySite), shown = tryRules] {
         if (latestTry.load() != request) {
             return;  // typed on meanwhile
         }
+        // Its own compiled set: an expression that gives up here is no news for the patrol.
+        if (!shown->compiled) {
+            shown->compiled = RuleSet::compile(shown->rules);
+        }
+        const std::shared_ptr<const RuleSet> triedRules = shown->compiled;
         const RuleVerdict verdict = triedRules->verdict(headline, feedUrl);
         // The destructor waits for this job, so this dialog is still here to post to.
         QMetaObject::invokeMethod(

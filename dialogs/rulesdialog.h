@@ -141,7 +141,13 @@ private:
     QList<DisplayRule> rules;
     // Which rules in force the list shows.
     quint64 shownGeneration = 0;
-    std::shared_ptr<const RuleSet> tryRules;
+    // The rules the list shows, compiled for the test box on its worker when first tried
+    // (touched there only, once made).
+    struct TryRules {
+        QList<DisplayRule> rules;
+        std::shared_ptr<const RuleSet> compiled;
+    };
+    std::shared_ptr<TryRules> tryRules;
     // A save of ours is under way: its outcome is shown by commitDone.
     bool saving = false;
     int tried = -1;
