@@ -56,15 +56,33 @@ RulesStore::~RulesStore() {
 }
 
 void RulesStore::reload(std::function<void()> done) {
+    // A read asked for and not begun yet reads the file as it will be: a burst of changes
+    // (a sync tool rewriting the file) is one read, not a queue of them.
+    if (queuedRead && !queuedRead->begun.load()) {
+        if (done) {
+            queuedRead->done.push_back(std::move(done));
+        }
+        return;
+    }
+    auto read = std::make_shared<QueuedRead>();
+    if (done) {
+        read->done.push_back(std::move(done));
+    }
+    queuedRead = read;
     request(
-        [this] {
+        [this, read] {
+            read->begun.store(true);
             Outcome outcome;
             if (readInto(outcome) && (!workerSide.loaded || outcome.bytes != workerSide.bytes)) {
                 putInOutcome(outcome, outcome.bytes);
             }
             return outcome;
         },
-        done ? [done = std::move(done)](RulesSave) { done(); } : std::function<void(RulesSave)>{});
+        [read](RulesSave) {
+            for (const std::function<void()>& then : read->done) {
+                then();
+            }
+        });
 }
 
 bool RulesStore::readInto(Outcome& outcome) {

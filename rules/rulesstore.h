@@ -147,6 +147,13 @@ private:
     QString failure;
     int pending = 0;
     bool outcomeApplied = false;
+    // The last read asked for; more asked for before it begins are the same read.
+    struct QueuedRead {
+        std::atomic<bool> begun{false};
+        // Touched on this thread only.
+        std::vector<std::function<void()>> done;
+    };
+    std::shared_ptr<QueuedRead> queuedRead;
 
     mutable std::mutex mutex;
     std::shared_ptr<const RuleSet> rules;
