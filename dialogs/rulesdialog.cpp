@@ -368,7 +368,8 @@ void RulesDialog::fillList(int select) {
             item->setIcon(ColumnColour, swatch(rule.colour));
         }
     }
-    tryRules = RuleSet::compile(rules);
+    tryRules = std::make_shared<TryRules>();
+    tryRules->rules = rules;
     selectRow(select);
     showSelectedRule();
     updateButtons();
@@ -411,7 +412,7 @@ void RulesDialog::showSelectedRule() {
 
 void RulesDialog::updateButtons() {
     const int row = selectedRow();
-    const bool editable = state.rulesStore().readFailure().isEmpty();
+    const bool editable = state.rulesStore().readFailure().isEmpty() && !saving;
     cmdAdd->setEnabled(editable);
     cmdChange->setEnabled(editable && row >= 0);
     cmdDelete->setEnabled(editable && row >= 0);
@@ -457,14 +458,12 @@ bool RulesDialog::cmdAdd_Click() {
     }
     QList<DisplayRule> edited = rules;
     edited.append(*rule);
-    if (!commit(edited, -1)) {
-        return false;
-    }
-    // Ready for the next rule, which Enter adds too; the new one shows at the end.
-    lstRules->scrollToBottom();
-    txtPattern->clear();
-    txtPattern->setFocus();
-    return true;
+    return commit(edited, -1, [this] {
+        // Ready for the next rule, which Enter adds too; the new one shows at the end.
+        lstRules->scrollToBottom();
+        txtPattern->clear();
+        txtPattern->setFocus();
+    });
 }
 
 bool RulesDialog::cmdChange_Click() {
@@ -530,22 +529,19 @@ void RulesDialog::cmdColor_Click() {
                      });
 }
 
-bool RulesDialog::commit(const QList<DisplayRule>& edited, int select) {
+bool RulesDialog::commit(const QList<DisplayRule>& edited, int select, std::function<void()> then) {
     RulesStore& store = state.rulesStore();
+    if (saving) {
+        return false;  // the next edit is made on what this one leaves
+    }
     if (!store.readFailure().isEmpty()) {
         showStatus(store.readFailure());
         return false;
     }
     // The file changed on disk since the list was filled: an edit of the old list would put
     // back what was changed there.
-    const auto reread = [&] {
-        rules = store.document().rules();
-        shownGeneration = store.generation();
-        fillList(-1);
-        showStatus(rulesChangedOnDiskText());
-    };
     if (store.generation() != shownGeneration) {
-        reread();
+        reread(rulesChangedOnDiskText());
         return false;
     }
     RulesDocument document = store.document();
@@ -555,39 +551,84 @@ bool RulesDialog::commit(const QList<DisplayRule>& edited, int select) {
         return false;
     }
     saving = true;
-    const RulesSave saved = store.save(document);
+    updateButtons();
+    store.save(std::move(document), [self = QPointer<RulesDialog>(this), edited, select,
+                                     then = std::move(then)](RulesSave saved) {
+        if (self) {
+            self->commitDone(saved, edited, select, then);
+        }
+    });
+    return true;
+}
+
+void RulesDialog::commitDone(RulesSave saved, const QList<DisplayRule>& edited, int select,
+                             const std::function<void()>& then) {
     saving = false;
     switch (saved) {
         case RulesSave::Saved:
             break;
         case RulesSave::ChangedOnDisk:
-            reread();
-            return false;
+            reread(rulesChangedOnDiskText());
+            return;
         case RulesSave::TooLarge:
+            updateButtons();
             showStatus(rulesTooLargeText());
-            return false;
+            return;
         case RulesSave::Failed:
-            state.seams.messageBox.show(rulesSaveFailedText(store.path()), state.exeBaseName(),
-                                        MsgButtons::Ok, MsgIcon::Warning);
+            state.seams.messageBox.show(rulesSaveFailedText(state.rulesStore().path()),
+                                        state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
             updateButtons();
             showStatus(QString());
-            return false;
+            return;
     }
     rules = edited;
-    shownGeneration = store.generation();
+    shownGeneration = state.rulesStore().generation();
     fillList(select);
     showStatus(QString());
-    return true;
+    if (then) {
+        then();
+    }
+}
+
+void RulesDialog::reread(const QString& why) {
+    rules = state.rulesStore().document().rules();
+    shownGeneration = state.rulesStore().generation();
+    fillList(-1);
+    showStatus(why);
 }
 
 void RulesDialog::tryHeadline() {
+    const quint64 request = ++latestTry;
     const QString headline = txtTry->text();
+    // No answer for another headline shows meanwhile.
     tried = -1;
+    lblTryResult->clear();
     if (headline.isEmpty() || !tryRules) {
-        lblTryResult->clear();
         return;
     }
-    const RuleVerdict verdict = tryRules->verdict(headline, siteUrlOf(cboTrySite));
+    // A user's regular expression, bounded as it is, never runs on this thread.
+    tryWorker.start([this, request, headline, feedUrl = siteUrlOf(cboTrySite), shown = tryRules] {
+        if (latestTry.load() != request) {
+            return;  // typed on meanwhile
+        }
+        // Its own compiled set: an expression that gives up here is no news for the patrol.
+        if (!shown->compiled) {
+            shown->compiled = RuleSet::compile(shown->rules);
+        }
+        const std::shared_ptr<const RuleSet> triedRules = shown->compiled;
+        const RuleVerdict verdict = triedRules->verdict(headline, feedUrl);
+        // The destructor waits for this job, so this dialog is still here to post to.
+        QMetaObject::invokeMethod(
+            this, [this, request, triedRules, verdict] { showTried(request, triedRules, verdict); },
+            Qt::QueuedConnection);
+    });
+}
+
+void RulesDialog::showTried(quint64 request, const std::shared_ptr<const RuleSet>& triedRules,
+                            const RuleVerdict& verdict) {
+    if (request != latestTry.load()) {
+        return;
+    }
     if (verdict.rule < 0) {
         lblTryResult->setText(verdict.skipped
                                   ? tr("どのルールにも当てはまりません。照合に時間がかかりすぎる正"
@@ -596,7 +637,7 @@ void RulesDialog::tryHeadline() {
         return;
     }
     tried = verdict.rule;
-    const DisplayRule& rule = rules.at(verdict.rule);
+    const DisplayRule& rule = triedRules->rules().at(verdict.rule);
     lblTryResult->setText(tr("%1番目のルール「%2」に当てはまります: %3")
                               .arg(QString::number(verdict.rule + 1),
                                    printableRuleText(rule.pattern), actionCaption(verdict.action)));

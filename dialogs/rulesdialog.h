@@ -4,9 +4,12 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
+#include "platform/workerpool.h"
 #include "rules/displayrule.h"
 
 class ColorPicker;
@@ -19,11 +22,14 @@ class QPushButton;
 class QTreeWidget;
 class RuleSet;
 struct AppState;
+struct RuleVerdict;
+enum class RulesSave;
 
 // The display rules of rules.txt as a list the user edits: add, change, delete, and move a
 // rule up or down. Every edit is saved at once (atomically, through the rules store, so it
 // is in force from the next article admitted); comments and lines the program cannot use stay
-// in the file as they were. A headline typed into the test box names the rule it meets.
+// in the file as they were. A headline typed into the test box names the rule it meets (matched
+// on a worker; the answer shows when it comes).
 // Modeless; one at a time. The list follows the file on disk; an edit is never written over
 // a change made there that the list does not show.
 class RulesDialog : public QDialog {
@@ -45,9 +51,10 @@ public:
     // Fills the list from the rules store and empties the fields.
     void Form_Load();
 
-    // Each saves at once; false when nothing changed (a rule the fields do not make, no row
-    // selected, the file changed on disk meanwhile, or the save failed, which a message box
-    // says).
+    // Each sends the edit to be saved at once; false when it was not (a rule the fields do
+    // not make, no row selected, the file changed on disk since the list was filled, or a
+    // save still under way). How the save ended shows when it comes: the list, lblStatus
+    // (the file had changed on disk, or would grow too large) or a message box (it failed).
     bool cmdAdd_Click();
     bool cmdChange_Click();
     bool cmdDelete_Click();
@@ -55,8 +62,8 @@ public:
     bool cmdDown_Click();
     void cmdColor_Click();
 
-    // Index in shownRules() of the rule the test box's headline meets; -1 for none or for no
-    // headline.
+    // Index in shownRules() of the rule the test box's headline meets, as last answered; -1
+    // for none or for no headline.
     [[nodiscard]] int triedRule() const { return tried; }
     // The rules as the list shows them.
     [[nodiscard]] const QList<DisplayRule>& shownRules() const { return rules; }
@@ -112,8 +119,15 @@ private:
     // Enter in a field: changes the selected rule, or adds one when none is selected (an
     // added rule is not selected, so that Enter adds the next one as well).
     void applyFields();
-    // Saves edited in place of the rules shown and selects row select.
-    bool commit(const QList<DisplayRule>& edited, int select);
+    // Saves edited in place of the rules shown; once saved, selects row select and runs
+    // then.
+    bool commit(const QList<DisplayRule>& edited, int select, std::function<void()> then = {});
+    void commitDone(RulesSave saved, const QList<DisplayRule>& edited, int select,
+                    const std::function<void()>& then);
+    // The list again from the rules in force, and why.
+    void reread(const QString& why);
+    void showTried(quint64 request, const std::shared_ptr<const RuleSet>& triedRules,
+                   const RuleVerdict& verdict);
     bool moveSelected(int by);
     void showStatus(const QString& text);
     // The site a rule's feed URL names, as the list shows it.
@@ -127,8 +141,18 @@ private:
     QList<DisplayRule> rules;
     // Which rules in force the list shows.
     quint64 shownGeneration = 0;
-    std::shared_ptr<const RuleSet> tryRules;
-    // A save of ours is under way: its outcome is shown by commit.
+    // The rules the list shows, compiled for the test box on its worker when first tried
+    // (touched there only, once made).
+    struct TryRules {
+        QList<DisplayRule> rules;
+        std::shared_ptr<const RuleSet> compiled;
+    };
+    std::shared_ptr<TryRules> tryRules;
+    // A save of ours is under way: its outcome is shown by commitDone.
     bool saving = false;
     int tried = -1;
+    // The test box's latest request; an answer to an older one is dropped.
+    std::atomic<quint64> latestTry{0};
+    // Last: it ends first, while what its jobs use is still there.
+    WorkerPool tryWorker{1};
 };

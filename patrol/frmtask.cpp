@@ -39,9 +39,16 @@ frmTask::frmTask(AppState& appState, TickerControl& tickerControl, StatusSink& s
     tmrRefresh.setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh.setInterval(kRefreshIntervalMs);
     connect(&tmrRefresh, &QTimer::timeout, this, &frmTask::tmrRefresh_Timer);
+    state.rulesStore().addChangedHandler(this, [this] {
+        if (waitingForRules && !state.rulesStore().awaitingFirstRead()) {
+            waitingForRules = false;
+            tmrRefresh_Timer();
+        }
+    });
 }
 
 frmTask::~frmTask() {
+    state.rulesStore().removeChangedHandlers(this);
     // A judging under way ends after the headline it is at.
     stopJudging->store(true);
     judges.stop(-1);
@@ -70,6 +77,12 @@ void frmTask::RssRefresh() {
 
 void frmTask::tmrRefresh_Timer() {
     if (patrolling) {
+        return;
+    }
+    // Headlines are admitted under the rules of the file, never under none because the
+    // file's first read has not come back yet; the tick is taken up when it has.
+    if (state.rulesStore().awaitingFirstRead()) {
+        waitingForRules = true;
         return;
     }
     ++TickCount;

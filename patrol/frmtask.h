@@ -163,6 +163,8 @@ private:
     // True while tmrRefresh_Timer's patrol runs, so that a tick or refresh that arrives
     // meanwhile (from the ticker, the status bar or the user) starts no second one.
     bool patrolling = false;
+    // A tick came while the rules' first read was under way.
+    bool waitingForRules = false;
     bool allSitesMode = false;
     std::optional<Walk> walk;
     // In table order; the front one is the site the walk has reached or will reach next.

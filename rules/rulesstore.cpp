@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <utility>
 
 #include "platform/atomicfile.h"
 #include "platform/localfile.h"
@@ -50,31 +51,58 @@ void RulesStore::watch(std::unique_ptr<FileWatcher> fileWatcher) {
     }
 }
 
-RulesStore::~RulesStore() = default;
+RulesStore::~RulesStore() {
+    worker.stop(-1);
+}
 
-void RulesStore::reload() {
-    const RulesFileRead read = readRulesFile(filePath);
+void RulesStore::reload(std::function<void()> done) {
+    // A read asked for and not begun yet reads the file as it will be: a burst of changes
+    // (a sync tool rewriting the file) is one read, not a queue of them.
+    if (queuedRead && !queuedRead->begun.load()) {
+        if (done) {
+            queuedRead->done.push_back(std::move(done));
+        }
+        return;
+    }
+    auto read = std::make_shared<QueuedRead>();
+    if (done) {
+        read->done.push_back(std::move(done));
+    }
+    queuedRead = read;
+    request(
+        [this, read] {
+            read->begun.store(true);
+            Outcome outcome;
+            if (readInto(outcome) && (!workerSide.loaded || outcome.bytes != workerSide.bytes)) {
+                putInOutcome(outcome, outcome.bytes);
+            }
+            return outcome;
+        },
+        [read](RulesSave) {
+            for (const std::function<void()>& then : read->done) {
+                then();
+            }
+        });
+}
+
+bool RulesStore::readInto(Outcome& outcome) {
+    RulesFileRead read = readRulesFile(filePath);
     if (read.status == RulesFileRead::Status::Failed) {
-        const QString why =
-            QCoreApplication::translate("DisplayRules", "表示ルール (%1) を読めませんでした: %2")
-                .arg(filePath, read.error);
-        if (why != failure) {
-            failure = why;
-            tellChanged();
-        }
-        return;
+        outcome.readError = std::move(read.error);
+        return false;
     }
-    const bool recovered = !failure.isEmpty();
-    failure.clear();
-    // A missing file and an empty one both hold no rules; only the first read of either
-    // changes what is in force.
-    if (loaded && read.bytes == bytes) {
-        if (recovered) {
-            tellChanged();
-        }
-        return;
-    }
-    putInForce(read.bytes);
+    // A missing file and an empty one both hold no rules.
+    outcome.bytes = std::move(read.bytes);
+    outcome.fileRead = true;
+    return true;
+}
+
+void RulesStore::putInOutcome(Outcome& outcome, const QByteArray& newBytes) {
+    workerSide.loaded = true;
+    workerSide.bytes = newBytes;
+    outcome.bytes = newBytes;
+    outcome.document = RulesDocument::fromBytes(newBytes);
+    outcome.rules = RuleSet::compile(outcome.document, ++workerSide.generation);
 }
 
 std::shared_ptr<const RuleSet> RulesStore::current() const {
@@ -82,32 +110,106 @@ std::shared_ptr<const RuleSet> RulesStore::current() const {
     return rules;
 }
 
-RulesSave RulesStore::save(const RulesDocument& edited) {
-    if (!loaded || !failure.isEmpty()) {
-        return RulesSave::Failed;
+void RulesStore::save(RulesDocument edited, std::function<void(RulesSave)> done) {
+    // The bytes the edit was made on; none when they are not what the file holds.
+    std::optional<QByteArray> base;
+    if (loaded && failure.isEmpty()) {
+        base = bytes;
     }
-    const QByteArray newBytes = edited.toBytes();
-    if (newBytes.size() > kMaxRulesFileBytes) {
-        return RulesSave::TooLarge;
+    request(
+        [this, edited = std::move(edited), base = std::move(base)] {
+            Outcome outcome;
+            outcome.saved = RulesSave::Failed;
+            if (!base) {
+                return outcome;
+            }
+            const QByteArray newBytes = edited.toBytes();
+            if (newBytes.size() > kMaxRulesFileBytes) {
+                outcome.saved = RulesSave::TooLarge;
+                return outcome;
+            }
+            // The watcher tells of a change only once it has settled: a change made just now
+            // may not have been read yet, and the edit was made on what was read.
+            if (!readInto(outcome)) {
+                return outcome;
+            }
+            if (outcome.bytes != *base) {
+                outcome.saved = RulesSave::ChangedOnDisk;
+                if (outcome.bytes != workerSide.bytes) {
+                    putInOutcome(outcome, outcome.bytes);
+                }
+                return outcome;
+            }
+            if (!writeFileAtomically(filePath, newBytes, FileAccess::OwnerOnly)) {
+                return outcome;
+            }
+            outcome.saved = RulesSave::Saved;
+            if (newBytes != workerSide.bytes) {
+                putInOutcome(outcome, newBytes);
+            }
+            return outcome;
+        },
+        std::move(done));
+}
+
+void RulesStore::request(std::function<Outcome()> work, std::function<void(RulesSave)> done) {
+    ++pending;
+    QObject* to = receiver.get();
+    worker.start([this, to, work = std::move(work), done = std::move(done)]() mutable {
+        Outcome outcome = work();
+        // The store's destructor waits for this job, so the receiver is still here; an
+        // outcome posted to it and not yet delivered is dropped with it.
+        QMetaObject::invokeMethod(
+            to,
+            [this, outcome = std::move(outcome), done = std::move(done)]() mutable {
+                const std::optional<RulesSave> saved = outcome.saved;
+                apply(std::move(outcome));
+                if (done) {
+                    done(saved.value_or(RulesSave::Saved));
+                }
+                --pending;
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void RulesStore::apply(Outcome outcome) {
+    outcomeApplied = true;
+    if (outcome.readError) {
+        const QString why =
+            QCoreApplication::translate("DisplayRules", "表示ルール (%1) を読めませんでした: %2")
+                .arg(filePath, *outcome.readError);
+        if (why != failure) {
+            failure = why;
+            tellChanged();
+        }
+        return;
     }
-    // The watcher tells of a change only once it has settled: a change made just now may
-    // not have been read yet, and the edit was made on what was read.
-    const RulesFileRead now = readRulesFile(filePath);
-    if (now.status == RulesFileRead::Status::Failed) {
-        reload();
-        return RulesSave::Failed;
+    const bool recovered = outcome.fileRead && !failure.isEmpty();
+    if (outcome.fileRead) {
+        failure.clear();
     }
-    if (now.bytes != bytes) {
-        putInForce(now.bytes);
-        return RulesSave::ChangedOnDisk;
+    // One worker thread and one receiver keep the outcomes in the order asked; the check
+    // makes sure an earlier one never replaces a later.
+    if (!outcome.rules || outcome.rules->generation() <= currentGeneration.load()) {
+        if (recovered) {
+            tellChanged();
+        }
+        return;
     }
-    if (!writeFileAtomically(filePath, newBytes, FileAccess::OwnerOnly)) {
-        return RulesSave::Failed;
+    loaded = true;
+    bytes = std::move(outcome.bytes);
+    RulesDocument oldDocument = std::exchange(parsed, std::move(outcome.document));
+    const quint64 newGeneration = outcome.rules->generation();
+    std::shared_ptr<const RuleSet> oldRules;
+    {
+        const std::lock_guard lock(mutex);
+        oldRules = std::exchange(rules, std::move(outcome.rules));
     }
-    if (newBytes != bytes) {
-        putInForce(newBytes);
-    }
-    return RulesSave::Saved;
+    currentGeneration.store(newGeneration);
+    // Half a million lines take a while to free as well: the worker does it.
+    worker.start([oldDocument = std::move(oldDocument), oldRules = std::move(oldRules)] {});
+    tellChanged();
 }
 
 void RulesStore::addChangedHandler(const void* owner, std::function<void()> handler) {
@@ -124,17 +226,4 @@ void RulesStore::tellChanged() {
     for (const auto& entry : handlers) {
         entry.second();
     }
-}
-
-void RulesStore::putInForce(const QByteArray& newBytes) {
-    loaded = true;
-    bytes = newBytes;
-    std::shared_ptr<const RuleSet> compiled =
-        RuleSet::compile(RulesDocument::fromBytes(bytes), ++lastGeneration);
-    {
-        const std::lock_guard lock(mutex);
-        rules = std::move(compiled);
-    }
-    currentGeneration.store(lastGeneration);
-    tellChanged();
 }

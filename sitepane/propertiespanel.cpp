@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include "core/appstate.h"
@@ -302,32 +303,42 @@ void PropertiesPanel::showTickerChoice() {
 
 void PropertiesPanel::chkTicker_Click() {
     const QString url = shownFeedUrl();
-    RulesStore& store = state.rulesStore();
-    RulesDocument document = store.document();
+    RulesDocument document = state.rulesStore().document();
     if (url.isEmpty()) {
         return;
     }
-    const RulesSave saved = document.setSiteMuted(url, !chkTicker->isChecked())
-                                ? store.save(document)
-                                : RulesSave::Failed;
-    QString why;
-    switch (saved) {
-        case RulesSave::Saved:
-            break;
-        case RulesSave::ChangedOnDisk:
-            why = rulesChangedOnDiskText();
-            break;
-        case RulesSave::TooLarge:
-            why = rulesTooLargeText();
-            break;
-        case RulesSave::Failed:
-            why = rulesSaveFailedText(store.path());
-            break;
+    const auto finish = [this](RulesSave saved) {
+        QString why;
+        switch (saved) {
+            case RulesSave::Saved:
+                break;
+            case RulesSave::ChangedOnDisk:
+                why = rulesChangedOnDiskText();
+                break;
+            case RulesSave::TooLarge:
+                why = rulesTooLargeText();
+                break;
+            case RulesSave::Failed:
+                why = rulesSaveFailedText(state.rulesStore().path());
+                break;
+        }
+        if (!why.isEmpty()) {
+            state.seams.messageBox.show(why, state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+        }
+        showTickerChoice();
+    };
+    if (!document.setSiteMuted(url, !chkTicker->isChecked())) {
+        finish(RulesSave::Failed);
+        return;
     }
-    if (!why.isEmpty()) {
-        state.seams.messageBox.show(why, state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
-    }
-    showTickerChoice();
+    // Greyed until the save has come back: a second click would be made on the old rules.
+    chkTicker->setEnabled(false);
+    state.rulesStore().save(std::move(document),
+                            [self = QPointer<PropertiesPanel>(this), finish](RulesSave saved) {
+                                if (self) {
+                                    finish(saved);
+                                }
+                            });
 }
 
 void PropertiesPanel::changeEvent(QEvent* event) {

@@ -70,7 +70,8 @@ public:
     // folder, for no entry, for a site without a feed URL, and while rules.txt cannot be
     // written (its last read failed; the box's tip says why).
     void showTickerChoice();
-    // Writes the box's state to rules.txt; a failed write says so and unticks nothing.
+    // Writes the box's state to rules.txt in the background (the box greyed meanwhile); a
+    // failed write says so and unticks nothing.
     void chkTicker_Click();
 
     // The information box's text exactly as set (its lines joined by CR LF); the box shows

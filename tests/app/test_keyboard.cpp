@@ -237,6 +237,7 @@ TEST_F(KeyboardTest, EveryDialogWorksWithTabShiftTabEnterAndEsc) {
             pattern->setFocus(Qt::TabFocusReason);
             ASSERT_EQ(QApplication::focusWidget(), pattern);
             press(window, Qt::Key_Return);
+            EXPECT_TRUE(waitForRules(env.state().rulesStore()));
             EXPECT_EQ(rules->topLevelItemCount(), rows + 1)
                 << "Enter in the pattern does not add the rule";
             EXPECT_EQ(env.messageBox.shown.size(), boxes);

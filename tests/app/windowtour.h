@@ -33,7 +33,7 @@ protected:
         env.writeFile(QStringLiteral("rsslist.opml"), kTwoLevelList);
         ASSERT_TRUE(start());
         // As start-up does before any window can edit the rules.
-        state().rulesStore().reload();
+        EXPECT_TRUE(reloadRules(state().rulesStore()));
         ArticleRecord article;
         article.Title = QStringLiteral("見出し");
         article.SiteIndex = 1;

@@ -52,6 +52,23 @@ QByteArray readTestData(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool waitForRules(const RulesStore& store, int timeoutMs) {
+    return QTest::qWaitFor([&store] { return !store.busy(); }, timeoutMs);
+}
+
+bool reloadRules(RulesStore& store, int timeoutMs) {
+    store.reload();
+    return waitForRules(store, timeoutMs);
+}
+
+std::optional<RulesSave> saveRules(RulesStore& store, const RulesDocument& edited, int timeoutMs) {
+    // Shared: a save that comes back after the wait has given up still has it.
+    auto outcome = std::make_shared<std::optional<RulesSave>>();
+    store.save(edited, [outcome](RulesSave saved) { *outcome = saved; });
+    static_cast<void>(QTest::qWaitFor([&outcome] { return outcome->has_value(); }, timeoutMs));
+    return *outcome;
+}
+
 bool waitForFetches(AppState& state, int timeoutMs) {
     return QTest::qWaitFor([&state] { return state.feeds().pendingCount() == 0; }, timeoutMs);
 }

@@ -4,10 +4,12 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "core/appstate.h"
 #include "tests/common/fakes.h"
 #include "platform/screeninfo.h"
+#include "rules/rulesstore.h"
 
 // A fresh program directory in a temporary folder with an AppState over fake seams.
 // Executable base name "Quorvane3"; screen 1024 × 768 pixels (15360 × 11520 twips).
@@ -37,6 +39,15 @@ private:
 // Runs the event loop until every fetch asked of state's service has been handed on, or
 // timeoutMs has passed; false then.
 [[nodiscard]] bool waitForFetches(AppState& state, int timeoutMs = 10000);
+
+// Runs the event loop until every read and save asked of store has come back, or timeoutMs
+// has passed; false then.
+[[nodiscard]] bool waitForRules(const RulesStore& store, int timeoutMs = 10000);
+// store.reload(), waited for as waitForRules does.
+[[nodiscard]] bool reloadRules(RulesStore& store, int timeoutMs = 10000);
+// store.save(edited), waited for; how it ended, or nothing when it did not come back.
+[[nodiscard]] std::optional<RulesSave> saveRules(RulesStore& store, const RulesDocument& edited,
+                                                 int timeoutMs = 10000);
 
 // Path of a fixture file under tests/data.
 [[nodiscard]] QString testDataPath(const QString& name);

@@ -126,7 +126,11 @@ int main(int argc, char* argv[]) {
                 "highlight\tｾｰﾙ\thttp://www.example.com/science/rss.xml\t#00C000\n");
         }
     }
-    state.rulesStore().reload();
+    bool rulesRead = false;
+    state.rulesStore().reload([&rulesRead] { rulesRead = true; });
+    while (!rulesRead) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 
     NoTickerHost tickerHost;
     FixedDialogHost dialogHost;

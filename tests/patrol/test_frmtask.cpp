@@ -670,7 +670,7 @@ TEST_F(PatrolTest, DisplayRulesDecideWhatIsQueued) {
                                   .replace(QStringLiteral("%1"), a)
                                   .replace(QStringLiteral("%2"), b);
         env.writeFile(QStringLiteral("rules.txt"), rules.toUtf8());
-        state().rulesStore().reload();
+        EXPECT_TRUE(reloadRules(state().rulesStore()));
         state().NewsQueue.clear();
         refresh();
         EXPECT_EQ(queuedLinks(), c.queued);
@@ -691,7 +691,7 @@ TEST_F(PatrolTest, DisplayRulesDecideWhatIsQueued) {
             ASSERT_TRUE(RecordNewsShown(state(), i));
         }
         env.writeFile(QStringLiteral("rules.txt"), QByteArray());
-        state().rulesStore().reload();
+        EXPECT_TRUE(reloadRules(state().rulesStore()));
         state().NewsQueue.clear();
         refresh();
         QStringList keptOut;
@@ -704,11 +704,29 @@ TEST_F(PatrolTest, DisplayRulesDecideWhatIsQueued) {
     }
 }
 
+// A patrol asked for while the rules' first read is under way waits for it: the headlines are
+// judged by the file's rules, never admitted under none for want of them.
+TEST_F(PatrolTest, APatrolWaitsForTheRulesFirstRead) {
+    addRow(writeFeed(QStringLiteral("a.xml"), Feed::Fresh));
+    env.writeFile(QStringLiteral("rules.txt"), "hold\t*\n");
+    state().rulesStore().reload();
+    refresh();
+    EXPECT_TRUE(queuedLinks().isEmpty());
+
+    ASSERT_TRUE(waitForRules(state().rulesStore()));
+    feeds->drain();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !task.isPatrolling(); }, 10000));
+    ASSERT_EQ(state().NewsQueue.lastIndex(), 2);
+    for (int i = 1; i <= state().NewsQueue.lastIndex(); ++i) {
+        EXPECT_EQ(state().NewsQueue[i].Display, RuleAction::Hold);
+    }
+}
+
 // Unusable lines are told once per start, after a patrol, with their line numbers.
 TEST_F(PatrolTest, UnusableRuleLinesAreToldOnceInTheStatusBar) {
     addRow(writeFeed(QStringLiteral("a.xml"), Feed::Old));
     env.writeFile(QStringLiteral("rules.txt"), "# rules\nmute\tok\nshout\tx\nmute\t/(/\n");
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     refresh();
     ASSERT_FALSE(status.texts.isEmpty());
     // Short enough for the status bar; the lines are named in its tool tip.
@@ -739,13 +757,13 @@ TEST_F(PatrolTest, RulesChangedMidPatrolAreJudgedOffTheUiThread) {
     addRow(a);
     addRow(env.path(QStringLiteral("c.xml")));
     env.writeFile(QStringLiteral("rules.txt"), "mute\t!\n");
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     const QByteArray costly = "mute\tcalm\nhold\t/(a+)+$/\nmute\ta.xml 2\n";
 
     task.RssRefresh();
     ASSERT_EQ(feeds->held.size(), 2);
     env.writeFile(QStringLiteral("rules.txt"), costly);
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     feeds->drain();  // judged by the service under the rules it was given
     EXPECT_EQ(state().NewsQueue.lastIndex(), 0);
     EXPECT_TRUE(task.isPatrolling());
@@ -766,7 +784,7 @@ TEST_F(PatrolTest, RulesChangedMidPatrolAreJudgedOffTheUiThread) {
     std::optional<qint16> next;
     task.LoadRdf(1, true, [&next](qint16 index) { next = index; });
     env.writeFile(QStringLiteral("rules.txt"), "hold\tcalm\n");
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     feeds->drain();
     EXPECT_FALSE(next.has_value());
     ASSERT_TRUE(QTest::qWaitFor([&next] { return next.has_value(); }, 10000));
@@ -781,7 +799,7 @@ TEST_F(PatrolTest, TheReaderJudgesTheItemsWhereItReadsThem) {
         std::make_unique<NetworkFeedService>(state().fetchOptions, state().seams.clock));
     const QString a = writeFeed(QStringLiteral("a.xml"), Feed::Old);
     env.writeFile(QStringLiteral("rules.txt"), "mute\t1\nhighlight\t2\t\t#00ff00\n");
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     std::optional<FeedFetchResult> got;
     state().feeds().fetch({a, FetchLane::Patrol, false, state().rulesStore().current()}, nullptr,
                           [&got](const FeedFetchResult& result) { got = result; });

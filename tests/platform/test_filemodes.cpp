@@ -40,10 +40,10 @@ TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
         ASSERT_TRUE(lock.tryLock());
         ASSERT_TRUE(SaveSettings(state));
         RulesStore rules(env.path(QLatin1String(kRulesFileName)));
-        rules.reload();
+        EXPECT_TRUE(reloadRules(rules));
         RulesDocument edited = rules.document();
         ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://127.0.0.1/feed.xml"), true));
-        ASSERT_EQ(rules.save(edited), RulesSave::Saved);
+        ASSERT_EQ(saveRules(rules, edited), RulesSave::Saved);
         state.siteListSaver.save(env.path(QStringLiteral("rsslist.opml")), "<opml/>");
         state.siteListSaver.flush();
         ASSERT_FALSE(keepBrokenList(env.path(QStringLiteral("rsslist.opml")), env.clock.now(), {})

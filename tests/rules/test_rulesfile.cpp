@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "tests/common/filesizelimit.h"
 #include "tests/common/loopbackserver.h"
+#include "tests/common/testenv.h"
 #include "tests/platform/qstringprinter.h"
 #include "rules/rulesdocument.h"
 #include "rules/ruleset.h"
@@ -126,49 +130,49 @@ TEST(RulesStore, FollowsTheFileAndNeverWritesOverWhatItCouldNotRead) {
     StoreFixture f;
     EXPECT_EQ(f.store.generation(), 0u);
     // Nothing read yet.
-    EXPECT_EQ(f.store.save(RulesDocument::fromBytes("mute\tx\n")), RulesSave::Failed);
+    EXPECT_EQ(saveRules(f.store, RulesDocument::fromBytes("mute\tx\n")), RulesSave::Failed);
     EXPECT_FALSE(QFile::exists(f.path));
 
-    f.store.reload();  // missing: no rules
+    EXPECT_TRUE(reloadRules(f.store));  // missing: no rules
     EXPECT_EQ(f.store.generation(), 1u);
     EXPECT_TRUE(f.store.current()->isEmpty());
     EXPECT_TRUE(f.store.readFailure().isEmpty());
 
     writeAll(f.path, "mute\t速報\n");
-    f.store.reload();
+    EXPECT_TRUE(reloadRules(f.store));
     EXPECT_EQ(f.store.generation(), 2u);
     EXPECT_EQ(f.store.current()->generation(), 2u);
     EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Mute);
-    f.store.reload();  // the same bytes: nothing new
+    EXPECT_TRUE(reloadRules(f.store));  // the same bytes: nothing new
     EXPECT_EQ(f.store.generation(), 2u);
 
     // Too large to read: the rules stay, the file is left as it is, and no edit goes over it.
     const QByteArray huge = "mute\tx\n" + QByteArray(kMaxRulesFileBytes, '#');
     writeAll(f.path, huge);
-    f.store.reload();
+    EXPECT_TRUE(reloadRules(f.store));
     EXPECT_FALSE(f.store.readFailure().isEmpty());
     EXPECT_EQ(f.store.generation(), 2u);
     EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Mute);
-    EXPECT_EQ(f.store.save(f.store.document()), RulesSave::Failed);
+    EXPECT_EQ(saveRules(f.store, f.store.document()), RulesSave::Failed);
     EXPECT_EQ(readAll(f.path), huge);
 
     writeAll(f.path, "hold\t速報\n");
-    f.store.reload();
+    EXPECT_TRUE(reloadRules(f.store));
     EXPECT_TRUE(f.store.readFailure().isEmpty());
     EXPECT_EQ(f.actionOf(u"速報"), RuleAction::Hold);
 
     RulesDocument edited = f.store.document();
     ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
-    ASSERT_EQ(f.store.save(edited), RulesSave::Saved);
+    ASSERT_EQ(saveRules(f.store, edited), RulesSave::Saved);
     EXPECT_EQ(readAll(f.path), "hold\t速報\nmute\t*\thttp://a/\n");
     EXPECT_EQ(f.store.current()->verdict(QStringLiteral("x"), QStringLiteral("http://a/")).action,
               RuleAction::Mute);
     const quint64 saved = f.store.generation();
-    f.store.reload();  // the watcher's echo of our own write
+    EXPECT_TRUE(reloadRules(f.store));  // the watcher's echo of our own write
     EXPECT_EQ(f.store.generation(), saved);
 
     ASSERT_TRUE(QFile::remove(f.path));
-    f.store.reload();
+    EXPECT_TRUE(reloadRules(f.store));
     EXPECT_TRUE(f.store.current()->isEmpty());
     EXPECT_EQ(f.store.generation(), saved + 1);
     // The missing file, mute, the failure, hold, the save, the missing file again.
@@ -181,7 +185,7 @@ TEST(RulesStore, FailedWriteKeepsTheOldFileAndRules) {
     StoreFixture f;
     const QByteArray old = "mute\tfoo\n";
     writeAll(f.path, old);
-    f.store.reload();
+    EXPECT_TRUE(reloadRules(f.store));
     const quint64 generation = f.store.generation();
 
     RulesDocument edited = f.store.document();
@@ -190,7 +194,7 @@ TEST(RulesStore, FailedWriteKeepsTheOldFileAndRules) {
     {
         const FileSizeLimit limit(1024);
         ASSERT_TRUE(limit.applied);
-        written = f.store.save(edited) == RulesSave::Saved;
+        written = saveRules(f.store, edited) == RulesSave::Saved;
     }
 
     EXPECT_FALSE(written);
@@ -218,7 +222,7 @@ TEST(RulesStore, ASaveNeverWritesOverAChangeItHasNotRead) {
         SCOPED_TRACE(c.name);
         StoreFixture f;
         writeAll(f.path, start);
-        f.store.reload();
+        EXPECT_TRUE(reloadRules(f.store));
         RulesDocument edited = f.store.document();
         ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
         if (c.handEdit) {
@@ -228,14 +232,14 @@ TEST(RulesStore, ASaveNeverWritesOverAChangeItHasNotRead) {
         }
         const QByteArray onDisk = c.handEdit.value_or(QByteArray());
 
-        EXPECT_EQ(f.store.save(edited), RulesSave::ChangedOnDisk);
+        EXPECT_EQ(saveRules(f.store, edited), RulesSave::ChangedOnDisk);
         EXPECT_EQ(readAll(f.path), onDisk);
         EXPECT_EQ(QFile::exists(f.path), c.handEdit.has_value());
         EXPECT_EQ(f.store.document().toBytes(), onDisk);
 
         edited = f.store.document();
         ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
-        EXPECT_EQ(f.store.save(edited), RulesSave::Saved);
+        EXPECT_EQ(saveRules(f.store, edited), RulesSave::Saved);
         EXPECT_EQ(readAll(f.path), onDisk + "mute\t*\thttp://a/\n");
     }
 }
@@ -245,12 +249,12 @@ TEST(RulesStore, ASaveNeverWritesOverAChangeItHasNotRead) {
 TEST(RulesStore, SavesStayReadable) {
     StoreFixture f;
     writeAll(f.path, "# mac\rmute\tfoo\r");
-    f.store.reload();
+    EXPECT_TRUE(reloadRules(f.store));
     EXPECT_EQ(f.actionOf(u"foo"), RuleAction::Mute);
     RulesDocument edited = f.store.document();
     ASSERT_TRUE(edited.setRules({f.store.document().rules().at(0),
                                  DisplayRule{RuleAction::Hold, QStringLiteral("bar"), {}}}));
-    ASSERT_EQ(f.store.save(edited), RulesSave::Saved);
+    ASSERT_EQ(saveRules(f.store, edited), RulesSave::Saved);
     EXPECT_EQ(readAll(f.path), "# mac\rmute\tfoo\rhold\tbar\r");
 
     const QByteArray before = readAll(f.path);
@@ -259,17 +263,92 @@ TEST(RulesStore, SavesStayReadable) {
         RulesDocument big = f.store.document();
         ASSERT_TRUE(
             big.setRules(big.rules() << DisplayRule{RuleAction::Mute, QString(length, u'x'), {}}));
-        const RulesSave saved = f.store.save(big);
+        const std::optional<RulesSave> saved = saveRules(f.store, big);
         EXPECT_EQ(saved, length == room ? RulesSave::Saved : RulesSave::TooLarge) << length;
         if (saved == RulesSave::Saved) {
             EXPECT_EQ(readAll(f.path).size(), kMaxRulesFileBytes);
-            f.store.reload();
+            EXPECT_TRUE(reloadRules(f.store));
             EXPECT_TRUE(f.store.readFailure().isEmpty());
             writeAll(f.path, before);
-            f.store.reload();
+            EXPECT_TRUE(reloadRules(f.store));
         }
     }
     EXPECT_EQ(readAll(f.path), before);
+}
+
+// Half a million unusable lines, 1 MiB: the largest file read, and a second or more to parse.
+QByteArray unusableLines() {
+    QByteArray junk;
+    junk.reserve(kMaxRulesFileBytes);
+    while (junk.size() < kMaxRulesFileBytes) {
+        junk += "j\n";
+    }
+    return junk;
+}
+
+// A read is made, parsed and compiled away from the calling thread, which keeps the rules in
+// force until it comes back; requests come back in the order made, so an earlier read never
+// replaces a later one, and an edit asked for while a hand edit is being read is not written
+// over it.
+TEST(RulesStore, ReadsInTheBackgroundInTheOrderAsked) {
+    StoreFixture f;
+    writeAll(f.path, "mute\t速報\n");
+    ASSERT_TRUE(reloadRules(f.store));
+    const std::shared_ptr<const RuleSet> before = f.store.current();
+
+    writeAll(f.path, unusableLines());
+    f.store.reload();
+    EXPECT_TRUE(f.store.busy());
+    EXPECT_EQ(f.store.current(), before);
+    EXPECT_EQ(f.store.generation(), before->generation());
+    EXPECT_EQ(f.changes, 1);
+    ASSERT_TRUE(waitForRules(f.store));
+    EXPECT_EQ(f.store.current()->problems().size(), kMaxRulesFileBytes / 2);
+    EXPECT_EQ(f.store.generation(), before->generation() + 1);
+
+    // Two quick changes: whatever the first read found, the second's bytes end in force, and
+    // every caller hears back in turn.
+    std::vector<quint64> seen;
+    f.store.addChangedHandler(&seen, [&] { seen.push_back(f.store.generation()); });
+    QList<int> done;
+    writeAll(f.path, "hold\ta\n");
+    f.store.reload([&done] { done.append(1); });
+    writeAll(f.path, "hold\tb\n");
+    f.store.reload([&done] { done.append(2); });
+    f.store.reload([&done] { done.append(3); });  // most likely the same read as the second
+    ASSERT_TRUE(waitForRules(f.store));
+    EXPECT_EQ(done, (QList<int>{1, 2, 3}));
+    EXPECT_EQ(f.actionOf(u"b"), RuleAction::Hold);
+    EXPECT_EQ(f.actionOf(u"a"), RuleAction::Show);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), f.store.current()->generation());
+
+    RulesDocument edited = f.store.document();
+    ASSERT_TRUE(edited.setSiteMuted(QStringLiteral("http://a/"), true));
+    writeAll(f.path, "# by hand\n");
+    f.store.reload();
+    EXPECT_EQ(saveRules(f.store, edited), RulesSave::ChangedOnDisk);
+    EXPECT_EQ(readAll(f.path), "# by hand\n");
+    EXPECT_EQ(f.store.document().toBytes(), "# by hand\n");
+}
+
+// A store that ends with reads and saves under way waits for the one running, drops the
+// others, and calls back none of them.
+TEST(RulesStore, EndsWithRequestsUnderWay) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromLatin1(kRulesFileName));
+    writeAll(path, unusableLines());
+    int calls = 0;
+    {
+        RulesStore store(path);
+        store.reload([&calls] { ++calls; });
+        store.save(RulesDocument::fromBytes("mute\tx\n"), [&calls](RulesSave) { ++calls; });
+        store.reload([&calls] { ++calls; });
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(readAll(path), unusableLines());
 }
 
 const QByteArray kProbeFeed =

@@ -237,7 +237,7 @@ TEST_F(PropertiesPanelTest, EveryClickOnASiteReadsItsFeedAgain) {
 TEST_F(PropertiesPanelTest, TickerBoxAddsAndRemovesTheSitesMuteLine) {
     const QString rules = QString::fromLatin1(kRulesFileName);
     env.writeFile(rules, "# keep\nmute\t*\tb.xml\nhold\tx\n");
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     loadList(kSampleList);
     struct Case {
         const char* key;
@@ -260,10 +260,12 @@ TEST_F(PropertiesPanelTest, TickerBoxAddsAndRemovesTheSitesMuteLine) {
 
     click("R1");
     panel().chkTicker->click();
+    EXPECT_TRUE(waitForRules(state().rulesStore()));
     EXPECT_FALSE(panel().chkTicker->isChecked());
     EXPECT_EQ(env.readFile(rules), "# keep\nmute\t*\tb.xml\nhold\tx\nmute\t*\ta.xml\n");
     click("R3");
     panel().chkTicker->click();
+    EXPECT_TRUE(waitForRules(state().rulesStore()));
     EXPECT_TRUE(panel().chkTicker->isChecked());
     EXPECT_EQ(env.readFile(rules), "# keep\nhold\tx\nmute\t*\ta.xml\n");
     EXPECT_TRUE(env.messageBox.shown.isEmpty());
@@ -271,10 +273,11 @@ TEST_F(PropertiesPanelTest, TickerBoxAddsAndRemovesTheSitesMuteLine) {
     // Changed elsewhere: the box follows at once, and a click made before the change was
     // noticed does not write over it.
     env.writeFile(rules, "mute\t*\tb.xml\n");
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     EXPECT_FALSE(panel().chkTicker->isChecked());
     env.writeFile(rules, "# by hand\n");
     panel().chkTicker->click();
+    EXPECT_TRUE(waitForRules(state().rulesStore()));
     EXPECT_EQ(env.readFile(rules), "# by hand\n");
     EXPECT_TRUE(panel().chkTicker->isChecked());
     ASSERT_EQ(env.messageBox.shown.size(), 1);
@@ -282,7 +285,7 @@ TEST_F(PropertiesPanelTest, TickerBoxAddsAndRemovesTheSitesMuteLine) {
 
     // Unreadable: nothing to edit, and the tip says why.
     env.writeFile(rules, "mute\tx\n" + QByteArray(kMaxRulesFileBytes, '#'));
-    state().rulesStore().reload();
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
     click("R1");
     EXPECT_FALSE(panel().chkTicker->isEnabled());
     EXPECT_EQ(panel().chkTicker->toolTip(), state().rulesStore().readFailure());
