@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "accounts/accountclient.h"
-#include "platform/fetchoptions.h"
+#include "platform/net/fetchoptions.h"
 
 class HttpClient;
 class WorkerPool;

@@ -9,7 +9,7 @@
 #include "dialogs/frmoption.h"
 #include "dialogs/rulesdialog.h"
 #include "patrol/frmtask.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
@@ -163,7 +163,7 @@ void AppWindows::SetStatus(const QString& strValue) {
     main().SetStatus(strValue);
 }
 
-void AppWindows::SetStatusDetails(const QString& strValue, const QString& details) {
+void AppWindows::setStatusDetails(const QString& strValue, const QString& details) {
     main().SetStatus(strValue, details);
 }
 
@@ -171,15 +171,15 @@ void AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
     task().LoadRdf(intNextKey, blnFullFlg, std::move(done));
 }
 
-void AppWindows::CancelListLoad() {
+void AppWindows::cancelListLoad() {
     if (taskWindow) {
-        taskWindow->CancelListLoad();
+        taskWindow->cancelListLoad();
     }
 }
 
 void AppWindows::stopPatrol() {
     if (taskWindow) {
-        taskWindow->CancelPatrol();
+        taskWindow->cancelPatrol();
     }
     // The article list shows entries of the list being replaced.
     closeArticleList();
@@ -188,7 +188,7 @@ void AppWindows::stopPatrol() {
 void AppWindows::stopFetching() {
     // The windows stay as they are: the exit unloads none of them.
     if (taskWindow) {
-        taskWindow->CancelPatrol();
+        taskWindow->cancelPatrol();
     }
     state.feeds().cancelAll();
 }

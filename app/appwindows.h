@@ -7,7 +7,7 @@
 
 #include "ui/dialoghost.h"
 #include "patrol/patrolhost.h"
-#include "platform/instancelock.h"
+#include "platform/system/instancelock.h"
 #include "sitelist/sitelistreadahead.h"
 #include "ticker/tickerhost.h"
 
@@ -99,12 +99,12 @@ public:
 
     // StatusSink: the main window's status bar.
     void SetStatus(const QString& strValue) override;
-    void SetStatusDetails(const QString& strValue, const QString& details) override;
+    void setStatusDetails(const QString& strValue, const QString& details) override;
 
     // PatrolControl: the patrol window, loaded first when it is not (which patrols at once,
     // so RssRefresh then patrols no second time).
     void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
-    void CancelListLoad() override;
+    void cancelListLoad() override;
     void RssRefresh() override;
 
     // Ends the patrol and the article list's load under way (a site list replaced); the

@@ -9,7 +9,7 @@
 #include <QTextDocument>
 
 #include "core/version.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "ui/textwrap.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"

@@ -4,8 +4,8 @@
 
 #include "accounts/accountclients.h"
 #include "app/probecommon.h"
-#include "platform/httpclient.h"
-#include "platform/workerpool.h"
+#include "platform/net/httpclient.h"
+#include "platform/system/workerpool.h"
 
 namespace {
 

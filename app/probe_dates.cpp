@@ -1,5 +1,6 @@
 #include "app/probecommon.h"
-#include "patrol/formats/feeddates.h"
+#include "formats/feeddates.h"
+#include "core/newsdate.h"
 #include "patrol/md5.h"
 
 // date TEXT: the normalised text, the date read from it (empty when none) and its display.

@@ -1,8 +1,8 @@
 #include <cstdio>
 
 #include "app/probecommon.h"
-#include "patrol/formats/feeddiscovery.h"
-#include "platform/resourcefetch.h"
+#include "formats/feeddiscovery.h"
+#include "platform/net/resourcefetch.h"
 
 // discover URL|FILE: the feeds an HTML page names in its head, one URL a line, RSS first.
 // Exit 1 when the page cannot be read or names none.

@@ -1,7 +1,8 @@
 #include <array>
 
 #include "app/probecommon.h"
-#include "patrol/formats/feeddates.h"
+#include "formats/feeddates.h"
+#include "core/newsdate.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "app/probecommon.h"
-#include "platform/localfile.h"
+#include "platform/files/localfile.h"
 #include "rules/ruleset.h"
 #include "rules/rulesstore.h"
 

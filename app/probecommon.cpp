@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "patrol/feedparser.h"
-#include "patrol/formats/feedtext.h"
+#include "patrol/feeditems.h"
+#include "formats/feedtext.h"
 #include "patrol/networkfeedservice.h"
 
 ProbeEnvironment::ProbeEnvironment(const QString& programDir, const QString& exeBaseName) {

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "core/appstate.h"
-#include "platform/consoleseams.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/consoleseams.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
+#include "platform/desktop/screeninfo.h"
 
 // Exit codes of qv3probe.
 inline constexpr int kProbeOk = 0;

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <thread>
 
-#include "patrol/formats/feedreader.h"
-#include "platform/resourcefetch.h"
+#include "formats/feedreader.h"
+#include "platform/net/resourcefetch.h"
 #include "tests/common/loopbackserver.h"
 
 namespace {

@@ -19,12 +19,12 @@
 #include <map>
 #include <memory>
 
-#include "platform/consoleseams.h"
+#include "platform/desktop/consoleseams.h"
 #include "core/appstate.h"
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/browser.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
+#include "platform/desktop/screeninfo.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
 #include "sitepane/sitelisthost.h"

@@ -25,9 +25,9 @@
 #include "tests/common/nullpatrolhost.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
-#include "platform/clock.h"
-#include "platform/consoleseams.h"
-#include "platform/screeninfo.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/consoleseams.h"
+#include "platform/desktop/screeninfo.h"
 #include "patrol/networkfeedservice.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/consoleseams.h"
+#include "platform/desktop/consoleseams.h"
 #include "core/appstate.h"
-#include "patrol/articlestore.h"
+#include "patrol/shownlists.h"
 #include "patrol/md5.h"
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/browser.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
+#include "platform/desktop/screeninfo.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
-#include "platform/speechengine.h"
+#include "platform/speech/speechengine.h"
 #include "rules/rulesstore.h"
 
 AppState::AppState(const ProgramPaths& programPaths, const PlatformSeams& platformSeams)

@@ -5,8 +5,8 @@
 
 #include "core/articlerecord.h"
 #include "core/feedservice.h"
-#include "platform/fetchoptions.h"
-#include "platform/paths.h"
+#include "platform/net/fetchoptions.h"
+#include "platform/files/paths.h"
 #include "core/settings.h"
 #include "core/sitelistsaver.h"
 #include "core/siterow.h"

@@ -14,7 +14,7 @@ struct ArticleRecord {
     QString Title;
     QString Link;
     QString Description;
-    // Wall-clock time as the feed wrote it (see platform/clock.h); invalid = no date.
+    // Wall-clock time as the feed wrote it (see platform/system/clock.h); invalid = no date.
     QDateTime PubDate;
     qint16 SiteIndex = 0;
     bool IsNew = true;
@@ -23,6 +23,18 @@ struct ArticleRecord {
     // HighlightColour (0xRRGGBB).
     RuleAction Display{};
     quint32 HighlightColour = 0;
+    // Who the article is, the same at every read of it: for an account's article the
+    // server's id; for a feed's, the feed's own id (RSS guid, Atom id, JSON Feed id), else
+    // its link, else a hash of its title and date.
+    QString Identity;
+    // The feed URL of the site (or of the account's feed) the article came from, as stored,
+    // and the title shown for that site: set when the record is taken in, so that a window
+    // showing the record needs no site row.
+    QString FeedUrl;
+    QString SiteTitle;
+    // 0 for an article of a site of the user's own list; n for one of the account in
+    // accounts.ini's group [account-n].
+    int Account = 0;
 };
 
 // NewsQueue and ListArticles: slot 0 is never used; entries are 1 … lastIndex() and the

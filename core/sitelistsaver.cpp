@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/atomicfile.h"
+#include "platform/files/atomicfile.h"
 
 SiteListSaver::SiteListSaver() = default;
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/workerpool.h"
+#include "platform/system/workerpool.h"
 
 // Writes site lists on a worker, so that saving after an edit never stalls the window. The
 // caller builds the bytes from the tree as it is (on the user-interface thread, where the

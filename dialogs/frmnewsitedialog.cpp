@@ -7,13 +7,13 @@
 #include <QPushButton>
 
 #include "core/appstate.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "ui/dialoghost.h"
 #include "ui/textwrap.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 #include "core/feedservice.h"
-#include "platform/messagebox.h"
+#include "platform/modal/messagebox.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "ui/uifont.h"
 #include "settings/optionrules.h"
 #include "ui/updown.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 
 namespace {
 

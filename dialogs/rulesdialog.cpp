@@ -18,9 +18,9 @@
 
 #include "core/appstate.h"
 #include "core/version.h"
-#include "platform/messagebox.h"
-#include "platform/qtcolorpicker.h"
-#include "platform/screeninfo.h"
+#include "platform/modal/messagebox.h"
+#include "platform/modal/qtcolorpicker.h"
+#include "platform/desktop/screeninfo.h"
 #include "rules/rulesproblems.h"
 #include "rules/ruleset.h"
 #include "rules/rulesstore.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/workerpool.h"
+#include "platform/system/workerpool.h"
 #include "rules/displayrule.h"
 
 class ColorPicker;

@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "patrol/formats/feeddates.h"
+#include "formats/feeddates.h"
+#include "core/newsdate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "patrol/formats/feedreader.h"
-#include "patrol/formats/xmlfeedreader.h"
+#include "formats/feedreader.h"
+#include "formats/xmlfeedreader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QString contentTypes[] = {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "patrol/formats/feedreader.h"
-#include "patrol/formats/jsonfeedreader.h"
+#include "formats/feedreader.h"
+#include "formats/jsonfeedreader.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "core/appstate.h"
-#include "platform/clock.h"
-#include "platform/consoleseams.h"
-#include "platform/screeninfo.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/consoleseams.h"
+#include "platform/desktop/screeninfo.h"
 
 // Messages are expected for most inputs; they go nowhere.
 class QuietMessageBox final : public MessageBoxSeam {

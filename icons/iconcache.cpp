@@ -5,8 +5,8 @@
 #include <QStandardPaths>
 #include <QFileInfo>
 
-#include "platform/atomicfile.h"
-#include "platform/paths.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/paths.h"
 
 namespace {
 

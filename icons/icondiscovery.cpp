@@ -6,7 +6,7 @@
 #include <QList>
 #include <QSet>
 
-#include "patrol/formats/htmltags.h"
+#include "formats/htmltags.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <mutex>
 
 #include "icons/icondiscovery.h"
-#include "patrol/formats/feedreader.h"
-#include "platform/clock.h"
-#include "platform/httpclient.h"
+#include "formats/feedreader.h"
+#include "platform/system/clock.h"
+#include "platform/net/httpclient.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "icons/iconcache.h"
 #include "icons/icondecoder.h"
 #include "icons/hostgate.h"
-#include "platform/fetchoptions.h"
-#include "platform/httpfetch.h"
-#include "platform/workerpool.h"
+#include "platform/net/fetchoptions.h"
+#include "platform/net/httpfetch.h"
+#include "platform/system/workerpool.h"
 
 class Clock;
 class HttpClient;

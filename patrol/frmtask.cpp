@@ -5,9 +5,10 @@
 #include <memory>
 
 #include "core/appstate.h"
-#include "patrol/articlestore.h"
-#include "patrol/feedparser.h"
-#include "patrol/formats/feedtext.h"
+#include "patrol/admission.h"
+#include "patrol/shownlists.h"
+#include "patrol/feeditems.h"
+#include "formats/feedtext.h"
 #include "rules/rulesproblems.h"
 #include "rules/rulesstore.h"
 
@@ -139,7 +140,7 @@ void frmTask::tellRulesProblems() {
             qCWarning(lcPatrol).noquote()
                 << QStringLiteral("... %1 more").arg(problems.size() - kNamedRuleProblems);
         }
-        status.SetStatusDetails(ruleProblemSummary(problems), ruleProblemDetails(problems));
+        status.setStatusDetails(ruleProblemSummary(problems), ruleProblemDetails(problems));
     };
     if (!inForce->problems().isEmpty() && !rulesProblemsTold) {
         rulesProblemsTold = true;
@@ -198,7 +199,7 @@ void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
         return;
     }
     // The article list asked for this site's articles, so no other site's will do.
-    CancelListLoad();
+    cancelListLoad();
     LogWrite(tr(kStartText), true);
     if (!isEligible(intNextKey, true)) {
         if (done) {
@@ -249,7 +250,7 @@ void frmTask::applyListLoad(qint16 index, const QString& url, const WalkDone& do
     }
 }
 
-void frmTask::CancelListLoad() {
+void frmTask::cancelListLoad() {
     if (listRequest != 0) {
         state.feeds().cancel(listRequest);
         listRequest = 0;
@@ -308,10 +309,10 @@ void frmTask::judgeHead() {
                    });
 }
 
-void frmTask::CancelPatrol() {
+void frmTask::cancelPatrol() {
     // A walk or list load stopped half-way would leave its "…を処理中..." in the status bar.
     const bool underWay = blnBusy || walk.has_value() || listRequest != 0 || listJudging != 0;
-    CancelListLoad();
+    cancelListLoad();
     ++generation;
     dropFetches();
     walk.reset();

@@ -16,7 +16,7 @@
 #include "core/feedservice.h"
 #include "patrol/patrolhost.h"
 #include "patrol/patrollog.h"
-#include "platform/workerpool.h"
+#include "platform/system/workerpool.h"
 
 struct AppState;
 
@@ -68,12 +68,12 @@ public:
     // walk, and appends its items to ListArticles; done gets the index after it, or
     // intNextKey when it has none. A new full-mode request replaces one still waiting.
     void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
-    void CancelListLoad() override;
+    void cancelListLoad() override;
     // Ends the patrol under way and the article list's load, if any: fetches are
     // cancelled, no further site is applied, blnBusy is cleared, the timer runs again and
     // the status bar is emptied of the stopped walk's text. For a site list replaced
     // meanwhile.
-    void CancelPatrol();
+    void cancelPatrol();
     // Status-bar texts go to the main window; the others to the qv.patrol log.
     void LogWrite(const QString& strValue, bool blnStatusBar);
 

@@ -2,7 +2,7 @@
 
 #include <QCryptographicHash>
 
-#include "patrol/formats/windows31j.h"
+#include "formats/windows31j.h"
 
 QByteArray toWindows31j(const QString& text) {
     QByteArray bytes;

@@ -7,12 +7,12 @@
 #include <QTimeZone>
 #include <algorithm>
 
-#include "patrol/formats/feeddiscovery.h"
-#include "patrol/formats/feedreader.h"
-#include "patrol/articlestore.h"
+#include "formats/feeddiscovery.h"
+#include "formats/feedreader.h"
+#include "patrol/admission.h"
 #include "patrol/patrollog.h"
-#include "platform/clock.h"
-#include "platform/localfile.h"
+#include "platform/system/clock.h"
+#include "platform/files/localfile.h"
 #include "rules/ruleset.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <mutex>
 
 #include "core/feedservice.h"
-#include "platform/fetchoptions.h"
-#include "platform/httpclient.h"
-#include "platform/workerpool.h"
+#include "platform/net/fetchoptions.h"
+#include "platform/net/httpclient.h"
+#include "platform/system/workerpool.h"
 
 class Clock;
 

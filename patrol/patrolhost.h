@@ -20,7 +20,7 @@ public:
     virtual ~StatusSink() = default;
     virtual void SetStatus(const QString& strValue) = 0;
     // A short text, and the details of it (a tool tip), for what does not fit in one line.
-    virtual void SetStatusDetails(const QString& strValue, const QString& details) {
+    virtual void setStatusDetails(const QString& strValue, const QString& details) {
         static_cast<void>(details);
         SetStatus(strValue);
     }
@@ -37,7 +37,7 @@ public:
     // list; done runs when it has ended. See frmTask::LoadRdf.
     virtual void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) = 0;
     // Drops the article list's request still waiting for its feed; its done never runs.
-    virtual void CancelListLoad() = 0;
+    virtual void cancelListLoad() = 0;
     // A patrol in the current mode, now.
     virtual void RssRefresh() = 0;
 };

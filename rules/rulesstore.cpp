@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <utility>
 
-#include "platform/atomicfile.h"
-#include "platform/localfile.h"
+#include "platform/files/atomicfile.h"
+#include "platform/files/localfile.h"
 
 RulesFileRead readRulesFile(const QString& path) {
     RulesFileRead read;

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/filewatcher.h"
-#include "platform/workerpool.h"
+#include "platform/files/filewatcher.h"
+#include "platform/system/workerpool.h"
 #include "rules/rulesdocument.h"
 #include "rules/ruleset.h"
 

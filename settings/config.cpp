@@ -7,8 +7,8 @@
 #include <QFileInfo>
 
 #include "core/appstate.h"
-#include "platform/inifile.h"
-#include "platform/screeninfo.h"
+#include "platform/files/inifile.h"
+#include "platform/desktop/screeninfo.h"
 #include "settings/settingstable.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QFileInfo>
 
 #include "core/appstate.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
 
 QString opmlLoadFailedText() {
     return QCoreApplication::translate("SiteList", "OPMLファイルの読み込みに失敗しました");

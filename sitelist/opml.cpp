@@ -8,9 +8,9 @@
 
 #include "core/appstate.h"
 #include "core/version.h"
-#include "platform/atomicfile.h"
-#include "platform/messagebox.h"
-#include "platform/safexmlstream.h"
+#include "platform/files/atomicfile.h"
+#include "platform/modal/messagebox.h"
+#include "platform/xml/safexmlstream.h"
 
 namespace {
 

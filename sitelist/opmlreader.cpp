@@ -5,8 +5,8 @@
 #include <QXmlStreamReader>
 #include <vector>
 
-#include "platform/localfile.h"
-#include "platform/safexmlstream.h"
+#include "platform/files/localfile.h"
+#include "platform/xml/safexmlstream.h"
 #include "sitelist/opmlfields.h"
 
 namespace {

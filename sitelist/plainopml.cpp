@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/plainxml.h"
-#include "platform/plainxmlscanner.h"
-#include "platform/safexmlstream.h"
+#include "platform/xml/plainxml.h"
+#include "platform/xml/plainxmlscanner.h"
+#include "platform/xml/safexmlstream.h"
 #include "sitelist/opmlfields.h"
 #include "sitelist/opmlreader.h"
 

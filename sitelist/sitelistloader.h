@@ -6,7 +6,7 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/workerpool.h"
+#include "platform/system/workerpool.h"
 #include "sitelist/opmlreader.h"
 
 // Reads site lists on a worker, so that loading a large list never freezes the window. The

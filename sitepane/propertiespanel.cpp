@@ -12,7 +12,7 @@
 
 #include "core/appstate.h"
 #include "core/feedservice.h"
-#include "platform/messagebox.h"
+#include "platform/modal/messagebox.h"
 #include "rules/rulesstore.h"
 #include "sitelist/opml.h"
 #include "sitepane/sitelisthost.h"

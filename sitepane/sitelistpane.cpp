@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 #include "core/appstate.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "sitelist/opml.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelisthost.h"

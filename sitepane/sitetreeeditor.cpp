@@ -6,7 +6,7 @@
 #include <QList>
 
 #include "core/appstate.h"
-#include "platform/messagebox.h"
+#include "platform/modal/messagebox.h"
 #include "sitelist/opml.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelisthost.h"

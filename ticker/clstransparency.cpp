@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "platform/messagebox.h"
+#include "platform/modal/messagebox.h"
 
 clsTransparency::clsTransparency(MessageBoxSeam& messageBoxSeam, const QString& titleText)
     : messageBox(messageBoxSeam), title(titleText) {}

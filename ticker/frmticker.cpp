@@ -9,10 +9,10 @@
 #include <algorithm>
 
 #include "core/appstate.h"
-#include "platform/browser.h"
-#include "platform/messagebox.h"
-#include "platform/screeninfo.h"
-#include "platform/x11dock.h"
+#include "platform/desktop/browser.h"
+#include "platform/modal/messagebox.h"
+#include "platform/desktop/screeninfo.h"
+#include "platform/x11/x11dock.h"
 #include "ticker/clstransparency.h"
 #include "ticker/marqueestrip.h"
 #include "ticker/shapeframe.h"
@@ -524,7 +524,7 @@ void frmTicker::Form_Load() {
     // Parked at the current placement's edge: a slide-in starts from there.
     placedAs = state.settings.TICKER_PLACEMENT;
     park(placementGeometry());
-    KeepOnTop();
+    keepOnTop();
 
     objTransparency = std::make_unique<clsTransparency>(*opacityMessage, state.exeBaseName());
     objTransparency->WndHandle(this);
@@ -534,7 +534,7 @@ void frmTicker::AfterInit() {
     const Settings& settings = state.settings;
     objTransparency->Opacity(settings.TICKER_TRANSPARENCY_LEVEL);
     tmrNextNews->setInterval(std::max<int>(1, settings.NEWS_INTERVAL) * 1000);
-    KeepOnTop();
+    keepOnTop();
     placeForSettings();
     choosePresentation();
     if (!settings.TICKER_SPEAK) {

@@ -227,9 +227,9 @@ private:
     // Starts the wipe of a new headline. An empty text starts nothing: the headline
     // becomes empty, or, while a wipe runs, that wipe ends on an empty headline.
     void WipeNews(const QString& text);
-    void WipeNewsStep();
+    void wipeNewsStep();
     void StepAside();
-    void KeepOnTop();
+    void keepOnTop();
     void startAnimation(int flag);
     void finishAnimation(int flag);
     void applyColors(qint32 backColor, qint32 foreColor);

@@ -16,10 +16,10 @@
 #include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
-#include "patrol/formats/feeddates.h"
+#include "core/newsdate.h"
 #include "patrol/patrolhost.h"
-#include "platform/browser.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/browser.h"
+#include "platform/desktop/screeninfo.h"
 #include "rules/displayrule.h"
 #include "ticker/frmticker.h"
 
@@ -145,7 +145,7 @@ void frmTickerList::Form_Load() {
     moveWindowTwips(this, QPoint(windowLeft, windowTop));
 
     // A list still loading for another site must not fill this one.
-    patrol.CancelListLoad();
+    patrol.cancelListLoad();
     listedKey = ticker.intCallOPMLKey;
     const QString siteTitle =
         state.SiteTable.isValidIndex(listedKey) ? state.SiteTable[listedKey].strTitle : QString();
@@ -212,7 +212,7 @@ void frmTickerList::cmdWeb_Click() {
 
 void frmTickerList::Form_Unload() {
     tmrLoad->stop();
-    patrol.CancelListLoad();
+    patrol.cancelListLoad();
     ticker.intCallOPMLKey = -1;
     listedKey = -1;
 }

@@ -8,9 +8,9 @@
 #include <QTimer>
 
 #include "core/appstate.h"
-#include "platform/screeninfo.h"
-#include "platform/windowstacking.h"
-#include "platform/x11dock.h"
+#include "platform/desktop/screeninfo.h"
+#include "platform/x11/windowstacking.h"
+#include "platform/x11/x11dock.h"
 #include "ticker/marqueestrip.h"
 #include "ticker/tickerlabel.h"
 #include "ticker/tickermotion.h"
@@ -32,7 +32,7 @@ void frmTicker::tmrDynamic_Timer() {
         SlideIn(false);
     }
     if (intDynamicFlags & kWipe) {
-        WipeNewsStep();
+        wipeNewsStep();
     }
     if (intDynamicFlags & kSlideOut) {
         SlideOut(false);
@@ -82,7 +82,7 @@ void frmTicker::SlideIn(bool start) {
         }
     }
     if (settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers) {
-        KeepOnTop();
+        keepOnTop();
     }
 }
 
@@ -138,7 +138,7 @@ void frmTicker::WipeNews(const QString& text) {
     startAnimation(kWipe);
 }
 
-void frmTicker::WipeNewsStep() {
+void frmTicker::wipeNewsStep() {
     const WipeStep step = wipeStep(kNewsLeft, newsWidth(), newsOverLeft, scrollSpeed());
     newsOverLeft = step.overLeft;
     newsOverWidth = step.overWidth;
@@ -184,7 +184,7 @@ void frmTicker::tmrPause_Timer() {
     setTimerEnabled(tmrNextNews, blnTimerState[1]);
     marquee->runFrames(marqueeWasMoving);
     if (state.settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers) {
-        KeepOnTop();
+        keepOnTop();
     }
 }
 
@@ -356,7 +356,7 @@ bool frmTicker::isDockedBand() const {
     return isDocked(state.settings.TICKER_PLACEMENT);
 }
 
-void frmTicker::KeepOnTop() {
+void frmTicker::keepOnTop() {
     const bool above = state.settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers;
     if (!setWindowStaysOnTop(*this, above)) {
         return;

@@ -11,7 +11,7 @@
 #include <functional>
 #include <limits>
 
-#include "platform/serverstrip.h"
+#include "platform/x11/serverstrip.h"
 #include "ticker/marqueespans.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 
 #include "core/appstate.h"
-#include "patrol/articlestore.h"
-#include "patrol/formats/feeddates.h"
+#include "patrol/shownlists.h"
+#include "core/newsdate.h"
 #include "rules/displayrule.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickerpresentation.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/appstate.h"
-#include "platform/speechengine.h"
+#include "platform/speech/speechengine.h"
 
 TickerSpeech::TickerSpeech(AppState& appState) : state(appState) {}
 

@@ -7,7 +7,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace {
 

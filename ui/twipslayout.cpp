@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <cmath>
 
-#include "patrol/formats/feedtext.h"
+#include "formats/feedtext.h"
 
 namespace ttrss {
 

@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "accounts/accountclient.h"
-#include "platform/httpfetch.h"
+#include "platform/net/httpfetch.h"
 
 // Reading what a Tiny Tiny RSS server answers, as plain functions for a worker thread. The
 // server is not trusted: every field is checked for its type and size, and what does not

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "accounts/ttrss/ttrssanswers.h"
-#include "platform/httpclient.h"
-#include "platform/workerpool.h"
+#include "platform/net/httpclient.h"
+#include "platform/system/workerpool.h"
 
 // What the threads hand results through: open while the client lives, so that nothing is
 // posted to a client being destroyed (what was posted before goes with it).

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "accounts/accountclient.h"
-#include "platform/fetchoptions.h"
+#include "platform/net/fetchoptions.h"
 
 class HttpClient;
 class WorkerPool;

@@ -9,9 +9,9 @@
 
 #include "accounts/ttrss/ttrssanswers.h"
 #include "accounts/ttrss/ttrssclient.h"
-#include "patrol/formats/feedtext.h"
-#include "platform/httpclient.h"
-#include "platform/workerpool.h"
+#include "formats/feedtext.h"
+#include "platform/net/httpclient.h"
+#include "platform/system/workerpool.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/platform/qstringprinter.h"
 

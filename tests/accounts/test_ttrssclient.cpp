@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "accounts/ttrss/ttrssclient.h"
-#include "platform/httpclient.h"
-#include "platform/workerpool.h"
+#include "platform/net/httpclient.h"
+#include "platform/system/workerpool.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/platform/qstringprinter.h"
 

@@ -15,9 +15,9 @@
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "tests/common/testenv.h"
-#include "platform/filedialogs.h"
+#include "platform/modal/filedialogs.h"
 #include "tests/platform/qstringprinter.h"
-#include "platform/trayicon.h"
+#include "platform/desktop/trayicon.h"
 
 // A notification area that records what was put up; tests make the gestures by emitting its
 // signals, and make it appear or go with setAvailable.

@@ -14,17 +14,17 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "platform/consoleseams.h"
+#include "platform/desktop/consoleseams.h"
 #include "app/appexit.h"
 #include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/desktopscreen.h"
-#include "platform/inertshellseams.h"
-#include "platform/messagebox.h"
+#include "platform/desktop/browser.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/desktopscreen.h"
+#include "platform/desktop/inertshellseams.h"
+#include "platform/modal/messagebox.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"

@@ -15,7 +15,7 @@
 #include "app/frmmain.h"
 #include "tests/app/appfixture.h"
 #include "tests/common/loopbackserver.h"
-#include "patrol/articlestore.h"
+
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
 #include "sitepane/propertiespanel.h"

@@ -11,7 +11,7 @@
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
 #include "dialogs/rulesdialog.h"
-#include "platform/qtmessagebox.h"
+#include "platform/modal/qtmessagebox.h"
 #include "rules/rulesstore.h"
 #include "tests/app/appfixture.h"
 #include "ticker/frmticker.h"

@@ -3,10 +3,10 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "patrol/articlestore.h"
-#include "patrol/formats/feeddiscovery.h"
-#include "patrol/formats/feedreader.h"
-#include "platform/localfile.h"
+#include "patrol/admission.h"
+#include "formats/feeddiscovery.h"
+#include "formats/feedreader.h"
+#include "platform/files/localfile.h"
 
 quint64 FakeFeedService::fetch(const FeedFetchRequest& request, const QObject* owner, Done done) {
     Held entry;

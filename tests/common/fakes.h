@@ -5,9 +5,9 @@
 #include <QString>
 #include <functional>
 
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
+#include "platform/desktop/browser.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
 
 // A clock the test sets.
 class FakeClock final : public Clock {

@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "core/appstate.h"
-#include "platform/clock.h"
-#include "platform/consoleseams.h"
-#include "platform/screeninfo.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/consoleseams.h"
+#include "platform/desktop/screeninfo.h"
 #include "ticker/tickerhost.h"
 #include "patrol/networkfeedservice.h"
 

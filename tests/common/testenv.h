@@ -8,7 +8,7 @@
 
 #include "core/appstate.h"
 #include "tests/common/fakes.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "rules/rulesstore.h"
 
 // A fresh program directory in a temporary folder with an AppState over fake seams.

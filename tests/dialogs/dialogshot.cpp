@@ -15,7 +15,7 @@
 #include <cstdio>
 
 #include "tests/common/shotsupport.h"
-#include "platform/consoleseams.h"
+#include "platform/desktop/consoleseams.h"
 #include "core/appstate.h"
 #include "ui/dialoghost.h"
 #include "dialogs/frmnewsitedialog.h"
@@ -23,10 +23,10 @@
 #include "dialogs/rulesdialog.h"
 #include "rules/rulesstore.h"
 #include "patrol/patrolhost.h"
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/browser.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
+#include "platform/desktop/screeninfo.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"
@@ -72,7 +72,7 @@ public:
         }
         done(intNextKey);
     }
-    void CancelListLoad() override {}
+    void cancelListLoad() override {}
     void RssRefresh() override {}
 
 private:

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "dialogs/rulesdialog.h"
-#include "platform/colorpicker.h"
+#include "platform/modal/colorpicker.h"
 #include "rules/rulesstore.h"
 #include "tests/common/filesizelimit.h"
 #include "tests/common/testenv.h"

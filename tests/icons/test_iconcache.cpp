@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "icons/iconcache.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "tests/icons/iconfixtures.h"
 #include "tests/platform/qstringprinter.h"
 

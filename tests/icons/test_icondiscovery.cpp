@@ -3,7 +3,7 @@
 #include <QUrl>
 
 #include "icons/icondiscovery.h"
-#include "patrol/formats/feedreader.h"
+#include "formats/feedreader.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "icons/iconservice.h"
-#include "platform/httpclient.h"
+#include "platform/net/httpclient.h"
 #include "tests/common/fakes.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/icons/iconfixtures.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "patrol/md5.h"
-#include "patrol/formats/titleclean.h"
+#include "formats/titleclean.h"
 
 namespace {
 

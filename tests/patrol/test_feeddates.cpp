@@ -4,8 +4,9 @@
 #include <QTranslator>
 
 #include "tests/common/builttranslations.h"
-#include "patrol/formats/feeddates.h"
-#include "platform/clock.h"
+#include "formats/feeddates.h"
+#include "core/newsdate.h"
+#include "platform/system/clock.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QUrl>
 
 #include "tests/common/testenv.h"
-#include "patrol/formats/feeddiscovery.h"
+#include "formats/feeddiscovery.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QUrl>
 
 #include "tests/common/testenv.h"
-#include "patrol/feedparser.h"
-#include "patrol/formats/feedreader.h"
+#include "patrol/feeditems.h"
+#include "formats/feedreader.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "tests/common/loopbackserver.h"
 #include "tests/common/testenv.h"
-#include "patrol/formats/feedreader.h"
-#include "patrol/formats/xmlfeedreader.h"
+#include "formats/feedreader.h"
+#include "formats/xmlfeedreader.h"
 #include "tests/platform/qstringprinter.h"
-#include "platform/safexmlstream.h"
+#include "platform/xml/safexmlstream.h"
 
 namespace {
 

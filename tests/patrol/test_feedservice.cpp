@@ -9,7 +9,7 @@
 #include "tests/common/loopbackserver.h"
 #include "tests/common/nullpatrolhost.h"
 #include "tests/common/testenv.h"
-#include "patrol/articlestore.h"
+#include "patrol/shownlists.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
 #include "patrol/networkfeedservice.h"

@@ -10,7 +10,7 @@
 #include "tests/common/fakefeedservice.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/common/testenv.h"
-#include "patrol/articlestore.h"
+#include "patrol/shownlists.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
 #include "patrol/networkfeedservice.h"
@@ -52,7 +52,7 @@ public:
             onStatus(strValue);
         }
     }
-    void SetStatusDetails(const QString& strValue, const QString& toolTip) override {
+    void setStatusDetails(const QString& strValue, const QString& toolTip) override {
         SetStatus(strValue);
         details = toolTip;
     }
@@ -562,7 +562,7 @@ TEST_F(PatrolTest, ACancelledPatrolAppliesNothingMore) {
     ASSERT_EQ(queuedLinks().size(), 2);
     ASSERT_TRUE(task.blnBusy);
 
-    task.CancelPatrol();
+    task.cancelPatrol();
     EXPECT_FALSE(task.blnBusy);
     EXPECT_FALSE(task.isPatrolling());
     EXPECT_TRUE(task.tmrRefresh.isActive());

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "patrol/formats/htmltext.h"
+#include "formats/htmltext.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <QUrl>
 
 #include "tests/common/testenv.h"
-#include "patrol/formats/feedreader.h"
-#include "patrol/formats/feedtext.h"
+#include "formats/feedreader.h"
+#include "formats/feedtext.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

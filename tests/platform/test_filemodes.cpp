@@ -6,9 +6,9 @@
 
 #include "tests/common/testenv.h"
 #include "core/appstate.h"
-#include "patrol/articlestore.h"
-#include "platform/instancelock.h"
-#include "platform/paths.h"
+#include "patrol/shownlists.h"
+#include "platform/system/instancelock.h"
+#include "platform/files/paths.h"
 #include "rules/rulesstore.h"
 #include "settings/config.h"
 #include "sitelist/brokenlist.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "platform/filewatcher.h"
+#include "platform/files/filewatcher.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "core/version.h"
 #include "tests/common/loopbackserver.h"
-#include "platform/httpclient.h"
-#include "platform/httpfetch.h"
+#include "platform/net/httpclient.h"
+#include "platform/net/httpfetch.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

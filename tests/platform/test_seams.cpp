@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/fakes.h"
-#include "platform/browser.h"
+#include "platform/desktop/browser.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

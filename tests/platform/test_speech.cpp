@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/threadedspeech.h"
+#include "platform/speech/threadedspeech.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

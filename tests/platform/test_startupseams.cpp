@@ -5,9 +5,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "platform/displayserver.h"
-#include "platform/instancechannel.h"
-#include "platform/paths.h"
+#include "platform/x11/displayserver.h"
+#include "platform/system/instancechannel.h"
+#include "platform/files/paths.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/qtfiledialogs.h"
-#include "platform/qtmessagebox.h"
+#include "platform/modal/qtfiledialogs.h"
+#include "platform/modal/qtmessagebox.h"
 #include "tests/platform/qstringprinter.h"
 
 namespace {

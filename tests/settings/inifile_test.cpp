@@ -1,4 +1,4 @@
-#include "platform/inifile.h"
+#include "platform/files/inifile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 
 #include "tests/common/testenv.h"
 #include "tests/sitelist/generatedlist.h"
-#include "platform/safexmlstream.h"
+#include "platform/xml/safexmlstream.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
 

@@ -9,7 +9,7 @@
 #include "core/siterow.h"
 #include "core/sitetree.h"
 #include "icons/iconservice.h"
-#include "platform/httpclient.h"
+#include "platform/net/httpclient.h"
 #include "sitepane/sitetreemodel.h"
 #include "tests/common/fakes.h"
 #include "tests/common/loopbackserver.h"

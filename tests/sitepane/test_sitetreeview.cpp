@@ -6,7 +6,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "tests/common/wholetexts.h"
 #include "tests/sitepane/sitepanefixture.h"
 

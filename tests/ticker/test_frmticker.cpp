@@ -13,7 +13,7 @@
 #include "tests/common/testenv.h"
 #include "rules/displayrule.h"
 #include "patrol/md5.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/screeninfo.h"
 #include "ticker/clstransparency.h"
 #include "ticker/frmticker.h"
 #include "ticker/marqueestrip.h"

@@ -30,7 +30,7 @@ public:
             arrive();
         }
     }
-    void CancelListLoad() override {
+    void cancelListLoad() override {
         ++cancels;
         pending = nullptr;
     }

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <xcb/xcb.h>
 
-#include "platform/serverstrip.h"
-#include "platform/x11connection.h"
+#include "platform/x11/serverstrip.h"
+#include "platform/x11/x11connection.h"
 #include "tests/common/testenv.h"
 #include "tests/common/x11tests.h"
 #include "ticker/marqueepresentation.h"

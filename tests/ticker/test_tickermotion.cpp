@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "tests/common/fakes.h"
-#include "platform/windowstacking.h"
+#include "platform/x11/windowstacking.h"
 #include "ticker/clstransparency.h"
 #include "ticker/tickermotion.h"
 

@@ -11,7 +11,7 @@
 #include "rules/displayrule.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickershowing.h"
-#include "platform/speechengine.h"
+#include "platform/speech/speechengine.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 #include <xcb/xcb.h>
 
-#include "platform/x11connection.h"
+#include "platform/x11/x11connection.h"
 #include "tests/common/testenv.h"
 #include "tests/common/x11tests.h"
 #include "ticker/frmticker.h"

@@ -14,12 +14,12 @@
 #include <cstdio>
 
 #include "tests/common/shotsupport.h"
-#include "platform/consoleseams.h"
+#include "platform/desktop/consoleseams.h"
 #include "core/appstate.h"
-#include "platform/browser.h"
-#include "platform/clock.h"
-#include "platform/messagebox.h"
-#include "platform/screeninfo.h"
+#include "platform/desktop/browser.h"
+#include "platform/system/clock.h"
+#include "platform/modal/messagebox.h"
+#include "platform/desktop/screeninfo.h"
 #include "ticker/frmticker.h"
 #include "ticker/tickerhost.h"
 
