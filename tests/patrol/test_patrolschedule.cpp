@@ -49,82 +49,66 @@ QStringList runWalk(PatrolSchedule& schedule, qint16 from, bool wrap, int rows,
 }
 
 TEST(PatrolSchedule, CountsDownToThePatrol) {
+    // Events: t a tick, n "check now", w and m the same before the rules' first read is back,
+    // l the program's start, e the patrol's end (no step of its own).
     const struct {
         const char* name;
         qint16 minutes;
-        int ticks;
-        QStringList steps;
+        PatrolMode mode;
+        bool queueEmpty;
+        const char* events;
+        QString steps;
     } cases[] = {
-        {"two minutes",
-         2,
-         12,
-         {"110s", "100s", "90s", "80s", "70s", "60s", "50s", "40s", "30s", "20s", "10s",
-          "walk 0 wrap"}},
-        {"one minute", 1, 6, {"50s", "40s", "30s", "20s", "10s", "walk 0 wrap"}},
-        {"zero patrols at every tick", 0, 1, {"walk 0 wrap"}},
-        {"less than zero too", -3, 1, {"walk 0 wrap"}},
+        {"two minutes", 2, PatrolMode::OneSite, true, "ttttttttttttet",
+         "110s, 100s, 90s, 80s, 70s, 60s, 50s, 40s, 30s, 20s, 10s, walk 3 wrap, 110s"},
+        {"zero patrols at every tick", 0, PatrolMode::OneSite, true, "tete",
+         "walk 3 wrap, walk 3 wrap"},
+        {"less than zero too", -3, PatrolMode::OneSite, true, "te", "walk 3 wrap"},
+        {"the start patrols at once", 2, PatrolMode::OneSite, true, "lt", "walk 0 wrap"},
+        {"nothing starts a second patrol", 2, PatrolMode::OneSite, true, "lttnet",
+         "walk 0 wrap, nothing, nothing, 110s"},
+        {"ticks before the rules do not count", 1, PatrolMode::OneSite, true, "wwwttttt",
+         "await rules, await rules, await rules, 50s, 40s, 30s, 20s, 10s"},
+        {"a check before the rules patrols at the first tick after", 2, PatrolMode::OneSite, true,
+         "wmt", "await rules, await rules, walk 3 wrap"},
+        {"every site: from the top, a queue left over reset", 2, PatrolMode::AllSites, false, "n",
+         "walk 0 reset"},
+        {"every site, nothing queued", 2, PatrolMode::AllSites, true, "n", "walk 0"},
+        {"a mode never offered patrols nothing", 2, PatrolMode::NeverOffered, true, "nen",
+         "ended, ended"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         PatrolSchedule schedule;
+        schedule.NextSiteIndex = 3;  // the start and the all-sites mode begin at the top
         QStringList steps;
-        for (int i = 0; i < c.ticks; ++i) {
-            steps.append(describe(schedule.tick(c.minutes, PatrolMode::OneSite, true, true)));
+        for (const char* event = c.events; *event != '\0'; ++event) {
+            switch (*event) {
+                case 'l':
+                    schedule.load(c.minutes);
+                    break;
+                case 'e':
+                    schedule.patrolEnded();
+                    break;
+                case 'n':
+                case 'm':
+                    steps.append(describe(
+                        schedule.checkNow(c.minutes, c.mode, *event == 'n', c.queueEmpty)));
+                    break;
+                default:
+                    steps.append(
+                        describe(schedule.tick(c.minutes, c.mode, *event == 't', c.queueEmpty)));
+            }
         }
-        EXPECT_EQ(steps, c.steps);
-        EXPECT_TRUE(schedule.patrolling());
-        EXPECT_EQ(schedule.TickCount, 0);
-        // Ticks while it runs change nothing; after it the count starts again.
-        EXPECT_EQ(describe(schedule.tick(c.minutes, PatrolMode::OneSite, true, true)),
-                  QStringLiteral("nothing"));
-        schedule.patrolEnded();
-        if (c.minutes > 1) {
-            EXPECT_EQ(describe(schedule.tick(c.minutes, PatrolMode::OneSite, true, true)),
-                      QString::number(c.minutes * 60 - 10) + QStringLiteral("s"));
-        }
+        EXPECT_EQ(steps.join(QStringLiteral(", ")).toStdString(), c.steps.toStdString());
     }
-}
 
-TEST(PatrolSchedule, CountdownEdges) {
     // A huge period neither overflows nor patrols early.
     PatrolSchedule schedule;
-    EXPECT_EQ(PatrolSchedule::periodTicks(30000), 180000);
     EXPECT_EQ(PatrolSchedule::periodTicks(32767), 196602);
     schedule.TickCount = 179998;
     EXPECT_EQ(describe(schedule.tick(30000, PatrolMode::OneSite, true, true)),
               QStringLiteral("10s"));
-    EXPECT_EQ(describe(schedule.tick(30000, PatrolMode::OneSite, true, true)),
-              QStringLiteral("walk 0 wrap"));
-    schedule.patrolEnded();
-
-    // Before the rules' first read, ticks do not count.
-    schedule.TickCount = 5;
-    EXPECT_EQ(describe(schedule.tick(2, PatrolMode::OneSite, false, true)),
-              QStringLiteral("await rules"));
-    EXPECT_EQ(schedule.TickCount, 5);
-
-    // "Check now" patrols at once, even while the rules are awaited (when they come, the
-    // first tick patrols), but not while a patrol runs.
-    EXPECT_EQ(describe(schedule.checkNow(2, PatrolMode::OneSite, false, true)),
-              QStringLiteral("await rules"));
-    EXPECT_EQ(describe(schedule.tick(2, PatrolMode::OneSite, true, true)),
-              QStringLiteral("walk 0 wrap"));
-    EXPECT_EQ(describe(schedule.checkNow(2, PatrolMode::OneSite, true, true)),
-              QStringLiteral("nothing"));
-    schedule.patrolEnded();
-    EXPECT_EQ(describe(schedule.checkNow(2, PatrolMode::AllSites, true, false)),
-              QStringLiteral("walk 0 reset"));
-    schedule.cancel();
-    EXPECT_FALSE(schedule.patrolling());
-    EXPECT_EQ(describe(schedule.checkNow(2, PatrolMode::NeverOffered, true, true)),
-              QStringLiteral("ended"));
-
-    // Loading starts the count full: the first tick patrols, from the first site.
-    schedule.patrolEnded();
-    schedule.NextSiteIndex = 3;
-    schedule.load(2);
-    EXPECT_EQ(describe(schedule.tick(2, PatrolMode::OneSite, true, true)),
-              QStringLiteral("walk 0 wrap"));
 }
 
 TEST(PatrolSchedule, WalksGoUpToTheFirstSiteWithNewsOrRound) {
