@@ -113,8 +113,12 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs,
     QElapsedTimer total;
     QTimer watch;
     watch.setInterval(1);
+    // The patrol may wait for the rules' first read before it starts: until it has been
+    // seen running, it has not ended.
+    bool started = false;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!task.isPatrolling()) {
+        started = started || task.isPatrolling();
+        if (started && !task.isPatrolling()) {
             outcome.totalMs = total.elapsed();
             QCoreApplication::quit();
         }

@@ -57,66 +57,67 @@ frmTask::~frmTask() {
 }
 
 qint32 frmTask::periodTicks() const {
-    return qint32(state.settings.AUTO_PIROT_MINITS) * 60 / (kRefreshIntervalMs / 1000);
+    return PatrolSchedule::periodTicks(state.settings.AUTO_PIROT_MINITS);
 }
 
 void frmTask::Form_Load() {
-    NextSiteIndex = 0;
-    TickCount = periodTicks();
+    schedule.load(state.settings.AUTO_PIROT_MINITS);
     blnBusy = false;
     tmrRefresh.start();
     tmrRefresh_Timer();
 }
 
 void frmTask::RssRefresh() {
-    if (patrolling) {
-        return;
-    }
-    TickCount = periodTicks();
-    tmrRefresh_Timer();
+    follow(schedule.checkNow(state.settings.AUTO_PIROT_MINITS, state.settings.AUTO_PIROT_MODE,
+                             !state.rulesStore().awaitingFirstRead(), state.NewsQueue.isEmpty()));
 }
 
 void frmTask::tmrRefresh_Timer() {
-    if (patrolling) {
-        return;
-    }
-    // Headlines are admitted under the rules of the file, never under none because the
-    // file's first read has not come back yet; the tick is taken up when it has.
-    if (state.rulesStore().awaitingFirstRead()) {
-        waitingForRules = true;
-        return;
-    }
-    ++TickCount;
-    if (periodTicks() > TickCount) {
-        const qint32 secondsLeft =
-            qint32(state.settings.AUTO_PIROT_MINITS) * 60 - TickCount * kSecondsPerTick;
-        LogWrite(QStringLiteral(u"待機中 あと") + QString::number(secondsLeft) +
-                     QStringLiteral(u"秒..."),
-                 false);
-        return;
-    }
-    TickCount = 0;
-    tmrRefresh.stop();
-    patrolling = true;
-    switch (state.settings.AUTO_PIROT_MODE) {
-        case PatrolMode::OneSite:
-            startWalk(NextSiteIndex, true, [this](qint16 next) {
-                NextSiteIndex = next;
-                finishPatrol();
-            });
-            break;
-        case PatrolMode::AllSites:
-            patrolAllSites();
-            break;
-        case PatrolMode::NeverOffered:
-            finishPatrol();  // the ticks go on, nothing is fetched
-            break;
+    follow(schedule.tick(state.settings.AUTO_PIROT_MINITS, state.settings.AUTO_PIROT_MODE,
+                         !state.rulesStore().awaitingFirstRead(), state.NewsQueue.isEmpty()));
+}
+
+void frmTask::follow(const PatrolSchedule::PatrolStep& step) {
+    using Kind = PatrolSchedule::PatrolStep::Kind;
+    switch (step.kind) {
+        case Kind::Nothing:
+            return;
+        case Kind::AwaitRules:
+            waitingForRules = true;  // the rules' changed handler ticks again
+            return;
+        case Kind::Countdown:
+            LogWrite(QStringLiteral(u"待機中 あと") + QString::number(step.secondsLeft) +
+                         QStringLiteral(u"秒..."),
+                     false);
+            return;
+        case Kind::Walk:
+            tmrRefresh.stop();
+            if (step.resetTicker) {
+                guarded("resetting the ticker", [this] { ticker.ResetTicker(); });
+            }
+            startWalk(step.site, step.wrap,
+                      [this](qint16 next) { follow(schedule.walkEnded(next)); });
+            return;
+        case Kind::WalksEnded:
+            tmrRefresh.stop();
+            walksEnded(step.showTicker);
+            return;
     }
 }
 
+void frmTask::walksEnded(bool showTicker) {
+    if (schedule.allSites()) {
+        dropFetches();
+    }
+    if (showTicker && !state.NewsQueue.isEmpty()) {
+        guarded("showing the ticker",
+                [this] { ticker.ShowForm(patrolShowMode(state.settings.TICKER_MODE)); });
+    }
+    finishPatrol();
+}
+
 void frmTask::finishPatrol() {
-    patrolling = false;
-    allSitesMode = false;
+    schedule.patrolEnded();
     tmrRefresh.start();
     tellRulesProblems();
 }
@@ -158,33 +159,6 @@ void frmTask::tellRulesProblems() {
     if (!overBudget.isEmpty()) {
         tell(overBudget);
     }
-}
-
-void frmTask::patrolAllSites() {
-    allSitesMode = true;
-    prefetchFrom = 0;
-    NextSiteIndex = 0;
-    if (!state.NewsQueue.isEmpty()) {
-        guarded("resetting the ticker", [this] { ticker.ResetTicker(); });
-    }
-    // Each walk ends after a site with news or at the table's end, so every site is
-    // visited once and nothing is queued twice in one patrol.
-    const auto walkEnded = std::make_shared<WalkDone>();
-    *walkEnded = [this, walkEnded](qint16 next) {
-        const qint16 start = NextSiteIndex;
-        NextSiteIndex = next;
-        if (next > start) {
-            startWalk(next, false, *walkEnded);
-            return;
-        }
-        dropFetches();
-        if (!state.NewsQueue.isEmpty()) {
-            guarded("showing the ticker",
-                    [this] { ticker.ShowForm(patrolShowMode(state.settings.TICKER_MODE)); });
-        }
-        finishPatrol();
-    };
-    startWalk(0, false, *walkEnded);
 }
 
 void frmTask::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
@@ -317,9 +291,9 @@ void frmTask::cancelPatrol() {
     dropFetches();
     walk.reset();
     blnBusy = false;
-    allSitesMode = false;
-    if (patrolling) {
-        patrolling = false;
+    const bool wasPatrolling = schedule.patrolling();
+    schedule.cancel();
+    if (wasPatrolling) {
         tmrRefresh.start();
     }
     if (underWay) {
@@ -342,16 +316,17 @@ void frmTask::startWalk(qint16 intNextKey, bool wrap, WalkDone done) {
         return;  // cancelled from inside the status bar
     }
     SiteArticles.clear();
-    if (state.SiteTable.size() == 0) {
+    // A start left outside the table by a shorter site list begins at the top.
+    const PatrolSchedule::WalkStep first =
+        schedule.startWalk(intNextKey, wrap, state.SiteTable.size());
+    if (first.kind == PatrolSchedule::WalkStep::Kind::Ended) {
         blnBusy = false;
         if (done) {
-            done(intNextKey);
+            done(first.site);
         }
         return;
     }
-    // A start left outside the table by a shorter site list begins at the top.
-    const qint16 start = state.SiteTable.isValidIndex(intNextKey) ? intNextKey : qint16(0);
-    walk = Walk{start, wrap, start, 1, false, std::move(done)};
+    walk = Walk{false, std::move(done)};
     continueWalk();
 }
 
@@ -365,16 +340,16 @@ void frmTask::continueWalk() {
     while (walk) {
         const quint64 current = generation;
         if (!walk->waiting) {
-            if (!isEligible(walk->index, false)) {
+            if (!isEligible(schedule.site(), false)) {
                 advance(false);
                 continue;
             }
-            const QString url = state.SiteTable[walk->index].strXmlUrl;
+            const QString url = state.SiteTable[schedule.site()].strXmlUrl;
             LogWrite(tr(kProcessingText).arg(url), true);
             if (current != generation || !walk) {
                 continue;
             }
-            fetchForHead(walk->index, url);
+            fetchForHead(schedule.site(), url);
             walk->waiting = true;
         }
         prefetch();
@@ -394,10 +369,11 @@ void frmTask::continueWalk() {
         walk->waiting = false;
         // A site deleted or given another feed while it was fetched is visited again as it
         // stands now, as a walk that reached it only now would.
-        if (!isEligible(walk->index, false) || state.SiteTable[walk->index].strXmlUrl != head.url) {
+        if (!isEligible(schedule.site(), false) ||
+            state.SiteTable[schedule.site()].strXmlUrl != head.url) {
             continue;
         }
-        const bool added = processEntry(walk->index, head.url, *head.result);
+        const bool added = processEntry(schedule.site(), head.url, *head.result);
         if (current != generation || !walk) {
             continue;
         }
@@ -406,40 +382,27 @@ void frmTask::continueWalk() {
     driving = false;
 }
 
-bool frmTask::advance(bool added) {
+void frmTask::advance(bool added) {
     const int rows = state.SiteTable.size();
-    const qint16 index = walk->index;
-    const bool atEnd = index + 1 > state.SiteTable.lastIndex();
-    const qint16 next = atEnd ? qint16(0) : qint16(index + 1);
     if (added) {
         const quint64 current = generation;
         LogWrite(tr(kDoneText), true);
         if (current != generation || !walk) {
-            return false;
+            return;
         }
     }
-    if (atEnd && !walk->wrap) {
-        endWalk(next);
-        return false;
+    const PatrolSchedule::WalkStep step = schedule.siteDone(added, rows);
+    if (step.kind == PatrolSchedule::WalkStep::Kind::Ended) {
+        endWalk(step.site);
     }
-    if (next == walk->start || walk->visited >= rows) {
-        endWalk(walk->start);
-        return false;
-    }
-    if (added) {
-        endWalk(next);
-        return false;
-    }
-    walk->index = next;
-    ++walk->visited;
-    return true;
 }
 
 void frmTask::endWalk(qint16 next) {
     WalkDone done = std::move(walk->done);
     walk.reset();
     blnBusy = false;
-    if (!allSitesMode) {
+    // The all-sites mode's fetches ahead serve its next walk.
+    if (!schedule.allSites()) {
         dropFetches();
     }
     if (done) {
@@ -470,28 +433,21 @@ frmTask::Fetch& frmTask::fetchForHead(qint16 index, const QString& url) {
 }
 
 void frmTask::prefetch() {
-    if (!allSitesMode || !walk) {
+    if (!walk) {
         return;
     }
     int inFlight = 0;
     for (const Fetch& fetch : fetches) {
         inFlight += fetch.result ? 0 : 1;
     }
-    qint16 from = std::max<qint16>(prefetchFrom, qint16(walk->index + 1));
-    if (!fetches.empty()) {
-        from = std::max<qint16>(from, qint16(fetches.back().index + 1));
+    const QList<qint16> ahead = schedule.prefetch(
+        inFlight, int(fetches.size()), fetches.empty() ? qint16(-1) : fetches.back().index,
+        state.SiteTable.size(), [this](qint16 row) { return isEligible(row, false); });
+    for (const qint16 row : ahead) {
+        const QString url = state.SiteTable[row].strXmlUrl;
+        fetches.push_back(Fetch{row, url, 0, 0, std::nullopt});
+        fetches.back().key = requestFetch(url, fetches.back().id);
     }
-    while (inFlight < kMaxPatrolFetches && int(fetches.size()) <= kMaxPrefetchedSites &&
-           from <= state.SiteTable.lastIndex()) {
-        if (isEligible(from, false)) {
-            const QString url = state.SiteTable[from].strXmlUrl;
-            fetches.push_back(Fetch{from, url, 0, 0, std::nullopt});
-            fetches.back().key = requestFetch(url, fetches.back().id);
-            ++inFlight;
-        }
-        ++from;
-    }
-    prefetchFrom = from;
 }
 
 quint64 frmTask::requestFetch(const QString& url, quint64& id) {
@@ -528,7 +484,7 @@ void frmTask::dropFetches() {
         }
     }
     fetches.clear();
-    prefetchFrom = 0;
+    schedule.forgetPrefetch();
 }
 
 bool frmTask::processEntry(qint16 index, const QString& url, const FeedFetchResult& result) {

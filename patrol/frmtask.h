@@ -16,6 +16,7 @@
 #include "core/feedservice.h"
 #include "patrol/patrolhost.h"
 #include "patrol/patrollog.h"
+#include "patrol/patrolschedule.h"
 #include "platform/system/workerpool.h"
 
 struct AppState;
@@ -24,7 +25,9 @@ struct AppState;
 // minutes it walks the site table, fetches feeds and feeds NewsQueue, in one of two modes
 // (AUTO_PIROT_MODE 0: up to the first site with news; 2: every site). The article list
 // asks it for one site's full list. It reaches the ticker and the status bar only through
-// the two interfaces it is given, and the network only through the fetch service.
+// the two interfaces it is given, and the network only through the fetch service. What is
+// due when (the countdown, which walk comes next, where a walk goes after each site, which
+// sites are fetched ahead) is its PatrolSchedule's to say; frmTask does what it says.
 //
 // A walk never blocks: each eligible site's fetch is asked of the service and the walk
 // goes on when its result comes back. Results are applied strictly in table order, one
@@ -39,13 +42,8 @@ class frmTask : public QObject, public PatrolControl {
     Q_OBJECT
 
 public:
-    static constexpr int kRefreshIntervalMs = 10'000;
-    // Seconds one tick stands for in the countdown text.
-    static constexpr int kSecondsPerTick = 10;
-    // Fetches in flight at once in the all-sites mode.
-    static constexpr int kMaxPatrolFetches = 4;
-    // Sites ahead of the one being applied whose results may wait, read, for their turn.
-    static constexpr int kMaxPrefetchedSites = 16;
+    static constexpr int kRefreshIntervalMs = PatrolSchedule::kRefreshIntervalMs;
+    static constexpr int kMaxPatrolFetches = PatrolSchedule::kMaxPatrolFetches;
     // Times one feed is judged again while the rules keep changing under it (a sync tool
     // rewriting the file); after that it goes in with the verdicts of rules in force a
     // moment ago, as articles already queued keep theirs.
@@ -81,14 +79,15 @@ public:
     // any value a hand-edited config.ini holds fits; 0 or less patrols at every tick.
     [[nodiscard]] qint32 periodTicks() const;
     // True from a timed or requested patrol's start until its last walk has ended.
-    [[nodiscard]] bool isPatrolling() const { return patrolling; }
+    [[nodiscard]] bool isPatrolling() const { return schedule.patrolling(); }
 
     // The state below is public for reading; only frmTask changes it.
     QTimer tmrRefresh;
-    // Ticks since the last timed patrol.
-    qint32 TickCount = 0;
-    // Where the next one-site-mode walk starts.
-    qint16 NextSiteIndex = 0;
+    PatrolSchedule schedule;
+    // The schedule's countdown (ticks since the last timed patrol) and where its next
+    // one-site-mode walk starts.
+    qint32& TickCount = schedule.TickCount;
+    qint16& NextSiteIndex = schedule.NextSiteIndex;
     // True while a LoadRdf walk runs.
     bool blnBusy = false;
     // Items of the site applied last.
@@ -110,17 +109,18 @@ private:
         bool judging = false;
         int judgings = 0;
     };
+    // The walk under way; where it is, is the schedule's.
     struct Walk {
-        qint16 start = 0;
-        bool wrap = true;
-        qint16 index = 0;
-        int visited = 1;
         // The walk has shown the current site's text and waits for its result.
         bool waiting = false;
         WalkDone done;
     };
 
-    void patrolAllSites();
+    // Does what the schedule said after a tick, "check now" or a walk of the patrol.
+    void follow(const PatrolSchedule::PatrolStep& step);
+    // The patrol's last walk has ended: every site it visits has been heard from. A source
+    // of articles the patrol asks once per patrol is asked here.
+    void walksEnded(bool showTicker);
     void finishPatrol();
     // Once per start, after a patrol, the status bar says that rules.txt could not be read
     // or which of its lines cannot be used; and once for each rule whose regular expression
@@ -139,8 +139,9 @@ private:
     void startWalk(qint16 intNextKey, bool wrap, WalkDone done);
     // Runs the walk until it must wait for a result or has ended.
     void continueWalk();
-    // After entry walk->index: false when the walk has ended.
-    bool advance(bool added);
+    // After the site the walk is at (added: it admitted news); goes on to the next site
+    // or ends the walk.
+    void advance(bool added);
     void endWalk(qint16 next);
     [[nodiscard]] bool isEligible(int index, bool blnFullFlg) const;
     // The fetch of the site the walk has reached, asked for now unless it is under way.
@@ -160,17 +161,11 @@ private:
     AppState& state;
     TickerControl& ticker;
     StatusSink& status;
-    // True while tmrRefresh_Timer's patrol runs, so that a tick or refresh that arrives
-    // meanwhile (from the ticker, the status bar or the user) starts no second one.
-    bool patrolling = false;
     // A tick came while the rules' first read was under way.
     bool waitingForRules = false;
-    bool allSitesMode = false;
     std::optional<Walk> walk;
     // In table order; the front one is the site the walk has reached or will reach next.
     std::deque<Fetch> fetches;
-    // Next index to consider for a fetch ahead.
-    qint16 prefetchFrom = 0;
     // Bumped whenever a walk is dropped, so that a callback of the old one does nothing.
     quint64 generation = 0;
     quint64 lastFetchKey = 0;

@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QLocale>
 #include <QTimer>
-#include <QTimeZone>
-#include <algorithm>
 
 #include "formats/feeddiscovery.h"
 #include "formats/feedreader.h"
@@ -26,16 +23,6 @@ QEvent::Type completionsEvent() {
 // feed never takes the machine from the UI.
 constexpr int kReadThreads = 2;
 
-qint64 sizeOf(const FeedReadResult& read) {
-    qint64 bytes = 0;
-    for (const ArticleRecord& item : read.items) {
-        bytes += (item.Title.size() + item.Link.size() + item.Description.size()) * 2 + 64;
-    }
-    return bytes + (read.channel.title.size() + read.channel.link.size() +
-                    read.channel.description.size()) *
-                       2;
-}
-
 // The most of a validator that a log line shows.
 constexpr qsizetype kLoggedValidatorBytes = 80;
 
@@ -52,35 +39,6 @@ QByteArray validatorForLog(const QByteArray& value) {
         shown += "...(" + QByteArray::number(value.size()) + " bytes)";
     }
     return shown;
-}
-
-QDateTime retryAfterUntil(const QByteArray& value, const QDateTime& now) {
-    const QByteArray text = value.trimmed();
-    qint64 seconds = -1;
-    bool isNumber = false;
-    const qint64 number = text.toLongLong(&isNumber);
-    if (isNumber) {
-        if (number < 0) {
-            return {};
-        }
-        seconds = number;
-    } else {
-        // IMF-fixdate, the form HTTP servers send: "Sun, 06 Nov 1994 08:49:37 GMT".
-        QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(text),
-                                                 QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
-        if (!date.isValid()) {
-            date = QDateTime::fromString(QString::fromLatin1(text), Qt::RFC2822Date);
-        }
-        if (!date.isValid()) {
-            return {};
-        }
-        date.setTimeZone(QTimeZone::utc());
-        // The clock counts local wall-clock time; so must the date it is compared with.
-        const QDateTime local = date.toLocalTime();
-        const QDateTime until = wallClock(local.date(), local.time());
-        seconds = std::max<qint64>(0, now.secsTo(until));
-    }
-    return now.addSecs(std::min(seconds, NetworkFeedService::kMaxRetryAfterSeconds));
 }
 
 NetworkFeedService::NetworkFeedService(const FetchOptions& fetchOptions, const Clock& wallClock,
@@ -120,19 +78,19 @@ quint64 NetworkFeedService::fetch(const FeedFetchRequest& request, const QObject
         return id;
     }
 
-    const auto known = cache.constFind(request.url);
     // A pause the server asked for holds the patrol back; a check the user asked for just
     // now goes out, and its answer says whether the server is still busy.
-    if (request.lane == FetchLane::Patrol && known != cache.constEnd() &&
-        known->retryUntil.isValid() && clock.now() < known->retryUntil) {
-        qCInfo(lcPatrol).noquote() << "not fetched until" << known->retryUntil.toString(Qt::ISODate)
+    const QDateTime pausedUntil =
+        request.lane == FetchLane::Patrol ? pauses.until(request.url, clock.now()) : QDateTime();
+    if (pausedUntil.isValid()) {
+        qCInfo(lcPatrol).noquote() << "not fetched until" << pausedUntil.toString(Qt::ISODate)
                                    << "as the server asked (Retry-After):" << request.url;
         pending.insert(id, std::move(entry));
         FeedFetchResult result;
         result.url = request.url;
         result.deferred = true;
         result.error = QStringLiteral("the server asked not to be fetched before %1")
-                           .arg(known->retryUntil.toString(Qt::ISODate));
+                           .arg(pausedUntil.toString(Qt::ISODate));
         // Later, as every result: never inside the call that asked.
         QTimer::singleShot(0, this, [this, id, result] { deliver(id, result); });
         return id;
@@ -145,9 +103,9 @@ void NetworkFeedService::startTransfer(quint64 id, Pending& entry, bool plain) {
     HttpRequest get;
     get.url = entry.request.url;
     get.options = options;
-    const auto known = cache.constFind(entry.request.url);
-    entry.conditional = !plain && known != cache.constEnd() && known->hasRead;
-    if (entry.conditional) {
+    const ValidatorCache::Entry* known = plain ? nullptr : validators.find(entry.request.url);
+    entry.conditional = known != nullptr;
+    if (known != nullptr) {
         get.etag = known->etag;
         get.lastModified = known->lastModified;
         qCInfo(lcPatrol).noquote()
@@ -275,8 +233,8 @@ void NetworkFeedService::complete(quint64 id, const HttpFetchResult& fetched,
     }
     if (!url.isEmpty() && locateResource(url).kind == ResourceLocation::Kind::Http) {
         if (fetched.notModified()) {
-            const auto known = cache.constFind(url);
-            if (known != cache.constEnd() && known->hasRead) {
+            const ValidatorCache::Entry* known = validators.use(url);
+            if (known != nullptr) {
                 qCInfo(lcPatrol).noquote() << "304 not modified: the last download's"
                                            << known->lastRead.items.size() << "items stand:" << url;
                 result.fetched = true;
@@ -303,16 +261,7 @@ bool NetworkFeedService::retriedWithoutValidators(quint64 id, const HttpFetchRes
     qCInfo(lcPatrol).noquote() << "HTTP" << fetched.httpStatus
                                << "to a conditional request; asked again without validators:"
                                << it->request.url;
-    const auto known = cache.find(it->request.url);
-    if (known != cache.end()) {
-        cacheOrder.erase(known->stamp);
-        cacheBytes -= known->bytes;
-        known->etag.clear();
-        known->lastModified.clear();
-        known->hasRead = false;
-        known->lastRead = FeedReadResult();
-        known->bytes = 0;
-    }
+    validators.forget(it->request.url);
     it->retriedPlain = true;
     startTransfer(id, *it, true);
     return true;
@@ -320,15 +269,11 @@ bool NetworkFeedService::retriedWithoutValidators(quint64 id, const HttpFetchRes
 
 void NetworkFeedService::remember(const QString& url, const HttpFetchResult& fetched,
                                   const FeedReadResult& read, bool refusedValidators) {
-    auto entry = cache.find(url);
     const bool busy = fetched.httpStatus == 429 || fetched.httpStatus == 503;
     if (busy && !fetched.retryAfter.isEmpty()) {
-        const QDateTime until = retryAfterUntil(fetched.retryAfter, clock.now());
+        const QDateTime until =
+            pauses.record(url, fetched.httpStatus, fetched.retryAfter, clock.now());
         if (until.isValid()) {
-            if (entry == cache.end()) {
-                entry = cache.insert(url, CacheEntry{});
-            }
-            entry->retryUntil = until;
             qCInfo(lcPatrol).noquote()
                 << "HTTP" << fetched.httpStatus << "with Retry-After"
                 << validatorForLog(fetched.retryAfter) << ": no request before"
@@ -339,62 +284,13 @@ void NetworkFeedService::remember(const QString& url, const HttpFetchResult& fet
     if (!fetched.ok) {
         return;  // a failure changes nothing: a 304 keeps its entry, an error keeps the last copy
     }
-    if (entry != cache.end()) {
-        cacheOrder.erase(entry->stamp);
-        cacheBytes -= entry->bytes;
-        entry->retryUntil = QDateTime();
-    }
+    pauses.clear(url);
     if (refusedValidators) {
         // The same request went through plain: the validators were what the server refused.
-        if (entry == cache.end()) {
-            entry = cache.insert(url, CacheEntry{});
-        }
-        entry->plainOnly = true;
+        validators.askPlainly(url);
         qCInfo(lcPatrol).noquote() << "asked without validators from now on:" << url;
     }
-    if (entry != cache.end() && entry->plainOnly) {
-        entry->hasRead = false;
-        entry->lastRead = FeedReadResult();
-        entry->bytes = 0;
-        return;
-    }
-    if (fetched.etag.isEmpty() && fetched.lastModified.isEmpty()) {
-        // Nothing to ask conditionally with next time.
-        if (entry != cache.end()) {
-            cache.erase(entry);
-        }
-        return;
-    }
-    if (entry == cache.end()) {
-        entry = cache.insert(url, CacheEntry{});
-    }
-    entry->etag = fetched.etag;
-    entry->lastModified = fetched.lastModified;
-    entry->hasRead = true;
-    entry->lastRead = read;
-    entry->bytes = sizeOf(read);
-    entry->stamp = ++lastStamp;
-    cacheOrder.emplace(entry->stamp, url);
-    cacheBytes += entry->bytes;
-    evictOverBudget();
-}
-
-void NetworkFeedService::evictOverBudget() {
-    while (cacheBytes > kCacheBudgetBytes && !cacheOrder.empty()) {
-        const auto oldest = cacheOrder.begin();
-        const auto entry = cache.find(oldest->second);
-        if (entry != cache.end()) {
-            cacheBytes -= entry->bytes;
-            if (entry->retryUntil.isValid()) {
-                entry->hasRead = false;
-                entry->lastRead = FeedReadResult();
-                entry->bytes = 0;
-            } else {
-                cache.erase(entry);
-            }
-        }
-        cacheOrder.erase(oldest);
-    }
+    validators.store(url, fetched.etag, fetched.lastModified, read);
 }
 
 void NetworkFeedService::deliver(quint64 id, const FeedFetchResult& result) {

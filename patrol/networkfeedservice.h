@@ -7,11 +7,12 @@
 #include <QPointer>
 #include <atomic>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 
 #include "core/feedservice.h"
+#include "patrol/retryafter.h"
+#include "patrol/validatorcache.h"
 #include "platform/net/fetchoptions.h"
 #include "platform/net/httpclient.h"
 #include "platform/system/workerpool.h"
@@ -22,10 +23,11 @@ class Clock;
 // reading (readFeed) on a small pool of workers, results back on the thread the service
 // lives in. Results cross threads only through one mutex-guarded queue; a posted event
 // merely wakes the service's thread to empty it. Per feed URL it remembers the last ETag and
-// Last-Modified with what that download gave, so a 304 costs no download and no parse, and it
-// honours Retry-After in the patrol (what the user asks for just now is always sent). A
-// conditional request that the server refuses with a 4xx (validators too long for a front
-// end, say) is sent once more without them, and that URL is asked plainly from then on.
+// Last-Modified with what that download gave (ValidatorCache), so a 304 costs no download and
+// no parse, and it honours Retry-After in the patrol (RetryPauses; what the user asks for just
+// now is always sent). A conditional request that the server refuses with a 4xx (validators
+// too long for a front end, say) is sent once more without them, and that URL is asked
+// plainly from then on. Both memories live on the service's thread only.
 class NetworkFeedService final : public QObject, public FeedFetchService {
     Q_OBJECT
 public:
@@ -33,7 +35,7 @@ public:
     // first, and a feed without an entry is simply downloaded in full.
     static constexpr qint64 kCacheBudgetBytes = 32 * 1024 * 1024;
     // The longest pause a server can impose with Retry-After.
-    static constexpr qint64 kMaxRetryAfterSeconds = 24 * 60 * 60;
+    static constexpr qint64 kMaxRetryAfterSeconds = RetryPauses::kMaxSeconds;
 
     // options and clock are read whenever a fetch starts; both outlive the service.
     NetworkFeedService(const FetchOptions& options, const Clock& clock, QObject* parent = nullptr);
@@ -66,20 +68,6 @@ private:
         // Set on cancel, so a worker that has not begun reading skips the work.
         std::shared_ptr<std::atomic<bool>> cancelled;
     };
-    struct CacheEntry {
-        QByteArray etag;
-        QByteArray lastModified;
-        bool hasRead = false;
-        FeedReadResult lastRead;
-        qint64 bytes = 0;
-        quint64 stamp = 0;
-        // Wall-clock time before which no request goes to the URL; invalid when none.
-        QDateTime retryUntil;
-        // The server refused a conditional request and took the same one plain: no
-        // validators are kept for it.
-        bool plainOnly = false;
-    };
-
     // What a worker makes of a body.
     struct Reading {
         FeedReadResult feed;
@@ -122,7 +110,6 @@ private:
                   bool refusedValidators);
     [[nodiscard]] static Reading read(const QByteArray& body, const QString& contentType,
                                       const QUrl& documentUrl, const ReadAs& as);
-    void evictOverBudget();
 
     const FetchOptions& options;
     const Clock& clock;
@@ -133,18 +120,11 @@ private:
     std::deque<Completion> completions;
     bool wakePosted = false;
     quint64 lastId = 0;
-    quint64 lastStamp = 0;
-    qint64 cacheBytes = 0;
     QHash<quint64, Pending> pending;
-    QHash<QString, CacheEntry> cache;
-    std::map<quint64, QString> cacheOrder;
+    ValidatorCache validators{kCacheBudgetBytes};
+    RetryPauses pauses;
 };
 
 // An ETag or Last-Modified as the log shows it: printable ASCII, cut to a length a log line
 // can bear (a server may send kilobytes).
 [[nodiscard]] QByteArray validatorForLog(const QByteArray& value);
-
-// When a server that answered 429 or 503 with Retry-After (delay-seconds or an HTTP date)
-// may be asked again, as wall-clock time; invalid for a value that is neither. The pause
-// is cut to NetworkFeedService::kMaxRetryAfterSeconds.
-[[nodiscard]] QDateTime retryAfterUntil(const QByteArray& value, const QDateTime& now);

@@ -26,11 +26,11 @@ public:
 
     static constexpr int kAvailabilityCheckMs = 3000;
 
-private:
-    // Asks whether there is a notification area and says so when the answer differs from
-    // the last one.
+    // Every kAvailabilityCheckMs: asks whether there is a notification area and says so when
+    // the answer differs from the last one.
     void checkAvailability();
 
+private:
     std::unique_ptr<QSystemTrayIcon> icon;
     // Null off X11.
     std::unique_ptr<X11TrayOwner> x11Owner;
