@@ -164,12 +164,15 @@ bool TickerShowing::releaseHeadline() {
         // Dealt with for good: the same article queued again by a later patrol is not held
         // a second time.
         const QString identity = news[intShownIndex].Identity;
-        for (int i = 1; i <= news.lastIndex(); ++i) {
-            if (i == intShownIndex || (!identity.isEmpty() && news[i].Identity == identity &&
-                                       news[i].Display == RuleAction::Hold)) {
-                news[i].Display = RuleAction::Show;
+        const int account = news[intShownIndex].Account;
+        for (int i = 1; i <= news.lastIndex() && !identity.isEmpty(); ++i) {
+            ArticleRecord& other = news[i];
+            if (other.Display == RuleAction::Hold && other.Identity == identity &&
+                other.Account == account) {
+                other.Display = RuleAction::Show;
             }
         }
+        news[intShownIndex].Display = RuleAction::Show;
     }
     setHold(TickerHold::Headline, false);
     return true;
