@@ -16,6 +16,7 @@
 
 #include "app/appexit.h"
 #include "core/appstate.h"
+#include "core/shownstore.h"
 #include "app/appwindows.h"
 #include "core/version.h"
 #include "patrol/frmtask.h"
@@ -260,6 +261,7 @@ QStringList frmMain::saveListAndSettings() {
     QStringList failed;
     pane->saveList();
     state.siteListSaver.flush();
+    state.shownStore().flush();
     if (const std::optional<SiteListSaver::Failure> failure = state.siteListSaver.failure()) {
         failed << QDir::toNativeSeparators(failure->path) << failure->reason;
     }

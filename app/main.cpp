@@ -32,6 +32,7 @@
 #include "ui/language.h"
 #include "ui/siteicons.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 
 namespace {
 
@@ -142,6 +143,7 @@ int main(int argc, char* argv[]) {
     IconService iconService(feedService->httpClient(), iconCacheFolder(), state.seams.clock);
     SiteIcons siteIcons(iconService, state.settings);
     state.useFeedService(std::move(feedService));
+    useShownLists(state);
     state.useSpeechEngine(makeSpeechEngine());
 
     SystemTrayIcon tray;

@@ -77,7 +77,7 @@ bool fetchProbeFeed(const QString& url, QList<ArticleRecord>& articles) {
     QCoreApplication::exec();
     state.feeds().shutdown(-1);
 
-    if (!takeFeedItems(fetched.feed, 0, articles, {})) {
+    if (!takeFeedItems(fetched.feed, 0, url, {}, articles, {})) {
         QString why = fetched.error.isEmpty() ? fetched.feed.error : fetched.error;
         if (why.isEmpty()) {
             why = fetched.feed.overflow ? QStringLiteral("more than %1 items").arg(kMaxFeedItems)

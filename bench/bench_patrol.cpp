@@ -29,6 +29,7 @@
 #include "platform/desktop/consoleseams.h"
 #include "platform/desktop/screeninfo.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs,
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+    useShownLists(state);
     // A site that never answers is given up at the whole-transfer limit.
     state.fetchOptions.totalTimeoutMs = 5000;
     state.settings.AUTO_PIROT_MODE = mode;

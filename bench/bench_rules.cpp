@@ -252,7 +252,7 @@ void BM_PatrolUiThread(benchmark::State& bench) {
                 bench.SkipWithError("a feed was judged under other rules");
                 return;
             }
-            takeFeedItems(feed, qint16(s), siteArticles, {});
+            takeFeedItems(feed, qint16(s), {}, {}, siteArticles, {});
             for (const ArticleRecord& record : std::as_const(siteArticles)) {
                 admitToNewsQueue(state, record);
             }

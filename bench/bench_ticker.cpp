@@ -27,6 +27,7 @@
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 #include "platform/system/clock.h"
 #include "platform/desktop/consoleseams.h"
 #include "platform/desktop/desktopscreen.h"
@@ -115,6 +116,7 @@ int main(int argc, char* argv[]) {
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+    useShownLists(state);
 
     SiteRow row;
     row.intKind = kKindSite;
@@ -129,6 +131,8 @@ int main(int argc, char* argv[]) {
         article.Link = QStringLiteral("http://example.com/%1").arg(i);
         article.PubDate = wallClock(QDate(2006, 3, 16), QTime(7, 24, 0));
         article.SiteIndex = 0;
+        article.SiteTitle = row.strTitle;
+        article.FeedUrl = row.strXmlUrl;
         state.NewsQueue.append(article);
     }
     const ArticleArray queue = state.NewsQueue;

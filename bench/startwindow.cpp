@@ -18,6 +18,7 @@
 #include "platform/desktop/desktopscreen.h"
 #include "platform/desktop/inertshellseams.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 #include "ui/language.h"
 
 int main(int argc, char* argv[]) {
@@ -41,6 +42,7 @@ int main(int argc, char* argv[]) {
                    PlatformSeams{clock, messageBox, browser, screen});
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+    useShownLists(state);
     NoTray tray(false);
     NoFileDialogs fileDialogs;
     AppExit appExit;

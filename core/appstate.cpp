@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
+#include "core/shownstore.h"
 #include "platform/speech/speechengine.h"
 #include "rules/rulesstore.h"
 
@@ -29,4 +30,16 @@ void AppState::useSpeechEngine(std::unique_ptr<SpeechEngine> engine) {
 
 void AppState::useFeedService(std::unique_ptr<FeedFetchService> service) {
     feedService = std::move(service);
+}
+
+ShownStore& AppState::shownStore() {
+    // Whoever builds the state gives it a store before the patrol or the ticker runs.
+    if (!shown) {
+        qFatal("AppState::shownStore(): no shown store was given");
+    }
+    return *shown;
+}
+
+void AppState::useShownStore(std::unique_ptr<ShownStore> store) {
+    shown = std::move(store);
 }

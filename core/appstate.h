@@ -17,6 +17,7 @@ class Clock;
 class MessageBoxSeam;
 class RulesStore;
 class ScreenInfo;
+class ShownStore;
 class SpeechEngine;
 
 // The seams to the platform that the application state hands to every part.
@@ -80,6 +81,11 @@ struct AppState {
     [[nodiscard]] RulesStore& rulesStore() { return *rules; }
     [[nodiscard]] const RulesStore& rulesStore() const { return *rules; }
 
+    // What the ticker has shown. Whoever builds the state gives it one (the program the
+    // shown-list files) before a patrol or the ticker runs; flush() it before the exit.
+    [[nodiscard]] ShownStore& shownStore();
+    void useShownStore(std::unique_ptr<ShownStore> store);
+
     // Reads headlines aloud. One that cannot speak until the program gives the desktop's
     // (makeSpeechEngine) or a test its fake.
     [[nodiscard]] SpeechEngine& speech() { return *speechEngine; }
@@ -88,5 +94,6 @@ struct AppState {
 private:
     std::unique_ptr<FeedFetchService> feedService;
     std::unique_ptr<RulesStore> rules;
+    std::unique_ptr<ShownStore> shown;
     std::unique_ptr<SpeechEngine> speechEngine;
 };

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 
 // What the display rules do to a headline (rules/displayrule.h); Show, the zero value, when
 // no rule meets it.
@@ -65,8 +66,18 @@ public:
     void clear() {
         slots.clear();
         slots.append(ArticleRecord{});
+        filling = nextFilling();
     }
+    // Changes at every clear(), and no two arrays are ever given the same value: whoever
+    // keeps copies of entries 1 … n knows by it that they are still this array's entries.
+    [[nodiscard]] quint64 fillingId() const { return filling; }
 
 private:
+    static quint64 nextFilling() {
+        static std::atomic<quint64> last{0};
+        return ++last;
+    }
+
     QList<ArticleRecord> slots;
+    quint64 filling = 0;
 };

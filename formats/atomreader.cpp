@@ -1,5 +1,6 @@
 #include "formats/atomreader.h"
 
+#include "formats/articleidentity.h"
 #include "formats/feeddates.h"
 #include "formats/feedtext.h"
 #include "formats/htmltext.h"
@@ -98,6 +99,7 @@ private:
         QString updated;
         QString summary;
         QString content;
+        QString id;
         while (xml.nextChild(depth)) {
             takeNamespaces();
             if (!inAtomNamespace()) {
@@ -111,6 +113,8 @@ private:
                 published = xml.readText();
             } else if (is("updated")) {
                 updated = xml.readText();
+            } else if (is("id")) {
+                id = xml.readText();
             } else if (is("summary")) {
                 summary = xml.readText();
             } else if (is("content")) {
@@ -126,6 +130,7 @@ private:
         }
         record.Description =
             feedDescription(trimmedFeedText(summary).isEmpty() ? content : summary);
+        record.Identity = articleIdentity(id, record.Link, record.Title, record.PubDate);
         return record;
     }
 

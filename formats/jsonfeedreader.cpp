@@ -6,6 +6,7 @@
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
+#include "formats/articleidentity.h"
 #include "formats/feeddates.h"
 #include "formats/feedtext.h"
 #include "formats/htmltext.h"
@@ -66,6 +67,7 @@ enum class Member {
     Favicon,
     Icon,
     Items,
+    Id,
     Url,
     ExternalUrl,
     DatePublished,
@@ -90,6 +92,7 @@ constexpr MemberName kFeedMembers[] = {
 };
 
 constexpr MemberName kItemMembers[] = {
+    {"id", Member::Id},
     {"title", Member::Title},
     {"url", Member::Url},
     {"external_url", Member::ExternalUrl},
@@ -112,6 +115,7 @@ Member memberOf(const MemberName (&names)[N], const char* key, size_t length) {
 // The texts of one item as they arrive, in any order; a member given twice keeps its last
 // value, and a value that is no string reads as no text.
 struct ItemTexts {
+    QString id;
     QString title;
     QString url;
     QString externalUrl;
@@ -122,6 +126,8 @@ struct ItemTexts {
 
     QString* field(Member member) {
         switch (member) {
+            case Member::Id:
+                return &id;
             case Member::Title:
                 return &title;
             case Member::Url:
@@ -157,7 +163,11 @@ public:
 
     // Called for every scalar the parser meets (null, booleans, numbers).
     bool Default() { return value(nullptr, 0, false); }
-    bool RawNumber(const char*, rapidjson::SizeType, bool) { return Default(); }
+    // A number where an item's id belongs is that id as written.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+        return inItem && depth == kItemDepth && member == Member::Id ? value(text, length, true)
+                                                                     : Default();
+    }
     bool String(const char* text, rapidjson::SizeType length, bool) {
         return value(text, length, true);
     }
@@ -359,6 +369,7 @@ private:
         record.Description = item.contentText.isEmpty()
                                  ? feedDescription(htmlToPlainText(item.contentHtml))
                                  : item.contentText;
+        record.Identity = articleIdentity(item.id, record.Link, record.Title, record.PubDate);
         items.append(std::move(record));
         return true;
     }

@@ -1,5 +1,6 @@
 #include "formats/rssreader.h"
 
+#include "formats/articleidentity.h"
 #include "formats/feeddates.h"
 #include "formats/feedtext.h"
 #include "formats/xmlfeedcursor.h"
@@ -78,6 +79,8 @@ private:
 
     ArticleRecord readItemElement() {
         ArticleRecord record;
+        // RSS 1.0 names its item by rdf:about; an RSS 2.0 guid, when there is one, says more.
+        QString id = xml.attribute(QLatin1StringView("rdf:about"));
         const int depth = xml.depth();
         while (xml.nextChild(depth)) {
             if (xml.named(QLatin1StringView("title"))) {
@@ -86,6 +89,8 @@ private:
                 record.Link = trimFeedText(xml.readText());
             } else if (xml.named(QLatin1StringView("description"))) {
                 record.Description = feedDescription(xml.readText());
+            } else if (xml.named(QLatin1StringView("guid"))) {
+                id = xml.readText();
             } else if (xml.named(QLatin1StringView("date")) ||
                        xml.named(QLatin1StringView("pubdate"))) {
                 // An unreadable date keeps what an earlier date element of the item gave.
@@ -98,6 +103,7 @@ private:
                 xml.skipElement();
             }
         }
+        record.Identity = articleIdentity(id, record.Link, record.Title, record.PubDate);
         return record;
     }
 

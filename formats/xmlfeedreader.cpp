@@ -113,7 +113,8 @@ FeedReadResult readXmlFeed(const QByteArray& body, const QString& contentType,
 bool sameFeedRead(const FeedReadResult& a, const FeedReadResult& b) {
     const auto sameRecord = [](const ArticleRecord& x, const ArticleRecord& y) {
         return x.Title == y.Title && x.Link == y.Link && x.Description == y.Description &&
-               x.PubDate == y.PubDate && x.SiteIndex == y.SiteIndex && x.IsNew == y.IsNew;
+               x.PubDate == y.PubDate && x.Identity == y.Identity && x.SiteIndex == y.SiteIndex &&
+               x.IsNew == y.IsNew;
     };
     return a.kind == b.kind && a.family == b.family && a.overflow == b.overflow &&
            a.channel.title == b.channel.title && a.channel.link == b.channel.link &&

@@ -1,6 +1,7 @@
 #include "patrol/feeditems.h"
 
-bool takeFeedItems(FeedReadResult& feed, qint16 siteIndex, QList<ArticleRecord>& SiteArticles,
+bool takeFeedItems(FeedReadResult& feed, qint16 siteIndex, const QString& feedUrl,
+                   const QString& siteTitle, QList<ArticleRecord>& SiteArticles,
                    const std::function<void(const QString&)>& log) {
     SiteArticles.clear();
     if (!feed.hasItems()) {
@@ -8,6 +9,8 @@ bool takeFeedItems(FeedReadResult& feed, qint16 siteIndex, QList<ArticleRecord>&
     }
     for (ArticleRecord& record : feed.items) {
         record.SiteIndex = siteIndex;
+        record.FeedUrl = feedUrl;
+        record.SiteTitle = siteTitle;
         if (log) {
             log(QStringLiteral(u"記事「") + record.Title + QStringLiteral(u"」を入力しました"));
         }

@@ -493,7 +493,7 @@ bool frmTask::processEntry(qint16 index, const QString& url, const FeedFetchResu
         if (!ParseRdf(index, result)) {
             return false;
         }
-        MarkShownArticles(state, SiteArticles, index);
+        state.shownStore().MarkShownArticles(url, SiteArticles);
         for (const ArticleRecord& record : std::as_const(SiteArticles)) {
             if (admitToNewsQueue(state, record)) {
                 added = true;
@@ -523,7 +523,8 @@ bool frmTask::ParseRdf(qint16 siteIndex, const FeedFetchResult& result) {
     // A copy: the service may hand the same read feed to another site of the same URL. Its
     // verdicts are those of the rules in force (readyToApply).
     FeedReadResult feed = result.feed;
-    return takeFeedItems(feed, siteIndex, SiteArticles,
+    const SiteRow& site = state.SiteTable[siteIndex];
+    return takeFeedItems(feed, siteIndex, site.strXmlUrl, site.strTitle, SiteArticles,
                          [this](const QString& text) { LogWrite(text, false); });
 }
 

@@ -311,11 +311,11 @@ void frmTicker::choosePresentation() {
 }
 
 void frmTicker::openHeadline(int index) {
-    if (index >= 1 && index <= state.NewsQueue.lastIndex()) {
+    if (index >= 1 && index <= showing.entries().lastIndex()) {
         if (index == showing.shownIndex()) {
             showing.releaseHeadline();
         }
-        openFeedLink(state.seams.browser, state.NewsQueue[index].Link);
+        openFeedLink(state.seams.browser, showing.entry(index).Link);
     }
 }
 

@@ -18,7 +18,7 @@ struct MarqueeText {
 // One headline on the strip. Strip coordinates are pixels along an endless line; the band's
 // point x shows the strip's point pixelOffset() + x.
 struct MarqueeItem {
-    int index = 0;       // NewsQueue index
+    int index = 0;       // index of the showing's entry
     quint64 serial = 0;  // tells items apart when the queue has been refilled
     MarqueeText text;
     int start = 0;

@@ -31,7 +31,7 @@ void MarqueePresentation::begin() {
     // Handed over with a held headline: it stays in view, as the line stands still.
     const int held = showing.shownIndex();
     if (showing.isHeld(TickerHold::Headline) && held >= 1 &&
-        held <= showing.appState().NewsQueue.lastIndex()) {
+        held <= showing.entries().lastIndex()) {
         showWhole(held);
         updateMotion();
         return;
@@ -64,7 +64,7 @@ void MarqueePresentation::end() {
 void MarqueePresentation::articleTick() {
     // The article timer only looks for news while the line has run out.
     if (active && model.isEmpty() && showing.window().isOnScreen() &&
-        !showing.appState().NewsQueue.isEmpty()) {
+        !showing.entries().isEmpty()) {
         startAt = 1;
         startLine();
     }
@@ -82,7 +82,7 @@ void MarqueePresentation::stepPressed(int direction) {
     updateMotion();
     const int shown = std::max<int>(showing.shownIndex(), 0);
     const int target = shown + direction;
-    const int last = showing.appState().NewsQueue.lastIndex();
+    const int last = showing.entries().lastIndex();
     if (direction < 0 ? shown <= 1 || shown > last : shown >= last) {
         return;
     }
@@ -130,7 +130,7 @@ void MarqueePresentation::bandResized() {
     }
     const int shown = showing.shownIndex();
     if (showing.isHeld(TickerHold::Headline) && shown >= 1 &&
-        shown <= showing.appState().NewsQueue.lastIndex()) {
+        shown <= showing.entries().lastIndex()) {
         // The line stands still on it: at the right edge, the band's width of earlier
         // headlines before it.
         showWhole(shown);
@@ -186,7 +186,7 @@ void MarqueePresentation::fill() {
 }
 
 int MarqueePresentation::nextToAppend() const {
-    const int last = showing.appState().NewsQueue.lastIndex();
+    const int last = showing.entries().lastIndex();
     if (last == 0) {
         return 0;
     }
@@ -200,7 +200,7 @@ int MarqueePresentation::nextToAppend() const {
 }
 
 MarqueeText MarqueePresentation::textOf(int index) const {
-    const ArticleRecord& entry = showing.appState().NewsQueue[index];
+    const ArticleRecord& entry = showing.entry(index);
     const auto [stamp, site] = showing.entryTexts(entry);
     MarqueeText text;
     text.lead = site.isEmpty() ? stamp : stamp + QStringLiteral("  ") + site;

@@ -28,7 +28,7 @@ void WipePresentation::begin() {
 
 void WipePresentation::moveOnFrom(int i) {
     int next = i + 1;
-    if (next > showing.appState().NewsQueue.lastIndex()) {
+    if (next > showing.entries().lastIndex()) {
         next = 1;
         if (showing.isOneRound()) {
             showing.setRoundDone();
@@ -44,7 +44,7 @@ void WipePresentation::articleTick() {
     if (showing.isHeld()) {
         return;
     }
-    const int last = showing.appState().NewsQueue.lastIndex();
+    const int last = showing.entries().lastIndex();
     const bool skip =
         !showing.window().isOnScreen() || last == 0 || showing.isSingleEntryOnDisplay();
     if (skip) {
@@ -81,7 +81,7 @@ void WipePresentation::stepPressed(int direction) {
     // Before anything was on display (-1, or 0 after a close), ">>" shows the first entry.
     const int shown = std::max<int>(showing.shownIndex(), 0);
     const int target = shown + direction;
-    if (direction < 0 ? shown > 1 : shown < showing.appState().NewsQueue.lastIndex()) {
+    if (direction < 0 ? shown > 1 : shown < showing.entries().lastIndex()) {
         showing.putOnDisplay(target, EntryArrival::AtOnce);
     }
 }

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 
 #include "core/appstate.h"
-#include "patrol/shownlists.h"
 #include "core/newsdate.h"
+#include "core/shownstore.h"
 #include "rules/displayrule.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickerpresentation.h"
@@ -80,7 +80,7 @@ void TickerShowing::ResetTicker() {
     dropHeadlineHold();
     view.setArticleTimer(false);
     shown->end();
-    state.NewsQueue.clear();
+    emptyQueue();
     blnResetPending = true;
     showStill(kWaitingStamp, QCoreApplication::translate("TickerShowing", kWaitingText));
     strCurrentLink.clear();
@@ -88,7 +88,7 @@ void TickerShowing::ResetTicker() {
 }
 
 void TickerShowing::SetNewsIndex(qint16 intNewIndex) {
-    if (intNewIndex >= 1 && intNewIndex <= state.NewsQueue.lastIndex()) {
+    if (intNewIndex >= 1 && intNewIndex <= entries().lastIndex()) {
         intNextIndex = intNewIndex;
     }
 }
@@ -123,7 +123,7 @@ void TickerShowing::usePresentation(std::unique_ptr<TickerPresentation> presenta
     shown->end();
     shown = std::move(presentation);
     if (blnShowing && !blnResetPending) {
-        if (intShownIndex >= 1 && intShownIndex <= state.NewsQueue.lastIndex()) {
+        if (intShownIndex >= 1 && intShownIndex <= entries().lastIndex()) {
             intNextIndex = intShownIndex;
         }
         shown->begin();
@@ -160,8 +160,19 @@ bool TickerShowing::releaseHeadline() {
     if (!isHeld(TickerHold::Headline)) {
         return false;
     }
-    if (intShownIndex >= 1 && intShownIndex <= state.NewsQueue.lastIndex()) {
-        state.NewsQueue[intShownIndex].Display = RuleAction::Show;
+    if (intShownIndex >= 1 && intShownIndex <= entries().lastIndex()) {
+        // Dealt with for good: the same article queued again by a later patrol is not held
+        // a second time.
+        const QString identity = news[intShownIndex].Identity;
+        const int account = news[intShownIndex].Account;
+        for (int i = 1; i <= news.lastIndex() && !identity.isEmpty(); ++i) {
+            ArticleRecord& other = news[i];
+            if (other.Display == RuleAction::Hold && other.Identity == identity &&
+                other.Account == account) {
+                other.Display = RuleAction::Show;
+            }
+        }
+        news[intShownIndex].Display = RuleAction::Show;
     }
     setHold(TickerHold::Headline, false);
     return true;
@@ -189,7 +200,7 @@ void TickerShowing::articleTick() {
         }
         blnShowing = false;
         shown->end();
-        state.NewsQueue.clear();
+        emptyQueue();
         intCallOPMLKey = -1;
         host.closeArticleList();
         view.leaveShowing();
@@ -198,17 +209,38 @@ void TickerShowing::articleTick() {
     shown->articleTick();
 }
 
-bool TickerShowing::isSingleEntryOnDisplay() const {
-    return !siteTitle.isEmpty() && state.NewsQueue.lastIndex() <= 1;
+const ArticleArray& TickerShowing::entries() {
+    const ArticleArray& queue = state.NewsQueue;
+    if (queue.fillingId() != takenFrom) {
+        // Emptied (or replaced) since the last look: the showing's entries go with it.
+        news.clear();
+        taken = 0;
+        takenFrom = queue.fillingId();
+    }
+    for (; taken < queue.lastIndex() && !news.isFull(); ++taken) {
+        news.append(queue[taken + 1]);
+    }
+    return news;
+}
+
+void TickerShowing::emptyQueue() {
+    state.NewsQueue.clear();
+    news.clear();
+    taken = 0;
+    takenFrom = state.NewsQueue.fillingId();
+}
+
+bool TickerShowing::isSingleEntryOnDisplay() {
+    return !siteTitle.isEmpty() && entries().lastIndex() <= 1;
 }
 
 void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     // The entry on display may have gone with the queue (ResetTicker): nothing to show.
-    if (i < 1 || i > state.NewsQueue.lastIndex()) {
+    if (i < 1 || i > entries().lastIndex()) {
         return;
     }
     intNextIndex = qint16(i);
-    const ArticleRecord& entry = state.NewsQueue[i];
+    ArticleRecord& entry = news[i];
     if (arrival != EntryArrival::Scrolled) {
         view.setHeadlineColour(headlineColour(entry));
     }
@@ -232,9 +264,7 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
         // Already announced, read aloud, recorded and held.
         return;
     }
-    const QString siteName = state.SiteTable.isValidIndex(entry.SiteIndex)
-                                 ? state.SiteTable[entry.SiteIndex].strTitle
-                                 : QString();
+    const QString& siteName = entry.SiteTitle;
     view.announceHeadline(siteName, entry.Title);
     if (state.settings.TICKER_SPEAK) {
         // A headline the user stepped to is read at once; one that came by itself waits for
@@ -243,20 +273,19 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     }
     intShownIndex = qint16(i);
     strCurrentLink = entry.Link;
+    const bool held = entry.Display == RuleAction::Hold;
     if (entry.IsNew) {
-        // A shown-list line that cannot be written never stops the ticker; the entry
-        // then stays new.
-        RecordNewsShown(state, i);
+        // Only queued here: the frame that brought the entry on display never waits for the
+        // disk, and a line that cannot be written never stops the ticker.
+        state.shownStore().RecordNewsShown(entry);
     }
     UpdateButtons();
-    setHold(TickerHold::Headline, state.NewsQueue[i].Display == RuleAction::Hold);
+    setHold(TickerHold::Headline, held);
 }
 
 std::pair<QString, QString> TickerShowing::entryTexts(const ArticleRecord& entry) const {
     const QString date = shownNewsDate(entry.PubDate);
-    const QString site = state.SiteTable.isValidIndex(entry.SiteIndex)
-                             ? state.SiteTable[entry.SiteIndex].strTitle
-                             : QString();
+    const QString& site = entry.SiteTitle;
     // Without a date the site title takes the time stamp's place.
     if (date.isEmpty()) {
         return {site, QString()};
@@ -276,7 +305,7 @@ void TickerShowing::showStill(const QString& timeStamp, const QString& headline)
 }
 
 void TickerShowing::UpdateButtons() {
-    const int last = state.NewsQueue.lastIndex();
+    const int last = entries().lastIndex();
     const int onDisplay = intShownIndex >= 1 && intShownIndex <= last ? intShownIndex : 0;
     TickerButtons buttons;
     buttons.web = !strCurrentLink.isEmpty();
@@ -298,7 +327,7 @@ void TickerShowing::pause() {
 void TickerShowing::resume() {
     view.setArticleTimer(true);
     view.setPaused(false);
-    if (intShownIndex < state.NewsQueue.lastIndex()) {
+    if (intShownIndex < entries().lastIndex()) {
         intNextIndex = qint16(intShownIndex + 1);
     } else if (intShowMode == ShowMode::OneRound) {
         blnRoundDone = true;
@@ -330,13 +359,13 @@ void TickerShowing::nextPressed() {
 }
 
 void TickerShowing::listPressed() {
-    const bool nothingShown = intShownIndex < 1 || intShownIndex > state.NewsQueue.lastIndex();
+    const bool nothingShown = intShownIndex < 1 || intShownIndex > entries().lastIndex();
     if (intCallOPMLKey >= 0 || nothingShown) {
         intCallOPMLKey = -1;
         host.closeArticleList();
         return;
     }
-    intCallOPMLKey = state.NewsQueue[intShownIndex].SiteIndex;
+    intCallOPMLKey = news[intShownIndex].SiteIndex;
     host.openArticleList();
 }
 
@@ -350,6 +379,6 @@ void TickerShowing::hidePressed() {
         intCallOPMLKey = -1;
         host.closeArticleList();
     }
-    state.NewsQueue.clear();
+    emptyQueue();
     view.leaveShowing();
 }

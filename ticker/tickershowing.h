@@ -6,13 +6,13 @@
 #include <optional>
 #include <utility>
 
+#include "core/articlerecord.h"
 #include "core/settings.h"
 #include "ticker/tickerspeech.h"
 
 class TickerHost;
 class TickerPresentation;
 struct AppState;
-struct ArticleRecord;
 
 // Enabled states of the buttons that depend on the entry on display.
 struct TickerButtons {
@@ -77,14 +77,16 @@ enum class EntryArrival {
     Again,     // the entry on display, drawn anew by another presentation: its texts at once
 };
 
-// A showing of the ticker over NewsQueue: which entry is on display, when a pop-up round
-// ends and the ticker hides, what the buttons do, and which texts the labels show. Holds no
-// widget: it tells its TickerView what to draw and when to move. How entries come on screen
-// (the wipe, the marquee) is its TickerPresentation's, which reports each entry that comes
-// on display back through putOnDisplay.
+// A showing of the ticker over the articles the patrol queues: which entry is on display,
+// when a pop-up round ends and the ticker hides, what the buttons do, and which texts the
+// labels show. Holds no widget: it tells its TickerView what to draw and when to move. How
+// entries come on screen (the wipe, the marquee) is its TickerPresentation's, which reports
+// each entry that comes on display back through putOnDisplay.
 //
-// Queue indices are 1-based (slot 0 of NewsQueue is never used). The last index is read
-// afresh at every use, so entries the patrol appends during a round are shown in it.
+// The showing is handed copies of the entries of NewsQueue (entries()): once taken, an entry
+// is the showing's own, with its identity, site title and feed URL, whatever becomes of the
+// queue's slot. Entries the patrol appends are taken at the next use, so those appended
+// during a round are shown in it. Indices are 1-based (slot 0 is never used).
 class TickerShowing {
 public:
     // Presents with the wipe until usePresentation gives another.
@@ -143,6 +145,10 @@ public:
     [[nodiscard]] bool isShowing() const { return blnShowing; }
     [[nodiscard]] bool isRoundDone() const { return blnRoundDone; }
     [[nodiscard]] bool isResetPending() const { return blnResetPending; }
+    // The entries of the showing, with those the patrol has queued since the last look.
+    [[nodiscard]] const ArticleArray& entries();
+    // The entry at i (1 ≤ i ≤ entries().lastIndex()).
+    [[nodiscard]] const ArticleRecord& entry(int i) { return entries()[i]; }
     // Ends the reading aloud of headlines (read-aloud turned off).
     void stopSpeaking() { speech.stop(); }
 
@@ -166,7 +172,7 @@ public:
     [[nodiscard]] bool isOneRound() const { return intShowMode == ShowMode::OneRound; }
     // A single entry already on display is not shown again; an undated one leaves the site
     // title empty and so is shown at every tick.
-    [[nodiscard]] bool isSingleEntryOnDisplay() const;
+    [[nodiscard]] bool isSingleEntryOnDisplay();
     // Stops the article timer; the play button then offers to resume.
     void pause();
     // Starts the article timer afresh after the user's pause; the entry after the one on
@@ -178,6 +184,8 @@ public:
 
 private:
     void UpdateButtons();
+    // Empties NewsQueue and the showing's entries.
+    void emptyQueue();
     // Lifts the headline's hold without touching the entry (the queue has gone, or the
     // window closes).
     void dropHeadlineHold();
@@ -186,6 +194,11 @@ private:
     TickerHost& host;
     TickerView& view;
     std::unique_ptr<TickerPresentation> shown;
+    // Copies of NewsQueue's entries 1 … taken, made as they were queued.
+    ArticleArray news;
+    int taken = 0;
+    // NewsQueue's fillingId() when the copies were taken.
+    quint64 takenFrom = 0;
     // Reads each headline put on display aloud while TICKER_SPEAK is on.
     TickerSpeech speech;
 

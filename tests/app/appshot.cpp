@@ -29,6 +29,7 @@
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ int main(int argc, char* argv[]) {
     AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
+    useShownLists(state);
     NoTray tray(true);
     NoFileDialogs fileDialogs;
     AppExit appExit;

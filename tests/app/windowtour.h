@@ -37,6 +37,8 @@ protected:
         ArticleRecord article;
         article.Title = QStringLiteral("見出し");
         article.SiteIndex = 1;
+        article.SiteTitle = state().SiteTable[1].strTitle;
+        article.FeedUrl = state().SiteTable[1].strXmlUrl;
         article.Link = QStringLiteral("http://example.com/1");
         state().NewsQueue.append(article);
     }

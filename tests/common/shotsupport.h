@@ -12,6 +12,7 @@
 #include "platform/desktop/screeninfo.h"
 #include "ticker/tickerhost.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 
 // A ticker host for the screenshot tools: the buttons' windows are not wanted there.
 class NoTickerHost final : public TickerHost {
@@ -36,6 +37,7 @@ public:
             std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, *screen});
         appState->useFeedService(
             std::make_unique<NetworkFeedService>(appState->fetchOptions, appState->seams.clock));
+        useShownLists(*appState);
     }
     AppState& state() { return *appState; }
 

@@ -7,6 +7,7 @@
 
 #include "core/feedservice.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 
 TestEnv::TestEnv() {
     ProgramPaths paths;
@@ -16,6 +17,7 @@ TestEnv::TestEnv() {
     appState = std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
     appState->useFeedService(
         std::make_unique<NetworkFeedService>(appState->fetchOptions, appState->seams.clock));
+    useShownLists(*appState);
 }
 
 QString TestEnv::path(const QString& name) const {
@@ -24,6 +26,7 @@ QString TestEnv::path(const QString& name) const {
 
 void TestEnv::writeFile(const QString& name, const QByteArray& bytes) const {
     appState->siteListSaver.flush();
+    appState->shownStore().flush();
     const QString full = path(name);
     QDir().mkpath(QFileInfo(full).absolutePath());
     QFile file(full);
@@ -34,12 +37,14 @@ void TestEnv::writeFile(const QString& name, const QByteArray& bytes) const {
 
 QByteArray TestEnv::readFile(const QString& name) const {
     appState->siteListSaver.flush();
+    appState->shownStore().flush();
     QFile file(path(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool TestEnv::exists(const QString& name) const {
     appState->siteListSaver.flush();
+    appState->shownStore().flush();
     return QFileInfo::exists(path(name));
 }
 

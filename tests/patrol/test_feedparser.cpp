@@ -26,6 +26,7 @@ struct Parsed {
     QStringList records;
     QStringList log;
     QList<qint16> siteIndexes;
+    QStringList origins;
     QList<bool> isNew;
 };
 
@@ -33,11 +34,13 @@ struct Parsed {
 Parsed parse(FeedReadResult feed, qint16 siteIndex = 3) {
     Parsed result;
     QList<ArticleRecord> articles{ArticleRecord{}};  // left over from an earlier site
-    result.ok = takeFeedItems(feed, siteIndex, articles,
+    result.ok = takeFeedItems(feed, siteIndex, QStringLiteral("http://feed.example/rss"),
+                              QStringLiteral("Site"), articles,
                               [&result](const QString& line) { result.log.append(line); });
     for (const ArticleRecord& record : articles) {
         result.records.append(describe(record));
         result.siteIndexes.append(record.SiteIndex);
+        result.origins.append(record.FeedUrl + QLatin1Char('|') + record.SiteTitle);
         result.isNew.append(record.IsNew);
     }
     return result;
@@ -132,6 +135,7 @@ TEST(FeedParser, RecordsCarryTheSiteAndOneLogLineEach) {
     const Parsed parsed = parseFixture(QStringLiteral("rss20_quirks.xml"));
     ASSERT_TRUE(parsed.ok);
     EXPECT_EQ(parsed.siteIndexes, QList<qint16>({3, 3, 3}));
+    EXPECT_EQ(parsed.origins, QStringList(3, QStringLiteral("http://feed.example/rss|Site")));
     EXPECT_EQ(parsed.isNew, QList<bool>({true, true, true}));
     EXPECT_EQ(parsed.log, QStringList({QStringLiteral(u"記事「」を入力しました"),
                                        QStringLiteral(u"記事「dc:title last」を入力しました"),

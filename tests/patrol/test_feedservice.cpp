@@ -86,7 +86,7 @@ TEST_F(FeedServiceTest, NotModifiedAdmitsWhatTheFullDownloadAdmitted) {
                                     (state().NewsQueue[i].IsNew ? "" : " shown"));
         }
         if (patrol == 0) {
-            ASSERT_TRUE(RecordNewsShown(state(), 1));
+            state().shownStore().RecordNewsShown(state().NewsQueue[1]);
         }
     }
     const QList<LoopbackServer::Request> requests = server.requests();

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <memory>
 
+#include "tests/common/fakes.h"
 #include "tests/common/testenv.h"
 #include "patrol/admission.h"
 #include "patrol/shownlists.h"
@@ -15,11 +18,11 @@ const QString kFeedUrl = QStringLiteral("http://www.example.com/rss/index.rdf");
 const QString kShownFile =
     QStringLiteral("temporary/9ab47fa3fc5407ee8f30c3d2e0326d9e.dat");  // MD5Hex(kFeedUrl)
 
-ArticleRecord article(const QString& link, qint16 siteIndex = 0) {
+ArticleRecord article(const QString& link, const QString& feedUrl = kFeedUrl) {
     ArticleRecord record;
     record.Title = QStringLiteral("title of ") + link;
     record.Link = link;
-    record.SiteIndex = siteIndex;
+    record.FeedUrl = feedUrl;
     return record;
 }
 
@@ -44,6 +47,10 @@ protected:
         }
         return records;
     }
+    void mark(QList<ArticleRecord>& records) {
+        env.state().shownStore().MarkShownArticles(kFeedUrl, records);
+    }
+    void record(ArticleRecord& shown) { env.state().shownStore().RecordNewsShown(shown); }
     static QList<bool> newFlags(const QList<ArticleRecord>& records) {
         QList<bool> flags;
         for (const ArticleRecord& record : records) {
@@ -63,31 +70,30 @@ TEST_F(ArticleStoreTest, FileNameIsDigestOfFeedUrlAsStored) {
 TEST_F(ArticleStoreTest, NoFileLeavesAllNewAndCreatesNothing) {
     QList<ArticleRecord> records =
         feed({QStringLiteral("http://a/1"), QStringLiteral("http://a/2")});
-    MarkShownArticles(env.state(), records, 0);
+    mark(records);
     EXPECT_EQ(newFlags(records), QList<bool>({true, true}));
     EXPECT_FALSE(env.exists(QStringLiteral("temporary")));
 }
 
 TEST_F(ArticleStoreTest, ShownArticleIsRecordedThenRecognised) {
-    AppState& state = env.state();
-    state.NewsQueue.append(article(QStringLiteral("http://a/1")));
-    state.NewsQueue.append(article(QStringLiteral("http://a/2")));
+    ArticleRecord first = article(QStringLiteral("http://a/1"));
+    ArticleRecord second = article(QStringLiteral("http://a/2"));
 
-    ASSERT_TRUE(RecordNewsShown(state, 2));
-    EXPECT_FALSE(state.NewsQueue[2].IsNew);
-    EXPECT_TRUE(state.NewsQueue[1].IsNew);
+    record(second);
+    EXPECT_FALSE(second.IsNew);
+    EXPECT_TRUE(first.IsNew);
     const QByteArray line = hashOf(QStringLiteral("http://a/2")) + "20060316120000\r\n";
     ASSERT_EQ(line.size(), 48);
     EXPECT_EQ(env.readFile(kShownFile), line);
 
     env.clock.set(wallClock(QDate(2007, 1, 2), QTime(3, 4, 5)));
-    ASSERT_TRUE(RecordNewsShown(state, 1));
+    record(first);
     EXPECT_EQ(env.readFile(kShownFile),
               line + hashOf(QStringLiteral("http://a/1")) + "20070102030405\r\n");
 
     QList<ArticleRecord> records =
         feed({QStringLiteral("http://a/1"), QStringLiteral("http://a/3")});
-    MarkShownArticles(state, records, 0);
+    mark(records);
     EXPECT_EQ(newFlags(records), QList<bool>({false, true}));
     // The line of http://a/2, gone from the feed, is dropped.
     EXPECT_EQ(env.readFile(kShownFile),
@@ -108,7 +114,7 @@ TEST_F(ArticleStoreTest, RewriteKeepsFirstMatchingLinesInFileOrder) {
     QList<ArticleRecord> records =
         feed({QStringLiteral("http://a/3"), QString(), QStringLiteral("http://a/1"),
               QStringLiteral("http://a/4"), QStringLiteral("http://a/1"), QString()});
-    MarkShownArticles(env.state(), records, 0);
+    mark(records);
 
     EXPECT_EQ(newFlags(records), QList<bool>({false, false, false, true, false, false}));
     EXPECT_EQ(env.readFile(kShownFile),
@@ -124,38 +130,41 @@ TEST_F(ArticleStoreTest, EmptyFileIsLeftAloneAndUnmatchedFileEmptied) {
     empty.close();
 
     QList<ArticleRecord> records = feed({QStringLiteral("http://a/1")});
-    MarkShownArticles(env.state(), records, 0);
+    mark(records);
     EXPECT_TRUE(records[0].IsNew);
     EXPECT_EQ(QFileInfo(env.path(kShownFile)).lastModified().toUTC().toSecsSinceEpoch(),
               past.toSecsSinceEpoch());
 
     env.writeFile(kShownFile, hashOf(QStringLiteral("http://gone/")) + "20060101000000\r\n");
-    MarkShownArticles(env.state(), records, 0);
+    mark(records);
     EXPECT_TRUE(records[0].IsNew);
     EXPECT_TRUE(env.exists(kShownFile));
     EXPECT_EQ(env.readFile(kShownFile), QByteArray());
 }
 
-TEST_F(ArticleStoreTest, RecordNewsShownFailsWithoutLosingIsNew) {
-    AppState& state = env.state();
-    state.NewsQueue.append(article(QStringLiteral("http://a/1")));
-    state.NewsQueue.append(article(QStringLiteral("http://a/2"), 5));  // no such site
-
-    EXPECT_FALSE(RecordNewsShown(state, 0));
-    EXPECT_FALSE(RecordNewsShown(state, 3));
-    EXPECT_FALSE(RecordNewsShown(state, 2));
-    EXPECT_TRUE(state.NewsQueue[2].IsNew);
+// A write that fails leaves nothing behind and stops none after it.
+TEST_F(ArticleStoreTest, AFailedWriteIsSurvived) {
+    ArticleRecord nowhere = article(QStringLiteral("http://a/0"), QString());
+    record(nowhere);
+    EXPECT_TRUE(nowhere.IsNew);
 
     env.writeFile(QStringLiteral("temporary"), "a plain file");
-    EXPECT_FALSE(RecordNewsShown(state, 1));
-    EXPECT_TRUE(state.NewsQueue[1].IsNew);
+    ArticleRecord blocked = article(QStringLiteral("http://a/1"));
+    record(blocked);
+    EXPECT_EQ(env.readFile(QStringLiteral("temporary")), QByteArray("a plain file"));
+
+    QFile::remove(env.path(QStringLiteral("temporary")));
+    ArticleRecord later = article(QStringLiteral("http://a/2"));
+    record(later);
+    EXPECT_EQ(env.readFile(kShownFile),
+              hashOf(QStringLiteral("http://a/2")) + "20060316120000\r\n");
 }
 
 TEST_F(ArticleStoreTest, RecordNewsShownEndsAnUnfinishedLastLineFirst) {
     const QByteArray old = hashOf(QStringLiteral("http://a/0")) + "20060101000000";
     env.writeFile(kShownFile, old);
-    env.state().NewsQueue.append(article(QStringLiteral("http://a/1")));
-    ASSERT_TRUE(RecordNewsShown(env.state(), 1));
+    ArticleRecord shown = article(QStringLiteral("http://a/1"));
+    record(shown);
     EXPECT_EQ(env.readFile(kShownFile),
               old + "\r\n" + hashOf(QStringLiteral("http://a/1")) + "20060316120000\r\n");
 }
@@ -205,6 +214,54 @@ TEST_F(ArticleStoreTest, ShownRuleAndQueueCap) {
     }
     EXPECT_FALSE(admitToNewsQueue(state, shown));
     EXPECT_EQ(state.NewsQueue.lastIndex(), ArticleArray::kMaxEntries);
+}
+
+// Lines are written in the order they were recorded, each file's own and across files, and
+// a store destroyed at once still writes every one of them.
+TEST(ShownListStore, EveryRecordReachesItsFileInOrderAtTheEnd) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("temporary"));
+    FakeClock clock;
+    constexpr int kFeeds = 4;
+    constexpr int kEach = 150;
+    QByteArray expected[kFeeds];
+    {
+        ShownListStore store(folder, clock);
+        for (int i = 0; i < kFeeds * kEach; ++i) {
+            const int feed = i % kFeeds;
+            ArticleRecord shown = article(QStringLiteral("http://a/%1").arg(i),
+                                          QStringLiteral("http://f/%1").arg(feed));
+            store.RecordNewsShown(shown);
+            ASSERT_FALSE(shown.IsNew);
+            expected[feed] += hashOf(shown.Link) + "20060316120000\r\n";
+        }
+    }
+    for (int feed = 0; feed < kFeeds; ++feed) {
+        QFile file(folder + QLatin1Char('/') + MD5Hex(QStringLiteral("http://f/%1").arg(feed)) +
+                   QStringLiteral(".dat"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), expected[feed]) << feed;
+    }
+}
+
+// A patrol that comes while lines still wait for the disk sees them, and its rewrite keeps
+// them: no article shown is taken for new, and no line is lost.
+TEST_F(ArticleStoreTest, MarkingSeesLinesStillOnTheirWay) {
+    QList<ArticleRecord> records;
+    QByteArray expected;
+    for (int i = 0; i < 120; ++i) {
+        ArticleRecord shown = article(QStringLiteral("http://a/%1").arg(i));
+        records.append(shown);
+        record(shown);
+        expected += hashOf(shown.Link) + "20060316120000\r\n";
+        for (ArticleRecord& each : records) {
+            each.IsNew = true;
+        }
+        mark(records);
+        ASSERT_EQ(newFlags(records), QList<bool>(records.size(), false)) << i;
+    }
+    EXPECT_EQ(env.readFile(kShownFile), expected);
 }
 
 }  // namespace

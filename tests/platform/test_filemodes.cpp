@@ -55,13 +55,15 @@ TEST(FileModes, TheProgramsFoldersAndFilesAreTheUsersAloneWhateverTheUmask) {
         state.SiteTable.append(site);
         ArticleRecord article;
         article.Link = QStringLiteral("http://127.0.0.1/1");
-        state.NewsQueue.append(article);
-        ASSERT_TRUE(RecordNewsShown(state, 1));
+        article.FeedUrl = site.strXmlUrl;
+        state.shownStore().RecordNewsShown(article);
+        state.shownStore().flush();
         const QString shownList = shownListPath(state, site.strXmlUrl);
         EXPECT_EQ(modeOf(shownList), 0600);
         ::chmod(QFile::encodeName(shownList).constData(), 0666);
         QList<ArticleRecord> none;
-        MarkShownArticles(state, none, 0);
+        state.shownStore().MarkShownArticles(site.strXmlUrl, none);
+        state.shownStore().flush();
 
         const struct {
             QString path;

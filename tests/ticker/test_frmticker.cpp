@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include "tests/common/testenv.h"
+#include "core/shownstore.h"
 #include "rules/displayrule.h"
 #include "patrol/md5.h"
 #include "platform/desktop/screeninfo.h"
@@ -62,6 +64,10 @@ protected:
             record.Title = QStringLiteral("記事 %1").arg(queue().lastIndex() + 1);
             record.Link = QStringLiteral("http://example.com/%1").arg(queue().lastIndex() + 1);
             record.SiteIndex = siteIndex;
+            if (env.state().SiteTable.isValidIndex(siteIndex)) {
+                record.SiteTitle = env.state().SiteTable[siteIndex].strTitle;
+                record.FeedUrl = env.state().SiteTable[siteIndex].strXmlUrl;
+            }
             if (dated) {
                 record.PubDate = wallClock(QDate(2006, 3, 16), QTime(7, 24, 0));
             }
@@ -562,7 +568,6 @@ TEST_F(TickerTest, ShownListGetsOneLinePerArticleAndFailuresDoNotStopTheTicker) 
     ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     EXPECT_EQ(env.readFile(file).size(), 48);
-    EXPECT_FALSE(queue()[1].IsNew);
     nextArticle();
     nextArticle();  // entry 1 again
     ticker->cmdNext_Click();
@@ -573,16 +578,16 @@ TEST_F(TickerTest, ShownListGetsOneLinePerArticleAndFailuresDoNotStopTheTicker) 
 
     // A file where the directory should be: no line can be written.
     ticker->cmdHide_Click();
-    env.writeFile(QStringLiteral("sub/temporary"), "x");
-    env.state().paths.programDir = env.path(QStringLiteral("sub"));
+    env.state().shownStore().flush();
+    ASSERT_TRUE(QDir(env.path(QStringLiteral("temporary"))).removeRecursively());
+    env.writeFile(QStringLiteral("temporary"), "x");
     fillQueue(2);
     ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
     nextArticle();
     EXPECT_EQ(ticker->shownIndex(), 2);
-    EXPECT_TRUE(queue()[1].IsNew);
-    EXPECT_TRUE(queue()[2].IsNew);
     EXPECT_TRUE(ticker->tmrNextNews->isActive());
+    EXPECT_EQ(env.readFile(QStringLiteral("temporary")), QByteArray("x"));
 }
 
 TEST_F(TickerTest, EmptyTitleShowsAnEmptyHeadline) {

@@ -199,6 +199,8 @@ protected:
             record.Title = QStringLiteral("#%1").arg(i).leftJustified(5);
             record.Link = QStringLiteral("http://example.com/%1").arg(i);
             record.IsNew = true;
+            record.SiteTitle = row.strTitle;
+            record.FeedUrl = row.strXmlUrl;
             env.state().NewsQueue.append(record);
         }
     }
@@ -215,7 +217,7 @@ protected:
         }
         return shown;
     }
-    bool isNew(int i) { return env.state().NewsQueue[i].IsNew; }
+    bool isNew(int i) { return showing.entry(i).IsNew; }
     // Where entry i lies in the band, left and right end; {0, 0} when it is not on the line.
     std::pair<int, int> placeOf(int i) const {
         const MarqueeModel& line = window.presentation->line();

@@ -100,6 +100,7 @@ protected:
               QStringLiteral("W").repeated(4000), QStringLiteral("After the wide one")}) {
             ArticleRecord record;
             record.Title = title;
+            record.SiteTitle = site.strTitle;
             env.state().NewsQueue.append(record);
         }
 

@@ -87,6 +87,10 @@ protected:
             record.Title = QStringLiteral("#%1").arg(index);
             record.Link = QStringLiteral("http://example.com/%1").arg(index);
             record.SiteIndex = siteIndex;
+            if (env.state().SiteTable.isValidIndex(siteIndex)) {
+                record.SiteTitle = env.state().SiteTable[siteIndex].strTitle;
+                record.FeedUrl = env.state().SiteTable[siteIndex].strXmlUrl;
+            }
             if (dated) {
                 record.PubDate = wallClock(QDate(2006, 3, 16), QTime(7, 24, 0));
             }
@@ -242,6 +246,44 @@ TEST_F(TickerShowingTest, HeldHighlightedAndHoveredHeadlines) {
     }
 }
 
+// Once handed over, an entry is the showing's own: what later becomes of the queue's slot or
+// the site's row changes nothing on display; what the patrol appends still comes.
+TEST_F(TickerShowingTest, HandedEntriesAreTheShowingsOwn) {
+    fill(3);
+    showing.ShowForm(ShowMode::Permanent);
+    ASSERT_EQ(view.headlineShown, QStringLiteral("#1"));
+    ArticleArray& queue = env.state().NewsQueue;
+    queue[2].Title = QStringLiteral("#changed");
+    queue[2].SiteTitle = QStringLiteral("Elsewhere");
+    queue[2].IsNew = false;
+    env.state().SiteTable[1].strTitle = QStringLiteral("Renamed");
+    showing.articleTick();
+    EXPECT_EQ(view.headlineShown, QStringLiteral("#2"));
+    EXPECT_EQ(view.site, QStringLiteral("Site B"));
+    EXPECT_FALSE(showing.entry(2).IsNew);  // recorded as shown: it was new when handed over
+    fill(1);
+    showing.articleTick();
+    showing.articleTick();
+    EXPECT_EQ(view.headlineShown, QStringLiteral("#4"));
+    EXPECT_EQ(view.site, QStringLiteral("Renamed"));
+}
+
+// Letting a held headline go lets go of the same article queued again, not of another.
+TEST_F(TickerShowingTest, ReleasingAHeldHeadlineReleasesItsOtherCopies) {
+    fill(3);
+    ArticleArray& queue = env.state().NewsQueue;
+    for (const int i : {1, 3}) {
+        queue[i].Identity = QStringLiteral("same");
+        queue[i].Display = RuleAction::Hold;
+    }
+    queue[2].Display = RuleAction::Hold;
+    showing.ShowForm(ShowMode::Permanent);
+    ASSERT_TRUE(showing.isHeld(TickerHold::Headline));
+    ASSERT_TRUE(showing.releaseHeadline());
+    EXPECT_EQ(showing.entry(3).Display, RuleAction::Show);
+    EXPECT_EQ(showing.entry(2).Display, RuleAction::Hold);
+}
+
 TEST_F(TickerShowingTest, LabelsShowDateAndSiteOrTheSiteAloneOrTheWaitingTexts) {
     const QString date = QStringLiteral("06/03/16 07:24");
     struct Case {
@@ -315,6 +357,7 @@ protected:
             ArticleRecord record;
             record.Title = QStringLiteral("#%1").arg(i);
             record.SiteIndex = 0;
+            record.SiteTitle = QStringLiteral("Site A");
             env.state().NewsQueue.append(record);
         }
     }

@@ -74,6 +74,8 @@ int main(int argc, char* argv[]) {
     ArticleRecord article;
     article.Title = parser.value(title);
     article.Link = QStringLiteral("http://www.example.com/1");
+    article.SiteTitle = row.strTitle;
+    article.FeedUrl = row.strXmlUrl;
     const QDateTime when = QDateTime::fromString(parser.value(date), Qt::ISODate);
     if (when.isValid()) {
         article.PubDate = wallClock(when.date(), when.time());
