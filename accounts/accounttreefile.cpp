@@ -18,9 +18,9 @@ constexpr int kMaxTreeEntries = 200000;
 // Outlines nest below <opml><body>: two levels the tree cannot use.
 constexpr int kMaxFolderDepth = SafeXmlStream::kMaxElementDepth - 3;
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("AccountTreeFile", text);
-}
+struct AccountTreeFileText {
+    Q_DECLARE_TR_FUNCTIONS(AccountTreeFile)
+};
 
 // Characters XML cannot carry (controls but tab and line ends, U+FFFE, U+FFFF, lone
 // surrogates) are left out, so that a written file always reads back.
@@ -101,7 +101,7 @@ public:
                     continue;
                 }
                 if (++entries > kMaxTreeEntries) {
-                    error = tr("項目が多すぎます");
+                    error = AccountTreeFileText::tr("項目が多すぎます");
                     return false;
                 }
                 const QXmlStreamAttributes attributes = r.attributes();
@@ -180,7 +180,8 @@ bool writeAccountTreeFile(const QString& path, const AccountFolder& tree, QStrin
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir)) {
         if (error) {
-            *error = tr("フォルダ %1 を作れません").arg(QDir::toNativeSeparators(dir));
+            *error = AccountTreeFileText::tr("フォルダ %1 を作れません")
+                         .arg(QDir::toNativeSeparators(dir));
         }
         return false;
     }
@@ -194,7 +195,8 @@ AccountFolder readAccountTreeFile(const QString& path, QString* error) {
     }
     const auto fail = [error, &path](const QString& why) {
         if (error) {
-            *error = tr("%1 を読めません: %2").arg(QDir::toNativeSeparators(path), why);
+            *error = AccountTreeFileText::tr("%1 を読めません: %2")
+                         .arg(QDir::toNativeSeparators(path), why);
         }
         return AccountFolder{};
     };
@@ -202,11 +204,11 @@ AccountFolder readAccountTreeFile(const QString& path, QString* error) {
         return fail(file.errorString());
     }
     if (file.size() > kMaxTreeFileBytes) {
-        return fail(tr("ファイルが大きすぎます"));
+        return fail(AccountTreeFileText::tr("ファイルが大きすぎます"));
     }
     const QByteArray bytes = file.read(kMaxTreeFileBytes + 1);
     if (bytes.size() > kMaxTreeFileBytes) {
-        return fail(tr("ファイルが大きすぎます"));
+        return fail(AccountTreeFileText::tr("ファイルが大きすぎます"));
     }
     AccountFolder tree;
     QString why;
