@@ -1,6 +1,7 @@
 #include "sitepane/accounttrees.h"
 
 #include <QMetaObject>
+#include <QSet>
 #include <algorithm>
 
 #include "accounts/accountsservice.h"
@@ -196,43 +197,44 @@ void AccountTrees::show(int account, const QString& name, const AccountFolder& t
     SiteTree& siteTree = state.siteTree;
     const QString key = accountKeyPrefix(account);
     siteTree.removeNode(siteTree.find(key));
-    SiteNode* top = siteTree.addNode(nullptr, key, name, kImageFolder);
-    if (top) {
+    QList<SiteTree::BranchNode> branch{{key, name, kImageFolder, -1}};
+    QSet<QString> keys{key};
+    const qint64 unread = addFolderNodes(branch, keys, 0, account, tree);
+    entries.insert(key, {Entry::Kind::Account, account, {}, name, {}, unread, {}});
+    if (siteTree.addBranch(nullptr, branch)) {
         moveAccountsLast();
-        qint64 unread = 0;
-        addFolderNodes(top, account, tree, &unread);
-        entries.insert(key, {Entry::Kind::Account, account, {}, name, {}, unread, {}});
     }
     Q_EMIT replaced(account);
 }
 
-void AccountTrees::addFolderNodes(SiteNode* parent, int account, const AccountFolder& folder,
-                                  qint64* unread) {
-    SiteTree& siteTree = state.siteTree;
+qint64 AccountTrees::addFolderNodes(QList<SiteTree::BranchNode>& branch, QSet<QString>& keys,
+                                    qsizetype parent, int account, const AccountFolder& folder) {
     const QString prefix = accountKeyPrefix(account) + QLatin1Char('/');
-    // An id the server gave twice (or none) still gets a node of its own.
+    // An id the server gave twice (or none) still gets a node of its own; a key the user's
+    // list holds cannot be one of these.
     const auto add = [&](const QString& kind, const QString& id, const QString& title, int image) {
-        SiteNode* node = siteTree.addNode(parent, prefix + kind + id, title, image);
-        for (int n = 1; !node; ++n) {
-            node = siteTree.addNode(
-                parent, prefix + kind + id + QLatin1Char('#') + QString::number(n), title, image);
+        QString key = prefix + kind + id;
+        for (int n = 1; keys.contains(key); ++n) {
+            key = prefix + kind + id + QLatin1Char('#') + QString::number(n);
         }
-        return node;
+        keys.insert(key);
+        branch.append({key, title, image, parent});
+        return key;
     };
+    qint64 unread = 0;
     for (const AccountFolder& sub : folder.folders) {
-        SiteNode* node = add(QStringLiteral("c/"), sub.id, sub.title, kImageFolder);
-        qint64 below = 0;
-        addFolderNodes(node, account, sub, &below);
-        entries.insert(node->key,
-                       {Entry::Kind::Folder, account, sub.id, sub.title, {}, below, sub.id});
-        *unread += below;
+        const QString key = add(QStringLiteral("c/"), sub.id, sub.title, kImageFolder);
+        const qint64 below = addFolderNodes(branch, keys, branch.size() - 1, account, sub);
+        entries.insert(key, {Entry::Kind::Folder, account, sub.id, sub.title, {}, below, sub.id});
+        unread += below;
     }
     for (const AccountFeed& feed : folder.feeds) {
-        SiteNode* node = add(QStringLiteral("f/"), feed.id, feed.title, kImageSite);
-        entries.insert(node->key, {Entry::Kind::Feed, account, feed.id, feed.title, feed.feedUrl,
-                                   feed.unread, folder.id});
-        *unread += feed.unread;
+        const QString key = add(QStringLiteral("f/"), feed.id, feed.title, kImageSite);
+        entries.insert(key, {Entry::Kind::Feed, account, feed.id, feed.title, feed.feedUrl,
+                             feed.unread, folder.id});
+        unread += feed.unread;
     }
+    return unread;
 }
 
 void AccountTrees::moveAccountsLast() {

@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include "accounts/accountclient.h"
@@ -83,7 +84,10 @@ private:
 
     // Writes tree to the account's file on the worker; a failure is told as a problem.
     void writeTree(int account, const AccountFolder& tree);
-    void addFolderNodes(SiteNode* parent, int account, const AccountFolder& folder, qint64* unread);
+    // Appends the nodes of folder's contents to branch, under the node at position parent,
+    // with their entries; gives the unread articles of every feed below.
+    qint64 addFolderNodes(QList<SiteTree::BranchNode>& branch, QSet<QString>& keys,
+                          qsizetype parent, int account, const AccountFolder& folder);
     // Puts the accounts' folders back last at the top level, in the order of their numbers.
     void moveAccountsLast();
     [[nodiscard]] QString nameOf(int account) const;

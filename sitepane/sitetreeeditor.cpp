@@ -439,6 +439,15 @@ void SiteTreeEditor::mnuCopyTitle_Click() {
 }
 
 void SiteTreeEditor::mnuCopyURL_Click() {
+    // A server's feed has no homepage here: its feed URL is what there is to copy.
+    if (const Node* selection = trvOPML.selectedNode(); AccountTrees::isAccountNode(selection)) {
+        const AccountTrees::Entry* entry =
+            accountTrees ? accountTrees->entryOf(selection) : nullptr;
+        if (entry && entry->kind == AccountTrees::Entry::Kind::Feed) {
+            putOnSystemClipboard(entry->feedUrl);
+        }
+        return;
+    }
     if (!commonGuard() || !state.SiteTable.isValidIndex(panel.intCurrentIndex)) {
         return;
     }
