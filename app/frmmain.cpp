@@ -28,6 +28,7 @@
 #include "sitelist/opml.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
 #include "ui/textwrap.h"
 #include "ui/uifont.h"
@@ -209,7 +210,8 @@ void frmMain::finishLoad(const QString& path, bool showMainWindow) {
     }
 
     // Nothing to paste yet; all-sites patrols only for the refresh commands.
-    mnuEPaste->setEnabled(false);
+    pasteWanted = false;
+    updateEditCommands();
     setRefreshCommandsEnabled(state.settings.AUTO_PIROT_MODE == PatrolMode::AllSites);
     loaded = true;
     Q_EMIT startUpFinished();
@@ -402,7 +404,24 @@ void frmMain::openNewSiteDialog() {
 }
 
 void frmMain::setPasteEnabled(bool enabled) {
-    mnuEPaste->setEnabled(enabled);
+    pasteWanted = enabled;
+    updateEditCommands();
+}
+
+void frmMain::updateEditCommands() {
+    const SiteTreeEditor::Allowance allowed = pane->editor->allowance();
+    const QString why = SiteTreeEditor::serverKeepsText();
+    const auto set = [&why](QAction* action, bool enabled, bool allowedHere) {
+        action->setEnabled(enabled && allowedHere);
+        // No tip of its own: the menu shows none.
+        action->setToolTip(allowedHere ? QString() : why);
+    };
+    set(mnuNewFolder, true, allowed.structural);
+    set(mnuNewRdf, true, allowed.newSite);
+    set(mnuETriming, true, allowed.structural);
+    set(mnuECopy, true, allowed.structural);
+    set(mnuEPaste, pasteWanted, allowed.structural);
+    set(mnuDelete, true, allowed.remove);
 }
 
 void frmMain::popupEditMenu(const QPoint& globalPos) {

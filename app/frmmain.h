@@ -67,6 +67,10 @@ public:
     // menu's OPML load loads a chosen file, and the main window shown.
     void offerSiteList(const QString& fileName);
 
+    // Greys the Edit menu's edits that the selection does not allow (within an account's
+    // folder the server keeps the entries), each with a tip saying why.
+    void updateEditCommands();
+
     // Enables or disables both "最新の情報を取得(&R)" commands.
     void setRefreshCommandsEnabled(bool enabled);
 
@@ -206,6 +210,8 @@ private:
     // Reads the lists the File menu loads.
     SiteListLoader listLoader;
     bool trayAvailable = true;
+    // Whether the edit clipboard holds something to paste.
+    bool pasteWanted = false;
     // Set when Form_Load has run through (this is the one instance).
     bool loaded = false;
     // Set once the exit command has saved everything; the session-end save is not needed.

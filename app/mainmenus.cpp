@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -21,6 +22,7 @@
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeeditor.h"
+#include "sitepane/sitetreeview.h"
 #include "ticker/frmticker.h"
 
 namespace {
@@ -114,6 +116,12 @@ void frmMain::buildMenus() {
     onPane(mnuCopyTitle, &SiteTreeEditor::mnuCopyTitle_Click);
     onPane(mnuCopyURL, &SiteTreeEditor::mnuCopyURL_Click);
     on(mnuOpenBrowser, &frmMain::mnuOpenBrowser_Click);
+    // Edits an entry does not allow are greyed with a tip saying why.
+    mnuEdit->setToolTipsVisible(true);
+    mnuNew->setToolTipsVisible(true);
+    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::updateEditCommands);
+    connect(pane->trvOPML->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmMain::updateEditCommands);
 
     // An empty menu that is never shown.
     mnuVirw = addMenu(bar, "mnuVirw", tr("表示(&V)"));

@@ -35,3 +35,17 @@ int indexOfKey(const QString& key) {
     const int index = QStringView(key).mid(1).toInt(&ok);
     return ok && index >= 0 ? index : -1;
 }
+
+QString accountKeyPrefix(int account) {
+    return QLatin1Char('A') + QString::number(account);
+}
+
+int accountOfKey(const QString& key) {
+    if (key.size() < 2 || key.at(0) != QLatin1Char('A')) {
+        return 0;
+    }
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    bool ok = false;
+    const int account = QStringView(key).mid(1, slash < 0 ? -1 : slash - 1).toInt(&ok);
+    return ok && account > 0 ? account : 0;
+}

@@ -47,3 +47,10 @@ private:
 [[nodiscard]] QString keyOfIndex(int index);
 // Integer value of the key from its second character; -1 for a text that is no key.
 [[nodiscard]] int indexOfKey(const QString& key);
+
+// Nodes of an account's folder (the server's folders and feeds, shown in the tree but never
+// in the site table or the site list) are keyed "A" + the account's number, alone for the
+// account's own folder or followed by "/" and more.
+[[nodiscard]] QString accountKeyPrefix(int account);
+// The account number of such a key; 0 for every other key (the user's own entries).
+[[nodiscard]] int accountOfKey(const QString& key);

@@ -51,6 +51,31 @@ SiteTree::Node* SiteTree::addNode(Node* parent, const QString& key, const QStrin
     return node;
 }
 
+SiteTree::Node* SiteTree::addBranch(Node* parent, const QList<BranchNode>& branch) {
+    if (branch.isEmpty() || branch.first().parent != -1) {
+        return nullptr;
+    }
+    QSet<QString> keys;
+    keys.reserve(branch.size());
+    for (qsizetype i = 0; i < branch.size(); ++i) {
+        const BranchNode& node = branch.at(i);
+        const bool parentBefore = i == 0 || (node.parent >= 0 && node.parent < i);
+        if (!parentBefore || nodes.byKey.contains(node.key) || keys.contains(node.key)) {
+            return nullptr;
+        }
+        keys.insert(node.key);
+    }
+    Q_EMIT nodeAboutToBeAdded(parent, int(childListOf(parent).size()));
+    QList<Node*> added;
+    added.reserve(branch.size());
+    for (const BranchNode& node : branch) {
+        added.append(nodes.append(node.parent < 0 ? parent : added.at(node.parent), node.key,
+                                  node.text, node.image));
+    }
+    Q_EMIT nodeAdded(added.first());
+    return added.first();
+}
+
 SiteTree::Node* SiteTree::addNode(const QString& parentKey, const QString& key, const QString& text,
                                   int image) {
     Node* parent = nullptr;

@@ -66,6 +66,20 @@ public:
     // Returns null when no node has that parent key.
     Node* addNode(const QString& parentKey, const QString& key, const QString& text, int image);
 
+    // A node of a branch added at once: its parent is the branch's node at that position
+    // (earlier in the list), or, for -1, the parent the branch is added to.
+    struct BranchNode {
+        QString key;
+        QString text;
+        int image = kImageFolder;
+        qsizetype parent = -1;
+    };
+    // Adds branch[0] as the last child of parent (null: the top level) and the rest below it,
+    // announced as one node added: a view takes in thousands of nodes at once. Null, with
+    // nothing added, when branch is empty, a key is taken (or given twice), or a node names
+    // a parent that does not come before it.
+    Node* addBranch(Node* parent, const QList<BranchNode>& branch);
+
     [[nodiscard]] int nodeCount() const { return nodes.size(); }
     // Node at a collection position counted from 1; null outside 1 … nodeCount().
     [[nodiscard]] Node* nodeAt(int position) const;

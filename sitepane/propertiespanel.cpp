@@ -15,7 +15,9 @@
 #include "platform/modal/messagebox.h"
 #include "rules/rulesstore.h"
 #include "sitelist/opml.h"
+#include "sitepane/accounttrees.h"
 #include "sitepane/sitelisthost.h"
+#include "sitepane/sitetreeeditor.h"
 #include "sitepane/sitetreeview.h"
 #include "ui/twipslayout.h"
 
@@ -125,8 +127,47 @@ void PropertiesPanel::buildWidgets() {
     txtComment->setAccessibleName(tr("サイトの情報"));
 }
 
+void PropertiesPanel::setBoxesReadOnly(bool readOnly) {
+    const QString tip = readOnly ? SiteTreeEditor::serverKeepsText() : QString();
+    for (QLineEdit* box : {txtTitle, txtHomepage, txtRDFPath}) {
+        box->setReadOnly(readOnly);
+        box->setToolTip(tip);
+    }
+}
+
+void PropertiesPanel::showAccountEntry(const SiteTree::Node* node) {
+    using Kind = AccountTrees::Entry::Kind;
+    const AccountTrees::Entry* entry = accountTrees ? accountTrees->entryOf(node) : nullptr;
+    intCurrentIndex = -1;
+    cmdOK->setEnabled(false);
+    setBoxesReadOnly(true);
+    const bool isFeed = entry && entry->kind == Kind::Feed;
+    txtTitle->setText(entry ? entry->title : node->text);
+    txtHomepage->clear();
+    txtRDFPath->setText(isFeed ? entry->feedUrl : QString());
+    for (QLineEdit* box : {txtTitle, txtHomepage, txtRDFPath}) {
+        box->setCursorPosition(0);
+    }
+    setUrlBoxApplies(txtHomepage, false);
+    setUrlBoxApplies(txtRDFPath, isFeed);
+    txtRDFPath->setReadOnly(true);
+    QString info;
+    if (entry && entry->kind == Kind::Account) {
+        info = tr("サーバーのアカウントです。フォルダとフィードはサーバーが管理しています。");
+    } else {
+        info = tr("サーバーが管理している項目です。変更はサーバーで行ってください。");
+    }
+    if (entry) {
+        info += QStringLiteral("\r\n") + tr("未読 %1 件").arg(entry->unread);
+    }
+    setCommentText(info);
+    chkTicker->setChecked(true);
+    chkTicker->setEnabled(false);
+}
+
 void PropertiesPanel::clearPanel() {
     intCurrentIndex = -1;
+    setBoxesReadOnly(false);
     txtTitle->clear();
     txtHomepage->clear();
     txtRDFPath->clear();
@@ -153,7 +194,12 @@ void PropertiesPanel::trvOPML_NodeClick() {
         return;
     }
     const SiteTree::Node* node = trvOPML.selectedNode();
+    if (AccountTrees::isAccountNode(node)) {
+        showAccountEntry(node);
+        return;
+    }
     const int index = node ? indexOfKey(node->key) : -1;
+    setBoxesReadOnly(false);
     if (!state.SiteTable.isValidIndex(index)) {
         // Nothing selected (or a node naming no row): nothing to show.
         clearPanel();

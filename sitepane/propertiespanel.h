@@ -8,6 +8,7 @@
 
 struct AppState;
 struct FeedFetchResult;
+class AccountTrees;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -47,7 +48,11 @@ public:
     // that line in rules.txt at once.
     QCheckBox* chkTicker = nullptr;
 
-    // Site-table index of the entry shown in the panel; -1 for none.
+    // The accounts' folders in the tree (null: none); they outlive the panel.
+    void setAccountTrees(AccountTrees* trees) { accountTrees = trees; }
+
+    // Site-table index of the entry shown in the panel; -1 for none (also while an entry of
+    // an account's folder is shown).
     qint16 intCurrentIndex = -1;
 
     // Shows the entry selected in the tree; for a site with a homepage also fetches its
@@ -86,6 +91,10 @@ protected:
 
 private:
     void buildWidgets();
+    // Shows an entry of an account's folder, read only: the server keeps it.
+    void showAccountEntry(const SiteTree::Node* node);
+    // The three boxes editable (the user's own entries) or read only.
+    void setBoxesReadOnly(bool readOnly);
     // The feed URL of the site shown; empty for a folder or no entry.
     [[nodiscard]] QString shownFeedUrl() const;
     // With discover, a page in the feed box is searched for the feeds it names.
@@ -97,5 +106,6 @@ private:
     AppState& state;
     SiteTreeView& trvOPML;
     SiteListHost& host;
+    AccountTrees* accountTrees = nullptr;
     QString strComment;
 };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 struct AppState;
+class AccountTrees;
+class AccountsService;
 class PropertiesPanel;
 class SiteListHost;
 class SiteTreeEditor;
@@ -22,6 +25,11 @@ public:
     SiteTreeView* trvOPML = nullptr;
     PropertiesPanel* properties = nullptr;
     SiteTreeEditor* editor = nullptr;
+    // The accounts' folders, after the user's own entries.
+    AccountTrees* accounts = nullptr;
+
+    // Shows the accounts of service (null: none) in the tree, from their tree files.
+    void useAccounts(AccountsService* service);
 
     // Selects the node at collection position 1 and fills the panel; false when the tree is
     // empty (nothing changes then).
@@ -33,4 +41,8 @@ public:
 
 private:
     AppState& state;
+    // While an account's folder is replaced: what was open in it, and the selection when it
+    // lay there.
+    QStringList expandedKeys;
+    QString selectedKey;
 };

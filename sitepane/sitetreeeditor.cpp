@@ -4,10 +4,13 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QList>
+#include <QPointer>
 
+#include "accounts/accountsservice.h"
 #include "core/appstate.h"
 #include "platform/modal/messagebox.h"
 #include "sitelist/opml.h"
+#include "sitepane/accounttrees.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelisthost.h"
 #include "sitepane/sitetreeview.h"
@@ -30,6 +33,100 @@ SiteTreeEditor::SiteTreeEditor(AppState& appState, SiteTreeView& tree,
             clipStale = true;
         }
     });
+}
+
+SiteTreeEditor::Allowance SiteTreeEditor::allowance() const {
+    const Node* selection = trvOPML.selectedNode();
+    if (!AccountTrees::isAccountNode(selection)) {
+        return {};
+    }
+    const AccountTrees::Entry* entry = accountTrees ? accountTrees->entryOf(selection) : nullptr;
+    return {false, true, entry && entry->kind == AccountTrees::Entry::Kind::Feed};
+}
+
+QString SiteTreeEditor::serverKeepsText() {
+    return tr("この項目はサーバーが管理しています。サーバーで変更してください。");
+}
+
+bool SiteTreeEditor::refusedInAccount() {
+    if (!AccountTrees::isAccountNode(trvOPML.selectedNode())) {
+        return false;
+    }
+    host.showStatus(serverKeepsText());
+    return true;
+}
+
+void SiteTreeEditor::subscribeInAccount(const Node* selection, const QString& url) {
+    const AccountTrees::Entry* entry = accountTrees ? accountTrees->entryOf(selection) : nullptr;
+    AccountsService* service = accountTrees ? accountTrees->service() : nullptr;
+    AccountClient* client = entry && service ? service->client(entry->account) : nullptr;
+    if (!client) {
+        state.seams.messageBox.show(
+            tr("このアカウントにはまだ接続していないので、購読できません。"), state.exeBaseName(),
+            MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    const int account = entry->account;
+    host.showStatus(tr("サーバーに購読を頼んでいます: %1").arg(url));
+    client->subscribe(
+        url, entry->folderId,
+        [self = QPointer<SiteTreeEditor>(this), account, url](
+            const AccountSubscription& subscription, const AccountError& error) {
+            if (!self) {
+                return;
+            }
+            AppState& appState = self->state;
+            if (!error.ok() || !subscription.subscribed()) {
+                const QString why = error.ok() ? subscription.describe() : error.message;
+                self->host.showStatus(QString());
+                appState.seams.messageBox.show(
+                    tr("%1 を購読できませんでした。\r\n%2").arg(url, why), appState.exeBaseName(),
+                    MsgButtons::Ok, MsgIcon::Warning);
+                return;
+            }
+            self->host.showStatus(subscription.describe() + QStringLiteral(": ") + url);
+            if (self->accountTrees) {
+                self->accountTrees->refreshFromServer(account);
+            }
+        });
+}
+
+void SiteTreeEditor::unsubscribeInAccount(const Node* selection) {
+    const AccountTrees::Entry* entry = accountTrees ? accountTrees->entryOf(selection) : nullptr;
+    if (!entry || entry->kind != AccountTrees::Entry::Kind::Feed) {
+        host.showStatus(serverKeepsText());
+        return;
+    }
+    const QString question =
+        tr("「%1」の購読をサーバーで解除します。\r\nよろしいですか。").arg(entry->title);
+    state.seams.messageBox.ask(
+        question, state.exeBaseName(), MsgButtons::OkCancel, MsgIcon::Question,
+        [self = QPointer<SiteTreeEditor>(this), account = entry->account, feedId = entry->id,
+         title = entry->title](MsgResult answer) {
+            if (answer != MsgResult::Ok || !self || !self->accountTrees) {
+                return;
+            }
+            AccountsService* service = self->accountTrees->service();
+            AccountClient* client = service ? service->client(account) : nullptr;
+            if (!client) {
+                return;
+            }
+            client->unsubscribe(feedId, [self, account, title](bool, const AccountError& error) {
+                if (!self) {
+                    return;
+                }
+                if (!error.ok()) {
+                    self->state.seams.messageBox.show(
+                        tr("「%1」の購読を解除できませんでした。\r\n%2").arg(title, error.message),
+                        self->state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+                    return;
+                }
+                self->host.showStatus(tr("「%1」の購読を解除しました").arg(title));
+                if (self->accountTrees) {
+                    self->accountTrees->refreshFromServer(account);
+                }
+            });
+        });
 }
 
 void SiteTreeEditor::showNode(Node* node) {
@@ -76,6 +173,9 @@ void SiteTreeEditor::warnTableFull() {
 }
 
 void SiteTreeEditor::mnuNewFolder_Click() {
+    if (refusedInAccount()) {
+        return;
+    }
     const int index = takeNewRow();
     if (index < 0) {
         return;
@@ -101,6 +201,11 @@ void SiteTreeEditor::mnuNewRdf_Click() {
 }
 
 void SiteTreeEditor::mnuNewRdf_Click_Ret() {
+    // Within an account's folder a new site is a subscription on the server.
+    if (const Node* selection = trvOPML.selectedNode(); AccountTrees::isAccountNode(selection)) {
+        subscribeInAccount(selection, state.NewSiteRow.strXmlUrl);
+        return;
+    }
     const int index = takeNewRow();
     if (index < 0) {
         return;
@@ -146,6 +251,9 @@ void SiteTreeEditor::clearClipboard() {
 }
 
 void SiteTreeEditor::takeIntoClipboard(qint16 mode) {
+    if (refusedInAccount()) {
+        return;
+    }
     if (!commonGuard()) {
         return;
     }
@@ -173,7 +281,7 @@ void SiteTreeEditor::mnuECopy_Click() {
 }
 
 void SiteTreeEditor::mnuEPaste_Click() {
-    if (intClipMode == 0) {
+    if (intClipMode == 0 || refusedInAccount()) {
         return;
     }
     Node* source = clipNode();
@@ -261,6 +369,10 @@ void SiteTreeEditor::pasteCopy(Node* source) {
 }
 
 void SiteTreeEditor::mnuDelete_Click() {
+    if (const Node* selection = trvOPML.selectedNode(); AccountTrees::isAccountNode(selection)) {
+        unsubscribeInAccount(selection);
+        return;
+    }
     Node* node = commonGuard() ? state.siteTree.find(keyOfIndex(panel.intCurrentIndex)) : nullptr;
     if (!node || !state.SiteTable.isValidIndex(panel.intCurrentIndex)) {
         deleteEntry(nullptr);
@@ -314,6 +426,10 @@ void SiteTreeEditor::putOnSystemClipboard(const QString& text) {
 }
 
 void SiteTreeEditor::mnuCopyTitle_Click() {
+    if (const Node* selection = trvOPML.selectedNode(); AccountTrees::isAccountNode(selection)) {
+        putOnSystemClipboard(selection->text);
+        return;
+    }
     if (!commonGuard()) {
         return;
     }
@@ -323,6 +439,15 @@ void SiteTreeEditor::mnuCopyTitle_Click() {
 }
 
 void SiteTreeEditor::mnuCopyURL_Click() {
+    // A server's feed has no homepage here: its feed URL is what there is to copy.
+    if (const Node* selection = trvOPML.selectedNode(); AccountTrees::isAccountNode(selection)) {
+        const AccountTrees::Entry* entry =
+            accountTrees ? accountTrees->entryOf(selection) : nullptr;
+        if (entry && entry->kind == AccountTrees::Entry::Kind::Feed) {
+            putOnSystemClipboard(entry->feedUrl);
+        }
+        return;
+    }
     if (!commonGuard() || !state.SiteTable.isValidIndex(panel.intCurrentIndex)) {
         return;
     }

@@ -7,6 +7,7 @@
 #include "core/sitetree.h"
 
 struct AppState;
+class AccountTrees;
 class PropertiesPanel;
 class SiteListHost;
 class SiteTreeView;
@@ -27,6 +28,21 @@ public:
     // Collection position (from 1) the cut or copied node had when it was cut or copied; -1
     // after a cut was pasted. Only reported: the paste finds the node itself.
     int intClipNode = -1;
+
+    // What the Edit menu may do with the selected entry. Within an account's folder the
+    // server keeps the folders and feeds: only a new site (a subscription) and the deletion
+    // of a feed (its end) are asked of it; the rest is greyed.
+    struct Allowance {
+        // New folder, cut, copy and paste.
+        bool structural = true;
+        bool newSite = true;
+        bool remove = true;
+    };
+    [[nodiscard]] Allowance allowance() const;
+    // Why an edit is greyed within an account's folder: its tool tip.
+    [[nodiscard]] static QString serverKeepsText();
+    // The accounts' folders in the tree (null: none); they outlive the editor.
+    void setAccountTrees(AccountTrees* trees) { accountTrees = trees; }
 
     void mnuNewFolder_Click();
     // Opens the new-site dialog, which comes back through mnuNewRdf_Click_Ret.
@@ -65,11 +81,19 @@ private:
     void pasteCut(SiteTree::Node* source);
     void pasteCopy(SiteTree::Node* source);
     void putOnSystemClipboard(const QString& text);
+    // True, after telling the user, when the selection lies in an account's folder, where
+    // the server keeps the folders and feeds.
+    bool refusedInAccount();
+    // Asks the server of the account the selection lies in to follow url.
+    void subscribeInAccount(const SiteTree::Node* selection, const QString& url);
+    // Asks first, then the server stops following the selected feed.
+    void unsubscribeInAccount(const SiteTree::Node* selection);
 
     AppState& state;
     SiteTreeView& trvOPML;
     PropertiesPanel& panel;
     SiteListHost& host;
+    AccountTrees* accountTrees = nullptr;
     // Key of the cut or copied node. Keys name one entry until the next load: after the tree
     // was cleared the key may name another entry, so it is then stale.
     QString clipKey;

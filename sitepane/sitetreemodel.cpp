@@ -128,6 +128,10 @@ Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) {
         return Qt::NoItemFlags;
     }
+    // The server names an account's folders and feeds: they are not renamed here.
+    if (accountOfKey(nodeOf(index)->key) > 0) {
+        return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    }
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 

@@ -36,6 +36,32 @@
     </message>
 </context>
 <context>
+    <name>AccountTreeFile</name>
+    <message>
+        <source>項目が多すぎます</source>
+        <translation>Too many entries</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 を作れません</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>%1 を読めません: %2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます</source>
+        <translation>The file is too large</translation>
+    </message>
+</context>
+<context>
+    <name>AccountTrees</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
     <name>DisplayRules</name>
     <message>
         <source>表示ルール %1 行目: UTF-8 で書かれていません</source>
@@ -207,6 +233,18 @@
     <message>
         <source>サイトの情報</source>
         <translation>Site information</translation>
+    </message>
+    <message>
+        <source>サーバーのアカウントです。フォルダとフィードはサーバーが管理しています。</source>
+        <translation>An account on a server. The server keeps its folders and feeds.</translation>
+    </message>
+    <message>
+        <source>サーバーが管理している項目です。変更はサーバーで行ってください。</source>
+        <translation>The server keeps this entry. Change it on the server.</translation>
+    </message>
+    <message>
+        <source>未読 %1 件</source>
+        <translation>%1 unread</translation>
     </message>
 </context>
 <context>
@@ -402,6 +440,40 @@
 よろしいですか。</source>
         <translation>“%1” will be deleted.<byte value="xd"/>
 Are you sure?</translation>
+    </message>
+    <message>
+        <source>この項目はサーバーが管理しています。サーバーで変更してください。</source>
+        <translation>The server keeps this entry. Change it on the server.</translation>
+    </message>
+    <message>
+        <source>このアカウントにはまだ接続していないので、購読できません。</source>
+        <translation>This account is not connected yet, so nothing can be subscribed to.</translation>
+    </message>
+    <message>
+        <source>サーバーに購読を頼んでいます: %1</source>
+        <translation>Asking the server to subscribe: %1</translation>
+    </message>
+    <message>
+        <source>%1 を購読できませんでした。<byte value="xd"/>
+%2</source>
+        <translation>Could not subscribe to %1.<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」の購読をサーバーで解除します。<byte value="xd"/>
+よろしいですか。</source>
+        <translation>The server will stop following “%1”.<byte value="xd"/>
+Are you sure?</translation>
+    </message>
+    <message>
+        <source>「%1」の購読を解除できませんでした。<byte value="xd"/>
+%2</source>
+        <translation>Could not unsubscribe from “%1”.<byte value="xd"/>
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」の購読を解除しました</source>
+        <translation>Unsubscribed from “%1”</translation>
     </message>
 </context>
 <context>

@@ -3,9 +3,13 @@
 // the main window (docs/main-window.png by default). The selected site's feed is read from a
 // local file, so no network is needed and the information box shows a real channel text.
 //
-//   appshot [--out FILE] [--about FILE] [--info FILE]
+//   appshot [--out FILE] [--about FILE] [--info FILE] [--account] [--language CODE DIR]
+//           [--stay]
 //     --about: also a PNG of the about box; --info: also one of the main window with an
-//     empty panel and the start-up text in the information box.
+//     empty panel and the start-up text in the information box; --account: an account's
+//     folder in the tree with one of its feeds selected and the Edit menu open over it;
+//     --language: the windows in that language, from the translations in DIR; --stay: the
+//     windows stay up until the process is ended, for a picture of the whole screen.
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -25,11 +29,13 @@
 #include "platform/desktop/desktopscreen.h"
 #include "platform/desktop/inertshellseams.h"
 #include "platform/modal/messagebox.h"
+#include "sitepane/accounttrees.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeview.h"
 #include "patrol/networkfeedservice.h"
 #include "patrol/shownlists.h"
+#include "ui/language.h"
 
 namespace {
 
@@ -63,8 +69,19 @@ int main(int argc, char* argv[]) {
         QStringLiteral("info"),
         QStringLiteral("PNG of the main window with the start-up text to write as well."),
         QStringLiteral("file"));
-    parser.addOptions({out, about, info});
+    const QCommandLineOption account(QStringLiteral("account"),
+                                     QStringLiteral("Show an account's folder and the Edit menu."));
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Language code of the windows."),
+                                      QStringLiteral("code"));
+    const QCommandLineOption translations(QStringLiteral("translations"),
+                                          QStringLiteral("Folder of the translations."),
+                                          QStringLiteral("dir"));
+    const QCommandLineOption stay(QStringLiteral("stay"),
+                                  QStringLiteral("Keep the windows up until ended."));
+    parser.addOptions({out, about, info, account, language, translations, stay});
     parser.process(app);
+    const UiTranslation translation(parser.value(language), {parser.value(translations)});
 
     QTemporaryDir programDir(QDir::tempPath() + QStringLiteral("/Quorvane3-XXXXXX"));
     ProgramPaths paths;
@@ -113,6 +130,27 @@ int main(int argc, char* argv[]) {
     state.SiteTable[5].strXmlUrl = feedPath;
     pane.trvOPML->selectNode(site);
     pane.properties->trvOPML_NodeClick();
+    if (parser.isSet(account)) {
+        AccountFolder tree;
+        AccountFolder tech;
+        tech.id = QStringLiteral("7");
+        tech.title = QStringLiteral("テクノロジー");
+        for (const auto& [id, title] : {std::pair{"12", "Hacker News"}, {"13", "LWN.net"}}) {
+            AccountFeed serverFeed;
+            serverFeed.id = QLatin1String(id);
+            serverFeed.title = QLatin1String(title);
+            serverFeed.feedUrl = QStringLiteral("https://rss.example.org/feeds/%1.xml").arg(id);
+            serverFeed.unread = 42;
+            tech.feeds << serverFeed;
+        }
+        tree.folders << tech;
+        pane.accounts->show(1, QStringLiteral("alice@rss.example.org"), tree);
+        pane.trvOPML->collapseAll();
+        pane.trvOPML->expand(pane.trvOPML->indexOf(state.siteTree.find(QStringLiteral("A1"))));
+        site = state.siteTree.find(QStringLiteral("A1/f/12"));
+        pane.trvOPML->selectNode(site);
+        pane.properties->trvOPML_NodeClick();
+    }
     main.SetStatus(QStringLiteral("完了"));
     main.show();
     main.activateWindow();
@@ -150,6 +188,12 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         std::printf("Wrote %s\n", qPrintable(aboutFile));
+    }
+    if (parser.isSet(stay)) {
+        if (parser.isSet(account)) {
+            main.popupEditMenu(main.mapToGlobal(QPoint(120, 120)));
+        }
+        return QApplication::exec();
     }
     return 0;
 }

@@ -29,8 +29,10 @@
 #include "tests/common/wholetexts.h"
 #include "patrol/frmtask.h"
 #include "sitelist/opml.h"
+#include "sitepane/accounttrees.h"
 #include "sitepane/propertiespanel.h"
 #include "sitepane/sitelistpane.h"
+#include "sitepane/sitetreeeditor.h"
 #include "sitepane/sitetreeview.h"
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
@@ -179,6 +181,72 @@ TEST_F(MenuTest, PasteFollowsTheEditClipboardAndTheEditMenuPopsUpFromTheTree) {
     Q_EMIT main().pane->trvOPML->editMenuRequested(QPoint(40, 40));
     EXPECT_TRUE(main().mnuEdit->isVisible());
     main().mnuEdit->hide();
+}
+
+TEST_F(MenuTest, WithinAnAccountOnlySubscribingAndUnsubscribingAreOffered) {
+    AccountFolder tree;
+    AccountFolder category;
+    category.id = QStringLiteral("7");
+    category.title = QStringLiteral("Tech");
+    AccountFeed feed;
+    feed.id = QStringLiteral("12");
+    feed.title = QStringLiteral("Server feed");
+    feed.feedUrl = QStringLiteral("http://[::1]/feed.xml");
+    category.feeds << feed;
+    tree.folders << category;
+    main().pane->saveList();
+    const QByteArray listBefore = workingList();
+    main().pane->accounts->show(1, QStringLiteral("alice@rss.example"), tree);
+    SiteTree& siteTree = state().siteTree;
+    SiteTreeView& view = *main().pane->trvOPML;
+
+    // A cut pending, so that paste is offered where pasting is allowed.
+    view.selectNode(siteTree.find(QStringLiteral("R3")));
+    main().mnuETriming->trigger();
+    const QList<QAction*> edits = {main().mnuNewFolder, main().mnuNewRdf, main().mnuETriming,
+                                   main().mnuECopy,     main().mnuEPaste, main().mnuDelete};
+    const auto states = [&] {
+        Q_EMIT main().mnuEdit->aboutToShow();
+        QString enabled;
+        for (const QAction* action : edits) {
+            enabled += action->isEnabled() ? QLatin1Char('+') : QLatin1Char('-');
+            EXPECT_EQ(action->toolTip() == SiteTreeEditor::serverKeepsText(), !action->isEnabled())
+                << qPrintable(action->objectName());
+        }
+        return enabled;
+    };
+    const struct {
+        const char* key;
+        const char* enabled;  // new folder, new site, cut, copy, paste, delete
+    } cases[] = {
+        {"R0", "++++++"},      {"A1", "-+----"}, {"A1/c/7", "-+----"},
+        {"A1/f/12", "-+---+"}, {"R1", "++++++"},
+    };
+    for (const auto& c : cases) {
+        SiteTree::Node* node = siteTree.find(QLatin1String(c.key));
+        ASSERT_NE(node, nullptr) << c.key;
+        view.selectNode(node);
+        EXPECT_EQ(states(), QLatin1String(c.enabled)) << c.key;
+        EXPECT_EQ(bool(view.model()->flags(view.indexOf(node)) & Qt::ItemIsEditable),
+                  accountOfKey(node->key) == 0)
+            << c.key;
+    }
+
+    // The commands themselves refuse too (a shortcut, a call from elsewhere): the cut site
+    // stays where it was, nothing is copied into the account's folder.
+    view.selectNode(siteTree.find(QStringLiteral("A1/c/7")));
+    main().pane->editor->mnuEPaste_Click();
+    main().pane->editor->mnuNewFolder_Click();
+    main().pane->editor->mnuECopy_Click();
+    EXPECT_EQ(siteTree.find(QStringLiteral("R3"))->parent, nullptr);
+    EXPECT_EQ(siteTree.find(QStringLiteral("A1/c/7"))->children.size(), 1);
+    EXPECT_EQ(main().statusText(), SiteTreeEditor::serverKeepsText());
+    // Deleting a folder of the account is no unsubscription: nothing is asked.
+    const qsizetype asked = env.messageBox.shown.size();
+    main().pane->editor->mnuDelete_Click();
+    EXPECT_EQ(env.messageBox.shown.size(), asked);
+    main().pane->saveList();
+    EXPECT_EQ(workingList(), listBefore);
 }
 
 TEST_F(MenuTest, StatusBarKeepsItsTextWhileMenusAreHovered) {

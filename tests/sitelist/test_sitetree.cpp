@@ -33,6 +33,51 @@ TEST(SiteKeys, KeyAndIndexRoundTrip) {
     }
 }
 
+TEST(SiteKeys, AccountKeysNameTheirAccountAndNoRow) {
+    for (const auto& [key, account] : {std::pair{"A1", 1},
+                                       {"A12/c/7", 12},
+                                       {"A3/f/x/y", 3},
+                                       {"A", 0},
+                                       {"A0", 0},
+                                       {"Ax/1", 0},
+                                       {"R1", 0},
+                                       {"A-2", 0},
+                                       {"", 0}}) {
+        EXPECT_EQ(accountOfKey(QString::fromLatin1(key)), account) << key;
+        EXPECT_EQ(indexOfKey(QString::fromLatin1(key)) >= 0, key[0] == 'R') << key;
+    }
+    EXPECT_EQ(accountOfKey(accountKeyPrefix(42) + QStringLiteral("/f/1")), 42);
+}
+
+TEST(SiteTree, ABranchComesInWholeAnnouncedOnceOrNotAtAll) {
+    SiteTree tree;
+    tree.addNode(nullptr, QStringLiteral("R0"), QStringLiteral("mine"), kImageSite);
+    int announced = 0;
+    QObject::connect(&tree, &SiteTree::nodeAdded, [&announced] { ++announced; });
+    const auto node = [](const char* key, qsizetype parent) {
+        return SiteTree::BranchNode{QString::fromLatin1(key), QString::fromLatin1(key),
+                                    kImageFolder, parent};
+    };
+    // A key taken, given twice, or a parent not before its child: nothing is added.
+    for (const QList<SiteTree::BranchNode>& bad :
+         {QList{node("A1", -1), node("R0", 0)}, QList{node("A1", -1), node("x", 0), node("x", 0)},
+          QList{node("A1", -1), node("y", 2), node("z", 0)}, QList{node("A1", 0)}}) {
+        EXPECT_EQ(tree.addBranch(nullptr, bad), nullptr);
+    }
+    EXPECT_EQ(tree.nodeCount(), 1);
+    EXPECT_EQ(announced, 0);
+
+    SiteTree::Node* top = tree.addBranch(
+        nullptr, {node("A1", -1), node("c", 0), node("c1", 1), node("f", 0), node("c2", 1)});
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(announced, 1);
+    EXPECT_EQ(keysInCollectionOrder(tree), QStringList({"R0", "A1", "c", "c1", "f", "c2"}));
+    EXPECT_EQ(childKeys(tree.topLevelNodes()), QStringList({"R0", "A1"}));
+    EXPECT_EQ(childKeys(top->children), QStringList({"c", "f"}));
+    EXPECT_EQ(childKeys(tree.find(QStringLiteral("c"))->children), QStringList({"c1", "c2"}));
+    EXPECT_EQ(tree.find(QStringLiteral("c2"))->row, 1);
+}
+
 TEST(SiteRowArray, GrowsKeepingRowsAndStopsAtTheSixteenBitLimit) {
     SiteRowArray table;
     EXPECT_EQ(table.lastIndex(), -1);
