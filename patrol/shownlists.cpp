@@ -56,7 +56,12 @@ void MarkShownArticles(AppState& state, QList<ArticleRecord>& SiteArticles, int 
     if (!state.SiteTable.isValidIndex(siteIndex)) {
         return;
     }
-    const QString path = shownListPath(state, state.SiteTable[siteIndex].strXmlUrl);
+    markShownOfFeed(state, SiteArticles, state.SiteTable[siteIndex].strXmlUrl);
+}
+
+void markShownOfFeed(AppState& state, QList<ArticleRecord>& articles, const QString& feedUrl) {
+    QList<ArticleRecord>& SiteArticles = articles;
+    const QString path = shownListPath(state, feedUrl);
     if (!QFileInfo::exists(path)) {
         return;
     }
@@ -112,14 +117,18 @@ bool RecordNewsShown(AppState& state, int queueIndex) {
         return false;
     }
     ArticleRecord& record = state.NewsQueue[queueIndex];
-    if (!state.SiteTable.isValidIndex(record.SiteIndex)) {
+    // An account's article has no site row: its feed's URL names its file.
+    const bool ofAccount = record.Account != 0;
+    if (ofAccount ? record.FeedUrl.isEmpty() : !state.SiteTable.isValidIndex(record.SiteIndex)) {
         return false;
     }
+    const QString feedUrl =
+        ofAccount ? record.FeedUrl : state.SiteTable[record.SiteIndex].strXmlUrl;
     // What the user has read is nobody else's business.
     if (!makePrivateFolder(temporaryDir(state))) {
         return false;
     }
-    QFile file(shownListPath(state, state.SiteTable[record.SiteIndex].strXmlUrl));
+    QFile file(shownListPath(state, feedUrl));
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append,
                    QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         return false;

@@ -22,6 +22,9 @@ class RuleSet;
 // left the feed drop out. No file: nothing happens and none is created. An empty file is
 // left alone. Any failure ends it quietly; records marked so far stay marked.
 void MarkShownArticles(AppState& state, QList<ArticleRecord>& SiteArticles, int siteIndex);
+// The same for the articles of the feed at feedUrl, with or without a site row (an
+// account's feed).
+void markShownOfFeed(AppState& state, QList<ArticleRecord>& articles, const QString& feedUrl);
 
 // Appends the shown-list line of NewsQueue entry queueIndex to its site's file (creating
 // the directory and the file when needed) and clears the entry's IsNew. False, with IsNew

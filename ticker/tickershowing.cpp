@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/appstate.h"
+#include "core/articlesource.h"
 #include "patrol/shownlists.h"
 #include "core/newsdate.h"
 #include "rules/displayrule.h"
@@ -84,6 +85,33 @@ void TickerShowing::ResetTicker() {
     blnResetPending = true;
     showStill(kWaitingStamp, QCoreApplication::translate("TickerShowing", kWaitingText));
     strCurrentLink.clear();
+    UpdateButtons();
+}
+
+void TickerShowing::queueEntriesMoved(const QList<int>& moved) {
+    if (moved.isEmpty()) {
+        return;
+    }
+    const int oldCount = int(moved.size());
+    // The next entry is the first one left at or after the old next.
+    if (intNextIndex >= 1 && intNextIndex < oldCount) {
+        int i = intNextIndex;
+        while (i < oldCount && moved[i] == 0) {
+            ++i;
+        }
+        intNextIndex = qint16(i < oldCount ? moved[i] : 1);
+    } else if (intNextIndex >= oldCount) {
+        intNextIndex = 1;
+    }
+    if (intShownIndex >= 1 && intShownIndex < oldCount) {
+        intShownIndex = moved[intShownIndex] > 0 ? qint16(moved[intShownIndex]) : qint16(-1);
+    }
+    // The running line holds the queue's indices of what it laid out: it is laid out anew
+    // from the next entry.
+    if (blnShowing && !blnResetPending && shown->kind() == TickerPresentationKind::Marquee) {
+        shown->end();
+        shown->begin();
+    }
     UpdateButtons();
 }
 
@@ -202,6 +230,15 @@ bool TickerShowing::isSingleEntryOnDisplay() const {
     return !siteTitle.isEmpty() && state.NewsQueue.lastIndex() <= 1;
 }
 
+QString TickerShowing::siteNameOf(const ArticleRecord& entry) const {
+    // An account's article has no row of the site table: it carries its feed's title.
+    if (entry.Account != 0) {
+        return entry.SiteTitle;
+    }
+    return state.SiteTable.isValidIndex(entry.SiteIndex) ? state.SiteTable[entry.SiteIndex].strTitle
+                                                         : QString();
+}
+
 void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
     // The entry on display may have gone with the queue (ResetTicker): nothing to show.
     if (i < 1 || i > state.NewsQueue.lastIndex()) {
@@ -232,9 +269,7 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
         // Already announced, read aloud, recorded and held.
         return;
     }
-    const QString siteName = state.SiteTable.isValidIndex(entry.SiteIndex)
-                                 ? state.SiteTable[entry.SiteIndex].strTitle
-                                 : QString();
+    const QString siteName = siteNameOf(entry);
     view.announceHeadline(siteName, entry.Title);
     if (state.settings.TICKER_SPEAK) {
         // A headline the user stepped to is read at once; one that came by itself waits for
@@ -248,15 +283,14 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
         // then stays new.
         RecordNewsShown(state, i);
     }
+    noteArticleShown(state.articleSources, state.NewsQueue[i]);
     UpdateButtons();
     setHold(TickerHold::Headline, state.NewsQueue[i].Display == RuleAction::Hold);
 }
 
 std::pair<QString, QString> TickerShowing::entryTexts(const ArticleRecord& entry) const {
     const QString date = shownNewsDate(entry.PubDate);
-    const QString site = state.SiteTable.isValidIndex(entry.SiteIndex)
-                             ? state.SiteTable[entry.SiteIndex].strTitle
-                             : QString();
+    const QString site = siteNameOf(entry);
     // Without a date the site title takes the time stamp's place.
     if (date.isEmpty()) {
         return {site, QString()};

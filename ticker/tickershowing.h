@@ -101,6 +101,8 @@ public:
     void ShowForm(ShowMode intTickerModeSet);
     // Empties the queue and shows the waiting texts until the next ShowForm.
     void ResetTicker();
+    // Entries left the queue; see TickerControl::queueEntriesMoved.
+    void queueEntriesMoved(const QList<int>& moved);
     // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
     void SetNewsIndex(qint16 intNewIndex);
     // The state of a window loaded afresh, and its texts.
@@ -157,6 +159,8 @@ public:
     // The time stamp and site title shown with an entry: the date and the site's title, or,
     // for an undated entry, the site's title alone in the time stamp's place.
     [[nodiscard]] std::pair<QString, QString> entryTexts(const ArticleRecord& entry) const;
+    // The title of the site (or account feed) the entry came from.
+    [[nodiscard]] QString siteNameOf(const ArticleRecord& entry) const;
     // The entry at index i is on display from now on: its texts (unless it scrolled in),
     // the link, its shown-list line, the buttons. Afterwards nextIndex() is i.
     void putOnDisplay(int i, EntryArrival arrival);
