@@ -21,12 +21,13 @@ namespace {
 class AccountsOfflineTest : public ::testing::Test {
 protected:
     // An account at path of the loopback server.
-    std::unique_ptr<AccountsRuntime> start(const QString& path) {
+    std::unique_ptr<AccountsRuntime> start(const QString& path, bool markWhenShown = false) {
         AccountSettings account;
         account.number = 2;
         account.type = QStringLiteral("ttrss");
         account.url = server.url(path);
         account.user = QStringLiteral("alice");
+        account.markReadWhenShown = markWhenShown;
         name = account.displayName();
         EXPECT_TRUE(writeAccountsIni(accountsIniPath(env.dir()), {account}));
         secrets.passwords.insert(2, QStringLiteral("secret"));
@@ -95,12 +96,25 @@ TEST_F(AccountsOfflineTest, TheExitDuringASyncEndsAtOnceAndKeepsTheMarks) {
     read.Account = 2;
     read.Identity = QStringLiteral("77");
     runtime->articleOpened(read);
+    // Shown is not read unless the account says so.
+    ArticleRecord shown = read;
+    shown.Identity = QStringLiteral("78");
+    runtime->articleShown(shown);
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(runtime->shutdown(500));
     runtime.reset();
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_EQ(readMarks(markLogPath(env.dir(), 2)), QStringList{QStringLiteral("77")});
+
+    // With mark_read_when_shown=1, what the ticker has shown is marked read too, after what
+    // was marked before.
+    runtime = start(QStringLiteral("/hang/"), true);
+    runtime->articleShown(shown);
+    runtime->articleShown(shown);
+    EXPECT_TRUE(runtime->shutdown(500));
+    EXPECT_EQ(readMarks(markLogPath(env.dir(), 2)),
+              QStringList({QStringLiteral("77"), QStringLiteral("78")}));
 }
 
 }  // namespace
