@@ -21,19 +21,19 @@ void InterimSecrets::readPassword(const AccountSettings& account, ReadDone done)
 }
 
 void InterimSecrets::writePassword(const AccountSettings&, const QString&, WriteDone done) {
+    const QString why = tr("パスワードを保存できません");
     QMetaObject::invokeMethod(
-        this, [this, done] { done(false, tr("パスワードを保存できません")); },
-        Qt::QueuedConnection);
+        this, [done, why] { done(false, why); }, Qt::QueuedConnection);
 }
 
 void InterimSecrets::removePassword(const AccountSettings&, WriteDone done) {
+    const QString why = tr("パスワードを削除できません");
     QMetaObject::invokeMethod(
-        this, [this, done] { done(false, tr("パスワードを削除できません")); },
-        Qt::QueuedConnection);
+        this, [done, why] { done(false, why); }, Qt::QueuedConnection);
 }
 
 void InterimSecrets::probeKeyring(WriteDone done) {
+    const QString why = tr("Secret Service が使えません");
     QMetaObject::invokeMethod(
-        this, [this, done] { done(false, tr("Secret Service が使えません")); },
-        Qt::QueuedConnection);
+        this, [done, why] { done(false, why); }, Qt::QueuedConnection);
 }
