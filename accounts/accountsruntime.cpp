@@ -30,6 +30,20 @@ struct AccountsRuntime::Account {
     bool sending = false;
     // Marked read here this run: never dropped from the queue as read elsewhere.
     QSet<QString> markedHere;
+    // Requests (a patrol, a send of marks) are numbered as they start; the status shows the
+    // outcome of the latest started that has ended, never an older one that ended later.
+    quint64 started = 0;
+    quint64 told = 0;
+    quint64 patrolStart = 0;
+
+    // Whether the outcome of the request numbered number may be told.
+    bool newest(quint64 number) {
+        if (number < told) {
+            return false;
+        }
+        told = number;
+        return true;
+    }
 };
 
 namespace {
@@ -257,39 +271,41 @@ void AccountsRuntime::startPatrol(Account& account) {
     account.syncing = true;
     const int number = account.settings.number;
     sendMarks(number);
+    const quint64 started = ++account.started;
+    account.patrolStart = started;
     const AccountClient* asked = account.client.get();
     const QString treePath = accountTreePath(folder, number);
-    account.client->fetchTree(
-        [this, number, asked, treePath](const AccountFolder& tree, const AccountError& error) {
-            Account* now = find(number);
-            if (!now || now->client.get() != asked) {
-                return;
+    account.client->fetchTree([this, number, asked, treePath, started](const AccountFolder& tree,
+                                                                       const AccountError& error) {
+        Account* now = find(number);
+        if (!now || now->client.get() != asked) {
+            return;
+        }
+        if (!error.ok()) {
+            fail(number, error, started);
+            return;
+        }
+        AccountFolder named = tree;
+        named.title = now->settings.displayName();
+        files.start([this, number, treePath, named] {
+            if (writeAccountTreeFile(treePath, named)) {
+                post([this, number] { Q_EMIT treeChanged(number); });
             }
-            if (!error.ok()) {
-                fail(number, error);
-                return;
-            }
-            AccountFolder named = tree;
-            named.title = now->settings.displayName();
-            files.start([this, number, treePath, named] {
-                if (writeAccountTreeFile(treePath, named)) {
-                    post([this, number] { Q_EMIT treeChanged(number); });
-                }
-            });
-            now->client->fetchUnread(
-                AccountUnreadRequest{now->cursor, true},
-                [this, number, asked](const AccountUnread& unread, const AccountError& failure) {
-                    Account* then = find(number);
-                    if (!then || then->client.get() != asked) {
-                        return;
-                    }
-                    if (!failure.ok()) {
-                        fail(number, failure);
-                        return;
-                    }
-                    takeUnread(number, asked, unread, 0);
-                });
         });
+        now->client->fetchUnread(AccountUnreadRequest{now->cursor, true},
+                                 [this, number, asked, started](const AccountUnread& unread,
+                                                                const AccountError& failure) {
+                                     Account* then = find(number);
+                                     if (!then || then->client.get() != asked) {
+                                         return;
+                                     }
+                                     if (!failure.ok()) {
+                                         fail(number, failure, started);
+                                         return;
+                                     }
+                                     takeUnread(number, asked, unread, 0);
+                                 });
+    });
 }
 
 void AccountsRuntime::takeUnread(int number, const AccountClient* asked,
@@ -369,8 +385,10 @@ void AccountsRuntime::judged(int number, const AccountClient* asked, QList<Artic
         Account* now = self->find(number);
         if (now && now->client.get() == asked) {
             const bool hadProblem = !now->status.problem.isEmpty();
-            now->status.problem.clear();
-            if (hadProblem) {
+            if (now->newest(now->patrolStart)) {
+                now->status.problem.clear();
+            }
+            if (hadProblem && now->status.problem.isEmpty()) {
                 Q_EMIT self->statusChanged(number);
             }
             self->endPatrol(*now);
@@ -386,9 +404,18 @@ void AccountsRuntime::endPatrol(Account& account) {
     Q_EMIT patrolEnded(number);
 }
 
-void AccountsRuntime::fail(int number, const AccountError& error) {
+void AccountsRuntime::fail(int number, const AccountError& error, quint64 started) {
     Account* account = find(number);
     if (!account) {
+        return;
+    }
+    const bool ofPatrol = account->syncing && started == account->patrolStart;
+    // A failure older than an outcome already told (a send of marks that failed while the
+    // server was away, answered after a patrol that reached it) says nothing new.
+    if (!account->newest(started) && !error.needsNewSettings()) {
+        if (ofPatrol) {
+            endPatrol(*account);
+        }
         return;
     }
     account->status.problem =
@@ -408,7 +435,8 @@ void AccountsRuntime::fail(int number, const AccountError& error) {
     if (error.needsNewSettings()) {
         Q_EMIT accountsChanged();
     }
-    if (account->syncing) {
+    // A stopped account's client is gone, and with it the replies its patrol waited for.
+    if (ofPatrol || (account->syncing && account->status.stopped)) {
         endPatrol(*account);
     }
 }
@@ -497,28 +525,33 @@ void AccountsRuntime::sendMarks(int number) {
     account->sending = true;
     const QStringList batch = account->pending;
     const AccountClient* asked = account->client.get();
-    account->client->markRead(batch,
-                              [this, number, batch, asked](qint64, const AccountError& error) {
-                                  Account* now = find(number);
-                                  if (!now || now->client.get() != asked) {
-                                      return;
-                                  }
-                                  now->sending = false;
-                                  if (!error.ok()) {
-                                      // Kept on the disk and in order: sent again at the next
-                                      // patrol.
-                                      fail(number, error);
-                                      return;
-                                  }
-                                  // Marks made while these were under way came after them.
-                                  now->pending = now->pending.mid(batch.size());
-                                  const QStringList left = now->pending;
-                                  const QString path = markLogPath(folder, number);
-                                  files.start([path, left] { rewriteMarks(path, left); });
-                                  if (left.isEmpty()) {
-                                      Q_EMIT marksSent(number);
-                                  } else {
-                                      sendMarks(number);
-                                  }
-                              });
+    const quint64 started = ++account->started;
+    account->client->markRead(
+        batch, [this, number, batch, asked, started](qint64, const AccountError& error) {
+            Account* now = find(number);
+            if (!now || now->client.get() != asked) {
+                return;
+            }
+            now->sending = false;
+            if (!error.ok()) {
+                // Kept on the disk and in order: sent again at the next
+                // patrol.
+                fail(number, error, started);
+                return;
+            }
+            if (now->newest(started) && !now->status.problem.isEmpty()) {
+                now->status.problem.clear();
+                Q_EMIT statusChanged(number);
+            }
+            // Marks made while these were under way came after them.
+            now->pending = now->pending.mid(batch.size());
+            const QStringList left = now->pending;
+            const QString path = markLogPath(folder, number);
+            files.start([path, left] { rewriteMarks(path, left); });
+            if (left.isEmpty()) {
+                Q_EMIT marksSent(number);
+            } else {
+                sendMarks(number);
+            }
+        });
 }

@@ -75,7 +75,8 @@ private:
     void judged(int number, const AccountClient* asked, QList<ArticleRecord> fresh,
                 const AccountUnread& unread, quint64 generation, int judgings);
     void endPatrol(Account& account);
-    void fail(int number, const AccountError& error);
+    // The request numbered started failed.
+    void fail(int number, const AccountError& error, quint64 started);
     void mark(int number, const QString& id);
     void sendMarks(int number);
     void tell(const QString& text);
