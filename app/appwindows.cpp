@@ -159,6 +159,12 @@ void AppWindows::ResetTicker() {
     ticker().ResetTicker();
 }
 
+void AppWindows::queueEntriesMoved(const QList<int>& moved) {
+    if (tickerWindow) {
+        tickerWindow->queueEntriesMoved(moved);
+    }
+}
+
 void AppWindows::SetStatus(const QString& strValue) {
     main().SetStatus(strValue);
 }

@@ -96,6 +96,8 @@ public:
     // TickerControl: the ticker, created on first use.
     void ShowForm(ShowMode intTickerModeSet) override;
     void ResetTicker() override;
+    // Nothing to move in a ticker not yet loaded.
+    void queueEntriesMoved(const QList<int>& moved) override;
 
     // StatusSink: the main window's status bar.
     void SetStatus(const QString& strValue) override;

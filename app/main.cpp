@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "accounts/accountsruntime.h"
 #include "app/appexit.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "app/handover.h"
+#include "app/interimsecrets.h"
 #include "core/appstate.h"
 #include "core/openrequest.h"
 #include "core/version.h"
@@ -142,6 +144,12 @@ int main(int argc, char* argv[]) {
     // Sites' icons share the feeds' network thread; they go before it at exit.
     IconService iconService(feedService->httpClient(), iconCacheFolder(), state.seams.clock);
     SiteIcons siteIcons(iconService, state.settings);
+    // Accounts' requests share the feeds' network thread too; their answers are read on
+    // threads of their own.
+    InterimSecrets secrets(state.paths.programDir);
+    AccountsRuntime accounts(state.paths.programDir, secrets, feedService->httpClient(),
+                             state.fetchOptions);
+    state.articleSources.append(&accounts);
     state.useFeedService(std::move(feedService));
     useShownLists(state);
     state.useSpeechEngine(makeSpeechEngine());
@@ -183,6 +191,8 @@ int main(int argc, char* argv[]) {
     // The display rules are in force before the first patrol, and followed on disk from now on.
     state.rulesStore().watch(std::make_unique<QtFileWatcher>());
     state.rulesStore().reload();
+    // accounts.ini is read beside the first patrol, which its accounts join.
+    accounts.reload();
 
     // Read the working list while the main window is built; Form_Load takes it.
     windows.listReadAhead().start(state.programFile(QStringLiteral("rsslist.opml")),
@@ -203,9 +213,10 @@ int main(int argc, char* argv[]) {
     // The speech thread ends while the feeds do.
     const QDeadlineTimer exitDeadline(kExitWaitMs);
     static_cast<void>(state.speech().shutdown(0));
+    const bool accountsEnded = accounts.shutdown(int(exitDeadline.remainingTime()));
     const bool feedsEnded = state.feeds().shutdown(kExitWaitMs);
     const bool speechEnded = state.speech().shutdown(int(exitDeadline.remainingTime()));
-    if (!feedsEnded || !speechEnded) {
+    if (!feedsEnded || !speechEnded || !accountsEnded) {
         // Only the program's own streams: fflush(nullptr) would wait for every stream's lock,
         // and speech-dispatcher's client holds its socket stream's while it reads.
         std::fflush(stdout);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "core/siterow.h"
 #include "core/sitetree.h"
 
+class ArticleSource;
 class Browser;
 class Clock;
 class MessageBoxSeam;
@@ -57,6 +59,10 @@ struct AppState {
 
     ArticleArray NewsQueue;
     ArticleArray ListArticles;
+
+    // Sources of articles besides the site table (accounts), asked at every patrol and told
+    // when an article is opened or shown. Their owner outlives the windows.
+    QList<ArticleSource*> articleSources;
 
     // The new-site dialog opens with a clean pending row.
     void ClearNewSiteRow() {

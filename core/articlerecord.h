@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <atomic>
+#include <utility>
 
 // What the display rules do to a headline (rules/displayrule.h); Show, the zero value, when
 // no rule meets it.
@@ -61,6 +62,32 @@ public:
         }
         slots.append(record);
         return true;
+    }
+    // Removes the entries pred holds for, keeping the others' order. The result gives, for
+    // each old index, the new one (0 for a removed entry and for slot 0); empty when
+    // nothing was removed.
+    template <typename Pred>
+    QList<int> removeIf(Pred pred) {
+        QList<int> moved(slots.size(), 0);
+        int next = 1;
+        for (int i = 1; i < int(slots.size()); ++i) {
+            if (!pred(std::as_const(slots[i]))) {
+                moved[i] = next++;
+            }
+        }
+        if (next == int(slots.size())) {
+            return {};
+        }
+        QList<ArticleRecord> kept;
+        kept.reserve(next);
+        kept.append(ArticleRecord{});
+        for (int i = 1; i < int(slots.size()); ++i) {
+            if (moved[i] != 0) {
+                kept.append(std::move(slots[i]));
+            }
+        }
+        slots = std::move(kept);
+        return moved;
     }
     // Back to an array holding only the empty slot 0.
     void clear() {

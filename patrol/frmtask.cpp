@@ -5,8 +5,10 @@
 #include <memory>
 
 #include "core/appstate.h"
+#include "core/articlesource.h"
 #include "patrol/admission.h"
 #include "patrol/shownlists.h"
+#include "patrol/sourceintake.h"
 #include "patrol/feeditems.h"
 #include "formats/feedtext.h"
 #include "rules/rulesproblems.h"
@@ -35,7 +37,11 @@ void guarded(const char* what, Call call) {
 
 frmTask::frmTask(AppState& appState, TickerControl& tickerControl, StatusSink& statusSink,
                  QObject* parent)
-    : QObject(parent), state(appState), ticker(tickerControl), status(statusSink) {
+    : QObject(parent),
+      state(appState),
+      ticker(tickerControl),
+      status(statusSink),
+      sourceIntake(std::make_shared<SourceIntake>(appState, tickerControl, statusSink)) {
     setObjectName(QStringLiteral("frmTask"));
     tmrRefresh.setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh.setInterval(kRefreshIntervalMs);
@@ -94,6 +100,13 @@ void frmTask::follow(const PatrolSchedule::PatrolStep& step) {
             tmrRefresh.stop();
             if (step.resetTicker) {
                 guarded("resetting the ticker", [this] { ticker.ResetTicker(); });
+            }
+            if (step.patrolStarts) {
+                // The other sources (accounts) work beside the walk; what they find comes
+                // later, through the intake.
+                for (ArticleSource* source : std::as_const(state.articleSources)) {
+                    source->patrol(sourceIntake);
+                }
             }
             startWalk(step.site, step.wrap,
                       [this](qint16 next) { follow(schedule.walkEnded(next)); });

@@ -20,6 +20,7 @@
 #include "platform/system/workerpool.h"
 
 struct AppState;
+class SourceIntake;
 
 // The patrol window: never shown, it exists for its timer. Every AUTO_PIROT_MINITS
 // minutes it walks the site table, fetches feeds and feeds NewsQueue, in one of two modes
@@ -175,6 +176,8 @@ private:
     // The article list's feed on the judging thread (0: none), and the last such number.
     quint64 listJudging = 0;
     quint64 lastListJudging = 0;
+    // Where the other sources' articles go.
+    std::shared_ptr<SourceIntake> sourceIntake;
     bool rulesFailureTold = false;
     bool rulesProblemsTold = false;
     // The over-budget rules named so far, as told.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -12,6 +13,9 @@ public:
     virtual ~TickerControl() = default;
     virtual void ShowForm(ShowMode intTickerModeSet) = 0;
     virtual void ResetTicker() = 0;
+    // Entries left NewsQueue (ArticleArray::removeIf): moved gives each old index its new
+    // one (0: gone). An entry on display that went stays drawn until the ticker moves on.
+    virtual void queueEntriesMoved(const QList<int>& moved) = 0;
 };
 
 // The main window's status bar.

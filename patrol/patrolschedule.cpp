@@ -51,6 +51,7 @@ PatrolSchedule::PatrolStep PatrolSchedule::startPatrol(PatrolMode mode, bool que
             step.kind = PatrolStep::Kind::Walk;
             step.site = NextSiteIndex;
             step.wrap = true;
+            step.patrolStarts = true;
             break;
         case PatrolMode::AllSites:
             // Each walk ends after a site with news or at the table's end, so every site is
@@ -62,6 +63,7 @@ PatrolSchedule::PatrolStep PatrolSchedule::startPatrol(PatrolMode mode, bool que
             step.site = 0;
             step.wrap = false;
             step.resetTicker = !queueEmpty;
+            step.patrolStarts = true;
             break;
         case PatrolMode::NeverOffered:
             step.kind = PatrolStep::Kind::WalksEnded;  // the ticks go on, nothing is fetched

@@ -48,6 +48,8 @@ public:
         bool wrap = true;
         // Before the first walk: the queue left from the last patrol is dropped first.
         bool resetTicker = false;
+        // The first walk of a patrol: the other sources of articles are asked now.
+        bool patrolStarts = false;
         bool showTicker = false;
     };
 

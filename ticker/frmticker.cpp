@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "core/appstate.h"
+#include "core/articlesource.h"
 #include "platform/desktop/browser.h"
 #include "platform/modal/messagebox.h"
 #include "platform/desktop/screeninfo.h"
@@ -316,6 +317,7 @@ void frmTicker::openHeadline(int index) {
             showing.releaseHeadline();
         }
         openFeedLink(state.seams.browser, showing.entry(index).Link);
+        noteArticleOpened(state.articleSources, showing.entry(index));
     }
 }
 
@@ -328,6 +330,10 @@ void frmTicker::ShowForm(ShowMode intTickerModeSet) {
 void frmTicker::ResetTicker() {
     showing.ResetTicker();
     repaint();
+}
+
+void frmTicker::queueEntriesMoved(const QList<int>& moved) {
+    showing.queueEntriesMoved(moved);
 }
 
 void frmTicker::SetNewsIndex(qint16 intNewIndex) {
@@ -416,6 +422,11 @@ void frmTicker::cmdSetting_Click() {
 void frmTicker::cmdWeb_Click() {
     if (!showing.currentLink().isEmpty()) {
         openFeedLink(state.seams.browser, showing.currentLink());
+        const int shown = showing.shownIndex();
+        if (shown >= 1 && shown <= state.NewsQueue.lastIndex() &&
+            state.NewsQueue[shown].Link == showing.currentLink()) {
+            noteArticleOpened(state.articleSources, state.NewsQueue[shown]);
+        }
     }
 }
 

@@ -52,6 +52,7 @@ public:
     void ShowForm(ShowMode intTickerModeSet) override;
     // Empties the queue and shows the waiting text until the next ShowForm.
     void ResetTicker() override;
+    void queueEntriesMoved(const QList<int>& moved) override;
     // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
     void SetNewsIndex(qint16 intNewIndex);
     // Applies the display settings: opacity, article interval, stacking, position, colours,

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "core/appstate.h"
+#include "core/articlesource.h"
 #include "ui/fittedlabel.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
@@ -207,6 +208,11 @@ void frmTickerList::listRss_DblClick() {
 void frmTickerList::cmdWeb_Click() {
     if (!lblPause->text().isEmpty()) {
         openFeedLink(state.seams.browser, lblPause->text());
+        const int k = listRss->currentRow() + 1;
+        if (k >= 1 && k <= state.ListArticles.lastIndex() &&
+            state.ListArticles[k].Link == lblPause->text()) {
+            noteArticleOpened(state.articleSources, state.ListArticles[k]);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "core/appstate.h"
+#include "core/articlesource.h"
 #include "core/newsdate.h"
 #include "core/shownstore.h"
 #include "rules/displayrule.h"
@@ -84,6 +85,43 @@ void TickerShowing::ResetTicker() {
     blnResetPending = true;
     showStill(kWaitingStamp, QCoreApplication::translate("TickerShowing", kWaitingText));
     strCurrentLink.clear();
+    UpdateButtons();
+}
+
+void TickerShowing::queueEntriesMoved(const QList<int>& moved) {
+    if (moved.isEmpty()) {
+        return;
+    }
+    const int oldCount = int(moved.size());
+    // The showing's copies of the entries it took are the queue's first entries, in order:
+    // the same ones go.
+    ArticleArray kept;
+    for (int i = 1; i <= news.lastIndex() && i < oldCount; ++i) {
+        if (moved[i] > 0) {
+            kept.append(news[i]);
+        }
+    }
+    news = kept;
+    taken = news.lastIndex();
+    // The next entry is the first one left at or after the old next.
+    if (intNextIndex >= 1 && intNextIndex < oldCount) {
+        int i = intNextIndex;
+        while (i < oldCount && moved[i] == 0) {
+            ++i;
+        }
+        intNextIndex = qint16(i < oldCount ? moved[i] : 1);
+    } else if (intNextIndex >= oldCount) {
+        intNextIndex = 1;
+    }
+    if (intShownIndex >= 1 && intShownIndex < oldCount) {
+        intShownIndex = moved[intShownIndex] > 0 ? qint16(moved[intShownIndex]) : qint16(-1);
+    }
+    // The running line holds the queue's indices of what it laid out: it is laid out anew
+    // from the next entry.
+    if (blnShowing && !blnResetPending && shown->kind() == TickerPresentationKind::Marquee) {
+        shown->end();
+        shown->begin();
+    }
     UpdateButtons();
 }
 
@@ -279,6 +317,7 @@ void TickerShowing::putOnDisplay(int i, EntryArrival arrival) {
         // disk, and a line that cannot be written never stops the ticker.
         state.shownStore().RecordNewsShown(entry);
     }
+    noteArticleShown(state.articleSources, entry);
     UpdateButtons();
     setHold(TickerHold::Headline, held);
 }

@@ -103,6 +103,8 @@ public:
     void ShowForm(ShowMode intTickerModeSet);
     // Empties the queue and shows the waiting texts until the next ShowForm.
     void ResetTicker();
+    // Entries left the queue; see TickerControl::queueEntriesMoved.
+    void queueEntriesMoved(const QList<int>& moved);
     // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
     void SetNewsIndex(qint16 intNewIndex);
     // The state of a window loaded afresh, and its texts.

@@ -62,6 +62,29 @@
     </message>
 </context>
 <context>
+    <name>AccountsRuntime</name>
+    <message>
+        <source>%1: パスワードが保存されていません</source>
+        <translation>%1: no password is stored</translation>
+    </message>
+    <message>
+        <source>%1: パスワードを読めません: %2</source>
+        <translation>%1: cannot read the password: %2</translation>
+    </message>
+    <message>
+        <source>%1: この種類のアカウントは使えません: %2</source>
+        <translation>%1: accounts of this type are not supported: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: 既読の記録を保存できません: %2</source>
+        <translation>%1: cannot save the read marks: %2</translation>
+    </message>
+</context>
+<context>
     <name>DisplayRules</name>
     <message>
         <source>表示ルール %1 行目: UTF-8 で書かれていません</source>
@@ -131,6 +154,21 @@
     <message>
         <source>フィードが見つかりませんでした</source>
         <translation>No feed was found</translation>
+    </message>
+</context>
+<context>
+    <name>InterimSecrets</name>
+    <message>
+        <source>パスワードを保存できません</source>
+        <translation>Cannot save the password</translation>
+    </message>
+    <message>
+        <source>パスワードを削除できません</source>
+        <translation>Cannot remove the password</translation>
+    </message>
+    <message>
+        <source>Secret Service が使えません</source>
+        <translation>The Secret Service is not available</translation>
     </message>
 </context>
 <context>

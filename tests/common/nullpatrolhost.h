@@ -7,6 +7,7 @@ class NullTicker final : public TickerControl {
 public:
     void ShowForm(ShowMode) override {}
     void ResetTicker() override {}
+    void queueEntriesMoved(const QList<int>&) override {}
 };
 
 class NullStatus final : public StatusSink {

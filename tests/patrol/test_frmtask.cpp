@@ -39,6 +39,7 @@ public:
         calls.append(QStringLiteral("ResetTicker"));
         state.NewsQueue.clear();
     }
+    void queueEntriesMoved(const QList<int>&) override {}
     AppState& state;
     QStringList calls;
     bool failShowForm = false;

@@ -169,6 +169,33 @@ TEST_F(TickerShowingTest, StepsThroughTheQueueAndEndsPopUpRounds) {
     }
 }
 
+// Entries that leave the queue under the ticker (read elsewhere) are never reached; the
+// ticker goes on with the first one left after them, and an account's entry names its feed.
+TEST_F(TickerShowingTest, GoesOnPastEntriesThatLeftTheQueue) {
+    fill(5);
+    EXPECT_EQ(run(QStringLiteral("show0 tick")), "enter w1 w2");
+    const auto drop = [this](const QStringList& titles) {
+        const QList<int> moved = env.state().NewsQueue.removeIf(
+            [&titles](const ArticleRecord& entry) { return titles.contains(entry.Title); });
+        showing.queueEntriesMoved(moved);
+    };
+    drop({QStringLiteral("#1"), QStringLiteral("#3")});
+    EXPECT_EQ(env.state().NewsQueue.lastIndex(), 3);
+    EXPECT_EQ(showing.shownIndex(), 1);
+    EXPECT_EQ(run(QStringLiteral("tick tick tick")), "enter w1 w2 w4 w5 w2");
+    // The entry on display itself went: the next one left comes.
+    drop({QStringLiteral("#2")});
+    EXPECT_EQ(run(QStringLiteral("tick")), "enter w1 w2 w4 w5 w2 w4");
+    drop({QStringLiteral("none")});
+    EXPECT_EQ(env.state().NewsQueue.lastIndex(), 2);
+
+    ArticleRecord& mine = env.state().NewsQueue[1];
+    mine.Account = 1;
+    mine.SiteIndex = -1;
+    mine.SiteTitle = QStringLiteral("Their feed");
+    EXPECT_EQ(showing.siteNameOf(mine), QStringLiteral("Their feed"));
+}
+
 TEST_F(TickerShowingTest, ButtonsPauseAndStepWithoutWrapping) {
     struct Case {
         const char* name;

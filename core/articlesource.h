@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "core/articlerecord.h"
+
+class RuleSet;
+
+// Where a source's articles go at a patrol: through the freshness limit, the display rules'
+// verdicts, the shown-list rule of their feed URL and into NewsQueue, as a site's items do.
+// Lives on the UI thread; a source calls it there only.
+class ArticleIntake {
+public:
+    virtual ~ArticleIntake() = default;
+
+    // The display rules in force, for a source to judge its articles by on a worker.
+    [[nodiscard]] virtual std::shared_ptr<const RuleSet> rules() const = 0;
+    // Whether articles judged under generation may go in as they are.
+    [[nodiscard]] virtual bool judgedByRulesInForce(quint64 generation) const = 0;
+    // Articles of one patrol, judged: each with Identity, Account, FeedUrl and SiteTitle.
+    // An article already queued (same account and identity) is not queued twice. They go in
+    // a few feeds at a time so that the UI thread is never held long; done(admitted) runs
+    // once all have gone through.
+    virtual void takeIn(QList<ArticleRecord> articles, std::function<void(int admitted)> done) = 0;
+    // The account's queued articles whose identity is not in keep leave the queue (read
+    // elsewhere); one on display stays on the screen until the ticker moves on.
+    virtual void dropAllBut(int account, const QSet<QString>& keep) = 0;
+    // A line for the status bar.
+    virtual void tell(const QString& text) = 0;
+};
+
+// A source of articles besides the user's own sites (an aggregator account). The patrol
+// asks each at its start; a source does its work off the UI thread and hands what it found
+// to the intake later.
+class ArticleSource {
+public:
+    virtual ~ArticleSource() = default;
+
+    // One patrol, unless one of this source's is still under way. The source keeps intake
+    // only weakly: the patrol window may go first.
+    virtual void patrol(const std::shared_ptr<ArticleIntake>& intake) = 0;
+    // The user opened the article (web, the article list), or the ticker has shown it: a
+    // source that keeps read state elsewhere takes note. Articles of other sources are
+    // ignored.
+    virtual void articleOpened(const ArticleRecord& article) = 0;
+    virtual void articleShown(const ArticleRecord& article) = 0;
+};
+
+// Tells every source.
+void noteArticleOpened(const QList<ArticleSource*>& sources, const ArticleRecord& article);
+void noteArticleShown(const QList<ArticleSource*>& sources, const ArticleRecord& article);

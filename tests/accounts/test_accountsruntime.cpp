@@ -1,0 +1,217 @@
+#include <QMetaObject>
+#include <QSignalSpy>
+
+#include "accounts/accountsruntime.h"
+#include "accounts/accounttreefile.h"
+#include "accounts/marklog.h"
+#include "patrol/sourceintake.h"
+#include "tests/accounts/accountfakes.h"
+#include "tests/accounts/ttrsstest.h"
+#include "tests/common/loopbackserver.h"
+#include "tests/common/nullpatrolhost.h"
+#include "tests/common/testenv.h"
+#include "tests/platform/qstringprinter.h"
+
+// The accounts as the program runs them, against the real server: headlines into the
+// queue, read state back.
+
+namespace {
+
+class AccountsRuntimeTest : public TtrssTest {
+protected:
+    void SetUp() override {
+        TtrssTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        env.state().settings.OLD_HIDE_FLG = false;
+        account.number = 1;
+        account.type = QStringLiteral("ttrss");
+        account.url = connection.url;
+        account.user = connection.user;
+        ASSERT_TRUE(writeAccountsIni(accountsIniPath(env.dir()), {account}));
+        secrets.passwords.insert(1, connection.password);
+    }
+
+    std::unique_ptr<AccountsRuntime> start() {
+        auto runtime = std::make_unique<AccountsRuntime>(env.dir(), secrets, http, options);
+        runtime->reload();
+        EXPECT_TRUE(QTest::qWaitFor([&runtime] { return runtime->client(1) != nullptr; }, 30000));
+        return runtime;
+    }
+
+    // One patrol of the accounts, waited for until its articles are in the queue.
+    bool patrolOnce(AccountsRuntime& runtime) {
+        QSignalSpy ended(&runtime, &AccountsRuntime::patrolEnded);
+        runtime.patrol(intake);
+        return ended.wait(120000) && QTest::qWaitFor([this] { return !intake->busy(); }, 30000);
+    }
+
+    // The feed at path on the [::1] server, subscribed and fetched by the server.
+    QString subscribe(LoopbackServer& feeds, const QString& path, const QByteArray& body) {
+        feeds.serve(path, body);
+        const QString url = feeds.url(path);
+        Got<AccountSubscription> got;
+        const auto client = makeClient(connection);
+        client->subscribe(url, {}, got.reply());
+        EXPECT_TRUE(got.wait());
+        EXPECT_TRUE(got.value.subscribed()) << got.value.describe();
+        feedId = got.value.feedId.toInt();
+        updateFeed();
+        return url;
+    }
+    void updateFeed() { elsewhere({{"op", "updateFeed"}, {"feed_id", feedId}}); }
+
+    bool readOnServer(const QString& id) {
+        return sql(QStringLiteral("SELECT unread FROM ttrss_user_entries WHERE ref_id = %1")
+                       .arg(id.toLongLong())) == QStringLiteral("f");
+    }
+    // The account's articles in the queue, by identity.
+    QHash<QString, ArticleRecord> queued() {
+        QHash<QString, ArticleRecord> found;
+        const ArticleArray& queue = env.state().NewsQueue;
+        for (int i = 1; i <= queue.lastIndex(); ++i) {
+            EXPECT_FALSE(found.contains(queue[i].Identity)) << "twice: " << queue[i].Title;
+            found.insert(queue[i].Identity, queue[i]);
+        }
+        return found;
+    }
+    void webServer(const char* command) {
+        QProcess script;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QV_TTRSS_DIR"), QStringLiteral(QV_TTRSS_DIR));
+        script.setProcessEnvironment(environment);
+        script.start(QStringLiteral(QV_TTRSS_SCRIPT), {QString::fromLatin1(command)});
+        ASSERT_TRUE(script.waitForFinished(60000));
+        ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().constData();
+    }
+
+    TestEnv env;
+    NullTicker ticker;
+    RecordingStatus status;
+    MemorySecrets secrets;
+    std::shared_ptr<SourceIntake> intake =
+        std::make_shared<SourceIntake>(env.state(), ticker, status);
+    AccountSettings account;
+    int feedId = 0;
+};
+
+// 450 unread headlines over three pages reach the queue each once, as the feed's; a patrol
+// again queues none twice; one read elsewhere leaves the queue; one opened here is marked
+// read on the server and stays; and a later run goes on from where this one read up to.
+TEST_F(AccountsRuntimeTest, HeadlinesReachTheQueueOnceAndFollowTheReadState) {
+    LoopbackServer feeds(LoopbackServer::Listen::Ipv6Port80);
+    if (!feeds.isListening()) {
+        GTEST_SKIP() << "cannot listen on [::1] port 80 for the server's feeds";
+    }
+    const QString url = subscribe(feeds, QStringLiteral("/big.xml"), rssFeed(0, 450));
+    auto runtime = start();
+    QSignalSpy trees(runtime.get(), &AccountsRuntime::treeChanged);
+    ASSERT_TRUE(patrolOnce(*runtime));
+    EXPECT_TRUE(runtime->status(1).problem.isEmpty()) << runtime->status(1).problem;
+    QHash<QString, ArticleRecord> first = queued();
+    ASSERT_EQ(first.size(), 450);
+    QSet<QString> titles;
+    for (const ArticleRecord& article : std::as_const(first)) {
+        titles.insert(article.Title);
+        EXPECT_EQ(article.Account, 1);
+        EXPECT_EQ(article.FeedUrl, url);
+        EXPECT_EQ(article.SiteTitle, QStringLiteral("Big"));
+    }
+    EXPECT_EQ(titles.size(), 450);
+    ASSERT_TRUE(trees.count() > 0 || trees.wait(10000));
+    const AccountFolder tree = readAccountTreeFile(accountTreePath(env.dir(), 1));
+    ASSERT_EQ(tree.feeds.size(), 1);
+    EXPECT_EQ(tree.feeds.first().feedUrl, url);
+
+    ASSERT_TRUE(patrolOnce(*runtime));
+    EXPECT_EQ(queued().size(), 450);
+
+    const QString theirs = env.state().NewsQueue[5].Identity;
+    elsewhere({{"op", "updateArticle"}, {"article_ids", theirs}, {"mode", 0}, {"field", 2}});
+    const ArticleRecord mine = env.state().NewsQueue[1];
+    QSignalSpy sent(runtime.get(), &AccountsRuntime::marksSent);
+    runtime->articleOpened(mine);
+    ASSERT_TRUE(sent.wait(60000));
+    EXPECT_TRUE(readOnServer(mine.Identity));
+    EXPECT_TRUE(readMarks(markLogPath(env.dir(), 1)).isEmpty());
+    ASSERT_TRUE(patrolOnce(*runtime));
+    const QHash<QString, ArticleRecord> after = queued();
+    EXPECT_EQ(after.size(), 449);
+    EXPECT_FALSE(after.contains(theirs));
+    EXPECT_TRUE(after.contains(mine.Identity));
+
+    // The next run asks only for what is newer than what this one read.
+    runtime.reset();
+    env.state().NewsQueue.clear();
+    feeds.serve(QStringLiteral("/big.xml"), rssFeed(0, 452));
+    updateFeed();
+    runtime = start();
+    ASSERT_TRUE(patrolOnce(*runtime));
+    QStringList fresh;
+    for (const ArticleRecord& article : queued()) {
+        fresh.append(article.Title);
+    }
+    fresh.sort();
+    EXPECT_EQ(fresh, QStringList({"Item 450", "Item 451"}));
+}
+
+// The server goes away: the patrol says which account failed and why, the queue keeps what
+// it had, an article opened meanwhile waits on the disk; once the server is back the next
+// patrol sends it.
+TEST_F(AccountsRuntimeTest, MarksWaitForAServerThatWentAway) {
+    LoopbackServer feeds(LoopbackServer::Listen::Ipv6Port80);
+    if (!feeds.isListening()) {
+        GTEST_SKIP() << "cannot listen on [::1] port 80 for the server's feeds";
+    }
+    subscribe(feeds, QStringLiteral("/small.xml"), rssFeed(0, 20));
+    auto runtime = start();
+    ASSERT_TRUE(patrolOnce(*runtime));
+    ASSERT_EQ(queued().size(), 20);
+
+    webServer("stop-web");
+    const ArticleRecord mine = env.state().NewsQueue[3];
+    runtime->articleOpened(mine);
+    const QString marks = markLogPath(env.dir(), 1);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return readMarks(marks) == QStringList{mine.Identity}; }, 30000));
+    ASSERT_TRUE(patrolOnce(*runtime));
+    const QString problem = runtime->status(1).problem;
+    EXPECT_TRUE(problem.startsWith(account.displayName() + QStringLiteral(": "))) << problem;
+    EXPECT_FALSE(runtime->status(1).stopped);
+    ASSERT_FALSE(status.lines.isEmpty());
+    EXPECT_EQ(status.lines.last(), problem);
+    EXPECT_EQ(queued().size(), 20);
+    EXPECT_EQ(runtime->pendingMarks(1), QStringList{mine.Identity});
+
+    webServer("start-web");
+    QSignalSpy sent(runtime.get(), &AccountsRuntime::marksSent);
+    ASSERT_TRUE(patrolOnce(*runtime));
+    ASSERT_TRUE(sent.count() > 0 || sent.wait(60000));
+    EXPECT_TRUE(readOnServer(mine.Identity));
+    EXPECT_TRUE(runtime->status(1).problem.isEmpty()) << runtime->status(1).problem;
+    EXPECT_EQ(queued().size(), 20);
+}
+
+// A wrong password stops the account until its settings change: no more requests that
+// would fail alike.
+TEST_F(AccountsRuntimeTest, AWrongPasswordStopsTheAccountUntilItChanges) {
+    secrets.passwords.insert(1, QStringLiteral("not the password"));
+    auto runtime = start();
+    ASSERT_TRUE(patrolOnce(*runtime));
+    EXPECT_TRUE(runtime->status(1).stopped);
+    EXPECT_TRUE(runtime->status(1).problem.startsWith(account.displayName()))
+        << runtime->status(1).problem;
+    EXPECT_EQ(runtime->client(1), nullptr);
+    runtime->patrol(intake);
+    EXPECT_FALSE(runtime->isSyncing(1));
+
+    secrets.passwords.insert(1, connection.password);
+    runtime->reload();
+    ASSERT_TRUE(QTest::qWaitFor([&runtime] { return runtime->client(1) != nullptr; }, 30000));
+    EXPECT_FALSE(runtime->status(1).stopped);
+    ASSERT_TRUE(patrolOnce(*runtime));
+    EXPECT_TRUE(runtime->status(1).problem.isEmpty()) << runtime->status(1).problem;
+}
+
+}  // namespace
