@@ -158,6 +158,14 @@ IconImages IconService::icon(const IconSite& site) {
     return {};
 }
 
+IconImages IconService::knownIcon(const IconSite& site) const {
+    if (!enabled) {
+        return {};
+    }
+    const auto inMemory = memory.constFind(keyOf(site));
+    return inMemory != memory.constEnd() ? inMemory->first : IconImages();
+}
+
 IconService::Job* IconService::jobOf(quint64 id) {
     const auto it = jobs.find(id);
     return it == jobs.end() ? nullptr : &it.value();

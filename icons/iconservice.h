@@ -56,6 +56,9 @@ public:
     // when that is due.
     [[nodiscard]] IconImages icon(const IconSite& site);
 
+    // The site's icon if it is in memory now; never starts anything.
+    [[nodiscard]] IconImages knownIcon(const IconSite& site) const;
+
     // Off: every fetch ends, nothing more is fetched, and icon() is null for every site.
     void setEnabled(bool enabled);
     [[nodiscard]] bool isEnabled() const { return enabled; }

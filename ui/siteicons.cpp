@@ -6,7 +6,8 @@
 #include "core/siterow.h"
 
 SiteIcons::SiteIcons(IconService& iconService, const Settings& appSettings, QObject* parent)
-    : QObject(parent), service(iconService), settings(appSettings) {
+    : QObject(parent), service(iconService), settings(appSettings), shown(settings.SITE_ICONS) {
+    service.setEnabled(shown);
     connect(&service, &IconService::iconChanged, this, [this](const QString& key) {
         made.remove(key + QStringLiteral("/16"));
         made.remove(key + QStringLiteral("/32"));
@@ -16,6 +17,43 @@ SiteIcons::SiteIcons(IconService& iconService, const Settings& appSettings, QObj
 
 IconSite SiteIcons::siteOf(const SiteRow& row) {
     return {row.strHtmlUrl, row.strXmlUrl};
+}
+
+QString SiteIcons::keyOf(const SiteRow& row) {
+    return IconService::keyOf(siteOf(row));
+}
+
+bool SiteIcons::isShown() const {
+    return settings.SITE_ICONS;
+}
+
+void SiteIcons::followSettings() {
+    if (settings.SITE_ICONS == shown) {
+        return;
+    }
+    shown = settings.SITE_ICONS;
+    service.setEnabled(shown);
+    made.clear();
+    Q_EMIT shownChanged();
+}
+
+QIcon SiteIcons::programIcon() {
+    QIcon icon(QStringLiteral(":/icons/app-16.png"));
+    icon.addFile(QStringLiteral(":/icons/app-32.png"));
+    return icon;
+}
+
+QIcon SiteIcons::iconOrProgramIcon(const IconSite& site, int side) {
+    const QIcon icon = iconOf(site, side);
+    return icon.isNull() ? programIcon() : icon;
+}
+
+QIcon SiteIcons::knownIconOf(const IconSite& site, int side) {
+    if (!settings.SITE_ICONS) {
+        return {};
+    }
+    const QString key = IconService::keyOf(site);
+    return key.isEmpty() ? QIcon() : made16Or32(key, service.knownIcon(site), side);
 }
 
 QIcon SiteIcons::iconOf(const IconSite& site, int side) {
@@ -28,10 +66,13 @@ QIcon SiteIcons::iconOf(const IconSite& site, int side) {
     if (key.isEmpty()) {
         return {};
     }
+    // The service is asked every time: it is what keeps an icon fresh over a long run.
+    return made16Or32(key, service.icon(site), side);
+}
+
+QIcon SiteIcons::made16Or32(const QString& key, const IconImages& images, int side) {
     const QString madeKey = key + (side > 16 ? QStringLiteral("/32") : QStringLiteral("/16"));
     const auto found = made.constFind(madeKey);
-    // The service is asked every time: it is what keeps an icon fresh over a long run.
-    const IconImages images = service.icon(site);
     if (found != made.constEnd()) {
         return *found;
     }
