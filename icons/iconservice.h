@@ -39,7 +39,7 @@ public:
     static constexpr int kMaxFetches = 4;
     // Decoded icons kept in memory, the least recently asked for dropped first; the cache
     // on disk holds them all.
-    static constexpr int kMemoryIcons = 256;
+    static constexpr int kMemoryIcons = 128;
 
     // http and clock outlive the service. cacheFolder is made on the first write.
     IconService(HttpClient& http, const QString& cacheFolder, const Clock& clock,

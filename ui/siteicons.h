@@ -17,7 +17,7 @@ class SiteIcons final : public QObject {
     Q_OBJECT
 public:
     // Icons made and kept for drawing; the service keeps more in memory and all on disk.
-    static constexpr int kKeptIcons = 512;
+    static constexpr int kKeptIcons = 256;
 
     // service and settings outlive this.
     SiteIcons(IconService& service, const Settings& settings, QObject* parent = nullptr);
