@@ -3,6 +3,7 @@
 #include <QAbstractItemDelegate>
 #include <QComboBox>
 #include <QListView>
+#include <QPixmap>
 #include <QPointer>
 #include <QStandardItemModel>
 
@@ -91,7 +92,10 @@ QVariant SiteIconChoices::data(const QModelIndex& index, int role) const {
     const IconSite site{QIdentityProxyModel::data(index, kHomePageRole).toString(),
                         QIdentityProxyModel::data(index, Qt::UserRole).toString()};
     if (site.feedUrl.isEmpty() && site.homePage.isEmpty()) {
-        return {};
+        // Room for an icon, so that its text lines up with the sites'.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        return QIcon(blank);
     }
     if (!drawing && index.row() != box->currentIndex()) {
         const QIcon known = siteIcons->knownIconOf(site);

@@ -12,7 +12,7 @@ class SiteIcons;
 // Qt::UserRole and the home page under kHomePageRole. Only the rows drawn (and the chosen
 // one) ask for their icons, so a list of thousands of sites fetches no more than it shows;
 // a look at every row (the box sizing its list) gets the icons at hand. A site without an
-// icon shows the program's; a row that names no site (every site) none; with SITE_ICONS
+// icon shows the program's; a row that names no site (every site) an empty one; with SITE_ICONS
 // off, no row has one. Icons that arrive are drawn in place, the row's size unchanged.
 class SiteIconChoices final : public QIdentityProxyModel {
     Q_OBJECT
