@@ -6,7 +6,8 @@
 //     slice spent on icons (every event the icon service handles, timed), the longest gap
 //     between 1 ms UI ticks, and the resident memory added;
 //   - scrolling a tree of 27,000 sites on 1,000 hosts page by page, with icons (cache filled
-//     first) against without: the mean and 95th-percentile frame (events, scroll, repaint).
+//     first) against without: the mean and 95th-percentile frame (events, scroll, repaint) in
+//     the UI thread's CPU time, which a busy machine does not inflate.
 //
 // The first start's sites are served by a process of their own, so that the server's memory
 // is not the client's.
@@ -320,19 +321,18 @@ struct Frames {
 };
 
 // Scrolls from the top to the bottom a page at a time; a frame is the events waiting (icons
-// arriving), the scroll and a full repaint of the rows in view.
+// arriving), the scroll and a full repaint of the rows in view, in the UI thread's own time.
 Frames scrollThrough(SiteTreeView& view) {
     QScrollBar* bar = view.verticalScrollBar();
     bar->setValue(0);
     QCoreApplication::processEvents();
     std::vector<double> frames;
-    QElapsedTimer timer;
     while (true) {
-        timer.start();
+        const qint64 start = TimingApplication::threadCpuNs();
         QCoreApplication::processEvents();
         bar->setValue(bar->value() + bar->pageStep());
         view.viewport()->repaint();
-        frames.push_back(double(timer.nsecsElapsed()) / 1e6);
+        frames.push_back(double(TimingApplication::threadCpuNs() - start) / 1e6);
         if (bar->value() >= bar->maximum()) {
             break;
         }
@@ -374,14 +374,21 @@ void scrolling(int sites, int hosts) {
     scene.view->siteModel().setSiteIcons(&icons, &scene.table);
     const Frames first = scrollThrough(*scene.view);
     const Frames with = scrollThrough(*scene.view);
+    // Without again, in case the order favours one side.
+    scene.view->siteModel().setSiteIcons(nullptr, &scene.table);
+    const Frames withoutAgain = scrollThrough(*scene.view);
     std::printf("scrolling %d sites on %d hosts, a page at a time (%d rows a page)\n", sites, hosts,
                 scene.view->verticalScrollBar()->pageStep());
     std::printf("  %-32s %10s %10s\n", "", "mean ms", "p95 ms");
     std::printf("  %-32s %10.3f %10.3f\n", "without icons", without.meanMs, without.p95Ms);
     std::printf("  %-32s %10.3f %10.3f\n", "icons, first pass", first.meanMs, first.p95Ms);
     std::printf("  %-32s %10.3f %10.3f\n", "icons, again", with.meanMs, with.p95Ms);
-    std::printf("  ratio of means, first / again     %10.2f %10.2f   goal <= 1.2\n",
-                first.meanMs / without.meanMs, with.meanMs / without.meanMs);
+    std::printf("  %-32s %10.3f %10.3f\n", "without icons, again", withoutAgain.meanMs,
+                withoutAgain.p95Ms);
+    const double baseline = std::min(without.meanMs, withoutAgain.meanMs);
+    std::printf(
+        "  ratio of means to the faster without, first / again  %.2f / %.2f   goal <= 1.2\n",
+        first.meanMs / baseline, with.meanMs / baseline);
     std::fflush(stdout);
     service.shutdown(500);
 }

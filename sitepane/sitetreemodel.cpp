@@ -187,7 +187,7 @@ QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
         return {};
     }
     const IconSite site = SiteIcons::siteOf((*siteTable)[row]);
-    const QString key = IconService::keyOf(site);
+    const QString key = siteIcons->keyFor(site);
     if (key.isEmpty()) {
         return {};
     }

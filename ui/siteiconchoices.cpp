@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QStandardItemModel>
 
-#include "icons/iconservice.h"
 #include "ui/siteicons.h"
 
 // The box's own delegate, told apart only in that its drawing of a row asks for the icon.
@@ -101,7 +100,7 @@ QVariant SiteIconChoices::data(const QModelIndex& index, int role) const {
         const QIcon known = siteIcons->knownIconOf(site);
         return known.isNull() ? SiteIcons::programIcon() : known;
     }
-    const QString key = IconService::keyOf(site);
+    const QString key = siteIcons->keyFor(site);
     if (!key.isEmpty()) {
         QList<int>& drawn = drawnWithIcon[key];
         if (!drawn.contains(index.row())) {

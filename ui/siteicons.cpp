@@ -52,7 +52,7 @@ QIcon SiteIcons::knownIconOf(const IconSite& site, int side) {
     if (!settings.SITE_ICONS) {
         return {};
     }
-    const QString key = IconService::keyOf(site);
+    const QString key = service.keyFor(site);
     return key.isEmpty() ? QIcon() : made16Or32(key, service.knownIcon(site), side);
 }
 
@@ -62,7 +62,7 @@ QIcon SiteIcons::iconOf(const IconSite& site, int side) {
         made.clear();
         return {};
     }
-    const QString key = IconService::keyOf(site);
+    const QString key = service.keyFor(site);
     if (key.isEmpty()) {
         return {};
     }

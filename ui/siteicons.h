@@ -26,6 +26,8 @@ public:
     [[nodiscard]] static IconSite siteOf(const SiteRow& row);
     // The name the icon of a row of the site table is known by in iconChanged().
     [[nodiscard]] static QString keyOf(const SiteRow& row);
+    // IconService::keyOf, remembered.
+    [[nodiscard]] QString keyFor(const IconSite& site) { return service.keyFor(site); }
 
     // The site's icon for rows side (16 or 32) pixels high; null while it has none (the
     // caller draws the program's own then). Asks the service for it when that is due.
