@@ -7,6 +7,7 @@
 
 SiteIcons::SiteIcons(IconService& iconService, const Settings& appSettings, QObject* parent)
     : QObject(parent), service(iconService), settings(appSettings), shown(settings.SITE_ICONS) {
+    sinceStart.start();
     service.setEnabled(shown);
     connect(&service, &IconService::iconChanged, this, [this](const QString& key) {
         made.remove(key + QStringLiteral("/16"));
@@ -53,7 +54,12 @@ QIcon SiteIcons::knownIconOf(const IconSite& site, int side) {
         return {};
     }
     const QString key = service.keyFor(site);
-    return key.isEmpty() ? QIcon() : made16Or32(key, service.knownIcon(site), side);
+    if (key.isEmpty()) {
+        return {};
+    }
+    const QString madeKey = madeKeyOf(key, side);
+    const auto found = made.constFind(madeKey);
+    return found != made.constEnd() ? found->icon : make(madeKey, service.knownIcon(site), side);
 }
 
 QIcon SiteIcons::iconOf(const IconSite& site, int side) {
@@ -66,16 +72,26 @@ QIcon SiteIcons::iconOf(const IconSite& site, int side) {
     if (key.isEmpty()) {
         return {};
     }
-    // The service is asked every time: it is what keeps an icon fresh over a long run.
-    return made16Or32(key, service.icon(site), side);
+    const QString madeKey = madeKeyOf(key, side);
+    const qint64 now = sinceStart.elapsed();
+    const auto found = made.find(madeKey);
+    if (found != made.end() && now - found->askedMs < kAskAgainMs) {
+        return found->icon;
+    }
+    // The service is asked now and then: it is what keeps an icon fresh over a long run.
+    const IconImages images = service.icon(site);
+    if (found != made.end()) {
+        found->askedMs = now;
+        return found->icon;
+    }
+    return make(madeKey, images, side);
 }
 
-QIcon SiteIcons::made16Or32(const QString& key, const IconImages& images, int side) {
-    const QString madeKey = key + (side > 16 ? QStringLiteral("/32") : QStringLiteral("/16"));
-    const auto found = made.constFind(madeKey);
-    if (found != made.constEnd()) {
-        return *found;
-    }
+QString SiteIcons::madeKeyOf(const QString& key, int side) {
+    return key + (side > 16 ? QStringLiteral("/32") : QStringLiteral("/16"));
+}
+
+QIcon SiteIcons::make(const QString& madeKey, const IconImages& images, int side) {
     if (images.isNull()) {
         return {};
     }
@@ -92,6 +108,6 @@ QIcon SiteIcons::made16Or32(const QString& key, const IconImages& images, int si
     if (made.size() >= kKeptIcons) {
         made.clear();
     }
-    made.insert(madeKey, icon);
+    made.insert(madeKey, Made{icon, sinceStart.elapsed()});
     return icon;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <QObject>
@@ -18,6 +19,9 @@ class SiteIcons final : public QObject {
 public:
     // Icons made and kept for drawing; the service keeps more in memory and all on disk.
     static constexpr int kKeptIcons = 256;
+    // An icon made is drawn without asking the service again for this long; asking is what
+    // has it refreshed when due, and costs a row more than drawing it.
+    static constexpr qint64 kAskAgainMs = 10 * 60 * 1000;
 
     // service and settings outlive this.
     SiteIcons(IconService& service, const Settings& settings, QObject* parent = nullptr);
@@ -52,11 +56,19 @@ Q_SIGNALS:
     void shownChanged();
 
 private:
-    [[nodiscard]] QIcon made16Or32(const QString& key, const IconImages& images, int side);
+    [[nodiscard]] static QString madeKeyOf(const QString& key, int side);
+    [[nodiscard]] QIcon make(const QString& madeKey, const IconImages& images, int side);
+
+    struct Made {
+        QIcon icon;
+        // When the service was last asked for it (sinceStart).
+        qint64 askedMs = 0;
+    };
 
     IconService& service;
     const Settings& settings;
     // SITE_ICONS as the windows were last told.
     bool shown = true;
-    QHash<QString, QIcon> made;
+    QHash<QString, Made> made;
+    QElapsedTimer sinceStart;
 };
