@@ -15,6 +15,7 @@
 #include "ticker/frmticker.h"
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"
+#include "ui/siteicons.h"
 
 AppWindows::AppWindows(AppState& appState, const AppSeams& appSeams)
     : state(appState), seams(appSeams), lock(appState.paths.programDir) {}
@@ -65,6 +66,7 @@ frmAbout& AppWindows::about() {
 frmTickerList& AppWindows::tickerList() {
     if (!tickerListWindow) {
         tickerListWindow = std::make_unique<frmTickerList>(state, ticker(), *this);
+        tickerListWindow->setSiteIcons(seams.siteIcons);
     }
     return *tickerListWindow;
 }
@@ -79,6 +81,11 @@ frmTickerOptionDialog& AppWindows::tickerSettings() {
 frmOption& AppWindows::options() {
     if (!optionWindow) {
         optionWindow = std::make_unique<frmOption>(state, *this);
+        if (SiteIcons* icons = seams.siteIcons) {
+            // Icons turned off go at once, and come back as soon as they are turned on.
+            QObject::connect(optionWindow.get(), &QDialog::accepted, icons,
+                             &SiteIcons::followSettings);
+        }
     }
     return *optionWindow;
 }
@@ -93,6 +100,7 @@ frmNewSiteDialog& AppWindows::newSiteDialog() {
 RulesDialog& AppWindows::rulesDialog() {
     if (!rulesWindow) {
         rulesWindow = std::make_unique<RulesDialog>(state, *this);
+        rulesWindow->setSiteIcons(seams.siteIcons);
     }
     return *rulesWindow;
 }

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -13,7 +15,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStandardItemModel>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <array>
 
 #include "core/appstate.h"
@@ -25,6 +30,8 @@
 #include "rules/ruleset.h"
 #include "rules/rulesstore.h"
 #include "ui/dialoghost.h"
+#include "ui/siteiconchoices.h"
+#include "ui/siteicons.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 
@@ -102,35 +109,44 @@ RulesDialog::~RulesDialog() {
     state.rulesStore().removeChangedHandlers(this);
 }
 
+namespace {
+
+QPushButton* newButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    // Enter in a field applies the fields; it never presses a button that lacks the focus.
+    b->setAutoDefault(false);
+    return b;
+}
+
+// A column of buttons beside a box, as wide as the widest caption needs.
+QVBoxLayout* buttonColumn(std::initializer_list<QPushButton*> buttons) {
+    auto* column = new QVBoxLayout;
+    for (QPushButton* b : buttons) {
+        column->addWidget(b);
+    }
+    column->addStretch();
+    return column;
+}
+
+// A list of sites with their icons, a few thousand of them as cheap as a few.
+QComboBox* newSiteBox(const char* name, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    SiteIconChoices::install(box);
+    return box;
+}
+
+}  // namespace
+
 void RulesDialog::buildWidgets() {
     setObjectName(QStringLiteral("RulesDialog"));
     setWindowTitle(tr("%1 表示ルール").arg(QLatin1String(kApplicationTitle)));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
+    setWindowIcon(SiteIcons::programIcon());
     setModal(false);
     setFont(uiFont());
-    setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
 
-    const auto button = [](const char* name, const QString& caption, QWidget* parent, int left,
-                           int top) {
-        auto* b = new QPushButton(caption, parent);
-        b->setObjectName(QLatin1String(name));
-        // Enter in a field applies the fields; it never presses a button that lacks the focus.
-        b->setAutoDefault(false);
-        placeTwips(b, left, top, 1215, 375);
-        return b;
-    };
-    const auto label = [](const char* name, const QString& caption, QWidget* parent, int top) {
-        auto* l = new QLabel(caption, parent);
-        l->setObjectName(QLatin1String(name));
-        placeTextTwips(l, 240, top + 45, 1020, 180);
-        return l;
-    };
-    const auto siteBox = [](const char* name, QWidget* parent) {
-        auto* box = new QComboBox(parent);
-        box->setObjectName(QLatin1String(name));
-        return box;
-    };
-
+    // Made in the order Tab visits them.
     lstRules = new QTreeWidget(this);
     lstRules->setObjectName(QStringLiteral("lstRules"));
     lstRules->setRootIsDecorated(false);
@@ -138,95 +154,38 @@ void RulesDialog::buildWidgets() {
     lstRules->setAllColumnsShowFocus(true);
     lstRules->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRules->setHeaderLabels({tr("動作"), tr("パターン"), tr("サイト"), tr("色")});
-    placeTwips(lstRules, 120, 120, 7320, 2760);
-    lstRules->setColumnWidth(ColumnAction, twipsToPixels(1455));
-    lstRules->setColumnWidth(ColumnPattern, twipsToPixels(2640));
-    lstRules->setColumnWidth(ColumnSite, twipsToPixels(1935));
-    lstRules->installEventFilter(this);
-
-    cmdDelete = button("cmdDelete", tr("削除(&D)"), this, 7560, 120);
-    cmdUp = button("cmdUp", tr("上へ(&U)"), this, 7560, 555);
-    cmdDown = button("cmdDown", tr("下へ(&N)"), this, 7560, 990);
-
-    fraRule = new QGroupBox(tr("ルール"), this);
-    fraRule->setObjectName(QStringLiteral("fraRule"));
-    placeTwips(fraRule, 120, 3000, 7320, 1815);
-    lblAction = label("lblAction", tr("動作(&K)"), fraRule, 300);
-    cboAction = new QComboBox(fraRule);
-    cboAction->setObjectName(QStringLiteral("cboAction"));
-    // A screen reader names a combo box by its value unless told its label.
-    cboAction->setAccessibleName(tr("動作"));
-    for (const RuleAction action : kActions) {
-        cboAction->addItem(actionCaption(action), int(action));
-    }
-    placeTextTwips(cboAction, 1320, 270, 2400, 300);
-    lblPattern = label("lblPattern", tr("パターン(&P)"), fraRule, 660);
-    txtPattern = new QLineEdit(fraRule);
-    txtPattern->setObjectName(QStringLiteral("txtPattern"));
-    txtPattern->setToolTip(
-        tr("見出しに含まれる文字（大文字と小文字、全角と半角は区別しません）。"
-           "* はすべての見出し、/…/ は正規表現です。"));
-    placeTextTwips(txtPattern, 1320, 630, 5760, 270);
-    lblSite = label("lblSite", tr("サイト(&S)"), fraRule, 1020);
-    cboSite = siteBox("cboSite", fraRule);
-    cboSite->setEditable(true);
-    cboSite->setInsertPolicy(QComboBox::NoInsert);
-    cboSite->setToolTip(tr("サイトを選ぶか、RSSファイルのURLを入力します。"));
-    placeTextTwips(cboSite, 1320, 990, 5760, 300);
-    lblColor = label("lblColor", tr("色(&L)"), fraRule, 1380);
-    txtColor = new QLineEdit(fraRule);
-    txtColor->setObjectName(QStringLiteral("txtColor"));
-    txtColor->setToolTip(tr("#RRGGBB の形で入力します。空のときは #FFD700 です。"));
-    txtColor->setAttribute(Qt::WA_InputMethodEnabled, false);
-    placeTextTwips(txtColor, 1320, 1350, 1215, 270);
-    cmdColor = button("cmdColor", tr("色の選択(&C)..."), fraRule, 2655, 1305);
-    cmdColor->resize(qMax(cmdColor->width(), cmdColor->sizeHint().width()), cmdColor->height());
-    lblAction->setBuddy(cboAction);
-    lblPattern->setBuddy(txtPattern);
-    lblSite->setBuddy(cboSite);
-    lblColor->setBuddy(txtColor);
     lstRules->setAccessibleName(tr("表示ルールの一覧"));
-    cboSite->lineEdit()->setAccessibleName(tr("サイト"));
-
-    cmdAdd = button("cmdAdd", tr("追加(&A)"), this, 7560, 3090);
-    cmdChange = button("cmdChange", tr("変更(&E)"), this, 7560, 3525);
-
-    fraTry = new QGroupBox(tr("見出しで試す"), this);
-    fraTry->setObjectName(QStringLiteral("fraTry"));
-    placeTwips(fraTry, 120, 4935, 7320, 1095);
-    txtTry = new QLineEdit(fraTry);
-    txtTry->setObjectName(QStringLiteral("txtTry"));
-    txtTry->setPlaceholderText(tr("見出しを入力してください"));
-    txtTry->setAccessibleName(fraTry->title());
-    placeTextTwips(txtTry, 240, 300, 4320, 270);
-    cboTrySite = siteBox("cboTrySite", fraTry);
-    placeTextTwips(cboTrySite, 4680, 285, 2400, 300);
-    cboTrySite->setAccessibleName(tr("試すサイト"));
-    lblTryResult = new QLabel(fraTry);
-    lblTryResult->setObjectName(QStringLiteral("lblTryResult"));
-    lblTryResult->setTextFormat(Qt::PlainText);
-    placeTwips(lblTryResult, 240, 705, 6840, 255);
-
+    lstRules->installEventFilter(this);
+    cmdDelete = newButton("cmdDelete", tr("削除(&D)"), this);
+    cmdUp = newButton("cmdUp", tr("上へ(&U)"), this);
+    cmdDown = newButton("cmdDown", tr("下へ(&N)"), this);
+    buildRuleBox();
+    cmdAdd = newButton("cmdAdd", tr("追加(&A)"), this);
+    cmdChange = newButton("cmdChange", tr("変更(&E)"), this);
+    buildTryBox();
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setWordWrap(true);
-    placeTwips(lblStatus, 120, 6120, 7320, 435);
-    cmdClose = button("cmdClose", tr("閉じる"), this, 7560, 6135);
+    cmdClose = newButton("cmdClose", tr("閉じる"), this);
 
-    setTabOrder(lstRules, cmdDelete);
-    setTabOrder(cmdDelete, cmdUp);
-    setTabOrder(cmdUp, cmdDown);
-    setTabOrder(cmdDown, cboAction);
-    setTabOrder(cboAction, txtPattern);
-    setTabOrder(txtPattern, cboSite);
-    setTabOrder(cboSite, txtColor);
-    setTabOrder(txtColor, cmdColor);
-    setTabOrder(cmdColor, cmdAdd);
-    setTabOrder(cmdAdd, cmdChange);
-    setTabOrder(cmdChange, txtTry);
-    setTabOrder(txtTry, cboTrySite);
-    setTabOrder(cboTrySite, cmdClose);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lstRules, 0, 0);
+    grid->addLayout(buttonColumn({cmdDelete, cmdUp, cmdDown}), 0, 1);
+    grid->addWidget(fraRule, 1, 0);
+    grid->addLayout(buttonColumn({cmdAdd, cmdChange}), 1, 1);
+    grid->addWidget(fraTry, 2, 0);
+    grid->addWidget(lblStatus, 3, 0);
+    grid->addWidget(cmdClose, 3, 1, Qt::AlignBottom);
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(0, 1);
+    // Room for a few rules and a long pattern when opened; the user may make it larger.
+    resize(sizeHint().expandedTo(
+        QSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips))));
+    const int unit = fontMetrics().averageCharWidth();
+    lstRules->setColumnWidth(ColumnAction, 12 * unit);
+    lstRules->setColumnWidth(ColumnPattern, 24 * unit);
+    lstRules->setColumnWidth(ColumnSite, 18 * unit);
 
     connect(lstRules, &QTreeWidget::itemSelectionChanged, this, [this] {
         showSelectedRule();
@@ -247,6 +206,90 @@ void RulesDialog::buildWidgets() {
     connect(cboTrySite, &QComboBox::currentIndexChanged, this, &RulesDialog::tryHeadline);
     // An editor or a sync tool changed rules.txt: the list shows it at once.
     state.rulesStore().addChangedHandler(this, [this] { followStore(); });
+}
+
+void RulesDialog::buildRuleBox() {
+    fraRule = new QGroupBox(tr("ルール"), this);
+    fraRule->setObjectName(QStringLiteral("fraRule"));
+    const auto label = [this](const char* name, const QString& caption, QWidget* buddy) {
+        auto* l = new QLabel(caption, fraRule);
+        l->setObjectName(QLatin1String(name));
+        l->setBuddy(buddy);
+        return l;
+    };
+    cboAction = new QComboBox(fraRule);
+    cboAction->setObjectName(QStringLiteral("cboAction"));
+    // A screen reader names a combo box by its value unless told its label.
+    cboAction->setAccessibleName(tr("動作"));
+    for (const RuleAction action : kActions) {
+        cboAction->addItem(actionCaption(action), int(action));
+    }
+    txtPattern = new QLineEdit(fraRule);
+    txtPattern->setObjectName(QStringLiteral("txtPattern"));
+    txtPattern->setToolTip(
+        tr("見出しに含まれる文字（大文字と小文字、全角と半角は区別しません）。"
+           "* はすべての見出し、/…/ は正規表現です。"));
+    cboSite = newSiteBox("cboSite", fraRule);
+    cboSite->setEditable(true);
+    cboSite->setInsertPolicy(QComboBox::NoInsert);
+    cboSite->setToolTip(tr("サイトを選ぶか、RSSファイルのURLを入力します。"));
+    cboSite->lineEdit()->setAccessibleName(tr("サイト"));
+    txtColor = new QLineEdit(fraRule);
+    txtColor->setObjectName(QStringLiteral("txtColor"));
+    txtColor->setToolTip(tr("#RRGGBB の形で入力します。空のときは #FFD700 です。"));
+    txtColor->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtColor->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("#MMMMMMM")));
+    cmdColor = newButton("cmdColor", tr("色の選択(&C)..."), fraRule);
+    lblAction = label("lblAction", tr("動作(&K)"), cboAction);
+    lblPattern = label("lblPattern", tr("パターン(&P)"), txtPattern);
+    lblSite = label("lblSite", tr("サイト(&S)"), cboSite);
+    lblColor = label("lblColor", tr("色(&L)"), txtColor);
+
+    auto* colour = new QHBoxLayout;
+    colour->addWidget(txtColor);
+    colour->addWidget(cmdColor);
+    colour->addStretch();
+    auto* action = new QHBoxLayout;
+    action->addWidget(cboAction);
+    action->addStretch();
+    auto* form = new QGridLayout(fraRule);
+    form->addWidget(lblAction, 0, 0);
+    form->addLayout(action, 0, 1);
+    form->addWidget(lblPattern, 1, 0);
+    form->addWidget(txtPattern, 1, 1);
+    form->addWidget(lblSite, 2, 0);
+    form->addWidget(cboSite, 2, 1);
+    form->addWidget(lblColor, 3, 0);
+    form->addLayout(colour, 3, 1);
+    form->setColumnStretch(1, 1);
+}
+
+void RulesDialog::buildTryBox() {
+    fraTry = new QGroupBox(tr("見出しで試す"), this);
+    fraTry->setObjectName(QStringLiteral("fraTry"));
+    txtTry = new QLineEdit(fraTry);
+    txtTry->setObjectName(QStringLiteral("txtTry"));
+    txtTry->setPlaceholderText(tr("見出しを入力してください"));
+    txtTry->setAccessibleName(fraTry->title());
+    cboTrySite = newSiteBox("cboTrySite", fraTry);
+    cboTrySite->setAccessibleName(tr("試すサイト"));
+    lblTryResult = new QLabel(fraTry);
+    lblTryResult->setObjectName(QStringLiteral("lblTryResult"));
+    lblTryResult->setTextFormat(Qt::PlainText);
+    lblTryResult->setWordWrap(true);
+
+    auto* form = new QGridLayout(fraTry);
+    form->addWidget(txtTry, 0, 0);
+    form->addWidget(cboTrySite, 0, 1);
+    form->addWidget(lblTryResult, 1, 0, 1, 2);
+    form->setColumnStretch(0, 2);
+    form->setColumnStretch(1, 1);
+}
+
+void RulesDialog::setSiteIcons(SiteIcons* icons) {
+    for (QComboBox* box : {cboSite, cboTrySite}) {
+        static_cast<SiteIconChoices*>(box->model())->setSiteIcons(icons);
+    }
 }
 
 void RulesDialog::followStore() {
@@ -312,22 +355,38 @@ void RulesDialog::changeEvent(QEvent* event) {
 }
 
 void RulesDialog::fillSiteBoxes() {
-    for (QComboBox* box : {cboSite, cboTrySite}) {
-        box->clear();
-        box->addItem(tr(kEverySite), QString());
-    }
-    QStringList urls;
+    const auto item = [](const QString& title, const QString& feedUrl, const QString& homePage) {
+        auto* choice = new QStandardItem(title);
+        choice->setData(feedUrl, Qt::UserRole);
+        choice->setData(homePage, SiteIconChoices::kHomePageRole);
+        if (!feedUrl.isEmpty()) {
+            choice->setToolTip(feedUrl);
+        }
+        return choice;
+    };
+    QList<const SiteRow*> sites;
+    QSet<QString> urls;
     for (int index = 0; index < state.SiteTable.size(); ++index) {
         const SiteRow& row = state.SiteTable[index];
         if (row.intKind != kKindSite || row.blnDeleted || row.strXmlUrl.isEmpty() ||
             urls.contains(row.strXmlUrl)) {
             continue;
         }
-        urls.append(row.strXmlUrl);
-        for (QComboBox* box : {cboSite, cboTrySite}) {
-            box->addItem(row.strTitle, row.strXmlUrl);
-            box->setItemData(box->count() - 1, row.strXmlUrl, Qt::ToolTipRole);
+        urls.insert(row.strXmlUrl);
+        sites.append(&row);
+    }
+    for (QComboBox* box : {cboSite, cboTrySite}) {
+        auto* choices = static_cast<QStandardItemModel*>(
+            static_cast<SiteIconChoices*>(box->model())->sourceModel());
+        choices->removeRows(0, choices->rowCount());
+        QList<QStandardItem*> items{item(tr(kEverySite), QString(), QString())};
+        items.reserve(sites.size() + 1);
+        for (const SiteRow* row : std::as_const(sites)) {
+            items.append(item(row->strTitle, row->strXmlUrl, row->strHtmlUrl));
         }
+        // In one step: a list of thousands of sites is one change for the box.
+        choices->invisibleRootItem()->appendRows(items);
+        box->setCurrentIndex(0);
     }
 }
 

@@ -21,6 +21,7 @@ class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 class RuleSet;
+class SiteIcons;
 struct AppState;
 struct RuleVerdict;
 enum class RulesSave;
@@ -35,6 +36,7 @@ enum class RulesSave;
 class RulesDialog : public QDialog {
     Q_OBJECT
 public:
+    // The size it opens at, unless its texts need more.
     static constexpr int kClientWidthTwips = 8895;
     static constexpr int kClientHeightTwips = 6630;
 
@@ -46,6 +48,8 @@ public:
     RulesDialog(AppState& state, DialogHost& host, ColorPicker& picker, QWidget* parent = nullptr);
     ~RulesDialog() override;
 
+    // The site boxes show each site's icon from icons (which outlives the dialog).
+    void setSiteIcons(SiteIcons* icons);
     // Opens the dialog with the rules in force, or brings the open one forward unchanged.
     void showOrRaise();
     // Fills the list from the rules store and empties the fields.
@@ -107,6 +111,8 @@ protected:
 
 private:
     void buildWidgets();
+    void buildRuleBox();
+    void buildTryBox();
     // After the rules in force changed (on disk, or by another window's edit).
     void followStore();
     // Fills both site boxes from the site table.

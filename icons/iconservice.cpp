@@ -109,6 +109,20 @@ QString IconService::keyOf(const IconSite& site) {
     return {};
 }
 
+QString IconService::keyFor(const IconSite& site) {
+    const QString addresses = site.homePage + QLatin1Char('\n') + site.feedUrl;
+    const auto known = keys.constFind(addresses);
+    if (known != keys.constEnd()) {
+        return *known;
+    }
+    if (keys.size() >= kRememberedKeys) {
+        keys.clear();
+    }
+    const QString key = keyOf(site);
+    keys.insert(addresses, key);
+    return key;
+}
+
 void IconService::setEnabled(bool on) {
     if (enabled == on) {
         return;
@@ -125,7 +139,7 @@ IconImages IconService::icon(const IconSite& site) {
     if (!enabled) {
         return {};
     }
-    const QString key = keyOf(site);
+    const QString key = keyFor(site);
     if (key.isEmpty()) {
         return {};
     }
@@ -137,9 +151,11 @@ IconImages IconService::icon(const IconSite& site) {
         return inMemory != memory.end() ? inMemory->first : IconImages();
     }
     const auto settledAt = settledKeys.constFind(key);
-    const bool recent = settledAt != settledKeys.constEnd() &&
-                        settledAt->at.secsTo(clock.now()) >= 0 &&
-                        settledAt->at.secsTo(clock.now()) < kSettledSeconds;
+    bool recent = false;
+    if (settledAt != settledKeys.constEnd()) {
+        const qint64 since = settledAt->at.secsTo(clock.now());
+        recent = since >= 0 && since < kSettledSeconds;
+    }
     if (inMemory != memory.end()) {
         if (!recent) {
             // Still shown meanwhile; the cache says whether it is due again.
@@ -156,6 +172,14 @@ IconImages IconService::icon(const IconSite& site) {
     }
     startJob(key, site, false);
     return {};
+}
+
+IconImages IconService::knownIcon(const IconSite& site) const {
+    if (!enabled) {
+        return {};
+    }
+    const auto inMemory = memory.constFind(keyOf(site));
+    return inMemory != memory.constEnd() ? inMemory->first : IconImages();
 }
 
 IconService::Job* IconService::jobOf(quint64 id) {

@@ -39,7 +39,9 @@ public:
     static constexpr int kMaxFetches = 4;
     // Decoded icons kept in memory, the least recently asked for dropped first; the cache
     // on disk holds them all.
-    static constexpr int kMemoryIcons = 256;
+    static constexpr int kMemoryIcons = 128;
+    // Sites whose icons' names are remembered (keyFor).
+    static constexpr int kRememberedKeys = 4096;
 
     // http and clock outlive the service. cacheFolder is made on the first write.
     IconService(HttpClient& http, const QString& cacheFolder, const Clock& clock,
@@ -51,10 +53,15 @@ public:
     // The name a site's icon is kept under (its home page's host, else its feed's); empty
     // for a site with neither over http(s).
     [[nodiscard]] static QString keyOf(const IconSite& site);
+    // The same, remembered: a view asks for it for every row it draws.
+    [[nodiscard]] QString keyFor(const IconSite& site);
 
     // The site's icon as known now; null while there is none. Starts loading or fetching it
     // when that is due.
     [[nodiscard]] IconImages icon(const IconSite& site);
+
+    // The site's icon if it is in memory now; never starts anything.
+    [[nodiscard]] IconImages knownIcon(const IconSite& site) const;
 
     // Off: every fetch ends, nothing more is fetched, and icon() is null for every site.
     void setEnabled(bool enabled);
@@ -143,4 +150,6 @@ private:
     QHash<QString, quint64> jobOfKey;
     QHash<QString, Settled> settledKeys;
     QHash<QString, std::pair<IconImages, quint64>> memory;
+    // keyOf by the site's addresses, for the sites drawn lately.
+    QHash<QString, QString> keys;
 };

@@ -152,6 +152,25 @@ void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
             Q_EMIT dataChanged(index, index, {Qt::DecorationRole});
         }
     });
+    // Turned off or on: what was drawn is drawn again, with or without its icon, at once.
+    // One change per folder, not per site: a long scroll leaves thousands drawn.
+    connect(icons, &SiteIcons::shownChanged, this, [this] {
+        QSet<const SiteNode*> parents;
+        for (const QSet<const SiteNode*>& drawn : std::as_const(drawnWithIcon)) {
+            for (const SiteNode* node : drawn) {
+                parents.insert(node->parent);
+            }
+        }
+        for (const SiteNode* parentNode : std::as_const(parents)) {
+            const int count =
+                int(parentNode ? parentNode->children.size() : tree.topLevelNodes().size());
+            if (count > 0) {
+                const QModelIndex parentIndex = indexOf(parentNode);
+                Q_EMIT dataChanged(index(0, 0, parentIndex), index(count - 1, 0, parentIndex),
+                                   {Qt::DecorationRole});
+            }
+        }
+    });
     // Nodes that go are forgotten with everything else when the tree is loaded anew; a
     // removed node leaves its entry until then, harmless, as it is looked up only by key.
     connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] { drawnWithIcon.clear(); });
@@ -172,7 +191,7 @@ QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
         return {};
     }
     const IconSite site = SiteIcons::siteOf((*siteTable)[row]);
-    const QString key = IconService::keyOf(site);
+    const QString key = siteIcons->keyFor(site);
     if (key.isEmpty()) {
         return {};
     }

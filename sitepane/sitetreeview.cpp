@@ -190,3 +190,12 @@ void SiteTreeView::onAboutToBeRemoved(Node* node) {
                                                             : node->parent;
     makeCurrent(successor, false);
 }
+
+void SiteTreeView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                               const QList<int>& roles) {
+    if (roles.size() == 1 && roles.front() == Qt::DecorationRole) {
+        viewport()->update();
+        return;
+    }
+    QTreeView::dataChanged(topLeft, bottomRight, roles);
+}

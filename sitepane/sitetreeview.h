@@ -55,6 +55,11 @@ protected:
     [[nodiscard]] QItemSelectionModel::SelectionFlags selectionCommand(
         const QModelIndex& index, const QEvent* event = nullptr) const override;
     void commitData(QWidget* editor) override;
+    // An icon that arrives repaints the rows in view, whatever its row: the tree's own look-up
+    // of a row among tens of thousands, once for every row drawn with that icon, would stall a
+    // scroll. Rows are all of one height, so an icon never moves anything.
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:

@@ -15,6 +15,7 @@
 #include "core/appstate.h"
 #include "core/articlesource.h"
 #include "ui/fittedlabel.h"
+#include "ui/siteicons.h"
 #include "ui/twipslayout.h"
 #include "ui/uifont.h"
 #include "core/newsdate.h"
@@ -72,7 +73,7 @@ frmTickerList::frmTickerList(AppState& appState, frmTicker& tickerWindow,
       patrol(patrolControl) {
     setObjectName(QStringLiteral("frmTickerList"));
     setFont(uiFont());
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app-16.png")));
+    setWindowIcon(SiteIcons::programIcon());
     setClientSizeTwips(this, kClientWidthTwips, kClientHeightTwips);
     buildWidgets();
 }
@@ -108,6 +109,34 @@ void frmTickerList::buildWidgets() {
     tmrLoad->setInterval(100);
     tmrLoad->setSingleShot(true);
     connect(tmrLoad, &QTimer::timeout, this, &frmTickerList::tmrLoad_Timer);
+}
+
+void frmTickerList::setSiteIcons(SiteIcons* icons) {
+    if (siteIcons) {
+        disconnect(siteIcons, nullptr, this, nullptr);
+    }
+    siteIcons = icons;
+    if (icons) {
+        connect(icons, &SiteIcons::iconChanged, this, [this](const QString& key) {
+            if (listedKey >= 0 && state.SiteTable.isValidIndex(listedKey) &&
+                SiteIcons::keyOf(state.SiteTable[listedKey]) == key) {
+                showSiteIcon();
+            }
+        });
+        connect(icons, &SiteIcons::shownChanged, this, &frmTickerList::showSiteIcon);
+    }
+    showSiteIcon();
+}
+
+void frmTickerList::showSiteIcon() {
+    if (!siteIcons || !state.SiteTable.isValidIndex(listedKey)) {
+        setWindowIcon(SiteIcons::programIcon());
+        return;
+    }
+    // The larger pictures: a title bar scales them down, a task switcher shows them whole.
+    const IconSite site = SiteIcons::siteOf(state.SiteTable[listedKey]);
+    const QIcon icon = siteIcons->iconOf(site, 32);
+    setWindowIcon(icon.isNull() ? SiteIcons::programIcon() : icon);
 }
 
 bool frmTickerList::isOpen() const {
@@ -151,6 +180,7 @@ void frmTickerList::Form_Load() {
     const QString siteTitle =
         state.SiteTable.isValidIndex(listedKey) ? state.SiteTable[listedKey].strTitle : QString();
     setWindowTitle(state.exeBaseName() + QStringLiteral(" - ") + siteTitle);
+    showSiteIcon();
 
     // Emptying the list clears the selection, which runs listRss_Click: the message
     // comes after it.
@@ -221,6 +251,7 @@ void frmTickerList::Form_Unload() {
     patrol.cancelListLoad();
     ticker.intCallOPMLKey = -1;
     listedKey = -1;
+    setWindowIcon(SiteIcons::programIcon());
 }
 
 void frmTickerList::keyPressEvent(QKeyEvent* event) {

@@ -11,6 +11,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTimer;
+class SiteIcons;
 class frmTicker;
 struct AppState;
 
@@ -41,6 +42,10 @@ public:
     // Site-table index the window lists; -1 when closed.
     [[nodiscard]] qint16 listedSite() const { return listedKey; }
 
+    // The title row shows the listed site's icon from icons (which outlives the window), as
+    // soon as it is there; the program's icon until then, and without icons.
+    void setSiteIcons(SiteIcons* icons);
+
     void Form_Load();
     void tmrLoad_Timer();
     void listRss_Click();
@@ -68,11 +73,14 @@ private:
     void buildWidgets();
     // Fills the list from ListArticles once the feed has come.
     void showArticles();
+    // The listed site's icon in the title row.
+    void showSiteIcon();
 
     AppState& state;
     frmTicker& ticker;
     PatrolControl& patrol;
     qint16 listedKey = -1;
+    SiteIcons* siteIcons = nullptr;
     int windowLeft = 0;
     int windowTop = 0;
 };

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -218,6 +219,11 @@ QByteArray LoopbackServer::gzip(const QByteArray& data) {
     return result == Z_STREAM_END ? out : QByteArray();
 }
 
+int LoopbackServer::peakConcurrentRequestsToOneHost() const {
+    const std::lock_guard<std::mutex> lock(mutex);
+    return peakByHost;
+}
+
 void LoopbackServer::run() {
     while (true) {
         pollfd fds[2] = {{listenFd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
@@ -347,6 +353,24 @@ void LoopbackServer::handle(int fd) {
         }
         ~Answering() { (*this)(); }
     } answering{waitingNow};
+    const QByteArray host = request.header("Host");
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        peakByHost = std::max(peakByHost, ++waitingByHost[host]);
+    }
+    struct AnsweringHost {
+        LoopbackServer& server;
+        const QByteArray& host;
+        bool done = false;
+        void operator()() {
+            if (!done) {
+                done = true;
+                const std::lock_guard<std::mutex> lock(server.mutex);
+                --server.waitingByHost[host];
+            }
+        }
+        ~AnsweringHost() { (*this)(); }
+    } answeringHost{*this, host};
 
     Response response;
     {
@@ -385,6 +409,7 @@ void LoopbackServer::handle(int fd) {
     }
 
     answering();
+    answeringHost();
 
     // A client that stops reading must not wedge the server thread.
     timeval sendTimeout{5, 0};

@@ -88,6 +88,8 @@ public:
     // The most requests that were waiting for their answers at once (from the arrival of
     // their heads to the start of their answers, a delay included).
     [[nodiscard]] int peakConcurrentRequests() const { return peakWaiting.load(); }
+    // The same for the requests to any one Host (as the client named it).
+    [[nodiscard]] int peakConcurrentRequestsToOneHost() const;
 
     // Stops the thread and closes held connections; the destructor calls it too.
     void stop();
@@ -118,6 +120,9 @@ private:
     std::vector<std::thread> connections;
 
     mutable std::mutex mutex;
+    // Under mutex: the requests waiting for their answers by Host, and the most at once.
+    QHash<QByteArray, int> waitingByHost;
+    int peakByHost = 0;
     QHash<QString, Response> routes;
     QList<Request> seen;
 };

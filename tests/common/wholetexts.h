@@ -60,7 +60,12 @@ inline void expectEveryCaptionShowsWhole(const QWidget& window) {
                 EXPECT_LE(needed.width(), label->contentsRect().width())
                     << label->text().toStdString();
             } else {
-                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                // A label with a buddy draws its mnemonic's & as an underline.
+                QString shown = label->text();
+                if (label->buddy() != nullptr) {
+                    shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+                }
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(shown),
                           label->contentsRect().width())
                     << label->text().toStdString();
             }

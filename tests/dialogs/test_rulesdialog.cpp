@@ -1,23 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QImage>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
 
 #include "dialogs/rulesdialog.h"
+#include "icons/iconservice.h"
+#include "platform/net/httpclient.h"
 #include "platform/modal/colorpicker.h"
 #include "rules/rulesstore.h"
 #include "tests/common/filesizelimit.h"
+#include "tests/common/loopbackserver.h"
 #include "tests/common/testenv.h"
 #include "tests/dialogs/fakedialoghost.h"
 #include "tests/platform/qstringprinter.h"
 #include "tests/common/wholetexts.h"
+#include "ui/siteicons.h"
 
 namespace {
 
@@ -398,6 +406,66 @@ TEST_F(RulesDialogTest, TestBoxNamesTheRuleAHeadlineMeets) {
     EXPECT_TRUE(waitForRules(store()));
     EXPECT_TRUE(waitForAnswer());
     EXPECT_EQ(dialog->triedRule(), 1);
+}
+
+// The site boxes show each site's icon once it has come from the loopback site (the
+// program's until then), ask only for the icons of the rows drawn, however many sites there
+// are, and show none with SITE_ICONS off.
+TEST_F(RulesDialogTest, SiteBoxesShowIconsOfTheRowsTheyDraw) {
+    LoopbackServer server;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    LoopbackServer::Response late;
+    late.body = png;
+    late.delayMs = 200;
+    late.headers = {{"Content-Type", "image/png"}};
+    server.route(QStringLiteral("/favicon.ico"), late);
+    SiteRowArray& table = env.state().SiteTable;
+    table[0].strHtmlUrl = server.url(QStringLiteral("/"));
+    // Thousands of sites on hosts of their own that refuse at once.
+    for (int i = 0; i < 3000; ++i) {
+        SiteRow site;
+        site.intKind = kKindSite;
+        site.strTitle = QStringLiteral("Site %1").arg(i);
+        site.strXmlUrl = QStringLiteral("http://s%1.localhost:9/feed").arg(i);
+        table.append(site);
+    }
+
+    QTemporaryDir cache;
+    FakeClock clock;
+    HttpClient http;
+    IconService service(http, cache.path(), clock);
+    Settings& settings = env.state().settings;
+    SiteIcons icons(service, settings);
+    dialog->setSiteIcons(&icons);
+    dialog->showOrRaise();
+    QComboBox* box = dialog->cboTrySite;
+    ASSERT_EQ(box->count(), 3002);
+    box->showPopup();
+    box->view()->viewport()->grab();
+    EXPECT_GT(service.pendingCount(), 1);
+    EXPECT_LT(service.pendingCount(), 100);
+
+    const auto centre = [box] { return box->itemIcon(1).pixmap(16).toImage().pixelColor(8, 8); };
+    const QColor program = SiteIcons::programIcon().pixmap(16).toImage().pixelColor(8, 8);
+    EXPECT_EQ(centre(), program);
+    // Every site: room for an icon, nothing drawn in it.
+    EXPECT_EQ(box->itemIcon(0).pixmap(16).toImage().pixelColor(8, 8).alpha(), 0);
+    QSignalSpy changed(box->model(), &QAbstractItemModel::dataChanged);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return centre() == QColor(Qt::red); }, 10000));
+    EXPECT_FALSE(changed.isEmpty());
+    box->hidePopup();
+
+    changed.clear();
+    settings.SITE_ICONS = false;
+    icons.followSettings();
+    EXPECT_FALSE(changed.isEmpty());
+    EXPECT_TRUE(box->itemIcon(1).isNull());
+    EXPECT_EQ(service.pendingCount(), 0);
 }
 
 }  // namespace

@@ -68,11 +68,28 @@ TEST(SiteTreeIcons, SitesShowTheirOwnIconsAsTheyArrive) {
     EXPECT_EQ(drawn(model.data(folderIndex, Qt::DecorationRole)),
               drawn(SiteTreeModel::iconOf(kImageFolder)));
 
+    // Turned off, the drawn rows are drawn again at once, without their icons, and nothing
+    // is fetched; turned on, the icons come back.
+    changed.clear();
     settings.SITE_ICONS = false;
+    icons.followSettings();
+    ASSERT_FALSE(changed.isEmpty());
+    EXPECT_EQ(changed.first().at(0).toModelIndex().parent(), folderIndex);
     server.clearRequests();
     EXPECT_EQ(drawn(model.data(siteIndex, Qt::DecorationRole)), sitePicture);
     EXPECT_EQ(service.pendingCount(), 0);
     EXPECT_TRUE(server.requests().isEmpty());
+
+    changed.clear();
+    settings.SITE_ICONS = true;
+    icons.followSettings();
+    EXPECT_FALSE(changed.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return drawn(model.data(siteIndex, Qt::DecorationRole)).pixelColor(8, 8) ==
+                   QColor(Qt::red);
+        },
+        10000));
 }
 
 }  // namespace

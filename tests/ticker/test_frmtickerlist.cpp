@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "icons/iconservice.h"
+#include "platform/net/httpclient.h"
+#include "tests/common/loopbackserver.h"
 #include "tests/common/testenv.h"
 #include "rules/displayrule.h"
 #include "patrol/patrolhost.h"
@@ -14,6 +20,7 @@
 #include "ticker/textbutton.h"
 #include "ticker/tickerhost.h"
 #include "ui/fittedlabel.h"
+#include "ui/siteicons.h"
 
 namespace {
 
@@ -389,6 +396,62 @@ TEST_F(TickerListTest, EscClosesTheListAsTheTickersButtonDoes) {
     QTest::keyClick(list.get(), Qt::Key_Escape, Qt::ShiftModifier);
     QTest::keyClick(list.get(), Qt::Key_A);
     EXPECT_TRUE(list->isOpen());
+}
+
+// The title row shows the listed site's icon once it has come from the loopback site, the
+// program's until then, for a site without one and with SITE_ICONS off, when nothing is
+// fetched; turned on again, the icon is back.
+TEST_F(TickerListTest, TitleRowShowsTheSitesIconWhenItArrives) {
+    LoopbackServer server;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    LoopbackServer::Response late;
+    late.body = png;
+    late.delayMs = 200;
+    late.headers = {{"Content-Type", "image/png"}};
+    server.route(QStringLiteral("/favicon.ico"), late);
+    SiteRow& site = env.state().SiteTable[1];
+    site.strHtmlUrl = server.url(QStringLiteral("/"));
+    site.strXmlUrl = server.url(QStringLiteral("/feed"));
+
+    QTemporaryDir cache;
+    FakeClock clock;
+    HttpClient http;
+    IconService service(http, cache.path(), clock);
+    Settings& settings = env.state().settings;
+    SiteIcons icons(service, settings);
+    list->setSiteIcons(&icons);
+    const auto centre = [this] { return list->windowIcon().pixmap(16).toImage().pixelColor(8, 8); };
+    const QColor program = SiteIcons::programIcon().pixmap(16).toImage().pixelColor(8, 8);
+    ASSERT_NE(program, QColor(Qt::red));
+
+    openAndFill(1);
+    EXPECT_EQ(centre(), program);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return centre() == QColor(Qt::red); }, 10000));
+
+    list->closeList();
+    openAndFill(0);
+    EXPECT_EQ(centre(), program);
+
+    list->closeList();
+    openAndFill(1);
+    EXPECT_EQ(centre(), QColor(Qt::red));
+    settings.SITE_ICONS = false;
+    icons.followSettings();
+    EXPECT_EQ(centre(), program);
+    server.clearRequests();
+    list->closeList();
+    openAndFill(1);
+    EXPECT_EQ(centre(), program);
+    EXPECT_TRUE(server.requests().isEmpty());
+
+    settings.SITE_ICONS = true;
+    icons.followSettings();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return centre() == QColor(Qt::red); }, 10000));
 }
 
 }  // namespace
