@@ -123,6 +123,11 @@ void MarqueePresentation::showStill(const QString& timeStamp, const QString& hea
     surface.showStill(timeStamp, headline);
 }
 
+void MarqueePresentation::stepAside(bool aside) {
+    away = aside;
+    updateMotion();
+}
+
 void MarqueePresentation::bandResized() {
     model.setViewWidth(surface.bandWidth());
     if (!active || model.isEmpty()) {
@@ -210,7 +215,7 @@ MarqueeText MarqueePresentation::textOf(int index) const {
 }
 
 void MarqueePresentation::updateMotion() {
-    const bool move = active && !userPaused && !showing.isHeld() && !model.isEmpty();
+    const bool move = active && !away && !userPaused && !showing.isHeld() && !model.isEmpty();
     if (move != moving) {
         moving = move;
         surface.runFrames(move);

@@ -36,6 +36,7 @@
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"
 #include "ticker/textbutton.h"
+#include "ticker/tickercontrols.h"
 
 namespace {
 
@@ -624,9 +625,9 @@ TEST_F(MenuTest, TheTickerGetsTheKeysBackAfterSettingsOrListAndEsc) {
         EXPECT_FALSE(opened->isVisible());
         EXPECT_TRUE(QTest::qWaitForWindowActive(&ticker));
         EXPECT_TRUE(ticker.hasFocus());
-        EXPECT_TRUE(ticker.focusFrame->isVisible());
+        EXPECT_TRUE(ticker.focusFrame()->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        EXPECT_EQ(ticker.cmdPlay->text(), QStringLiteral("再"));
+        EXPECT_EQ(ticker.controls().button(TickerControls::Play)->text(), QStringLiteral("再"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     }
 }
