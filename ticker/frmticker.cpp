@@ -104,14 +104,6 @@ void frmTicker::controlClicked(TickerControls::Command command) {
     (this->*kHandlers[command])();
 }
 
-int frmTicker::heightTwips() const {
-    return windowHeight;
-}
-
-QWidget* frmTicker::focusFrame() const {
-    return keyboard->frame();
-}
-
 void frmTicker::layoutWidgets() {
     const int extra = windowWidth - kWidthTwips;
     placeTwips(icon, 0, 0, kIconSide, kIconSide);
@@ -171,21 +163,9 @@ void frmTicker::openHeadline(int index) {
 
 // ---- the showing: decided by TickerShowing ---------------------------------------------
 
-void frmTicker::ShowForm(ShowMode intTickerModeSet) {
-    showing.ShowForm(intTickerModeSet);
-}
-
 void frmTicker::ResetTicker() {
     showing.ResetTicker();
     repaint();
-}
-
-void frmTicker::SetNewsIndex(qint16 intNewIndex) {
-    showing.SetNewsIndex(intNewIndex);
-}
-
-void frmTicker::tmrNextNews_Timer() {
-    showing.articleTick();
 }
 
 void frmTicker::takeKeyboardFocus() {

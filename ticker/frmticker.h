@@ -10,6 +10,7 @@
 #include "patrol/patrolhost.h"
 #include "ticker/tickerband.h"
 #include "ticker/tickercontrols.h"
+#include "ticker/tickerkeyboard.h"
 #include "ticker/tickerplacement.h"
 #include "ticker/tickerscreens.h"
 #include "ticker/tickershowing.h"
@@ -18,7 +19,6 @@ class MessageBoxSeam;
 class QTimer;
 class TickerHost;
 class TickerIcon;
-class TickerKeyboard;
 class TickerSurface;
 class clsTransparency;
 struct AppState;
@@ -47,11 +47,11 @@ public:
 
     // Starts a showing, restarts after ResetTicker, or turns a running one-round showing
     // permanent.
-    void ShowForm(ShowMode intTickerModeSet) override;
+    void ShowForm(ShowMode intTickerModeSet) override { showing.ShowForm(intTickerModeSet); }
     // Empties the queue and shows the waiting text until the next ShowForm.
     void ResetTicker() override;
     // The entry the next article tick shows; ignored unless 1 ≤ intNewIndex ≤ last index.
-    void SetNewsIndex(qint16 intNewIndex);
+    void SetNewsIndex(qint16 intNewIndex) { showing.SetNewsIndex(intNewIndex); }
     // Applies the display settings: opacity, article interval, stacking, position, colours,
     // and the placement, screen and presentation.
     void AfterInit();
@@ -61,7 +61,7 @@ public:
     void Form_Unload();
 
     // Timer handlers; tests call them directly.
-    void tmrNextNews_Timer();
+    void tmrNextNews_Timer() { showing.articleTick(); }
     void tmrDynamic_Timer();
     void tmrPause_Timer();
 
@@ -92,7 +92,7 @@ public:
     [[nodiscard]] int leftTwips() const { return windowLeft; }
     [[nodiscard]] int topTwips() const { return windowTop; }
     [[nodiscard]] int widthTwips() const { return windowWidth; }
-    [[nodiscard]] int heightTwips() const;
+    [[nodiscard]] int heightTwips() const { return windowHeight; }
 
     // The showing's state, read-only for other windows and tests.
     [[nodiscard]] qint16 nextIndex() const { return showing.nextIndex(); }
@@ -113,7 +113,7 @@ public:
     [[nodiscard]] TickerSurface& surface() const { return *shownOn; }
     [[nodiscard]] const TickerControls& controls() const { return *buttons; }
     [[nodiscard]] TickerIcon* picIcon() const { return icon; }
-    [[nodiscard]] QWidget* focusFrame() const;
+    [[nodiscard]] QWidget* focusFrame() const { return keyboard->frame(); }
 
     // Site-table index of the site whose article list window is open; -1 = none. The
     // article list window reads it and sets it to -1 when it closes.
