@@ -9,11 +9,13 @@
 #include "platform/desktop/browser.h"
 #include "platform/desktop/screeninfo.h"
 #include "ticker/clstransparency.h"
+#include "ticker/entryfeed.h"
 #include "ticker/tickercolors.h"
 #include "ticker/tickerhost.h"
 #include "ticker/tickericon.h"
 #include "ticker/tickerkeyboard.h"
 #include "ticker/tickerpresentation.h"
+#include "ticker/tickersiteicons.h"
 #include "ticker/tickersurface.h"
 #include "ui/oncelatermessage.h"
 #include "ui/twipslayout.h"
@@ -104,6 +106,13 @@ void frmTicker::controlClicked(TickerControls::Command command) {
     (this->*kHandlers[command])();
 }
 
+void frmTicker::useSiteIcons(SiteIcons* icons) {
+    delete siteIcons;
+    siteIcons = new TickerSiteIcons(state, icons, this);
+    icon->useSiteIcons(siteIcons);
+    shownOn->useSiteIcons(siteIcons);
+}
+
 void frmTicker::layoutWidgets() {
     const int extra = windowWidth - kWidthTwips;
     placeTwips(icon, 0, 0, kIconSide, kIconSide);
@@ -142,6 +151,7 @@ void frmTicker::hostSurface(TickerSurface* surface) {
         surface->setColors(colours->first, colours->second);
     }
     surface->announce(headlineName);
+    surface->useSiteIcons(siteIcons);
     const int height = surface->heightTwips();
     if (height != windowHeight) {
         windowHeight = height;
@@ -199,25 +209,9 @@ void frmTicker::focusOutEvent(QFocusEvent* event) {
     keyboard->focusOut();
 }
 
-void frmTicker::cmdPlay_Click() {
-    showing.playPressed();
-}
-
-void frmTicker::cmdBefor_Click() {
-    showing.previousPressed();
-}
-
-void frmTicker::cmdNext_Click() {
-    showing.nextPressed();
-}
-
 void frmTicker::cmdShowList_Click() {
     keyboard->openingWindow();
     showing.listPressed();
-}
-
-void frmTicker::cmdHide_Click() {
-    showing.hidePressed();
 }
 
 void frmTicker::cmdSetting_Click() {
@@ -252,14 +246,6 @@ void frmTicker::enterShowing() {
     AfterInit();
 }
 
-void frmTicker::leaveShowing() {
-    SlideOut(true);
-}
-
-void frmTicker::setStampAndSite(const QString& timeStamp, const QString& siteTitle) {
-    shownOn->setStampAndSite(timeStamp, siteTitle);
-}
-
 void frmTicker::wipeHeadline(const QString& headline) {
     if (shownOn->bringInHeadline(headline, nextHeadlineColour)) {
         startAnimation(kSurface);
@@ -271,10 +257,6 @@ void frmTicker::endWipe() {
         shownOn->finishAnimation();
         finishAnimation(kSurface);
     }
-}
-
-void frmTicker::setHeadline(const QString& headline) {
-    shownOn->setHeadline(headline, nextHeadlineColour);
 }
 
 void frmTicker::setHeadlineColour(std::optional<quint32> colour) {
@@ -300,10 +282,10 @@ void frmTicker::announceHeadline(const QString& siteTitle, const QString& headli
     }
     headlineName = name;
     shownOn->announce(name);
-}
-
-void frmTicker::setButtons(const TickerButtons& enabled) {
-    buttons->setButtons(enabled);
+    // An entry's site names it; the texts that stand instead of entries have none.
+    const int i = showing.nextIndex();
+    const bool entry = !siteTitle.isEmpty() && i >= 1 && i <= state.NewsQueue.lastIndex();
+    icon->showFeed(entry ? entryFeedUrl(state, state.NewsQueue[i]) : QString());
 }
 
 // ---- loading, settings, unloading -------------------------------------------------------

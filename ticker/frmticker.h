@@ -14,12 +14,14 @@
 #include "ticker/tickerplacement.h"
 #include "ticker/tickerscreens.h"
 #include "ticker/tickershowing.h"
+#include "ticker/tickersurface.h"
 
 class MessageBoxSeam;
 class QTimer;
+class SiteIcons;
 class TickerHost;
 class TickerIcon;
-class TickerSurface;
+class TickerSiteIcons;
 class clsTransparency;
 struct AppState;
 
@@ -72,17 +74,20 @@ public:
     // that had the keyboard then takes it back.
     void openedWindowClosed();
 
+    // Shows the sites' icons from icons (null: none) by the headlines.
+    void useSiteIcons(SiteIcons* icons);
+
     // Puts the ticker on the screen of that name (TICKER_SCREEN; empty: the primary) in the
     // settings record. The window's own place goes along at the same place relative to the
     // screen, or back to where it last was on that screen in this run. AfterInit applies it.
     void moveToScreen(const QString& name);
 
-    void cmdPlay_Click();
+    void cmdPlay_Click() { showing.playPressed(); }
     // Spelt "Befor" on purpose: the name this handler and its button are known by.
-    void cmdBefor_Click();
-    void cmdNext_Click();
+    void cmdBefor_Click() { showing.previousPressed(); }
+    void cmdNext_Click() { showing.nextPressed(); }
     void cmdShowList_Click();
-    void cmdHide_Click();
+    void cmdHide_Click() { showing.hidePressed(); }
     void cmdSetting_Click();
     void cmdWeb_Click();
     // A press on the window (not on a button, the icon or the wall): it steps aside.
@@ -150,15 +155,19 @@ private:
     [[nodiscard]] bool isArticleTimerRunning() const override;
     void setArticleTimer(bool running) override;
     void enterShowing() override;
-    void leaveShowing() override;
-    void setStampAndSite(const QString& timeStamp, const QString& siteTitle) override;
+    void leaveShowing() override { SlideOut(true); }
+    void setStampAndSite(const QString& timeStamp, const QString& siteTitle) override {
+        shownOn->setStampAndSite(timeStamp, siteTitle);
+    }
     void wipeHeadline(const QString& headline) override;
     void endWipe() override;
-    void setHeadline(const QString& headline) override;
+    void setHeadline(const QString& headline) override {
+        shownOn->setHeadline(headline, nextHeadlineColour);
+    }
     void setHeadlineColour(std::optional<quint32> colour) override;
     void setPaused(bool paused) override;
     void setHeadlineHeld(bool held) override;
-    void setButtons(const TickerButtons& buttons) override;
+    void setButtons(const TickerButtons& enabled) override { buttons->setButtons(enabled); }
     void announceHeadline(const QString& siteTitle, const QString& headline) override;
 
     // Starts a stopped timer (a whole interval from now) or stops it; a running timer
@@ -207,6 +216,7 @@ private:
     TickerSurface* shownOn = nullptr;
     TickerControls* buttons = nullptr;
     TickerKeyboard* keyboard = nullptr;
+    TickerSiteIcons* siteIcons = nullptr;
 
     // Twips are the truth; pixels are derived, so the slide arithmetic stays exact.
     int windowLeft = 0;

@@ -33,3 +33,7 @@ void MarqueeBand::setColors(const QColor& back, const QColor& fore) {
 void MarqueeBand::announce(const QString& name) {
     line->setAccessibleName(name);
 }
+
+void MarqueeBand::useSiteIcons(TickerSiteIcons* icons) {
+    line->useSiteIcons(icons);
+}

@@ -14,6 +14,7 @@ public:
     [[nodiscard]] std::unique_ptr<TickerPresentation> present(TickerShowing& showing) override;
     void setColors(const QColor& back, const QColor& fore) override;
     void announce(const QString& name) override;
+    void useSiteIcons(TickerSiteIcons* icons) override;
 
     [[nodiscard]] MarqueeStrip* strip() const { return line; }
 

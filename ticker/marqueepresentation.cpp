@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/appstate.h"
+#include "ticker/entryfeed.h"
 #include "ticker/tickershowing.h"
 
 namespace {
@@ -211,6 +212,11 @@ MarqueeText MarqueePresentation::textOf(int index) const {
     text.lead = site.isEmpty() ? stamp : stamp + QStringLiteral("  ") + site;
     text.headline = entry.Title;
     text.colour = headlineColour(entry);
+    text.feedUrl = entryFeedUrl(showing.appState(), entry);
+    // Undated, the site's title stands alone in the time's place.
+    if (!text.feedUrl.isEmpty() && !text.lead.isEmpty()) {
+        text.siteAt = site.isEmpty() ? 0 : stamp.size() + 2;
+    }
     return text;
 }
 

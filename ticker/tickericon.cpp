@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "platform/desktop/screeninfo.h"
+#include "ticker/tickersiteicons.h"
 
 namespace {
 
@@ -18,6 +19,19 @@ TickerIcon::TickerIcon(QWidget* parent) : QLabel(parent) {
     setToolTip(tr("常に表示するモードのとき、ここをドラッグすると移動できます。"));
     setAccessibleName(tr("ティッカーの移動用アイコン"));
     showPixmap();
+}
+
+void TickerIcon::useSiteIcons(TickerSiteIcons* icons) {
+    siteIcons = icons;
+    if (icons != nullptr) {
+        connect(icons, &TickerSiteIcons::changed, this, [this] { showFeed(feed); });
+    }
+    showFeed(feed);
+}
+
+void TickerIcon::showFeed(const QString& feedUrl) {
+    feed = feedUrl;
+    showIcon(siteIcons != nullptr ? siteIcons->iconOfFeed(feedUrl) : QIcon());
 }
 
 void TickerIcon::showIcon(const QIcon& icon) {

@@ -8,11 +8,18 @@
 // the handle by which the always-shown window is dragged. A left-button drag reports each
 // move in twips; the release reports the drag's end (any button, as the window stores its
 // place then).
+class TickerSiteIcons;
+
 class TickerIcon final : public QLabel {
     Q_OBJECT
 public:
     explicit TickerIcon(QWidget* parent);
 
+    // Where the sites' icons come from (null: nowhere); the icon shown follows their arrival.
+    void useSiteIcons(TickerSiteIcons* icons);
+    // The icon of the site of the feed at feedUrl; empty, or while the site has none: the
+    // program's.
+    void showFeed(const QString& feedUrl);
     // The site's icon; null: the program's.
     void showIcon(const QIcon& icon);
     // The site's icon is shown (not the program's).
@@ -31,6 +38,8 @@ protected:
 private:
     void showPixmap();
 
+    TickerSiteIcons* siteIcons = nullptr;
+    QString feed;
     QIcon siteIcon;
     // Where the drag started, in twips within the icon.
     float dragX = 0;

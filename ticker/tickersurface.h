@@ -10,6 +10,7 @@
 class QMouseEvent;
 class TickerPresentation;
 class TickerShowing;
+class TickerSiteIcons;
 
 // The widget a presentation draws on: the room right of the ticker's icon, from the window's
 // top to its bottom, up to the buttons' right-hand column (the buttons lie in front of it).
@@ -34,6 +35,8 @@ public:
     virtual void setColors(const QColor& back, const QColor& fore) = 0;
     // What assistive technology reads for the headline on display.
     virtual void announce(const QString& name) = 0;
+    // The sites' icons, for a surface that draws them with its entries (null: none).
+    virtual void useSiteIcons(TickerSiteIcons* /*icons*/) {}
 
     // What the showing puts on display, for a surface that draws each entry as it comes; a
     // surface whose presentation draws its own entries ignores these.

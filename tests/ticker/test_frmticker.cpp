@@ -1060,13 +1060,13 @@ TEST(MarqueePictures, StayWithinWhatTheServerTakes) {
     const int room = 13106;
     // The lead is also never wider than the band (leadWidth).
     const Fit fits[] = {
-        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, room, false, false},
-        {{QStringLiteral("07:24 Site"), headline, {}}, room, false, true},
-        {{site, QStringLiteral("Short"), {}}, room, true, false},
-        {{site, headline, {}}, room, true, true},
-        {{QString(), headline, {}}, room, false, true},
-        {{site, QStringLiteral("Short"), {}}, 600, true, false},
-        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, 20, true, false},
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}, {}, -1}, room, false, false},
+        {{QStringLiteral("07:24 Site"), headline, {}, {}, -1}, room, false, true},
+        {{site, QStringLiteral("Short"), {}, {}, -1}, room, true, false},
+        {{site, headline, {}, {}, -1}, room, true, true},
+        {{QString(), headline, {}, {}, -1}, room, false, true},
+        {{site, QStringLiteral("Short"), {}, {}, -1}, 600, true, false},
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}, {}, -1}, 20, true, false},
     };
     for (const Fit& f : fits) {
         SCOPED_TRACE(f.text.lead.left(10).toStdString());
