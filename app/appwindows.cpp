@@ -44,6 +44,7 @@ frmTicker& AppWindows::ticker() {
     if (!tickerWindow) {
         // The constructor runs the ticker's own load.
         tickerWindow = std::make_unique<frmTicker>(state, *this);
+        tickerWindow->useSiteIcons(seams.siteIcons);
     }
     return *tickerWindow;
 }

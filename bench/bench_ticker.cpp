@@ -142,7 +142,6 @@ int main(int argc, char* argv[]) {
     NoTickerHost host;
     frmTicker ticker(state, host);
     FrameGaps gaps;
-    QObject::connect(ticker.marquee, &MarqueeStrip::frameDrawn, [&gaps] { gaps.frame(); });
     const QSize screenSize = screen.screens().front().pixels.size();
     std::printf(
         "ticker band %dx%d on %s, %d headlines, %d s a run; whole-process CPU over wall"
@@ -155,6 +154,10 @@ int main(int argc, char* argv[]) {
         state.NewsQueue = queue;
         settings.TICKER_MARQUEE = kind;
         ticker.AfterInit();
+        // The marquee's strip comes with its surface.
+        if (auto* strip = ticker.findChild<MarqueeStrip*>()) {
+            QObject::connect(strip, &MarqueeStrip::frameDrawn, [&gaps] { gaps.frame(); });
+        }
         ticker.ShowForm(ShowMode::Permanent);
         runFor(1000);  // settled: the band is up, the first headline in
     };
@@ -163,7 +166,7 @@ int main(int argc, char* argv[]) {
     const Cost marquee = measure(gaps, seconds);
     std::printf("%-44s %6.2f %% of a core (%d frames, drawn by %s)\n", "marquee, 120 px/s",
                 marquee.cpuPercent, marquee.frames,
-                ticker.marquee->drawnByServer() ? "the X server" : "Qt");
+                ticker.findChild<MarqueeStrip*>()->drawnByServer() ? "the X server" : "Qt");
     std::fflush(stdout);
 
     show(TickerPresentationKind::Wipe);

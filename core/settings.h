@@ -40,11 +40,14 @@ enum class TickerPlacement {
     DockedBottom,
 };
 
-// TICKER_MARQUEE: how headlines come on: wiped in one at a time, or a continuous line.
+// TICKER_MARQUEE: how headlines come on: wiped in one at a time, or a continuous line. The
+// file keeps a kind as its place here (0, 1, ...): a new kind comes last, and the count
+// below names it.
 enum class TickerPresentationKind {
     Wipe,
     Marquee,
 };
+inline constexpr int kTickerPresentationKinds = int(TickerPresentationKind::Marquee) + 1;
 
 // The showing a patrol starts in a ticker mode.
 [[nodiscard]] constexpr ShowMode patrolShowMode(TickerMode mode) {

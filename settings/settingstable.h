@@ -62,13 +62,9 @@
     return std::nullopt;
 }
 [[nodiscard]] constexpr std::optional<qint32> settingCode(TickerPresentationKind value) {
-    switch (value) {
-        case TickerPresentationKind::Wipe:
-            return 0;
-        case TickerPresentationKind::Marquee:
-            return 1;
-    }
-    return std::nullopt;
+    const auto code = qint32(value);
+    return code >= 0 && code < kTickerPresentationKinds ? std::optional<qint32>(code)
+                                                        : std::nullopt;
 }
 
 // The mode a number stands for; nothing when it stands for none. The modes' values are

@@ -1,29 +1,19 @@
-// The ticker window's motion: the slide-in, slide-out and headline wipe on tmrDynamic, the
-// step aside on a click, dragging by the icon. The arithmetic is tickermotion's.
+// The ticker window's motion: the slide-in and slide-out and the surface's animation on
+// tmrDynamic, the step aside on a click, dragging by the icon, and where the window lies.
+// The arithmetic is tickermotion's and tickerplacement's.
 
 #include "ticker/frmticker.h"
 
-#include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
 
 #include "core/appstate.h"
 #include "platform/desktop/screeninfo.h"
 #include "platform/x11/windowstacking.h"
-#include "platform/x11/x11dock.h"
-#include "ticker/marqueestrip.h"
-#include "ticker/tickerlabel.h"
+#include "ticker/tickerkeyboard.h"
 #include "ticker/tickermotion.h"
-
-namespace {
-
-QRect screenTwips(const ScreenDesc& screen) {
-    const QRect& pixels = screen.pixels;
-    return {pixelsToTwips(pixels.x()), pixelsToTwips(pixels.y()), pixelsToTwips(pixels.width()),
-            pixelsToTwips(pixels.height())};
-}
-
-}  // namespace
+#include "ticker/tickerpresentation.h"
+#include "ticker/tickersurface.h"
 
 // ---- animations -------------------------------------------------------------------------
 
@@ -31,8 +21,8 @@ void frmTicker::tmrDynamic_Timer() {
     if (intDynamicFlags & kSlideIn) {
         SlideIn(false);
     }
-    if (intDynamicFlags & kWipe) {
-        wipeNewsStep();
+    if ((intDynamicFlags & kSurface) && !shownOn->animationStep(scrollSpeed())) {
+        finishAnimation(kSurface);
     }
     if (intDynamicFlags & kSlideOut) {
         SlideOut(false);
@@ -120,44 +110,6 @@ void frmTicker::SlideOut(bool start) {
     placeWindow();
 }
 
-void frmTicker::WipeNews(const QString& text) {
-    if (text.isEmpty()) {
-        if (intDynamicFlags & kWipe) {
-            lblNewsOver->clear();
-        } else {
-            lblNews->clear();
-        }
-        return;
-    }
-    newsOverLeft = kNewsLeft + newsWidth();
-    newsOverWidth = 0;
-    lblNewsOver->setTextColour(nextHeadlineColour);
-    lblNewsOver->setText(text);
-    placeNewsOver();
-    lblNewsOver->show();
-    startAnimation(kWipe);
-}
-
-void frmTicker::wipeNewsStep() {
-    const WipeStep step = wipeStep(kNewsLeft, newsWidth(), newsOverLeft, scrollSpeed());
-    newsOverLeft = step.overLeft;
-    newsOverWidth = step.overWidth;
-    placeNewsOver();
-    if (step.finished) {
-        lblNewsOver->hide();
-        lblNews->setTextColour(lblNewsOver->textColour());
-        lblNews->setText(lblNewsOver->text());
-        finishAnimation(kWipe);
-    }
-}
-
-void frmTicker::endWipe() {
-    if (intDynamicFlags & kWipe) {
-        lblNewsOver->hide();
-        finishAnimation(kWipe);
-    }
-}
-
 // ---- stepping aside and dragging --------------------------------------------------------
 
 void frmTicker::StepAside() {
@@ -165,10 +117,12 @@ void frmTicker::StepAside() {
     showing.releaseHeadline();
     showing.setHold(TickerHold::Pointer, false);
     blnTimerState = {tmrDynamic->isActive(), tmrNextNews->isActive()};
-    marqueeWasMoving = marquee->framesRunning();
     tmrDynamic->stop();
     tmrNextNews->stop();
-    marquee->runFrames(false);
+    if (!steppedAside) {
+        steppedAside = true;
+        showing.presentation().stepAside(true);
+    }
     tmrPause->start();
     park(placementGeometry());
 }
@@ -182,7 +136,10 @@ void frmTicker::tmrPause_Timer() {
     placeWindow();
     setTimerEnabled(tmrDynamic, blnTimerState[0]);
     setTimerEnabled(tmrNextNews, blnTimerState[1]);
-    marquee->runFrames(marqueeWasMoving);
+    if (steppedAside) {
+        steppedAside = false;
+        showing.presentation().stepAside(false);
+    }
     if (state.settings.TICKER_TOPMOST_FLG == TickerStacking::AboveOthers) {
         keepOnTop();
     }
@@ -191,58 +148,27 @@ void frmTicker::tmrPause_Timer() {
 void frmTicker::Form_MouseDown(Qt::MouseButton) {
     StepAside();
 }
-void frmTicker::lblNews_MouseDown(Qt::MouseButton) {
-    StepAside();
-}
-void frmTicker::lblSiteTitle_MouseDown(Qt::MouseButton) {
-    StepAside();
-}
-void frmTicker::lblTimeStamp_MouseDown(Qt::MouseButton) {
-    StepAside();
-}
 
-void frmTicker::picIcon_MouseDown(Qt::MouseButton, float X, float Y) {
-    sngDragX = X;
-    sngDragY = Y;
-}
-
-void frmTicker::picIcon_MouseMove(Qt::MouseButtons Button, float X, float Y) {
+void frmTicker::dragBy(QPoint twips) {
     // A band stays at its edge.
-    if (state.settings.TICKER_MODE != TickerMode::AlwaysShown || isDockedBand() ||
-        Button != Qt::LeftButton) {
+    if (state.settings.TICKER_MODE != TickerMode::AlwaysShown || isDockedBand()) {
         return;
     }
-    windowLeft += qRound(X - sngDragX);
-    windowTop += qRound(Y - sngDragY);
+    windowLeft += twips.x();
+    windowTop += twips.y();
     placeWindow();
 }
 
-void frmTicker::picIcon_MouseUp(Qt::MouseButton, float, float) {
+void frmTicker::dragEnded() {
     // The band's place is its edge's: the window's own place is kept for when it is one
     // again.
-    if (isDockedBand()) {
-        return;
+    if (!isDockedBand()) {
+        screens.storeDraggedPlace({windowLeft, windowTop}, windowHeight);
     }
-    QPoint place(windowLeft, windowTop);
-    if (isAwayFromItsScreen()) {
-        // Shown on the primary screen while its own is not connected: a click that moved
-        // nothing keeps the place on its own screen; a move counts relative to it.
-        if (place == windowPlace()) {
-            return;
-        }
-        const auto home = seenScreens.find(state.settings.TICKER_SCREEN);
-        if (home != seenScreens.end()) {
-            place += home->topLeft() -
-                     screenTwips(chosenScreen(state.seams.screen, QString())).topLeft();
-        }
-    }
-    state.settings.TICKER_TOP = float(place.y());
-    state.settings.TICKER_LEFT = float(place.x());
 }
 
 void frmTicker::mousePressEvent(QMouseEvent* event) {
-    keyboardHandedOver = false;
-    focusFrame->hide();
+    keyboard->mousePressed();
     event->accept();
     Form_MouseDown(event->button());
 }
@@ -256,100 +182,20 @@ void frmTicker::leaveEvent(QEvent*) {
 }
 
 bool frmTicker::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress) {
-        // The mouse works the ticker now: the keyboard's frame goes until it is handed the
-        // keys again.
-        keyboardHandedOver = false;
-        focusFrame->hide();
+    if (event->type() == QEvent::MouseButtonPress) {
+        keyboard->mousePressed();
     }
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-        type != QEvent::MouseButtonRelease) {
-        return QWidget::eventFilter(watched, event);
-    }
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (watched == picIcon) {
-        const float x = float(mouse->position().x() * kTwipsPerPixel);
-        const float y = float(mouse->position().y() * kTwipsPerPixel);
-        if (type == QEvent::MouseButtonPress) {
-            picIcon_MouseDown(mouse->button(), x, y);
-        } else if (type == QEvent::MouseMove) {
-            picIcon_MouseMove(mouse->buttons(), x, y);
-        } else {
-            picIcon_MouseUp(mouse->button(), x, y);
-        }
-        return true;
-    }
-    if (type != QEvent::MouseButtonPress) {
-        return QWidget::eventFilter(watched, event);
-    }
-    if (watched == lblNews) {
-        lblNews_MouseDown(mouse->button());
-    } else if (watched == lblSiteTitle) {
-        lblSiteTitle_MouseDown(mouse->button());
-    } else if (watched == lblTimeStamp) {
-        lblTimeStamp_MouseDown(mouse->button());
-    } else {
-        return QWidget::eventFilter(watched, event);
-    }
-    return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---- geometry ---------------------------------------------------------------------------
 
 TickerGeometry frmTicker::placementGeometry() const {
-    const Settings& settings = state.settings;
-    const QRect twips = screenTwips(chosenScreen(state.seams.screen, settings.TICKER_SCREEN));
-    TickerGeometry g =
-        tickerGeometry(settings.TICKER_PLACEMENT, settings.TICKER_MODE, twips, settings);
-    if (settings.TICKER_PLACEMENT == TickerPlacement::Window &&
-        settings.TICKER_MODE == TickerMode::AlwaysShown) {
-        g.shown.moveTopLeft(windowPlace());
-        g.start = g.shown;
-    }
-    return g;
-}
-
-bool frmTicker::isAwayFromItsScreen() const {
-    const QString& name = state.settings.TICKER_SCREEN;
-    return !name.isEmpty() && chosenScreen(state.seams.screen, name).name != name;
-}
-
-QPoint frmTicker::windowPlace() const {
-    const Settings& settings = state.settings;
-    const QPoint place(qRound(settings.TICKER_LEFT), qRound(settings.TICKER_TOP));
-    if (!isAwayFromItsScreen()) {
-        return place;
-    }
-    const auto home = seenScreens.find(settings.TICKER_SCREEN);
-    return windowPlaceOn(place,
-                         home != seenScreens.end() ? std::optional<QRect>(*home) : std::nullopt,
-                         screenTwips(chosenScreen(state.seams.screen, settings.TICKER_SCREEN)));
-}
-
-void frmTicker::rememberScreens() {
-    for (const ScreenDesc& screen : state.seams.screen.screens()) {
-        seenScreens.insert(screen.name, screenTwips(screen));
-    }
+    return screens.geometry(windowHeight);
 }
 
 void frmTicker::moveToScreen(const QString& name) {
-    Settings& settings = state.settings;
-    if (name == settings.TICKER_SCREEN) {
-        return;
-    }
-    const QRect from = screenTwips(chosenScreen(state.seams.screen, settings.TICKER_SCREEN));
-    const QPoint shownAt = windowPlace();
-    keptPlaces.insert(settings.TICKER_SCREEN, QPointF(settings.TICKER_LEFT, settings.TICKER_TOP));
-    settings.TICKER_SCREEN = name;
-    QPointF place;
-    if (const auto kept = keptPlaces.find(name); kept != keptPlaces.end()) {
-        place = *kept;
-    } else {
-        place = windowPlaceOn(shownAt, from, screenTwips(chosenScreen(state.seams.screen, name)));
-    }
-    settings.TICKER_LEFT = float(place.x());
-    settings.TICKER_TOP = float(place.y());
+    screens.moveToScreen(name, windowHeight);
 }
 
 bool frmTicker::isDockedBand() const {
@@ -363,11 +209,10 @@ void frmTicker::keepOnTop() {
     }
     // New flags map the window again, and the window manager forgets its desktops.
     if (isVisible()) {
-        applyDesktops();
+        band.setOnEveryDesktop(isDockedBand());
     }
-    if (dockApplied) {
-        // New flags bring Qt's own window type back.
-        dockApplied = false;
+    // New flags bring Qt's own window type back.
+    if (band.forgetReserved()) {
         applyDock();
     }
 }
@@ -383,7 +228,7 @@ void frmTicker::placeWindow() {
     const int width = placementGeometry().shown.width();
     if (width != windowWidth) {
         windowWidth = width;
-        setFixedSize(twipsToPixels(windowWidth), twipsToPixels(kHeightTwips));
+        setFixedSize(twipsToPixels(windowWidth), twipsToPixels(windowHeight));
         layoutWidgets();
     }
     if (parked) {
@@ -399,62 +244,25 @@ void frmTicker::placeWindow() {
         // The window type must be there before the window manager sees the window.
         applyDock();
         mapWindow();
-    } else if (onEveryDesktop != isDockedBand()) {
-        applyDesktops();
+    } else if (band.isOnEveryDesktop() != isDockedBand()) {
+        band.setOnEveryDesktop(isDockedBand());
     }
     applyDock();
 }
 
 void frmTicker::mapWindow() {
-    if (!testAttribute(Qt::WA_WState_Created)) {
-        create();
-    }
-    applyDesktops();
-    show();
-}
-
-void frmTicker::applyDesktops() {
     // A band is on every virtual desktop, as panels are; the window stays on its own.
-    const bool every = isDockedBand();
-    if (setX11OnEveryDesktop(*this, every)) {
-        onEveryDesktop = every;
-    }
+    band.map(isDockedBand());
 }
 
 void frmTicker::applyDock() {
     const bool reserve =
         !parked && isDockedBand() && state.settings.TICKER_MODE == TickerMode::AlwaysShown;
-    const QRect band(twipsToPixels(windowLeft), twipsToPixels(windowTop),
-                     twipsToPixels(windowWidth), twipsToPixels(kHeightTwips));
-    const std::array<int, 12> wanted = reserve ? dockStrut(state.settings.TICKER_PLACEMENT, band,
-                                                           desktopPixels(state.seams.screen))
-                                               : std::array<int, 12>{};
-    if (reserve == dockApplied && wanted == strut) {
-        return;
-    }
-    strut = wanted;
-    if (reserve != dockApplied && isVisible()) {
-        // A window manager reads the type when the window is mapped: map it again, a moment
-        // later, once the window manager has let go of it (mapped at once, it may stay
-        // unmapped).
-        hide();
-        setX11Dock(*this, reserve ? std::optional(strut) : std::nullopt);
-        if (!reserve) {
-            setWindowFlags(windowFlags());
-        }
-        constexpr int kRemapDelayMs = 100;
-        QTimer::singleShot(kRemapDelayMs, this, [this] {
-            if (!parked && !isVisible()) {
-                mapWindow();
-            }
-        });
-    } else {
-        if (reserve && !testAttribute(Qt::WA_WState_Created)) {
-            create();
-        }
-        setX11Dock(*this, reserve ? std::optional(strut) : std::nullopt);
-    }
-    dockApplied = reserve;
+    const QRect pixels(twipsToPixels(windowLeft), twipsToPixels(windowTop),
+                       twipsToPixels(windowWidth), twipsToPixels(windowHeight));
+    band.reserve(reserve, reserve ? dockStrut(state.settings.TICKER_PLACEMENT, pixels,
+                                              desktopPixels(state.seams.screen))
+                                  : std::array<int, 12>{});
 }
 
 void frmTicker::placeForSettings() {
@@ -483,7 +291,7 @@ void frmTicker::placeForSettings() {
 }
 
 void frmTicker::screensChanged() {
-    rememberScreens();
+    screens.remember();
     placeForSettings();
 }
 

@@ -7,11 +7,14 @@
 #include <vector>
 
 // The texts of one headline on the marquee: its time and site (drawn dimmer) and its title,
-// in a display rule's colour (0xRRGGBB) when one gives it.
+// in a display rule's colour (0xRRGGBB) when one gives it. The site's icon, from the feed
+// at feedUrl, goes before the site title, which starts at siteAt in the lead (-1: none).
 struct MarqueeText {
     QString lead;
     QString headline;
     std::optional<quint32> colour;
+    QString feedUrl;
+    qsizetype siteAt = -1;
     bool operator==(const MarqueeText&) const = default;
 };
 

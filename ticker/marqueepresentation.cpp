@@ -123,6 +123,11 @@ void MarqueePresentation::showStill(const QString& timeStamp, const QString& hea
     surface.showStill(timeStamp, headline);
 }
 
+void MarqueePresentation::stepAside(bool aside) {
+    away = aside;
+    updateMotion();
+}
+
 void MarqueePresentation::bandResized() {
     model.setViewWidth(surface.bandWidth());
     if (!active || model.isEmpty()) {
@@ -206,11 +211,16 @@ MarqueeText MarqueePresentation::textOf(int index) const {
     text.lead = site.isEmpty() ? stamp : stamp + QStringLiteral("  ") + site;
     text.headline = entry.Title;
     text.colour = headlineColour(entry);
+    text.feedUrl = entry.FeedUrl;
+    // Undated, the site's title stands alone in the time's place.
+    if (!text.feedUrl.isEmpty() && !text.lead.isEmpty()) {
+        text.siteAt = site.isEmpty() ? 0 : stamp.size() + 2;
+    }
     return text;
 }
 
 void MarqueePresentation::updateMotion() {
-    const bool move = active && !userPaused && !showing.isHeld() && !model.isEmpty();
+    const bool move = active && !away && !userPaused && !showing.isHeld() && !model.isEmpty();
     if (move != moving) {
         moving = move;
         surface.runFrames(move);

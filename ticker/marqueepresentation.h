@@ -51,6 +51,13 @@ public:
     void holdChanged() override;
     void goOn() override;
     void showStill(const QString& timeStamp, const QString& headline) override;
+    void stepAside(bool aside) override;
+    // The running line holds the indices of what it laid out: it is laid out anew from the
+    // next entry.
+    void entriesRenumbered() override {
+        end();
+        begin();
+    }
 
     // The frame clock's tick: frames is the number of frame times since the last tick (more
     // than 1 when the thread was busy).
@@ -82,6 +89,8 @@ private:
     // Between begin() and end().
     bool active = false;
     bool userPaused = false;
+    // The window has stepped aside: the line stands still until it is back.
+    bool away = false;
     bool moving = false;
     // The entry the line starts with, and the last one it took (0: none yet).
     int startAt = 1;

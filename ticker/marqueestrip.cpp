@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +14,7 @@
 
 #include "platform/x11/serverstrip.h"
 #include "ticker/marqueespans.h"
+#include "ticker/tickersiteicons.h"
 
 namespace {
 
@@ -166,7 +168,40 @@ void MarqueeStrip::attach(MarqueePresentation* attached) {
 
 int MarqueeStrip::measure(const MarqueeText& text) const {
     const MarqueeText drawn = fitted(text, std::numeric_limits<int>::max());
-    return marqueeItemWidth(marqueeTextWidth(fontMetrics(), drawn), devicePixelRatioF());
+    return marqueeItemWidth(marqueeTextWidth(fontMetrics(), drawn) + iconSlot(text),
+                            devicePixelRatioF());
+}
+
+int MarqueeStrip::iconSlot(const MarqueeText& text) const {
+    return siteIcons != nullptr && siteIcons->isOn() && text.siteAt >= 0 ? kIconSlot : 0;
+}
+
+void MarqueeStrip::useSiteIcons(TickerSiteIcons* icons) {
+    siteIcons = icons;
+    if (icons != nullptr) {
+        // Room for every icon was kept as the items were measured: the pictures are drawn
+        // again, the line does not move.
+        connect(icons, &TickerSiteIcons::changed, this, &MarqueeStrip::dropPictures,
+                Qt::UniqueConnection);
+    }
+    dropPictures();
+}
+
+void MarqueeStrip::dropPictures() {
+    pictures.clear();
+    if (server != nullptr) {
+        server->forgetUnless([](quint64 key) { return key == kStillPicture; });
+    }
+    redraw();
+}
+
+void MarqueeStrip::drawIcon(QPainter& painter, int x, const QIcon& icon) const {
+    const QRect box(x, (height() - kIconSide) / 2, kIconSide, kIconSide);
+    if (icon.isNull()) {
+        painter.drawPixmap(box, QPixmap(QStringLiteral(":/icons/app-16.png")));
+    } else {
+        icon.paint(&painter, box);
+    }
 }
 
 MarqueeText MarqueeStrip::fitted(const MarqueeText& text, int room) const {
@@ -259,12 +294,24 @@ int MarqueeStrip::baseline() const {
 }
 
 void MarqueeStrip::drawTexts(QPainter& painter, int x, const QString& lead, const QString& text,
-                             std::optional<quint32> colour) const {
+                             std::optional<quint32> colour, const QIcon* icon,
+                             qsizetype siteAt) const {
     const int y = baseline();
     if (!lead.isEmpty()) {
         painter.setPen(between(backColor, foreColor, 0.6));
-        painter.drawText(x, y, lead);
-        x += fontMetrics().horizontalAdvance(lead + kLeadSeparator);
+        // The icon goes before the site title; where the lead was cut short before it, after
+        // what is left of it.
+        const qsizetype at = icon != nullptr ? std::clamp<qsizetype>(siteAt, 0, lead.size()) : 0;
+        const QString before = lead.left(at);
+        painter.drawText(x, y, before);
+        x += fontMetrics().horizontalAdvance(before);
+        if (icon != nullptr) {
+            drawIcon(painter, x, *icon);
+            x += kIconSlot;
+        }
+        const QString after = lead.mid(at);
+        painter.drawText(x, y, after);
+        x += fontMetrics().horizontalAdvance(after + kLeadSeparator);
     }
     painter.setPen(colour ? QColor(QRgb(*colour)) : foreColor);
     painter.drawText(x, y, text);
@@ -283,8 +330,14 @@ QImage MarqueeStrip::itemImage(const MarqueeItem& item) const {
     image.fill(backColor);
     QPainter painter(&image);
     painter.setFont(font());
-    const MarqueeText text = fitted(item.text, int(size.width() / ratio));
-    drawTexts(painter, 0, text.lead, text.headline, text.colour);
+    const int slot = iconSlot(item.text);
+    const MarqueeText text = fitted(item.text, int(size.width() / ratio) - slot);
+    QIcon icon;
+    if (slot > 0) {
+        icon = siteIcons->iconOfFeed(item.text.feedUrl);
+    }
+    drawTexts(painter, 0, text.lead, text.headline, text.colour, slot > 0 ? &icon : nullptr,
+              item.text.siteAt);
     return image;
 }
 
@@ -297,13 +350,14 @@ const QPixmap& MarqueeStrip::picture(const MarqueeItem& item) {
 }
 
 void MarqueeStrip::drawStill(QPainter& painter) const {
+    MarqueeText still;
+    still.lead = stillLead;
     painter.fillRect(rect(), backColor);
     painter.setFont(font());
     painter.setClipRect(rect());
-    drawTexts(
-        painter, 0, stillLead,
-        fontMetrics().elidedText(stillText, Qt::ElideRight, width() - measure({stillLead, {}, {}})),
-        std::nullopt);
+    drawTexts(painter, 0, stillLead,
+              fontMetrics().elidedText(stillText, Qt::ElideRight, width() - measure(still)),
+              std::nullopt);
 }
 
 void MarqueeStrip::paintEvent(QPaintEvent* event) {

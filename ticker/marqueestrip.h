@@ -9,6 +9,8 @@
 #include "ticker/marqueepresentation.h"
 
 class FrameClock;
+class QIcon;
+class TickerSiteIcons;
 class QFontMetrics;
 class QImage;
 class ServerStrip;
@@ -49,6 +51,9 @@ public:
     void showStill(const QString& lead, const QString& text) override;
 
     void setColors(const QColor& back, const QColor& fore);
+    // Sites' icons before the site titles (null: none); while they are on, every item keeps
+    // room for its icon, so that an icon that arrives later moves nothing.
+    void useSiteIcons(TickerSiteIcons* icons);
     [[nodiscard]] bool framesRunning() const;
     // The line as it stands, for the tests: the still text, or the lead and headline of
     // every item in the band.
@@ -88,12 +93,23 @@ private:
     void drawOnServer();
     // Drops the pictures of the items that have left the line.
     void forgetGone();
-    // colour: the headline's (0xRRGGBB); none: the text colour.
+    // colour: the headline's (0xRRGGBB); none: the text colour. icon (null: none; a null
+    // icon: the program's) goes at siteAt in the lead.
     void drawTexts(QPainter& painter, int x, const QString& lead, const QString& text,
-                   std::optional<quint32> colour) const;
+                   std::optional<quint32> colour, const QIcon* icon = nullptr,
+                   qsizetype siteAt = -1) const;
+    void drawIcon(QPainter& painter, int x, const QIcon& icon) const;
+    // The pixels an item keeps for its site's icon: none while icons are off.
+    [[nodiscard]] int iconSlot(const MarqueeText& text) const;
+    // Every item's picture is drawn again.
+    void dropPictures();
+
+    static constexpr int kIconSide = 16;
+    static constexpr int kIconSlot = kIconSide + 4;
     [[nodiscard]] int baseline() const;
 
     MarqueePresentation* presentation = nullptr;
+    TickerSiteIcons* siteIcons = nullptr;
     FrameClock* clock = nullptr;
     QColor backColor{0, 0, 0};
     QColor foreColor{255, 255, 255};

@@ -5,13 +5,13 @@
 #include "ticker/tickermotion.h"
 
 TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode, const QRect& screen,
-                              const Settings& settings) {
+                              const Settings& settings, int height) {
     TickerGeometry g;
     const int right = screen.x() + screen.width();
     const int bottom = screen.y() + screen.height();
     switch (placement) {
         case TickerPlacement::Window: {
-            const QSize size(kTickerWidthTwips, kTickerHeightTwips);
+            const QSize size(kTickerWidthTwips, height);
             const int popUpTop = screen.y() + settings.TICKER_MARGIN_TOP;
             g.edge = SlideEdge::Right;
             g.parked = QRect(QPoint(right + kParkOffsetTwips, popUpTop), size);
@@ -29,7 +29,7 @@ TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode, const 
             break;
         }
         case TickerPlacement::DockedTop: {
-            const QSize size(screen.width(), kTickerHeightTwips);
+            const QSize size(screen.width(), height);
             g.edge = SlideEdge::Top;
             g.shown = QRect(screen.topLeft(), size);
             g.start = g.shown.translated(0, kParkOffsetTwips - size.height());
@@ -37,7 +37,7 @@ TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode, const 
             break;
         }
         case TickerPlacement::DockedBottom: {
-            const QSize size(screen.width(), kTickerHeightTwips);
+            const QSize size(screen.width(), height);
             g.edge = SlideEdge::Bottom;
             g.shown = QRect(QPoint(screen.x(), bottom - size.height()), size);
             g.start = QRect(QPoint(screen.x(), bottom - kParkOffsetTwips), size);
@@ -51,13 +51,14 @@ TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode, const 
     return g;
 }
 
-QPoint windowPlaceOn(QPoint place, const std::optional<QRect>& home, const QRect& screen) {
+QPoint windowPlaceOn(QPoint place, const std::optional<QRect>& home, const QRect& screen,
+                     int height) {
     if (home) {
         place += screen.topLeft() - home->topLeft();
     }
     // A screen smaller than the window shows its top-left part.
     const int right = std::max(screen.x(), screen.x() + screen.width() - kTickerWidthTwips);
-    const int bottom = std::max(screen.y(), screen.y() + screen.height() - kTickerHeightTwips);
+    const int bottom = std::max(screen.y(), screen.y() + screen.height() - height);
     return {std::clamp(place.x(), screen.x(), right), std::clamp(place.y(), screen.y(), bottom)};
 }
 

@@ -11,6 +11,7 @@
 // its screen's width at the top or bottom edge and slides in from that edge.
 
 inline constexpr int kTickerWidthTwips = 7110;
+// The design's height; a presentation's surface may ask for another (TickerSurface).
 inline constexpr int kTickerHeightTwips = 495;
 
 enum class SlideEdge {
@@ -26,10 +27,12 @@ struct TickerGeometry {
     SlideEdge edge = SlideEdge::Right;
 };
 
-// The placement's geometry on a screen (twips). The always-shown window lies at TICKER_LEFT
-// and TICKER_TOP, which keep virtual-desktop twips.
+// The placement's geometry on a screen (twips) for a ticker heightTwips high (its
+// presentation's). The always-shown window lies at TICKER_LEFT and TICKER_TOP, which keep
+// virtual-desktop twips.
 [[nodiscard]] TickerGeometry tickerGeometry(TickerPlacement placement, TickerMode mode,
-                                            const QRect& screenTwips, const Settings& settings);
+                                            const QRect& screenTwips, const Settings& settings,
+                                            int heightTwips = kTickerHeightTwips);
 
 // Where the always-shown window lies on `screen` (twips) when its own place (TICKER_LEFT,
 // TICKER_TOP) was kept on another screen, `home`, that is not connected now: at the same
@@ -37,7 +40,7 @@ struct TickerGeometry {
 // stick out. Without a known home (a screen that was never connected in this run) the place
 // is only pulled inside.
 [[nodiscard]] QPoint windowPlaceOn(QPoint place, const std::optional<QRect>& home,
-                                   const QRect& screen);
+                                   const QRect& screen, int heightTwips = kTickerHeightTwips);
 
 // A slide along its edge as one number: the design's left edge of a window sliding in from
 // the right, with the screen's edge at edgeCoordinate(). The design's slide steps

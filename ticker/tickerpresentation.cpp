@@ -1,20 +1,7 @@
 #include "ticker/tickerpresentation.h"
 
 #include "core/appstate.h"
-#include "ticker/marqueepresentation.h"
 #include "ticker/tickershowing.h"
-
-std::unique_ptr<TickerPresentation> makeTickerPresentation(TickerPresentationKind kind,
-                                                           TickerShowing& showing,
-                                                           MarqueeSurface& surface) {
-    switch (kind) {
-        case TickerPresentationKind::Wipe:
-            return std::make_unique<WipePresentation>(showing);
-        case TickerPresentationKind::Marquee:
-            return std::make_unique<MarqueePresentation>(showing, surface);
-    }
-    return std::make_unique<WipePresentation>(showing);
-}
 
 void WipePresentation::begin() {
     // Handed over with a held headline: it stays, drawn by the wipe's labels.

@@ -5,15 +5,17 @@
 
 #include "core/settings.h"
 
-class MarqueeSurface;
 class TickerShowing;
 
 // How a showing puts its entries on screen. TickerShowing keeps the queue position, the
 // showing's mode, the shown-list records and the end of a round; the presentation decides
 // when the next entry comes on display and reports it with TickerShowing::putOnDisplay.
+// It draws on its surface (TickerSurface), the widget that makes it: the window hosts that
+// surface and never asks which presentation runs.
 //
-// A new way of presenting is a class here, a value of TickerPresentationKind and a case in
-// makeTickerPresentation; nothing else tests which one runs.
+// A new way of presenting is its class, its surface, a value of TickerPresentationKind and
+// the case in makeTickerSurface, plus its choice in the ticker settings dialog; nothing else
+// tests which one runs.
 class TickerPresentation {
 public:
     virtual ~TickerPresentation() = default;
@@ -36,6 +38,12 @@ public:
     virtual void goOn() = 0;
     // Texts that stand instead of the entries (loading, waiting).
     virtual void showStill(const QString& timeStamp, const QString& headline) = 0;
+    // The window steps aside (true) and comes back (false): whatever moves by itself stops
+    // until then. The window's own timers are the window's.
+    virtual void stepAside(bool /*aside*/) {}
+    // Entries left the queue and those left were numbered anew (the showing's indices
+    // follow): a presentation that keeps indices of entries lays itself out again.
+    virtual void entriesRenumbered() {}
 };
 
 // The design's presentation: each entry's headline is wiped in over the last one at every
@@ -61,7 +69,3 @@ private:
 
     TickerShowing& showing;
 };
-
-// The presentation the settings name. The marquee draws on surface.
-[[nodiscard]] std::unique_ptr<TickerPresentation> makeTickerPresentation(
-    TickerPresentationKind kind, TickerShowing& showing, MarqueeSurface& surface);

@@ -116,11 +116,8 @@ void TickerShowing::queueEntriesMoved(const QList<int>& moved) {
     if (intShownIndex >= 1 && intShownIndex < oldCount) {
         intShownIndex = moved[intShownIndex] > 0 ? qint16(moved[intShownIndex]) : qint16(-1);
     }
-    // The running line holds the queue's indices of what it laid out: it is laid out anew
-    // from the next entry.
-    if (blnShowing && !blnResetPending && shown->kind() == TickerPresentationKind::Marquee) {
-        shown->end();
-        shown->begin();
+    if (blnShowing && !blnResetPending) {
+        shown->entriesRenumbered();
     }
     UpdateButtons();
 }

@@ -172,6 +172,13 @@
     </message>
 </context>
 <context>
+    <name>MarqueeBand</name>
+    <message>
+        <source>記事の見出し</source>
+        <translation>Headline of the article</translation>
+    </message>
+</context>
+<context>
     <name>NewsDate</name>
     <message>
         <source>YY/MM/DD</source>
@@ -564,6 +571,108 @@ Are you sure?</translation>
     </message>
 </context>
 <context>
+    <name>TickerControls</name>
+    <message>
+        <source>停</source>
+        <translation>||</translation>
+    </message>
+    <message>
+        <source>再</source>
+        <translation>▶</translation>
+    </message>
+    <message>
+        <source>覧</source>
+        <translation>≡</translation>
+    </message>
+    <message>
+        <source>設</source>
+        <translation>⚙</translation>
+    </message>
+    <message>
+        <source>閉</source>
+        <translation>×</translation>
+    </message>
+    <message>
+        <source>記事表示の更新を一時停止/再開します</source>
+        <translation>Pauses or resumes the headlines</translation>
+    </message>
+    <message>
+        <source>前の記事に戻ります</source>
+        <translation>Goes back to the previous article</translation>
+    </message>
+    <message>
+        <source>次の記事に進めます</source>
+        <translation>Goes on to the next article</translation>
+    </message>
+    <message>
+        <source>このサイトの記事一覧を表示します</source>
+        <translation>Lists the articles of this site</translation>
+    </message>
+    <message>
+        <source>ティッカー設定画面を開きます</source>
+        <translation>Opens the ticker settings</translation>
+    </message>
+    <message>
+        <source>ティッカーを閉じます</source>
+        <translation>Closes the ticker</translation>
+    </message>
+    <message>
+        <source>この記事のサイトを開きます</source>
+        <translation>Opens this article in the browser</translation>
+    </message>
+    <message>
+        <source>一時停止</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>前の記事</source>
+        <translation>Previous article</translation>
+    </message>
+    <message>
+        <source>次の記事</source>
+        <translation>Next article</translation>
+    </message>
+    <message>
+        <source>記事一覧</source>
+        <translation>Article list</translation>
+    </message>
+    <message>
+        <source>ティッカーの設定</source>
+        <translation>Ticker settings</translation>
+    </message>
+    <message>
+        <source>ティッカーを閉じる</source>
+        <translation>Close the ticker</translation>
+    </message>
+    <message>
+        <source>記事をブラウザで開く</source>
+        <translation>Open the article in the browser</translation>
+    </message>
+    <message>
+        <source>再開</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>表示ルールがこの見出しで止めています。押すと先へ進みます</source>
+        <translation>A display rule holds this headline. Press to go on</translation>
+    </message>
+    <message>
+        <source>表示ルールで止まっています</source>
+        <translation>Held by a display rule</translation>
+    </message>
+</context>
+<context>
+    <name>TickerIcon</name>
+    <message>
+        <source>常に表示するモードのとき、ここをドラッグすると移動できます。</source>
+        <translation>When the ticker is always shown, drag here to move it.</translation>
+    </message>
+    <message>
+        <source>ティッカーの移動用アイコン</source>
+        <translation>Handle to move the ticker</translation>
+    </message>
+</context>
+<context>
     <name>TickerShowing</name>
     <message>
         <source>再巡回中です // しばらくお待ちください</source>
@@ -653,6 +762,25 @@ Are you sure?</translation>
     <message>
         <source>値を減らす</source>
         <translation>Decrease</translation>
+    </message>
+</context>
+<context>
+    <name>WipeSurface</name>
+    <message>
+        <source>記事の日時</source>
+        <translation>Date of the article</translation>
+    </message>
+    <message>
+        <source>記事のサイト名</source>
+        <translation>Site of the article</translation>
+    </message>
+    <message>
+        <source>記事の見出し</source>
+        <translation>Headline of the article</translation>
+    </message>
+    <message>
+        <source>サイト名なし</source>
+        <translation>No site name</translation>
     </message>
 </context>
 <context>
@@ -1042,112 +1170,8 @@ The current site list will be replaced. Do you want to continue?</translation>
 <context>
     <name>frmTicker</name>
     <message>
-        <source>停</source>
-        <translation>||</translation>
-    </message>
-    <message>
-        <source>再</source>
-        <translation>▶</translation>
-    </message>
-    <message>
-        <source>常に表示するモードのとき、ここをドラッグすると移動できます。</source>
-        <translation>When the ticker is always shown, drag here to move it.</translation>
-    </message>
-    <message>
-        <source>記事表示の更新を一時停止/再開します</source>
-        <translation>Pauses or resumes the headlines</translation>
-    </message>
-    <message>
-        <source>前の記事に戻ります</source>
-        <translation>Goes back to the previous article</translation>
-    </message>
-    <message>
-        <source>次の記事に進めます</source>
-        <translation>Goes on to the next article</translation>
-    </message>
-    <message>
-        <source>覧</source>
-        <translation>≡</translation>
-    </message>
-    <message>
-        <source>このサイトの記事一覧を表示します</source>
-        <translation>Lists the articles of this site</translation>
-    </message>
-    <message>
-        <source>設</source>
-        <translation>⚙</translation>
-    </message>
-    <message>
-        <source>ティッカー設定画面を開きます</source>
-        <translation>Opens the ticker settings</translation>
-    </message>
-    <message>
-        <source>閉</source>
-        <translation>×</translation>
-    </message>
-    <message>
-        <source>ティッカーを閉じます</source>
-        <translation>Closes the ticker</translation>
-    </message>
-    <message>
-        <source>この記事のサイトを開きます</source>
-        <translation>Opens this article in the browser</translation>
-    </message>
-    <message>
         <source>ニュースティッカー</source>
         <translation>News ticker</translation>
-    </message>
-    <message>
-        <source>一時停止</source>
-        <translation>Pause</translation>
-    </message>
-    <message>
-        <source>前の記事</source>
-        <translation>Previous article</translation>
-    </message>
-    <message>
-        <source>次の記事</source>
-        <translation>Next article</translation>
-    </message>
-    <message>
-        <source>記事一覧</source>
-        <translation>Article list</translation>
-    </message>
-    <message>
-        <source>ティッカーの設定</source>
-        <translation>Ticker settings</translation>
-    </message>
-    <message>
-        <source>ティッカーを閉じる</source>
-        <translation>Close the ticker</translation>
-    </message>
-    <message>
-        <source>記事をブラウザで開く</source>
-        <translation>Open the article in the browser</translation>
-    </message>
-    <message>
-        <source>ティッカーの移動用アイコン</source>
-        <translation>Handle to move the ticker</translation>
-    </message>
-    <message>
-        <source>記事の日時</source>
-        <translation>Date of the article</translation>
-    </message>
-    <message>
-        <source>記事のサイト名</source>
-        <translation>Site of the article</translation>
-    </message>
-    <message>
-        <source>記事の見出し</source>
-        <translation>Headline of the article</translation>
-    </message>
-    <message>
-        <source>サイト名なし</source>
-        <translation>No site name</translation>
-    </message>
-    <message>
-        <source>再開</source>
-        <translation>Resume</translation>
     </message>
     <message>
         <source>（見出しなし）</source>
@@ -1156,14 +1180,6 @@ The current site list will be replaced. Do you want to continue?</translation>
     <message>
         <source>%1：%2</source>
         <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>表示ルールがこの見出しで止めています。押すと先へ進みます</source>
-        <translation>A display rule holds this headline. Press to go on</translation>
-    </message>
-    <message>
-        <source>表示ルールで止まっています</source>
-        <translation>Held by a display rule</translation>
     </message>
 </context>
 <context>

@@ -22,6 +22,7 @@
 #include "sitepane/sitelistpane.h"
 #include "sitepane/sitetreeeditor.h"
 #include "ticker/frmticker.h"
+#include "ticker/wipesurface.h"
 
 namespace {
 
@@ -79,9 +80,12 @@ TEST_F(AppTest, WholeProgramShowsTheFirstArticleOfALoopbackFeedAndExits) {
     for (int ticks = 0; ticker->tmrDynamic->isActive() && ticks < 100; ++ticks) {
         ticker->tmrDynamic_Timer();
     }
-    EXPECT_EQ(ticker->lblNews->text(), QStringLiteral("一面の記事"));
-    EXPECT_EQ(ticker->lblSiteTitle->text(), QStringLiteral("ループバック"));
-    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 11:00"));
+    EXPECT_EQ(dynamic_cast<WipeSurface&>(ticker->surface()).lblNews()->text(),
+              QStringLiteral("一面の記事"));
+    EXPECT_EQ(dynamic_cast<WipeSurface&>(ticker->surface()).lblSiteTitle()->text(),
+              QStringLiteral("ループバック"));
+    EXPECT_EQ(dynamic_cast<WipeSurface&>(ticker->surface()).lblTimeStamp()->text(),
+              QStringLiteral("06/03/16 11:00"));
     EXPECT_EQ(ticker->currentLink(), server.url(QStringLiteral("/news/1")));
 
     // Its shown-list line went to the site's file under temporary/.
@@ -166,9 +170,12 @@ TEST_P(NewSiteEndToEnd, FeedPatrolsShowsAndOpensItsArticle) {
     for (int ticks = 0; ticker->tmrDynamic->isActive() && ticks < 100; ++ticks) {
         ticker->tmrDynamic_Timer();
     }
-    EXPECT_EQ(ticker->lblNews->text(), QStringLiteral("最初の記事"));
-    EXPECT_EQ(ticker->lblSiteTitle->text(), QStringLiteral("原子の便り"));
-    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 11:00"));
+    EXPECT_EQ(dynamic_cast<WipeSurface&>(ticker->surface()).lblNews()->text(),
+              QStringLiteral("最初の記事"));
+    EXPECT_EQ(dynamic_cast<WipeSurface&>(ticker->surface()).lblSiteTitle()->text(),
+              QStringLiteral("原子の便り"));
+    EXPECT_EQ(dynamic_cast<WipeSurface&>(ticker->surface()).lblTimeStamp()->text(),
+              QStringLiteral("06/03/16 11:00"));
     ticker->cmdWeb_Click();
     EXPECT_EQ(env.browser.opened, QStringList{server.url(QStringLiteral("/articles/one"))});
     main().mnuExit->trigger();

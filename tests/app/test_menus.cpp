@@ -38,6 +38,7 @@
 #include "ticker/frmtickerlist.h"
 #include "ticker/frmtickeroptiondialog.h"
 #include "ticker/textbutton.h"
+#include "ticker/tickercontrols.h"
 
 namespace {
 
@@ -692,9 +693,9 @@ TEST_F(MenuTest, TheTickerGetsTheKeysBackAfterSettingsOrListAndEsc) {
         EXPECT_FALSE(opened->isVisible());
         EXPECT_TRUE(QTest::qWaitForWindowActive(&ticker));
         EXPECT_TRUE(ticker.hasFocus());
-        EXPECT_TRUE(ticker.focusFrame->isVisible());
+        EXPECT_TRUE(ticker.focusFrame()->isVisible());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        EXPECT_EQ(ticker.cmdPlay->text(), QStringLiteral("再"));
+        EXPECT_EQ(ticker.controls().button(TickerControls::Play)->text(), QStringLiteral("再"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     }
 }

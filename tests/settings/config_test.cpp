@@ -96,6 +96,8 @@ TEST(Config, ReadsHandEditedFiles) {
          {"TICKER_PLACEMENT=1", "TICKER_MARQUEE=1", "TICKER_SCREEN=DP-2"}},
         {"[Quorvane3]\nTICKER_PLACEMENT=3\nTICKER_MARQUEE=-1\nTICKER_SCREEN=\n",
          {"TICKER_PLACEMENT=", "TICKER_MARQUEE=", "TICKER_SCREEN="}},
+        // 2 is the next presentation's, not a kind yet.
+        {"[Quorvane3]\nTICKER_MARQUEE=2\n", {"TICKER_MARQUEE="}},
         {"[Quorvane3]\nTICKER_SPEAK=1\n", {"TICKER_SPEAK=1"}},
         {"[Quorvane3]\nSITE_ICONS=0\n", {"SITE_ICONS=0"}},
     };

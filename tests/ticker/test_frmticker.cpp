@@ -22,6 +22,9 @@
 #include "ticker/shapeframe.h"
 #include "ticker/textbutton.h"
 #include "ticker/tickerhost.h"
+#include "ticker/tickericon.h"
+#include "ticker/tickersurface.h"
+#include "ticker/wipesurface.h"
 #include "tests/common/wholetexts.h"
 
 namespace {
@@ -76,6 +79,14 @@ protected:
     }
     static QString title(int i) { return QStringLiteral("記事 %1").arg(i); }
 
+    // The wipe's surface (the presentation unless the test chose another).
+    WipeSurface& wipe() { return dynamic_cast<WipeSurface&>(ticker->surface()); }
+    MarqueeStrip* marquee() { return ticker->findChild<MarqueeStrip*>(); }
+    // A widget's rectangle in the window's pixels.
+    QRect inWindow(const QWidget* widget) {
+        return {widget->mapTo(ticker.get(), QPoint(0, 0)), widget->size()};
+    }
+
     // Runs the animation timer until no animation is left; returns the number of ticks.
     int runAnimations() {
         int ticks = 0;
@@ -104,8 +115,10 @@ TEST_F(TickerTestInEnglish, ButtonCaptionsShowWhole) {
     ticker->ShowForm(ShowMode::Permanent);
     for (bool paused : {false, true}) {
         SCOPED_TRACE(paused);
-        for (const QLabel* button :
-             {ticker->cmdPlay, ticker->cmdShowList, ticker->cmdSetting, ticker->cmdHide}) {
+        for (const QLabel* button : {ticker->controls().button(TickerControls::Play),
+                                     ticker->controls().button(TickerControls::List),
+                                     ticker->controls().button(TickerControls::Settings),
+                                     ticker->controls().button(TickerControls::Hide)}) {
             SCOPED_TRACE(button->objectName().toStdString());
             EXPECT_FALSE(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{9fff}]"))
                              .match(button->text())
@@ -136,7 +149,7 @@ TEST_F(TickerTest, LayoutFollowsTheTwipTable) {
     for (const Widget& w : widgets) {
         auto* child = ticker->findChild<QWidget*>(QLatin1String(w.name));
         ASSERT_NE(child, nullptr) << w.name;
-        QRect actual = child->geometry();
+        QRect actual = inWindow(child);
         if (qobject_cast<QLabel*>(child) && QByteArray(w.name).startsWith("lbl")) {
             // Text labels grow downwards to the font's line height.
             EXPECT_GE(actual.height(), w.pixels.height()) << w.name;
@@ -149,20 +162,29 @@ TEST_F(TickerTest, LayoutFollowsTheTwipTable) {
     EXPECT_EQ(ticker->heightTwips(), 495);
     EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(ticker->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_FALSE(ticker->picIcon->pixmap().isNull());
+    EXPECT_FALSE(ticker->picIcon()->pixmap().isNull());
 
-    const QStringList captions = {ticker->cmdPlay->text(),    ticker->cmdBefor->text(),
-                                  ticker->cmdNext->text(),    ticker->cmdShowList->text(),
-                                  ticker->cmdSetting->text(), ticker->cmdHide->text(),
-                                  ticker->cmdWeb->text()};
+    const QStringList captions = {ticker->controls().button(TickerControls::Play)->text(),
+                                  ticker->controls().button(TickerControls::Previous)->text(),
+                                  ticker->controls().button(TickerControls::Next)->text(),
+                                  ticker->controls().button(TickerControls::List)->text(),
+                                  ticker->controls().button(TickerControls::Settings)->text(),
+                                  ticker->controls().button(TickerControls::Hide)->text(),
+                                  ticker->controls().button(TickerControls::Web)->text()};
     EXPECT_EQ(captions.join(QLatin1Char(' ')), QStringLiteral("停 << >> 覧 設 閉 web"));
-    EXPECT_EQ(ticker->cmdNext->toolTip(), QStringLiteral("次の記事に進めます"));
+    EXPECT_EQ(ticker->controls().button(TickerControls::Next)->toolTip(),
+              QStringLiteral("次の記事に進めます"));
 
     // Front to back: buttons, frames, lblWall; the overlay in front of the headline.
     const QObjectList& order = ticker->children();
-    EXPECT_LT(order.indexOf(ticker->lblWall), order.indexOf(ticker->shpButton[0]));
-    EXPECT_LT(order.indexOf(ticker->shpButton[6]), order.indexOf(ticker->cmdPlay));
-    EXPECT_LT(order.indexOf(ticker->lblNews), order.indexOf(ticker->lblNewsOver));
+    EXPECT_LT(order.indexOf(ticker->controls().wall()), order.indexOf(ticker->controls().frame(0)));
+    EXPECT_LT(order.indexOf(ticker->controls().frame(6)),
+              order.indexOf(ticker->controls().button(TickerControls::Play)));
+    // The surface lies behind the icon, the wall and the buttons.
+    EXPECT_LT(order.indexOf(&ticker->surface()), order.indexOf(ticker->controls().wall()));
+    EXPECT_LT(order.indexOf(&ticker->surface()), order.indexOf(ticker->picIcon()));
+    const QObjectList& texts = wipe().children();
+    EXPECT_LT(texts.indexOf(wipe().lblNews()), texts.indexOf(wipe().lblNewsOver()));
 }
 
 TEST_F(TickerTest, PopUpRoundSlidesInShowsEachEntryOnceAndSlidesOut) {
@@ -172,7 +194,7 @@ TEST_F(TickerTest, PopUpRoundSlidesInShowsEachEntryOnceAndSlidesOut) {
     EXPECT_EQ(ticker->leftTwips(), 19190);
     EXPECT_EQ(ticker->topTwips(), 520);
     EXPECT_EQ(ticker->tmrNextNews->interval(), 8000);
-    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSlideIn | frmTicker::kWipe);
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSlideIn | frmTicker::kSurface);
 
     for (int step = 1; step <= 14; ++step) {
         ticker->tmrDynamic_Timer();
@@ -182,13 +204,13 @@ TEST_F(TickerTest, PopUpRoundSlidesInShowsEachEntryOnceAndSlidesOut) {
     EXPECT_EQ(ticker->leftTwips(), 12090);
     EXPECT_EQ(ticker->intDynamicFlags, 0);  // the wipe of headline 1 ended with the slide
     EXPECT_FALSE(ticker->tmrDynamic->isActive());
-    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    EXPECT_EQ(wipe().lblNews()->text(), title(1));
 
-    QStringList shown = {ticker->lblNews->text()};
+    QStringList shown = {wipe().lblNews()->text()};
     nextArticle();
-    shown.append(ticker->lblNews->text());
+    shown.append(wipe().lblNews()->text());
     nextArticle();
-    shown.append(ticker->lblNews->text());
+    shown.append(wipe().lblNews()->text());
     EXPECT_EQ(shown, QStringList({title(1), title(2), title(3)}));
     EXPECT_TRUE(ticker->isRoundDone());
 
@@ -216,7 +238,7 @@ TEST_F(TickerTest, PermanentShowingCyclesThroughTheQueue) {
     for (int tick = 0; tick < 5; ++tick) {
         nextArticle();
         order.append(ticker->shownIndex());
-        EXPECT_EQ(ticker->lblNews->text(), title(order.last()));
+        EXPECT_EQ(wipe().lblNews()->text(), title(order.last()));
     }
     EXPECT_EQ(order, QList<int>({1, 2, 3, 1, 2, 3}));
     EXPECT_TRUE(ticker->isShowing());
@@ -254,9 +276,9 @@ TEST_F(TickerTest, RoundEndWaitsWhileAnArticleListIsOpen) {
         ticker->tmrNextNews_Timer();
         EXPECT_TRUE(ticker->isShowing());
         EXPECT_TRUE(ticker->tmrNextNews->isActive());
-        EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
+        EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("停"));
         EXPECT_EQ(queue().lastIndex(), 2);
-        EXPECT_EQ(ticker->lblNews->text(), title(2));
+        EXPECT_EQ(wipe().lblNews()->text(), title(2));
     }
     ticker->intCallOPMLKey = -1;  // the list window closed itself
     ticker->tmrNextNews_Timer();
@@ -272,7 +294,7 @@ TEST_F(TickerTest, OneEntryQueues) {
     runAnimations();
     ticker->tmrNextNews_Timer();
     EXPECT_EQ(ticker->intDynamicFlags, 0);
-    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    EXPECT_EQ(wipe().lblNews()->text(), title(1));
     ticker->cmdHide_Click();
 
     // Pop-up: shown for one interval, then the ticker hides.
@@ -280,7 +302,7 @@ TEST_F(TickerTest, OneEntryQueues) {
     fillQueue(1);
     ticker->ShowForm(ShowMode::OneRound);
     runAnimations();
-    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    EXPECT_EQ(wipe().lblNews()->text(), title(1));
     EXPECT_TRUE(ticker->isRoundDone());
     ticker->tmrNextNews_Timer();
     EXPECT_FALSE(ticker->isShowing());
@@ -292,51 +314,51 @@ TEST_F(TickerTest, UndatedEntryShowsTheSiteTitleAndIsWipedInAtEveryTick) {
     fillQueue(1, 2, false);
     ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
-    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("Site C"));
-    EXPECT_TRUE(ticker->lblSiteTitle->text().isEmpty());
+    EXPECT_EQ(wipe().lblTimeStamp()->text(), QStringLiteral("Site C"));
+    EXPECT_TRUE(wipe().lblSiteTitle()->text().isEmpty());
     ticker->tmrNextNews_Timer();
-    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSurface);
 
     fillQueue(1, 0, true);
     nextArticle();  // entry 1 again: the round had wrapped before entry 2 came
     nextArticle();
-    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 07:24"));
-    EXPECT_EQ(ticker->lblSiteTitle->text(), QStringLiteral("Site A"));
+    EXPECT_EQ(wipe().lblTimeStamp()->text(), QStringLiteral("06/03/16 07:24"));
+    EXPECT_EQ(wipe().lblSiteTitle()->text(), QStringLiteral("Site A"));
 
     // A date with seconds never runs into the site title, whatever the font's width.
     queue()[2].PubDate = wallClock(QDate(2006, 3, 21), QTime(10, 5, 30));
     ticker->cmdBefor_Click();
     ticker->cmdNext_Click();
-    const QLabel* stamp = ticker->lblTimeStamp;
-    EXPECT_GE(ticker->lblSiteTitle->x(),
+    const QLabel* stamp = wipe().lblTimeStamp();
+    EXPECT_GE(wipe().lblSiteTitle()->x(),
               stamp->x() + stamp->fontMetrics().horizontalAdvance(stamp->text()));
-    EXPECT_EQ(ticker->lblSiteTitle->geometry().right(), stamp->geometry().right());
+    EXPECT_EQ(wipe().lblSiteTitle()->geometry().right(), stamp->geometry().right());
 }
 
 TEST_F(TickerTest, ManualNavigationPausesAndKeepsTheIndexRules) {
     fillQueue(5);
     ticker->ShowForm(ShowMode::Permanent);
     runAnimations();
-    EXPECT_FALSE(ticker->cmdBefor->isEnabled());
-    EXPECT_TRUE(ticker->cmdNext->isEnabled());
+    EXPECT_FALSE(ticker->controls().button(TickerControls::Previous)->isEnabled());
+    EXPECT_TRUE(ticker->controls().button(TickerControls::Next)->isEnabled());
 
     ticker->cmdBefor_Click();  // on entry 1: only pauses
     EXPECT_EQ(ticker->shownIndex(), 1);
     EXPECT_FALSE(ticker->tmrNextNews->isActive());
-    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("再"));
 
     ticker->cmdPlay_Click();
     EXPECT_TRUE(ticker->tmrNextNews->isActive());
-    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
+    EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("停"));
     nextArticle();
     ASSERT_EQ(ticker->shownIndex(), 2);
 
     ticker->cmdNext_Click();  // entry 3 at once, without a wipe
     EXPECT_EQ(ticker->shownIndex(), 3);
-    EXPECT_EQ(ticker->lblNews->text(), title(3));
+    EXPECT_EQ(wipe().lblNews()->text(), title(3));
     EXPECT_EQ(ticker->intDynamicFlags, 0);
     EXPECT_EQ(ticker->currentLink(), QStringLiteral("http://example.com/3"));
-    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("再"));
     EXPECT_FALSE(ticker->tmrNextNews->isActive());
 
     ticker->cmdPlay_Click();
@@ -344,16 +366,16 @@ TEST_F(TickerTest, ManualNavigationPausesAndKeepsTheIndexRules) {
     EXPECT_EQ(ticker->shownIndex(), 4);
 
     ticker->cmdPlay_Click();  // pause on 4, resume: 5 follows
-    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
+    EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("再"));
     ticker->cmdPlay_Click();
     nextArticle();
     EXPECT_EQ(ticker->shownIndex(), 5);
-    EXPECT_FALSE(ticker->cmdNext->isEnabled());
+    EXPECT_FALSE(ticker->controls().button(TickerControls::Next)->isEnabled());
     ticker->cmdNext_Click();  // no wrap-around
     EXPECT_EQ(ticker->shownIndex(), 5);
     ticker->cmdBefor_Click();
     EXPECT_EQ(ticker->shownIndex(), 4);
-    EXPECT_EQ(ticker->lblNews->text(), title(4));
+    EXPECT_EQ(wipe().lblNews()->text(), title(4));
 }
 
 TEST_F(TickerTest, NavigationDuringAWipeShowsTheChosenHeadline) {
@@ -364,8 +386,8 @@ TEST_F(TickerTest, NavigationDuringAWipeShowsTheChosenHeadline) {
     ticker->tmrDynamic_Timer();
     ticker->cmdNext_Click();
     runAnimations();
-    EXPECT_EQ(ticker->lblNews->text(), title(3));
-    EXPECT_FALSE(ticker->lblNewsOver->isVisible());
+    EXPECT_EQ(wipe().lblNews()->text(), title(3));
+    EXPECT_FALSE(wipe().lblNewsOver()->isVisible());
 }
 
 TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
@@ -379,10 +401,10 @@ TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
     ticker->ResetTicker();
     EXPECT_TRUE(queue().isEmpty());
     EXPECT_FALSE(ticker->tmrNextNews->isActive());
-    EXPECT_EQ(ticker->lblNews->text(), QStringLiteral("再巡回中です // しばらくお待ちください"));
-    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("Ruorvane3"));
-    EXPECT_TRUE(ticker->lblSiteTitle->text().isEmpty());
-    EXPECT_FALSE(ticker->cmdWeb->isEnabled());
+    EXPECT_EQ(wipe().lblNews()->text(), QStringLiteral("再巡回中です // しばらくお待ちください"));
+    EXPECT_EQ(wipe().lblTimeStamp()->text(), QStringLiteral("Ruorvane3"));
+    EXPECT_TRUE(wipe().lblSiteTitle()->text().isEmpty());
+    EXPECT_FALSE(ticker->controls().button(TickerControls::Web)->isEnabled());
     // The buttons still point at entries that left with the queue: harmless.
     ticker->cmdBefor_Click();
     ticker->cmdShowList_Click();
@@ -390,13 +412,13 @@ TEST_F(TickerTest, ResetThenShowFormRestartsAtEntryOneWithoutSlidingIn) {
 
     fillQueue(2, 2);
     ticker->ShowForm(ShowMode::OneRound);
-    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);  // no new slide-in
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSurface);  // no new slide-in
     EXPECT_EQ(ticker->leftTwips(), 12090);
     EXPECT_EQ(ticker->shownIndex(), 1);
     EXPECT_TRUE(ticker->tmrNextNews->isActive());
     // The round that had ended before the reset does not end the new one.
     nextArticle();
-    EXPECT_EQ(ticker->lblNews->text(), title(2));
+    EXPECT_EQ(wipe().lblNews()->text(), title(2));
     EXPECT_TRUE(ticker->isShowing());
 }
 
@@ -438,7 +460,7 @@ TEST_F(TickerTest, ClickOnTheTextStepsAsideAndComesBack) {
         ticker->tmrDynamic_Timer();  // mid-animation
         const bool dynamicRunning = ticker->tmrDynamic->isActive();
 
-        QTest::mouseClick(ticker->lblNews, Qt::RightButton);
+        QTest::mouseClick(wipe().lblNews(), Qt::RightButton);
         EXPECT_EQ(ticker->leftTwips(), 19210);
         EXPECT_FALSE(ticker->tmrNextNews->isActive());
         EXPECT_FALSE(ticker->tmrDynamic->isActive());
@@ -467,7 +489,7 @@ TEST_F(TickerTest, PointerAndHeldHeadlinesKeepThePopUpHighlightColours) {
     ticker->ShowForm(ShowMode::OneRound);
     runAnimations();
     ASSERT_EQ(ticker->shownIndex(), 1);
-    EXPECT_FALSE(ticker->lblNews->textColour().isValid());
+    EXPECT_FALSE(wipe().lblNews()->textColour().isValid());
 
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(ticker.get(), &enter);
@@ -479,25 +501,25 @@ TEST_F(TickerTest, PointerAndHeldHeadlinesKeepThePopUpHighlightColours) {
     EXPECT_TRUE(ticker->tmrNextNews->isActive());
     nextArticle();
     EXPECT_EQ(ticker->shownIndex(), 2);
-    EXPECT_EQ(ticker->lblNews->textColour(), QColor(0x12, 0xAB, 0x34));
+    EXPECT_EQ(wipe().lblNews()->textColour(), QColor(0x12, 0xAB, 0x34));
 
     // The held last headline: no slide-out, however many intervals pass.
     nextArticle();
     EXPECT_EQ(ticker->shownIndex(), 3);
-    EXPECT_FALSE(ticker->lblNews->textColour().isValid());
+    EXPECT_FALSE(wipe().lblNews()->textColour().isValid());
     for (int i = 0; i < 3; ++i) {
         nextArticle();
     }
     EXPECT_TRUE(ticker->isShowing());
     EXPECT_FALSE(ticker->isParked());
     // The play button shows the ticker stopped; >> can let the last headline go.
-    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("再"));
-    EXPECT_TRUE(ticker->cmdNext->isEnabled());
+    EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("再"));
+    EXPECT_TRUE(ticker->controls().button(TickerControls::Next)->isEnabled());
 
     // A click releases it and steps aside; back on screen, the round ends.
-    QTest::mouseClick(ticker->lblNews, Qt::LeftButton);
-    EXPECT_EQ(ticker->cmdPlay->text(), QStringLiteral("停"));
-    EXPECT_FALSE(ticker->cmdNext->isEnabled());
+    QTest::mouseClick(wipe().lblNews(), Qt::LeftButton);
+    EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("停"));
+    EXPECT_FALSE(ticker->controls().button(TickerControls::Next)->isEnabled());
     ticker->tmrPause_Timer();
     nextArticle();
     EXPECT_FALSE(ticker->isShowing());
@@ -507,19 +529,20 @@ TEST_F(TickerTest, ClicksOnIconButtonsWallAndOverlayDoNotStepAside) {
     fillQueue(3);
     ticker->ShowForm(ShowMode::Permanent);
     ticker->tmrDynamic_Timer();  // the wipe overlay is on screen
-    ticker->cmdBefor->setEnabled(false);
+    ticker->controls().button(TickerControls::Previous)->setEnabled(false);
     const int left = ticker->leftTwips();
-    const QList<QWidget*> targets = {ticker->picIcon, ticker->lblWall, ticker->lblNewsOver,
-                                     ticker->cmdBefor};
+    const QList<QWidget*> targets = {ticker->picIcon(), ticker->controls().wall(),
+                                     wipe().lblNewsOver(),
+                                     ticker->controls().button(TickerControls::Previous)};
     for (QWidget* target : targets) {
         QTest::mousePress(target, Qt::LeftButton, {}, QPoint(1, 1));
         QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(1, 1));
         EXPECT_EQ(ticker->leftTwips(), left) << target->objectName().toStdString();
     }
     // Only a left click presses a button.
-    QTest::mouseClick(ticker->cmdSetting, Qt::RightButton);
+    QTest::mouseClick(ticker->controls().button(TickerControls::Settings), Qt::RightButton);
     EXPECT_EQ(host.settings, 0);
-    QTest::mouseClick(ticker->cmdSetting, Qt::LeftButton);
+    QTest::mouseClick(ticker->controls().button(TickerControls::Settings), Qt::LeftButton);
     EXPECT_EQ(host.settings, 1);
     EXPECT_EQ(ticker->leftTwips(), left);
 }
@@ -534,7 +557,7 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
 TEST_F(TickerTest, DraggingTheIconMovesOnlyWithTheLeftButtonAndStoresOnRelease) {
     fillQueue(1);
     ticker->ShowForm(ShowMode::Permanent);
-    QWidget* icon = ticker->picIcon;
+    QWidget* icon = ticker->picIcon();
     sendMouse(icon, QEvent::MouseButtonPress, {5, 5}, Qt::RightButton, Qt::RightButton);
     sendMouse(icon, QEvent::MouseMove, {9, 12}, Qt::NoButton, Qt::RightButton);
     EXPECT_EQ(ticker->leftTwips(), 3000);
@@ -597,14 +620,14 @@ TEST_F(TickerTest, EmptyTitleShowsAnEmptyHeadline) {
     ticker->ShowForm(ShowMode::Permanent);
     ticker->tmrDynamic_Timer();
     ticker->tmrNextNews_Timer();  // entry 2 while headline 1 still wipes in
-    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kWipe);
+    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSurface);
     runAnimations();
-    EXPECT_TRUE(ticker->lblNews->text().isEmpty());
-    EXPECT_EQ(ticker->lblTimeStamp->text(), QStringLiteral("06/03/16 07:24"));
+    EXPECT_TRUE(wipe().lblNews()->text().isEmpty());
+    EXPECT_EQ(wipe().lblTimeStamp()->text(), QStringLiteral("06/03/16 07:24"));
 
-    ticker->lblNews->setText(QStringLiteral("old"));
+    wipe().lblNews()->setText(QStringLiteral("old"));
     ticker->tmrNextNews_Timer();  // entry 3, no wipe running
-    EXPECT_TRUE(ticker->lblNews->text().isEmpty());
+    EXPECT_TRUE(wipe().lblNews()->text().isEmpty());
     EXPECT_EQ(ticker->intDynamicFlags, 0);
 }
 
@@ -624,7 +647,7 @@ TEST_F(TickerTest, WebButtonOpensOnlyHttpLinks) {
         ticker->ShowForm(ShowMode::Permanent);
         ticker->cmdWeb_Click();
         EXPECT_EQ(env.browser.opened.size(), c.opened ? 1 : 0) << c.link.toStdString();
-        EXPECT_EQ(ticker->cmdWeb->isEnabled(), !c.link.isEmpty());
+        EXPECT_EQ(ticker->controls().button(TickerControls::Web)->isEnabled(), !c.link.isEmpty());
         ticker->cmdHide_Click();
     }
 }
@@ -659,10 +682,10 @@ TEST_F(TickerTest, AfterInitAppliesIntervalColoursStackingAndOpacity) {
     ticker->AfterInit();
     EXPECT_EQ(ticker->tmrNextNews->interval(), 60000);
     EXPECT_EQ(ticker->palette().color(QPalette::Window), QColor(0, 128, 255));
-    EXPECT_EQ(ticker->lblNews->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(ticker->lblNewsOver->palette().color(QPalette::Window), QColor(0, 128, 255));
-    EXPECT_EQ(ticker->lineTicker->palette().color(QPalette::Window), QColor(255, 0, 0));
-    EXPECT_EQ(ticker->shpButton[6]->borderColor(), QColor(255, 0, 0));
+    EXPECT_EQ(wipe().lblNews()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(wipe().lblNewsOver()->palette().color(QPalette::Window), QColor(0, 128, 255));
+    EXPECT_EQ(wipe().lineTicker()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(ticker->controls().frame(6)->borderColor(), QColor(255, 0, 0));
     EXPECT_FALSE(ticker->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(ticker->isVisible());
     EXPECT_EQ(ticker->pos(), pos);
@@ -692,7 +715,7 @@ TEST_F(TickerTest, OpacityFromTheFileIsRefusedOncePerRunAndTheFirstHeadlineStays
     EXPECT_EQ(env.messageBox.shown[0].text,
               QStringLiteral("透明度は、10％～100％の間で指定してください。"));
     EXPECT_EQ(ticker->shownIndex(), 1);
-    EXPECT_EQ(ticker->lblNews->text(), title(1));
+    EXPECT_EQ(wipe().lblNews()->text(), title(1));
     EXPECT_EQ(ticker->showMode(), ShowMode::Permanent);
     EXPECT_EQ(ticker->objTransparency->appliedAlpha(), -1);
 
@@ -708,7 +731,7 @@ TEST_F(TickerTest, OpacityFromTheFileIsRefusedOncePerRunAndTheFirstHeadlineStays
 TEST_F(TickerTest, CloseRequestParksAndResetsInsteadOfDestroying) {
     fillQueue(2);
     ticker->ShowForm(ShowMode::Permanent);
-    QTest::mouseClick(ticker->lblTimeStamp, Qt::LeftButton);
+    QTest::mouseClick(wipe().lblTimeStamp(), Qt::LeftButton);
     ASSERT_TRUE(ticker->tmrPause->isActive());
     EXPECT_FALSE(ticker->close());
     EXPECT_EQ(ticker->leftTwips(), 19210);
@@ -733,13 +756,14 @@ TEST_F(TickerTest, LongTextsEndInAnEllipsisBeforeTheButtons) {
     const struct {
         TickerLabel* label;
         QWidget* before;
-    } texts[] = {{ticker->lblNews, ticker->shpButton[6]}, {ticker->lblSiteTitle, ticker->lblWall}};
+    } texts[] = {{wipe().lblNews(), ticker->controls().frame(6)},
+                 {wipe().lblSiteTitle(), ticker->controls().wall()}};
     for (const auto& t : texts) {
         SCOPED_TRACE(t.label->objectName().toStdString());
         const QString shown = t.label->shownText();
         EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
         EXPECT_LE(t.label->fontMetrics().horizontalAdvance(shown), t.label->width());
-        EXPECT_LE(t.label->geometry().right(), t.before->x());
+        EXPECT_LE(inWindow(t.label).right(), t.before->x());
     }
 }
 
@@ -752,14 +776,16 @@ TEST_F(TickerTest, ABandSpansItsScreenAndReservesItsStrip) {
     fillQueue(2);
     ticker->ShowForm(ShowMode::Permanent);
     EXPECT_EQ(ticker->geometry(), QRect(1280, 768 - 33, 1024, 33));
-    EXPECT_EQ(ticker->cmdHide->geometry().right(), 1024 - 1 - (7110 - 6840 - 255) / 15);
-    EXPECT_EQ(ticker->lblNews->geometry().right() + 1, ticker->cmdWeb->x());
+    EXPECT_EQ(ticker->controls().button(TickerControls::Hide)->geometry().right(),
+              1024 - 1 - (7110 - 6840 - 255) / 15);
+    EXPECT_EQ(inWindow(wipe().lblNews()).right() + 1,
+              ticker->controls().button(TickerControls::Web)->x());
     // The X screen is 960 high: everything below the band's top is reserved.
     EXPECT_EQ(ticker->reservedStrut(),
               (std::array<int, 12>{0, 0, 0, 960 - 735, 0, 0, 0, 0, 0, 0, 1280, 2303}));
-    sendMouse(ticker->picIcon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(ticker->picIcon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
-    sendMouse(ticker->picIcon, QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(ticker->pos(), QPoint(1280, 735));
     EXPECT_EQ(settings().TICKER_LEFT, 3000.0f);
 
@@ -771,7 +797,7 @@ TEST_F(TickerTest, ABandSpansItsScreenAndReservesItsStrip) {
 
     const QRect desktop(0, 0, 1280 + 1024, 960);
     for (const auto& away :
-         {std::function<void()>([this] { QTest::mouseClick(ticker->lblNews, Qt::LeftButton); }),
+         {std::function<void()>([this] { QTest::mouseClick(wipe().lblNews(), Qt::LeftButton); }),
           std::function<void()>([this] { ticker->cmdHide_Click(); })}) {
         away();
         EXPECT_FALSE(ticker->isVisible());
@@ -811,17 +837,17 @@ TEST_F(TickerTest, AWindowOnAMissingScreenShowsOnThePrimaryOneAndGoesBack) {
     EXPECT_EQ(ticker->geometry(), QRect(544, 100, 474, 33));
     EXPECT_TRUE(primary.contains(ticker->geometry()));
     // A click on the icon that moves nothing keeps the place on DP-2.
-    sendMouse(ticker->picIcon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(ticker->picIcon, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(settings().TICKER_LEFT, 1824.0f * 15);
     env.screen.setOtherScreens(dp2);
     EXPECT_EQ(ticker->geometry(), QRect(1824, 100, 474, 33));
 
     // Dragged while away: the move is kept relative to DP-2.
     env.screen.setOtherScreens({});
-    sendMouse(ticker->picIcon, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(ticker->picIcon, QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
-    sendMouse(ticker->picIcon, QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseMove, {8, 9}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(ticker->picIcon(), QEvent::MouseButtonRelease, {8, 9}, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(ticker->geometry(), QRect(547, 104, 474, 33));
     EXPECT_EQ(settings().TICKER_LEFT, 1827.0f * 15);
     env.screen.setOtherScreens(dp2);
@@ -907,25 +933,25 @@ TEST_F(TickerTest, OnlyTheKeyboardCommandDrawsTheFocusFrame) {
     ticker->ShowForm(ShowMode::Permanent);
     ticker->activateWindow();  // what a click does under a window manager
     ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
-    QTest::mouseClick(ticker->cmdPlay, Qt::LeftButton);
-    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    QTest::mouseClick(ticker->controls().button(TickerControls::Play), Qt::LeftButton);
+    EXPECT_FALSE(ticker->focusFrame()->isVisible());
     ticker->takeKeyboardFocus();
-    EXPECT_TRUE(ticker->focusFrame->isVisible());
+    EXPECT_TRUE(ticker->focusFrame()->isVisible());
 
     // Another window in between; a click on a button makes the ticker active again, and on
     // the headline too.
     QWidget other;
-    for (QWidget* clicked :
-         {static_cast<QWidget*>(ticker->cmdNext), static_cast<QWidget*>(ticker->lblNews)}) {
+    for (QWidget* clicked : {static_cast<QWidget*>(ticker->controls().button(TickerControls::Next)),
+                             static_cast<QWidget*>(wipe().lblNews())}) {
         ticker->takeKeyboardFocus();
         other.show();
         other.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-        EXPECT_FALSE(ticker->focusFrame->isVisible());
+        EXPECT_FALSE(ticker->focusFrame()->isVisible());
         ticker->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
         QTest::mouseClick(clicked, Qt::LeftButton);
-        EXPECT_FALSE(ticker->focusFrame->isVisible());
+        EXPECT_FALSE(ticker->focusFrame()->isVisible());
         ticker->tmrPause_Timer();
     }
 }
@@ -940,9 +966,9 @@ TEST_F(TickerTest, DescendersAreNotCut) {
         ticker.reset();
         QApplication::setFont(QFont(family));
         ticker = std::make_unique<frmTicker>(env.state(), host);
-        ticker->lblTimeStamp->setText(QStringLiteral("Quorvane3"));
-        ticker->lblSiteTitle->setText(QStringLiteral("Breaking gjpqy"));
-        ticker->lblNews->setText(QStringLiteral("Quorvane3 jogging typography ニュース"));
+        wipe().lblTimeStamp()->setText(QStringLiteral("Quorvane3"));
+        wipe().lblSiteTitle()->setText(QStringLiteral("Breaking gjpqy"));
+        wipe().lblNews()->setText(QStringLiteral("Quorvane3 jogging typography ニュース"));
 
         // Rows of a text's ink: drawn in the label, and drawn with room to spare.
         const auto inkRows = [](const QImage& image) {
@@ -959,7 +985,8 @@ TEST_F(TickerTest, DescendersAreNotCut) {
             }
             return last - first + 1;
         };
-        for (TickerLabel* label : {ticker->lblTimeStamp, ticker->lblSiteTitle, ticker->lblNews}) {
+        for (TickerLabel* label :
+             {wipe().lblTimeStamp(), wipe().lblSiteTitle(), wipe().lblNews()}) {
             SCOPED_TRACE(label->text().toStdString());
             const QImage drawn = label->grab().toImage();
             QImage free(label->width(), 4 * label->height(), QImage::Format_RGB32);
@@ -971,8 +998,8 @@ TEST_F(TickerTest, DescendersAreNotCut) {
             painter.end();
             EXPECT_EQ(inkRows(drawn), inkRows(free));
             EXPECT_LE(label->geometry().bottom(), ticker->height() - 1);
-            if (label != ticker->lblNews) {
-                EXPECT_LT(label->geometry().bottom(), ticker->lineTicker->y());
+            if (label != wipe().lblNews()) {
+                EXPECT_LT(label->geometry().bottom(), wipe().lineTicker()->y());
             }
         }
     }
@@ -987,19 +1014,21 @@ TEST_F(TickerTest, MarqueeClickOpensTheHeadlineUnderThePointer) {
     fillQueue(3);
     ticker->AfterInit();
     ticker->ShowForm(ShowMode::Permanent);
-    EXPECT_TRUE(ticker->marquee->isVisible());
-    EXPECT_FALSE(ticker->lblNews->isVisible());
+    ASSERT_NE(marquee(), nullptr);
+    EXPECT_TRUE(marquee()->isVisible());
+    // The wipe's lines are gone with its surface.
+    EXPECT_EQ(ticker->findChild<QWidget*>(QStringLiteral("lblNews")), nullptr);
     auto& line = dynamic_cast<MarqueePresentation&>(ticker->tickerShowing().presentation());
     const auto secondAt = [&line] {
         const auto& items = line.line().items();
         return items.size() < 2 ? INT_MAX : items[1].start - line.line().pixelOffset();
     };
-    for (int frames = 0; frames < 1000 && secondAt() > ticker->marquee->width() - 4; ++frames) {
+    for (int frames = 0; frames < 1000 && secondAt() > marquee()->width() - 4; ++frames) {
         line.frame(1);
     }
     const int x = secondAt() + 2;
-    ASSERT_LT(x, ticker->marquee->width());
-    QTest::mouseClick(ticker->marquee, Qt::LeftButton, {}, QPoint(x, 10));
+    ASSERT_LT(x, marquee()->width());
+    QTest::mouseClick(marquee(), Qt::LeftButton, {}, QPoint(x, 10));
     EXPECT_EQ(env.browser.opened, QStringList{QStringLiteral("http://example.com/2")});
     EXPECT_FALSE(ticker->isParked());
 }
@@ -1036,13 +1065,13 @@ TEST(MarqueePictures, StayWithinWhatTheServerTakes) {
     const int room = 13106;
     // The lead is also never wider than the band (leadWidth).
     const Fit fits[] = {
-        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, room, false, false},
-        {{QStringLiteral("07:24 Site"), headline, {}}, room, false, true},
-        {{site, QStringLiteral("Short"), {}}, room, true, false},
-        {{site, headline, {}}, room, true, true},
-        {{QString(), headline, {}}, room, false, true},
-        {{site, QStringLiteral("Short"), {}}, 600, true, false},
-        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}}, 20, true, false},
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}, {}, -1}, room, false, false},
+        {{QStringLiteral("07:24 Site"), headline, {}, {}, -1}, room, false, true},
+        {{site, QStringLiteral("Short"), {}, {}, -1}, room, true, false},
+        {{site, headline, {}, {}, -1}, room, true, true},
+        {{QString(), headline, {}, {}, -1}, room, false, true},
+        {{site, QStringLiteral("Short"), {}, {}, -1}, 600, true, false},
+        {{QStringLiteral("07:24 Site"), QStringLiteral("Short"), {}, {}, -1}, 20, true, false},
     };
     for (const Fit& f : fits) {
         SCOPED_TRACE(f.text.lead.left(10).toStdString());
@@ -1099,7 +1128,7 @@ TEST_F(TickerTest, KeysDriveAFocusedTickerAsItsButtonsDo) {
         EXPECT_EQ(ticker->isParked(), c.parked);
         if (!c.parked) {
             EXPECT_EQ(ticker->shownIndex(), c.shown);
-            EXPECT_EQ(ticker->cmdPlay->text(),
+            EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(),
                       c.paused ? QStringLiteral("再") : QStringLiteral("停"));
         }
         EXPECT_EQ(env.browser.opened.size(), c.browserOpens);
@@ -1113,7 +1142,7 @@ TEST_F(TickerTest, KeysDriveAFocusedTickerAsItsButtonsDo) {
     QTest::keyClick(ticker.get(), Qt::Key_Left);
     QTest::keyClick(ticker.get(), Qt::Key_Left);
     EXPECT_EQ(ticker->shownIndex(), 1);
-    EXPECT_FALSE(ticker->cmdBefor->isEnabled());
+    EXPECT_FALSE(ticker->controls().button(TickerControls::Previous)->isEnabled());
 }
 
 TEST_F(TickerTest, FocusIsSeenAndTheHeadlineIsNamedForAssistiveTechnology) {
@@ -1123,24 +1152,24 @@ TEST_F(TickerTest, FocusIsSeenAndTheHeadlineIsNamedForAssistiveTechnology) {
     fillQueue(2);
     ticker->ShowForm(ShowMode::Permanent);
     // Named (and so announced) with its site as the wipe starts, while the old text is drawn.
-    EXPECT_EQ(nameOf(ticker->lblNews), QStringLiteral("Site B：") + title(1));
-    EXPECT_NE(ticker->lblNews->text(), title(1));
-    EXPECT_EQ(nameOf(ticker->cmdPlay), QStringLiteral("一時停止"));
+    EXPECT_EQ(nameOf(wipe().lblNews()), QStringLiteral("Site B：") + title(1));
+    EXPECT_NE(wipe().lblNews()->text(), title(1));
+    EXPECT_EQ(nameOf(ticker->controls().button(TickerControls::Play)), QStringLiteral("一時停止"));
     ticker->cmdPlay_Click();
-    EXPECT_EQ(nameOf(ticker->cmdPlay), QStringLiteral("再開"));
-    QAccessible::queryAccessibleInterface(ticker->cmdNext)
+    EXPECT_EQ(nameOf(ticker->controls().button(TickerControls::Play)), QStringLiteral("再開"));
+    QAccessible::queryAccessibleInterface(ticker->controls().button(TickerControls::Next))
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(nameOf(ticker->lblNews), QStringLiteral("Site B：") + title(2));
+    EXPECT_EQ(nameOf(wipe().lblNews()), QStringLiteral("Site B：") + title(2));
 
-    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    EXPECT_FALSE(ticker->focusFrame()->isVisible());
     ticker->activateWindow();
     ticker->takeKeyboardFocus();
     ASSERT_TRUE(QTest::qWaitForWindowActive(ticker.get()));
     EXPECT_TRUE(ticker->hasFocus());
-    EXPECT_TRUE(ticker->focusFrame->isVisible());
+    EXPECT_TRUE(ticker->focusFrame()->isVisible());
     ticker->cmdHide_Click();
-    EXPECT_FALSE(ticker->focusFrame->isVisible());
+    EXPECT_FALSE(ticker->focusFrame()->isVisible());
 }
 
 }  // namespace

@@ -261,7 +261,9 @@ TEST_F(TickerOptionDialogTest, PlacementScreenAndMarqueeAreStored) {
     EXPECT_EQ(settings().TICKER_LEFT, float(1024 * 15));
     EXPECT_EQ(settings().TICKER_TOP, 520.0f);
     EXPECT_EQ(ticker.widthTwips(), 1280 * 15);
-    EXPECT_TRUE(ticker.marquee->isVisibleTo(&ticker));
+    const auto* strip = ticker.findChild<MarqueeStrip*>();
+    ASSERT_NE(strip, nullptr);
+    EXPECT_TRUE(strip->isVisibleTo(&ticker));
 
     dialog.Form_Load();
     EXPECT_EQ(dialog.cboPlacement->currentIndex(), 2);

@@ -212,7 +212,7 @@ TEST_F(MarqueeOnX, ServerDrawsWhatQtPaintsAsTheLineMovesAndAfterItsWindowIsMadeA
 // A headline of 4000 W is wider than any picture the server keeps: it is cut short, and
 // the band shows its end and what follows it without wrong columns or X errors.
 TEST_F(MarqueeOnX, AHeadlineWiderThanThePicturesTheServerKeepsIsCutShort) {
-    const MarqueeText wide{QStringLiteral("Site"), env.state().NewsQueue[3].Title, {}};
+    const MarqueeText wide{QStringLiteral("Site"), env.state().NewsQueue[3].Title, {}, {}, -1};
     ASSERT_GT(marqueeTextWidth(onServer->fontMetrics(), wide), ServerStrip::kLargest);
     for (int i = 0; i < 3; ++i) {
         both([](TickerShowing& showing) { showing.nextPressed(); });
