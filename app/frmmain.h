@@ -90,6 +90,7 @@ public:
     void mnuSetTicker_Click();
     void mnuSetOption_Click();
     void mnuSetRules_Click();
+    void mnuSetAccounts_Click();
     void mnuOnlineHelp_Click();
     void mnuAppInfo_Click();
     void mnuHomepage_Click();
@@ -144,6 +145,7 @@ public:
     QAction* mnuSetTicker = nullptr;
     QAction* mnuSetOption = nullptr;
     QAction* mnuSetRules = nullptr;
+    QAction* mnuSetAccounts = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuOnlineHelp = nullptr;
     QAction* mnuSepHelp1 = nullptr;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "accounts/secretstores.h"
 #include "app/appexit.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
@@ -14,6 +15,7 @@
 #include "core/openrequest.h"
 #include "core/version.h"
 #include "core/feedservice.h"
+#include "dialogs/accountsdialog.h"
 #include "icons/iconcache.h"
 #include "icons/iconservice.h"
 #include "platform/system/clock.h"
@@ -28,6 +30,7 @@
 #include "platform/speech/speechengine.h"
 #include "platform/desktop/systemtrayicon.h"
 #include "platform/system/terminationsignals.h"
+#include "platform/system/workerpool.h"
 #include "rules/rulesstore.h"
 #include "ui/language.h"
 #include "ui/siteicons.h"
@@ -140,6 +143,7 @@ int main(int argc, char* argv[]) {
     auto feedService = std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock);
     // Sites' icons share the feeds' network thread; they go before it at exit.
     IconService iconService(feedService->httpClient(), iconCacheFolder(), state.seams.clock);
+    HttpClient& http = feedService->httpClient();
     SiteIcons siteIcons(iconService, state.settings);
     state.useFeedService(std::move(feedService));
     state.useSpeechEngine(makeSpeechEngine());
@@ -147,7 +151,13 @@ int main(int argc, char* argv[]) {
     SystemTrayIcon tray;
     QtFileDialogs fileDialogs;
     AppExit appExit;
-    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit, &siteIcons});
+    // Accounts' passwords: the desktop's keyring, or secrets.ini where the user chose it.
+    const std::unique_ptr<SecretStore> secrets = makeSecretStore(state.paths.programDir);
+    WorkerPool accountWorkers(1);
+    const AccountsDialogSeams accountSeams{
+        state.paths.programDir, *secrets, http, accountWorkers, state.fetchOptions, messageBox,
+        state.exeBaseName(),    nullptr};
+    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit, &siteIcons, &accountSeams});
     const InstanceChannelPlace channelPlace = instanceChannelPlace(state.paths.programDir);
     if (!windows.instanceLock().tryLock()) {
         // Another instance runs: it gets the requests, or, without any, is asked to show its
