@@ -30,7 +30,7 @@ bool sendsPasswordInClear(const QString& text) {
         return false;
     }
     const QString host = url.host().toLower();
-    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost"))) {
+    if (host == QLatin1String("localhost")) {
         return false;
     }
     const QHostAddress address(host);

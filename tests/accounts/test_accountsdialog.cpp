@@ -48,6 +48,8 @@ protected:
         dialog->showOrRaise();
         // The file store is no keyring: the file is offered.
         ASSERT_TRUE(QTest::qWaitFor([this] { return dialog->optFile->isEnabled(); }, 10000));
+        EXPECT_FALSE(dialog->lblKeyring->isHidden());
+        EXPECT_FALSE(dialog->lblKeyring->text().isEmpty());
     }
 
     void fill(const QString& url, const QString& user, const QString& password) {

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sys/stat.h>
 
+#include "accounts/accountcheck.h"
 #include "accounts/accountsettings.h"
 #include "tests/platform/qstringprinter.h"
 
@@ -159,4 +160,31 @@ TEST(AccountSettingsTest, AbsurdFilesAreNotReadAndNoFileIsNoAccounts) {
     problems.clear();
     EXPECT_EQ(readAccountsIni(path, &problems).size(), 100);
     EXPECT_EQ(problems.size(), 200);
+}
+
+// The password goes unencrypted only to this machine unless the user agrees: a name that
+// merely begins like a loopback address is another host.
+TEST(AccountSettingsTest, OnlyPlainHttpToAnotherHostSendsThePasswordInClear) {
+    const std::pair<const char*, bool> cases[] = {
+        {"https://rss.example.org/", false},
+        {"http://localhost/tt-rss/", false},
+        {"http://LOCALHOST:8080/", false},
+        {"http://127.0.0.1:8080/api/", false},
+        {"http://127.5.6.7/", false},
+        {"http://[::1]/", false},
+        {"http://rss.example.org/", true},
+        {"HTTP://rss.example.org/", true},
+        {"http://192.168.1.2/", true},
+        {"http://localhost.example.org/", true},
+        {"http://127.0.0.1.example.org/", true},
+        {"http://foo.localhost/", true},
+    };
+    for (const auto& [url, clear] : cases) {
+        EXPECT_EQ(sendsPasswordInClear(QString::fromLatin1(url)), clear) << url;
+    }
+    EXPECT_TRUE(accountUrlProblem(QStringLiteral("https://rss.example.org/")).isEmpty());
+    for (const char* bad : {"", "rss.example.org", "ftp://rss.example.org/", "file:///etc/passwd",
+                            "https://me:pw@rss.example.org/", "javascript:alert(1)"}) {
+        EXPECT_FALSE(accountUrlProblem(QString::fromLatin1(bad)).isEmpty()) << bad;
+    }
 }
