@@ -140,6 +140,11 @@ void AccountsDialog::buildWidgets() {
 
     connect(lstAccounts, &QListWidget::currentRowChanged, this,
             [this](int row) { selectAccount(row); });
+    connect(txtPassword, &QLineEdit::textEdited, this, [this] {
+        ++passwordRead;
+        passwordPending = false;
+        updateButtons();
+    });
     connect(cmdAdd, &QPushButton::clicked, this, &AccountsDialog::cmdAdd_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &AccountsDialog::cmdRemove_Click);
     connect(cmdCheck, &QPushButton::clicked, this, &AccountsDialog::cmdCheck_Click);
@@ -215,9 +220,10 @@ void AccountsDialog::showAccount(const AccountSettings* account) {
         account != nullptr && account->passwordStore == AccountSettings::PasswordStore::File;
     (inFile ? optFile : optKeyring)->setChecked(true);
     chkMarkRead->setChecked(account != nullptr && account->markReadWhenShown);
+    const quint64 read = ++passwordRead;
+    passwordPending = account != nullptr;
     showKeyring();
     updateButtons();
-    const quint64 read = ++passwordRead;
     if (account == nullptr) {
         return;
     }
@@ -227,6 +233,8 @@ void AccountsDialog::showAccount(const AccountSettings* account) {
             if (!self || read != self->passwordRead) {
                 return;
             }
+            self->passwordPending = false;
+            self->updateButtons();
             if (ok) {
                 self->txtPassword->setText(password);
             } else {
@@ -242,8 +250,8 @@ void AccountsDialog::showKeyring() {
 }
 
 void AccountsDialog::updateButtons() {
-    cmdCheck->setEnabled(!check->running());
-    cmdSave->setEnabled(!working);
+    cmdCheck->setEnabled(!check->running() && !passwordPending);
+    cmdSave->setEnabled(!working && !passwordPending);
     cmdAdd->setEnabled(!working);
     cmdRemove->setEnabled(!working && editing != 0);
 }
@@ -322,7 +330,7 @@ void AccountsDialog::confirmClearText(const QString& url, std::function<void()> 
 
 void AccountsDialog::cmdCheck_Click() {
     AccountSettings account;
-    if (check->running() || !accountFromFields(account)) {
+    if (check->running() || passwordPending || !accountFromFields(account)) {
         return;
     }
     const QString password = txtPassword->text();
@@ -337,7 +345,7 @@ void AccountsDialog::cmdCheck_Click() {
 
 void AccountsDialog::cmdSave_Click() {
     AccountSettings account;
-    if (working || !accountFromFields(account)) {
+    if (working || passwordPending || !accountFromFields(account)) {
         return;
     }
     const QString password = txtPassword->text();

@@ -121,8 +121,11 @@ private:
     AccountCheck* check = nullptr;
     QList<AccountSettings> accounts;
     int editing = 0;
-    // Which read of a stored password the fields wait for; an older answer is dropped.
+    // Which read of a stored password the fields wait for; an older answer is dropped, and
+    // so is one that comes after the user typed a password.
     quint64 passwordRead = 0;
+    // Until it comes, neither a check nor a save would have the password.
+    bool passwordPending = false;
     bool keyringOk = false;
     bool keyringProblem = false;
     bool working = false;

@@ -119,6 +119,7 @@ TEST_F(AccountsDialogTest, PlainHttpToAnotherHostAsksBeforeThePasswordGoes) {
     EXPECT_EQ(box.shown.size(), 2);
     ASSERT_TRUE(changed());
     // Agreed once for that address: not asked again.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return dialog->cmdCheck->isEnabled(); }, 10000));
     dialog->cmdCheck_Click();
     EXPECT_EQ(box.shown.size(), 2);
     EXPECT_TRUE(dialog->checking());
@@ -160,6 +161,20 @@ TEST_F(AccountsDialogTest, SaveKeepsThePasswordAndTheAccountAndRemoveTakesEveryt
     dialog->cmdSave_Click();
     ASSERT_TRUE(changed());
     EXPECT_EQ(dialog->editedAccount(), 2);
+    dialog->selectAccount(0);
+    EXPECT_FALSE(dialog->cmdSave->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return dialog->txtPassword->text() == "s3cret"; }, 10000));
+    EXPECT_TRUE(dialog->cmdSave->isEnabled());
+    // A password typed before the stored one comes is the one kept. The store answers in
+    // order: once a later read is answered, the dialog's has been too.
+    dialog->selectAccount(1);
+    QTest::keyClicks(dialog->txtPassword, QStringLiteral("typed"));
+    bool later = false;
+    secrets.readPassword(dialog->shownAccounts().at(1),
+                         [&later](bool, const QString&, const QString&) { later = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&later] { return later; }, 10000));
+    EXPECT_EQ(dialog->txtPassword->text(), QStringLiteral("typed"));
+    EXPECT_TRUE(dialog->cmdSave->isEnabled());
     dialog->selectAccount(0);
     EXPECT_TRUE(QTest::qWaitFor([this] { return dialog->txtPassword->text() == "s3cret"; }, 10000));
 
