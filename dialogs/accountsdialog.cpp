@@ -389,8 +389,12 @@ void AccountsDialog::saveAccount(const AccountSettings& account, const QString& 
                 if (!written) {
                     return;
                 }
-                if (hadOld && !before.sameConnection(account)) {
-                    // Kept for a server, user or place the account no longer has.
+                // Kept for a server, user or place the account no longer has. The file keeps
+                // one password an account, which the write has just replaced.
+                const bool replaced =
+                    before.passwordStore == AccountSettings::PasswordStore::File &&
+                    account.passwordStore == AccountSettings::PasswordStore::File;
+                if (hadOld && !before.sameConnection(account) && !replaced) {
                     self->seams.secrets.removePassword(before, [](bool, const QString&) {});
                 }
                 self->fillList(account.number);

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -177,6 +178,13 @@ TEST_F(AccountsDialogTest, SaveKeepsThePasswordAndTheAccountAndRemoveTakesEveryt
     EXPECT_TRUE(dialog->cmdSave->isEnabled());
     dialog->selectAccount(0);
     EXPECT_TRUE(QTest::qWaitFor([this] { return dialog->txtPassword->text() == "s3cret"; }, 10000));
+    // A new address keeps the password that goes with it.
+    dialog->txtURL->setText(QStringLiteral("https://moved.example/"));
+    dialog->cmdSave_Click();
+    ASSERT_TRUE(changed());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return dialog->txtPassword->text() == QStringLiteral("s3cret"); }, 10000));
+    EXPECT_TRUE(fileBytes(QStringLiteral("secrets.ini")).contains("url=https://moved.example/"));
 
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("accounts")));
     for (const char* name : {"accounts/1.opml", "accounts/1.marks", "accounts/2.opml"}) {
@@ -187,7 +195,7 @@ TEST_F(AccountsDialogTest, SaveKeepsThePasswordAndTheAccountAndRemoveTakesEveryt
     ASSERT_EQ(box.shown.size(), 1);
     EXPECT_EQ(box.shown[0].icon, MsgIcon::Question);
     ASSERT_TRUE(changed());
-    EXPECT_EQ(service.reloads, 3);
+    EXPECT_EQ(service.reloads, 4);
     EXPECT_FALSE(fileBytes(QStringLiteral("accounts.ini")).contains("alice"));
     EXPECT_TRUE(fileBytes(QStringLiteral("accounts.ini")).contains("[account-2]"));
     EXPECT_FALSE(fileBytes(QStringLiteral("secrets.ini")).contains("s3cret"));
@@ -199,7 +207,8 @@ TEST_F(AccountsDialogTest, SaveKeepsThePasswordAndTheAccountAndRemoveTakesEveryt
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("accounts/2.opml"))));
 }
 
-// A password that cannot be kept leaves accounts.ini as it was: no account without one.
+// A password that cannot be kept leaves accounts.ini as it was: no account without one. And a
+// secrets.ini the store cannot make sense of may hold other passwords: it is not written over.
 TEST_F(AccountsDialogTest, APasswordThatCannotBeKeptSavesNothing) {
     QFile unreadable(secrets.path());
     ASSERT_TRUE(unreadable.open(QIODevice::WriteOnly));
@@ -211,6 +220,7 @@ TEST_F(AccountsDialogTest, APasswordThatCannotBeKeptSavesNothing) {
     EXPECT_FALSE(changed());
     EXPECT_TRUE(dialog->lblStatus->text().contains(secrets.path())) << dialog->lblStatus->text();
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("accounts.ini"))));
+    EXPECT_EQ(QFileInfo(secrets.path()).size(), 2 * 1024 * 1024);
     EXPECT_EQ(service.reloads, 0);
     EXPECT_TRUE(dialog->cmdSave->isEnabled());
 }

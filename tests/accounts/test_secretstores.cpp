@@ -110,24 +110,6 @@ TEST(FileSecretStoreTest, KeepsEveryCharacterForTheAccountItWasWrittenForOnly) {
     EXPECT_FALSE(file.readAll().contains("wörd"));
 }
 
-// A file the store cannot make sense of may hold other passwords: it is never written over.
-TEST(FileSecretStoreTest, AFileItCannotReadIsLeftAsItWas) {
-    QTemporaryDir dir;
-    FileSecretStore store(dir.path());
-    QFile file(store.path());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const QByteArray huge(2 * 1024 * 1024, 'x');
-    file.write(huge);
-    file.close();
-
-    const QString password = QStringLiteral("p");
-    const Wrote wrote = writeTo(store, account(1), &password);
-    EXPECT_FALSE(wrote.ok);
-    EXPECT_TRUE(wrote.error.contains(store.path()));
-    EXPECT_FALSE(readFrom(store, account(1)).ok);
-    EXPECT_EQ(QFileInfo(store.path()).size(), huge.size());
-}
-
 // Two stores on one file (the dialog's and the running accounts'), on threads of their own:
 // a read during a stream of writes sees one whole password or another, never a part.
 TEST(FileSecretStoreTest, ReadsDuringWritesSeeWholeFiles) {
