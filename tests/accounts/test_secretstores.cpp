@@ -19,6 +19,14 @@ inline std::ostream& operator<<(std::ostream& out, const QString& text) {
     return out << text.toStdString();
 }
 
+#if defined(__SANITIZE_THREAD__)
+#define QV_THREAD_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define QV_THREAD_SANITIZER
+#endif
+#endif
+
 namespace {
 
 int modeOf(const QString& path) {
@@ -163,6 +171,12 @@ namespace {
 class SecretServiceTest : public ::testing::Test {
 protected:
     void startBus(bool withKeyring) {
+#if defined(QV_THREAD_SANITIZER)
+        // libsecret's threads (GDBus, a task pool) hand memory over with GLib's own futexes,
+        // which the sanitizer cannot see: it would report GLib's hand-overs, not ours.
+        GTEST_SKIP() << "the Secret Service is reached through GLib, which the thread "
+                        "sanitizer cannot follow";
+#endif
         // A process opens its session bus once: a second bus would not be seen.
         static bool busStarted = false;
         if (busStarted) {
