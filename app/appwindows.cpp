@@ -5,6 +5,7 @@
 #include "core/appstate.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
+#include "dialogs/accountsdialog.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
 #include "dialogs/rulesdialog.h"
@@ -23,6 +24,7 @@ AppWindows::AppWindows(AppState& appState, const AppSeams& appSeams)
 AppWindows::~AppWindows() {
     // The patrol and the ticker call into the other windows; they go first.
     taskWindow.reset();
+    accountsWindow.reset();
     rulesWindow.reset();
     newSiteWindow.reset();
     optionWindow.reset();
@@ -36,6 +38,9 @@ AppWindows::~AppWindows() {
 frmMain& AppWindows::main() {
     if (!mainWindow) {
         mainWindow = std::make_unique<frmMain>(state, *this);
+        if (seams.accounts != nullptr) {
+            mainWindow->useAccounts(seams.accounts->service);
+        }
     }
     return *mainWindow;
 }
@@ -106,6 +111,13 @@ RulesDialog& AppWindows::rulesDialog() {
     return *rulesWindow;
 }
 
+AccountsDialog& AppWindows::accountsDialog() {
+    if (!accountsWindow) {
+        accountsWindow = std::make_unique<AccountsDialog>(*seams.accounts);
+    }
+    return *accountsWindow;
+}
+
 void AppWindows::unloadTicker() {
     if (tickerWindow) {
         tickerWindow->Form_Unload();
@@ -128,6 +140,12 @@ void AppWindows::openOptions() {
 
 void AppWindows::openRules() {
     rulesDialog().showOrRaise();
+}
+
+void AppWindows::openAccounts() {
+    if (seams.accounts != nullptr) {
+        accountsDialog().showOrRaise();
+    }
 }
 
 void AppWindows::openNewSiteDialog() {

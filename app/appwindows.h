@@ -11,6 +11,7 @@
 #include "sitelist/sitelistreadahead.h"
 #include "ticker/tickerhost.h"
 
+class AccountsDialog;
 class AppExit;
 class FileDialogs;
 class SiteIcons;
@@ -24,6 +25,7 @@ class frmTicker;
 class frmTickerList;
 class frmTickerOptionDialog;
 class RulesDialog;
+struct AccountsDialogSeams;
 struct AppState;
 
 // The seams of the application shell that AppState does not carry.
@@ -33,6 +35,9 @@ struct AppSeams {
     AppExit& appExit;
     // Sites' icons for the windows; none in tests that do not ask for them.
     SiteIcons* siteIcons = nullptr;
+    // What the accounts dialog works with; none in tests that do not ask for it (the
+    // command is then hidden).
+    const AccountsDialogSeams* accounts = nullptr;
 };
 
 // The program's windows. Each is created on its first use and kept until the registry goes
@@ -61,6 +66,8 @@ public:
     [[nodiscard]] frmOption& options();
     [[nodiscard]] frmNewSiteDialog& newSiteDialog();
     [[nodiscard]] RulesDialog& rulesDialog();
+    // Only when the seams hold the accounts'.
+    [[nodiscard]] AccountsDialog& accountsDialog();
 
     // The windows that exist so far; null for one not yet used.
     [[nodiscard]] frmMain* mainIfLoaded() const { return mainWindow.get(); }
@@ -82,6 +89,8 @@ public:
     void openOptions();
     // The display rules dialog, modeless.
     void openRules();
+    // The accounts dialog, modeless; nothing without the accounts' seams.
+    void openAccounts();
     // The new-site dialog, modeless; it comes back through mnuNewRdf_Click_Ret.
     void openNewSiteDialog();
     // The new-site dialog for a feed handed over from outside: its URL box filled and the
@@ -135,4 +144,5 @@ private:
     std::unique_ptr<frmOption> optionWindow;
     std::unique_ptr<frmNewSiteDialog> newSiteWindow;
     std::unique_ptr<RulesDialog> rulesWindow;
+    std::unique_ptr<AccountsDialog> accountsWindow;
 };

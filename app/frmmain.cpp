@@ -118,6 +118,10 @@ QString frmMain::infoText() const {
         .arg(state.exeBaseName(), QLatin1String(kSupportEmail));
 }
 
+void frmMain::useAccounts(AccountsService* service) {
+    pane->useAccounts(service);
+}
+
 bool frmMain::Form_Load() {
     // One instance per program directory; a second one ends before touching anything.
     if (!windows.instanceLock().tryLock()) {

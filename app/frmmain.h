@@ -12,6 +12,7 @@ class AppWindows;
 class QAction;
 class QMenu;
 class QStatusBar;
+class AccountsService;
 class SiteListPane;
 struct AppSeams;
 struct AppState;
@@ -40,6 +41,9 @@ public:
     // nothing has been read or written. On a first start it goes on once the user has
     // answered whether to load the starting list; startUpFinished tells when it has ended.
     bool Form_Load();
+    // The accounts whose folders the tree shows and whose edits go to their servers; none
+    // while the program runs no accounts.
+    void useAccounts(AccountsService* service);
     // Loads the patrol window a second after start-up.
     void tmrLoad_Timer();
     // Sets cancel (and hides the window) for a close by the user.
@@ -94,6 +98,7 @@ public:
     void mnuSetTicker_Click();
     void mnuSetOption_Click();
     void mnuSetRules_Click();
+    void mnuSetAccounts_Click();
     void mnuOnlineHelp_Click();
     void mnuAppInfo_Click();
     void mnuHomepage_Click();
@@ -148,6 +153,7 @@ public:
     QAction* mnuSetTicker = nullptr;
     QAction* mnuSetOption = nullptr;
     QAction* mnuSetRules = nullptr;
+    QAction* mnuSetAccounts = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuOnlineHelp = nullptr;
     QAction* mnuSepHelp1 = nullptr;

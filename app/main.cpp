@@ -7,15 +7,16 @@
 #include <memory>
 
 #include "accounts/accountsruntime.h"
+#include "accounts/secretstores.h"
 #include "app/appexit.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
 #include "app/handover.h"
-#include "app/interimsecrets.h"
 #include "core/appstate.h"
 #include "core/openrequest.h"
 #include "core/version.h"
 #include "core/feedservice.h"
+#include "dialogs/accountsdialog.h"
 #include "icons/iconcache.h"
 #include "icons/iconservice.h"
 #include "platform/system/clock.h"
@@ -30,6 +31,7 @@
 #include "platform/speech/speechengine.h"
 #include "platform/desktop/systemtrayicon.h"
 #include "platform/system/terminationsignals.h"
+#include "platform/system/workerpool.h"
 #include "rules/rulesstore.h"
 #include "ui/language.h"
 #include "ui/siteicons.h"
@@ -143,11 +145,13 @@ int main(int argc, char* argv[]) {
     auto feedService = std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock);
     // Sites' icons share the feeds' network thread; they go before it at exit.
     IconService iconService(feedService->httpClient(), iconCacheFolder(), state.seams.clock);
+    HttpClient& http = feedService->httpClient();
     SiteIcons siteIcons(iconService, state.settings);
     // Accounts' requests share the feeds' network thread too; their answers are read on
     // threads of their own.
-    InterimSecrets secrets(state.paths.programDir);
-    AccountsRuntime accounts(state.paths.programDir, secrets, feedService->httpClient(),
+    // Accounts' passwords: the desktop's keyring, or secrets.ini where the user chose it.
+    const std::unique_ptr<SecretStore> secrets = makeSecretStore(state.paths.programDir);
+    AccountsRuntime accounts(state.paths.programDir, *secrets, feedService->httpClient(),
                              state.fetchOptions);
     state.articleSources.append(&accounts);
     state.useFeedService(std::move(feedService));
@@ -157,7 +161,11 @@ int main(int argc, char* argv[]) {
     SystemTrayIcon tray;
     QtFileDialogs fileDialogs;
     AppExit appExit;
-    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit, &siteIcons});
+    WorkerPool accountWorkers(1);
+    const AccountsDialogSeams accountSeams{state.paths.programDir, *secrets,           http,
+                                           accountWorkers,         state.fetchOptions, messageBox,
+                                           state.exeBaseName(),    &accounts};
+    AppWindows windows(state, AppSeams{tray, fileDialogs, appExit, &siteIcons, &accountSeams});
     const InstanceChannelPlace channelPlace = instanceChannelPlace(state.paths.programDir);
     if (!windows.instanceLock().tryLock()) {
         // Another instance runs: it gets the requests, or, without any, is asked to show its

@@ -135,9 +135,13 @@ void frmMain::buildMenus() {
     mnuSetOption =
         addItem(mnuSetting, "mnuSetOption", tr("オプション(&O)"), QKeySequence(Qt::Key_F12));
     mnuSetRules = addItem(mnuSetting, "mnuSetRules", tr("表示ルール(&R)..."));
+    mnuSetAccounts = addItem(mnuSetting, "mnuSetAccounts", tr("アカウント(&A)..."));
+    // Only where the program was given what the accounts need.
+    mnuSetAccounts->setVisible(windows.appSeams().accounts != nullptr);
     on(mnuSetTicker, &frmMain::mnuSetTicker_Click);
     on(mnuSetOption, &frmMain::mnuSetOption_Click);
     on(mnuSetRules, &frmMain::mnuSetRules_Click);
+    on(mnuSetAccounts, &frmMain::mnuSetAccounts_Click);
 
     mnuHelp = addMenu(bar, "mnuHelp", tr("ヘルプ(&H)"));
     bar->addMenu(mnuHelp);
@@ -227,6 +231,10 @@ void frmMain::mnuSetOption_Click() {
 
 void frmMain::mnuSetRules_Click() {
     windows.openRules();
+}
+
+void frmMain::mnuSetAccounts_Click() {
+    windows.openAccounts();
 }
 
 void frmMain::mnuSetOptionNotify_Click() {

@@ -9,6 +9,29 @@
     </message>
 </context>
 <context>
+    <name>AccountCheck</name>
+    <message>
+        <source>URL を入力してください</source>
+        <translation>Enter the URL</translation>
+    </message>
+    <message>
+        <source>URL は http:// か https:// で始まるサーバーのアドレスにしてください</source>
+        <translation>The URL must be a server address starting with http:// or https://</translation>
+    </message>
+    <message>
+        <source>ユーザー名とパスワードは URL ではなくそれぞれの欄に入力してください</source>
+        <translation>Enter the user name and password in their own boxes, not in the URL</translation>
+    </message>
+    <message>
+        <source>接続できました。API レベル %1、フィード %2 件</source>
+        <translation>Connected. API level %1, %2 feeds</translation>
+    </message>
+    <message>
+        <source>接続できません: %1</source>
+        <translation>Cannot connect: %1</translation>
+    </message>
+</context>
+<context>
     <name>AccountSubscription</name>
     <message>
         <source>購読しました</source>
@@ -85,6 +108,153 @@
     </message>
 </context>
 <context>
+    <name>AccountsDialog</name>
+    <message>
+        <source>アカウント</source>
+        <translation>Accounts</translation>
+    </message>
+    <message>
+        <source>アカウントの一覧</source>
+        <translation>List of accounts</translation>
+    </message>
+    <message>
+        <source>追加(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>削除(&amp;D)</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>アカウントの設定</source>
+        <translation>Account settings</translation>
+    </message>
+    <message>
+        <source>デスクトップのキーリング(&amp;K)</source>
+        <translation>The desktop&apos;s &amp;keyring</translation>
+    </message>
+    <message>
+        <source>ファイル secrets.ini (暗号化されません)(&amp;F)</source>
+        <translation>The &amp;file secrets.ini (not encrypted)</translation>
+    </message>
+    <message>
+        <source>ティッカーに表示したら既読にする(&amp;R)</source>
+        <translation>Mark as &amp;read once the ticker has shown it</translation>
+    </message>
+    <message>
+        <source>種類(&amp;T):</source>
+        <translation>&amp;Type:</translation>
+    </message>
+    <message>
+        <source>URL(&amp;U):</source>
+        <translation>&amp;URL:</translation>
+    </message>
+    <message>
+        <source>ユーザー名(&amp;M):</source>
+        <translation>User na&amp;me:</translation>
+    </message>
+    <message>
+        <source>パスワード(&amp;P):</source>
+        <translation>&amp;Password:</translation>
+    </message>
+    <message>
+        <source>パスワードの保存先:</source>
+        <translation>Keep the password in:</translation>
+    </message>
+    <message>
+        <source>接続を確認(&amp;C)</source>
+        <translation>&amp;Check connection</translation>
+    </message>
+    <message>
+        <source>保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>accounts.ini の次の部分は使えないため、保存すると消えます: %1</source>
+        <translation>These parts of accounts.ini cannot be used and will be dropped on saving: %1</translation>
+    </message>
+    <message>
+        <source>%1
+パスワードをファイル secrets.ini に保存することもできます。ファイルは暗号化されず、このユーザーだけが読めます。</source>
+        <translation>%1
+The password can be kept in the file secrets.ini instead. The file is not encrypted; only this user can read it.</translation>
+    </message>
+    <message>
+        <source>保存したパスワードを読めません: %1</source>
+        <translation>Cannot read the stored password: %1</translation>
+    </message>
+    <message>
+        <source>ユーザー名を入力してください</source>
+        <translation>Enter the user name</translation>
+    </message>
+    <message>
+        <source>ユーザー名に使えない文字があります</source>
+        <translation>The user name holds a character that cannot be used</translation>
+    </message>
+    <message>
+        <source>%1 には暗号化されない http で接続します。パスワードがそのままネットワークを流れ、途中で読まれるおそれがあります。続けますか?</source>
+        <translation>%1 is reached over unencrypted http. The password crosses the network as it is and may be read on the way. Continue?</translation>
+    </message>
+    <message>
+        <source>確認しています...</source>
+        <translation>Checking...</translation>
+    </message>
+    <message>
+        <source>この種類のアカウントには対応していません</source>
+        <translation>This type of account is not supported</translation>
+    </message>
+    <message>
+        <source>パスワードを入力してください</source>
+        <translation>Enter the password</translation>
+    </message>
+    <message>
+        <source>保存しています...</source>
+        <translation>Saving...</translation>
+    </message>
+    <message>
+        <source>パスワードを保存できません: %1</source>
+        <translation>Cannot store the password: %1</translation>
+    </message>
+    <message>
+        <source>保存しました</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>accounts.ini に書き込めません: %1</source>
+        <translation>Cannot write accounts.ini: %1</translation>
+    </message>
+    <message>
+        <source>アカウント「%1」を削除しますか?
+パスワードと、このアカウントのフィードの一覧、サーバーにまだ送っていない既読の記録も削除されます。</source>
+        <translation>Delete the account &quot;%1&quot;?
+Its password, its list of feeds and the read marks not yet sent to the server are deleted too.</translation>
+    </message>
+    <message>
+        <source>削除しました</source>
+        <translation>Deleted</translation>
+    </message>
+    <message>
+        <source>削除しましたが、パスワードを消せませんでした: %1</source>
+        <translation>Deleted, but the password could not be removed: %1</translation>
+    </message>
+    <message>
+        <source>キーリングの状態</source>
+        <translation>Keyring status</translation>
+    </message>
+    <message>
+        <source>接続の確認の結果</source>
+        <translation>Result of the connection check</translation>
+    </message>
+    <message>
+        <source>状態</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
     <name>DisplayRules</name>
     <message>
         <source>表示ルール %1 行目: UTF-8 で書かれていません</source>
@@ -157,25 +327,43 @@
     </message>
 </context>
 <context>
-    <name>InterimSecrets</name>
-    <message>
-        <source>パスワードを保存できません</source>
-        <translation>Cannot save the password</translation>
-    </message>
-    <message>
-        <source>パスワードを削除できません</source>
-        <translation>Cannot remove the password</translation>
-    </message>
-    <message>
-        <source>Secret Service が使えません</source>
-        <translation>The Secret Service is not available</translation>
-    </message>
-</context>
-<context>
     <name>MarqueeBand</name>
     <message>
         <source>記事の見出し</source>
         <translation>Headline of the article</translation>
+    </message>
+</context>
+<context>
+    <name>FileSecretStore</name>
+    <message>
+        <source>%1 を読めません: %2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません: %2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>ファイルはキーリングではありません</source>
+        <translation>A file is not a keyring</translation>
+    </message>
+</context>
+<context>
+    <name>Keychain</name>
+    <message>
+        <source>このプログラムはキーリングを使う機能なしで作られています。</source>
+        <translation>This program was built without keyring support.</translation>
+    </message>
+</context>
+<context>
+    <name>KeychainSecretStore</name>
+    <message>
+        <source>キーリングの利用が許可されませんでした: %1</source>
+        <translation>Use of the keyring was not allowed: %1</translation>
+    </message>
+    <message>
+        <source>デスクトップのキーリング (Secret Service) が応答しません: %1</source>
+        <translation>The desktop&apos;s keyring (Secret Service) does not answer: %1</translation>
     </message>
 </context>
 <context>
@@ -996,6 +1184,10 @@ The current site list will be replaced. Do you want to continue?</translation>
         <source>index.html</source>
         <extracomment>The file name of the home page in this language, among the pages in qvr3/.</extracomment>
         <translation>index-en.html</translation>
+    </message>
+    <message>
+        <source>アカウント(&amp;A)...</source>
+        <translation>&amp;Accounts...</translation>
     </message>
 </context>
 <context>

@@ -11,9 +11,12 @@
 #include <functional>
 #include <memory>
 
+#include "accounts/filesecretstore.h"
 #include "app/appexit.h"
 #include "app/appwindows.h"
 #include "app/frmmain.h"
+#include "dialogs/accountsdialog.h"
+#include "platform/net/httpclient.h"
 #include "tests/common/testenv.h"
 #include "platform/modal/filedialogs.h"
 #include "tests/platform/qstringprinter.h"
@@ -101,7 +104,8 @@ inline QByteArray laterStartConfig(const QByteArray& extraLines = {}) {
 class AppTest : public ::testing::Test {
 protected:
     AppTest() {
-        windows = std::make_unique<AppWindows>(env.state(), AppSeams{tray, fileDialogs, appExit});
+        windows = std::make_unique<AppWindows>(
+            env.state(), AppSeams{tray, fileDialogs, appExit, nullptr, &accountSeams});
     }
 
     AppState& state() { return env.state(); }
@@ -125,5 +129,17 @@ protected:
     FakeTray tray;
     FakeFileDialogs fileDialogs;
     FakeAppExit appExit;
+    // The accounts dialog's: passwords in the test's own folder, never the desktop's keyring.
+    HttpClient accountHttp;
+    WorkerPool accountWorkers{1};
+    FileSecretStore accountSecrets{env.state().paths.programDir};
+    AccountsDialogSeams accountSeams{env.state().paths.programDir,
+                                     accountSecrets,
+                                     accountHttp,
+                                     accountWorkers,
+                                     env.state().fetchOptions,
+                                     env.state().seams.messageBox,
+                                     env.state().exeBaseName(),
+                                     nullptr};
     std::unique_ptr<AppWindows> windows;
 };

@@ -21,6 +21,7 @@
 #include "app/appwindows.h"
 #include "app/frmabout.h"
 #include "app/frmmain.h"
+#include "dialogs/accountsdialog.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
 #include "dialogs/rulesdialog.h"
@@ -119,6 +120,7 @@ TEST_F(MenuTest, MenuBarAndTrayMenuHoldEveryItemAsDesigned) {
         QStringLiteral("mnuSetTicker ニュースティッカーの設定(&D)|F11"),
         QStringLiteral("mnuSetOption オプション(&O)|F12"),
         QStringLiteral("mnuSetRules 表示ルール(&R)..."),
+        QStringLiteral("mnuSetAccounts アカウント(&A)..."),
         QStringLiteral("mnuHelp ヘルプ(&H)"),
         QStringLiteral("mnuOnlineHelp オンラインヘルプ(&C)|F1"),
         QStringLiteral("mnuSepHelp1 -"),
@@ -724,6 +726,12 @@ TEST_F(MenuTest, EveryDialogCommandOpensItsOneWindow) {
     EXPECT_TRUE(rules.isVisible());
     main().mnuSetRules->trigger();
     EXPECT_EQ(&windows->rulesDialog(), &rules);
+
+    main().mnuSetAccounts->trigger();
+    AccountsDialog& accounts = windows->accountsDialog();
+    EXPECT_TRUE(accounts.isVisible());
+    main().mnuSetAccounts->trigger();
+    EXPECT_EQ(&windows->accountsDialog(), &accounts);
 
     main().mnuNewRdf->trigger();
     EXPECT_TRUE(windows->newSiteDialog().isVisible());

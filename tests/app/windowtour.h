@@ -10,6 +10,7 @@
 #include "app/frmabout.h"
 #include "dialogs/frmnewsitedialog.h"
 #include "dialogs/frmoption.h"
+#include "dialogs/accountsdialog.h"
 #include "dialogs/rulesdialog.h"
 #include "platform/modal/qtmessagebox.h"
 #include "rules/rulesstore.h"
@@ -89,6 +90,11 @@ protected:
              [this]() -> QWidget* {
                  windows->openRules();
                  return &windows->rulesDialog();
+             }},
+            {"accounts", true,
+             [this]() -> QWidget* {
+                 windows->openAccounts();
+                 return &windows->accountsDialog();
              }},
             {"about box", true,
              [this]() -> QWidget* {
