@@ -49,6 +49,9 @@ struct AccountHeadline {
 struct AccountUnreadRequest {
     QString cursor;
     bool withUnreadIds = false;
+    // How many articles are unread, as the server said just now (the sum of its tree's
+    // counts), when known: a client that checks its walk against the count need not ask.
+    qint64 knownUnread = -1;
 };
 
 struct AccountUnread {

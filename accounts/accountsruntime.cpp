@@ -48,6 +48,18 @@ struct AccountsRuntime::Account {
 
 namespace {
 
+// The unread articles of a tree as the server counts them, feed by feed.
+qint64 unreadIn(const AccountFolder& folder) {
+    qint64 sum = 0;
+    for (const AccountFeed& feed : folder.feeds) {
+        sum += feed.unread;
+    }
+    for (const AccountFolder& inner : folder.folders) {
+        sum += unreadIn(inner);
+    }
+    return sum;
+}
+
 struct AccountsText {
     Q_DECLARE_TR_FUNCTIONS(AccountsRuntime)
 };
@@ -292,7 +304,7 @@ void AccountsRuntime::startPatrol(Account& account) {
                 post([this, number] { Q_EMIT treeChanged(number); });
             }
         });
-        now->client->fetchUnread(AccountUnreadRequest{now->cursor, true},
+        now->client->fetchUnread(AccountUnreadRequest{now->cursor, true, unreadIn(tree)},
                                  [this, number, asked, started](const AccountUnread& unread,
                                                                 const AccountError& failure) {
                                      Account* then = find(number);

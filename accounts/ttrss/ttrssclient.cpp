@@ -301,20 +301,29 @@ void TtrssClient::endWalk(const std::shared_ptr<Walk>& walk) {
         finish();
         return;
     }
+    const auto holdAgainst = [this, walk, finish](qint64 count) {
+        if (count <= walk->seen.size()) {
+            finish();
+            return;
+        }
+        ++walk->rewalks;
+        walk->skip = 0;
+        nextPage(walk);
+    };
+    // The count the caller read with the tree spares a request at every patrol; a walk that
+    // came out short asks the server itself.
+    if (walk->rewalks == 0 && walk->request.knownUnread >= 0) {
+        holdAgainst(walk->request.knownUnread);
+        return;
+    }
     QJsonObject request{{QLatin1String("op"), QLatin1String("getUnread")}};
     call<qint64>(request, ttrss::readUnreadCount,
-                 [this, walk, finish](qint64 count, const AccountError& error) {
+                 [walk, holdAgainst](qint64 count, const AccountError& error) {
                      if (!error.ok()) {
                          walk->reply({}, error);
                          return;
                      }
-                     if (count <= walk->seen.size()) {
-                         finish();
-                         return;
-                     }
-                     ++walk->rewalks;
-                     walk->skip = 0;
-                     nextPage(walk);
+                     holdAgainst(count);
                  });
 }
 
