@@ -157,11 +157,15 @@ QStringList runPatrol(PatrolSchedule& schedule, PatrolMode mode, int rows, const
     QStringList trail;
     Step step = schedule.checkNow(2, mode, true, true);
     int guard = 0;
+    int sourcesAsked = 0;
     while (step.kind == Step::Kind::Walk && ++guard < 100) {
+        sourcesAsked += step.patrolStarts ? 1 : 0;
         const QStringList walk = runWalk(schedule, step.site, step.wrap, rows, news);
         trail.append(walk.join(QLatin1Char(' ')));
         step = schedule.walkEnded(walk.last().mid(3).toShort());
     }
+    // The other sources of articles are asked once a patrol, as its first walk starts.
+    EXPECT_EQ(sourcesAsked, trail.isEmpty() ? 0 : 1);
     trail.append(describe(step));
     schedule.patrolEnded();
     return trail;
