@@ -9,24 +9,6 @@
 #include "platform/files/paths.h"
 #include "platform/system/workerpool.h"
 
-// What the worker hands results through: open while the store lives.
-struct FileSecretStore::Mailbox {
-    std::mutex mutex;
-    QObject* target = nullptr;
-    bool open = true;
-
-    void deliver(std::function<void()> f) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (open) {
-            QMetaObject::invokeMethod(target, std::move(f), Qt::QueuedConnection);
-        }
-    }
-    void close() {
-        const std::lock_guard<std::mutex> lock(mutex);
-        open = false;
-    }
-};
-
 namespace {
 
 // Far more than any number of accounts' passwords; a larger file is not ours.
@@ -123,7 +105,7 @@ bool save(const QString& path, const QList<Entry>& entries, QString* error) {
 FileSecretStore::FileSecretStore(const QString& folder, QObject* parent)
     : SecretStore(parent),
       filePath(joinPath(folder, QStringLiteral("secrets.ini"))),
-      mailbox(std::make_shared<Mailbox>()),
+      mailbox(std::make_shared<ThreadMailbox>()),
       worker(std::make_unique<WorkerPool>(1)) {
     mailbox->target = this;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "accounts/secretstore.h"
+#include "platform/system/mailbox.h"
 
 class WorkerPool;
 
@@ -34,11 +35,9 @@ public:
     void probeKeyring(WriteDone done) override;
 
 private:
-    struct Mailbox;
-
     void change(const AccountSettings& account, const QString* password, WriteDone done);
 
     QString filePath;
-    std::shared_ptr<Mailbox> mailbox;
+    std::shared_ptr<ThreadMailbox> mailbox;
     std::unique_ptr<WorkerPool> worker;
 };

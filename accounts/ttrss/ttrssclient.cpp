@@ -10,25 +10,6 @@
 #include "platform/net/httpclient.h"
 #include "platform/system/workerpool.h"
 
-// What the threads hand results through: open while the client lives, so that nothing is
-// posted to a client being destroyed (what was posted before goes with it).
-struct TtrssClient::Mailbox {
-    std::mutex mutex;
-    QObject* target = nullptr;
-    bool open = true;
-
-    void deliver(std::function<void()> f) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (open) {
-            QMetaObject::invokeMethod(target, std::move(f), Qt::QueuedConnection);
-        }
-    }
-    void close() {
-        const std::lock_guard<std::mutex> lock(mutex);
-        open = false;
-    }
-};
-
 // One walk over the pages of unread headlines.
 struct TtrssClient::Walk {
     AccountUnreadRequest request;
@@ -59,7 +40,7 @@ AccountError sessionRefused() {
 TtrssClient::TtrssClient(const AccountConnection& connection, HttpClient& httpClient,
                          WorkerPool& pool, const FetchOptions& fetchOptions, QObject* parent)
     : AccountClient(parent),
-      mailbox(std::make_shared<Mailbox>()),
+      mailbox(std::make_shared<ThreadMailbox>()),
       http(httpClient),
       workers(pool),
       options(fetchOptions),
@@ -104,7 +85,7 @@ void TtrssClient::call(QJsonObject request, Read<T> read, Reply<T> reply, bool r
     http_request.options = options;
     const quint64 round = generation;
     const QString sentSession = session;
-    const std::shared_ptr<Mailbox> box = mailbox;
+    const std::shared_ptr<ThreadMailbox> box = mailbox;
     WorkerPool* pool = &workers;
     // Runs on the network thread: the reading goes to a worker, the reply to this thread.
     auto done = [this, box, pool, read, reply, request, retried, round, sentSession, isLogin](

@@ -9,6 +9,7 @@
 
 #include "accounts/accountclient.h"
 #include "platform/net/fetchoptions.h"
+#include "platform/system/mailbox.h"
 
 class HttpClient;
 class WorkerPool;
@@ -54,7 +55,6 @@ private:
     // Reads an answer's content on a worker; sets the error for an answer it cannot take.
     template <typename T>
     using Read = std::function<T(const QJsonValue& content, AccountError& error)>;
-    struct Mailbox;
     struct Walk;
 
     // Sends one request of the API, logging in first when there is no session and once
@@ -71,7 +71,7 @@ private:
     // Calls f here, later, as a reply must never come from inside the call.
     void later(std::function<void()> f);
 
-    std::shared_ptr<Mailbox> mailbox;
+    std::shared_ptr<ThreadMailbox> mailbox;
     HttpClient& http;
     WorkerPool& workers;
     FetchOptions options;

@@ -141,7 +141,7 @@ TEST(FileSecretStoreTest, ReadsDuringWritesSeeWholeFiles) {
                                 reads.append({true, ok, password, error});
                             });
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return writesDone == 40 && reads.size() == 40; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writesDone == 40 && reads.size() == 40; }, 120000));
     for (const Read& read : reads) {
         EXPECT_TRUE(read.ok) << read.error;
         EXPECT_TRUE(written.contains(read.password)) << read.password;

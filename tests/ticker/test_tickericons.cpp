@@ -74,6 +74,9 @@ protected:
             article.Title = QStringLiteral("見出し %1").arg(i);
             article.Link = server.url(QStringLiteral("/%1").arg(i));
             article.SiteIndex = 0;
+            // As the patrol takes an item in: the entry carries its site's feed and title.
+            article.FeedUrl = site.strXmlUrl;
+            article.SiteTitle = site.strTitle;
             article.PubDate = wallClock(QDate(2026, 12, 8), QTime(9, i, 0));
             env.state().NewsQueue.append(article);
         }
