@@ -25,6 +25,7 @@
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "patrol/networkfeedservice.h"
+#include "patrol/shownlists.h"
 #include "patrol/sourceintake.h"
 #include "platform/desktop/consoleseams.h"
 #include "platform/desktop/screeninfo.h"
@@ -157,6 +158,7 @@ struct Bench {
         state->settings.OLD_HIDE_FLG = false;
         state->useFeedService(
             std::make_unique<NetworkFeedService>(state->fetchOptions, state->seams.clock));
+        useShownLists(*state);
         state->rulesStore().reload();
         // The patrol waits for the rules' first read: done before anything is timed.
         QElapsedTimer wait;
