@@ -1,6 +1,7 @@
 #include "accounts/filesecretstore.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QMetaObject>
 #include <mutex>
 #include <utility>
@@ -13,6 +14,10 @@ namespace {
 
 // Far more than any number of accounts' passwords; a larger file is not ours.
 constexpr qint64 kMaxFileBytes = 1024 * 1024;
+// A change holds the lock for one read and one write of a small file; a lock older than
+// this was left by a process that died.
+constexpr int kStaleLockMs = 30'000;
+constexpr int kLockWaitMs = 10'000;
 
 struct Entry {
     int number = 0;
@@ -148,6 +153,17 @@ void FileSecretStore::change(const AccountSettings& account, const QString* pass
     worker->start([path = filePath, account, removing,
                    newPassword = removing ? QString() : *password, box = mailbox,
                    done = std::move(done)] {
+        // Another store on the same file (another window, or a second instance starting)
+        // reads, changes and writes it too: one at a time, or one's change undoes the
+        // other's.
+        QLockFile lock(path + QStringLiteral(".lock"));
+        lock.setStaleLockTime(kStaleLockMs);
+        if (!lock.tryLock(kLockWaitMs)) {
+            const QString error =
+                tr("%1 に書き込めません: %2").arg(path, tr("ほかのプログラムが使用中です"));
+            box->deliver([done, error] { done(false, error); });
+            return;
+        }
         Loaded loaded = load(path);
         QString error;
         bool ok = loaded.ok;

@@ -18,7 +18,8 @@ class WorkerPool;
 // characters, so that every byte of it survives. A password is handed out only for the
 // account's own URL and user: an accounts.ini edited to point elsewhere gets none.
 // Reads and writes run one at a time on a thread of the store's own, so that a read never
-// sees half a write and two writes never undo each other.
+// sees half a write; a change holds secrets.ini.lock while it reads and writes the file, so
+// that two stores on one file (two processes) never undo each other's changes.
 class FileSecretStore final : public SecretStore {
     Q_OBJECT
 public:

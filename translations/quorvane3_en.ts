@@ -347,6 +347,10 @@ Its password, its list of feeds and the read marks not yet sent to the server ar
         <source>ファイルはキーリングではありません</source>
         <translation>A file is not a keyring</translation>
     </message>
+    <message>
+        <source>ほかのプログラムが使用中です</source>
+        <translation>another program is using it</translation>
+    </message>
 </context>
 <context>
     <name>Keychain</name>

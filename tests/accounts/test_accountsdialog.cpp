@@ -19,6 +19,7 @@
 #include "platform/net/httpclient.h"
 #include "platform/system/workerpool.h"
 #include "tests/common/fakes.h"
+#include "tests/accounts/ttrssserver.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/platform/qstringprinter.h"
 
@@ -231,39 +232,14 @@ namespace {
 class AccountsDialogServerTest : public AccountsDialogTest {
 protected:
     void SetUp() override {
-        QFile env(QStringLiteral(QV_TTRSS_DIR "/server.env"));
-        if (!env.open(QIODevice::ReadOnly)) {
-            QFile why(QStringLiteral(QV_TTRSS_SKIPPED));
-            const QByteArray reason = why.open(QIODevice::ReadOnly)
-                                          ? why.readAll().trimmed()
-                                          : QByteArray("run it through ctest");
-            GTEST_SKIP() << "no Tiny Tiny RSS server: " << reason.constData();
-        }
-        for (const QByteArray& line : env.readAll().split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            if (equals > 0) {
-                settings.insert(line.left(equals), QString::fromUtf8(line.mid(equals + 1)));
-            }
-        }
+        QV_NEED_TTRSS_SERVER(settings);
+        emptyTtrssAccount(settings);
         sql(QStringLiteral(
-            "TRUNCATE ttrss_entries CASCADE;"
-            "DELETE FROM ttrss_feeds; DELETE FROM ttrss_feed_categories;"
-            "DELETE FROM ttrss_sessions;"
             "UPDATE ttrss_user_prefs SET value = 'true' WHERE pref_name = 'ENABLE_API_ACCESS';"));
         AccountsDialogTest::SetUp();
     }
 
-    void sql(const QString& statements) {
-        QProcess psql;
-        psql.start(QStringLiteral("psql"),
-                   {QStringLiteral("-h"), settings.value("TTRSS_DB_SOCKET"), QStringLiteral("-p"),
-                    settings.value("TTRSS_DB_PORT"), QStringLiteral("-U"),
-                    settings.value("TTRSS_DB_USER"), QStringLiteral("-d"),
-                    settings.value("TTRSS_DB_NAME"), QStringLiteral("-qtA"), QStringLiteral("-v"),
-                    QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-c"), statements});
-        ASSERT_TRUE(psql.waitForFinished(30000));
-        ASSERT_EQ(psql.exitCode(), 0) << psql.readAllStandardError().constData();
-    }
+    void sql(const QString& statements) { ttrssSql(settings, statements); }
 
     QHash<QByteArray, QString> settings;
 };

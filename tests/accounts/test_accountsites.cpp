@@ -9,6 +9,7 @@
 #include "platform/net/httpclient.h"
 #include "platform/system/workerpool.h"
 #include "sitepane/accounttrees.h"
+#include "tests/accounts/ttrssserver.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/sitepane/sitepanefixture.h"
 
@@ -35,24 +36,8 @@ class AccountSiteTest : public SitePaneTest {
 protected:
     void SetUp() override {
         SitePaneTest::SetUp();
-        QFile serverEnv(QStringLiteral(QV_TTRSS_DIR "/server.env"));
-        if (!serverEnv.open(QIODevice::ReadOnly)) {
-            QFile why(QStringLiteral(QV_TTRSS_SKIPPED));
-            const QByteArray reason = why.open(QIODevice::ReadOnly)
-                                          ? why.readAll().trimmed()
-                                          : QByteArray("run it through ctest");
-            GTEST_SKIP() << "no Tiny Tiny RSS server: " << reason.constData();
-        }
-        for (const QByteArray& line : serverEnv.readAll().split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            if (equals > 0) {
-                server.insert(line.left(equals), QString::fromUtf8(line.mid(equals + 1)));
-            }
-        }
-        sql(
-            QStringLiteral("TRUNCATE ttrss_entries CASCADE;"
-                           "DELETE FROM ttrss_feeds; DELETE FROM ttrss_feed_categories;"
-                           "DELETE FROM ttrss_sessions;"));
+        QV_NEED_TTRSS_SERVER(server);
+        emptyTtrssAccount(server);
         service.settings.number = 1;
         service.settings.type = QStringLiteral("ttrss");
         service.settings.url = server.value("TTRSS_URL");
@@ -67,18 +52,7 @@ protected:
         ASSERT_NE(service.connected, nullptr);
     }
 
-    QString sql(const QString& statements) {
-        QProcess psql;
-        psql.start(QStringLiteral("psql"),
-                   {QStringLiteral("-h"), server.value("TTRSS_DB_SOCKET"), QStringLiteral("-p"),
-                    server.value("TTRSS_DB_PORT"), QStringLiteral("-U"),
-                    server.value("TTRSS_DB_USER"), QStringLiteral("-d"),
-                    server.value("TTRSS_DB_NAME"), QStringLiteral("-qtA"), QStringLiteral("-v"),
-                    QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-c"), statements});
-        EXPECT_TRUE(psql.waitForFinished(30000));
-        EXPECT_EQ(psql.exitCode(), 0) << psql.readAllStandardError().constData();
-        return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
-    }
+    QString sql(const QString& statements) { return ttrssSql(server, statements); }
 
     // The account's folder as "title[children]", as the tree shows it.
     QString accountShape() {

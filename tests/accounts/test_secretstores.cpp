@@ -149,6 +149,26 @@ TEST(FileSecretStoreTest, ReadsDuringWritesSeeWholeFiles) {
     EXPECT_EQ(readFrom(reader, account(1)).password, written.last());
 }
 
+// Two stores on one file change it at once, each its own accounts: every change is kept.
+TEST(FileSecretStoreTest, TwoStoresOnOneFileKeepEachOthersChanges) {
+    QTemporaryDir dir;
+    FileSecretStore first(dir.path());
+    FileSecretStore second(dir.path());
+    int writesDone = 0;
+    for (int i = 1; i <= 30; ++i) {
+        FileSecretStore& store = i % 2 == 0 ? first : second;
+        store.writePassword(account(i), QStringLiteral("password-%1").arg(i),
+                            [&](bool ok, const QString& error) {
+                                EXPECT_TRUE(ok) << error;
+                                ++writesDone;
+                            });
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writesDone == 30; }, 120000));
+    for (int i = 1; i <= 30; ++i) {
+        EXPECT_EQ(readFrom(first, account(i)).password, QStringLiteral("password-%1").arg(i));
+    }
+}
+
 TEST(FileSecretStoreTest, NoAnswerComesAfterTheStoreIsGone) {
     QTemporaryDir dir;
     bool called = false;

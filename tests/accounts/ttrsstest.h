@@ -13,6 +13,7 @@
 #include "accounts/ttrss/ttrssclient.h"
 #include "platform/net/httpclient.h"
 #include "platform/system/workerpool.h"
+#include "tests/accounts/ttrssserver.h"
 
 // Failure messages name texts as they are.
 inline std::ostream& operator<<(std::ostream& out, const QString& text) {
@@ -58,28 +59,13 @@ inline QByteArray rssFeed(int from, int to) {
 class TtrssTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QFile env(QStringLiteral(QV_TTRSS_DIR "/server.env"));
-        if (!env.open(QIODevice::ReadOnly)) {
-            QFile why(QStringLiteral(QV_TTRSS_SKIPPED));
-            const QByteArray reason = why.open(QIODevice::ReadOnly)
-                                          ? why.readAll().trimmed()
-                                          : QByteArray("run it through ctest");
-            GTEST_SKIP() << "no Tiny Tiny RSS server: " << reason.constData();
-        }
-        for (const QByteArray& line : env.readAll().split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            if (equals > 0) {
-                settings.insert(line.left(equals), QString::fromUtf8(line.mid(equals + 1)));
-            }
-        }
+        QV_NEED_TTRSS_SERVER(settings);
         connection.url = settings.value("TTRSS_URL");
         connection.user = settings.value("TTRSS_USER");
         connection.password = settings.value("TTRSS_PASSWORD");
         ASSERT_FALSE(connection.url.isEmpty());
+        emptyTtrssAccount(settings);
         sql(QStringLiteral(
-            "TRUNCATE ttrss_entries CASCADE;"
-            "DELETE FROM ttrss_feeds; DELETE FROM ttrss_feed_categories;"
-            "DELETE FROM ttrss_sessions;"
             "UPDATE ttrss_user_prefs SET value = 'true' WHERE pref_name = 'ENABLE_API_ACCESS';"));
         options.connectTimeoutMs = 5000;
         options.totalTimeoutMs = 120000;
@@ -90,18 +76,7 @@ protected:
     }
 
     // Runs SQL on the server's database; its output, one row a line, fields by "|".
-    QString sql(const QString& statements) {
-        QProcess psql;
-        psql.start(QStringLiteral("psql"),
-                   {QStringLiteral("-h"), settings.value("TTRSS_DB_SOCKET"), QStringLiteral("-p"),
-                    settings.value("TTRSS_DB_PORT"), QStringLiteral("-U"),
-                    settings.value("TTRSS_DB_USER"), QStringLiteral("-d"),
-                    settings.value("TTRSS_DB_NAME"), QStringLiteral("-qtA"), QStringLiteral("-v"),
-                    QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-c"), statements});
-        EXPECT_TRUE(psql.waitForFinished(30000));
-        EXPECT_EQ(psql.exitCode(), 0) << psql.readAllStandardError().constData();
-        return QString::fromUtf8(psql.readAllStandardOutput()).trimmed();
-    }
+    QString sql(const QString& statements) { return ttrssSql(settings, statements); }
 
     // One request of the API from elsewhere (a session of its own), blocking.
     QJsonObject elsewhere(QJsonObject request) {
