@@ -13,7 +13,6 @@
 #include <QHash>
 #include <QMetaObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -21,16 +20,14 @@
 #include <memory>
 
 #include "accounts/accountsruntime.h"
+#include "bench/benchprogram.h"
 #include "bench/loopbackfeeds.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
 #include "patrol/networkfeedservice.h"
 #include "patrol/shownlists.h"
 #include "patrol/sourceintake.h"
-#include "platform/desktop/consoleseams.h"
-#include "platform/desktop/screeninfo.h"
 #include "platform/net/httpclient.h"
-#include "platform/system/clock.h"
 #include "rules/rulesstore.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/common/nullpatrolhost.h"
@@ -57,19 +54,6 @@ public:
     void probeKeyring(WriteDone) override {}
     QString password;
 };
-
-qint64 residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return 0;
-}
 
 QHash<QByteArray, QString> serverEnv() {
     const QByteArray dir = qgetenv("QV_TTRSS_DIR");
@@ -107,54 +91,17 @@ qint64 apiRequests(const QHash<QByteArray, QString>& env) {
     return log.readAll().count("]: POST /api/");
 }
 
-// Runs the event loop while start's work goes on, until ended() says so; the longest gap
-// between ticks of a 1 ms timer meanwhile.
+// Runs the event loop while start's work goes on, until ended() says so.
 Outcome measure(const std::function<void()>& start, const std::function<bool()>& ended) {
     Outcome outcome;
     const qint64 before = residentKb();
-    QElapsedTimer sinceTick;
-    QTimer ticks;
-    ticks.setTimerType(Qt::PreciseTimer);
-    ticks.setInterval(1);
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        outcome.longestStallMs = std::max(outcome.longestStallMs, sinceTick.restart());
-    });
-    QElapsedTimer total;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (ended()) {
-            outcome.totalMs = total.elapsed();
-            QCoreApplication::quit();
-        }
-    });
-    QTimer::singleShot(0, [&] {
-        sinceTick.start();
-        ticks.start();
-        watch.start();
-        total.start();
-        start();
-    });
-    QCoreApplication::exec();
+    outcome.totalMs = runUntil(start, ended, outcome.longestStallMs);
     outcome.memoryKb = residentKb() - before;
     return outcome;
 }
 
-struct Bench {
-    QTemporaryDir dir;
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    FixedScreen screen{1024, 768};
-    std::unique_ptr<AppState> state;
-
+struct Bench : BenchProgram {
     Bench() {
-        ProgramPaths paths;
-        paths.programDir = dir.path();
-        paths.shareDir = dir.path();
-        paths.exeBaseName = QStringLiteral("Quorvane3");
-        state =
-            std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
         state->settings.OLD_HIDE_FLG = false;
         state->useFeedService(
             std::make_unique<NetworkFeedService>(state->fetchOptions, state->seams.clock));

@@ -12,22 +12,19 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+#include "bench/benchprogram.h"
 #include "bench/loopbackfeeds.h"
 #include "rules/rulesstore.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/common/nullpatrolhost.h"
 #include "core/appstate.h"
 #include "patrol/frmtask.h"
-#include "platform/system/clock.h"
-#include "platform/desktop/consoleseams.h"
-#include "platform/desktop/screeninfo.h"
 #include "patrol/networkfeedservice.h"
 #include "patrol/shownlists.h"
 
@@ -72,16 +69,8 @@ bool writeRules(const AppState& state, const QByteArray& text) {
 
 Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs,
                   std::optional<Rules> hostile = std::nullopt) {
-    QTemporaryDir dir;
-    ProgramPaths paths;
-    paths.programDir = dir.path();
-    paths.shareDir = dir.path();
-    paths.exeBaseName = QStringLiteral("Quorvane3");
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    FixedScreen screen{1024, 768};
-    AppState state(paths, PlatformSeams{clock, messageBox, browser, screen});
+    BenchProgram program;
+    AppState& state = *program.state;
     state.useFeedService(
         std::make_unique<NetworkFeedService>(state.fetchOptions, state.seams.clock));
     useShownLists(state);
@@ -104,34 +93,6 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs,
     NullStatus status;
     frmTask task(state, ticker, status);
 
-    Outcome outcome;
-    QElapsedTimer sinceTick;
-    QTimer ticks;
-    ticks.setTimerType(Qt::PreciseTimer);
-    ticks.setInterval(1);
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        outcome.longestStallMs = std::max(outcome.longestStallMs, sinceTick.restart());
-    });
-    QElapsedTimer total;
-    QTimer watch;
-    watch.setInterval(1);
-    // The patrol may wait for the rules' first read before it starts: until it has been
-    // seen running, it has not ended.
-    bool started = false;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        started = started || task.isPatrolling();
-        if (started && !task.isPatrolling()) {
-            outcome.totalMs = total.elapsed();
-            QCoreApplication::quit();
-        }
-    });
-    QTimer::singleShot(0, [&] {
-        sinceTick.start();
-        ticks.start();
-        watch.start();
-        total.start();
-        task.RssRefresh();
-    });
     if (hostile == Rules::WorstRewritten) {
         // Half way, as a sync tool or an editor would: the feeds read so far are stale.
         QTimer::singleShot(sites * delayMs / frmTask::kMaxPatrolFetches / 2, [&] {
@@ -139,8 +100,16 @@ Outcome runPatrol(int sites, int delayMs, PatrolMode mode, bool oneHangs,
             state.rulesStore().reload();
         });
     }
-    QCoreApplication::exec();
-    ticks.stop();
+    Outcome outcome;
+    // The patrol may wait for the rules' first read before it starts: until it has been
+    // seen running, it has not ended.
+    bool started = false;
+    outcome.totalMs = runUntil([&] { task.RssRefresh(); },
+                               [&] {
+                                   started = started || task.isPatrolling();
+                                   return started && !task.isPatrolling();
+                               },
+                               outcome.longestStallMs);
     return outcome;
 }
 

@@ -9,18 +9,13 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <memory>
 #include <random>
 
+#include "bench/benchprogram.h"
 #include "core/appstate.h"
 #include "patrol/admission.h"
 #include "patrol/feeditems.h"
-#include "platform/desktop/browser.h"
-#include "platform/system/clock.h"
-#include "platform/desktop/consoleseams.h"
-#include "platform/modal/messagebox.h"
-#include "platform/desktop/screeninfo.h"
 #include "rules/boundedregex.h"
 #include "rules/rulesdocument.h"
 #include "rules/rulesstore.h"
@@ -129,14 +124,8 @@ QList<ArticleRecord> makeArticles() {
     return articles;
 }
 
-struct Program {
+struct Program : BenchProgram {
     Program() {
-        ProgramPaths paths;
-        paths.programDir = dir.path();
-        paths.shareDir = dir.path();
-        paths.exeBaseName = QStringLiteral("Quorvane3");
-        state =
-            std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
         for (int s = 0; s < kSites; ++s) {
             SiteRow site;
             site.intKind = kKindSite;
@@ -144,12 +133,6 @@ struct Program {
             state->SiteTable.append(site);
         }
     }
-    QTemporaryDir dir;
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    FixedScreen screen{1024, 768};
-    std::unique_ptr<AppState> state;
     const QList<ArticleRecord> articles = makeArticles();
     const std::shared_ptr<const RuleSet> rules =
         RuleSet::compile(RulesDocument::fromBytes(makeRules()));

@@ -4,31 +4,20 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <memory>
 
-#include "platform/desktop/consoleseams.h"
+#include "bench/benchprogram.h"
 #include "core/appstate.h"
 #include "patrol/shownlists.h"
 #include "patrol/md5.h"
-#include "platform/desktop/browser.h"
-#include "platform/system/clock.h"
-#include "platform/modal/messagebox.h"
-#include "platform/desktop/screeninfo.h"
 
 namespace {
 
 constexpr int kItems = 1000;
 
 // A program directory in a temporary folder with one site.
-struct Program {
+struct Program : BenchProgram {
     Program() {
-        ProgramPaths paths;
-        paths.programDir = dir.path();
-        paths.shareDir = dir.path();
-        paths.exeBaseName = QStringLiteral("Quorvane3");
-        state =
-            std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
         SiteRow site;
         site.intKind = kKindSite;
         site.strXmlUrl = QStringLiteral("http://www.example.com/rss/index.rdf");
@@ -60,13 +49,6 @@ struct Program {
             file.write(content);
         }
     }
-
-    QTemporaryDir dir;
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    FixedScreen screen{1024, 768};
-    std::unique_ptr<AppState> state;
 };
 
 // Every item was shown and every line matches: read, compare, no rewrite needed.
