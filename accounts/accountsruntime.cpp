@@ -30,6 +30,11 @@ struct AccountsRuntime::Account {
     bool sending = false;
     // Marked read here this run: never dropped from the queue as read elsewhere.
     QSet<QString> markedHere;
+    // The server's feed ids, by feed URL (from the tree and the headlines) and by the id of
+    // an article known unread or marked here (for a feed the tree did not hold yet): the
+    // list of an article's feed asks for it by id.
+    QHash<QString, QString> feedIdByUrl;
+    QHash<QString, QString> feedIdByArticle;
     // Requests (a patrol, a send of marks) are numbered as they start; the status shows the
     // outcome of the latest started that has ended, never an older one that ended later.
     quint64 started = 0;
@@ -47,6 +52,15 @@ struct AccountsRuntime::Account {
 };
 
 namespace {
+
+void collectFeedIds(const AccountFolder& folder, QHash<QString, QString>& ids) {
+    for (const AccountFeed& feed : folder.feeds) {
+        ids.insert(feed.feedUrl, feed.id);
+    }
+    for (const AccountFolder& inner : folder.folders) {
+        collectFeedIds(inner, ids);
+    }
+}
 
 // The unread articles of a tree as the server counts them, feed by feed.
 qint64 unreadIn(const AccountFolder& folder) {
@@ -297,6 +311,7 @@ void AccountsRuntime::startPatrol(Account& account) {
             fail(number, error, started);
             return;
         }
+        collectFeedIds(tree, now->feedIdByUrl);
         AccountFolder named = tree;
         named.title = now->settings.displayName();
         files.start([this, number, treePath, named] {
@@ -368,6 +383,19 @@ void AccountsRuntime::judged(int number, const AccountClient* asked, QList<Artic
     // What the server no longer counts unread was read elsewhere (or here).
     for (auto it = account->unread.begin(); it != account->unread.end();) {
         it = unread.unreadIds.contains(it.key()) ? std::next(it) : account->unread.erase(it);
+    }
+    for (auto it = account->feedIdByArticle.begin(); it != account->feedIdByArticle.end();) {
+        const bool known =
+            unread.unreadIds.contains(it.key()) || account->markedHere.contains(it.key());
+        it = known ? std::next(it) : account->feedIdByArticle.erase(it);
+    }
+    for (const AccountHeadline& headline : unread.headlines) {
+        if (!headline.feedId.isEmpty()) {
+            account->feedIdByArticle.insert(headline.id, headline.feedId);
+            if (!headline.feedUrl.isEmpty()) {
+                account->feedIdByUrl.insert(headline.feedUrl, headline.feedId);
+            }
+        }
     }
     for (ArticleRecord& record : fresh) {
         if (unread.unreadIds.contains(record.Identity) &&
@@ -566,4 +594,73 @@ void AccountsRuntime::sendMarks(int number) {
                 sendMarks(number);
             }
         });
+}
+
+bool AccountsRuntime::listFeed(const ArticleRecord& of, ListDone done) {
+    if (of.Account == 0) {
+        return false;
+    }
+    const quint64 list = ++lists;
+    // Runs f on the UI thread later, unless another list came or the lists were cancelled.
+    const auto answer = [this, list, done](const QList<ArticleRecord>& articles,
+                                           const QString& error) {
+        post([this, list, done, articles, error] {
+            if (list == lists) {
+                done(articles, error);
+            }
+        });
+    };
+    const Account* account = find(of.Account);
+    if (account && !account->status.problem.isEmpty() && !account->client) {
+        answer({}, account->status.problem);
+        return true;
+    }
+    QString feedId = account ? account->feedIdByArticle.value(of.Identity) : QString();
+    if (feedId.isEmpty() && account) {
+        feedId = account->feedIdByUrl.value(of.FeedUrl);
+    }
+    if (!account || !account->client || feedId.isEmpty()) {
+        const QString name = account ? account->settings.displayName() : of.SiteTitle;
+        answer({}, AccountsText::tr("%1: この記事のフィードの記事を一覧できません").arg(name));
+        return true;
+    }
+    const int number = of.Account;
+    const QString name = account->settings.displayName();
+    account->client->fetchFeed(
+        feedId, kListedArticles,
+        [this, number, name, of, answer](const QList<AccountHeadline>& headlines,
+                                         const AccountError& error) {
+            if (!error.ok()) {
+                answer({}, AccountsText::tr("%1: %2").arg(name, error.message));
+                return;
+            }
+            const std::shared_ptr<ArticleIntake> to = intake.lock();
+            std::shared_ptr<const RuleSet> rules = to ? to->rules() : nullptr;
+            // The display rules are the user's regular expressions: judged on a thread of
+            // ours, as the headlines of a patrol are.
+            readers.start([number, of, headlines, rules, answer] {
+                QList<ArticleRecord> articles;
+                articles.reserve(headlines.size());
+                for (const AccountHeadline& headline : headlines) {
+                    ArticleRecord record = recordOf(headline, number);
+                    // A feed the server's list of feeds did not hold yet: the article's.
+                    if (record.FeedUrl.isEmpty()) {
+                        record.FeedUrl = of.FeedUrl;
+                        record.SiteTitle = of.SiteTitle;
+                    }
+                    if (rules) {
+                        const RuleVerdict verdict = rules->verdict(record.Title, record.FeedUrl);
+                        record.Display = verdict.action;
+                        record.HighlightColour = verdict.colour;
+                    }
+                    articles.append(std::move(record));
+                }
+                answer(articles, {});
+            });
+        });
+    return true;
+}
+
+void AccountsRuntime::cancelList() {
+    ++lists;
 }

@@ -29,6 +29,8 @@ class AccountsRuntime final : public AccountsService, public ArticleSource {
 public:
     // Times an account's articles are judged again while the rules keep changing under them.
     static constexpr int kMaxJudgings = 3;
+    // Articles the list of one feed holds at most: the newest, one request's worth.
+    static constexpr int kListedArticles = 200;
 
     // folder: the folder of config.ini. secrets and http outlive the runtime.
     AccountsRuntime(const QString& folder, SecretStore& secrets, HttpClient& http,
@@ -45,6 +47,9 @@ public:
     void patrol(const std::shared_ptr<ArticleIntake>& intake) override;
     void articleOpened(const ArticleRecord& article) override;
     void articleShown(const ArticleRecord& article) override;
+    // The newest articles of the server feed the account's article came from, read or not.
+    bool listFeed(const ArticleRecord& of, ListDone done) override;
+    void cancelList() override;
 
     // Ends every request under way; their accounts are asked again at the next patrol.
     void cancelAll();
@@ -96,4 +101,6 @@ private:
     std::map<int, std::unique_ptr<Account>> live;
     // Bumped at every reload, so that a late read of accounts.ini is dropped.
     quint64 reloads = 0;
+    // Bumped at every list of a feed and its cancel: only the latest list is answered.
+    quint64 lists = 0;
 };
