@@ -78,6 +78,10 @@ struct AccountsText {
     Q_DECLARE_TR_FUNCTIONS(AccountsRuntime)
 };
 
+QString cannotList(const QString& account) {
+    return AccountsText::tr("%1: この記事のフィードの記事を一覧できません").arg(account);
+}
+
 ArticleRecord recordOf(const AccountHeadline& headline, int number) {
     ArticleRecord record;
     record.Title = headline.title;
@@ -164,7 +168,12 @@ void AccountsRuntime::apply(const QList<AccountSettings>& read) {
         numbers.insert(one.number);
     }
     for (auto it = live.begin(); it != live.end();) {
-        it = numbers.contains(it->first) ? std::next(it) : live.erase(it);
+        if (numbers.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        listLost(it->first, cannotList(it->second->settings.displayName()));
+        it = live.erase(it);
     }
     for (const AccountSettings& one : read) {
         Account* account = find(one.number);
@@ -203,12 +212,16 @@ void AccountsRuntime::readPassword(int number) {
                 return;
             }
             if (!ok || password.isEmpty()) {
+                const bool hadClient = now->client != nullptr;
                 now->client.reset();
                 now->havePassword = false;
                 now->status.problem = ok ? AccountsText::tr("%1: パスワードが保存されていません")
                                                .arg(now->settings.displayName())
                                          : AccountsText::tr("%1: パスワードを読めません: %2")
                                                .arg(now->settings.displayName(), error);
+                if (hadClient) {
+                    self->listLost(number, now->status.problem);
+                }
                 Q_EMIT self->statusChanged(number);
                 Q_EMIT self->accountsChanged();
                 return;
@@ -223,6 +236,9 @@ void AccountsRuntime::readPassword(int number) {
 }
 
 void AccountsRuntime::connectAccount(Account& account, const QString& password) {
+    if (account.client) {
+        listLost(account.settings.number, cannotList(account.settings.displayName()));
+    }
     account.password = password;
     account.havePassword = true;
     account.syncing = false;
@@ -468,6 +484,7 @@ void AccountsRuntime::fail(int number, const AccountError& error, quint64 starte
             account->client->cancelAll();
             // This may run inside a reply of the client.
             account->client.release()->deleteLater();
+            listLost(number, account->status.problem);
         }
     }
     tell(account->status.problem);
@@ -601,18 +618,10 @@ bool AccountsRuntime::listFeed(const ArticleRecord& of, ListDone done) {
         return false;
     }
     const quint64 list = ++lists;
-    // Runs f on the UI thread later, unless another list came or the lists were cancelled.
-    const auto answer = [this, list, done](const QList<ArticleRecord>& articles,
-                                           const QString& error) {
-        post([this, list, done, articles, error] {
-            if (list == lists) {
-                done(articles, error);
-            }
-        });
-    };
+    listing = Listing{list, of.Account, std::move(done)};
     const Account* account = find(of.Account);
     if (account && !account->status.problem.isEmpty() && !account->client) {
-        answer({}, account->status.problem);
+        answerList(list, {}, account->status.problem);
         return true;
     }
     QString feedId = account ? account->feedIdByArticle.value(of.Identity) : QString();
@@ -620,25 +629,24 @@ bool AccountsRuntime::listFeed(const ArticleRecord& of, ListDone done) {
         feedId = account->feedIdByUrl.value(of.FeedUrl);
     }
     if (!account || !account->client || feedId.isEmpty()) {
-        const QString name = account ? account->settings.displayName() : of.SiteTitle;
-        answer({}, AccountsText::tr("%1: この記事のフィードの記事を一覧できません").arg(name));
+        answerList(list, {}, cannotList(account ? account->settings.displayName() : of.SiteTitle));
         return true;
     }
     const int number = of.Account;
     const QString name = account->settings.displayName();
     account->client->fetchFeed(
         feedId, kListedArticles,
-        [this, number, name, of, answer](const QList<AccountHeadline>& headlines,
-                                         const AccountError& error) {
+        [this, list, number, name, of](const QList<AccountHeadline>& headlines,
+                                       const AccountError& error) {
             if (!error.ok()) {
-                answer({}, AccountsText::tr("%1: %2").arg(name, error.message));
+                answerList(list, {}, AccountsText::tr("%1: %2").arg(name, error.message));
                 return;
             }
             const std::shared_ptr<ArticleIntake> to = intake.lock();
             std::shared_ptr<const RuleSet> rules = to ? to->rules() : nullptr;
             // The display rules are the user's regular expressions: judged on a thread of
             // ours, as the headlines of a patrol are.
-            readers.start([number, of, headlines, rules, answer] {
+            readers.start([this, list, number, of, headlines, rules] {
                 QList<ArticleRecord> articles;
                 articles.reserve(headlines.size());
                 for (const AccountHeadline& headline : headlines) {
@@ -655,12 +663,30 @@ bool AccountsRuntime::listFeed(const ArticleRecord& of, ListDone done) {
                     }
                     articles.append(std::move(record));
                 }
-                answer(articles, {});
+                answerList(list, articles, {});
             });
         });
     return true;
 }
 
+void AccountsRuntime::answerList(quint64 list, const QList<ArticleRecord>& articles,
+                                 const QString& error) {
+    post([this, list, articles, error] {
+        if (listing.number != list || !listing.done) {
+            return;
+        }
+        const ListDone done = std::move(listing.done);
+        listing = {};
+        done(articles, error);
+    });
+}
+
+void AccountsRuntime::listLost(int number, const QString& why) {
+    if (listing.done && listing.account == number) {
+        answerList(listing.number, {}, why);
+    }
+}
+
 void AccountsRuntime::cancelList() {
-    ++lists;
+    listing = {};
 }

@@ -85,6 +85,11 @@ private:
     void mark(int number, const QString& id);
     void sendMarks(int number);
     void tell(const QString& text);
+    // Answers the list numbered list on the UI thread later, unless it was replaced or
+    // cancelled meanwhile; may be called on any thread.
+    void answerList(quint64 list, const QList<ArticleRecord>& articles, const QString& error);
+    // The account's client went with the list's request: the list is answered with why.
+    void listLost(int number, const QString& why);
     [[nodiscard]] Account* find(int number) const;
     // Runs f on the UI thread later, unless the runtime is gone by then.
     void post(std::function<void()> f);
@@ -101,6 +106,13 @@ private:
     std::map<int, std::unique_ptr<Account>> live;
     // Bumped at every reload, so that a late read of accounts.ini is dropped.
     quint64 reloads = 0;
-    // Bumped at every list of a feed and its cancel: only the latest list is answered.
+    // The list of a feed under way (done empty: none): only the latest is answered, and
+    // it is answered even when its account's client goes (settings changed, stopped).
+    struct Listing {
+        quint64 number = 0;
+        int account = 0;
+        ListDone done;
+    };
+    Listing listing;
     quint64 lists = 0;
 };

@@ -207,6 +207,19 @@ TEST_F(AccountsRuntimeTest, AWrongPasswordStopsTheAccountUntilItChanges) {
     EXPECT_EQ(runtime->client(1), nullptr);
     runtime->patrol(intake);
     EXPECT_FALSE(runtime->isSyncing(1));
+    // The article list of one of its articles says why it stays empty.
+    ArticleRecord of;
+    of.Account = 1;
+    of.Identity = QStringLiteral("1");
+    bool listed = false;
+    QString why;
+    ASSERT_TRUE(
+        runtime->listFeed(of, [&](const QList<ArticleRecord>& articles, const QString& error) {
+            listed = articles.isEmpty();
+            why = error;
+        }));
+    ASSERT_TRUE(QTest::qWaitFor([&listed] { return listed; }, 10000));
+    EXPECT_EQ(why, runtime->status(1).problem);
 
     secrets.passwords.insert(1, connection.password);
     runtime->reload();
