@@ -30,7 +30,7 @@ struct AccountFolder {
     QList<AccountFeed> feeds;
 };
 
-// An unread article as the server lists it.
+// An article as the server lists it.
 struct AccountHeadline {
     QString id;
     QString feedId;
@@ -149,6 +149,10 @@ public:
     virtual void fetchTree(Reply<AccountFolder> reply) = 0;
     // Unread articles; see AccountUnreadRequest.
     virtual void fetchUnread(const AccountUnreadRequest& request, Reply<AccountUnread> reply) = 0;
+    // The newest articles of one feed, read or not, at most limit of them and in one
+    // request: newest first, each once, and none of another feed.
+    virtual void fetchFeed(const QString& feedId, int limit,
+                           Reply<QList<AccountHeadline>> reply) = 0;
     // Marks articles read on the server; the reply gives how many changed.
     virtual void markRead(const QStringList& articleIds, Reply<qint64> reply) = 0;
     // Asks the server to follow a feed, in a folder (empty: none).

@@ -30,6 +30,11 @@ struct AccountsRuntime::Account {
     bool sending = false;
     // Marked read here this run: never dropped from the queue as read elsewhere.
     QSet<QString> markedHere;
+    // The server's feed ids, by feed URL (from the tree and the headlines) and by the id of
+    // an article known unread or marked here (for a feed the tree did not hold yet): the
+    // list of an article's feed asks for it by id.
+    QHash<QString, QString> feedIdByUrl;
+    QHash<QString, QString> feedIdByArticle;
     // Requests (a patrol, a send of marks) are numbered as they start; the status shows the
     // outcome of the latest started that has ended, never an older one that ended later.
     quint64 started = 0;
@@ -48,6 +53,15 @@ struct AccountsRuntime::Account {
 
 namespace {
 
+void collectFeedIds(const AccountFolder& folder, QHash<QString, QString>& ids) {
+    for (const AccountFeed& feed : folder.feeds) {
+        ids.insert(feed.feedUrl, feed.id);
+    }
+    for (const AccountFolder& inner : folder.folders) {
+        collectFeedIds(inner, ids);
+    }
+}
+
 // The unread articles of a tree as the server counts them, feed by feed.
 qint64 unreadIn(const AccountFolder& folder) {
     qint64 sum = 0;
@@ -63,6 +77,10 @@ qint64 unreadIn(const AccountFolder& folder) {
 struct AccountsText {
     Q_DECLARE_TR_FUNCTIONS(AccountsRuntime)
 };
+
+QString cannotList(const QString& account) {
+    return AccountsText::tr("%1: この記事のフィードの記事を一覧できません").arg(account);
+}
 
 ArticleRecord recordOf(const AccountHeadline& headline, int number) {
     ArticleRecord record;
@@ -150,7 +168,12 @@ void AccountsRuntime::apply(const QList<AccountSettings>& read) {
         numbers.insert(one.number);
     }
     for (auto it = live.begin(); it != live.end();) {
-        it = numbers.contains(it->first) ? std::next(it) : live.erase(it);
+        if (numbers.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        listLost(it->first, cannotList(it->second->settings.displayName()));
+        it = live.erase(it);
     }
     for (const AccountSettings& one : read) {
         Account* account = find(one.number);
@@ -189,12 +212,16 @@ void AccountsRuntime::readPassword(int number) {
                 return;
             }
             if (!ok || password.isEmpty()) {
+                const bool hadClient = now->client != nullptr;
                 now->client.reset();
                 now->havePassword = false;
                 now->status.problem = ok ? AccountsText::tr("%1: パスワードが保存されていません")
                                                .arg(now->settings.displayName())
                                          : AccountsText::tr("%1: パスワードを読めません: %2")
                                                .arg(now->settings.displayName(), error);
+                if (hadClient) {
+                    self->listLost(number, now->status.problem);
+                }
                 Q_EMIT self->statusChanged(number);
                 Q_EMIT self->accountsChanged();
                 return;
@@ -209,6 +236,9 @@ void AccountsRuntime::readPassword(int number) {
 }
 
 void AccountsRuntime::connectAccount(Account& account, const QString& password) {
+    if (account.client) {
+        listLost(account.settings.number, cannotList(account.settings.displayName()));
+    }
     account.password = password;
     account.havePassword = true;
     account.syncing = false;
@@ -297,6 +327,7 @@ void AccountsRuntime::startPatrol(Account& account) {
             fail(number, error, started);
             return;
         }
+        collectFeedIds(tree, now->feedIdByUrl);
         AccountFolder named = tree;
         named.title = now->settings.displayName();
         files.start([this, number, treePath, named] {
@@ -369,6 +400,19 @@ void AccountsRuntime::judged(int number, const AccountClient* asked, QList<Artic
     for (auto it = account->unread.begin(); it != account->unread.end();) {
         it = unread.unreadIds.contains(it.key()) ? std::next(it) : account->unread.erase(it);
     }
+    for (auto it = account->feedIdByArticle.begin(); it != account->feedIdByArticle.end();) {
+        const bool known =
+            unread.unreadIds.contains(it.key()) || account->markedHere.contains(it.key());
+        it = known ? std::next(it) : account->feedIdByArticle.erase(it);
+    }
+    for (const AccountHeadline& headline : unread.headlines) {
+        if (!headline.feedId.isEmpty()) {
+            account->feedIdByArticle.insert(headline.id, headline.feedId);
+            if (!headline.feedUrl.isEmpty()) {
+                account->feedIdByUrl.insert(headline.feedUrl, headline.feedId);
+            }
+        }
+    }
     for (ArticleRecord& record : fresh) {
         if (unread.unreadIds.contains(record.Identity) &&
             !account->markedHere.contains(record.Identity)) {
@@ -440,6 +484,7 @@ void AccountsRuntime::fail(int number, const AccountError& error, quint64 starte
             account->client->cancelAll();
             // This may run inside a reply of the client.
             account->client.release()->deleteLater();
+            listLost(number, account->status.problem);
         }
     }
     tell(account->status.problem);
@@ -566,4 +611,82 @@ void AccountsRuntime::sendMarks(int number) {
                 sendMarks(number);
             }
         });
+}
+
+bool AccountsRuntime::listFeed(const ArticleRecord& of, ListDone done) {
+    if (of.Account == 0) {
+        return false;
+    }
+    const quint64 list = ++lists;
+    listing = Listing{list, of.Account, std::move(done)};
+    const Account* account = find(of.Account);
+    if (account && !account->status.problem.isEmpty() && !account->client) {
+        answerList(list, {}, account->status.problem);
+        return true;
+    }
+    QString feedId = account ? account->feedIdByArticle.value(of.Identity) : QString();
+    if (feedId.isEmpty() && account) {
+        feedId = account->feedIdByUrl.value(of.FeedUrl);
+    }
+    if (!account || !account->client || feedId.isEmpty()) {
+        answerList(list, {}, cannotList(account ? account->settings.displayName() : of.SiteTitle));
+        return true;
+    }
+    const int number = of.Account;
+    const QString name = account->settings.displayName();
+    account->client->fetchFeed(
+        feedId, kListedArticles,
+        [this, list, number, name, of](const QList<AccountHeadline>& headlines,
+                                       const AccountError& error) {
+            if (!error.ok()) {
+                answerList(list, {}, AccountsText::tr("%1: %2").arg(name, error.message));
+                return;
+            }
+            const std::shared_ptr<ArticleIntake> to = intake.lock();
+            std::shared_ptr<const RuleSet> rules = to ? to->rules() : nullptr;
+            // The display rules are the user's regular expressions: judged on a thread of
+            // ours, as the headlines of a patrol are.
+            readers.start([this, list, number, of, headlines, rules] {
+                QList<ArticleRecord> articles;
+                articles.reserve(headlines.size());
+                for (const AccountHeadline& headline : headlines) {
+                    ArticleRecord record = recordOf(headline, number);
+                    // A feed the server's list of feeds did not hold yet: the article's.
+                    if (record.FeedUrl.isEmpty()) {
+                        record.FeedUrl = of.FeedUrl;
+                        record.SiteTitle = of.SiteTitle;
+                    }
+                    if (rules) {
+                        const RuleVerdict verdict = rules->verdict(record.Title, record.FeedUrl);
+                        record.Display = verdict.action;
+                        record.HighlightColour = verdict.colour;
+                    }
+                    articles.append(std::move(record));
+                }
+                answerList(list, articles, {});
+            });
+        });
+    return true;
+}
+
+void AccountsRuntime::answerList(quint64 list, const QList<ArticleRecord>& articles,
+                                 const QString& error) {
+    post([this, list, articles, error] {
+        if (listing.number != list || !listing.done) {
+            return;
+        }
+        const ListDone done = std::move(listing.done);
+        listing = {};
+        done(articles, error);
+    });
+}
+
+void AccountsRuntime::listLost(int number, const QString& why) {
+    if (listing.done && listing.account == number) {
+        answerList(listing.number, {}, why);
+    }
+}
+
+void AccountsRuntime::cancelList() {
+    listing = {};
 }

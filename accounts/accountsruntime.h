@@ -29,6 +29,8 @@ class AccountsRuntime final : public AccountsService, public ArticleSource {
 public:
     // Times an account's articles are judged again while the rules keep changing under them.
     static constexpr int kMaxJudgings = 3;
+    // Articles the list of one feed holds at most: the newest, one request's worth.
+    static constexpr int kListedArticles = 200;
 
     // folder: the folder of config.ini. secrets and http outlive the runtime.
     AccountsRuntime(const QString& folder, SecretStore& secrets, HttpClient& http,
@@ -45,6 +47,9 @@ public:
     void patrol(const std::shared_ptr<ArticleIntake>& intake) override;
     void articleOpened(const ArticleRecord& article) override;
     void articleShown(const ArticleRecord& article) override;
+    // The newest articles of the server feed the account's article came from, read or not.
+    bool listFeed(const ArticleRecord& of, ListDone done) override;
+    void cancelList() override;
 
     // Ends every request under way; their accounts are asked again at the next patrol.
     void cancelAll();
@@ -80,6 +85,11 @@ private:
     void mark(int number, const QString& id);
     void sendMarks(int number);
     void tell(const QString& text);
+    // Answers the list numbered list on the UI thread later, unless it was replaced or
+    // cancelled meanwhile; may be called on any thread.
+    void answerList(quint64 list, const QList<ArticleRecord>& articles, const QString& error);
+    // The account's client went with the list's request: the list is answered with why.
+    void listLost(int number, const QString& why);
     [[nodiscard]] Account* find(int number) const;
     // Runs f on the UI thread later, unless the runtime is gone by then.
     void post(std::function<void()> f);
@@ -96,4 +106,13 @@ private:
     std::map<int, std::unique_ptr<Account>> live;
     // Bumped at every reload, so that a late read of accounts.ini is dropped.
     quint64 reloads = 0;
+    // The list of a feed under way (done empty: none): only the latest is answered, and
+    // it is answered even when its account's client goes (settings changed, stopped).
+    struct Listing {
+        quint64 number = 0;
+        int account = 0;
+        ListDone done;
+    };
+    Listing listing;
+    quint64 lists = 0;
 };

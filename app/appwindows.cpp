@@ -204,6 +204,10 @@ void AppWindows::LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) {
     task().LoadRdf(intNextKey, blnFullFlg, std::move(done));
 }
 
+bool AppWindows::loadSourceList(const ArticleRecord& of, std::function<void()> done) {
+    return task().loadSourceList(of, std::move(done));
+}
+
 void AppWindows::cancelListLoad() {
     if (taskWindow) {
         taskWindow->cancelListLoad();

@@ -115,6 +115,7 @@ public:
     // PatrolControl: the patrol window, loaded first when it is not (which patrols at once,
     // so RssRefresh then patrols no second time).
     void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
+    bool loadSourceList(const ArticleRecord& of, std::function<void()> done) override;
     void cancelListLoad() override;
     void RssRefresh() override;
 

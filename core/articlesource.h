@@ -48,6 +48,22 @@ public:
     // ignored.
     virtual void articleOpened(const ArticleRecord& article) = 0;
     virtual void articleShown(const ArticleRecord& article) = 0;
+
+    // What a list of one feed's articles brought: the articles (each with Identity,
+    // Account, FeedUrl, SiteTitle and the display rules' verdict), or why there are none (a
+    // sentence for the status line; empty when the list came).
+    using ListDone =
+        std::function<void(const QList<ArticleRecord>& articles, const QString& error)>;
+    // Lists the articles of the feed that of came from, for the article list window. False
+    // when of is not this source's: done never runs then. Otherwise done runs once, on the
+    // UI thread later, never from inside the call; a later listFeed or cancelList drops
+    // the list still under way, whose done then never runs.
+    virtual bool listFeed(const ArticleRecord& of, ListDone done) {
+        static_cast<void>(of);
+        static_cast<void>(done);
+        return false;
+    }
+    virtual void cancelList() {}
 };
 
 // Tells every source.

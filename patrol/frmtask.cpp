@@ -56,6 +56,7 @@ frmTask::frmTask(AppState& appState, TickerControl& tickerControl, StatusSink& s
 
 frmTask::~frmTask() {
     state.rulesStore().removeChangedHandlers(this);
+    cancelListLoad();
     // A judging under way ends after the headline it is at.
     stopJudging->store(true);
     judges.stop(-1);
@@ -243,6 +244,45 @@ void frmTask::cancelListLoad() {
         listRequest = 0;
     }
     listJudging = 0;
+    if (listSource != nullptr) {
+        listSource->cancelList();
+        listSource = nullptr;
+    }
+}
+
+bool frmTask::loadSourceList(const ArticleRecord& of, std::function<void()> done) {
+    // The article list asked for this feed's articles, so no other's will do.
+    cancelListLoad();
+    const quint64 number = ++sourceList;
+    for (ArticleSource* source : std::as_const(state.articleSources)) {
+        const bool owned = source->listFeed(
+            of, [this, number, done](const QList<ArticleRecord>& articles, const QString& error) {
+                if (listSource == nullptr || sourceList != number) {
+                    return;
+                }
+                listSource = nullptr;
+                if (error.isEmpty()) {
+                    for (const ArticleRecord& record : articles) {
+                        if (!state.ListArticles.append(record)) {
+                            break;
+                        }
+                    }
+                    LogWrite(tr(kDoneText), true);
+                } else {
+                    LogWrite(error, true);
+                }
+                if (done) {
+                    done();
+                }
+            });
+        if (owned) {
+            listSource = source;
+            LogWrite(tr(kStartText), true);
+            LogWrite(tr(kProcessingText).arg(of.FeedUrl), true);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool frmTask::readyToApply(FeedFetchResult& result, int judgings) {

@@ -19,6 +19,7 @@
 #include "patrol/patrolschedule.h"
 #include "platform/system/workerpool.h"
 
+class ArticleSource;
 struct AppState;
 class SourceIntake;
 
@@ -67,6 +68,7 @@ public:
     // walk, and appends its items to ListArticles; done gets the index after it, or
     // intNextKey when it has none. A new full-mode request replaces one still waiting.
     void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) override;
+    bool loadSourceList(const ArticleRecord& of, std::function<void()> done) override;
     void cancelListLoad() override;
     // Ends the patrol under way and the article list's load, if any: fetches are
     // cancelled, no further site is applied, blnBusy is cleared, the timer runs again and
@@ -173,6 +175,9 @@ private:
     // continueWalk is running: what would re-enter it is left to its loop.
     bool driving = false;
     quint64 listRequest = 0;
+    // The source asked for the article list's articles, and the number of that request.
+    ArticleSource* listSource = nullptr;
+    quint64 sourceList = 0;
     // The article list's feed on the judging thread (0: none), and the last such number.
     quint64 listJudging = 0;
     quint64 lastListJudging = 0;

@@ -7,6 +7,8 @@
 
 #include "core/settings.h"
 
+struct ArticleRecord;
+
 // What the patrol needs of the ticker.
 class TickerControl {
 public:
@@ -40,6 +42,16 @@ public:
     // One walk over the site table, or (blnFullFlg) one site's whole feed for the article
     // list; done runs when it has ended. See frmTask::LoadRdf.
     virtual void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) = 0;
+    // The article list of an article of another source (an account's): the articles of
+    // the feed it came from, from the source that owns it, into ListArticles as LoadRdf
+    // puts a site's. done runs once they have come or failed (the status bar says why);
+    // false, and done never runs, when no source owns the article. A new list load (of a
+    // site or a source) replaces one still waiting.
+    virtual bool loadSourceList(const ArticleRecord& of, std::function<void()> done) {
+        static_cast<void>(of);
+        static_cast<void>(done);
+        return false;
+    }
     // Drops the article list's request still waiting for its feed; its done never runs.
     virtual void cancelListLoad() = 0;
     // A patrol in the current mode, now.

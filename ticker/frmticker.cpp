@@ -35,6 +35,7 @@ frmTicker::frmTicker(AppState& appState, TickerHost& tickerHost, QWidget* parent
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint),
       showing(appState, tickerHost, *this),
       intCallOPMLKey(showing.intCallOPMLKey),
+      callArticle(showing.callArticle),
       state(appState),
       host(tickerHost),
       opacityMessage(std::make_unique<OnceLaterMessageBox>(appState.seams.messageBox, *this)),

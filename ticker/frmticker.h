@@ -38,7 +38,7 @@ struct AppState;
 // end. The screens come from state.seams.screen; the ticker's is TICKER_SCREEN's.
 class frmTicker : public QWidget, public TickerControl, private TickerView {
     Q_OBJECT
-    // Declared first: intCallOPMLKey below refers into it.
+    // Declared first: intCallOPMLKey and callArticle below refer into it.
     TickerShowing showing;
 
 public:
@@ -124,6 +124,9 @@ public:
     // Site-table index of the site whose article list window is open; -1 = none. The
     // article list window reads it and sets it to -1 when it closes.
     qint16& intCallOPMLKey;
+    // The account's article whose feed's article list window is open (intCallOPMLKey is
+    // -1 then); the window reads it and resets it when it closes.
+    std::optional<ArticleRecord>& callArticle;
     // Running animations: kSlideIn | kSurface | kSlideOut; tmrDynamic runs while not 0.
     int intDynamicFlags = 0;
     // Enabled states of tmrDynamic and tmrNextNews saved while the ticker steps aside.

@@ -41,6 +41,15 @@ QFont listFont() {
     return font;
 }
 
+// Whether two articles of an account come from one server feed.
+bool sameFeed(const ArticleRecord& a, const ArticleRecord& b) {
+    if (a.Account != b.Account) {
+        return false;
+    }
+    return a.FeedUrl.isEmpty() && b.FeedUrl.isEmpty() ? a.Identity == b.Identity
+                                                      : a.FeedUrl == b.FeedUrl;
+}
+
 }  // namespace
 
 QStringList ArticleListLines(const ArticleArray& articles) {
@@ -118,8 +127,8 @@ void frmTickerList::setSiteIcons(SiteIcons* icons) {
     siteIcons = icons;
     if (icons) {
         connect(icons, &SiteIcons::iconChanged, this, [this](const QString& key) {
-            if (listedKey >= 0 && state.SiteTable.isValidIndex(listedKey) &&
-                SiteIcons::keyOf(state.SiteTable[listedKey]) == key) {
+            IconSite site;
+            if (listedIconSite(site) && siteIcons->keyFor(site) == key) {
                 showSiteIcon();
             }
         });
@@ -128,13 +137,33 @@ void frmTickerList::setSiteIcons(SiteIcons* icons) {
     showSiteIcon();
 }
 
+bool frmTickerList::listedIconSite(IconSite& site) const {
+    if (listedOf) {
+        // As the ticker draws it: the site of that feed in the site table names where its
+        // icon is looked for, else the feed itself.
+        site = IconSite{QString(), listedOf->FeedUrl};
+        for (int i = 0; i < state.SiteTable.size(); ++i) {
+            if (state.SiteTable[i].strXmlUrl == listedOf->FeedUrl) {
+                site = SiteIcons::siteOf(state.SiteTable[i]);
+                break;
+            }
+        }
+        return true;
+    }
+    if (state.SiteTable.isValidIndex(listedKey)) {
+        site = SiteIcons::siteOf(state.SiteTable[listedKey]);
+        return true;
+    }
+    return false;
+}
+
 void frmTickerList::showSiteIcon() {
-    if (!siteIcons || !state.SiteTable.isValidIndex(listedKey)) {
+    IconSite site;
+    if (!siteIcons || !listedIconSite(site)) {
         setWindowIcon(SiteIcons::programIcon());
         return;
     }
     // The larger pictures: a title bar scales them down, a task switcher shows them whole.
-    const IconSite site = SiteIcons::siteOf(state.SiteTable[listedKey]);
     const QIcon icon = siteIcons->iconOf(site, 32);
     setWindowIcon(icon.isNull() ? SiteIcons::programIcon() : icon);
 }
@@ -148,7 +177,9 @@ int frmTickerList::heightTwips() const {
 }
 
 void frmTickerList::openFor() {
-    if (isOpen() && listedKey == ticker.intCallOPMLKey) {
+    const bool sameList = ticker.callArticle ? listedOf && sameFeed(*listedOf, *ticker.callArticle)
+                                             : !listedOf && listedKey == ticker.intCallOPMLKey;
+    if (isOpen() && sameList) {
         showInFront(this);
         return;
     }
@@ -177,8 +208,12 @@ void frmTickerList::Form_Load() {
     // A list still loading for another site must not fill this one.
     patrol.cancelListLoad();
     listedKey = ticker.intCallOPMLKey;
-    const QString siteTitle =
+    listedOf = ticker.callArticle;
+    QString siteTitle =
         state.SiteTable.isValidIndex(listedKey) ? state.SiteTable[listedKey].strTitle : QString();
+    if (listedOf) {
+        siteTitle = listedOf->SiteTitle;
+    }
     setWindowTitle(state.exeBaseName() + QStringLiteral(" - ") + siteTitle);
     showSiteIcon();
 
@@ -197,6 +232,12 @@ void frmTickerList::tmrLoad_Timer() {
     // The site is the one the window was opened for: a ticker that starts a new showing
     // meanwhile resets its intCallOPMLKey, and the caption already names this site. The
     // loading message stays up until the feed has come (or failed).
+    if (listedOf) {
+        if (!patrol.loadSourceList(*listedOf, [this] { showArticles(); })) {
+            showArticles();
+        }
+        return;
+    }
     if (listedKey < 0) {
         showArticles();
         return;
@@ -250,7 +291,9 @@ void frmTickerList::Form_Unload() {
     tmrLoad->stop();
     patrol.cancelListLoad();
     ticker.intCallOPMLKey = -1;
+    ticker.callArticle.reset();
     listedKey = -1;
+    listedOf.reset();
     setWindowIcon(SiteIcons::programIcon());
 }
 

@@ -59,6 +59,7 @@ void TickerShowing::ShowForm(ShowMode intTickerModeSet) {
         intNextIndex = 1;
         intShownIndex = -1;
         intCallOPMLKey = -1;
+        callArticle.reset();
         // The restart begins a new round: a round that had ended before the reset must
         // not end the showing before the new entries were shown.
         blnRoundDone = false;
@@ -136,6 +137,7 @@ void TickerShowing::load() {
     intNextIndex = 1;
     intShownIndex = -1;
     intCallOPMLKey = -1;
+    callArticle.reset();
     shown->end();
     showStill(state.exeBaseName(), loadingText());
 }
@@ -228,7 +230,7 @@ void TickerShowing::articleTick() {
     }
     if (blnRoundDone) {
         view.setArticleTimer(false);
-        if (intCallOPMLKey >= 0) {
+        if (isListOpen()) {
             // The article list is open: wait, and look again one interval later.
             resume();
             return;
@@ -237,6 +239,7 @@ void TickerShowing::articleTick() {
         shown->end();
         emptyQueue();
         intCallOPMLKey = -1;
+        callArticle.reset();
         host.closeArticleList();
         view.leaveShowing();
         return;
@@ -396,12 +399,18 @@ void TickerShowing::nextPressed() {
 
 void TickerShowing::listPressed() {
     const bool nothingShown = intShownIndex < 1 || intShownIndex > entries().lastIndex();
-    if (intCallOPMLKey >= 0 || nothingShown) {
+    if (isListOpen() || nothingShown) {
         intCallOPMLKey = -1;
+        callArticle.reset();
         host.closeArticleList();
         return;
     }
-    intCallOPMLKey = news[intShownIndex].SiteIndex;
+    const ArticleRecord& entry = news[intShownIndex];
+    intCallOPMLKey = entry.SiteIndex;
+    // An account's article has no site row: the list is of its server feed.
+    if (entry.SiteIndex < 0 && entry.Account != 0) {
+        callArticle = entry;
+    }
     host.openArticleList();
 }
 
@@ -411,8 +420,9 @@ void TickerShowing::hidePressed() {
     view.setArticleTimer(false);
     shown->end();
     blnShowing = false;
-    if (intCallOPMLKey >= 0) {
+    if (isListOpen()) {
         intCallOPMLKey = -1;
+        callArticle.reset();
         host.closeArticleList();
     }
     emptyQueue();

@@ -157,6 +157,11 @@ public:
     // Site-table index of the site whose article list window is open; -1 = none (0 is a
     // site). The article list window reads it and sets it to -1 when it closes.
     qint16 intCallOPMLKey = -1;
+    // The article of another source (an account) whose feed's article list window is open,
+    // while intCallOPMLKey stays -1; the window reads it and resets it when it closes.
+    std::optional<ArticleRecord> callArticle;
+    // The article list window is open for a site or an account's feed.
+    [[nodiscard]] bool isListOpen() const { return intCallOPMLKey >= 0 || callArticle; }
 
     // ---- for presentations ----------------------------------------------------------------
 

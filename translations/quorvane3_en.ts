@@ -106,6 +106,10 @@
         <source>%1: 既読の記録を保存できません: %2</source>
         <translation>%1: cannot save the read marks: %2</translation>
     </message>
+    <message>
+        <source>%1: この記事のフィードの記事を一覧できません</source>
+        <translation>%1: cannot list the articles of this article&apos;s feed</translation>
+    </message>
 </context>
 <context>
     <name>AccountsDialog</name>

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMetaObject>
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -207,6 +208,51 @@ void TtrssClient::fetchUnread(const AccountUnreadRequest& request, Reply<Account
             return;
         }
         nextPage(walk);
+    });
+}
+
+void TtrssClient::fetchFeed(const QString& feedId, int limit, Reply<QList<AccountHeadline>> reply) {
+    bool ok = false;
+    const qint64 id = feedId.toLongLong(&ok);
+    if (!ok || id <= 0 || limit <= 0) {
+        later([reply] { reply({}, {}); });
+        return;
+    }
+    const auto ask = [this, id, feedId, limit, reply] {
+        QJsonObject request{{QLatin1String("op"), QLatin1String("getHeadlines")},
+                            {QLatin1String("feed_id"), double(id)},
+                            {QLatin1String("is_cat"), false},
+                            {QLatin1String("view_mode"), QLatin1String("all_articles")},
+                            {QLatin1String("limit"), std::min(limit, int(kPageSize))},
+                            {QLatin1String("skip"), 0}};
+        const QHash<QString, AccountFeed> known = feeds;
+        call<QList<AccountHeadline>>(
+            request,
+            [known, feedId](const QJsonValue& content, AccountError& error) {
+                int count = 0;
+                QList<AccountHeadline> read = ttrss::readHeadlines(content, known, count, error);
+                QSet<QString> seen;
+                read.removeIf([&seen, &feedId](const AccountHeadline& headline) {
+                    if (headline.feedId != feedId || seen.contains(headline.id)) {
+                        return true;
+                    }
+                    seen.insert(headline.id);
+                    return false;
+                });
+                return read;
+            },
+            reply);
+    };
+    if (haveFeeds) {
+        ask();
+        return;
+    }
+    withFeeds([ask, reply](const AccountError& error) {
+        if (!error.ok()) {
+            reply({}, error);
+            return;
+        }
+        ask();
     });
 }
 

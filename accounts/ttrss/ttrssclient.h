@@ -42,6 +42,7 @@ public:
     void logIn(Reply<AccountLogin> reply) override;
     void fetchTree(Reply<AccountFolder> reply) override;
     void fetchUnread(const AccountUnreadRequest& request, Reply<AccountUnread> reply) override;
+    void fetchFeed(const QString& feedId, int limit, Reply<QList<AccountHeadline>> reply) override;
     void markRead(const QStringList& articleIds, Reply<qint64> reply) override;
     void subscribe(const QString& feedUrl, const QString& folderId,
                    Reply<AccountSubscription> reply) override;

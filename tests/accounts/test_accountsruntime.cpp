@@ -4,7 +4,9 @@
 #include "accounts/accountsruntime.h"
 #include "accounts/accounttreefile.h"
 #include "accounts/marklog.h"
+#include "patrol/frmtask.h"
 #include "patrol/sourceintake.h"
+#include "rules/displayrule.h"
 #include "tests/accounts/accountfakes.h"
 #include "tests/accounts/ttrsstest.h"
 #include "tests/common/loopbackserver.h"
@@ -205,6 +207,19 @@ TEST_F(AccountsRuntimeTest, AWrongPasswordStopsTheAccountUntilItChanges) {
     EXPECT_EQ(runtime->client(1), nullptr);
     runtime->patrol(intake);
     EXPECT_FALSE(runtime->isSyncing(1));
+    // The article list of one of its articles says why it stays empty.
+    ArticleRecord of;
+    of.Account = 1;
+    of.Identity = QStringLiteral("1");
+    bool listed = false;
+    QString why;
+    ASSERT_TRUE(
+        runtime->listFeed(of, [&](const QList<ArticleRecord>& articles, const QString& error) {
+            listed = articles.isEmpty();
+            why = error;
+        }));
+    ASSERT_TRUE(QTest::qWaitFor([&listed] { return listed; }, 10000));
+    EXPECT_EQ(why, runtime->status(1).problem);
 
     secrets.passwords.insert(1, connection.password);
     runtime->reload();
@@ -212,6 +227,69 @@ TEST_F(AccountsRuntimeTest, AWrongPasswordStopsTheAccountUntilItChanges) {
     EXPECT_FALSE(runtime->status(1).stopped);
     ASSERT_TRUE(patrolOnce(*runtime));
     EXPECT_TRUE(runtime->status(1).problem.isEmpty()) << runtime->status(1).problem;
+}
+
+// The article list of an account's article, as the patrol window loads it: the newest
+// articles of that article's server feed, read or not, and none of another feed, judged by
+// the display rules; a list for another feed replaced meanwhile never fills it. With the
+// server gone the list stays empty and the status line names the account and the reason.
+TEST_F(AccountsRuntimeTest, TheListOfAnArticlesFeedHoldsThatFeedsArticlesAlone) {
+    LoopbackServer feeds(LoopbackServer::Listen::Ipv6Port80);
+    if (!feeds.isListening()) {
+        GTEST_SKIP() << "cannot listen on [::1] port 80 for the server's feeds";
+    }
+    const QString a = subscribe(feeds, QStringLiteral("/a.xml"), rssFeed(0, 5));
+    const QString b = subscribe(feeds, QStringLiteral("/b.xml"), rssFeed(100, 103));
+    env.writeFile(QStringLiteral("rules.txt"), "mute\tItem 3\n");
+    ASSERT_TRUE(reloadRules(env.state().rulesStore()));
+    auto runtime = start();
+    ASSERT_TRUE(patrolOnce(*runtime));
+    ArticleRecord ofA;
+    ArticleRecord ofB;
+    for (const ArticleRecord& article : queued()) {
+        (article.FeedUrl == a ? ofA : ofB) = article;
+    }
+    ASSERT_FALSE(ofA.Identity.isEmpty());
+    ASSERT_EQ(ofB.FeedUrl, b);
+    // Read elsewhere: listed all the same.
+    elsewhere({{"op", "updateArticle"}, {"article_ids", ofA.Identity}, {"mode", 0}, {"field", 2}});
+
+    env.state().articleSources = {runtime.get()};
+    frmTask task(env.state(), ticker, status);
+    int listsOfB = 0;
+    bool listedA = false;
+    ASSERT_TRUE(task.loadSourceList(ofB, [&listsOfB] { ++listsOfB; }));
+    ASSERT_TRUE(task.loadSourceList(ofA, [&listedA] { listedA = true; }));
+    ASSERT_TRUE(QTest::qWaitFor([&listedA] { return listedA; }, 60000));
+    EXPECT_EQ(listsOfB, 0);
+    const ArticleArray& listed = env.state().ListArticles;
+    QStringList titles;
+    for (int i = 1; i <= listed.lastIndex(); ++i) {
+        titles.append(listed[i].Title);
+        EXPECT_EQ(listed[i].FeedUrl, a);
+        EXPECT_EQ(listed[i].Account, 1);
+        EXPECT_EQ(listed[i].SiteIndex, -1);
+        EXPECT_FALSE(listed[i].Identity.isEmpty());
+        EXPECT_EQ(listed[i].Display == RuleAction::Mute, listed[i].Title == "Item 3")
+            << listed[i].Title;
+    }
+    titles.sort();
+    EXPECT_EQ(titles, QStringList({"Item 0", "Item 1", "Item 2", "Item 3", "Item 4"}));
+    ASSERT_FALSE(status.lines.isEmpty());
+    EXPECT_EQ(status.lines.last(), QStringLiteral("完了"));
+
+    webServer("stop-web");
+    env.state().ListArticles.clear();
+    bool failed = false;
+    ASSERT_TRUE(task.loadSourceList(ofB, [&failed] { failed = true; }));
+    const bool answered = QTest::qWaitFor([&failed] { return failed; }, 60000);
+    webServer("start-web");
+    ASSERT_TRUE(answered);
+    EXPECT_TRUE(env.state().ListArticles.isEmpty());
+    EXPECT_TRUE(status.lines.last().startsWith(account.displayName() + QStringLiteral(": ")))
+        << status.lines.last();
+    EXPECT_EQ(listsOfB, 0);
+    env.state().articleSources.clear();
 }
 
 }  // namespace

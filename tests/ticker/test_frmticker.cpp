@@ -266,25 +266,37 @@ TEST_F(TickerTest, ShowFormZeroTurnsAPopUpShowingPermanent) {
 
 TEST_F(TickerTest, RoundEndWaitsWhileAnArticleListIsOpen) {
     settings().TICKER_MODE = TickerMode::PopUp;
-    fillQueue(2);
-    ticker->ShowForm(ShowMode::OneRound);
-    runAnimations();
-    nextArticle();
-    ASSERT_TRUE(ticker->isRoundDone());
-    ticker->intCallOPMLKey = 0;  // site index 0 counts as an open list
-    for (int tick = 0; tick < 2; ++tick) {
+    // The list of a site (index 0 counts), or of an account's feed.
+    for (const bool account : {false, true}) {
+        SCOPED_TRACE(account);
+        fillQueue(2);
+        ticker->ShowForm(ShowMode::OneRound);
+        runAnimations();
+        nextArticle();
+        ASSERT_TRUE(ticker->isRoundDone());
+        if (account) {
+            ticker->callArticle = queue()[2];
+        } else {
+            ticker->intCallOPMLKey = 0;
+        }
+        for (int tick = 0; tick < 2; ++tick) {
+            ticker->tmrNextNews_Timer();
+            EXPECT_TRUE(ticker->isShowing());
+            EXPECT_TRUE(ticker->tmrNextNews->isActive());
+            EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(),
+                      QStringLiteral("停"));
+            EXPECT_EQ(queue().lastIndex(), 2);
+            EXPECT_EQ(wipe().lblNews()->text(), title(2));
+        }
+        // The list window closed itself.
+        ticker->intCallOPMLKey = -1;
+        ticker->callArticle.reset();
         ticker->tmrNextNews_Timer();
-        EXPECT_TRUE(ticker->isShowing());
-        EXPECT_TRUE(ticker->tmrNextNews->isActive());
-        EXPECT_EQ(ticker->controls().button(TickerControls::Play)->text(), QStringLiteral("停"));
-        EXPECT_EQ(queue().lastIndex(), 2);
-        EXPECT_EQ(wipe().lblNews()->text(), title(2));
+        EXPECT_FALSE(ticker->isShowing());
+        EXPECT_TRUE(queue().isEmpty());
+        EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSlideOut);
+        runAnimations();
     }
-    ticker->intCallOPMLKey = -1;  // the list window closed itself
-    ticker->tmrNextNews_Timer();
-    EXPECT_FALSE(ticker->isShowing());
-    EXPECT_TRUE(queue().isEmpty());
-    EXPECT_EQ(ticker->intDynamicFlags, frmTicker::kSlideOut);
 }
 
 TEST_F(TickerTest, OneEntryQueues) {

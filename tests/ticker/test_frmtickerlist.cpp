@@ -37,6 +37,14 @@ public:
             arrive();
         }
     }
+    bool loadSourceList(const ArticleRecord& of, std::function<void()> done) override {
+        sourceCalls.append(of);
+        pending = [done = std::move(done)](qint16) { done(); };
+        if (!hold) {
+            arrive();
+        }
+        return true;
+    }
     void cancelListLoad() override {
         ++cancels;
         pending = nullptr;
@@ -56,6 +64,7 @@ public:
     }
 
     QList<QPair<qint16, bool>> calls;
+    QList<ArticleRecord> sourceCalls;
     QList<ArticleRecord> articles;
     bool hold = false;
     int cancels = 0;
@@ -312,6 +321,48 @@ TEST_F(TickerListTest, TheTickersButtonOpensAndClosesTheList) {
     EXPECT_EQ(ticker->intCallOPMLKey, -1);
     EXPECT_FALSE(list->tmrLoad->isActive());
     EXPECT_EQ(patrol.calls.size(), 1);
+}
+
+// An account's headline has no site row: 覧 lists the server feed it came from, under the
+// feed's title, and closes the list again; the ticker's site key stays -1 throughout.
+TEST_F(TickerListTest, AnAccountsHeadlineListsItsFeed) {
+    placeTicker(3000, 1500);
+    ArticleRecord queued = article("Headline", "http://example.com/9");
+    queued.SiteIndex = -1;
+    queued.Account = 1;
+    queued.Identity = QStringLiteral("9");
+    queued.FeedUrl = QStringLiteral("http://[::1]/a.xml");
+    queued.SiteTitle = QStringLiteral("Server feed");
+    env.state().NewsQueue.append(queued);
+    ticker->tmrNextNews_Timer();
+    ArticleRecord older = queued;
+    older.Title = QStringLiteral("Older");
+    older.Identity = QStringLiteral("8");
+    patrol.articles = {queued, older};
+    patrol.hold = true;
+
+    ticker->cmdShowList_Click();
+    EXPECT_EQ(ticker->intCallOPMLKey, -1);
+    ASSERT_TRUE(ticker->callArticle.has_value());
+    ASSERT_TRUE(list->isOpen());
+    EXPECT_EQ(list->windowTitle(), env.state().exeBaseName() + QStringLiteral(" - Server feed"));
+    list->tmrLoad_Timer();
+    EXPECT_TRUE(patrol.calls.isEmpty());
+    ASSERT_EQ(patrol.sourceCalls.size(), 1);
+    EXPECT_EQ(patrol.sourceCalls[0].Identity, QStringLiteral("9"));
+    EXPECT_EQ(list->lblPause->text(), QStringLiteral("最新の情報を読み込んでいます"));
+    patrol.arrive();
+    EXPECT_EQ(lines(), QStringList({QStringLiteral("Headline"), QStringLiteral("Older")}));
+
+    // Asked again for the same feed while open: brought forward unchanged.
+    list->openFor();
+    EXPECT_EQ(patrol.sourceCalls.size(), 1);
+
+    ticker->cmdShowList_Click();
+    EXPECT_FALSE(list->isOpen());
+    EXPECT_FALSE(ticker->callArticle.has_value());
+    EXPECT_EQ(ticker->intCallOPMLKey, -1);
+    EXPECT_FALSE(list->listedArticle().has_value());
 }
 
 TEST_F(TickerListTest, LoadsWithoutBlockingAndDropsALoadItNoLongerWants) {
