@@ -210,7 +210,7 @@ TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
                                           QStringLiteral("http://site2.xml/2")}));
     EXPECT_EQ(task.NextSiteIndex, 3);
     EXPECT_TRUE(task.tmrRefresh.isActive());
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
 
     // The next patrol goes on from the fourth site and round to the third.
     clearRecords();
@@ -362,7 +362,7 @@ TEST_F(PatrolTest, CallsDuringAWalkAreRefusedButAListLoadsBesideIt) {
     ASSERT_EQ(state().ListArticles.lastIndex(), 2);
     EXPECT_EQ(state().ListArticles[1].SiteIndex, 2);
     EXPECT_EQ(task.NextSiteIndex, 2);
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
 }
 
 TEST_F(PatrolTest, AFailingTickerAbandonsOnlyThatSite) {
@@ -372,7 +372,7 @@ TEST_F(PatrolTest, AFailingTickerAbandonsOnlyThatSite) {
     EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
     EXPECT_EQ(task.NextSiteIndex, 2);
     EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
     EXPECT_TRUE(task.tmrRefresh.isActive());
 }
 
@@ -561,10 +561,10 @@ TEST_F(PatrolTest, ACancelledPatrolAppliesNothingMore) {
     task.RssRefresh();
     feeds->completeFromFile(feeds->held.first().id);
     ASSERT_EQ(queuedLinks().size(), 2);
-    ASSERT_TRUE(task.blnBusy);
+    ASSERT_TRUE(task.siteWalk().blnBusy);
 
     task.cancelPatrol();
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
     EXPECT_FALSE(task.isPatrolling());
     EXPECT_TRUE(task.tmrRefresh.isActive());
     EXPECT_EQ(feeds->cancelled.size(), feeds->held.size());
@@ -599,7 +599,7 @@ TEST_F(PatrolTest, ARowChangedWhileItsFeedIsFetchedIsVisitedAsItStandsNow) {
         EXPECT_EQ(queuedLinks(), deleted ? QStringList()
                                          : QStringList({QStringLiteral("http://other.xml/1"),
                                                         QStringLiteral("http://other.xml/2")}));
-        EXPECT_FALSE(task.blnBusy);
+        EXPECT_FALSE(task.siteWalk().blnBusy);
     }
 }
 
