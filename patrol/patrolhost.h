@@ -38,7 +38,7 @@ public:
 
     virtual ~PatrolControl() = default;
     // One walk over the site table, or (blnFullFlg) one site's whole feed for the article
-    // list; done runs when it has ended. See frmTask::LoadRdf.
+    // list; done runs when it has ended. See SiteWalk::LoadRdf.
     virtual void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) = 0;
     // Drops the article list's request still waiting for its feed; its done never runs.
     virtual void cancelListLoad() = 0;
