@@ -85,6 +85,29 @@
     </message>
 </context>
 <context>
+    <name>AccountsRuntime</name>
+    <message>
+        <source>%1: パスワードが保存されていません</source>
+        <translation>%1: no password is stored</translation>
+    </message>
+    <message>
+        <source>%1: パスワードを読めません: %2</source>
+        <translation>%1: cannot read the password: %2</translation>
+    </message>
+    <message>
+        <source>%1: この種類のアカウントは使えません: %2</source>
+        <translation>%1: accounts of this type are not supported: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: 既読の記録を保存できません: %2</source>
+        <translation>%1: cannot save the read marks: %2</translation>
+    </message>
+</context>
+<context>
     <name>AccountsDialog</name>
     <message>
         <source>アカウント</source>
@@ -232,29 +255,6 @@ Its password, its list of feeds and the read marks not yet sent to the server ar
     </message>
 </context>
 <context>
-    <name>AccountsRuntime</name>
-    <message>
-        <source>%1: パスワードが保存されていません</source>
-        <translation>%1: no password is stored</translation>
-    </message>
-    <message>
-        <source>%1: パスワードを読めません: %2</source>
-        <translation>%1: cannot read the password: %2</translation>
-    </message>
-    <message>
-        <source>%1: この種類のアカウントは使えません: %2</source>
-        <translation>%1: accounts of this type are not supported: %2</translation>
-    </message>
-    <message>
-        <source>%1: %2</source>
-        <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>%1: 既読の記録を保存できません: %2</source>
-        <translation>%1: cannot save the read marks: %2</translation>
-    </message>
-</context>
-<context>
     <name>DisplayRules</name>
     <message>
         <source>表示ルール %1 行目: UTF-8 で書かれていません</source>
@@ -327,6 +327,13 @@ Its password, its list of feeds and the read marks not yet sent to the server ar
     </message>
 </context>
 <context>
+    <name>MarqueeBand</name>
+    <message>
+        <source>記事の見出し</source>
+        <translation>Headline of the article</translation>
+    </message>
+</context>
+<context>
     <name>FileSecretStore</name>
     <message>
         <source>%1 を読めません: %2</source>
@@ -357,13 +364,6 @@ Its password, its list of feeds and the read marks not yet sent to the server ar
     <message>
         <source>デスクトップのキーリング (Secret Service) が応答しません: %1</source>
         <translation>The desktop&apos;s keyring (Secret Service) does not answer: %1</translation>
-    </message>
-</context>
-<context>
-    <name>MarqueeBand</name>
-    <message>
-        <source>記事の見出し</source>
-        <translation>Headline of the article</translation>
     </message>
 </context>
 <context>
