@@ -60,8 +60,8 @@ struct AppState {
     ArticleArray NewsQueue;
     ArticleArray ListArticles;
 
-    // Sources of articles besides the site table (accounts), asked at every patrol and told
-    // when an article is opened or shown. Their owner outlives the windows.
+    // Asked at every patrol, told when an article is opened or shown: the site walk first,
+    // while the patrol window that adds it lives, then the accounts (their owner outlives it).
     QList<ArticleSource*> articleSources;
 
     // The new-site dialog opens with a clean pending row.

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
@@ -33,16 +34,40 @@ public:
     virtual void tell(const QString& text) = 0;
 };
 
-// A source of articles besides the user's own sites (an aggregator account). The patrol
-// asks each at its start; a source does its work off the UI thread and hands what it found
-// to the intake later.
+// One walk of a patrol over the site table, where the patrol's schedule puts it: from the
+// row from, coming round to it (wrap: the one-site mode) or stopping at the table's end.
+struct PatrolWalk {
+    qint16 from = 0;
+    bool wrap = true;
+};
+
+// A source of articles: the user's own sites (the walk over the site table) or an
+// aggregator account. The patrol asks every source alike: patrol() at its start, walk() for
+// each of its walks, walksEnded() once its last walk has ended. A source does its work off
+// the UI thread and hands what it found on later: the site walk into the queue as it
+// applies each site, any other source through the intake.
 class ArticleSource {
 public:
+    // Receives the row at which a following walk would start.
+    using WalkEnded = std::function<void(qint16 next)>;
+
     virtual ~ArticleSource() = default;
 
     // One patrol, unless one of this source's is still under way. The source keeps intake
     // only weakly: the patrol window may go first.
     virtual void patrol(const std::shared_ptr<ArticleIntake>& intake) = 0;
+    // A walk of the patrol under way. A source whose patrol is made of walks (the site
+    // table's) makes it and returns true; ended then runs once, perhaps before walk returns,
+    // and the patrol ends or walks again as its schedule says. The patrol's walks are its
+    // first such source's. A source that is asked once per patrol returns false.
+    virtual bool walk(const PatrolWalk& step, WalkEnded ended) {
+        static_cast<void>(step);
+        static_cast<void>(ended);
+        return false;
+    }
+    // Every site the patrol visits has been heard from; the all-sites mode shows the ticker
+    // next.
+    virtual void walksEnded() {}
     // The user opened the article (web, the article list), or the ticker has shown it: a
     // source that keeps read state elsewhere takes note. Articles of other sources are
     // ignored.

@@ -40,7 +40,7 @@ public:
 
     virtual ~PatrolControl() = default;
     // One walk over the site table, or (blnFullFlg) one site's whole feed for the article
-    // list; done runs when it has ended. See frmTask::LoadRdf.
+    // list; done runs when it has ended. See SiteWalk::LoadRdf.
     virtual void LoadRdf(qint16 intNextKey, bool blnFullFlg, WalkDone done) = 0;
     // The article list of an article of another source (an account's): the articles of
     // the feed it came from, from the source that owns it, into ListArticles as LoadRdf

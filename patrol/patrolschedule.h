@@ -10,7 +10,8 @@
 // the walks a patrol is made of (up to the first site with news, or every site in table
 // order), where a walk goes after each site, and which sites ahead are fetched while the
 // walk waits. No timer, no table, no network: frmTask tells it what happened (a tick, the
-// user's "check now", a site done, a walk's end) and does what it answers.
+// user's "check now", a walk's end), its SiteWalk where a walk is (a walk's start, a site
+// done, the fetches ahead), and each does what it answers.
 //
 // A patrol is one or more walks. Each walk ends after a site with news or when it has come
 // round (one-site mode) or reached the table's end (all-sites mode). walkEnded() then says

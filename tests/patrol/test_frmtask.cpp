@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
 #include <QTest>
 #include <QUrl>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
 #include "tests/common/fakefeedservice.h"
 #include "tests/common/loopbackserver.h"
 #include "tests/common/testenv.h"
+#include "core/articlesource.h"
 #include "patrol/shownlists.h"
 #include "patrol/frmtask.h"
 #include "patrol/md5.h"
@@ -210,7 +213,7 @@ TEST_F(PatrolTest, OneSiteModeStopsAtTheFirstSiteWithNews) {
                                           QStringLiteral("http://site2.xml/2")}));
     EXPECT_EQ(task.NextSiteIndex, 3);
     EXPECT_TRUE(task.tmrRefresh.isActive());
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
 
     // The next patrol goes on from the fourth site and round to the third.
     clearRecords();
@@ -362,7 +365,7 @@ TEST_F(PatrolTest, CallsDuringAWalkAreRefusedButAListLoadsBesideIt) {
     ASSERT_EQ(state().ListArticles.lastIndex(), 2);
     EXPECT_EQ(state().ListArticles[1].SiteIndex, 2);
     EXPECT_EQ(task.NextSiteIndex, 2);
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
 }
 
 TEST_F(PatrolTest, AFailingTickerAbandonsOnlyThatSite) {
@@ -372,7 +375,7 @@ TEST_F(PatrolTest, AFailingTickerAbandonsOnlyThatSite) {
     EXPECT_EQ(ticker.calls, QStringList{QStringLiteral("ShowForm(0)")});
     EXPECT_EQ(task.NextSiteIndex, 2);
     EXPECT_EQ(state().NewsQueue.lastIndex(), 2);
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
     EXPECT_TRUE(task.tmrRefresh.isActive());
 }
 
@@ -561,10 +564,10 @@ TEST_F(PatrolTest, ACancelledPatrolAppliesNothingMore) {
     task.RssRefresh();
     feeds->completeFromFile(feeds->held.first().id);
     ASSERT_EQ(queuedLinks().size(), 2);
-    ASSERT_TRUE(task.blnBusy);
+    ASSERT_TRUE(task.siteWalk().blnBusy);
 
     task.cancelPatrol();
-    EXPECT_FALSE(task.blnBusy);
+    EXPECT_FALSE(task.siteWalk().blnBusy);
     EXPECT_FALSE(task.isPatrolling());
     EXPECT_TRUE(task.tmrRefresh.isActive());
     EXPECT_EQ(feeds->cancelled.size(), feeds->held.size());
@@ -599,7 +602,7 @@ TEST_F(PatrolTest, ARowChangedWhileItsFeedIsFetchedIsVisitedAsItStandsNow) {
         EXPECT_EQ(queuedLinks(), deleted ? QStringList()
                                          : QStringList({QStringLiteral("http://other.xml/1"),
                                                         QStringLiteral("http://other.xml/2")}));
-        EXPECT_FALSE(task.blnBusy);
+        EXPECT_FALSE(task.siteWalk().blnBusy);
     }
 }
 
@@ -812,6 +815,150 @@ TEST_F(PatrolTest, TheReaderJudgesTheItemsWhereItReadsThem) {
     EXPECT_EQ(got->feed.items[0].Display, RuleAction::Mute);
     EXPECT_EQ(got->feed.items[1].Display, RuleAction::Highlight);
     EXPECT_EQ(got->feed.items[1].HighlightColour, 0x00FF00u);
+}
+
+// A source of articles as the patrol sees one: an account's kind (asked once a patrol, its
+// articles handed to the intake) or, with walks set, one whose patrol is made of walks as the
+// site table's is. It records what it was asked.
+class RecordingSource final : public ArticleSource {
+public:
+    void patrol(const std::shared_ptr<ArticleIntake>& intake) override {
+        calls.append(QStringLiteral("patrol"));
+        if (!articles.isEmpty()) {
+            intake->takeIn(articles, [this](int count) { admitted = count; });
+        }
+    }
+    bool walk(const PatrolWalk& step, WalkEnded ended) override {
+        if (!walks) {
+            return ArticleSource::walk(step, std::move(ended));
+        }
+        calls.append(QStringLiteral("walk %1%2")
+                         .arg(step.from)
+                         .arg(step.wrap ? QStringLiteral(" wrap") : QString()));
+        // Every other row has news, up to the end of a table of five.
+        ended(step.from + 2 > 4 ? qint16(0) : qint16(step.from + 2));
+        return true;
+    }
+    void walksEnded() override { calls.append(QStringLiteral("walksEnded")); }
+    void articleOpened(const ArticleRecord&) override {}
+    void articleShown(const ArticleRecord&) override {}
+
+    bool walks = false;
+    QList<ArticleRecord> articles;
+    QStringList calls;
+    int admitted = -1;
+};
+
+// The patrol asks the site walk and an account alike, the site walk first; the patrol's walks
+// are the first walking source's, which a source other than the site walk may be, and a patrol
+// with no walking source ends at once.
+TEST_F(PatrolTest, EverySourceIsAskedAlikeTheSiteWalkFirst) {
+    const QStringList urls = addFiveSites({1, 3});
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
+    RecordingSource account;
+    ArticleRecord article;
+    article.Account = 1;
+    article.Identity = QStringLiteral("17");
+    article.FeedUrl = QStringLiteral("http://server.test/feed.xml");
+    article.Title = QStringLiteral("from the server");
+    article.Link = QStringLiteral("http://server.test/17");
+    article.PubDate = env.clock.now().addSecs(-60);
+    account.articles = {article};
+    state().articleSources.append(&account);
+    ASSERT_EQ(state().articleSources,
+              QList<ArticleSource*>({&task.siteWalk(), static_cast<ArticleSource*>(&account)}));
+
+    // Three walks over the table (news at rows 1 and 3); the account is asked once.
+    refresh();
+    EXPECT_EQ(fetched(), urls);
+    EXPECT_EQ(account.calls, QStringList({QStringLiteral("patrol"), QStringLiteral("walksEnded")}));
+    ASSERT_TRUE(QTest::qWaitFor([&account] { return account.admitted >= 0; }, 10000));
+    EXPECT_EQ(account.admitted, 1);
+    EXPECT_EQ(
+        queuedLinks(),
+        QStringList({QStringLiteral("http://site1.xml/1"), QStringLiteral("http://site1.xml/2"),
+                     QStringLiteral("http://site3.xml/1"), QStringLiteral("http://site3.xml/2"),
+                     QStringLiteral("http://server.test/17")}));
+
+    // Another source walks in the steps the schedule gives, in both modes.
+    state().articleSources.removeAll(&task.siteWalk());
+    account.walks = true;
+    account.articles.clear();
+    const struct {
+        PatrolMode mode;
+        QStringList calls;
+        qint16 next;
+    } modes[] = {
+        {PatrolMode::AllSites,
+         {QStringLiteral("patrol"), QStringLiteral("walk 0"), QStringLiteral("walk 2"),
+          QStringLiteral("walk 4"), QStringLiteral("walksEnded")},
+         0},
+        {PatrolMode::OneSite,
+         {QStringLiteral("patrol"), QStringLiteral("walk 0 wrap"), QStringLiteral("walksEnded")},
+         2},
+    };
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(int(mode.mode));
+        state().settings.AUTO_PIROT_MODE = mode.mode;
+        account.calls.clear();
+        clearRecords();
+        refresh();
+        EXPECT_EQ(account.calls, mode.calls);
+        EXPECT_EQ(task.NextSiteIndex, mode.next);
+        EXPECT_TRUE(fetched().isEmpty());
+        EXPECT_FALSE(task.isPatrolling());
+        EXPECT_TRUE(task.tmrRefresh.isActive());
+    }
+
+    // Nothing walks: the patrol's walks are over as soon as they start.
+    account.walks = false;
+    account.calls.clear();
+    refresh();
+    EXPECT_EQ(account.calls, QStringList({QStringLiteral("patrol"), QStringLiteral("walksEnded")}));
+    EXPECT_FALSE(task.isPatrolling());
+    EXPECT_TRUE(task.tmrRefresh.isActive());
+    state().articleSources.removeAll(&account);
+}
+
+// The patrol window goes (the exit) while its walk waits for fetches and a feed is on the
+// judging thread: the walk leaves the sources, and neither the judged feed nor a fetch's
+// late result reaches it.
+TEST_F(PatrolTest, APatrolWindowDestroyedMidWalkHearsNothingMore) {
+    state().settings.AUTO_PIROT_MODE = PatrolMode::AllSites;
+    QString items;
+    for (int i = 0; i < 40; ++i) {
+        items += QStringLiteral("<item><title>%1 %2</title><link>http://c/%2</link></item>")
+                     .arg(QString(40, u'a') + u'!')
+                     .arg(i);
+    }
+    env.writeFile(QStringLiteral("c.xml"), (QStringLiteral("<rss version=\"2.0\"><channel>") +
+                                            items + QStringLiteral("</channel></rss>"))
+                                               .toUtf8());
+    addRow(env.path(QStringLiteral("c.xml")));
+    addRow(writeFeed(QStringLiteral("a.xml"), Feed::Fresh));
+    addRow(writeFeed(QStringLiteral("b.xml"), Feed::Fresh));
+    env.writeFile(QStringLiteral("rules.txt"), "mute\tnothing\n");
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
+
+    auto patrol = std::make_unique<frmTask>(state(), ticker, status);
+    ASSERT_EQ(state().articleSources.first(), &patrol->siteWalk());
+    feeds->ignoreCancel = true;  // the results come all the same, as from a late service
+    patrol->RssRefresh();
+    ASSERT_EQ(feeds->held.size(), 3);
+    env.writeFile(QStringLiteral("rules.txt"), "hold\t/(a+)+$/\n");
+    EXPECT_TRUE(reloadRules(state().rulesStore()));
+    // Read under the rules of before: the first site goes to the judging thread.
+    feeds->completeFromFile(feeds->held.first().id);
+    ASSERT_TRUE(patrol->isPatrolling());
+    ASSERT_EQ(state().NewsQueue.lastIndex(), 0);
+
+    patrol.reset();
+    EXPECT_EQ(state().articleSources, QList<ArticleSource*>{&task.siteWalk()});
+    feeds->drain();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(state().NewsQueue.lastIndex(), 0);
+    EXPECT_FALSE(status.texts.contains(kDone));
 }
 
 }  // namespace
