@@ -45,6 +45,8 @@ void AccountTrees::useService(AccountsService* service) {
     if (service) {
         connect(service, &AccountsService::treeChanged, this, &AccountTrees::read);
         connect(service, &AccountsService::accountsChanged, this, &AccountTrees::readAll);
+        connect(service, &AccountsService::tickerChoicesChanged, this,
+                &AccountTrees::tickerChoicesChanged);
     }
     readAll();
 }

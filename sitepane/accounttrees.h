@@ -78,6 +78,8 @@ Q_SIGNALS:
     void replaced(int account);
     // A read or a fetch of an account's tree failed: why, in a sentence naming the account.
     void problem(const QString& text);
+    // Which of the account's feeds go to the ticker was read or changed (the service's).
+    void tickerChoicesChanged(int account);
 
 private:
     struct Shown {
