@@ -126,6 +126,7 @@ void AccountTrees::prepare(int account, const QString& name, const QString& path
     worker.start([this, account, generation, name, path, tree] {
         auto built = std::make_shared<Built>();
         built->name = name;
+        built->fromFile = !path.isEmpty();
         QString error;
         built->tree = path.isEmpty() ? tree : readAccountTreeFile(path, &error);
         build(account, *built);
@@ -144,7 +145,7 @@ void AccountTrees::install(int account, quint64 generation, const std::shared_pt
     if (generations.value(account) != generation) {
         return;  // a later read, or the server's own tree, has come since
     }
-    if (!isKnown(account)) {
+    if (built->fromFile && !isKnown(account)) {
         return;  // removed while its file was read
     }
     if (!error.isEmpty()) {

@@ -88,6 +88,9 @@ private:
     };
     // An account's folder made ready on the worker: its nodes and their entries by key.
     struct Built {
+        // Read from the account's file, rather than given: shown only for an account the
+        // service still lists.
+        bool fromFile = false;
         QString name;
         AccountFolder tree;
         SiteNodes nodes;
