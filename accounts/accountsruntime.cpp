@@ -10,7 +10,14 @@
 #include "accounts/accountclients.h"
 #include "accounts/accounttreefile.h"
 #include "accounts/marklog.h"
+#include "accounts/tickerchoices.h"
 #include "rules/ruleset.h"
+
+// An unread article known, with the server's id of its feed.
+struct AccountsRuntime::Unread {
+    ArticleRecord record;
+    QString feedId;
+};
 
 struct AccountsRuntime::Account {
     AccountSettings settings;
@@ -25,7 +32,10 @@ struct AccountsRuntime::Account {
     QString cursor;
     // The unread articles known, by id: handed to the queue at every patrol, as a site's
     // items are.
-    QHash<QString, ArticleRecord> unread;
+    QHash<QString, Unread> unread;
+    // The feeds kept out of the ticker, by id; known once accounts/<n>.hidden was read.
+    QSet<QString> hiddenFeeds;
+    bool hiddenKnown = false;
     QStringList pending;
     bool sending = false;
     // Marked read here this run: never dropped from the queue as read elsewhere.
@@ -264,15 +274,28 @@ void AccountsRuntime::connectAccount(Account& account, const QString& password) 
 void AccountsRuntime::loadFiles(int number) {
     const QString marks = markLogPath(folder, number);
     const QString cursor = cursorPath(folder, number);
-    files.start([this, number, marks, cursor] {
+    const QString hidden = hiddenFeedsPath(folder, number);
+    files.start([this, number, marks, cursor, hidden] {
         const QStringList loaded = readMarks(marks);
         const QString position = readCursor(cursor);
-        post([this, number, loaded, position] {
+        QSet<QString> hiddenFeeds;
+        QString hiddenError;
+        const bool hiddenRead = readHiddenFeeds(hidden, hiddenFeeds, &hiddenError);
+        post([this, number, loaded, position, hiddenFeeds, hiddenRead, hiddenError] {
             Account* account = find(number);
             if (!account) {
                 return;
             }
             account->cursor = position;
+            // Choices made before the file was read cannot be: the box is greyed till then.
+            account->hiddenFeeds = hiddenFeeds;
+            account->hiddenKnown = hiddenRead;
+            if (!hiddenRead) {
+                account->status.problem =
+                    AccountsText::tr("%1: %2").arg(account->settings.displayName(), hiddenError);
+                Q_EMIT statusChanged(number);
+            }
+            Q_EMIT tickerChoicesChanged(number);
             // Marks made since the account came go after those of earlier runs, as they
             // do in the file.
             QStringList pending = loaded;
@@ -413,10 +436,13 @@ void AccountsRuntime::judged(int number, const AccountClient* asked, QList<Artic
             }
         }
     }
-    for (ArticleRecord& record : fresh) {
+    // fresh holds the headlines' records in their order.
+    for (qsizetype i = 0; i < fresh.size(); ++i) {
+        ArticleRecord& record = fresh[i];
         if (unread.unreadIds.contains(record.Identity) &&
             !account->markedHere.contains(record.Identity)) {
-            account->unread.insert(record.Identity, std::move(record));
+            const QString id = record.Identity;
+            account->unread.insert(id, {std::move(record), unread.headlines.at(i).feedId});
         }
     }
     if (unread.cursor != account->cursor) {
@@ -427,8 +453,18 @@ void AccountsRuntime::judged(int number, const AccountClient* asked, QList<Artic
     }
     QSet<QString> keep = unread.unreadIds;
     keep.unite(account->markedHere);
+    // A feed kept out of the ticker: its articles leave the queue, and come back in when it
+    // is let in again.
+    QList<ArticleRecord> all;
+    all.reserve(account->unread.size());
+    for (auto it = account->unread.cbegin(); it != account->unread.cend(); ++it) {
+        if (account->hiddenFeeds.contains(it->feedId)) {
+            keep.remove(it.key());
+        } else {
+            all.append(it->record);
+        }
+    }
     to->dropAllBut(number, keep);
-    QList<ArticleRecord> all = account->unread.values();
     // Newest first, as the server lists them.
     std::sort(all.begin(), all.end(), [](const ArticleRecord& a, const ArticleRecord& b) {
         return a.Identity.toLongLong() > b.Identity.toLongLong();
@@ -529,6 +565,42 @@ bool AccountsRuntime::shutdown(int waitMs) {
         done.wait_for(std::chrono::milliseconds(std::max(0, waitMs))) == std::future_status::ready;
     readers.stop(0);
     return finished && files.stop(0);
+}
+
+std::optional<bool> AccountsRuntime::feedInTicker(int number, const QString& feedId) const {
+    const Account* account = find(number);
+    if (!account || !account->hiddenKnown) {
+        return std::nullopt;
+    }
+    return !account->hiddenFeeds.contains(feedId);
+}
+
+void AccountsRuntime::setFeedInTicker(int number, const QString& feedId, bool inTicker,
+                                      std::function<void(const QString& error)> done) {
+    Account* account = find(number);
+    if (!account || !account->hiddenKnown || feedId.isEmpty()) {
+        return;
+    }
+    if (inTicker) {
+        account->hiddenFeeds.remove(feedId);
+    } else {
+        account->hiddenFeeds.insert(feedId);
+    }
+    Q_EMIT tickerChoicesChanged(number);
+    // Written whole each time, in order: the last write holds every choice made.
+    const QString path = hiddenFeedsPath(folder, number);
+    const QSet<QString> ids = account->hiddenFeeds;
+    files.start([this, path, ids, done = std::move(done)] {
+        QString error;
+        if (writeHiddenFeeds(path, ids, &error)) {
+            error.clear();
+        }
+        post([done, error] {
+            if (done) {
+                done(error);
+            }
+        });
+    });
 }
 
 void AccountsRuntime::articleOpened(const ArticleRecord& article) {

@@ -21,7 +21,8 @@ class HttpClient;
 // and for its unread headlines newer than its cursor, with the ids of every unread article:
 // a few requests, whatever the number of feeds. Articles read elsewhere leave the queue;
 // articles opened here (or shown, with mark_read_when_shown=1) are marked read on the
-// server, kept on disk first (accounts/<n>.marks) until the server has taken them.
+// server, kept on disk first (accounts/<n>.marks) until the server has taken them. A feed
+// the user keeps out of the ticker (accounts/<n>.hidden) has its headlines kept back.
 // Lives on the UI thread; files are read and written, and headlines judged, on threads of
 // its own.
 class AccountsRuntime final : public AccountsService, public ArticleSource {
@@ -51,6 +52,11 @@ public:
     bool listFeed(const ArticleRecord& of, ListDone done) override;
     void cancelList() override;
 
+    [[nodiscard]] std::optional<bool> feedInTicker(int number,
+                                                   const QString& feedId) const override;
+    void setFeedInTicker(int number, const QString& feedId, bool inTicker,
+                         std::function<void(const QString& error)> done) override;
+
     // Ends every request under way; their accounts are asked again at the next patrol.
     void cancelAll();
     // The exit: ends every request and waits at most waitMs for the marks still being
@@ -75,6 +81,7 @@ private:
     void connectAccount(Account& account, const QString& password);
     void loadFiles(int number);
     void startPatrol(Account& account);
+    struct Unread;
     void takeUnread(int number, const AccountClient* asked, const AccountUnread& unread,
                     int judgings);
     void judged(int number, const AccountClient* asked, QList<ArticleRecord> fresh,

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <optional>
 
 #include "accounts/accountclient.h"
 #include "accounts/accountsettings.h"
@@ -31,6 +33,18 @@ public:
     // stopped). Valid until the next accountsChanged.
     [[nodiscard]] virtual AccountClient* client(int number) const = 0;
 
+    // Whether the account's feed (by the server's feed id) goes to the ticker: our own
+    // choice, kept in accounts/<n>.hidden. Empty while it cannot be told (the file not read
+    // yet, or unreadable, or no such account): not to be changed then.
+    [[nodiscard]] virtual std::optional<bool> feedInTicker(int /*number*/,
+                                                           const QString& /*feedId*/) const {
+        return std::nullopt;
+    }
+    // Sets it at once (the next patrol follows it) and writes the file on a worker; done
+    // then gets, on this thread, why the file could not be written (empty: it was).
+    virtual void setFeedInTicker(int /*number*/, const QString& /*feedId*/, bool /*inTicker*/,
+                                 std::function<void(const QString& error)> /*done*/) {}
+
 public Q_SLOTS:
     // accounts.ini (or a password) changed: read it again, connect anew where the settings
     // changed, and forget the stop of those.
@@ -41,4 +55,6 @@ Q_SIGNALS:
     void statusChanged(int number);
     // The account's tree file (accounts/<n>.opml) was written anew.
     void treeChanged(int number);
+    // Which of the account's feeds go to the ticker was read, or changed.
+    void tickerChoicesChanged(int number);
 };

@@ -1,6 +1,5 @@
 #include "core/sitetree.h"
 
-#include <QSet>
 #include <algorithm>
 #include <utility>
 
@@ -51,29 +50,37 @@ SiteTree::Node* SiteTree::addNode(Node* parent, const QString& key, const QStrin
     return node;
 }
 
-SiteTree::Node* SiteTree::addBranch(Node* parent, const QList<BranchNode>& branch) {
-    if (branch.isEmpty() || branch.first().parent != -1) {
+SiteTree::Node* SiteTree::adoptBranch(Node* parent, SiteNodes&& branch, int row) {
+    if (branch.topLevel.size() != 1) {
         return nullptr;
     }
-    QSet<QString> keys;
-    keys.reserve(branch.size());
-    for (qsizetype i = 0; i < branch.size(); ++i) {
-        const BranchNode& node = branch.at(i);
-        const bool parentBefore = i == 0 || (node.parent >= 0 && node.parent < i);
-        if (!parentBefore || nodes.byKey.contains(node.key) || keys.contains(node.key)) {
+    for (auto it = branch.byKey.cbegin(); it != branch.byKey.cend(); ++it) {
+        if (nodes.byKey.contains(it.key())) {
             return nullptr;
         }
-        keys.insert(node.key);
     }
-    Q_EMIT nodeAboutToBeAdded(parent, int(childListOf(parent).size()));
-    QList<Node*> added;
-    added.reserve(branch.size());
-    for (const BranchNode& node : branch) {
-        added.append(nodes.append(node.parent < 0 ? parent : added.at(node.parent), node.key,
-                                  node.text, node.image));
+    QList<Node*>& siblings = childListOf(parent);
+    if (row < 0 || row > siblings.size()) {
+        row = int(siblings.size());
     }
-    Q_EMIT nodeAdded(added.first());
-    return added.first();
+    Q_EMIT nodeAboutToBeAdded(parent, row);
+    Node* top = branch.topLevel.first();
+    top->parent = parent;
+    siblings.insert(row, top);
+    for (qsizetype i = row; i < siblings.size(); ++i) {
+        siblings[i]->row = int(i);
+    }
+    nodes.byKey.reserve(nodes.byKey.size() + branch.byKey.size());
+    nodes.byKey.insert(branch.byKey);
+    nodes.collection.reserve(nodes.collection.size() + branch.collection.size());
+    for (std::unique_ptr<Node>& node : branch.collection) {
+        // Serials count in this tree's creation order.
+        node->serial = nodes.nextSerial++;
+        nodes.collection.push_back(std::move(node));
+    }
+    branch = SiteNodes();
+    Q_EMIT nodeAdded(top);
+    return top;
 }
 
 SiteTree::Node* SiteTree::addNode(const QString& parentKey, const QString& key, const QString& text,
@@ -121,25 +128,39 @@ void SiteTree::detach(Node* node) {
 }
 
 void SiteTree::removeNode(Node* node) {
+    static_cast<void>(takeBranch(node));
+}
+
+std::vector<std::unique_ptr<SiteNode>> SiteTree::takeBranch(Node* node) {
+    std::vector<std::unique_ptr<SiteNode>> taken;
     if (!node) {
-        return;
+        return taken;
     }
     Q_EMIT nodeAboutToBeRemoved(node);
     Node* parent = node->parent;
     const int row = node->row;
     detach(node);
 
-    QSet<const Node*> doomed;
+    // A serial of -1 marks the nodes that go: no set to build and ask for every node kept.
     QList<Node*> pending{node};
     while (!pending.isEmpty()) {
         Node* n = pending.takeLast();
-        doomed.insert(n);
+        n->serial = -1;
         nodes.byKey.remove(n->key);
         pending.append(n->children);
     }
-    std::erase_if(nodes.collection,
-                  [&doomed](const std::unique_ptr<Node>& n) { return doomed.contains(n.get()); });
+    // The rest close up in their order.
+    auto kept = nodes.collection.begin();
+    for (auto& n : nodes.collection) {
+        if (n->serial < 0) {
+            taken.push_back(std::move(n));
+        } else {
+            *kept++ = std::move(n);
+        }
+    }
+    nodes.collection.erase(kept, nodes.collection.end());
     Q_EMIT nodeRemoved(parent, row);
+    return taken;
 }
 
 bool SiteTree::moveNode(Node* node, Node* newParent) {

@@ -66,19 +66,12 @@ public:
     // Returns null when no node has that parent key.
     Node* addNode(const QString& parentKey, const QString& key, const QString& text, int image);
 
-    // A node of a branch added at once: its parent is the branch's node at that position
-    // (earlier in the list), or, for -1, the parent the branch is added to.
-    struct BranchNode {
-        QString key;
-        QString text;
-        int image = kImageFolder;
-        qsizetype parent = -1;
-    };
-    // Adds branch[0] as the last child of parent (null: the top level) and the rest below it,
-    // announced as one node added: a view takes in thousands of nodes at once. Null, with
-    // nothing added, when branch is empty, a key is taken (or given twice), or a node names
-    // a parent that does not come before it.
-    Node* addBranch(Node* parent, const QList<BranchNode>& branch);
+    // Adds the one top-level node of branch (built apart, on any thread) with everything
+    // under it as child number row of parent (null: the top level; -1: last), announced as
+    // one node added: a view takes in thousands of nodes at once, and the UI thread only
+    // links them in. Null, with nothing added (branch is left as it was), when branch has not
+    // exactly one top-level node or one of its keys is taken here.
+    Node* adoptBranch(Node* parent, SiteNodes&& branch, int row = -1);
 
     [[nodiscard]] int nodeCount() const { return nodes.size(); }
     // Node at a collection position counted from 1; null outside 1 … nodeCount().
@@ -100,6 +93,9 @@ public:
 
     // Removes the node with everything under it.
     void removeNode(Node* node);
+    // The same, handing the removed nodes over: a branch of thousands may be freed elsewhere.
+    // Empty for null.
+    std::vector<std::unique_ptr<Node>> takeBranch(Node* node);
     // Gives node a new parent (null: the top level), as that parent's last child. Refused
     // (false, nothing changes) when newParent lies in node's own subtree.
     bool moveNode(Node* node, Node* newParent);

@@ -19,18 +19,23 @@
 
 #include "accounts/accountcheck.h"
 #include "accounts/accountsservice.h"
+#include "accounts/marklog.h"
 #include "accounts/secretstore.h"
+#include "accounts/tickerchoices.h"
 #include "platform/files/paths.h"
 #include "platform/modal/messagebox.h"
 #include "ui/twipslayout.h"
 
 namespace {
 
-// The files an account leaves beside config.ini: its tree and its marks not yet sent.
+// The files an account leaves beside config.ini: its tree, its marks not yet sent, where its
+// headlines were read up to and the feeds it keeps out of the ticker. None may outlive it: a
+// later account given the same number would start from them.
 QStringList accountFiles(const QString& folder, int number) {
     const QString accountsFolder = joinPath(folder, QStringLiteral("accounts"));
     return {joinPath(accountsFolder, QStringLiteral("%1.opml").arg(number)),
-            joinPath(accountsFolder, QStringLiteral("%1.marks").arg(number))};
+            joinPath(accountsFolder, QStringLiteral("%1.marks").arg(number)),
+            cursorPath(folder, number), hiddenFeedsPath(folder, number)};
 }
 
 }  // namespace

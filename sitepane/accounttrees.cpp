@@ -1,8 +1,8 @@
 #include "sitepane/accounttrees.h"
 
 #include <QMetaObject>
-#include <QSet>
 #include <algorithm>
+#include <utility>
 
 #include "accounts/accountsservice.h"
 #include "accounts/accounttreefile.h"
@@ -45,6 +45,8 @@ void AccountTrees::useService(AccountsService* service) {
     if (service) {
         connect(service, &AccountsService::treeChanged, this, &AccountTrees::read);
         connect(service, &AccountsService::accountsChanged, this, &AccountTrees::readAll);
+        connect(service, &AccountsService::tickerChoicesChanged, this,
+                &AccountTrees::tickerChoicesChanged);
     }
     readAll();
 }
@@ -57,8 +59,12 @@ const AccountTrees::Entry* AccountTrees::entryOf(const SiteNode* node) const {
     if (!isAccountNode(node)) {
         return nullptr;
     }
-    const auto it = entries.constFind(node->key);
-    return it == entries.cend() ? nullptr : &*it;
+    const auto account = entries.constFind(accountOfKey(node->key));
+    if (account == entries.cend()) {
+        return nullptr;
+    }
+    const auto it = account->constFind(node->key);
+    return it == account->cend() ? nullptr : &*it;
 }
 
 QString AccountTrees::folderPath() const {
@@ -93,48 +99,92 @@ void AccountTrees::readAll() {
     }
 }
 
+bool AccountTrees::isKnown(int account) const {
+    if (accounts) {
+        for (const AccountSettings& settings : accounts->accounts()) {
+            if (settings.number == account) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void AccountTrees::read(int account) {
+    prepare(account, nameOf(account), accountTreePath(folderPath(), account), {});
+}
+
+void AccountTrees::show(int account, const QString& name, const AccountFolder& tree) {
+    prepare(account, name, QString(), tree);
+}
+
+void AccountTrees::prepare(int account, const QString& name, const QString& path,
+                           const AccountFolder& tree) {
     const quint64 generation = ++nextGeneration;
     generations.insert(account, generation);
     ++readsPending;
-    const QString path = accountTreePath(folderPath(), account);
-    worker.start([this, account, generation, path] {
+    worker.start([this, account, generation, name, path, tree] {
+        auto built = std::make_shared<Built>();
+        built->name = name;
+        built->fromFile = !path.isEmpty();
         QString error;
-        AccountFolder tree = readAccountTreeFile(path, &error);
+        built->tree = path.isEmpty() ? tree : readAccountTreeFile(path, &error);
+        build(account, *built);
         QMetaObject::invokeMethod(
             this,
-            [this, account, generation, tree = std::move(tree), error] {
-                treeRead(account, generation, tree, error);
+            [this, account, generation, built = std::move(built), error] {
+                install(account, generation, built, error);
             },
             Qt::QueuedConnection);
     });
 }
 
-void AccountTrees::treeRead(int account, quint64 generation, const AccountFolder& tree,
-                            const QString& error) {
+void AccountTrees::install(int account, quint64 generation, const std::shared_ptr<Built>& built,
+                           const QString& error) {
     --readsPending;
     if (generations.value(account) != generation) {
         return;  // a later read, or the server's own tree, has come since
     }
-    const QString name = nameOf(account);
-    bool known = false;
-    if (accounts) {
-        for (const AccountSettings& settings : accounts->accounts()) {
-            known = known || settings.number == account;
-        }
-    }
-    if (!known) {
+    if (built->fromFile && !isKnown(account)) {
         return;  // removed while its file was read
     }
     if (!error.isEmpty()) {
-        // What was shown stays; an account never shown shows as an empty folder.
-        Q_EMIT problem(tr("%1: %2").arg(name, error));
-        if (!shown.contains(account)) {
-            show(account, name, {});
+        // What was shown stays; an account never shown shows as an empty folder (what the
+        // failed read built).
+        Q_EMIT problem(tr("%1: %2").arg(built->name, error));
+        if (const auto was = shown.constFind(account); was != shown.cend()) {
+            // A list loaded meanwhile took it out of the tree: it is built again.
+            if (!state.siteTree.find(accountKeyPrefix(account))) {
+                show(account, was->name, was->tree);
+            }
+            return;
         }
-        return;
     }
-    show(account, name, tree);
+    SiteTree& siteTree = state.siteTree;
+    const QString key = accountKeyPrefix(account);
+    Q_EMIT aboutToReplace(account);
+    // What the folder showed is freed on the worker: thousands of nodes and entries.
+    struct Discarded {
+        std::vector<std::unique_ptr<SiteNode>> nodes;
+        Shown shown;
+        QHash<QString, Entry> entries;
+    };
+    auto discarded = std::make_shared<Discarded>();
+    discarded->shown = std::exchange(shown[account], {built->name, std::move(built->tree)});
+    discarded->entries = std::exchange(entries[account], std::move(built->entries));
+    discarded->nodes = siteTree.takeBranch(siteTree.find(key));
+    // After the user's own entries and the accounts numbered lower.
+    const QList<SiteNode*>& top = siteTree.topLevelNodes();
+    int row = int(top.size());
+    while (row > 0 && isAccountNode(top.at(row - 1)) &&
+           accountOfKey(top.at(row - 1)->key) > account) {
+        --row;
+    }
+    if (siteTree.adoptBranch(nullptr, std::move(built->nodes), row)) {
+        moveAccountsLast();
+    }
+    worker.start([discarded = std::move(discarded)] {});
+    Q_EMIT replaced(account);
 }
 
 void AccountTrees::refreshFromServer(int account) {
@@ -175,63 +225,53 @@ void AccountTrees::writeTree(int account, const AccountFolder& tree) {
 }
 
 void AccountTrees::remove(int account) {
+    // A read under way is not shown.
+    generations.insert(account, ++nextGeneration);
     if (!shown.contains(account)) {
         return;
     }
     Q_EMIT aboutToReplace(account);
     shown.remove(account);
-    const QString prefix = accountKeyPrefix(account);
-    erase_if(entries, [account](QHash<QString, Entry>::iterator entry) {
-        return entry->account == account;
-    });
-    state.siteTree.removeNode(state.siteTree.find(prefix));
+    entries.remove(account);
+    auto nodes = std::make_shared<std::vector<std::unique_ptr<SiteNode>>>(
+        state.siteTree.takeBranch(state.siteTree.find(accountKeyPrefix(account))));
+    worker.start([nodes = std::move(nodes)] {});
     Q_EMIT replaced(account);
 }
 
-void AccountTrees::show(int account, const QString& name, const AccountFolder& tree) {
-    Q_EMIT aboutToReplace(account);
-    shown.insert(account, {name, tree});
-    erase_if(entries, [account](QHash<QString, Entry>::iterator entry) {
-        return entry->account == account;
-    });
-    SiteTree& siteTree = state.siteTree;
+void AccountTrees::build(int account, Built& built) {
     const QString key = accountKeyPrefix(account);
-    siteTree.removeNode(siteTree.find(key));
-    QList<SiteTree::BranchNode> branch{{key, name, kImageFolder, -1}};
-    QSet<QString> keys{key};
-    const qint64 unread = addFolderNodes(branch, keys, 0, account, tree);
-    entries.insert(key, {Entry::Kind::Account, account, {}, name, {}, unread, {}});
-    if (siteTree.addBranch(nullptr, branch)) {
-        moveAccountsLast();
-    }
-    Q_EMIT replaced(account);
+    SiteNode* top = built.nodes.append(nullptr, key, built.name, kImageFolder);
+    const qint64 unread = addFolderNodes(built, top, account, built.tree);
+    built.entries.insert(key, {Entry::Kind::Account, account, {}, built.name, {}, unread, {}});
 }
 
-qint64 AccountTrees::addFolderNodes(QList<SiteTree::BranchNode>& branch, QSet<QString>& keys,
-                                    qsizetype parent, int account, const AccountFolder& folder) {
+qint64 AccountTrees::addFolderNodes(Built& built, SiteNode* parent, int account,
+                                    const AccountFolder& folder) {
     const QString prefix = accountKeyPrefix(account) + QLatin1Char('/');
     // An id the server gave twice (or none) still gets a node of its own; a key the user's
     // list holds cannot be one of these.
     const auto add = [&](const QString& kind, const QString& id, const QString& title, int image) {
-        QString key = prefix + kind + id;
-        for (int n = 1; keys.contains(key); ++n) {
-            key = prefix + kind + id + QLatin1Char('#') + QString::number(n);
+        const QString base = prefix + kind + id;
+        SiteNode* node = built.nodes.append(parent, base, title, image);
+        for (int n = 1; !node; ++n) {
+            node = built.nodes.append(parent, base + QLatin1Char('#') + QString::number(n), title,
+                                      image);
         }
-        keys.insert(key);
-        branch.append({key, title, image, parent});
-        return key;
+        return node;
     };
     qint64 unread = 0;
     for (const AccountFolder& sub : folder.folders) {
-        const QString key = add(QStringLiteral("c/"), sub.id, sub.title, kImageFolder);
-        const qint64 below = addFolderNodes(branch, keys, branch.size() - 1, account, sub);
-        entries.insert(key, {Entry::Kind::Folder, account, sub.id, sub.title, {}, below, sub.id});
+        SiteNode* node = add(QStringLiteral("c/"), sub.id, sub.title, kImageFolder);
+        const qint64 below = addFolderNodes(built, node, account, sub);
+        built.entries.insert(node->key,
+                             {Entry::Kind::Folder, account, sub.id, sub.title, {}, below, sub.id});
         unread += below;
     }
     for (const AccountFeed& feed : folder.feeds) {
-        const QString key = add(QStringLiteral("f/"), feed.id, feed.title, kImageSite);
-        entries.insert(key, {Entry::Kind::Feed, account, feed.id, feed.title, feed.feedUrl,
-                             feed.unread, folder.id});
+        SiteNode* node = add(QStringLiteral("f/"), feed.id, feed.title, kImageSite);
+        built.entries.insert(node->key, {Entry::Kind::Feed, account, feed.id, feed.title,
+                                         feed.feedUrl, feed.unread, folder.id});
         unread += feed.unread;
     }
     return unread;

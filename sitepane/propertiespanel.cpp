@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "accounts/accountsservice.h"
 #include "core/appstate.h"
 #include "core/feedservice.h"
 #include "platform/modal/messagebox.h"
@@ -27,6 +28,10 @@ constexpr char kChannelLoading[] = QT_TRANSLATE_NOOP("PropertiesPanel", "情報�
 constexpr char kTickerTip[] = QT_TRANSLATE_NOOP(
     "PropertiesPanel",
     "外すと、このサイトの記事をティッカーに表示しません（表示ルールに書かれます）。");
+constexpr char kAccountTickerTip[] =
+    QT_TRANSLATE_NOOP("PropertiesPanel",
+                      "外すと、このフィードの記事をティッカーに表示しません（このパソコンだけの設定"
+                      "で、サーバーは変わりません）。");
 
 // A title of nothing but white space (the ideographic space too) is no title: taking it would
 // leave an entry the user can no longer tell apart.
@@ -127,6 +132,17 @@ void PropertiesPanel::buildWidgets() {
     txtComment->setAccessibleName(tr("サイトの情報"));
 }
 
+void PropertiesPanel::setAccountTrees(AccountTrees* trees) {
+    accountTrees = trees;
+    if (trees) {
+        connect(trees, &AccountTrees::tickerChoicesChanged, this, [this](int account) {
+            if (account == shownAccount) {
+                showAccountTickerChoice();
+            }
+        });
+    }
+}
+
 void PropertiesPanel::setBoxesReadOnly(bool readOnly) {
     const QString tip = readOnly ? SiteTreeEditor::serverKeepsText() : QString();
     for (QLineEdit* box : {txtTitle, txtHomepage, txtRDFPath}) {
@@ -161,12 +177,42 @@ void PropertiesPanel::showAccountEntry(const SiteTree::Node* node) {
         info += QStringLiteral("\r\n") + tr("未読 %1 件").arg(entry->unread);
     }
     setCommentText(info);
-    chkTicker->setChecked(true);
-    chkTicker->setEnabled(false);
+    shownAccount = isFeed ? entry->account : 0;
+    shownFeedId = isFeed ? entry->id : QString();
+    showTickerChoice();
+}
+
+void PropertiesPanel::showAccountTickerChoice() {
+    AccountsService* service = accountTrees ? accountTrees->service() : nullptr;
+    const std::optional<bool> inTicker =
+        service ? service->feedInTicker(shownAccount, shownFeedId) : std::nullopt;
+    chkTicker->setChecked(inTicker.value_or(true));
+    chkTicker->setEnabled(inTicker.has_value());
+    chkTicker->setToolTip(tr(kAccountTickerTip));
+}
+
+void PropertiesPanel::setAccountFeedInTicker() {
+    AccountsService* service = accountTrees ? accountTrees->service() : nullptr;
+    if (!service || !service->feedInTicker(shownAccount, shownFeedId).has_value()) {
+        showAccountTickerChoice();
+        return;
+    }
+    service->setFeedInTicker(
+        shownAccount, shownFeedId, chkTicker->isChecked(),
+        [self = QPointer<PropertiesPanel>(this)](const QString& error) {
+            if (self && !error.isEmpty()) {
+                // The choice holds for this run; the next one written carries it.
+                self->state.seams.messageBox.show(
+                    tr("ティッカーに表示するかどうかを保存できません: %1").arg(error),
+                    self->state.exeBaseName(), MsgButtons::Ok, MsgIcon::Warning);
+            }
+        });
 }
 
 void PropertiesPanel::clearPanel() {
     intCurrentIndex = -1;
+    shownAccount = 0;
+    shownFeedId.clear();
     setBoxesReadOnly(false);
     txtTitle->clear();
     txtHomepage->clear();
@@ -193,6 +239,8 @@ void PropertiesPanel::trvOPML_NodeClick() {
         clearPanel();
         return;
     }
+    shownAccount = 0;
+    shownFeedId.clear();
     const SiteTree::Node* node = trvOPML.selectedNode();
     if (AccountTrees::isAccountNode(node)) {
         showAccountEntry(node);
@@ -333,6 +381,10 @@ QString PropertiesPanel::shownFeedUrl() const {
 }
 
 void PropertiesPanel::showTickerChoice() {
+    if (shownAccount != 0) {
+        showAccountTickerChoice();
+        return;
+    }
     const QString url = shownFeedUrl();
     const RulesStore& store = state.rulesStore();
     bool muted = false;
@@ -348,6 +400,10 @@ void PropertiesPanel::showTickerChoice() {
 }
 
 void PropertiesPanel::chkTicker_Click() {
+    if (shownAccount != 0) {
+        setAccountFeedInTicker();
+        return;
+    }
     const QString url = shownFeedUrl();
     RulesDocument document = state.rulesStore().document();
     if (url.isEmpty()) {

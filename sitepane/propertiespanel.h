@@ -49,7 +49,7 @@ public:
     QCheckBox* chkTicker = nullptr;
 
     // The accounts' folders in the tree (null: none); they outlive the panel.
-    void setAccountTrees(AccountTrees* trees) { accountTrees = trees; }
+    void setAccountTrees(AccountTrees* trees);
 
     // Site-table index of the entry shown in the panel; -1 for none (also while an entry of
     // an account's folder is shown).
@@ -73,10 +73,12 @@ public:
 
     // Shows whether the rules in force keep the shown site out of the ticker. Greyed for a
     // folder, for no entry, for a site without a feed URL, and while rules.txt cannot be
-    // written (its last read failed; the box's tip says why).
+    // written (its last read failed; the box's tip says why). For an account's feed, shows
+    // the account's own choice for it (greyed until that is known).
     void showTickerChoice();
     // Writes the box's state to rules.txt in the background (the box greyed meanwhile); a
-    // failed write says so and unticks nothing.
+    // failed write says so and unticks nothing. For an account's feed, sets the account's
+    // choice for it, written to its own file.
     void chkTicker_Click();
 
     // The information box's text exactly as set (its lines joined by CR LF); the box shows
@@ -106,6 +108,14 @@ private:
     AppState& state;
     SiteTreeView& trvOPML;
     SiteListHost& host;
+    // Shows the account's choice for the shown account feed.
+    void showAccountTickerChoice();
+    // Sets it from the box.
+    void setAccountFeedInTicker();
+
     AccountTrees* accountTrees = nullptr;
     QString strComment;
+    // The account feed shown (account 0: none), by the server's feed id.
+    int shownAccount = 0;
+    QString shownFeedId;
 };

@@ -49,7 +49,10 @@ SiteListPane::SiteListPane(AppState& appState, SiteListHost& host, QWidget* pare
             if (trvOPML->isNodeExpanded(node)) {
                 expandedKeys.append(node->key);
                 for (const SiteTree::Node* child : node->children) {
-                    pending.append(child);
+                    // Only a folder may be open: thousands of feeds need no asking.
+                    if (child->image == kImageFolder) {
+                        pending.append(child);
+                    }
                 }
             }
         }

@@ -436,6 +436,14 @@ Its password, its list of feeds and the read marks not yet sent to the server ar
         <translation>Clear this to keep this site’s articles out of the ticker (saved in the display rules).</translation>
     </message>
     <message>
+        <source>外すと、このフィードの記事をティッカーに表示しません（このパソコンだけの設定で、サーバーは変わりません）。</source>
+        <translation>Clear this to keep this feed’s articles out of the ticker (a setting of this computer only; the server is not changed).</translation>
+    </message>
+    <message>
+        <source>ティッカーに表示するかどうかを保存できません: %1</source>
+        <translation>Cannot save whether the feed is shown in the ticker: %1</translation>
+    </message>
+    <message>
         <source>タイトル</source>
         <translation>Title</translation>
     </message>
@@ -764,6 +772,25 @@ Are you sure?</translation>
     <message>
         <source>データを保存するフォルダ「%1」には、ほかのユーザーも書き込めます。そのフォルダにある設定やサイト一覧は使わずに終了します。中身を確かめ、自分だけが使えるようにしてから（chmod 700）起動し直してください。</source>
         <translation>Other users can write in the folder that holds the program’s data, “%1”. Quorvane3 ends without using the settings or the site list in it. Check what it holds and make it yours alone (chmod 700), then start again.</translation>
+    </message>
+</context>
+<context>
+    <name>TickerChoices</name>
+    <message>
+        <source>%1 を読めません: %2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます</source>
+        <translation>The file is too large</translation>
+    </message>
+    <message>
+        <source>%1 を削除できません</source>
+        <translation>Cannot remove %1</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 を作れません</source>
+        <translation>Cannot create the folder %1</translation>
     </message>
 </context>
 <context>

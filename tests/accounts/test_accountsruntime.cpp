@@ -4,6 +4,7 @@
 #include "accounts/accountsruntime.h"
 #include "accounts/accounttreefile.h"
 #include "accounts/marklog.h"
+#include "accounts/tickerchoices.h"
 #include "patrol/frmtask.h"
 #include "patrol/sourceintake.h"
 #include "rules/displayrule.h"
@@ -156,6 +157,64 @@ TEST_F(AccountsRuntimeTest, HeadlinesReachTheQueueOnceAndFollowTheReadState) {
     }
     fresh.sort();
     EXPECT_EQ(fresh, QStringList({"Item 450", "Item 451"}));
+}
+
+// A feed kept out of the ticker: its headlines leave the queue and never reach it again,
+// through the server's tree written anew at every patrol and through a new run; let in
+// again, its unread headlines come back.
+TEST_F(AccountsRuntimeTest, AFeedKeptOutOfTheTickerStaysOutAcrossPatrolsAndRuns) {
+    LoopbackServer feeds(LoopbackServer::Listen::Ipv6Port80);
+    if (!feeds.isListening()) {
+        GTEST_SKIP() << "cannot listen on [::1] port 80 for the server's feeds";
+    }
+    const QString loudUrl = subscribe(feeds, QStringLiteral("/loud.xml"), rssFeed(0, 5));
+    const QString loud = QString::number(feedId);
+    const QString quietUrl = subscribe(feeds, QStringLiteral("/quiet.xml"), rssFeed(100, 103));
+    const auto fromFeed = [this](const QString& url) {
+        int n = 0;
+        for (const ArticleRecord& article : queued()) {
+            n += article.FeedUrl == url ? 1 : 0;
+        }
+        return n;
+    };
+    const auto keepOut = [](AccountsRuntime& runtime, const QString& id, bool out) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.feedInTicker(1, id).has_value(); }));
+        bool written = false;
+        runtime.setFeedInTicker(1, id, !out, [&written](const QString& error) {
+            EXPECT_EQ(error, QString());
+            written = true;
+        });
+        EXPECT_EQ(runtime.feedInTicker(1, id), std::optional<bool>(!out));
+        ASSERT_TRUE(QTest::qWaitFor([&written] { return written; }));
+    };
+    auto runtime = start();
+    ASSERT_TRUE(patrolOnce(*runtime));
+    ASSERT_EQ(fromFeed(loudUrl), 5);
+    ASSERT_EQ(fromFeed(quietUrl), 3);
+
+    keepOut(*runtime, loud, true);
+    for (int patrol = 0; patrol < 2; ++patrol) {
+        ASSERT_TRUE(patrolOnce(*runtime));
+        EXPECT_EQ(fromFeed(loudUrl), 0);
+        EXPECT_EQ(fromFeed(quietUrl), 3);
+    }
+    EXPECT_FALSE(readAccountTreeFile(accountTreePath(env.dir(), 1)).feeds.isEmpty());
+
+    // A new run asks for every unread headline again (no cursor): the feed's are new to it,
+    // and never reach the queue.
+    runtime.reset();
+    env.state().NewsQueue.clear();
+    ASSERT_TRUE(QFile::remove(cursorPath(env.dir(), 1)));
+    runtime = start();
+    ASSERT_TRUE(patrolOnce(*runtime));
+    EXPECT_EQ(runtime->feedInTicker(1, loud), std::optional<bool>(false));
+    EXPECT_EQ(fromFeed(loudUrl), 0);
+    EXPECT_EQ(fromFeed(quietUrl), 3);
+
+    keepOut(*runtime, loud, false);
+    ASSERT_TRUE(patrolOnce(*runtime));
+    EXPECT_EQ(fromFeed(loudUrl), 5);
+    EXPECT_FALSE(QFile::exists(hiddenFeedsPath(env.dir(), 1)));
 }
 
 // The server goes away: the patrol says which account failed and why, the queue keeps what

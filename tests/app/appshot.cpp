@@ -23,6 +23,7 @@
 #include "core/appstate.h"
 #include "app/appwindows.h"
 #include "app/frmabout.h"
+#include "accounts/accountsservice.h"
 #include "app/frmmain.h"
 #include "platform/desktop/browser.h"
 #include "platform/system/clock.h"
@@ -46,6 +47,25 @@ const char kChannel[] = R"(<?xml version="1.0" encoding="UTF-8"?>
   <description>IT関連の最新ニュースをお届けします</description>
 </channel></rss>
 )";
+
+// One account with no server behind it, keeping feed 12 out of the ticker.
+class ShotAccounts final : public AccountsService {
+public:
+    [[nodiscard]] QList<AccountSettings> accounts() const override {
+        AccountSettings settings;
+        settings.number = 1;
+        settings.type = QStringLiteral("ttrss");
+        settings.user = QStringLiteral("alice");
+        settings.url = QStringLiteral("https://rss.example.org/");
+        return {settings};
+    }
+    [[nodiscard]] Status status(int) const override { return {}; }
+    [[nodiscard]] AccountClient* client(int) const override { return nullptr; }
+    void reload() override {}
+    [[nodiscard]] std::optional<bool> feedInTicker(int, const QString& feedId) const override {
+        return feedId != QLatin1String("12");
+    }
+};
 
 bool copyFile(const QString& from, const QString& to) {
     QFile::remove(to);
@@ -144,7 +164,13 @@ int main(int argc, char* argv[]) {
             tech.feeds << serverFeed;
         }
         tree.folders << tech;
+        static ShotAccounts accounts;
+        pane.useAccounts(&accounts);
         pane.accounts->show(1, QStringLiteral("alice@rss.example.org"), tree);
+        // The folder is built on a worker.
+        while (pane.accounts->isReading()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
         pane.trvOPML->collapseAll();
         pane.trvOPML->expand(pane.trvOPML->indexOf(state.siteTree.find(QStringLiteral("A1"))));
         site = state.siteTree.find(QStringLiteral("A1/f/12"));

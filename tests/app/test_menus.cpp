@@ -200,6 +200,8 @@ TEST_F(MenuTest, WithinAnAccountOnlySubscribingAndUnsubscribingAreOffered) {
     main().pane->saveList();
     const QByteArray listBefore = workingList();
     main().pane->accounts->show(1, QStringLiteral("alice@rss.example"), tree);
+    // Built on a worker.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !main().pane->accounts->isReading(); }));
     SiteTree& siteTree = state().siteTree;
     SiteTreeView& view = *main().pane->trvOPML;
 

@@ -49,33 +49,48 @@ TEST(SiteKeys, AccountKeysNameTheirAccountAndNoRow) {
     EXPECT_EQ(accountOfKey(accountKeyPrefix(42) + QStringLiteral("/f/1")), 42);
 }
 
-TEST(SiteTree, ABranchComesInWholeAnnouncedOnceOrNotAtAll) {
+TEST(SiteTree, ABranchBuiltApartComesInWholeAnnouncedOnceOrNotAtAll) {
     SiteTree tree;
     tree.addNode(nullptr, QStringLiteral("R0"), QStringLiteral("mine"), kImageSite);
+    tree.addNode(nullptr, QStringLiteral("A9"), QStringLiteral("later"), kImageFolder);
     int announced = 0;
     QObject::connect(&tree, &SiteTree::nodeAdded, [&announced] { ++announced; });
-    const auto node = [](const char* key, qsizetype parent) {
-        return SiteTree::BranchNode{QString::fromLatin1(key), QString::fromLatin1(key),
-                                    kImageFolder, parent};
+    const auto add = [](SiteNodes& nodes, SiteNode* parent, const char* key) {
+        return nodes.append(parent, QString::fromLatin1(key), QString::fromLatin1(key),
+                            kImageFolder);
     };
-    // A key taken, given twice, or a parent not before its child: nothing is added.
-    for (const QList<SiteTree::BranchNode>& bad :
-         {QList{node("A1", -1), node("R0", 0)}, QList{node("A1", -1), node("x", 0), node("x", 0)},
-          QList{node("A1", -1), node("y", 2), node("z", 0)}, QList{node("A1", 0)}}) {
-        EXPECT_EQ(tree.addBranch(nullptr, bad), nullptr);
+    // A key taken here, or two top-level nodes: nothing is added.
+    SiteNodes taken;
+    add(taken, add(taken, nullptr, "A1"), "R0");
+    SiteNodes twoTops;
+    add(twoTops, nullptr, "A1");
+    add(twoTops, nullptr, "A2");
+    for (SiteNodes* bad : {&taken, &twoTops}) {
+        EXPECT_EQ(tree.adoptBranch(nullptr, std::move(*bad)), nullptr);
     }
-    EXPECT_EQ(tree.nodeCount(), 1);
+    EXPECT_EQ(tree.nodeCount(), 2);
     EXPECT_EQ(announced, 0);
 
-    SiteTree::Node* top = tree.addBranch(
-        nullptr, {node("A1", -1), node("c", 0), node("c1", 1), node("f", 0), node("c2", 1)});
+    SiteNodes built;
+    SiteNode* c = add(built, add(built, nullptr, "A1"), "c");
+    add(built, c, "c1");
+    add(built, c->parent, "f");
+    add(built, c, "c2");
+    SiteTree::Node* top = tree.adoptBranch(nullptr, std::move(built), 1);
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(announced, 1);
-    EXPECT_EQ(keysInCollectionOrder(tree), QStringList({"R0", "A1", "c", "c1", "f", "c2"}));
-    EXPECT_EQ(childKeys(tree.topLevelNodes()), QStringList({"R0", "A1"}));
+    EXPECT_EQ(tree.nodeCount(), 7);
+    EXPECT_EQ(keysInCollectionOrder(tree), QStringList({"R0", "A9", "A1", "c", "c1", "f", "c2"}));
+    EXPECT_EQ(childKeys(tree.topLevelNodes()), QStringList({"R0", "A1", "A9"}));
+    EXPECT_EQ(tree.find(QStringLiteral("A9"))->row, 2);
     EXPECT_EQ(childKeys(top->children), QStringList({"c", "f"}));
-    EXPECT_EQ(childKeys(tree.find(QStringLiteral("c"))->children), QStringList({"c1", "c2"}));
     EXPECT_EQ(tree.find(QStringLiteral("c2"))->row, 1);
+    EXPECT_EQ(tree.find(QStringLiteral("c2"))->parent, c);
+    // Taken in, the nodes count as the tree's own: handed back whole with their branch.
+    EXPECT_EQ(tree.takeBranch(top).size(), 5U);
+    EXPECT_EQ(keysInCollectionOrder(tree), QStringList({"R0", "A9"}));
+    EXPECT_EQ(tree.find(QStringLiteral("A9"))->row, 1);
+    EXPECT_EQ(tree.find(QStringLiteral("c")), nullptr);
 }
 
 TEST(SiteRowArray, GrowsKeepingRowsAndStopsAtTheSixteenBitLimit) {

@@ -1,7 +1,9 @@
+#include <QCheckBox>
 #include <QTest>
 
 #include "accounts/accountsservice.h"
 #include "accounts/accounttreefile.h"
+#include "rules/rulesstore.h"
 #include "sitepane/accounttrees.h"
 #include "tests/sitepane/sitepanefixture.h"
 
@@ -15,6 +17,21 @@ public:
     [[nodiscard]] Status status(int) const override { return {}; }
     [[nodiscard]] AccountClient* client(int) const override { return nullptr; }
     void reload() override {}
+    // Account 2's choices are known, account 1's not yet.
+    [[nodiscard]] std::optional<bool> feedInTicker(int number, const QString& id) const override {
+        return number == 2 ? std::optional<bool>(!hidden.contains(id)) : std::nullopt;
+    }
+    void setFeedInTicker(int number, const QString& id, bool inTicker,
+                         std::function<void(const QString&)> done) override {
+        if (inTicker) {
+            hidden.remove(id);
+        } else {
+            hidden.insert(id);
+        }
+        Q_EMIT tickerChoicesChanged(number);
+        done({});
+    }
+    QSet<QString> hidden;
 };
 
 AccountSettings account(int number, const QString& user, const QString& url) {
@@ -99,22 +116,35 @@ TEST_F(AccountTreesTest, AccountsFollowTheUsersEntriesAndTheirFilesAndNeverReach
     EXPECT_EQ(panel().txtRDFPath->text(), QStringLiteral("http://[::1]/A.xml"));
     EXPECT_TRUE(panel().txtTitle->isReadOnly());
     EXPECT_TRUE(panel().commentText().contains(QLatin1String("2")));
+    // Its ticker box is the account's own choice for the feed, never a display rule.
+    ASSERT_TRUE(panel().chkTicker->isEnabled());
+    panel().chkTicker->click();
+    EXPECT_EQ(service.hidden, QSet<QString>{QStringLiteral("A")});
+    EXPECT_FALSE(panel().chkTicker->isChecked());
+    EXPECT_TRUE(state().rulesStore().current()->rules().isEmpty());
     writeTree(2, serverTree({QStringLiteral("A"), QStringLiteral("C")}));
     Q_EMIT service.treeChanged(2);
     waitForReads();
     EXPECT_TRUE(shape().endsWith(QLatin1String("alice@rss.example[News[Deep[D],A,C]]")));
     EXPECT_TRUE(view().isNodeExpanded(node("A2/c/3")));
     EXPECT_EQ(view().selectedNode(), node("A2/f/A"));
+    EXPECT_FALSE(panel().chkTicker->isChecked());
+    // Not known yet (the account's file not read): greyed, as it was.
+    click("A1/f/20");
+    EXPECT_FALSE(panel().chkTicker->isEnabled());
 
     // A list loaded from a file: the accounts come back after it.
     loadList(kSampleList);
+    waitForReads();
     EXPECT_EQ(shape(), QStringLiteral("F[a,Sub[b],c],T,bob@b.example[News[Deep[D]]],"
                                       "alice@rss.example[News[Deep[D],A,C]]"));
     click("R0");
     EXPECT_FALSE(panel().txtTitle->isReadOnly());
 
-    // An account removed goes from the tree; a file that cannot be read keeps what was shown.
+    // An account removed goes from the tree; a file that cannot be read keeps what was shown,
+    // even when a list loaded meanwhile took it out.
     service.listed.removeFirst();
+    loadList(kSampleList);
     QFile::resize(accountTreePath(env.dir(), 1), 40);
     Q_EMIT service.accountsChanged();
     waitForReads();
