@@ -2,7 +2,9 @@
 
 #include <QAbstractItemModel>
 #include <QBrush>
+#include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QSet>
 
 #include "core/sitetree.h"
@@ -42,7 +44,20 @@ public:
     void setSiteIcons(SiteIcons* icons, const SiteRowArray* table);
 
 private:
+    // What a row of the site table was last drawn with: its addresses as they were then, the
+    // key of its icon they gave, and the node entered under that key in drawnWithIcon.
+    struct RowIcon {
+        QString homePage;
+        QString feedUrl;
+        QString key;
+        bool known = false;
+        const SiteNode* drawnAs = nullptr;
+    };
+
     [[nodiscard]] QIcon ownIconOf(const SiteNode* node) const;
+    // Repaints the nodes drawn with the icons that arrived since the last time: one change
+    // per folder, not per node, however many arrived at once.
+    void repaintArrivedIcons();
     [[nodiscard]] const QList<SiteNode*>& childrenOf(const QModelIndex& parent) const;
 
     SiteTree& tree;
@@ -56,4 +71,10 @@ private:
     // The nodes drawn with (or waiting for) each icon, by the icon's key: what an arriving
     // icon repaints.
     mutable QHash<QString, QSet<const SiteNode*>> drawnWithIcon;
+    // By the site table's row; filled as rows are drawn.
+    mutable QList<RowIcon> rowIcons;
+    // Keys of icons arrived and not repainted yet.
+    QSet<QString> arrivedIcons;
+    // The connections to the icons and the tree that setSiteIcons made: gone with it.
+    QObject* iconLinks = nullptr;
 };

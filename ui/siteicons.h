@@ -11,14 +11,18 @@
 struct Settings;
 struct SiteRow;
 
-// Sites' icons as the windows draw them: a QIcon of the 16 px picture with its 32 px one for
-// twice the pixel density (or 32 px with 64), made on the UI thread from what the service
-// has. Off (SITE_ICONS) it has none, and the service fetches nothing.
+// Sites' icons as the windows draw them: a QIcon of the 16 px picture (or 32 px), with its
+// 32 px one (or 64) where a screen has twice the pixel density, made on the UI thread from
+// what the service has and kept, so that drawing a row finds it ready. Off (SITE_ICONS) it
+// has none, and the service fetches nothing.
 class SiteIcons final : public QObject {
     Q_OBJECT
 public:
-    // Icons made and kept for drawing; the service keeps more in memory and all on disk.
-    static constexpr int kKeptIcons = 256;
+    // Hosts whose icons are made and kept for drawing, twice over: those drawn since the last
+    // kKeptIcons hosts were made stay when the ones before go. A 16 px icon is a kilobyte: a
+    // large tree scrolls through a thousand hosts without making one twice. The service keeps
+    // fewer in memory, and all on disk.
+    static constexpr int kKeptIcons = 1024;
     // An icon made is drawn without asking the service again for this long; asking is what
     // has it refreshed when due, and costs a row more than drawing it.
     static constexpr qint64 kAskAgainMs = 10 * 60 * 1000;
@@ -36,6 +40,8 @@ public:
     // The site's icon for rows side (16 or 32) pixels high; null while it has none (the
     // caller draws the program's own then). Asks the service for it when that is due.
     [[nodiscard]] QIcon iconOf(const IconSite& site, int side = 16);
+    // The same for a caller that has the site's key at hand (keyFor).
+    [[nodiscard]] QIcon iconOf(const QString& key, const IconSite& site, int side = 16);
     // The same, or the program's own icon while the site has none.
     [[nodiscard]] QIcon iconOrProgramIcon(const IconSite& site, int side = 16);
     // The site's icon if it is at hand now, asking nothing of the service: for a look at
@@ -56,19 +62,29 @@ Q_SIGNALS:
     void shownChanged();
 
 private:
-    [[nodiscard]] static QString madeKeyOf(const QString& key, int side);
-    [[nodiscard]] QIcon make(const QString& madeKey, const IconImages& images, int side);
-
+    // A host's icons as made; null for a side not made yet.
     struct Made {
-        QIcon icon;
+        QIcon small;
+        QIcon large;
         // When the service was last asked for it (sinceStart).
         qint64 askedMs = 0;
+
+        [[nodiscard]] QIcon& of(int side) { return side > 16 ? large : small; }
     };
+
+    // The icon of side made from images and kept; null when images is.
+    [[nodiscard]] QIcon make(const QString& key, const IconImages& images, int side);
+    // The host's icons made, the newer ones looked at first; one found among the older is
+    // kept as a newer one. Null when none was made.
+    [[nodiscard]] Made* findMade(const QString& key);
+    Made& keep(const QString& key, const Made& icons);
 
     IconService& service;
     const Settings& settings;
     // SITE_ICONS as the windows were last told.
     bool shown = true;
+    // The hosts' icons made since the older ones went, and those made before.
     QHash<QString, Made> made;
+    QHash<QString, Made> olderMade;
     QElapsedTimer sinceStart;
 };
