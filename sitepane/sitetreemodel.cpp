@@ -139,6 +139,7 @@ Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
 void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
     delete iconLinks;
     iconLinks = nullptr;
+    arrivalRepaint = nullptr;
     siteIcons = icons;
     siteTable = table;
     drawnWithIcon.clear();
@@ -148,16 +149,18 @@ void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
         return;
     }
     iconLinks = new QObject(this);
-    // Icons come in bursts as a page of rows is drawn: the repaint waits for the burst.
+    arrivalRepaint = new QTimer(iconLinks);
+    arrivalRepaint->setSingleShot(true);
+    arrivalRepaint->setInterval(kArrivalRepaintMs);
+    connect(arrivalRepaint, &QTimer::timeout, this, &SiteTreeModel::repaintArrivedIcons);
     connect(icons, &SiteIcons::iconChanged, iconLinks, [this](const QString& key) {
         if (!drawnWithIcon.contains(key)) {
             return;
         }
-        if (arrivedIcons.isEmpty()) {
-            QMetaObject::invokeMethod(
-                iconLinks, [this] { repaintArrivedIcons(); }, Qt::QueuedConnection);
-        }
         arrivedIcons.insert(key);
+        if (!arrivalRepaint->isActive()) {
+            arrivalRepaint->start();
+        }
     });
     // Turned off or on: what was drawn is drawn again, with or without its icon, at once.
     // One change per folder, not per site: a long scroll leaves thousands drawn.

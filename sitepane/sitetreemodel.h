@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QList>
 #include <QSet>
+#include <QTimer>
 
 #include "core/sitetree.h"
 
@@ -18,6 +19,10 @@ class SiteRowArray;
 class SiteTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
+    // Icons that arrive within this of the first are repainted together: loaded as a page
+    // of rows scrolls into view, they would otherwise repaint it once each.
+    static constexpr int kArrivalRepaintMs = 25;
+
     explicit SiteTreeModel(SiteTree& tree, QObject* parent = nullptr);
 
     [[nodiscard]] QModelIndex index(int row, int column,
@@ -56,7 +61,7 @@ private:
 
     [[nodiscard]] QIcon ownIconOf(const SiteNode* node) const;
     // Repaints the nodes drawn with the icons that arrived since the last time: one change
-    // per folder, not per node, however many arrived at once.
+    // per folder, not per node, however many arrived meanwhile.
     void repaintArrivedIcons();
     [[nodiscard]] const QList<SiteNode*>& childrenOf(const QModelIndex& parent) const;
 
@@ -73,8 +78,9 @@ private:
     mutable QHash<QString, QSet<const SiteNode*>> drawnWithIcon;
     // By the site table's row; filled as rows are drawn.
     mutable QList<RowIcon> rowIcons;
-    // Keys of icons arrived and not repainted yet.
+    // Keys of icons arrived and not repainted yet, and what repaints them.
     QSet<QString> arrivedIcons;
+    QTimer* arrivalRepaint = nullptr;
     // The connections to the icons and the tree that setSiteIcons made: gone with it.
     QObject* iconLinks = nullptr;
 };
