@@ -29,6 +29,7 @@ SiteTreeModel::SiteTreeModel(SiteTree& siteTree, QObject* parent)
       tree(siteTree),
       folderIcon(iconOf(kImageFolder)),
       siteIcon(iconOf(kImageSite)) {
+    sinceStart.start();
     connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] {
         beginResetModel();
         cutNodes.clear();
@@ -247,6 +248,7 @@ QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
         drawn.key = siteIcons->keyFor(SiteIcons::siteOf(site));
         drawn.known = true;
         drawn.drawnAs = nullptr;
+        drawn.askedMs = -1;
     }
     if (drawn.key.isEmpty()) {
         return {};
@@ -255,7 +257,16 @@ QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
         drawnWithIcon[drawn.key].insert(node);
         drawn.drawnAs = node;
     }
-    return siteIcons->iconOf(drawn.key, IconSite{drawn.homePage, drawn.feedUrl});
+    // Drawing a row again takes what it was given while nothing changed; now and then it
+    // asks again, which keeps the icon fresh over a long run.
+    const qint64 now = sinceStart.elapsed();
+    if (drawn.askedMs < 0 || drawn.generation != siteIcons->generation() ||
+        now - drawn.askedMs >= SiteIcons::kAskAgainMs || !siteIcons->isShown()) {
+        drawn.icon = siteIcons->iconOf(drawn.key, IconSite{drawn.homePage, drawn.feedUrl});
+        drawn.generation = siteIcons->generation();
+        drawn.askedMs = now;
+    }
+    return drawn.icon;
 }
 
 QModelIndex SiteTreeModel::indexOf(const SiteNode* node) const {

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModel>
 #include <QBrush>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <QList>
@@ -51,12 +52,17 @@ public:
 private:
     // What a row of the site table was last drawn with: its addresses as they were then, the
     // key of its icon they gave, and the node entered under that key in drawnWithIcon.
+    // With the icon it was given, kept while SiteIcons::generation() stays.
     struct RowIcon {
         QString homePage;
         QString feedUrl;
         QString key;
         bool known = false;
         const SiteNode* drawnAs = nullptr;
+        QIcon icon;
+        quint64 generation = 0;
+        // When the icon was asked for (sinceStart); -1 never.
+        qint64 askedMs = -1;
     };
 
     [[nodiscard]] QIcon ownIconOf(const SiteNode* node) const;
@@ -81,6 +87,7 @@ private:
     // Keys of icons arrived and not repainted yet, and what repaints them.
     QSet<QString> arrivedIcons;
     QTimer* arrivalRepaint = nullptr;
+    QElapsedTimer sinceStart;
     // The connections to the icons and the tree that setSiteIcons made: gone with it.
     QObject* iconLinks = nullptr;
 };

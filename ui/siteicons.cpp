@@ -13,6 +13,7 @@ SiteIcons::SiteIcons(IconService& iconService, const Settings& appSettings, QObj
     connect(&service, &IconService::iconChanged, this, [this](const QString& key) {
         made.remove(key);
         olderMade.remove(key);
+        ++changes;
         Q_EMIT iconChanged(key);
     });
 }
@@ -37,6 +38,7 @@ void SiteIcons::followSettings() {
     service.setEnabled(shown);
     made.clear();
     olderMade.clear();
+    ++changes;
     Q_EMIT shownChanged();
 }
 
@@ -72,8 +74,11 @@ QIcon SiteIcons::iconOf(const IconSite& site, int side) {
 QIcon SiteIcons::iconOf(const QString& key, const IconSite& site, int side) {
     service.setEnabled(settings.SITE_ICONS);
     if (!settings.SITE_ICONS) {
-        made.clear();
-        olderMade.clear();
+        if (!made.isEmpty() || !olderMade.isEmpty()) {
+            made.clear();
+            olderMade.clear();
+            ++changes;
+        }
         return {};
     }
     if (key.isEmpty()) {

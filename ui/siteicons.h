@@ -50,6 +50,10 @@ public:
     [[nodiscard]] static QIcon programIcon();
     // SITE_ICONS as it is now.
     [[nodiscard]] bool isShown() const;
+    // Changes whenever an icon given before may no longer be the one to draw: an icon arrived
+    // or changed, or the icons were turned off or on. A view may keep what it was given
+    // while this stays, asking again after kAskAgainMs.
+    [[nodiscard]] quint64 generation() const { return changes; }
 
     // After the settings changed: with SITE_ICONS turned off every fetch ends and the
     // windows drop the icons at once; turned on, they ask again. shownChanged() tells them.
@@ -87,4 +91,5 @@ private:
     QHash<QString, Made> made;
     QHash<QString, Made> olderMade;
     QElapsedTimer sinceStart;
+    quint64 changes = 0;
 };
