@@ -422,7 +422,7 @@ void waitForIcons(const IconService& service) {
 // after a first pass through withIcons alone; prints the figures under title.
 void comparePasses(const char* title, SiteTreeView& withIcons, SiteTreeView& without,
                    const IconService& service) {
-    constexpr int kPasses = 5;
+    constexpr int kPasses = 7;
     const Frames first = scrollThrough(withIcons);
     // Icons still on their way from the first pass arrive before the next.
     waitForIcons(service);
