@@ -182,10 +182,14 @@ IconImages IconService::icon(const IconSite& site) {
 }
 
 IconImages IconService::knownIcon(const IconSite& site) const {
+    return iconInMemory(keyOf(site));
+}
+
+IconImages IconService::iconInMemory(const QString& key) const {
     if (!enabled) {
         return {};
     }
-    const auto inMemory = memory.constFind(keyOf(site));
+    const auto inMemory = memory.constFind(key);
     return inMemory != memory.constEnd() ? inMemory->first : IconImages();
 }
 

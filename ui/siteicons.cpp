@@ -11,8 +11,7 @@ SiteIcons::SiteIcons(IconService& iconService, const Settings& appSettings, QObj
     sinceStart.start();
     service.setEnabled(shown);
     connect(&service, &IconService::iconChanged, this, [this](const QString& key) {
-        made.remove(key);
-        olderMade.remove(key);
+        remake(key);
         ++changes;
         Q_EMIT iconChanged(key);
     });
@@ -38,6 +37,7 @@ void SiteIcons::followSettings() {
     service.setEnabled(shown);
     made.clear();
     olderMade.clear();
+    awaited.clear();
     ++changes;
     Q_EMIT shownChanged();
 }
@@ -79,6 +79,7 @@ QIcon SiteIcons::iconOf(const QString& key, const IconSite& site, int side) {
             olderMade.clear();
             ++changes;
         }
+        awaited.clear();
         return {};
     }
     if (key.isEmpty()) {
@@ -95,7 +96,29 @@ QIcon SiteIcons::iconOf(const QString& key, const IconSite& site, int side) {
         found->askedMs = now;
         return found->of(side);
     }
+    if (images.isNull()) {
+        if (awaited.size() >= kKeptIcons * 4) {
+            awaited.clear();
+        }
+        awaited[key] |= side > 16 ? 2 : 1;
+        return {};
+    }
     return make(key, images, side);
+}
+
+void SiteIcons::remake(const QString& key) {
+    int sides = awaited.take(key);
+    if (const Made* was = findMade(key); was != nullptr) {
+        sides |= (was->small.isNull() ? 0 : 1) | (was->large.isNull() ? 0 : 2);
+    }
+    made.remove(key);
+    olderMade.remove(key);
+    const IconImages images = service.iconInMemory(key);
+    for (const int side : {16, 32}) {
+        if ((sides & (side > 16 ? 2 : 1)) != 0) {
+            (void)make(key, images, side);
+        }
+    }
 }
 
 SiteIcons::Made* SiteIcons::findMade(const QString& key) {

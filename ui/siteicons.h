@@ -87,6 +87,12 @@ private:
     const Settings& settings;
     // SITE_ICONS as the windows were last told.
     bool shown = true;
+    // Makes the icon that arrived under key at once, at every side made or asked for
+    // before: the service may have let it go by the time a view asks again.
+    void remake(const QString& key);
+
+    // The sides (1: 16, 2: 32) asked for of hosts whose icons had not arrived.
+    QHash<QString, int> awaited;
     // The hosts' icons made since the older ones went, and those made before.
     QHash<QString, Made> made;
     QHash<QString, Made> olderMade;
