@@ -469,6 +469,8 @@ void scrolling(int sites, int hosts) {
         showTree(scene, &icons);
         SiteTreeView without(scene.tree);
         without.resize(scene.view->size());
+        // Beside the other, for a look at both on a display.
+        without.move(scene.view->frameGeometry().right() + 20, scene.view->y());
         without.expandAll();
         without.show();
         QCoreApplication::processEvents();
@@ -490,6 +492,8 @@ void scrolling(int sites, int hosts) {
     scene.view->siteModel().setSiteIcons(&icons, &scene.table);
     SiteTreeView without(scene.tree);
     without.resize(scene.view->size());
+    // Beside the other, for a look at both on a display.
+    without.move(scene.view->frameGeometry().right() + 20, scene.view->y());
     without.expandAll();
     without.show();
     QCoreApplication::processEvents();
