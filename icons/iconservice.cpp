@@ -29,10 +29,13 @@ QByteArray unshared(const QByteArray& bytes) {
     return QByteArray(bytes.constData(), bytes.size());
 }
 
-bool isHttpUrl(const QString& text) {
-    const QUrl url(text);
+bool isHttpUrl(const QUrl& url) {
     return (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
            !url.host().isEmpty();
+}
+
+bool isHttpUrl(const QString& text) {
+    return isHttpUrl(QUrl(text));
 }
 
 }  // namespace
@@ -100,11 +103,15 @@ void IconService::runOnWorker(std::function<void()> work) {
 }
 
 QString IconService::keyOf(const IconSite& site) {
-    if (isHttpUrl(site.homePage)) {
-        return IconCache::keyOf(QUrl(site.homePage));
-    }
-    if (isHttpUrl(site.feedUrl)) {
-        return IconCache::keyOf(QUrl(site.feedUrl));
+    // Each address parsed once: a large tree asks for the key of every row it shows.
+    for (const QString* address : {&site.homePage, &site.feedUrl}) {
+        if (address->isEmpty()) {
+            continue;
+        }
+        const QUrl url(*address);
+        if (isHttpUrl(url)) {
+            return IconCache::keyOf(url);
+        }
     }
     return {};
 }
@@ -175,10 +182,14 @@ IconImages IconService::icon(const IconSite& site) {
 }
 
 IconImages IconService::knownIcon(const IconSite& site) const {
+    return iconInMemory(keyOf(site));
+}
+
+IconImages IconService::iconInMemory(const QString& key) const {
     if (!enabled) {
         return {};
     }
-    const auto inMemory = memory.constFind(keyOf(site));
+    const auto inMemory = memory.constFind(key);
     return inMemory != memory.constEnd() ? inMemory->first : IconImages();
 }
 
@@ -214,8 +225,13 @@ void IconService::loaded(quint64 id, const IconRecord& record, const IconImages&
     job->record = record;
     job->onDisk = onDisk;
     if (onDisk) {
+        // The same icon read again (its time in memory was up) changes nothing drawn.
+        const auto inMemory = memory.constFind(job->key);
+        const bool same = inMemory != memory.constEnd() && inMemory->first.images == icon.images;
         remember(job->key, icon);
-        Q_EMIT iconChanged(job->key);
+        if (!same) {
+            Q_EMIT iconChanged(job->key);
+        }
     }
     if (loadOnly) {
         finish(*job);

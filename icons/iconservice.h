@@ -62,6 +62,8 @@ public:
 
     // The site's icon if it is in memory now; never starts anything.
     [[nodiscard]] IconImages knownIcon(const IconSite& site) const;
+    // The same by the icon's key: what iconChanged(key) announced is in memory then.
+    [[nodiscard]] IconImages iconInMemory(const QString& key) const;
 
     // Off: every fetch ends, nothing more is fetched, and icon() is null for every site.
     void setEnabled(bool enabled);

@@ -1,6 +1,7 @@
 #include "sitepane/sitetreemodel.h"
 
 #include <QPixmap>
+#include <algorithm>
 
 #include "core/siterow.h"
 #include "icons/iconservice.h"
@@ -28,6 +29,7 @@ SiteTreeModel::SiteTreeModel(SiteTree& siteTree, QObject* parent)
       tree(siteTree),
       folderIcon(iconOf(kImageFolder)),
       siteIcon(iconOf(kImageSite)) {
+    sinceStart.start();
     connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] {
         beginResetModel();
         cutNodes.clear();
@@ -136,25 +138,34 @@ Qt::ItemFlags SiteTreeModel::flags(const QModelIndex& index) const {
 }
 
 void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
+    delete iconLinks;
+    iconLinks = nullptr;
+    arrivalRepaint = nullptr;
     siteIcons = icons;
     siteTable = table;
     drawnWithIcon.clear();
+    rowIcons.clear();
+    arrivedIcons.clear();
     if (!icons) {
         return;
     }
-    connect(icons, &SiteIcons::iconChanged, this, [this](const QString& key) {
-        const auto drawn = drawnWithIcon.constFind(key);
-        if (drawn == drawnWithIcon.constEnd()) {
+    iconLinks = new QObject(this);
+    arrivalRepaint = new QTimer(iconLinks);
+    arrivalRepaint->setSingleShot(true);
+    arrivalRepaint->setInterval(kArrivalRepaintMs);
+    connect(arrivalRepaint, &QTimer::timeout, this, &SiteTreeModel::repaintArrivedIcons);
+    connect(icons, &SiteIcons::iconChanged, iconLinks, [this](const QString& key) {
+        if (!drawnWithIcon.contains(key)) {
             return;
         }
-        for (const SiteNode* node : *drawn) {
-            const QModelIndex index = indexOf(node);
-            Q_EMIT dataChanged(index, index, {Qt::DecorationRole});
+        arrivedIcons.insert(key);
+        if (!arrivalRepaint->isActive()) {
+            arrivalRepaint->start();
         }
     });
     // Turned off or on: what was drawn is drawn again, with or without its icon, at once.
     // One change per folder, not per site: a long scroll leaves thousands drawn.
-    connect(icons, &SiteIcons::shownChanged, this, [this] {
+    connect(icons, &SiteIcons::shownChanged, iconLinks, [this] {
         QSet<const SiteNode*> parents;
         for (const QSet<const SiteNode*>& drawn : std::as_const(drawnWithIcon)) {
             for (const SiteNode* node : drawn) {
@@ -173,13 +184,48 @@ void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
     });
     // Nodes that go are forgotten with everything else when the tree is loaded anew; a
     // removed node leaves its entry until then, harmless, as it is looked up only by key.
-    connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] { drawnWithIcon.clear(); });
-    connect(&tree, &SiteTree::nodeAboutToBeRemoved, this, [this](SiteNode* node) {
+    connect(&tree, &SiteTree::treeAboutToBeReset, iconLinks, [this] {
+        drawnWithIcon.clear();
+        rowIcons.clear();
+        arrivedIcons.clear();
+    });
+    connect(&tree, &SiteTree::nodeAboutToBeRemoved, iconLinks, [this](SiteNode* node) {
         for (auto& nodes : drawnWithIcon) {
             erase_if(nodes,
                      [node](const SiteNode* drawn) { return SiteTree::isInSubtree(drawn, node); });
         }
+        // A node made later may take the removed one's place in memory: every row is entered
+        // again as it is drawn.
+        for (RowIcon& row : rowIcons) {
+            row.drawnAs = nullptr;
+        }
     });
+}
+
+void SiteTreeModel::repaintArrivedIcons() {
+    // The first and last row drawn with an arrived icon under each parent.
+    QHash<const SiteNode*, std::pair<int, int>> spans;
+    for (const QString& key : std::as_const(arrivedIcons)) {
+        const auto drawn = drawnWithIcon.constFind(key);
+        if (drawn == drawnWithIcon.constEnd()) {
+            continue;
+        }
+        for (const SiteNode* node : *drawn) {
+            const auto span = spans.find(node->parent);
+            if (span == spans.end()) {
+                spans.insert(node->parent, {node->row, node->row});
+            } else {
+                span->first = std::min(span->first, node->row);
+                span->second = std::max(span->second, node->row);
+            }
+        }
+    }
+    arrivedIcons.clear();
+    for (auto span = spans.cbegin(); span != spans.cend(); ++span) {
+        const QModelIndex parentIndex = indexOf(span.key());
+        Q_EMIT dataChanged(index(span->first, 0, parentIndex), index(span->second, 0, parentIndex),
+                           {Qt::DecorationRole});
+    }
 }
 
 QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
@@ -190,13 +236,37 @@ QIcon SiteTreeModel::ownIconOf(const SiteNode* node) const {
     if (!siteTable->isValidIndex(row)) {
         return {};
     }
-    const IconSite site = SiteIcons::siteOf((*siteTable)[row]);
-    const QString key = siteIcons->keyFor(site);
-    if (key.isEmpty()) {
+    const SiteRow& site = (*siteTable)[row];
+    if (rowIcons.size() <= row) {
+        rowIcons.resize(siteTable->size());
+    }
+    RowIcon& drawn = rowIcons[row];
+    // A row's addresses may be edited in place: its key follows them.
+    if (!drawn.known || drawn.homePage != site.strHtmlUrl || drawn.feedUrl != site.strXmlUrl) {
+        drawn.homePage = site.strHtmlUrl;
+        drawn.feedUrl = site.strXmlUrl;
+        drawn.key = siteIcons->keyFor(SiteIcons::siteOf(site));
+        drawn.known = true;
+        drawn.drawnAs = nullptr;
+        drawn.askedMs = -1;
+    }
+    if (drawn.key.isEmpty()) {
         return {};
     }
-    drawnWithIcon[key].insert(node);
-    return siteIcons->iconOf(site);
+    if (drawn.drawnAs != node) {
+        drawnWithIcon[drawn.key].insert(node);
+        drawn.drawnAs = node;
+    }
+    // Drawing a row again takes what it was given while nothing changed; now and then it
+    // asks again, which keeps the icon fresh over a long run.
+    const qint64 now = sinceStart.elapsed();
+    if (drawn.askedMs < 0 || drawn.generation != siteIcons->generation() ||
+        now - drawn.askedMs >= SiteIcons::kAskAgainMs || !siteIcons->isShown()) {
+        drawn.icon = siteIcons->iconOf(drawn.key, IconSite{drawn.homePage, drawn.feedUrl});
+        drawn.generation = siteIcons->generation();
+        drawn.askedMs = now;
+    }
+    return drawn.icon;
 }
 
 QModelIndex SiteTreeModel::indexOf(const SiteNode* node) const {

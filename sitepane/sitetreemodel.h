@@ -2,8 +2,12 @@
 
 #include <QAbstractItemModel>
 #include <QBrush>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QSet>
+#include <QTimer>
 
 #include "core/sitetree.h"
 
@@ -16,6 +20,10 @@ class SiteRowArray;
 class SiteTreeModel : public QAbstractItemModel {
     Q_OBJECT
 public:
+    // Icons that arrive within this of the first are repainted together: loaded as a page
+    // of rows scrolls into view, they would otherwise repaint it once each.
+    static constexpr int kArrivalRepaintMs = 25;
+
     explicit SiteTreeModel(SiteTree& tree, QObject* parent = nullptr);
 
     [[nodiscard]] QModelIndex index(int row, int column,
@@ -42,7 +50,25 @@ public:
     void setSiteIcons(SiteIcons* icons, const SiteRowArray* table);
 
 private:
+    // What a row of the site table was last drawn with: its addresses as they were then, the
+    // key of its icon they gave, and the node entered under that key in drawnWithIcon.
+    // With the icon it was given, kept while SiteIcons::generation() stays.
+    struct RowIcon {
+        QString homePage;
+        QString feedUrl;
+        QString key;
+        bool known = false;
+        const SiteNode* drawnAs = nullptr;
+        QIcon icon;
+        quint64 generation = 0;
+        // When the icon was asked for (sinceStart); -1 never.
+        qint64 askedMs = -1;
+    };
+
     [[nodiscard]] QIcon ownIconOf(const SiteNode* node) const;
+    // Repaints the nodes drawn with the icons that arrived since the last time: one change
+    // per folder, not per node, however many arrived meanwhile.
+    void repaintArrivedIcons();
     [[nodiscard]] const QList<SiteNode*>& childrenOf(const QModelIndex& parent) const;
 
     SiteTree& tree;
@@ -56,4 +82,12 @@ private:
     // The nodes drawn with (or waiting for) each icon, by the icon's key: what an arriving
     // icon repaints.
     mutable QHash<QString, QSet<const SiteNode*>> drawnWithIcon;
+    // By the site table's row; filled as rows are drawn.
+    mutable QList<RowIcon> rowIcons;
+    // Keys of icons arrived and not repainted yet, and what repaints them.
+    QSet<QString> arrivedIcons;
+    QTimer* arrivalRepaint = nullptr;
+    QElapsedTimer sinceStart;
+    // The connections to the icons and the tree that setSiteIcons made: gone with it.
+    QObject* iconLinks = nullptr;
 };

@@ -18,14 +18,27 @@ QIcon TickerSiteIcons::iconOfFeed(const QString& feedUrl) {
     if (icons == nullptr || feedUrl.isEmpty()) {
         return {};
     }
-    const SiteRowArray& table = state.SiteTable;
-    if (table.size() != indexedRows) {
-        homePages.clear();
-        for (int i = 0; i < table.size(); ++i) {
-            homePages.insert(table[i].strXmlUrl, table[i].strHtmlUrl);
-        }
-        indexedRows = table.size();
-    }
+    const int row = rowOfFeed(feedUrl);
+    const QString homePage = row >= 0 ? state.SiteTable[row].strHtmlUrl : QString();
     // SiteIcons answers null while the option is off, and then fetches nothing.
-    return icons->iconOf(IconSite{homePages.value(feedUrl), feedUrl});
+    return icons->iconOf(IconSite{homePage, feedUrl});
+}
+
+int TickerSiteIcons::rowOfFeed(const QString& feedUrl) {
+    const SiteRowArray& table = state.SiteTable;
+    const auto known = feedRows.constFind(feedUrl);
+    if (known != feedRows.constEnd() && table.isValidIndex(*known) &&
+        table[*known].strXmlUrl == feedUrl) {
+        return *known;
+    }
+    // Looked for afresh: a feed no row has (an account's) costs a pass over the addresses,
+    // most of which differ from it in length alone.
+    for (int row = table.lastIndex(); row >= 0; --row) {
+        if (table[row].strXmlUrl == feedUrl) {
+            feedRows.insert(feedUrl, row);
+            return row;
+        }
+    }
+    feedRows.remove(feedUrl);
+    return -1;
 }

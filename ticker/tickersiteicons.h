@@ -27,9 +27,13 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // The site table's row of the feed (the last to have it when it was looked for); -1 when
+    // none has it.
+    [[nodiscard]] int rowOfFeed(const QString& feedUrl);
+
     const AppState& state;
     SiteIcons* icons;
-    // Home pages by feed address, made from the site table when its size last changed.
-    QHash<QString, QString> homePages;
-    int indexedRows = -1;
+    // The rows found by feed address. A row's addresses may be edited in place: a row is
+    // taken only while it still has the feed, and its home page is read as it is now.
+    QHash<QString, int> feedRows;
 };

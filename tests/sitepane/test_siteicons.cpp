@@ -68,6 +68,17 @@ TEST(SiteTreeIcons, SitesShowTheirOwnIconsAsTheyArrive) {
     EXPECT_EQ(drawn(model.data(folderIndex, Qt::DecorationRole)),
               drawn(SiteTreeModel::iconOf(kImageFolder)));
 
+    // A home page edited in place, the table's size unchanged: the row's icon is the new
+    // host's, the site picture until it arrives.
+    table[0].strHtmlUrl = QStringLiteral("http://localhost:%1/").arg(server.port());
+    EXPECT_EQ(drawn(model.data(siteIndex, Qt::DecorationRole)), sitePicture);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return drawn(model.data(siteIndex, Qt::DecorationRole)).pixelColor(8, 8) ==
+                   QColor(Qt::red);
+        },
+        10000));
+
     // Turned off, the drawn rows are drawn again at once, without their icons, and nothing
     // is fetched; turned on, the icons come back.
     changed.clear();
