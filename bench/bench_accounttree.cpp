@@ -18,14 +18,9 @@
 
 #include "accounts/accountsservice.h"
 #include "accounts/accounttreefile.h"
+#include "bench/benchprogram.h"
 #include "core/appstate.h"
 #include "core/siterow.h"
-#include "platform/desktop/browser.h"
-#include "platform/desktop/consoleseams.h"
-#include "platform/desktop/screeninfo.h"
-#include "platform/modal/messagebox.h"
-#include "patrol/networkfeedservice.h"
-#include "platform/system/clock.h"
 #include "sitepane/accounttrees.h"
 #include "sitepane/sitelisthost.h"
 #include "sitepane/sitelistpane.h"
@@ -84,18 +79,6 @@ public:
     qint64 longestCpuNs = 0;
     // What took the longest CPU slice: the receiver's class and the event's type.
     QString longestWhat;
-};
-
-struct BenchState {
-    explicit BenchState(const QString& dir)
-        : state(ProgramPaths{dir, dir, QStringLiteral("Quorvane3")},
-                PlatformSeams{clock, messageBox, browser, screen}) {}
-
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    FixedScreen screen{1280, 1024};
-    AppState state;
 };
 
 class NoHost final : public SiteListHost {
@@ -217,7 +200,6 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     BenchState bench(dir.path());
     AppState& state = bench.state;
-    state.useFeedService(std::make_unique<NetworkFeedService>(state.fetchOptions, bench.clock));
     if (!writeAccountTreeFile(accountTreePath(dir.path(), 1), bigTree())) {
         std::fprintf(stderr, "cannot write the tree file\n");
         return 1;

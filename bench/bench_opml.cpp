@@ -19,12 +19,8 @@
 #include <map>
 #include <memory>
 
-#include "platform/desktop/consoleseams.h"
+#include "bench/benchprogram.h"
 #include "core/appstate.h"
-#include "platform/desktop/browser.h"
-#include "platform/system/clock.h"
-#include "platform/modal/messagebox.h"
-#include "platform/desktop/screeninfo.h"
 #include "sitelist/opml.h"
 #include "sitelist/opmlreader.h"
 #include "sitepane/sitelisthost.h"
@@ -40,19 +36,6 @@ constexpr int kLargeFolders = 3000;
 constexpr int kSmallEntries = 8192;
 // The same share of folders as in the large list.
 constexpr int kSmallFolders = kSmallEntries * kLargeFolders / kLargeEntries;
-
-// An application state over inert seams.
-struct BenchState {
-    explicit BenchState(const QString& dir)
-        : state(ProgramPaths{dir, dir, QStringLiteral("Quorvane3")},
-                PlatformSeams{clock, messageBox, browser, screen}) {}
-
-    SystemClock clock;
-    ConsoleMessageBox messageBox;
-    NoBrowser browser;
-    FixedScreen screen{1024, 768};
-    AppState state;
-};
 
 // A generated list in memory and its saved copy.
 struct ListFixture {

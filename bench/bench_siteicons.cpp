@@ -43,6 +43,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "bench/benchprogram.h"
 #include "bench/loopbackfeeds.h"
 #include "core/settings.h"
 #include "core/siterow.h"
@@ -118,19 +119,6 @@ public:
     qint64 overOneMs = 0;
     qint64 overTwoMs = 0;
 };
-
-qint64 residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return 0;
-}
 
 QByteArray iconPng() {
     QImage image(32, 32, QImage::Format_ARGB32);
@@ -297,7 +285,7 @@ void firstStart(TimingApplication& app, ServerProcess& server, int sites, int ho
     Settings settings;
     showTree(scene, nullptr);
 
-    const qint64 before = residentKiB();
+    const qint64 before = residentKb();
     qint64 peak = before;
     IconService service(http, cache.path(), clock);
     SiteIcons icons(service, settings);
@@ -311,7 +299,7 @@ void firstStart(TimingApplication& app, ServerProcess& server, int sites, int ho
     ticks.setInterval(1);
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         longestGapMs = std::max(longestGapMs, sinceTick.restart());
-        peak = std::max(peak, residentKiB());
+        peak = std::max(peak, residentKb());
     });
     QScrollBar* bar = scene.view->verticalScrollBar();
     QTimer pages;
@@ -342,7 +330,7 @@ void firstStart(TimingApplication& app, ServerProcess& server, int sites, int ho
         service.shutdown(500);
         return;
     }
-    const qint64 after = residentKiB();
+    const qint64 after = residentKb();
     const ServerProcess::Figures seen = server.finish();
 
     std::printf("first start: %d sites on %d loopback hosts, each answer after 20 ms\n", sites,

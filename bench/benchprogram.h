@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/appstate.h"
+#include "patrol/networkfeedservice.h"
 #include "platform/desktop/browser.h"
 #include "platform/desktop/consoleseams.h"
 #include "platform/desktop/screeninfo.h"
@@ -17,23 +18,34 @@
 
 // What the benchmarks that run the program's state share.
 
-// The program's state with a program directory of its own in a temporary folder, the real
-// clock, messages on the console, no browser and a screen of 1024×768.
-struct BenchProgram {
-    BenchProgram() {
-        ProgramPaths paths;
-        paths.programDir = dir.path();
-        paths.shareDir = dir.path();
-        paths.exeBaseName = QStringLiteral("Quorvane3");
-        state =
-            std::make_unique<AppState>(paths, PlatformSeams{clock, messageBox, browser, screen});
-    }
+// Inert seams: the real clock, messages on the console, no browser, a screen of 1024×768.
+struct BenchSeams {
+    [[nodiscard]] PlatformSeams seams() { return {clock, messageBox, browser, screen}; }
 
-    QTemporaryDir dir;
     SystemClock clock;
     ConsoleMessageBox messageBox;
     NoBrowser browser;
     FixedScreen screen{1024, 768};
+};
+
+// The program's state over inert seams, with dir as its program directory and a feed service
+// of its own (nothing is fetched unless asked).
+struct BenchState : BenchSeams {
+    explicit BenchState(const QString& dir)
+        : state(ProgramPaths{dir, dir, QStringLiteral("Quorvane3")}, seams()) {
+        state.useFeedService(std::make_unique<NetworkFeedService>(state.fetchOptions, clock));
+    }
+
+    AppState state;
+};
+
+// The same with a program directory of its own in a temporary folder.
+struct BenchProgram : BenchSeams {
+    BenchProgram()
+        : state(std::make_unique<AppState>(
+              ProgramPaths{dir.path(), dir.path(), QStringLiteral("Quorvane3")}, seams())) {}
+
+    QTemporaryDir dir;
     std::unique_ptr<AppState> state;
 };
 
