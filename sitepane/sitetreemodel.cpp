@@ -1,7 +1,9 @@
 #include "sitepane/sitetreemodel.h"
 
+#include <QMetaMethod>
 #include <QPixmap>
 #include <algorithm>
+#include <utility>
 
 #include "core/siterow.h"
 #include "icons/iconservice.h"
@@ -202,7 +204,22 @@ void SiteTreeModel::setSiteIcons(SiteIcons* icons, const SiteRowArray* table) {
     });
 }
 
+QString SiteTreeModel::iconKeyOf(const QModelIndex& index) const {
+    const SiteNode* node = nodeOf(index);
+    if (node == nullptr || node->image != kImageSite) {
+        return {};
+    }
+    const int row = indexOfKey(node->key);
+    return row >= 0 && row < rowIcons.size() && rowIcons[row].known ? rowIcons[row].key : QString();
+}
+
 void SiteTreeModel::repaintArrivedIcons() {
+    // A view repaints just the rows it shows with them: a change of a span of rows would
+    // repaint its whole page, and a change per row makes it search every row for its place.
+    if (isSignalConnected(QMetaMethod::fromSignal(&SiteTreeModel::iconsArrived))) {
+        Q_EMIT iconsArrived(std::exchange(arrivedIcons, {}));
+        return;
+    }
     // The first and last row drawn with an arrived icon under each parent.
     QHash<const SiteNode*, std::pair<int, int>> spans;
     for (const QString& key : std::as_const(arrivedIcons)) {

@@ -48,6 +48,15 @@ public:
     // Sites show their own icons from icons, found through table (both outlive the model),
     // asked for only as their rows are drawn; the site picture while a site has none.
     void setSiteIcons(SiteIcons* icons, const SiteRowArray* table);
+    // The key of the icon index's row was last drawn with; empty for a folder or a row not
+    // drawn with one.
+    [[nodiscard]] QString iconKeyOf(const QModelIndex& index) const;
+
+Q_SIGNALS:
+    // Icons of these keys arrived: a view connected to this repaints the rows it shows with
+    // them. Without one, the model announces a change of every folder's span of rows drawn
+    // with them instead.
+    void iconsArrived(const QSet<QString>& keys);
 
 private:
     // What a row of the site table was last drawn with: its addresses as they were then, the
@@ -66,8 +75,8 @@ private:
     };
 
     [[nodiscard]] QIcon ownIconOf(const SiteNode* node) const;
-    // Repaints the nodes drawn with the icons that arrived since the last time: one change
-    // per folder, not per node, however many arrived meanwhile.
+    // Repaints the nodes drawn with the icons that arrived since the last time: through the
+    // view, or one change per folder, not per node, however many arrived meanwhile.
     void repaintArrivedIcons();
     [[nodiscard]] const QList<SiteNode*>& childrenOf(const QModelIndex& parent) const;
 

@@ -30,6 +30,7 @@ SiteTreeView::SiteTreeView(SiteTree& siteTree, QWidget* parent)
     connect(&tree, &SiteTree::treeAboutToBeReset, this, [this] { editingNode = nullptr; });
     itemModel = new SiteTreeModel(tree, this);
     setModel(itemModel);
+    connect(itemModel, &SiteTreeModel::iconsArrived, this, &SiteTreeView::repaintRowsWithIcons);
 
     // The selection, not the current index: it is updated after the current index, and the
     // panel shows the selected node.
@@ -38,6 +39,19 @@ SiteTreeView::SiteTreeView(SiteTree& siteTree, QWidget* parent)
             Q_EMIT nodeClicked();
         }
     });
+}
+
+void SiteTreeView::repaintRowsWithIcons(const QSet<QString>& keys) {
+    const QRect page = viewport()->rect();
+    for (QModelIndex index = indexAt(page.topLeft()); index.isValid(); index = indexBelow(index)) {
+        const QRect rect = visualRect(index);
+        if (rect.top() > page.bottom()) {
+            break;
+        }
+        if (keys.contains(itemModel->iconKeyOf(index))) {
+            viewport()->update(rect);
+        }
+    }
 }
 
 QModelIndex SiteTreeView::indexOf(const Node* node) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSet>
+#include <QString>
 #include <QTreeView>
 
 #include "core/sitetree.h"
@@ -67,6 +69,8 @@ private:
     // Before a node goes: when the selection goes with it, the node that takes its place is
     // selected.
     void onAboutToBeRemoved(SiteTree::Node* node);
+    // Repaints the rows on screen drawn with an icon of keys.
+    void repaintRowsWithIcons(const QSet<QString>& keys);
 
     SiteTree& tree;
     SiteTreeModel* itemModel = nullptr;

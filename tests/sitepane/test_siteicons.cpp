@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include "icons/iconservice.h"
 #include "platform/net/httpclient.h"
 #include "sitepane/sitetreemodel.h"
+#include "sitepane/sitetreeview.h"
 #include "tests/common/fakes.h"
 #include "tests/common/loopbackserver.h"
 #include "ui/siteicons.h"
@@ -101,6 +104,78 @@ TEST(SiteTreeIcons, SitesShowTheirOwnIconsAsTheyArrive) {
                    QColor(Qt::red);
         },
         10000));
+}
+
+}  // namespace
+
+namespace {
+
+// What the tree's page was asked to paint again.
+class PaintedRegions : public QObject {
+public:
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// An icon that arrives repaints the rows on screen drawn with it, and no other row: a page
+// of a large tree is not drawn again whole for each icon that comes in.
+TEST(SiteTreeIcons, AnArrivingIconRepaintsItsRowsAlone) {
+    LoopbackServer server;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    server.serve(QStringLiteral("/favicon.ico"), png, "image/png");
+
+    // Rows 0 and 2 share the loopback host; row 1 has no home page and keeps the picture.
+    SiteRowArray table;
+    for (int i = 0; i < 3; ++i) {
+        table.append({kKindSite, false, QStringLiteral("site %1").arg(i),
+                      i == 1 ? QString() : server.url(QStringLiteral("/%1").arg(i)),
+                      QStringLiteral("/home/user/feed%1.xml").arg(i)});
+    }
+    SiteTree tree;
+    SiteNodes nodes;
+    for (int i = 0; i < 3; ++i) {
+        nodes.append(nullptr, keyOfIndex(i), table[i].strTitle, kImageSite);
+    }
+    tree.replaceAll(std::move(nodes));
+
+    QTemporaryDir dir;
+    FakeClock clock;
+    HttpClient http;
+    IconService service(http, dir.path(), clock);
+    Settings settings;
+    SiteIcons icons(service, settings);
+    SiteTreeView view(tree);
+    view.siteModel().setSiteIcons(&icons, &table);
+    view.resize(300, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    PaintedRegions paints;
+    view.viewport()->installEventFilter(&paints);
+    // What is painted from the moment the icon arrived.
+    bool arrived = false;
+    QObject::connect(&view.siteModel(), &SiteTreeModel::iconsArrived, &paints, [&] {
+        arrived = true;
+        paints.painted = QRegion();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return arrived && !paints.painted.isEmpty(); }, 10000));
+    QCoreApplication::processEvents();
+
+    const QAbstractItemModel& model = view.siteModel();
+    EXPECT_TRUE(paints.painted.contains(view.visualRect(model.index(0, 0)).center()));
+    EXPECT_TRUE(paints.painted.contains(view.visualRect(model.index(2, 0)).center()));
+    EXPECT_FALSE(paints.painted.contains(view.visualRect(model.index(1, 0)).center()));
 }
 
 }  // namespace
