@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QUrl>
 #include <mutex>
+#include <optional>
 
 #include "icons/icondiscovery.h"
 #include "formats/feedreader.h"
@@ -102,11 +103,79 @@ void IconService::runOnWorker(std::function<void()> work) {
     pool.start(std::move(work));
 }
 
+std::optional<QString> IconService::plainKeyOf(const QString& address) {
+    // http://host[:port] then /, ? or # or the end, the host lower-case letters, digits, dots
+    // and hyphens, its last label starting with a letter (so never an IPv4 address in any of
+    // the forms QUrl reads), no label empty, none starting or ending with a hyphen, no
+    // punycode: there QUrl would find the same host and port, and the key is the host
+    // itself. Anything else is left to QUrl.
+    qsizetype at = 0;
+    if (address.startsWith(QLatin1String("http://"))) {
+        at = 7;
+    } else if (address.startsWith(QLatin1String("https://"))) {
+        at = 8;
+    } else {
+        return std::nullopt;
+    }
+    const qsizetype hostStart = at;
+    qsizetype labelStart = at;
+    while (at < address.size()) {
+        const char16_t c = address.at(at).unicode();
+        if (c == u'.') {
+            const qsizetype length = at - labelStart;
+            if (length == 0 || length > 63 || address.at(at - 1) == u'-') {
+                return std::nullopt;
+            }
+            labelStart = at + 1;
+        } else if (c == u'-') {
+            if (at == labelStart) {
+                return std::nullopt;
+            }
+        } else if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) {
+            break;
+        }
+        ++at;
+    }
+    const qsizetype hostEnd = at;
+    const qsizetype lastLength = hostEnd - labelStart;
+    if (lastLength == 0 || lastLength > 63 || hostEnd - hostStart > 253 ||
+        address.at(hostEnd - 1) == u'-' || address.at(labelStart) < u'a' ||
+        address.at(labelStart) > u'z') {
+        return std::nullopt;
+    }
+    const QStringView host = QStringView(address).mid(hostStart, hostEnd - hostStart);
+    if (host.startsWith(u"xn--") || host.contains(u".xn--")) {
+        return std::nullopt;
+    }
+    QString key = host.toString();
+    if (at < address.size() && address.at(at) == u':') {
+        const qsizetype portStart = ++at;
+        while (at < address.size() && address.at(at) >= u'0' && address.at(at) <= u'9') {
+            ++at;
+        }
+        bool ok = false;
+        const int port = QStringView(address).mid(portStart, at - portStart).toInt(&ok);
+        if (!ok || at - portStart > 5 || port > 65535) {
+            return std::nullopt;
+        }
+        key += u'_' + QString::number(port);
+    }
+    if (at < address.size() && address.at(at) != u'/' && address.at(at) != u'?' &&
+        address.at(at) != u'#') {
+        return std::nullopt;
+    }
+    return key;
+}
+
 QString IconService::keyOf(const IconSite& site) {
-    // Each address parsed once: a large tree asks for the key of every row it shows.
+    // Each address parsed once: a large tree asks for the key of every row it shows, and
+    // most addresses are plain enough not to need QUrl.
     for (const QString* address : {&site.homePage, &site.feedUrl}) {
         if (address->isEmpty()) {
             continue;
+        }
+        if (const std::optional<QString> plain = plainKeyOf(*address)) {
+            return *plain;
         }
         const QUrl url(*address);
         if (isHttpUrl(url)) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <functional>
 #include <memory>
 
@@ -53,6 +54,9 @@ public:
     // The name a site's icon is kept under (its home page's host, else its feed's); empty
     // for a site with neither over http(s).
     [[nodiscard]] static QString keyOf(const IconSite& site);
+    // The key of an address written the plain way most are (http(s)://host[:port]/…), read
+    // without QUrl; nullopt for any other, which QUrl reads. Public for its test.
+    [[nodiscard]] static std::optional<QString> plainKeyOf(const QString& address);
     // The same, remembered: a view asks for it for every row it draws.
     [[nodiscard]] QString keyFor(const IconSite& site);
 

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 #include <QFile>
+#include <QStringList>
+#include <QUrl>
 #include <QTemporaryDir>
 
 #include "icons/iconcache.h"
+#include "icons/iconservice.h"
 #include "platform/system/clock.h"
 #include "tests/icons/iconfixtures.h"
 #include "tests/platform/qstringprinter.h"
@@ -72,6 +76,65 @@ TEST(IconCache, NamesEachHostSafely) {
         SCOPED_TRACE(url);
         EXPECT_EQ(IconCache::keyOf(QUrl(QString::fromUtf8(url))), QString::fromLatin1(key));
     }
+}
+
+// The quick reading of plain addresses names the host and port as QUrl does, and leaves
+// everything it cannot be sure of to QUrl: addresses made of the characters that matter.
+TEST(IconCache, PlainAddressesAreNamedAsQUrlNamesThem) {
+    const char* const fixed[] = {
+        "http://news.example.jp/feed",
+        "https://a-b.example.com:8443/x",
+        "http://0x7f.1/",
+        "http://1234/",
+        "http://127.0.0.1/",
+        "http://a..b/",
+        "http://-a.com/",
+        "http://a-.com/",
+        "http://xn--wgv71a.jp/",
+        "http://a.com:0080/",
+        "http://a.com:/",
+        "http://a.com:99999/",
+        "http://a.com?q",
+        "http://a.com#f",
+        "http://a.com",
+        "http://a.com./",
+        "http://user@a.com/",
+        "http://a.com\\x",
+    };
+    QStringList addresses;
+    for (const char* address : fixed) {
+        addresses.append(QString::fromUtf8(address));
+    }
+    const QString prefixes[] = {QStringLiteral("http://"), QStringLiteral("https://"),
+                                QStringLiteral("HTTP://"), QStringLiteral("ftp://")};
+    const QString alphabet = QStringLiteral("ab-z.0179x:/?#@[]%_\\ Aé日");
+    quint32 seed = 12345;
+    const auto next = [&seed](quint32 below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    for (int i = 0; i < 100000; ++i) {
+        QString address = prefixes[next(4)];
+        const quint32 length = next(16);
+        for (quint32 k = 0; k < length; ++k) {
+            address += alphabet.at(qsizetype(next(quint32(alphabet.size()))));
+        }
+        addresses.append(address);
+    }
+    int plain = 0;
+    for (const QString& address : std::as_const(addresses)) {
+        const std::optional<QString> quick = IconService::plainKeyOf(address);
+        if (!quick) {
+            continue;
+        }
+        ++plain;
+        const QUrl url(address);
+        ASSERT_TRUE(url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+            << address.toStdString();
+        ASSERT_EQ(*quick, IconCache::keyOf(url)) << address.toStdString();
+    }
+    // The generator reaches the quick path often enough to mean something.
+    EXPECT_GT(plain, 1000);
 }
 
 TEST(IconCache, KeepsPicturesAndValidatorsForTheUserAlone) {
