@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +20,7 @@
 #include "rules/rulesstore.h"
 #include "tests/common/filesizelimit.h"
 #include "tests/common/loopbackserver.h"
+#include "tests/common/solidpng.h"
 #include "tests/common/testenv.h"
 #include "tests/dialogs/fakedialoghost.h"
 #include "tests/platform/qstringprinter.h"
@@ -413,12 +413,7 @@ TEST_F(RulesDialogTest, TestBoxNamesTheRuleAHeadlineMeets) {
 // are, and show none with SITE_ICONS off.
 TEST_F(RulesDialogTest, SiteBoxesShowIconsOfTheRowsTheyDraw) {
     LoopbackServer server;
-    QImage red(16, 16, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
+    const QByteArray png = solidPng(Qt::red);
     LoopbackServer::Response late;
     late.body = png;
     late.delayMs = 200;

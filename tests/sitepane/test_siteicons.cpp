@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QSignalSpy>
@@ -16,6 +15,7 @@
 #include "sitepane/sitetreeview.h"
 #include "tests/common/fakes.h"
 #include "tests/common/loopbackserver.h"
+#include "tests/common/solidpng.h"
 #include "ui/siteicons.h"
 
 namespace {
@@ -28,12 +28,7 @@ QImage drawn(const QVariant& decoration) {
 // folder, a site without one and every site with SITE_ICONS off keep the program's pictures.
 TEST(SiteTreeIcons, SitesShowTheirOwnIconsAsTheyArrive) {
     LoopbackServer server;
-    QImage red(16, 16, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
+    const QByteArray png = solidPng(Qt::red);
     server.serve(QStringLiteral("/favicon.ico"), png, "image/png");
 
     SiteRowArray table;
@@ -128,12 +123,7 @@ protected:
 // of a large tree is not drawn again whole for each icon that comes in.
 TEST(SiteTreeIcons, AnArrivingIconRepaintsItsRowsAlone) {
     LoopbackServer server;
-    QImage red(16, 16, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
+    const QByteArray png = solidPng(Qt::red);
     server.serve(QStringLiteral("/favicon.ico"), png, "image/png");
 
     // Rows 0 and 2 share the loopback host; row 1 has no home page and keeps the picture.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -12,6 +11,7 @@
 #include "icons/iconservice.h"
 #include "platform/net/httpclient.h"
 #include "tests/common/loopbackserver.h"
+#include "tests/common/solidpng.h"
 #include "tests/common/testenv.h"
 #include "rules/displayrule.h"
 #include "patrol/patrolhost.h"
@@ -454,12 +454,7 @@ TEST_F(TickerListTest, EscClosesTheListAsTheTickersButtonDoes) {
 // fetched; turned on again, the icon is back.
 TEST_F(TickerListTest, TitleRowShowsTheSitesIconWhenItArrives) {
     LoopbackServer server;
-    QImage red(16, 16, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    red.save(&buffer, "PNG");
+    const QByteArray png = solidPng(Qt::red);
     LoopbackServer::Response late;
     late.body = png;
     late.delayMs = 200;
