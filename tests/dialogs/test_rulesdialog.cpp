@@ -413,12 +413,7 @@ TEST_F(RulesDialogTest, TestBoxNamesTheRuleAHeadlineMeets) {
 // are, and show none with SITE_ICONS off.
 TEST_F(RulesDialogTest, SiteBoxesShowIconsOfTheRowsTheyDraw) {
     LoopbackServer server;
-    const QByteArray png = solidPng(Qt::red);
-    LoopbackServer::Response late;
-    late.body = png;
-    late.delayMs = 200;
-    late.headers = {{"Content-Type", "image/png"}};
-    server.route(QStringLiteral("/favicon.ico"), late);
+    serveLateRedIcon(server);
     SiteRowArray& table = env.state().SiteTable;
     table[0].strHtmlUrl = server.url(QStringLiteral("/"));
     // Thousands of sites on hosts of their own that refuse at once.

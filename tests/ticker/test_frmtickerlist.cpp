@@ -454,12 +454,7 @@ TEST_F(TickerListTest, EscClosesTheListAsTheTickersButtonDoes) {
 // fetched; turned on again, the icon is back.
 TEST_F(TickerListTest, TitleRowShowsTheSitesIconWhenItArrives) {
     LoopbackServer server;
-    const QByteArray png = solidPng(Qt::red);
-    LoopbackServer::Response late;
-    late.body = png;
-    late.delayMs = 200;
-    late.headers = {{"Content-Type", "image/png"}};
-    server.route(QStringLiteral("/favicon.ico"), late);
+    serveLateRedIcon(server);
     SiteRow& site = env.state().SiteTable[1];
     site.strHtmlUrl = server.url(QStringLiteral("/"));
     site.strXmlUrl = server.url(QStringLiteral("/feed"));
